@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+class QWidget;
+
+// Every message box, input box and file dialog of the program goes through here, so that a
+// test can queue the answers and read back exactly what was asked (texts are behaviour).
+namespace Prompts {
+
+// A modal message box; returns the button pressed.
+QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& caption,
+                                    QMessageBox::Icon icon,
+                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// The usual three: "Ошибка", "Информация", "Подтверждение" (Yes/No).
+void error(QWidget* parent, const QString& text);
+void information(QWidget* parent, const QString& text);
+bool confirm(QWidget* parent, const QString& text);
+
+// An input box; nothing when cancelled.
+std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
+                                 const QString& initial = {});
+
+// A file-open dialog; empty when cancelled.
+QString openFile(QWidget* parent, const QString& caption, const QString& folder,
+                 const QString& filter);
+
+// --- test seam ---
+struct Asked {
+    QString kind; // "message", "input", "file"
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+// From now on no dialog is shown: each prompt takes the next queued answer (a
+// QMessageBox::StandardButton as int, a QString, or an invalid QVariant for "cancelled"),
+// or, with the queue empty, the default button / cancel.
+void enableTestMode();
+void queueAnswer(const QVariant& answer);
+QList<Asked> takeAsked(); // what was asked since the last call, oldest first
+
+} // namespace Prompts

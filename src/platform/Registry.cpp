@@ -1,0 +1,456 @@
+#include "Registry.h"
+
+#include "Ansi.h"
+#include "AppPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+enum StoredType { TypeString = 1, TypeInteger = 4 }; // REG_SZ, REG_DWORD
+
+constexpr qint64 kRootKey = 0;
+
+// Key names compare like the registry's: case-insensitively, but they keep their case.
+QString foldName(const QString& name)
+{
+    return name.toCaseFolded();
+}
+
+// Names pass through the code page like everything else stored.
+QString storedName(const QString& name)
+{
+    return Ansi::representable(name);
+}
+
+QStringList keyParts(const QString& key)
+{
+    return key.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+}
+
+// A prepared statement that finalizes itself.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql)
+        : m_db(db)
+    {
+        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+            fail();
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void bind(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
+    void bind(int index, const QString& text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    void bindBlob(int index, const QByteArray& data)
+    {
+        sqlite3_bind_blob(m_stmt, index, data.constData(), int(data.size()), SQLITE_TRANSIENT);
+    }
+
+    // True while there is a row.
+    bool step()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            fail();
+        return false;
+    }
+
+    qint64 integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+    QString text(int column) const
+    {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column)),
+                                 sqlite3_column_bytes(m_stmt, column));
+    }
+    QByteArray blob(int column) const
+    {
+        const void* data = sqlite3_column_blob(m_stmt, column);
+        return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_stmt, column));
+    }
+
+private:
+    [[noreturn]] void fail() const
+    {
+        throw RegistryError(QStringLiteral("Settings store: %1")
+                                .arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
+    }
+
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// The store holds an account key and a proxy password: nobody else may read it.
+void createPrivateFile(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+} // namespace
+
+Registry::Registry()
+    : Registry(AppPaths::registryFile())
+{
+}
+
+Registry::Registry(const QString& filePath)
+    : m_path(filePath)
+{
+    if (filePath != QLatin1String(":memory:"))
+        createPrivateFile(filePath);
+    const int rc = sqlite3_open_v2(QFile::encodeName(filePath).constData(), &m_db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
+                                       SQLITE_OPEN_FULLMUTEX,
+                                   nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw RegistryError(QStringLiteral("Cannot open settings store %1: %2").arg(filePath, message));
+    }
+    try {
+        sqlite3_busy_timeout(m_db, 10000);
+        exec("PRAGMA journal_mode=WAL");
+        exec("PRAGMA synchronous=NORMAL");
+        exec("PRAGMA foreign_keys=ON");
+        exec("CREATE TABLE IF NOT EXISTS keys ("
+             " id INTEGER PRIMARY KEY,"
+             " parent INTEGER NOT NULL,"
+             " name TEXT NOT NULL,"
+             " folded TEXT NOT NULL,"
+             " UNIQUE(parent, folded))");
+        exec("CREATE TABLE IF NOT EXISTS vals ("
+             " key INTEGER NOT NULL,"
+             " name TEXT NOT NULL,"
+             " folded TEXT NOT NULL,"
+             " type INTEGER NOT NULL,"
+             " data BLOB,"
+             " PRIMARY KEY(key, folded))");
+    } catch (...) {
+        sqlite3_close(m_db);
+        throw;
+    }
+}
+
+Registry::~Registry()
+{
+    sqlite3_close(m_db);
+}
+
+void Registry::exec(const char* sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : "unknown error");
+        sqlite3_free(error);
+        throw RegistryError(QStringLiteral("Settings store: %1").arg(message));
+    }
+}
+
+qint64 Registry::findKey(const QString& key) const
+{
+    QMutexLocker lock(&m_mutex);
+    qint64 id = kRootKey;
+    for (const QString& part : keyParts(key)) {
+        Statement q(m_db, "SELECT id FROM keys WHERE parent=?1 AND folded=?2");
+        q.bind(1, id);
+        q.bind(2, foldName(storedName(part)));
+        if (!q.step())
+            return -1;
+        id = q.integer(0);
+    }
+    return id;
+}
+
+qint64 Registry::ensureKey(const QString& key)
+{
+    QMutexLocker lock(&m_mutex);
+    qint64 id = kRootKey;
+    for (const QString& part : keyParts(key)) {
+        const QString name = storedName(part);
+        Statement insert(m_db, "INSERT OR IGNORE INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)");
+        insert.bind(1, id);
+        insert.bind(2, name);
+        insert.bind(3, foldName(name));
+        insert.step();
+        Statement q(m_db, "SELECT id FROM keys WHERE parent=?1 AND folded=?2");
+        q.bind(1, id);
+        q.bind(2, foldName(name));
+        if (!q.step())
+            throw RegistryError(QStringLiteral("Settings store: cannot create key %1").arg(key));
+        id = q.integer(0);
+    }
+    return id;
+}
+
+bool Registry::keyExists(const QString& key) const
+{
+    return findKey(key) >= 0;
+}
+
+void Registry::createKey(const QString& key)
+{
+    ensureKey(key);
+}
+
+QStringList Registry::subkeys(const QString& key) const
+{
+    QMutexLocker lock(&m_mutex);
+    const qint64 id = findKey(key);
+    if (id < 0)
+        return {};
+    Statement q(m_db, "SELECT name FROM keys WHERE parent=?1 ORDER BY folded, id");
+    q.bind(1, id);
+    QStringList names;
+    while (q.step())
+        names.append(q.text(0));
+    return names;
+}
+
+void Registry::deleteKeyTree(const QString& key)
+{
+    QMutexLocker lock(&m_mutex);
+    Transaction transaction(*this);
+    const qint64 id = findKey(key);
+    if (id < 0)
+        return;
+    QList<qint64> pending{id};
+    QList<qint64> all;
+    while (!pending.isEmpty()) {
+        const qint64 current = pending.takeLast();
+        all.append(current);
+        Statement q(m_db, "SELECT id FROM keys WHERE parent=?1");
+        q.bind(1, current);
+        while (q.step())
+            pending.append(q.integer(0));
+    }
+    for (const qint64 current : all) {
+        Statement values(m_db, "DELETE FROM vals WHERE key=?1");
+        values.bind(1, current);
+        values.step();
+        if (current == kRootKey)
+            continue; // the root key itself always exists
+        Statement keys(m_db, "DELETE FROM keys WHERE id=?1");
+        keys.bind(1, current);
+        keys.step();
+    }
+    transaction.commit();
+}
+
+Registry::ValueType Registry::valueType(const QString& key, const QString& name) const
+{
+    QMutexLocker lock(&m_mutex);
+    const qint64 id = findKey(key);
+    if (id < 0)
+        return ValueType::Missing;
+    Statement q(m_db, "SELECT type FROM vals WHERE key=?1 AND folded=?2");
+    q.bind(1, id);
+    q.bind(2, foldName(storedName(name)));
+    if (!q.step())
+        return ValueType::Missing;
+    switch (q.integer(0)) {
+    case TypeString:
+        return ValueType::String;
+    case TypeInteger:
+        return ValueType::Integer;
+    default:
+        return ValueType::Other;
+    }
+}
+
+QStringList Registry::valueNames(const QString& key) const
+{
+    QMutexLocker lock(&m_mutex);
+    const qint64 id = findKey(key);
+    if (id < 0)
+        return {};
+    Statement q(m_db, "SELECT name FROM vals WHERE key=?1 ORDER BY folded");
+    q.bind(1, id);
+    QStringList names;
+    while (q.step())
+        names.append(q.text(0));
+    return names;
+}
+
+std::optional<QByteArray> Registry::readBytes(const QString& key, const QString& name) const
+{
+    QMutexLocker lock(&m_mutex);
+    const qint64 id = findKey(key);
+    if (id < 0)
+        return std::nullopt;
+    Statement q(m_db, "SELECT data FROM vals WHERE key=?1 AND folded=?2 AND type=?3");
+    q.bind(1, id);
+    q.bind(2, foldName(storedName(name)));
+    q.bind(3, qint64(TypeString));
+    if (!q.step())
+        return std::nullopt;
+    return q.blob(0);
+}
+
+std::optional<QString> Registry::readStringValue(const QString& key, const QString& name) const
+{
+    const auto bytes = readBytes(key, name);
+    if (!bytes)
+        return std::nullopt;
+    return Ansi::toUnicode(*bytes);
+}
+
+QString Registry::readString(const QString& key, const QString& name) const
+{
+    return readStringValue(key, name).value_or(QString());
+}
+
+std::optional<qint32> Registry::readInteger(const QString& key, const QString& name) const
+{
+    QMutexLocker lock(&m_mutex);
+    const qint64 id = findKey(key);
+    if (id < 0)
+        return std::nullopt;
+    Statement q(m_db, "SELECT data FROM vals WHERE key=?1 AND folded=?2 AND type=?3");
+    q.bind(1, id);
+    q.bind(2, foldName(storedName(name)));
+    q.bind(3, qint64(TypeInteger));
+    if (!q.step())
+        return std::nullopt;
+    const QByteArray data = q.blob(0);
+    if (data.size() != 4)
+        return std::nullopt;
+    const auto* b = reinterpret_cast<const unsigned char*>(data.constData());
+    return qint32(quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24);
+}
+
+std::optional<bool> Registry::readBool(const QString& key, const QString& name) const
+{
+    const auto value = readInteger(key, name);
+    if (!value)
+        return std::nullopt;
+    return *value != 0;
+}
+
+void Registry::writeValue(const QString& key, const QString& name, int type, const QByteArray& data)
+{
+    QMutexLocker lock(&m_mutex);
+    Transaction transaction(*this);
+    const qint64 id = ensureKey(key);
+    const QString stored = storedName(name);
+    // An existing value keeps the case of its name, as in the registry.
+    Statement update(m_db, "UPDATE vals SET type=?3, data=?4 WHERE key=?1 AND folded=?2");
+    update.bind(1, id);
+    update.bind(2, foldName(stored));
+    update.bind(3, qint64(type));
+    update.bindBlob(4, data);
+    update.step();
+    if (sqlite3_changes(m_db) == 0) {
+        Statement insert(m_db, "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)");
+        insert.bind(1, id);
+        insert.bind(2, stored);
+        insert.bind(3, foldName(stored));
+        insert.bind(4, qint64(type));
+        insert.bindBlob(5, data);
+        insert.step();
+    }
+    transaction.commit();
+}
+
+void Registry::writeBytes(const QString& key, const QString& name, const QByteArray& value)
+{
+    writeValue(key, name, TypeString, value);
+}
+
+void Registry::writeString(const QString& key, const QString& name, const QString& value)
+{
+    writeValue(key, name, TypeString, Ansi::fromUnicode(value));
+}
+
+void Registry::writeInteger(const QString& key, const QString& name, qint32 value)
+{
+    const auto u = quint32(value);
+    const char bytes[4] = {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF),
+                           char((u >> 24) & 0xFF)};
+    writeValue(key, name, TypeInteger, QByteArray(bytes, 4));
+}
+
+void Registry::writeBool(const QString& key, const QString& name, bool value)
+{
+    writeInteger(key, name, value ? 1 : 0);
+}
+
+void Registry::deleteValue(const QString& key, const QString& name)
+{
+    QMutexLocker lock(&m_mutex);
+    const qint64 id = findKey(key);
+    if (id < 0)
+        return;
+    Statement q(m_db, "DELETE FROM vals WHERE key=?1 AND folded=?2");
+    q.bind(1, id);
+    q.bind(2, foldName(storedName(name)));
+    q.step();
+}
+
+Registry::Transaction::Transaction(Registry& registry)
+    : m_registry(registry)
+{
+    m_registry.m_mutex.lock();
+    if (m_registry.m_depth == 0) {
+        try {
+            // IMMEDIATE takes the write lock at once, so two processes never deadlock upgrading.
+            m_registry.exec("BEGIN IMMEDIATE");
+        } catch (...) {
+            m_registry.m_mutex.unlock();
+            throw;
+        }
+    } else {
+        m_savepoint = QStringLiteral("sp%1").arg(m_registry.m_depth);
+        m_registry.exec(QStringLiteral("SAVEPOINT %1").arg(m_savepoint).toUtf8().constData());
+    }
+    ++m_registry.m_depth;
+}
+
+void Registry::Transaction::commit()
+{
+    if (m_done)
+        return;
+    if (m_savepoint.isEmpty())
+        m_registry.exec("COMMIT");
+    else
+        m_registry.exec(QStringLiteral("RELEASE %1").arg(m_savepoint).toUtf8().constData());
+    m_done = true;
+    --m_registry.m_depth;
+    m_registry.m_mutex.unlock();
+}
+
+Registry::Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    try {
+        if (m_savepoint.isEmpty()) {
+            m_registry.exec("ROLLBACK");
+        } else {
+            const QByteArray name = m_savepoint.toUtf8();
+            m_registry.exec(("ROLLBACK TO " + name).constData());
+            m_registry.exec(("RELEASE " + name).constData());
+        }
+    } catch (const RegistryError&) {
+        // Nothing more can be done; SQLite itself rolls back an unfinished transaction.
+    }
+    --m_registry.m_depth;
+    m_registry.m_mutex.unlock();
+}

@@ -1,0 +1,172 @@
+#include "TestProfile.h"
+#include "platform/AppPaths.h"
+#include "platform/Registry.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+#include <QtConcurrent>
+
+class RegistryTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    int m_counter = 0;
+
+    QString freshFile() { return m_profile.root() + QStringLiteral("/reg%1.db").arg(++m_counter); }
+
+private slots:
+    void fileIsPrivate()
+    {
+        Registry registry;
+        QCOMPARE(registry.filePath(), AppPaths::registryFile());
+        registry.writeString({}, QStringLiteral("Host"), QStringLiteral("x"));
+        const QFileInfo info(registry.filePath());
+        QVERIFY(info.exists());
+        QCOMPARE(int(info.permissions() & 0x0077), 0); // no group or other bits
+    }
+
+    void typesAreKept()
+    {
+        Registry r(freshFile());
+        r.writeString({}, "Host", QStringLiteral("сервер"));
+        r.writeInteger({}, "Port", -5);
+        r.writeBool({}, "UseProxy", true);
+        QCOMPARE(r.readString({}, "Host"), QStringLiteral("сервер"));
+        QCOMPARE(r.readInteger({}, "Port"), std::optional<qint32>(-5));
+        QCOMPARE(r.readBool({}, "UseProxy"), std::optional<bool>(true));
+        // A value of another type counts as missing for its reader.
+        QCOMPARE(r.readInteger({}, "Host"), std::nullopt);
+        QCOMPARE(r.readString({}, "Port"), QString());
+        QCOMPARE(r.readStringValue({}, "Port"), std::nullopt);
+        QCOMPARE(r.readInteger({}, "Missing"), std::nullopt);
+        QCOMPARE(r.readString({}, "Missing"), QString());
+        QCOMPARE(r.valueType({}, "Port"), Registry::ValueType::Integer);
+        // Overwriting with another type changes it.
+        r.writeString({}, "Port", "3000");
+        QCOMPARE(r.readInteger({}, "Port"), std::nullopt);
+    }
+
+    void integerLimitsAndBooleans()
+    {
+        Registry r(freshFile());
+        for (qint32 v : {std::numeric_limits<qint32>::min(), -1, 0, 1, std::numeric_limits<qint32>::max()}) {
+            r.writeInteger({}, "N", v);
+            QCOMPARE(r.readInteger({}, "N"), std::optional<qint32>(v));
+        }
+        r.writeInteger({}, "B", 7);
+        QCOMPARE(r.readBool({}, "B"), std::optional<bool>(true));
+        r.writeInteger({}, "B", 0);
+        QCOMPARE(r.readBool({}, "B"), std::optional<bool>(false));
+    }
+
+    void namesAreCaseInsensitiveAndKeepCase()
+    {
+        Registry r(freshFile());
+        r.writeString("Contacts\\Друзья", "Number", "1");
+        QVERIFY(r.keyExists("CONTACTS\\ДРУЗЬЯ"));
+        QCOMPARE(r.readString("contacts\\друзья", "NUMBER"), QStringLiteral("1"));
+        r.writeString("contacts\\ДРУЗЬЯ", "number", "2");
+        QCOMPARE(r.subkeys("Contacts"), QStringList{QStringLiteral("Друзья")});
+        QCOMPARE(r.valueNames("Contacts\\Друзья"), QStringList{"Number"});
+        QCOMPARE(r.readString("Contacts\\Друзья", "Number"), QStringLiteral("2"));
+    }
+
+    void defaultValueIsTheEmptyName()
+    {
+        Registry r(freshFile());
+        r.writeString("Contacts\\A", {}, "0|1");
+        QCOMPARE(r.readString("Contacts\\A", {}), QStringLiteral("0|1"));
+        QCOMPARE(r.valueNames("Contacts\\A"), QStringList{QString()});
+    }
+
+    void unrepresentableTextBecomesQuestionMarks()
+    {
+        Registry r(freshFile());
+        r.writeString({}, "T", QStringLiteral("a中b"));
+        QCOMPARE(r.readString({}, "T"), QStringLiteral("a?b"));
+        r.writeBytes({}, "Raw", QByteArray("\x00\xFF", 2));
+        QCOMPARE(r.readBytes({}, "Raw"), std::optional<QByteArray>(QByteArray("\x00\xFF", 2)));
+    }
+
+    void deleteKeyTree()
+    {
+        Registry r(freshFile());
+        r.writeString("Contacts\\G1\\C1", "Number", "1");
+        r.writeString("Contacts\\G2", {}, "x");
+        r.writeString({}, "Host", "h");
+        r.deleteKeyTree("contacts");
+        QVERIFY(!r.keyExists("Contacts"));
+        QVERIFY(!r.keyExists("Contacts\\G1\\C1"));
+        QCOMPARE(r.readString({}, "Host"), QStringLiteral("h"));
+        r.createKey("Contacts");
+        QVERIFY(r.subkeys("Contacts").isEmpty());
+    }
+
+    void failedTransactionLeavesOldState()
+    {
+        const QString file = freshFile();
+        {
+            Registry r(file);
+            r.writeString("Contacts\\Old", "Number", "1");
+            try {
+                Registry::Transaction t(r);
+                r.deleteKeyTree("Contacts");
+                r.writeString("Contacts\\New", "Number", "2");
+                throw std::runtime_error("crash in the middle");
+            } catch (const std::runtime_error&) {
+            }
+            QVERIFY(r.keyExists("Contacts\\Old"));
+            QVERIFY(!r.keyExists("Contacts\\New"));
+            Registry::Transaction t(r);
+            r.writeString("Contacts\\New", "Number", "3");
+            t.commit();
+        }
+        Registry again(file);
+        QCOMPARE(again.readString("Contacts\\New", "Number"), QStringLiteral("3"));
+    }
+
+    void nestedTransactionJoinsOuter()
+    {
+        Registry r(freshFile());
+        {
+            Registry::Transaction outer(r);
+            {
+                Registry::Transaction inner(r);
+                r.writeInteger({}, "A", 1);
+                inner.commit();
+            }
+            // outer is dropped: the inner commit goes too
+        }
+        QCOMPARE(r.readInteger({}, "A"), std::nullopt);
+    }
+
+    void twoConnectionsSeeEachOther()
+    {
+        const QString file = freshFile();
+        Registry a(file);
+        Registry b(file);
+        a.writeInteger({}, "Port", 3000);
+        QCOMPARE(b.readInteger({}, "Port"), std::optional<qint32>(3000));
+        // Concurrent writers from two connections neither lose writes nor fail.
+        auto writer = [&file](int base) {
+            Registry r(file);
+            for (int i = 0; i < 50; ++i)
+                r.writeInteger({}, QStringLiteral("V%1").arg(base + i), i);
+        };
+        auto f1 = QtConcurrent::run(writer, 0);
+        auto f2 = QtConcurrent::run(writer, 100);
+        f1.waitForFinished();
+        f2.waitForFinished();
+        QCOMPARE(a.valueNames({}).size(), 101);
+    }
+
+    void unreadableFileIsAnError()
+    {
+        const QString dir = m_profile.root() + QStringLiteral("/adir");
+        QDir().mkpath(dir);
+        QVERIFY_THROWS_EXCEPTION(RegistryError, Registry{dir});
+    }
+};
+
+QTEST_GUILESS_MAIN(RegistryTest)
+#include "RegistryTest.moc"
