@@ -1,0 +1,221 @@
+#include "TestProfile.h"
+#include "contacts/StoredValueCipher.h"
+#include "platform/Registry.h"
+#include "settings/Settings.h"
+
+#include <QTest>
+
+#include <memory>
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    std::unique_ptr<Registry> m_registry;
+    int m_counter = 0;
+
+private slots:
+    void init()
+    {
+        m_registry = std::make_unique<Registry>(m_profile.root() + QStringLiteral("/s%1.db").arg(++m_counter));
+    }
+
+    void defaultsOfValuesFirstStartDoesNotWrite_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fallback");
+        QTest::newRow("UseBalloonTips") << "UseBalloonTips" << true;
+        QTest::newRow("MinimizeSendWindow") << "MinimizeSendWindow" << false;
+        QTest::newRow("TransparentOnlyInActive") << "TransparentOnlyInActive" << false;
+        QTest::newRow("SlowHideOnClose") << "SlowHideOnClose" << false;
+        QTest::newRow("ShowBalance") << "ShowBalance" << true;
+        QTest::newRow("CanUseStatus") << "CanUseStatus" << false;
+    }
+    void defaultsOfValuesFirstStartDoesNotWrite()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, fallback);
+        Settings settings(*m_registry);
+        settings.runFirstStart({});
+        const Setting::Bool setting{qPrintable(name), fallback};
+        QByteArray latin = name.toLatin1();
+        const Setting::Bool stable{latin.constData(), fallback};
+        QVERIFY(!m_registry->readInteger({}, name));
+        QCOMPARE(settings.get(stable), fallback);
+        // A value of another type counts as missing: still the default.
+        m_registry->writeString({}, name, QStringLiteral("1"));
+        QCOMPARE(settings.get(stable), fallback);
+        m_registry->writeInteger({}, name, fallback ? 0 : 5);
+        QCOMPARE(settings.get(stable), !fallback);
+        Q_UNUSED(setting);
+    }
+
+    void firstStartTrigger_data()
+    {
+        QTest::addColumn<int>("portState"); // 0 missing, 1 integer, 2 string
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("no key at all") << 0 << true;
+        QTest::newRow("Port as integer") << 1 << false;
+        QTest::newRow("Port as string") << 2 << true;
+    }
+    void firstStartTrigger()
+    {
+        QFETCH(int, portState);
+        QFETCH(bool, runs);
+        Settings settings(*m_registry);
+        if (portState == 1)
+            m_registry->writeInteger({}, "Port", 8080);
+        if (portState == 2)
+            m_registry->writeString({}, "Port", "8080");
+        m_registry->writeString({}, "Host", "example.org");
+        const auto address = settings.serverAddress();
+        QCOMPARE(!address.has_value(), runs);
+        if (address) {
+            QCOMPARE(address->host, QStringLiteral("example.org"));
+            QCOMPARE(address->port, 8080);
+        }
+    }
+
+    void firstStartWritesTheTwentyFiveValues()
+    {
+        Settings settings(*m_registry);
+        m_registry->writeString({}, "Host", "old.example.org");
+        m_registry->writeInteger({}, "HistoryMessCount", 17);
+        const auto live = settings.runFirstStart({10, 20, 300});
+        QCOMPARE(live.host, QStringLiteral("localhost"));
+        QCOMPARE(live.port, 3000);
+        QCOMPARE(m_registry->valueNames({}).size(), 25);
+        QVERIFY(!m_registry->valueNames({}).contains(QString())); // the account key stays empty
+
+        struct Expected {
+            const char* name;
+            QVariant value;
+        };
+        const QList<Expected> expected = {
+            {"Left", 10}, {"Height", 300}, {"Top", 20}, {"StayOnTop", 0},
+            {"Host", "localhost"}, {"Port", 3000}, {"UseIESettings", 0},
+            {"TimeFormat", "<DD.MM.YY HH:NN>"}, {"ShowSplash", 1}, {"SoundConnectOK", ""},
+            {"SoundConnectErr", ""}, {"SoundSentOK", ""}, {"SoundSentErr", ""}, {"UseProxy", 0},
+            {"ProxyAuthentication", 0}, {"ProxyServer", ""}, {"ProxyPort", 0},
+            {"ProxyUserName", ""}, {"ProxyPassword", ""}, {"UseAlphaBlend", 0},
+            {"MenuWithGroup", 1}, {"AlphaBlendValue", 200}, {"HistoryMessCount", 3000},
+            {"Theme", "Default.skn"}, {"TimeStamp", 0}};
+        for (const Expected& e : expected) {
+            const QString name = QString::fromLatin1(e.name);
+            if (e.value.typeId() == QMetaType::Int)
+                QCOMPARE(m_registry->readInteger({}, name), std::optional<qint32>(e.value.toInt()));
+            else
+                QCOMPARE(m_registry->readStringValue({}, name), std::optional<QString>(e.value.toString()));
+        }
+        QVERIFY(settings.serverAddress().has_value());
+    }
+
+    void historyMessCount_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("count");
+        QTest::newRow("missing") << QVariant() << 3000;
+        QTest::newRow("zero") << QVariant(0) << 3000;
+        QTest::newRow("negative") << QVariant(-4) << 3000;
+        QTest::newRow("500") << QVariant(500) << 500;
+        QTest::newRow("string") << QVariant(QStringLiteral("10")) << 3000;
+    }
+    void historyMessCount()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, count);
+        if (stored.typeId() == QMetaType::Int)
+            m_registry->writeInteger({}, "HistoryMessCount", stored.toInt());
+        else if (stored.isValid())
+            m_registry->writeString({}, "HistoryMessCount", stored.toString());
+        QCOMPARE(Settings(*m_registry).historyMessCount(), count);
+    }
+
+    void notCheckTextLength()
+    {
+        Settings settings(*m_registry);
+        QVERIFY(settings.checkTextLength());
+        m_registry->writeString({}, "NotCheckTextLength", "1");
+        QVERIFY(settings.checkTextLength()); // a string counts as missing
+        m_registry->writeInteger({}, "NotCheckTextLength", 0);
+        QVERIFY(!settings.checkTextLength()); // any integer switches the check off
+    }
+
+    void readersWriteTheirDefaultBack()
+    {
+        Settings settings(*m_registry);
+        QCOMPARE(settings.hideTime(), 1000);
+        QCOMPARE(settings.showTime(), 300);
+        QVERIFY(settings.showSplash());
+        QCOMPARE(m_registry->readInteger({}, "HideTime"), std::optional<qint32>(1000));
+        QCOMPARE(m_registry->readInteger({}, "ShowTime"), std::optional<qint32>(300));
+        QCOMPARE(m_registry->readInteger({}, "ShowSplash"), std::optional<qint32>(1));
+        m_registry->writeInteger({}, "HideTime", 50);
+        m_registry->writeBool({}, "ShowSplash", false);
+        QCOMPARE(settings.hideTime(), 50);
+        QVERIFY(!settings.showSplash());
+    }
+
+    void themeAndTimeFormat()
+    {
+        Settings settings(*m_registry);
+        QCOMPARE(settings.theme(), QStringLiteral("Default.skn"));
+        m_registry->writeString({}, "Theme", "");
+        QCOMPARE(settings.theme(), QStringLiteral("Default.skn"));
+        settings.set(Setting::Theme, QStringLiteral("Ocean.skn"));
+        QCOMPARE(settings.theme(), QStringLiteral("Ocean.skn"));
+        QCOMPARE(settings.timeFormatForDialog(), QStringLiteral("<DD.MM.YY HH:MM>"));
+        settings.set(Setting::TimeFormat, QStringLiteral("<HH:NN>"));
+        QCOMPARE(settings.timeFormatForDialog(), QStringLiteral("<HH:NN>"));
+    }
+
+    void alphaBlendValueIsClamped()
+    {
+        Settings settings(*m_registry);
+        QCOMPARE(settings.alphaBlendValue(), 200);
+        settings.set(Setting::AlphaBlendValue, 1000);
+        QCOMPARE(settings.alphaBlendValue(), 255);
+        settings.set(Setting::AlphaBlendValue, -3);
+        QCOMPARE(settings.alphaBlendValue(), 0);
+    }
+
+    void proxyPasswordIsNeverPlain()
+    {
+        Settings settings(*m_registry);
+        settings.setProxyPassword(QStringLiteral("пароль"));
+        const QString stored = m_registry->readString({}, "ProxyPassword");
+        QVERIFY(!stored.contains(QStringLiteral("пароль")));
+        QCOMPARE(stored.size(), 12);
+        QCOMPARE(settings.proxyPassword(), QStringLiteral("пароль"));
+        settings.setProxyPassword({});
+        QCOMPARE(m_registry->readString({}, "ProxyPassword"), QString());
+        // A stored text that we cannot have written gives an empty password, not garbage.
+        QByteArray foreign;
+        for (char c : QByteArray("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ")) {
+            if (!StoredValueCipher::DecipherValue(QByteArray(2, c), StoredValueCipher::kProxyPasswordKey)) {
+                foreign = QByteArray(2, c);
+                break;
+            }
+        }
+        QVERIFY(!foreign.isEmpty());
+        m_registry->writeBytes({}, "ProxyPassword", foreign);
+        QCOMPARE(settings.proxyPassword(), QString());
+    }
+
+    void failedWriteIsAnError()
+    {
+        const QString file = m_profile.root() + QStringLiteral("/readonly.db");
+        {
+            Registry r(file);
+            r.writeInteger({}, "Port", 1);
+        }
+        QFile::setPermissions(file, QFile::ReadOwner);
+        if (QFileInfo(file).isWritable())
+            QSKIP("running as a user who can write read-only files");
+        Registry r(file);
+        Settings settings(r);
+        QVERIFY_THROWS_EXCEPTION(RegistryError, settings.set(Setting::Port, 2));
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsTest)
+#include "SettingsTest.moc"
