@@ -1,0 +1,68 @@
+#include "SingleInstance.h"
+
+#include <QDataStream>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include <unistd.h>
+
+namespace {
+constexpr int kConnectTimeoutMs = 1000;
+constexpr int kMessageSize = 8;
+} // namespace
+
+SingleInstance::SingleInstance(const QString& name, QObject* parent)
+    : QObject(parent)
+    , m_name(name)
+{
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::defaultName()
+{
+    return QStringLiteral("Varnelo-%1").arg(::getuid());
+}
+
+bool SingleInstance::handOver(int wParam, int lParam)
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_name);
+    if (!socket.waitForConnected(kConnectTimeoutMs))
+        return false;
+    QByteArray message;
+    QDataStream out(&message, QIODevice::WriteOnly);
+    out << qint32(wParam) << qint32(lParam);
+    socket.write(message);
+    if (!socket.waitForBytesWritten(kConnectTimeoutMs))
+        return false;
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool SingleInstance::listen()
+{
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(m_name)) {
+        // A socket left behind by a copy that crashed: nobody answered handOver(), so take it.
+        QLocalServer::removeServer(m_name);
+        if (!m_server->listen(m_name))
+            return false;
+    }
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                while (socket->bytesAvailable() >= kMessageSize) {
+                    QDataStream in(socket->read(kMessageSize));
+                    qint32 wParam = 0;
+                    qint32 lParam = 0;
+                    in >> wParam >> lParam;
+                    emit messageReceived(wParam, lParam);
+                }
+            });
+        }
+    });
+    return true;
+}

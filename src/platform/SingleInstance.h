@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// Finds a running copy of the program through a per-user local socket. The first copy
+// listens; a later one hands it a message and ends.
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    explicit SingleInstance(const QString& name = defaultName(), QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    static QString defaultName(); // one per user
+
+    // True when another copy answered and took the message (wParam, lParam).
+    bool handOver(int wParam, int lParam);
+    // Starts listening; false when the name cannot be taken.
+    bool listen();
+
+signals:
+    void messageReceived(int wParam, int lParam);
+
+private:
+    QString m_name;
+    QLocalServer* m_server = nullptr;
+};

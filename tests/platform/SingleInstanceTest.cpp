@@ -1,0 +1,50 @@
+#include "TestProfile.h"
+#include "platform/SingleInstance.h"
+
+#include <QLocalServer>
+#include <QSignalSpy>
+#include <QTest>
+
+class SingleInstanceTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+
+private slots:
+    void secondCopyHandsOver()
+    {
+        const QString name = QStringLiteral("varnelo-test-%1").arg(QCoreApplication::applicationPid());
+        SingleInstance first(name);
+        QVERIFY(!first.handOver(255, 255)); // nobody runs yet
+        QVERIFY(first.listen());
+        QSignalSpy received(&first, &SingleInstance::messageReceived);
+
+        // The second copy runs on its own thread in real life; here the event loop of the
+        // first must turn while the second waits, so hand over from a worker thread.
+        bool handed = false;
+        QThread* worker = QThread::create([&] { handed = SingleInstance(name).handOver(255, 255); });
+        worker->start();
+        QTRY_COMPARE(received.count(), 1);
+        worker->wait();
+        delete worker;
+        QVERIFY(handed);
+        QCOMPARE(received.at(0).at(0).toInt(), 255);
+        QCOMPARE(received.at(0).at(1).toInt(), 255);
+    }
+
+    void staleSocketIsTakenOver()
+    {
+        const QString name = QStringLiteral("varnelo-stale-%1").arg(QCoreApplication::applicationPid());
+        {
+            // A server that dies without cleaning up leaves its socket file behind.
+            QLocalServer crashed;
+            QVERIFY(crashed.listen(name));
+            crashed.setParent(nullptr);
+        }
+        SingleInstance copy(name);
+        QVERIFY(!copy.handOver(255, 255));
+        QVERIFY(copy.listen());
+    }
+};
+
+QTEST_GUILESS_MAIN(SingleInstanceTest)
+#include "SingleInstanceTest.moc"
