@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+
+// The pieces of the sprite sheet "1.bmp": the main window's eight toolbar buttons in three
+// states, its 16 x 16 icon list, the 21 x 32 picture and the two 22 x 22 pictures. Pure red
+// is the sheet's transparent colour. A sheet that is missing or too small yields pieces of the
+// right size that are transparent where the sheet has nothing.
+class SkinSprites {
+public:
+    // Rows of the toolbar columns: normal, mouse over, pressed.
+    enum class ButtonState { None, Over, Down };
+
+    static constexpr int ToolbarButtonCount = 8;
+    static constexpr int ButtonSize = 22;
+    static constexpr int SmallIconCount = 19;
+    static constexpr int Icon22Count = 2;
+    static constexpr QRgb MaskColor = 0xFFFF0000;
+
+    SkinSprites();
+    explicit SkinSprites(const QImage& sheet);
+
+    // Cut as it is, red kept: the image button makes red transparent by itself, and drawing a
+    // state over the base picture must cover it whole.
+    QImage toolbarButton(int button, ButtonState state) const;
+    // Red already transparent. Out-of-range indices give a null image.
+    QImage smallIcon(int index) const { return m_smallIcons.value(index); }
+    QImage tallIcon() const { return m_tallIcon; }
+    QImage icon22(int index) const { return m_icons22.value(index); }
+    QList<QImage> smallIcons() const { return m_smallIcons; }
+
+    // The rectangle of the sheet, with pure red where it lies outside the sheet.
+    static QImage cut(const QImage& sheet, const QRect& rect);
+    // A copy whose pure-red pixels are fully transparent.
+    static QImage maskRed(const QImage& image);
+
+private:
+    QImage m_sheet;
+    QList<QImage> m_smallIcons;
+    QImage m_tallIcon;
+    QList<QImage> m_icons22;
+};
