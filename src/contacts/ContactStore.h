@@ -1,0 +1,74 @@
+#pragma once
+
+#include "contacts/BookGroup.h"
+
+#include <QString>
+
+#include <stdexcept>
+
+class ContactBook;
+class Registry;
+
+// A failed load or save of the contact book; the text is for the user.
+class ContactStoreError : public std::runtime_error {
+public:
+    explicit ContactStoreError(const QString& message)
+        : std::runtime_error(message.toStdString()) {}
+};
+
+// The stores of the contact book: the key Contacts of the settings store (the working store)
+// and the old file Contacts.dat, which the first load moves into the settings store.
+//
+// Key layout: Contacts\<group>\<contact>. A group's default value is its position, "|" and
+// "1" or "0" for expanded; a contact's default value is its position, with the values
+// Sender, Number, Sign and Translit. A caption that cannot be a key name (empty, holding a
+// path separator or a control character, or equal to an earlier sibling's when case is
+// ignored) is stored under a generated key name with the caption in the value Caption.
+class ContactStore {
+public:
+    enum class SaveResult { Saved, Skipped };
+
+    static inline const QString kBookKey = QStringLiteral("Contacts");
+    static inline const QString kCaptionValue = QStringLiteral("Caption");
+    static inline const QString kLegacyFileName = QStringLiteral("Contacts.dat");
+    // Shown once when a save is skipped because the book could not be loaded.
+    static inline const QString kBookNotSavedText = QStringLiteral(
+        "Контакт лист не удалось загрузить, поэтому изменения в нем не сохраняются.\r\n"
+        "Сохраненный ранее контакт лист остался без изменений.");
+
+    // Contacts.dat is looked for in the user's data folder.
+    explicit ContactStore(Registry& registry);
+    ContactStore(Registry& registry, const QString& legacyFilePath);
+
+    // Fills the book from Contacts.dat when that file exists, else from the settings store,
+    // then saves it (which completes the move out of Contacts.dat). On a read failure the
+    // book is left as it was, the stores are untouched and every later save is skipped.
+    // Throws ContactStoreError.
+    void LoadContacts(ContactBook& book);
+
+    // Replaces the stored book in one transaction, then deletes Contacts.dat. Skipped after
+    // a failed load, so the book that could not be read is never overwritten by another.
+    // Throws ContactStoreError; the stored book is then the previous one.
+    SaveResult SaveContacts(const ContactBook& book);
+
+    bool loadFailed() const { return m_loadFailed; }
+    // kBookNotSavedText the first time after a save was skipped, else empty.
+    QString takeSkippedSaveNotice();
+
+    QString legacyFilePath() const { return m_legacyFile; }
+
+    // The registry side alone, without the file and the save that ends a load.
+    // Throw RegistryError.
+    static QList<BookGroup> readBook(const Registry& registry);
+    static void writeBook(Registry& registry, const ContactBook& book);
+
+private:
+    QList<BookGroup> readLegacyFile() const;
+    void removeLegacyFile() const;
+
+    Registry& m_registry;
+    QString m_legacyFile;
+    bool m_loadFailed = false;
+    bool m_skippedSave = false;
+    bool m_noticeGiven = false;
+};
