@@ -1,0 +1,6 @@
+#include "HistoryLock.h"
+
+QRecursiveMutex& historyLock() {
+    static QRecursiveMutex lock;
+    return lock;
+}

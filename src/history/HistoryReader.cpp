@@ -1,0 +1,174 @@
+#include "HistoryReader.h"
+
+#include "platform/Ansi.h"
+
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+using namespace HistoryLayout;
+
+// Large enough that a whole history comes in a few reads.
+constexpr qsizetype kChunkSize = 256 * 1024;
+
+double readDouble(const char* bytes) {
+    const quint64 bits = qFromLittleEndian<quint64>(bytes);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+QString decode(const char* bytes, qsizetype size, bool cutAtZero) {
+    if (cutAtZero) {
+        if (const void* zero = std::memchr(bytes, 0, size))
+            size = static_cast<const char*>(zero) - bytes;
+    }
+    return Ansi::toUnicode(QByteArray::fromRawData(bytes, size));
+}
+
+// Offsets 0 to 39, shared by every layout.
+void readFixedBlock(const char* block, TMess& record) {
+    record.Id = qFromLittleEndian<qint32>(block);
+    record.Reserved = qFromLittleEndian<quint32>(block + 4);
+    record.Date = readDouble(block + 8);
+    record.Time = readDouble(block + 16);
+    record.Status = static_cast<quint8>(block[24]);
+    const int numberLength = std::min<int>(static_cast<quint8>(block[25]), kMaxNumber);
+    record.Number = decode(block + 26, numberLength, false);
+}
+
+} // namespace
+
+HistoryReader::HistoryReader(const QString& path)
+    : m_file(path) {
+}
+
+bool HistoryReader::openFile() {
+    m_buffer.clear();
+    m_pos = 0;
+    m_failed = !m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    return !m_failed;
+}
+
+bool HistoryReader::OpenHistory() {
+    if (!m_file.exists()) {
+        QFile created(m_file.fileName());
+        created.open(QIODevice::WriteOnly);
+    }
+    if (!m_file.exists())
+        return true; // could not even be created: nothing to read, like an empty history
+    if (!openFile())
+        return false;
+    fill(kHeaderSize);
+    const qsizetype seen = std::min<qsizetype>(m_buffer.size(), kHeaderSize);
+    if (m_failed || std::memcmp(m_buffer.constData(), kV22.constData(), seen) != 0) {
+        close();
+        return false;
+    }
+    m_pos = seen;
+    m_format = HistoryFormat::V22;
+    return true;
+}
+
+std::optional<HistoryFormat> HistoryReader::openAnyFormat() {
+    if (!openFile())
+        return std::nullopt;
+    if (!fill(kHeaderSize)) {
+        if (m_failed) {
+            close();
+            return std::nullopt;
+        }
+        m_format = HistoryFormat::Headerless; // shorter than any header
+        return m_format;
+    }
+    const QByteArray header = m_buffer.first(kHeaderSize);
+    m_pos = kHeaderSize;
+    if (header == kV22)
+        m_format = HistoryFormat::V22;
+    else if (header == kV21)
+        m_format = HistoryFormat::V21;
+    else if (header == kV20)
+        m_format = HistoryFormat::V20;
+    else {
+        m_format = HistoryFormat::Headerless;
+        m_pos = 0;
+    }
+    return m_format;
+}
+
+void HistoryReader::close() {
+    m_file.close();
+    m_buffer.clear();
+    m_pos = 0;
+}
+
+bool HistoryReader::fill(qsizetype needed) {
+    if (m_pos > 0) {
+        m_buffer.remove(0, m_pos);
+        m_pos = 0;
+    }
+    while (m_buffer.size() < needed) {
+        const qsizetype have = m_buffer.size();
+        const qsizetype room = std::max(needed - have, kChunkSize);
+        m_buffer.resize(have + room);
+        const qint64 got = m_file.read(m_buffer.data() + have, room);
+        m_buffer.resize(have + std::max<qint64>(got, 0));
+        if (got < 0)
+            m_failed = true;
+        if (got <= 0)
+            return false;
+    }
+    return true;
+}
+
+const char* HistoryReader::take(qsizetype size) {
+    if (!m_file.isOpen())
+        return nullptr;
+    if (m_buffer.size() - m_pos < size && !fill(size))
+        return nullptr;
+    const char* bytes = m_buffer.constData() + m_pos;
+    m_pos += size;
+    return bytes;
+}
+
+bool HistoryReader::takeText(QString& text, bool cutAtZero) {
+    const char* length = take(2);
+    if (!length)
+        return false;
+    const qsizetype size = qFromLittleEndian<quint16>(length);
+    const char* bytes = take(size);
+    if (!bytes)
+        return false;
+    text = decode(bytes, size, cutAtZero);
+    return true;
+}
+
+bool HistoryReader::ReadRecord(TMess& record) {
+    record = TMess();
+    if (m_format == HistoryFormat::Headerless) {
+        const char* bytes = take(kHeaderlessRecord);
+        if (!bytes)
+            return false;
+        readFixedBlock(bytes, record);
+        record.Text = decode(bytes + kFixedBlock + 2, kHeaderlessText, true);
+        return true;
+    }
+    const char* block = take(kFixedBlock);
+    if (!block)
+        return false;
+    readFixedBlock(block, record);
+    switch (m_format) {
+    case HistoryFormat::V22:
+        return takeText(record.Text, false) && takeText(record.Sender, false) &&
+               takeText(record.Sign, false);
+    case HistoryFormat::V21:
+        return takeText(record.Text, false) && takeText(record.Sender, true);
+    case HistoryFormat::V20:
+        return takeText(record.Text, true);
+    case HistoryFormat::Headerless:
+        break;
+    }
+    return false;
+}

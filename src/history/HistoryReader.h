@@ -1,0 +1,48 @@
+#pragma once
+
+#include "HistoryFormat.h"
+#include "TMess.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <optional>
+
+// Reads History.dat record by record, in any of its layouts. Every length in the file is
+// checked against what is really there: a record that runs past the end ends the reading.
+class HistoryReader {
+public:
+    explicit HistoryReader(const QString& path);
+
+    // Opens the file as a current history, creating it empty when missing. A file that is
+    // empty or shorter than the header but agrees with its start counts as one with no
+    // records. False otherwise (file closed).
+    bool OpenHistory();
+
+    // Opens an existing file of any layout and tells which one its header names; a file
+    // without a known header is read as headerless. Nothing when it cannot be opened.
+    std::optional<HistoryFormat> openAnyFormat();
+
+    // The next record of the opened layout; false at the end, on a torn record or an error.
+    bool ReadRecord(TMess& record);
+
+    // The file exists but could not be opened or read: unlike a torn record, this says
+    // nothing about its content, so it must not be rewritten on the strength of this read.
+    bool failed() const { return m_failed; }
+    QString errorString() const { return m_file.errorString(); }
+
+    void close();
+
+private:
+    bool openFile();
+    bool fill(qsizetype needed);
+    const char* take(qsizetype size);
+    bool takeText(QString& text, bool cutAtZero);
+
+    QFile m_file;
+    HistoryFormat m_format = HistoryFormat::V22;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    bool m_failed = false;
+};

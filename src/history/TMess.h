@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QtGlobal>
+
+// One sent message as History.dat keeps it.
+struct TMess {
+    // What the send flow writes; the status queries later put the service's codes in.
+    static constexpr quint8 kStatusSent = 10;
+
+    qint32 Id = 0;
+    quint32 Reserved = 0; // bytes 4-7 of the record, carried through rewrites untouched
+    double Date = 0;      // whole days since 30 December 1899
+    double Time = 0;      // fraction of a day
+    quint8 Status = kStatusSent;
+    QString Number; // at most 14 characters are stored
+    QString Sender;
+    QString Text;
+    QString Sign;
+
+    // The status query still asks for it: statuses 1, 10, 19 and 20.
+    bool isPending() const;
+
+    // Date plus Time as local time; invalid when the stored numbers are no real moment.
+    QDateTime moment() const;
+    void setMoment(const QDateTime& moment);
+
+    friend bool operator==(const TMess&, const TMess&) = default;
+};

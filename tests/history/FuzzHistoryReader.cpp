@@ -1,0 +1,38 @@
+// Any bytes as History.dat: every reader of the file, and the conversion of older layouts.
+#include "history/HistoryFile.h"
+#include "history/HistoryReader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static QTemporaryDir folder;
+    const QString path = folder.path() + QStringLiteral("/History.dat");
+    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    auto put = [&] {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(input);
+    };
+
+    put();
+    const HistoryFile history(path);
+    for (const TMess& record : history.readAll())
+        record.moment();
+
+    // After the conversion the file must read as a current history.
+    history.ConvertHistory();
+    HistoryReader reader(path);
+    if (!reader.OpenHistory())
+        __builtin_trap();
+    reader.close();
+
+    put();
+    history.AppendHistory(TMess(), 2);
+    if (history.readAll().isEmpty())
+        __builtin_trap();
+    return 0;
+}
