@@ -1,0 +1,111 @@
+#include "HttpExchange.h"
+
+#include "service/ServiceError.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QThread>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// How often a waiting exchange looks whether its thread has been asked to stop.
+constexpr int kInterruptionCheckMs = 100;
+
+enum class Stop { None, Cap, TooLarge, Cancelled };
+
+} // namespace
+
+HttpExchange::HttpExchange(const QUrl& url, const QNetworkProxy& proxy)
+    : m_url(url)
+    , m_proxy(proxy) {
+}
+
+void HttpExchange::addHeader(const QByteArray& name, const QByteArray& value) {
+    m_headers.append({name, value});
+}
+
+QByteArray HttpExchange::post(const QByteArray& body) const {
+    if (!m_url.isValid() || m_url.host().isEmpty() || m_url.port() < 1)
+        throw ServiceError(ServiceError::Kind::Connection,
+                           QStringLiteral("Invalid service address: %1").arg(m_url.toString()));
+
+    QNetworkAccessManager manager;
+    manager.setProxy(m_proxy);
+    // A redirect is not the service's reply; following it would post elsewhere.
+    manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+
+    QNetworkRequest request(m_url);
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    for (const auto& [name, value] : m_headers)
+        request.setRawHeader(name, value);
+    if (m_readTimeoutMs > 0)
+        request.setTransferTimeout(m_readTimeoutMs);
+
+    const std::unique_ptr<QNetworkReply> reply(manager.post(request, body));
+    QByteArray received;
+    Stop stop = Stop::None;
+    const auto abortWith = [&](Stop why) {
+        if (stop == Stop::None)
+            stop = why;
+        reply->abort();
+    };
+
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [&] {
+        received += reply->readAll();
+        if (received.size() > kMaxReplyBytes)
+            abortWith(Stop::TooLarge);
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+
+    QTimer cap;
+    cap.setSingleShot(true);
+    QObject::connect(&cap, &QTimer::timeout, reply.get(), [&] { abortWith(Stop::Cap); });
+    if (m_overallCapMs > 0)
+        cap.start(m_overallCapMs);
+
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, reply.get(), [&] {
+        if (QThread::currentThread()->isInterruptionRequested())
+            abortWith(Stop::Cancelled);
+    });
+    watch.start(kInterruptionCheckMs);
+
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    cap.stop();
+    watch.stop();
+    if (stop == Stop::None)
+        received += reply->readAll();
+
+    switch (stop) {
+    case Stop::Cap:
+        throw ServiceError(ServiceError::Kind::Timeout,
+                           QStringLiteral("No complete reply within %1 ms").arg(m_overallCapMs));
+    case Stop::TooLarge:
+        throw ServiceError(ServiceError::Kind::ReplyTooLarge,
+                           QStringLiteral("Reply larger than %1 bytes").arg(kMaxReplyBytes));
+    case Stop::Cancelled:
+        throw ServiceError(ServiceError::Kind::Cancelled, QStringLiteral("Request cancelled"));
+    case Stop::None:
+        break;
+    }
+
+    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
+    const QNetworkReply::NetworkError error = reply->error();
+    if (error == QNetworkReply::NoError && status >= 200 && status < 300)
+        return received;
+    if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
+        throw ServiceError(ServiceError::Kind::Timeout,
+                           QStringLiteral("No data for %1 ms").arg(m_readTimeoutMs));
+    if (status != 0 && (status < 200 || status >= 300))
+        throw ServiceError(ServiceError::Kind::HttpStatus,
+                           QStringLiteral("HTTP status %1").arg(status));
+    throw ServiceError(ServiceError::Kind::Connection, reply->errorString());
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QNetworkProxy>
+#include <QPair>
+#include <QUrl>
+
+// One HTTP POST on the calling thread: its own network manager, a local event loop, and
+// nothing kept afterwards. Must not run on the user-interface thread, whose handlers would
+// run inside the local loop.
+class HttpExchange {
+public:
+    // No command needs more; a peer sending endless data is cut off here.
+    static constexpr qsizetype kMaxReplyBytes = 8 * 1024 * 1024;
+
+    HttpExchange(const QUrl& url, const QNetworkProxy& proxy);
+
+    void addHeader(const QByteArray& name, const QByteArray& value);
+    // 0: wait for data without limit; otherwise the longest silence of the peer.
+    void setReadTimeout(int ms) { m_readTimeoutMs = ms; }
+    // 0: no limit; otherwise the longest the whole exchange may take.
+    void setOverallCap(int ms) { m_overallCapMs = ms; }
+
+    // The response body, byte for byte. Throws ServiceError.
+    QByteArray post(const QByteArray& body) const;
+
+private:
+    QUrl m_url;
+    QNetworkProxy m_proxy;
+    QList<QPair<QByteArray, QByteArray>> m_headers;
+    int m_readTimeoutMs = 0;
+    int m_overallCapMs = 0;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The one exchange with the service: the request text goes out as the Base64 of its
+// code-page-1251 bytes, the reply text comes back. Blocking; callable from any thread but the
+// user-interface thread. Failures of the transport throw ServiceError.
+
+// The two ways to the service, chosen by the setting UseIESettings.
+enum class TransportPath {
+    Direct,         // our own HTTP client with the program's proxy settings
+    SystemSettings, // the desktop's proxy settings and a browser's way of posting
+};
+
+struct RequestOptions {
+    // Longest silence of the peer; 0 waits for data without limit.
+    int readTimeoutMs = 0;
+    // False only for a send: giving up on a send the service may have taken would invite
+    // the user to send it twice.
+    bool overallCap = true;
+};
+
+// Reads UseIESettings; a missing or mistyped value throws ServiceError.
+TransportPath CurrentTransportPath();
+
+QString ServerRequest(const QString& request, int timeoutMs);
+QString ServerRequest(const QString& request, const RequestOptions& options);
+// For commands whose request or follow-up depends on the path, read once beforehand.
+QString ServerRequest(const QString& request, const RequestOptions& options, TransportPath path);
+
+// The text without any field separator 0x01.
+QString StripFieldSeparators(const QString& text);
+
+// A line form-encoded as the direct path posts it: the part after the first "=" is
+// percent-encoded (letters and digits stay, a blank becomes "+"), the part before it stays.
+QByteArray FormLine(const QByteArray& line);
+
+// The reply text inside the markup that a browser would hand over: tags dropped, control
+// characters trimmed, the notice mark kept.
+QByteArray CleanBrowserReply(const QByteArray& document);
