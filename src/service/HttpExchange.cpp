@@ -80,7 +80,7 @@ QByteArray HttpExchange::post(const QByteArray& body) const {
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     cap.stop();
     watch.stop();
-    if (stop == Stop::None)
+    if (stop == Stop::None && reply->isOpen())
         received += reply->readAll();
 
     switch (stop) {

@@ -37,8 +37,8 @@ Settings currentSettings() {
     return Settings(*store);
 }
 
-void playSound(MainWindowLink& link, Setting::Str setting) {
-    const QString path = currentSettings().get(setting);
+void playSound(MainWindowLink& link, const Settings& settings, Setting::Str setting) {
+    const QString path = settings.get(setting);
     if (!path.isEmpty() && QFileInfo(path).isFile())
         link.PlaySoundFile(path);
 }
@@ -54,10 +54,10 @@ qint64 messageCount() {
     return static_cast<qint64>(count);
 }
 
-void showBalance(MainWindowLink& link) {
+void showBalance(MainWindowLink& link, const Settings& settings) {
     QString status;
     QString balloon;
-    if (currentSettings().get(Setting::ShowBalance)) {
+    if (settings.get(Setting::ShowBalance)) {
         const QString money = QLocale().toCurrencyString(ServiceState::Balance.get());
         status = kBalanceStatus + money;
         balloon = kBalanceBalloon + money;
@@ -69,32 +69,32 @@ void showBalance(MainWindowLink& link) {
     link.SetStatusText(status);
     link.ShowBalloon(kBalloonTitle, balloon, Kind::Information, kBalloonMs);
     ServiceState::LastConnectFailed.set(false);
-    playSound(link, Setting::SoundConnectOK);
+    playSound(link, settings, Setting::SoundConnectOK);
 }
 
-void judge(MainWindowLink& link, const QString& reply) {
+void judge(MainWindowLink& link, const Settings& settings, const QString& reply) {
     if (reply == kUnknownKey) {
         ServiceState::UserKey.set(QString());
         if (ServiceState::UserKey.get().isEmpty() && !ServiceState::RegistrationOffered.get())
             link.OfferRegistration();
         if (!ServiceState::LastConnectFailed.get())
-            playSound(link, Setting::SoundConnectErr);
+            playSound(link, settings, Setting::SoundConnectErr);
         ServiceState::LastConnectFailed.set(true);
     } else if (reply == kNotActivated) {
         link.SetStatusText(kNotActivatedStatus);
         link.ShowBalloon(kBalloonTitle, kNotActivatedBalloon, Kind::Information, kBalloonMs);
         ServiceState::LastConnectFailed.set(false);
-        playSound(link, Setting::SoundConnectOK);
+        playSound(link, settings, Setting::SoundConnectOK);
     } else if (!IsNumberText(reply)) {
         link.SetStatusText(kCheckSettings);
         link.EnableConnectTimeOutTimer();
         if (!ServiceState::LastConnectFailed.get()) {
             link.ShowBalloon(kBalloonTitle, kCheckSettings, Kind::Error, kBalloonMs);
-            playSound(link, Setting::SoundConnectErr);
+            playSound(link, settings, Setting::SoundConnectErr);
         }
         ServiceState::LastConnectFailed.set(true);
     } else {
-        showBalance(link);
+        showBalance(link, settings);
     }
 }
 
@@ -105,7 +105,7 @@ void reportFailure(MainWindowLink& link) {
         link.ShowBalloon(kBalloonTitle, kCheckSettings, Kind::Error, kBalloonMs);
         link.EnableConnectTimeOutTimer();
         if (!ServiceState::LastConnectFailed.get())
-            playSound(link, Setting::SoundConnectErr);
+            playSound(link, currentSettings(), Setting::SoundConnectErr);
     } catch (...) {
         // Nothing further can be shown.
     }
@@ -126,7 +126,7 @@ void RefreshUserInfo() {
         GetUserInfo(ServiceState::UserKey.get(), reply);
         if (stopping())
             return;
-        judge(*link, reply);
+        judge(*link, currentSettings(), reply);
     } catch (...) {
         if (!stopping())
             reportFailure(*link);

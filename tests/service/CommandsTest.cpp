@@ -1,0 +1,357 @@
+#include "FakeHttpServer.h"
+#include "ServiceFixture.h"
+#include "TestProfile.h"
+#include "platform/Ansi.h"
+#include "platform/Registry.h"
+#include "service/ServiceCommands.h"
+#include "service/ServiceError.h"
+#include "service/ServiceState.h"
+#include "settings/Settings.h"
+
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QTest>
+
+namespace {
+
+using Mode = FakeHttpServer::Behaviour::Mode;
+
+const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
+const QString kSerial = QStringLiteral("FEDCBA9876543210FEDCBA9876543210");
+
+QByteArray cp1251(const QString& text) {
+    return Ansi::fromUnicode(text);
+}
+
+QByteArray decoded(const FakeHttpServer::Request& request) {
+    return QByteArray::fromBase64(QByteArray::fromPercentEncoding(request.body));
+}
+
+// Each command called with fixed arguments that carry field separators where a caller might
+// let one through; the result as text.
+QString run(const QString& command) {
+    const QString key = kKey + QStringLiteral("\x01");
+    if (command == QLatin1String("SendSms"))
+        return SendSms(key, QStringLiteral("Send\x01r"), QStringLiteral("Привет\x01 мир"),
+                       QStringLiteral("+79161234567\x01|+79031234567"), 15);
+    if (command == QLatin1String("SaveSettingsOnServer"))
+        return SaveSettingsOnServer(key, QStringLiteral("111\x05"
+                                                        "222\x05"
+                                                        "0"));
+    if (command == QLatin1String("LoadSettingsFromServer"))
+        return LoadSettingsFromServer(key);
+    if (command == QLatin1String("BuyVoucher"))
+        return BuyVoucher(key, QStringLiteral("100"));
+    if (command == QLatin1String("ActivateVoucher"))
+        return ActivateVoucher(key, kSerial);
+    if (command == QLatin1String("QueryMessagesStatus"))
+        return QueryMessagesStatus({5, 17, 2147483647});
+    if (command == QLatin1String("QueryMessageStatus"))
+        return QueryMessageStatus(17);
+    if (command == QLatin1String("RestoreAccount"))
+        return RestoreAccount(QStringLiteral("ivan@example.org"));
+    if (command == QLatin1String("RegisterUser"))
+        return RegisterUser(QStringLiteral("Иван\x01 Петров"), QStringLiteral("+7916\x01"),
+                            QStringLiteral("Моск\x01ва"), QStringLiteral("01.02.1990\x01"),
+                            QStringLiteral("ivan@\x01"
+                                           "example.org"),
+                            QStringLiteral("ref\x01"));
+    if (command == QLatin1String("SaveContactsOnServer"))
+        return SaveContactsOnServer(QStringLiteral("\x02"
+                                                   "1G\x04"
+                                                   "C\x03N\x03\x03"
+                                                   "0\x05"))
+                   ? QStringLiteral("true")
+                   : QStringLiteral("false");
+    if (command == QLatin1String("LoadContactsFromServer")) {
+        TContacts contacts;
+        const bool loaded = LoadContactsFromServer(contacts);
+        return QStringLiteral("%1 %2").arg(loaded).arg(contacts.size());
+    }
+    if (command == QLatin1String("GetUserInfo")) {
+        QString reply = QStringLiteral("passed in");
+        GetUserInfo(key, reply);
+        return reply;
+    }
+    qFatal("unknown command");
+}
+
+} // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    ServiceFixture m_fixture{m_profile.root()};
+    FakeHttpServer m_server;
+
+private slots:
+    void init() {
+        m_server.clear();
+        m_fixture.reset(m_server.port());
+        // The contact commands send the key of the running program, unstripped.
+        ServiceState::UserKey.set(kKey + QStringLiteral("\x01"));
+    }
+
+    void wire_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("systemPath");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QStringList>("calls");
+
+        const QByteArray k = kKey.toLatin1();
+        const QStringList restart{QStringLiteral("RestartBalanceTimer")};
+        const QStringList none;
+
+        QTest::newRow("SendSms") << "SendSms" << false
+                                 << "B" + k + "\x01" + cp1251(QStringLiteral("Привет мир")) +
+                                        "\x01+79161234567|+79031234567\x01Send\x01r\x01"
+                                        "15"
+                                 << QByteArray("123") << "123" << restart;
+        QTest::newRow("SendSms group reply") << "SendSms" << false << QByteArray()
+                                             << QByteArray("11|0|12|") << "11|0|12|" << restart;
+        QTest::newRow("SendSms notice: line breaks, no refresh")
+            << "SendSms" << false << QByteArray()
+            << cp1251(QStringLiteral("\x01\x01\x01Строка 1\x04Строка 2"))
+            << QStringLiteral("\x01\x01\x01Строка 1\r\nСтрока 2") << none;
+        QTest::newRow("SendSms on the system path refreshes too")
+            << "SendSms" << true << QByteArray() << QByteArray("<b>77</b>") << "77" << restart;
+        QTest::newRow("SaveSettingsOnServer") << "SaveSettingsOnServer" << false
+                                              << "0" + k +
+                                                     "\x01\x04"
+                                                     "111\x05"
+                                                     "222\x05"
+                                                     "0"
+                                              << QByteArray("1") << "1" << restart;
+        QTest::newRow("SaveSettingsOnServer, system path: no refresh")
+            << "SaveSettingsOnServer" << true << QByteArray() << QByteArray("1") << "1" << none;
+        QTest::newRow("LoadSettingsFromServer")
+            << "LoadSettingsFromServer" << false << "0" + k + "\x01\x03" << QByteArray("QUJD")
+            << "QUJD" << restart;
+        QTest::newRow("LoadSettingsFromServer, system path")
+            << "LoadSettingsFromServer" << true << QByteArray() << QByteArray("QUJD") << "QUJD"
+            << none;
+        QTest::newRow("BuyVoucher") << "BuyVoucher" << false
+                                    << "," + k +
+                                           "\x01\x03\x01"
+                                           "100"
+                                    << kSerial.toLatin1() << kSerial << restart;
+        QTest::newRow("BuyVoucher, system path")
+            << "BuyVoucher" << true << QByteArray() << QByteArray("-1") << "-1" << none;
+        QTest::newRow("ActivateVoucher")
+            << "ActivateVoucher" << false << "," + k + "\x01\x04\x01" + kSerial.toLatin1()
+            << QByteArray("500") << "500" << restart;
+        QTest::newRow("ActivateVoucher, system path")
+            << "ActivateVoucher" << true << QByteArray() << QByteArray("-2") << "-2" << none;
+        QTest::newRow("QueryMessagesStatus") << "QueryMessagesStatus" << false
+                                             << QByteArray("45\x01"
+                                                           "17\x01"
+                                                           "2147483647\x01")
+                                             << QByteArray("10\x01"
+                                                           "11\x01"
+                                                           "2")
+                                             << "10\r\n11\r\n2" << none;
+        QTest::newRow("QueryMessageStatus") << "QueryMessageStatus" << false << QByteArray(";17")
+                                            << QByteArray("11") << "11" << none;
+        QTest::newRow("RestoreAccount")
+            << "RestoreAccount" << false << QByteArray("7ivan@example.org")
+            << QByteArray("Line 1\x01Line 2") << "Line 1\r\nLine 2" << none;
+        QTest::newRow("RestoreAccount, system path: 0x03 in front")
+            << "RestoreAccount" << true << QByteArray("7\x03ivan@example.org") << QByteArray("sent")
+            << "sent" << none;
+        QTest::newRow("RegisterUser") << "RegisterUser" << false
+                                      << "1" + cp1251(QStringLiteral("Иван Петров")) +
+                                             "\x01+7916\x01" + cp1251(QStringLiteral("Москва")) +
+                                             "\x01"
+                                             "01.02.1990\x01ivan@example.org\x01ref\x01"
+                                      << k << kKey << none;
+        QTest::newRow("GetUserInfo") << "GetUserInfo" << false
+                                     << "?" + k +
+                                            "\x01"
+                                            "3.1.6"
+                                     << QByteArray("-2") << "-2" << none;
+        QTest::newRow("SaveContactsOnServer") << "SaveContactsOnServer" << false
+                                              << "=" + k +
+                                                     "\x01\x01\x02"
+                                                     "1G\x04"
+                                                     "C\x03N\x03\x03"
+                                                     "0\x05"
+                                              << QByteArray("OK") << "true" << none;
+        QTest::newRow("SaveContactsOnServer refused")
+            << "SaveContactsOnServer" << false << QByteArray() << QByteArray("-1") << "false"
+            << none;
+        QTest::newRow("LoadContactsFromServer")
+            << "LoadContactsFromServer" << false << ">" + k + "\x01"
+            << "OK" + QByteArray("\x02"
+                                 "1G")
+                          .toBase64()
+            << "1 1" << none;
+    }
+    void wire() {
+        QFETCH(QString, command);
+        QFETCH(bool, systemPath);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, result);
+        QFETCH(QStringList, calls);
+        m_fixture.settings().set(Setting::UseIESettings, systemPath);
+        m_server.setDefault(FakeHttpServer::reply(reply));
+        QCOMPARE(run(command), result);
+        QCOMPARE(m_fixture.link().calls(), calls);
+        QCOMPARE(m_server.requests().size(), 1);
+        if (!request.isEmpty())
+            QCOMPARE(decoded(m_server.requests()[0]), request);
+    }
+
+    void exchangeFailures_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("result"); // "throws" when the failure reaches the caller
+        for (const char* raising : {"SendSms", "SaveSettingsOnServer", "LoadSettingsFromServer",
+                                    "BuyVoucher", "ActivateVoucher", "QueryMessagesStatus",
+                                    "QueryMessageStatus", "RestoreAccount", "RegisterUser"})
+            QTest::newRow(raising) << raising << "throws";
+        QTest::newRow("SaveContactsOnServer") << "SaveContactsOnServer"
+                                              << "false";
+        QTest::newRow("LoadContactsFromServer") << "LoadContactsFromServer"
+                                                << "0 0";
+        QTest::newRow("GetUserInfo keeps what was passed in") << "GetUserInfo"
+                                                              << "passed in";
+    }
+    void exchangeFailures() {
+        QFETCH(QString, command);
+        QFETCH(QString, result);
+        for (const auto& behaviour :
+             {FakeHttpServer::reply("1", 500),
+              FakeHttpServer::Behaviour{Mode::CloseMidReply, 200, "1", 0, 0, 0}}) {
+            m_server.setDefault(behaviour);
+            QString outcome;
+            try {
+                outcome = run(command);
+            } catch (const ServiceError&) {
+                outcome = QStringLiteral("throws");
+            }
+            QCOMPARE(outcome, result);
+            // A failed exchange asks for no balance refresh.
+            QCOMPARE(m_fixture.link().take(), QStringList());
+        }
+    }
+
+    void missingTransportSettingFails() {
+        m_fixture.registry().deleteValue(QString(), QStringLiteral("UseIESettings"));
+        m_server.setDefault(FakeHttpServer::reply("1"));
+        for (const char* command : {"RestoreAccount", "BuyVoucher", "SendSms"})
+            QVERIFY_THROWS_EXCEPTION(ServiceError, run(QLatin1String(command)));
+        QVERIFY(m_server.requests().isEmpty());
+    }
+
+    void onlyTheSendWaitsPastTheCap() {
+        ServiceState::OverallCapMs.set(200);
+        m_server.setDefault(FakeHttpServer::reply("5", 200, 700));
+        QCOMPARE(run(QStringLiteral("SendSms")), QStringLiteral("5"));
+        QVERIFY_THROWS_EXCEPTION(ServiceError, run(QStringLiteral("RegisterUser")));
+        QCOMPARE(run(QStringLiteral("SaveContactsOnServer")), QStringLiteral("false"));
+    }
+
+    void messageStatusGivesUpAfterFiveSeconds() {
+        m_server.setDefault(FakeHttpServer::of(Mode::Silent));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY_THROWS_EXCEPTION(ServiceError, QueryMessageStatus(1));
+        QVERIFY(clock.elapsed() >= 4900);
+        QVERIFY(clock.elapsed() < 8000);
+    }
+
+    void contactsOutcomesLeaveTheArray_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("nothing stored") << QByteArray("OK") << true << 1;
+        QTest::newRow("refused") << QByteArray("-1") << false << 1;
+        QTest::newRow("not a group first") << "OK" + QByteArray("x").toBase64() << true << 1;
+        QTest::newRow("two groups") << "OK" + QByteArray("\x02"
+                                                         "1A\x02"
+                                                         "0B")
+                                                  .toBase64()
+                                    << true << 2;
+        QTest::newRow("decodes to nothing") << QByteArray("OK====") << false << 1;
+    }
+    void contactsOutcomesLeaveTheArray() {
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, result);
+        QFETCH(int, rows);
+        m_server.setDefault(FakeHttpServer::reply(reply));
+        TContacts contacts{TContactEntry::make(QStringLiteral("old"), {}, {}, true, 1)};
+        QCOMPARE(LoadContactsFromServer(contacts), result);
+        QCOMPARE(contacts.size(), rows);
+    }
+
+    void userInfoStoresTheLoginValues() {
+        m_server.setDefault(
+            FakeHttpServer::reply(cp1251(QStringLiteral("12.5\x01"
+                                                        "1,25\x01"
+                                                        "0.5\x01"
+                                                        "67\x01"
+                                                        "670\x01"
+                                                        "1\x01"
+                                                        "1\x01Новости\x04сервиса"))));
+        for (const auto language : {QLocale::Russian, QLocale::English}) {
+            QLocale::setDefault(QLocale(language));
+            m_fixture.reset(m_server.port());
+            QString reply;
+            GetUserInfo(kKey, reply);
+            QCOMPARE(reply, QStringLiteral("12.5"));
+            QCOMPARE(ServiceState::Balance.get(), 12.5);
+            QCOMPARE(ServiceState::SmsPrice.get(), 1.25);
+            QCOMPARE(ServiceState::ExtraPartPrice.get(), 0.5);
+            QCOMPARE(ServiceState::PartLength.get(), 67);
+            QCOMPARE(ServiceState::MaxMessageLength.get(), 670);
+            QVERIFY(ServiceState::ServerContactsEnabled.get());
+            QVERIFY(ServiceState::ExtraOptionEnabled.get());
+            QCOMPARE(m_fixture.link().calls(),
+                     (QStringList{QStringLiteral("ServerContacts shown"),
+                                  QStringLiteral("254 Новости\r\nсервиса")}));
+            const Tariff tariff = ServiceState::CurrentTariff();
+            QCOMPARE(tariff.SmsPrice, 1.25);
+            QCOMPARE(tariff.ExtraPartPrice, 0.5);
+            QCOMPARE(tariff.PartLength, 67);
+            QCOMPARE(tariff.MaxMessageLength, 670);
+        }
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void userInfoKeepsWhatWasStoredBeforeAFault() {
+        m_server.setDefault(FakeHttpServer::reply("30\x01"
+                                                  "2\x01"
+                                                  "1\x01"
+                                                  "0\x01"
+                                                  "160\x01"
+                                                  "1"));
+        ServiceState::ServerContactsEnabled.set(true);
+        QString reply;
+        GetUserInfo(kKey, reply);
+        QCOMPARE(reply, QStringLiteral("30"));
+        QCOMPARE(ServiceState::Balance.get(), 30.0);
+        QCOMPARE(ServiceState::ExtraPartPrice.get(), 1.0);
+        QCOMPARE(ServiceState::PartLength.get(), 70);
+        QCOMPARE(ServiceState::MaxMessageLength.get(), 70);
+        QVERIFY(ServiceState::ServerContactsEnabled.get());
+        QCOMPARE(m_fixture.link().calls(), QStringList());
+    }
+
+    void userInfoWithFiveLinesHidesServerContacts() {
+        m_server.setDefault(FakeHttpServer::reply("1\x01"
+                                                  "1\x01"
+                                                  "1\x01"
+                                                  "70\x01"
+                                                  "70"));
+        ServiceState::ServerContactsEnabled.set(true);
+        QString reply;
+        GetUserInfo(kKey, reply);
+        QVERIFY(!ServiceState::ServerContactsEnabled.get());
+        QCOMPARE(m_fixture.link().calls(), QStringList{QStringLiteral("ServerContacts hidden")});
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandsTest)
+#include "CommandsTest.moc"

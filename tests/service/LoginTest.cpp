@@ -1,0 +1,362 @@
+#include "FakeHttpServer.h"
+#include "ServiceFixture.h"
+#include "TestProfile.h"
+#include "platform/Ansi.h"
+#include "platform/Registry.h"
+#include "service/BlockingHandoff.h"
+#include "service/LoginRoutine.h"
+#include "service/ServiceState.h"
+#include "service/TGetUserInfoThread.h"
+#include "settings/Settings.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocale>
+#include <QSemaphore>
+#include <QTest>
+
+#include <atomic>
+
+namespace {
+
+using Mode = FakeHttpServer::Behaviour::Mode;
+
+const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
+const QString kConnecting = QStringLiteral("status Подключение...");
+const QString kCheck = QStringLiteral("status Ошибка. Проверьте настройки.");
+const QString kCheckBalloon =
+    QStringLiteral("balloon error 10000 Varnelo Ошибка. Проверьте настройки.");
+const QString kRetry = QStringLiteral("ConnectTimeOutTimer");
+const QString kSoundOk = QStringLiteral("sound OK");
+const QString kSoundErr = QStringLiteral("sound ERR");
+const QString kHidden = QStringLiteral("ServerContacts hidden");
+
+QByteArray info(const QByteArray& balance, const QByteArray& price = "2.5") {
+    return balance + "\x01" + price +
+           "\x01"
+           "0.5\x01"
+           "70\x01"
+           "160\x01"
+           "0\x01"
+           "0\x01 ";
+}
+
+} // namespace
+
+class LoginTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    ServiceFixture m_fixture{m_profile.root()};
+    FakeHttpServer m_server;
+    QString m_okSound = m_profile.root() + QStringLiteral("/connect-ok.wav");
+    QString m_errSound = m_profile.root() + QStringLiteral("/connect-err.wav");
+
+    // The recorded calls with the sound paths named by their setting.
+    QStringList calls() const {
+        QStringList recorded = m_fixture.link().calls();
+        recorded.replaceInStrings(m_okSound, QStringLiteral("OK"));
+        recorded.replaceInStrings(m_errSound, QStringLiteral("ERR"));
+        return recorded;
+    }
+
+private slots:
+    void initTestCase() {
+        for (const QString& path : {m_okSound, m_errSound}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("RIFF");
+        }
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    }
+
+    void init() {
+        m_server.clear();
+        m_fixture.reset(m_server.port());
+        m_fixture.settings().set(Setting::SoundConnectOK, m_okSound);
+        m_fixture.settings().set(Setting::SoundConnectErr, m_errSound);
+        ServiceState::UserKey.set(kKey);
+    }
+
+    void outcomes_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("showBalance"); // -1: missing
+        QTest::addColumn<bool>("failedBefore");
+        QTest::addColumn<bool>("offeredBefore");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<bool>("failedAfter");
+
+        const QString balance = QStringLiteral("12,50\u00a0₽");
+        QTest::newRow("balance") << info("12.5") << 1 << true << false
+                                 << QStringList{kConnecting, kHidden, "status Баланс: " + balance,
+                                                "balloon info 10000 Varnelo Текущий баланс: " +
+                                                    balance,
+                                                kSoundOk}
+                                 << false;
+        QTest::newRow("balance with a comma, ShowBalance missing")
+            << info("12,5") << -1 << false << false
+            << QStringList{kConnecting, kHidden, "status Баланс: " + balance,
+                           "balloon info 10000 Varnelo Текущий баланс: " + balance, kSoundOk}
+            << false;
+        QTest::newRow("balance zero")
+            << info("0") << 1 << false << false
+            << QStringList{kConnecting, kHidden,
+                           QStringLiteral("status Баланс: 0,00\u00a0₽"),
+                           QStringLiteral("balloon info 10000 Varnelo "
+                                          "Текущий баланс: 0,00\u00a0₽"),
+                           kSoundOk}
+            << false;
+        QTest::newRow("negative balance is a number")
+            << info("-5") << 1 << false << false
+            << QStringList{kConnecting, kHidden,
+                           QStringLiteral("status Баланс: -5,00\u00a0₽"),
+                           QStringLiteral("balloon info 10000 Varnelo Текущий баланс: "
+                                          "-5,00\u00a0₽"),
+                           kSoundOk}
+            << false;
+        QTest::newRow("message count") << info("12.5") << 0 << false << false
+                                       << QStringList{kConnecting, kHidden, "status SMS: 5",
+                                                      "balloon info 10000 Varnelo "
+                                                      "Количество SMS: 5",
+                                                      kSoundOk}
+                                       << false;
+        QTest::newRow("count: a half rounds down to even")
+            << info("5", "2") << 0 << false << false
+            << QStringList{kConnecting, kHidden, "status SMS: 2",
+                           "balloon info 10000 Varnelo Количество SMS: 2", kSoundOk}
+            << false;
+        QTest::newRow("count: a half rounds up to even")
+            << info("7", "2") << 0 << false << false
+            << QStringList{kConnecting, kHidden, "status SMS: 4",
+                           "balloon info 10000 Varnelo Количество SMS: 4", kSoundOk}
+            << false;
+        QTest::newRow("count with a zero price fails")
+            << info("7", "0") << 0 << false << false
+            << QStringList{kConnecting, kHidden, kCheck, kCheckBalloon, kRetry, kSoundErr} << true;
+        QTest::newRow("zero price after a failure: balloon, no sound")
+            << info("7", "0") << 0 << true << false
+            << QStringList{kConnecting, kHidden, kCheck, kCheckBalloon, kRetry} << true;
+        QTest::newRow("not activated")
+            << QByteArray("-1") << 1 << true << false
+            << QStringList{kConnecting, "status Не активирован",
+                           "balloon info 10000 Varnelo Пользователь не активирован", kSoundOk}
+            << false;
+        QTest::newRow("unknown key: registration offered")
+            << QByteArray("-2") << 1 << false << false << QStringList{kConnecting, "253", kSoundErr}
+            << true;
+        QTest::newRow("unknown key, already offered")
+            << QByteArray("-2") << 1 << false << true << QStringList{kConnecting, kSoundErr}
+            << true;
+        QTest::newRow("unknown key after a failure: silent")
+            << QByteArray("-2") << 1 << true << true << QStringList{kConnecting} << true;
+        QTest::newRow("not a number")
+            << QByteArray("<html>") << 1 << false << false
+            << QStringList{kConnecting, kCheck, kRetry, kCheckBalloon, kSoundErr} << true;
+        QTest::newRow("not a number after a failure")
+            << QByteArray("<html>") << 1 << true << false
+            << QStringList{kConnecting, kCheck, kRetry} << true;
+        QTest::newRow("minus alone")
+            << QByteArray("-") << 1 << false << false
+            << QStringList{kConnecting, kCheck, kRetry, kCheckBalloon, kSoundErr} << true;
+        QTest::newRow("empty reply")
+            << QByteArray() << 1 << false << false
+            << QStringList{kConnecting, kCheck, kRetry, kCheckBalloon, kSoundErr} << true;
+    }
+    void outcomes() {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, showBalance);
+        QFETCH(bool, failedBefore);
+        QFETCH(bool, offeredBefore);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, failedAfter);
+        if (showBalance < 0)
+            m_fixture.registry().deleteValue(QString(), QStringLiteral("ShowBalance"));
+        else
+            m_fixture.settings().set(Setting::ShowBalance, showBalance == 1);
+        ServiceState::LastConnectFailed.set(failedBefore);
+        ServiceState::RegistrationOffered.set(offeredBefore);
+        m_server.setDefault(FakeHttpServer::reply(reply));
+
+        RefreshUserInfo();
+        QCOMPARE(calls(), expected);
+        QCOMPARE(ServiceState::LastConnectFailed.get(), failedAfter);
+        QCOMPARE(ServiceState::UserKey.get().isEmpty(), reply == "-2");
+        QCOMPARE(m_server.requests().size(), 1);
+    }
+
+    void unknownKeyOffersRegistrationOncePerRun() {
+        m_fixture.link().onRegistration([] { ServiceState::RegistrationOffered.set(true); });
+        m_server.setDefault(FakeHttpServer::reply("-2"));
+        RefreshUserInfo();
+        RefreshUserInfo();
+        QCOMPARE(calls(), (QStringList{kConnecting, "253", kSoundErr, kConnecting}));
+        // The second login went out without a key.
+        const auto requests = m_server.requests();
+        QCOMPARE(requests.size(), 2);
+        QCOMPARE(QByteArray::fromBase64(QByteArray::fromPercentEncoding(requests[1].body)),
+                 QByteArray("?\x01"
+                            "3.1.6"));
+    }
+
+    void failuresAnnouncedOnceUntilASuccess() {
+        m_server.enqueue(FakeHttpServer::reply("", 500));
+        m_server.enqueue(FakeHttpServer::reply("x"));
+        m_server.enqueue(FakeHttpServer::reply(info("1")));
+        m_server.enqueue(FakeHttpServer::reply("", 500));
+        for (int i = 0; i < 4; ++i)
+            RefreshUserInfo();
+        const QStringList recorded = calls();
+        QCOMPARE(recorded.count(kSoundErr), 2);
+        QCOMPARE(recorded.count(kCheckBalloon), 2);
+        QCOMPARE(recorded.count(kRetry), 3);
+        QCOMPARE(recorded.count(kSoundOk), 1);
+    }
+
+    void soundsOnlyForExistingFiles_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("missing file") << m_profile.root() + QStringLiteral("/none.wav");
+        QTest::newRow("a folder") << m_profile.root();
+    }
+    void soundsOnlyForExistingFiles() {
+        QFETCH(QString, path);
+        m_fixture.settings().set(Setting::SoundConnectErr, path);
+        m_fixture.settings().set(Setting::SoundConnectOK, path);
+        m_server.enqueue(FakeHttpServer::reply("x"));
+        m_server.enqueue(FakeHttpServer::reply("-1"));
+        RefreshUserInfo();
+        RefreshUserInfo();
+        for (const QString& call : calls())
+            QVERIFY2(!call.startsWith(QLatin1String("sound")), qPrintable(call));
+    }
+
+    void peerFailuresEndInTheErrorOutcome_data() {
+        QTest::addColumn<FakeHttpServer::Behaviour>("behaviour");
+        QTest::newRow("500") << FakeHttpServer::reply("12", 500);
+        QTest::newRow("closes mid-reply")
+            << FakeHttpServer::Behaviour{Mode::CloseMidReply, 200, info("1"), 0, 0, 0};
+        QTest::newRow("50 MB of garbage") << FakeHttpServer::of(Mode::Garbage, 50LL << 20);
+        QTest::newRow("50 MB body") << FakeHttpServer::of(Mode::EndlessBody, 50LL << 20);
+        QTest::newRow("never answers") << FakeHttpServer::of(Mode::Silent);
+    }
+    void peerFailuresEndInTheErrorOutcome() {
+        QFETCH(FakeHttpServer::Behaviour, behaviour);
+        m_server.setDefault(behaviour);
+        QElapsedTimer clock;
+        clock.start();
+        RefreshUserInfo();
+        // The login gives up after 10 s without data.
+        QVERIFY2(clock.elapsed() < 12000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(calls(), (QStringList{kConnecting, kCheck, kRetry, kCheckBalloon, kSoundErr}));
+    }
+
+    void noSettingsStoreIsTheErrorOutcome() {
+        ServiceState::SetSettingsStore(nullptr);
+        m_server.setDefault(FakeHttpServer::reply(info("1")));
+        RefreshUserInfo();
+        QCOMPARE(calls(), (QStringList{kConnecting, kCheck, kCheckBalloon, kRetry}));
+        QVERIFY(ServiceState::LastConnectFailed.get());
+    }
+
+    void threadRefreshesOncePerRound() {
+        std::atomic<int> refreshes = 0;
+        QSemaphore entered;
+        QSemaphore release;
+        TGetUserInfoThread thread([&] {
+            ++refreshes;
+            entered.release();
+            release.acquire();
+        });
+        thread.RequestUserInfo(); // before the thread runs: kept for its first round
+        thread.start();
+        QVERIFY(entered.tryAcquire(1, 5000));
+        // While the refresh runs, three requests make one more round.
+        thread.RequestUserInfo();
+        thread.RequestUserInfo();
+        thread.RequestUserInfo();
+        release.release();
+        QVERIFY(entered.tryAcquire(1, 5000));
+        release.release();
+        QTest::qWait(200);
+        QCOMPARE(refreshes.load(), 2);
+        QVERIFY(!thread.UserInfoRequested());
+        thread.RequestUserInfo();
+        QVERIFY(entered.tryAcquire(1, 5000));
+        release.release();
+        QElapsedTimer clock;
+        clock.start();
+        thread.Stop();
+        QVERIFY(thread.isFinished());
+        QVERIFY(clock.elapsed() < 1000);
+        QCOMPARE(refreshes.load(), 3);
+    }
+
+    void threadStopsDuringARequestWithoutShowingAnything() {
+        m_server.setDefault(FakeHttpServer::of(Mode::Silent));
+        TGetUserInfoThread thread;
+        thread.start();
+        thread.RequestUserInfo();
+        QTRY_COMPARE(m_server.requests().size(), 1);
+        QElapsedTimer clock;
+        clock.start();
+        thread.Stop();
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(calls(), QStringList{kConnecting});
+        QVERIFY(!ServiceState::LastConnectFailed.get());
+    }
+
+    void threadRunsTheLogin() {
+        m_server.setDefault(FakeHttpServer::reply(info("25")));
+        TGetUserInfoThread thread;
+        thread.start();
+        thread.RequestUserInfo();
+        QTRY_COMPARE(calls().size(), 5);
+        QCOMPARE(calls().at(2), QStringLiteral("status Баланс: 25,00\u00a0₽"));
+        QCOMPARE(ServiceState::Balance.get(), 25.0);
+    }
+
+    void handoffRunsOnTheContextThread() {
+        QObject context;
+        Qt::HANDLE ranOn = nullptr;
+        bool done = false;
+        QThread* worker = QThread::create(
+            [&] { done = RunAndWait(&context, [&ranOn] { ranOn = QThread::currentThreadId(); }); });
+        worker->start();
+        QTRY_VERIFY(worker->isFinished());
+        delete worker;
+        QVERIFY(done);
+        QCOMPARE(ranOn, QThread::currentThreadId());
+        QVERIFY(RunAndWait(&context, [] {}));
+    }
+
+    void handoffGivesUpWhenItsThreadIsStopped() {
+        // The context's thread is busy (as a closing window waiting for its worker would be);
+        // the worker must not wait for it forever.
+        auto context = std::make_unique<QObject>();
+        std::atomic<int> result = -1;
+        QThread* worker =
+            QThread::create([&] { result = RunAndWait(context.get(), [] {}) ? 1 : 0; });
+        worker->start();
+        QThread::msleep(100);
+        worker->requestInterruption();
+        QVERIFY(worker->wait(2000));
+        delete worker;
+        QCOMPARE(result.load(), 0);
+        // The job that was left behind runs harmlessly later.
+        QCoreApplication::processEvents();
+    }
+
+    void handoffGivesUpWhenTheContextGoes() {
+        auto* context = new QObject;
+        std::atomic<int> result = -1;
+        QThread* worker = QThread::create([&] { result = RunAndWait(context, [] {}) ? 1 : 0; });
+        worker->start();
+        QThread::msleep(100);
+        delete context;
+        QVERIFY(worker->wait(2000));
+        delete worker;
+        QCOMPARE(result.load(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(LoginTest)
+#include "LoginTest.moc"
