@@ -1,5 +1,6 @@
 #include "HttpExchange.h"
 
+#include "service/OneShotBody.h"
 #include "service/ServiceError.h"
 
 #include <QEventLoop>
@@ -20,9 +21,13 @@ enum class Stop { None, Cap, TooLarge, Cancelled };
 
 } // namespace
 
-HttpExchange::HttpExchange(const QUrl& url, const QNetworkProxy& proxy)
-    : m_url(url)
-    , m_proxy(proxy) {
+HttpExchange::HttpExchange(const QUrl& url)
+    : m_url(url) {
+}
+
+void HttpExchange::setProxyCredentials(const QByteArray& user, const QByteArray& password) {
+    // Sent with the request itself: answering a challenge would mean posting the body twice.
+    addHeader("Proxy-Authorization", "Basic " + (user + ':' + password).toBase64());
 }
 
 void HttpExchange::addHeader(const QByteArray& name, const QByteArray& value) {
@@ -34,6 +39,8 @@ QByteArray HttpExchange::post(const QByteArray& body) const {
         throw ServiceError(ServiceError::Kind::Connection,
                            QStringLiteral("Invalid service address: %1").arg(m_url.toString()));
 
+    // Declared first: the body must outlive the manager that reads it.
+    OneShotBody upload(body);
     QNetworkAccessManager manager;
     manager.setProxy(m_proxy);
     // A redirect is not the service's reply; following it would post elsewhere.
@@ -45,8 +52,10 @@ QByteArray HttpExchange::post(const QByteArray& body) const {
         request.setRawHeader(name, value);
     if (m_readTimeoutMs > 0)
         request.setTransferTimeout(m_readTimeoutMs);
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
 
-    const std::unique_ptr<QNetworkReply> reply(manager.post(request, body));
+    const std::unique_ptr<QNetworkReply> reply(manager.post(request, &upload));
     QByteArray received;
     Stop stop = Stop::None;
     const auto abortWith = [&](Stop why) {

@@ -7,16 +7,22 @@
 #include <QUrl>
 
 // One HTTP POST on the calling thread: its own network manager, a local event loop, and
-// nothing kept afterwards. Must not run on the user-interface thread, whose handlers would
+// nothing kept afterwards. The request goes out once: a dropped connection is a failure,
+// never a silent second post. Must not run on the user-interface thread, whose handlers would
 // run inside the local loop.
 class HttpExchange {
 public:
     // No command needs more; a peer sending endless data is cut off here.
     static constexpr qsizetype kMaxReplyBytes = 8 * 1024 * 1024;
 
-    HttpExchange(const QUrl& url, const QNetworkProxy& proxy);
+    explicit HttpExchange(const QUrl& url);
+
+    // Without one, the request goes straight to the server.
+    void setProxy(const QNetworkProxy& proxy) { m_proxy = proxy; }
 
     void addHeader(const QByteArray& name, const QByteArray& value);
+    // Basic authentication with the proxy (code-page-1251 texts).
+    void setProxyCredentials(const QByteArray& user, const QByteArray& password);
     // 0: wait for data without limit; otherwise the longest silence of the peer.
     void setReadTimeout(int ms) { m_readTimeoutMs = ms; }
     // 0: no limit; otherwise the longest the whole exchange may take.
@@ -27,7 +33,7 @@ public:
 
 private:
     QUrl m_url;
-    QNetworkProxy m_proxy;
+    QNetworkProxy m_proxy{QNetworkProxy::NoProxy};
     QList<QPair<QByteArray, QByteArray>> m_headers;
     int m_readTimeoutMs = 0;
     int m_overallCapMs = 0;

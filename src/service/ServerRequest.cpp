@@ -47,29 +47,28 @@ QUrl serviceUrl() {
 }
 
 // The program's own proxy settings; nothing of them is read while UseProxy is off.
-QNetworkProxy CreateHttpClient(const Settings& settings) {
+void CreateHttpClient(const Settings& settings, HttpExchange& exchange) {
     if (!required<bool>(settings, Setting::UseProxy))
-        return QNetworkProxy(QNetworkProxy::NoProxy);
+        return;
     const QString server = settings.get(Setting::ProxyServer);
     const qint32 port = required<qint32>(settings, Setting::ProxyPort);
-    QNetworkProxy proxy(QNetworkProxy::HttpProxy, server);
-    if (required<bool>(settings, Setting::ProxyAuthentication)) {
-        proxy.setPassword(settings.proxyPassword());
-        proxy.setUser(settings.get(Setting::ProxyUserName));
-    }
+    const bool authenticate = required<bool>(settings, Setting::ProxyAuthentication);
     // An empty server name means no proxy at all, as with the client this one replaces.
     if (server.isEmpty())
-        return QNetworkProxy(QNetworkProxy::NoProxy);
+        return;
     if (port < 1 || port > 65535)
         throw ServiceError(ServiceError::Kind::Connection,
                            QStringLiteral("Invalid proxy port %1").arg(port));
-    proxy.setPort(static_cast<quint16>(port));
-    return proxy;
+    exchange.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, server, static_cast<quint16>(port)));
+    if (authenticate)
+        exchange.setProxyCredentials(Ansi::fromUnicode(settings.get(Setting::ProxyUserName)),
+                                     Ansi::fromUnicode(settings.proxyPassword()));
 }
 
 QByteArray directPost(const Settings& settings, const QByteArray& base64,
                       const RequestOptions& options) {
-    HttpExchange exchange(serviceUrl(), CreateHttpClient(settings));
+    HttpExchange exchange(serviceUrl());
+    CreateHttpClient(settings, exchange);
     exchange.addHeader("Content-Type", kFormContentType);
     exchange.setReadTimeout(options.readTimeoutMs);
     if (options.overallCap)
@@ -81,8 +80,8 @@ QByteArray BrowserPost(const QByteArray& base64, const RequestOptions& options) 
     const QUrl url = serviceUrl();
     const QList<QNetworkProxy> proxies =
         QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
-    HttpExchange exchange(url, proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy)
-                                                 : proxies.first());
+    HttpExchange exchange(url);
+    exchange.setProxy(proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first());
     exchange.addHeader("Content-Type", kFormContentType);
     exchange.addHeader("CharSet", "windows-1251");
     exchange.addHeader("User-Agent", "Varnelo");

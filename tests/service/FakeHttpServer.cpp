@@ -70,6 +70,9 @@ private:
         }
         case Mode::Silent:
             break;
+        case Mode::Drop:
+            socket->disconnectFromHost();
+            break;
         case Mode::CloseMidReply:
             socket->write(statusLine(200) +
                           "Content-Length: " + QByteArray::number(behaviour.body.size() * 2) +

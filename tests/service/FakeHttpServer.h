@@ -19,6 +19,7 @@ public:
         enum class Mode {
             Reply,         // status line, Content-Length, body (after `delayMs`)
             Silent,        // reads the request, never answers
+            Drop,          // reads the request, closes without a word
             CloseMidReply, // announces twice the body, sends half of it, closes
             Garbage,       // `size` bytes that are not HTTP, then closes
             EndlessBody,   // a 200 without length whose body is `size` bytes, then closes

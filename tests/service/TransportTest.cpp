@@ -182,6 +182,17 @@ private slots:
         }
     }
 
+    void droppedConnectionIsNeverPostedAgain() {
+        // The server may have acted on the request before it went away: a send posted a
+        // second time would be sent twice.
+        m_server.setDefault(FakeHttpServer::of(Mode::Drop));
+        for (const bool systemPath : {false, true}) {
+            settings().set(Setting::UseIESettings, systemPath);
+            QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("B"), 0); }), Kind::Connection);
+        }
+        QCOMPARE(m_server.requests().size(), 2);
+    }
+
     void replyJustUnderTheLimitArrives() {
         m_server.setDefault(FakeHttpServer::of(Mode::EndlessBody, HttpExchange::kMaxReplyBytes));
         QCOMPARE(ServerRequest(QStringLiteral("?"), 0).size(), HttpExchange::kMaxReplyBytes);
