@@ -24,7 +24,9 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 if [ $# -gt 0 ]; then
     harnesses=$*
 else
-    harnesses=$(ninja -C "$build" -t targets all | sed -n 's/^\(fuzz_[A-Za-z0-9_]*\): phony$/\1/p' | sort -u)
+    # Qt's generated helper targets (NAME_autogen...) share the prefix but are no programs.
+    harnesses=$(ninja -C "$build" -t targets all |
+        sed -n 's/^\(fuzz_[A-Za-z0-9_]*\): phony$/\1/p' | grep -v '_autogen' | sort -u)
 fi
 if [ -z "$harnesses" ]; then
     echo "no fuzz_* targets found" >&2
@@ -43,6 +45,11 @@ for name in $harnesses; do
         [ -d "$seeds" ] && cp -n "$seeds"/* "$corpus"/ 2>/dev/null || true
     done
     binary=$(find "$build" -type f -name "$name" -perm -u+x | head -n 1)
+    if [ -z "$binary" ]; then
+        echo "== $name was not built" >&2
+        failed="$failed $name"
+        continue
+    fi
     echo "== $name: $seconds s"
     if ! QT_QPA_PLATFORM=offscreen "$binary" "$corpus" -max_total_time="$seconds" \
         -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$artifacts/" -print_final_stats=1; then

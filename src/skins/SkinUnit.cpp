@@ -81,7 +81,11 @@ void SkinUnit::showPicture(QLabel* label, const QImage& image) {
 }
 
 void SkinUnit::dress(QWidget* window, const SkinnedWindow& parts) const {
-    setBackground(window, Main());
+    // Only the window's own surface: edits and lists keep their field colour unless named.
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, Main());
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
     for (QWidget* widget : parts.otherBackground)
         setBackground(widget, Other());
     for (QWidget* widget : parts.captions)

@@ -59,6 +59,7 @@ public:
     // Background Main, the named parts in their colours, banner and own picture loaded.
     void dress(QWidget* window, const SkinnedWindow& parts) const;
 
+    // A named control's surface: its window and, for views and edits, its field.
     static void setBackground(QWidget* widget, const QColor& color);
     static void setTextColor(QWidget* widget, const QColor& color);
     static QColor fromWindowsColor(quint32 value);

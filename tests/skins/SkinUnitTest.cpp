@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProcess>
 #include <QSettings>
@@ -232,9 +233,12 @@ private slots:
         auto* title = new QLabel(QStringLiteral("Настройка"), &window);
         auto* info = new QLabel(&window);
         auto* memo = new QWidget(&window);
+        auto* edit = new QLineEdit(&window);
+        const QColor field = edit->palette().color(QPalette::Base);
         skin.dress(&window, {banner, picture, QStringLiteral("14.bmp"), {title}, {info}, {memo}});
         QCOMPARE(window.palette().color(QPalette::Window), QColor(0x33, 0x22, 0x11));
         QCOMPARE(memo->palette().color(QPalette::Base), QColor(0x66, 0x55, 0x44));
+        QCOMPARE(edit->palette().color(QPalette::Base), field); // not named: keeps its field
         QCOMPARE(info->palette().color(QPalette::WindowText), QColor(0x99, 0x88, 0x77));
         QCOMPARE(title->palette().color(QPalette::WindowText), QColor(0xCC, 0xBB, 0xAA));
         QCOMPARE(banner->pixmap().size(), QSize(40, 10));
