@@ -30,9 +30,11 @@ QList<TMess> HistoryFile::readAll(QString* error) const {
     QList<TMess> records;
     HistoryReader reader(m_path);
     if (reader.OpenHistory()) {
-        TMess record;
-        while (reader.ReadRecord(record))
-            records.append(record);
+        // Read in place: no copy of each record into the list.
+        TMess* record = &records.emplaceBack();
+        while (reader.ReadRecord(*record))
+            record = &records.emplaceBack();
+        records.removeLast();
     }
     if (error)
         *error = reader.failed() ? readError(m_path, reader.errorString()) : QString();

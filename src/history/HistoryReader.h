@@ -35,14 +35,27 @@ public:
     void close();
 
 private:
+    // The last text read into a field, for records that repeat it.
+    struct Recent {
+        QByteArray bytes;
+        QString text;
+    };
+
     bool openFile();
     bool fill(qsizetype needed);
     const char* take(qsizetype size);
-    bool takeText(QString& text, bool cutAtZero);
+    // With `recent`, a text equal to the last one shares its string.
+    QString text(const char* bytes, qsizetype size, bool cutAtZero, Recent* recent = nullptr);
+    void readFixedBlock(const char* block, TMess& record);
+    bool takeText(QString& out, bool cutAtZero, Recent* recent = nullptr);
 
     QFile m_file;
     HistoryFormat m_format = HistoryFormat::V22;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     bool m_failed = false;
+    // Sender and signature are nearly always those of the record before; numbers and texts
+    // mostly differ, and sharing them would cost more than it saves.
+    Recent m_sender;
+    Recent m_sign;
 };

@@ -28,3 +28,6 @@ struct TMess {
 
     friend bool operator==(const TMess&, const TMess&) = default;
 };
+
+// Moved by memcpy when a list of records grows: reading a long history is mostly that.
+Q_DECLARE_TYPEINFO(TMess, Q_RELOCATABLE_TYPE);

@@ -199,6 +199,36 @@ private slots:
         }
     }
 
+    void everyByteReadsAsTheCodePage() {
+        QByteArray all;
+        for (int byte = 0; byte < 256; ++byte)
+            all.append(char(byte));
+        const QByteArray longer = all.repeated(3) + "tail"; // past any vector width
+        Fixed fixed;
+        fixed.number = all.mid(0xB0, 14);
+        fixed.numberLength = 14;
+        writeFile(m_path, kHeader22 + v22Record(fixed, longer, all, all.mid(0x80)));
+        const QList<TMess> read = HistoryFile(m_path).readAll();
+        QCOMPARE(read.size(), 1);
+        QCOMPARE(read[0].Number, Ansi::toUnicode(all.mid(0xB0, 14)));
+        QCOMPARE(read[0].Text, Ansi::toUnicode(longer));
+        QCOMPARE(read[0].Sender, Ansi::toUnicode(all));
+        QCOMPARE(read[0].Sign, Ansi::toUnicode(all.mid(0x80)));
+    }
+
+    void repeatedAndChangingSenders() {
+        const QList<QPair<QString, QString>> pairs = {{"A", "x"}, {"A", "x"}, {"B", "x"}, {"", ""},
+                                                      {"", "y"},  {"B", "y"}, {"AB", "y"}};
+        QList<TMess> records;
+        for (const auto& [sender, sign] : pairs) {
+            records.append(message(records.size() + 1));
+            records.last().Sender = sender;
+            records.last().Sign = sign;
+        }
+        writeRecords(records);
+        QCOMPARE(HistoryFile(m_path).readAll(), records);
+    }
+
     void lengthsPastTheEnd_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("records");
