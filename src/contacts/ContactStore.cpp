@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -18,10 +20,6 @@ const QString kSender = QStringLiteral("Sender");
 const QString kNumber = QStringLiteral("Number");
 const QString kSign = QStringLiteral("Sign");
 const QString kTranslit = QStringLiteral("Translit");
-
-QString childKey(const QString& parent, const QString& name) {
-    return parent + QLatin1Char('\\') + name;
-}
 
 // The form in which the store compares key names.
 QString foldedKeyName(const QString& name) {
@@ -97,44 +95,95 @@ QList<int> positionalOrder(const QList<std::optional<int>>& positions) {
     return order;
 }
 
-QString storedCaption(const Registry& registry, const QString& key, const QString& keyName) {
-    return registry.readStringValue(key, ContactStore::kCaptionValue).value_or(keyName);
+const Registry::Value* findValue(const Registry::Branch& key, const QString& name) {
+    for (const Registry::Value& value : key.values) {
+        if (value.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &value;
+    }
+    return nullptr;
 }
 
-BookGroup readGroup(const Registry& registry, const QString& key, const QString& keyName,
-                    std::optional<int>& position) {
+// Missing or of another type: nothing.
+std::optional<QString> stringValue(const Registry::Branch& key, const QString& name) {
+    const Registry::Value* value = findValue(key, name);
+    if (!value || value->type != Registry::ValueType::String)
+        return std::nullopt;
+    return Ansi::toUnicode(value->bytes);
+}
+
+Registry::Value stringValueOf(const QString& name, const QString& text) {
+    return {name, Registry::ValueType::String, Ansi::fromUnicode(text), 0};
+}
+
+QString captionOf(const Registry::Branch& key) {
+    return stringValue(key, ContactStore::kCaptionValue).value_or(key.name);
+}
+
+BookEntry readContact(const Registry::Branch& key) {
+    BookEntry contact;
+    contact.caption = captionOf(key);
+    contact.Name = contact.caption;
+    contact.Sender = stringValue(key, kSender).value_or(QString());
+    contact.Number = stringValue(key, kNumber).value_or(QString());
+    contact.Sign = stringValue(key, kSign).value_or(QString());
+    const Registry::Value* translit = findValue(key, kTranslit);
+    contact.Translit =
+        translit && translit->type == Registry::ValueType::Integer && translit->integer != 0;
+    return contact;
+}
+
+BookGroup readGroup(const Registry::Branch& key, std::optional<int>& position) {
     BookGroup group;
-    group.entry.caption = storedCaption(registry, key, keyName);
+    group.entry.caption = captionOf(key);
 
     // "position|expanded"; a value that is missing or does not parse only costs the
     // group its place, which then follows the numbered groups.
-    const QString value = registry.readStringValue(key, QString()).value_or(QString());
+    const QString value = stringValue(key, QString()).value_or(QString());
     const qsizetype bar = value.indexOf(QLatin1Char('|'));
     position = parsePosition(bar < 0 ? value : value.left(bar));
     const bool storedExpanded = bar >= 0 && value.mid(bar + 1, 1) == QLatin1String("1");
 
-    const QStringList contactKeys = registry.subkeys(key);
-    QList<BookEntry> found;
     QList<std::optional<int>> positions;
-    found.reserve(contactKeys.size());
-    positions.reserve(contactKeys.size());
-    for (const QString& name : contactKeys) {
-        const QString contactKey = childKey(key, name);
-        BookEntry contact;
-        contact.caption = storedCaption(registry, contactKey, name);
-        contact.Name = contact.caption;
-        contact.Sender = registry.readString(contactKey, kSender);
-        contact.Number = registry.readString(contactKey, kNumber);
-        contact.Sign = registry.readString(contactKey, kSign);
-        contact.Translit = registry.readBool(contactKey, kTranslit).value_or(false);
-        found.append(contact);
-        positions.append(parsePosition(registry.readString(contactKey, QString())));
-    }
+    positions.reserve(key.subkeys.size());
+    for (const Registry::Branch& contact : key.subkeys)
+        positions.append(parsePosition(stringValue(contact, QString()).value_or(QString())));
     for (const int i : positionalOrder(positions))
-        group.contacts.append(found[i]);
+        group.contacts.append(readContact(key.subkeys[i]));
     // An empty group cannot be shown expanded.
     group.entry.expanded = storedExpanded && !group.contacts.isEmpty();
     return group;
+}
+
+// Siblings in name order, so that two branches compare whatever order they came in.
+template <typename T> std::vector<const T*> byName(const QList<T>& items) {
+    std::vector<const T*> sorted;
+    sorted.reserve(size_t(items.size()));
+    for (const T& item : items)
+        sorted.push_back(&item);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const T* a, const T* b) { return a->name < b->name; });
+    return sorted;
+}
+
+// Whether writing one branch over the other would change nothing.
+bool sameContent(const Registry::Branch& a, const Registry::Branch& b) {
+    if (a.values.size() != b.values.size() || a.subkeys.size() != b.subkeys.size())
+        return false;
+    const auto aValues = byName(a.values);
+    const auto bValues = byName(b.values);
+    for (size_t i = 0; i < aValues.size(); ++i) {
+        const Registry::Value& x = *aValues[i];
+        const Registry::Value& y = *bValues[i];
+        if (x.name != y.name || x.type != y.type || x.bytes != y.bytes || x.integer != y.integer)
+            return false;
+    }
+    const auto aKeys = byName(a.subkeys);
+    const auto bKeys = byName(b.subkeys);
+    for (size_t i = 0; i < aKeys.size(); ++i) {
+        if (aKeys[i]->name != bKeys[i]->name || !sameContent(*aKeys[i], *bKeys[i]))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -150,8 +199,14 @@ ContactStore::ContactStore(Registry& registry, const QString& legacyFilePath)
 
 void ContactStore::LoadContacts(ContactBook& book) {
     QList<BookGroup> groups;
+    std::optional<Registry::Branch> stored; // when the book came from the settings store
     try {
-        groups = QFileInfo(m_legacyFile).isFile() ? readLegacyFile() : readBook(m_registry);
+        if (QFileInfo(m_legacyFile).isFile()) {
+            groups = readLegacyFile();
+        } else {
+            stored = m_registry.readBranch(kBookKey);
+            groups = bookFrom(*stored);
+        }
     } catch (const RegistryError& e) {
         m_loadFailed = true;
         throw ContactStoreError(QStringLiteral("Не удалось загрузить контакт лист: %1")
@@ -162,6 +217,11 @@ void ContactStore::LoadContacts(ContactBook& book) {
     }
     m_loadFailed = false;
     book.setGroups(groups);
+    // The closing save renumbers the positions; a store that already holds the book exactly
+    // as the save would write it is left alone. An empty book is always saved: that also
+    // creates a missing key.
+    if (stored && !groups.isEmpty() && sameContent(*stored, branchOf(book)))
+        return;
     SaveContacts(book);
 }
 
@@ -189,13 +249,20 @@ QString ContactStore::takeSkippedSaveNotice() {
 }
 
 QList<BookGroup> ContactStore::readBook(const Registry& registry) {
-    const QStringList groupKeys = registry.subkeys(kBookKey);
+    return bookFrom(registry.readBranch(kBookKey));
+}
+
+void ContactStore::writeBook(Registry& registry, const ContactBook& book) {
+    // The old book goes and the new one comes in one transaction of the store.
+    registry.replaceBranch(kBookKey, branchOf(book));
+}
+
+QList<BookGroup> ContactStore::bookFrom(const Registry::Branch& stored) {
     QList<BookGroup> found;
-    QList<std::optional<int>> positions(groupKeys.size());
-    found.reserve(groupKeys.size());
-    for (int i = 0; i < groupKeys.size(); ++i)
-        found.append(
-            readGroup(registry, childKey(kBookKey, groupKeys[i]), groupKeys[i], positions[i]));
+    QList<std::optional<int>> positions(stored.subkeys.size());
+    found.reserve(stored.subkeys.size());
+    for (qsizetype i = 0; i < stored.subkeys.size(); ++i)
+        found.append(readGroup(stored.subkeys[i], positions[i]));
     QList<BookGroup> book;
     book.reserve(found.size());
     for (const int i : positionalOrder(positions))
@@ -203,44 +270,43 @@ QList<BookGroup> ContactStore::readBook(const Registry& registry) {
     return book;
 }
 
-void ContactStore::writeBook(Registry& registry, const ContactBook& book) {
-    Registry::Transaction transaction(registry);
-    registry.deleteKeyTree(kBookKey);
-    registry.createKey(kBookKey);
-
+Registry::Branch ContactStore::branchOf(const ContactBook& book) {
+    Registry::Branch stored;
     QStringList groupCaptions;
     for (int g = 0; g < book.groupCount(); ++g)
         groupCaptions.append(book.group(g).entry.caption);
     const QStringList groupNames = generatedKeyNames(groupCaptions);
     for (int g = 0; g < book.groupCount(); ++g) {
-        const BookEntry& group = book.group(g).entry;
-        const bool generated = !groupNames[g].isEmpty();
-        const QString groupKey = childKey(kBookKey, generated ? groupNames[g] : group.caption);
-        registry.writeString(groupKey, QString(),
-                             QStringLiteral("%1|%2").arg(g + 1).arg(group.expanded ? 1 : 0));
-        if (generated)
-            registry.writeString(groupKey, kCaptionValue, group.caption);
+        const BookGroup& group = book.group(g);
+        Registry::Branch groupKey;
+        groupKey.name = groupNames[g].isEmpty() ? group.entry.caption : groupNames[g];
+        groupKey.values.append(stringValueOf(
+            {}, QStringLiteral("%1|%2").arg(g + 1).arg(group.entry.expanded ? 1 : 0)));
+        if (!groupNames[g].isEmpty())
+            groupKey.values.append(stringValueOf(kCaptionValue, group.entry.caption));
 
-        const QList<BookEntry>& contacts = book.group(g).contacts;
         QStringList contactCaptions;
-        for (const BookEntry& contact : contacts)
+        for (const BookEntry& contact : group.contacts)
             contactCaptions.append(contact.caption);
         const QStringList contactNames = generatedKeyNames(contactCaptions);
-        for (int c = 0; c < contacts.size(); ++c) {
-            const BookEntry& contact = contacts[c];
-            const bool contactGenerated = !contactNames[c].isEmpty();
-            const QString key =
-                childKey(groupKey, contactGenerated ? contactNames[c] : contact.caption);
-            registry.writeString(key, kSender, contact.Sender);
-            registry.writeString(key, kNumber, contact.Number);
-            registry.writeString(key, kSign, contact.Sign);
-            registry.writeBool(key, kTranslit, contact.Translit);
-            registry.writeString(key, QString(), QString::number(c + 1));
-            if (contactGenerated)
-                registry.writeString(key, kCaptionValue, contact.caption);
+        for (qsizetype c = 0; c < group.contacts.size(); ++c) {
+            const BookEntry& contact = group.contacts[c];
+            Registry::Branch contactKey;
+            contactKey.name = contactNames[c].isEmpty() ? contact.caption : contactNames[c];
+            contactKey.values = {
+                stringValueOf({}, QString::number(c + 1)),
+                stringValueOf(kSender, contact.Sender),
+                stringValueOf(kNumber, contact.Number),
+                stringValueOf(kSign, contact.Sign),
+                {kTranslit, Registry::ValueType::Integer, {}, contact.Translit ? 1 : 0},
+            };
+            if (!contactNames[c].isEmpty())
+                contactKey.values.append(stringValueOf(kCaptionValue, contact.caption));
+            groupKey.subkeys.append(contactKey);
         }
+        stored.subkeys.append(groupKey);
     }
-    transaction.commit();
+    return stored;
 }
 
 QList<BookGroup> ContactStore::readLegacyFile() const {

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "contacts/BookGroup.h"
+#include "platform/Registry.h"
 
 #include <QString>
 
 #include <stdexcept>
 
 class ContactBook;
-class Registry;
 
 // A failed load or save of the contact book; the text is for the user.
 class ContactStoreError : public std::runtime_error {
@@ -63,6 +63,9 @@ public:
     static void writeBook(Registry& registry, const ContactBook& book);
 
 private:
+    static QList<BookGroup> bookFrom(const Registry::Branch& stored);
+    static Registry::Branch branchOf(const ContactBook& book);
+
     QList<BookGroup> readLegacyFile() const;
     void removeLegacyFile() const;
 

@@ -191,6 +191,18 @@ private slots:
         QCOMPARE(load().at(0).contacts.at(0).Sender, QStringLiteral("Me"));
     }
 
+    void saveLeavesTheOtherSettingsAlone() {
+        m_registry->writeString({}, QStringLiteral("Host"), QStringLiteral("localhost"));
+        m_registry->writeInteger(QStringLiteral("ContactsOld"), QStringLiteral("Port"), 3000);
+        save(BookLayout::parse(QStringLiteral("G[a,b] H[c]")));
+        save(BookLayout::parse(QStringLiteral("K[d]")));
+        QCOMPARE(m_registry->readString({}, QStringLiteral("Host")), QStringLiteral("localhost"));
+        QCOMPARE(m_registry->readInteger(QStringLiteral("ContactsOld"), QStringLiteral("Port")),
+                 std::optional<qint32>(3000));
+        QCOMPARE(m_registry->subkeys({}), QStringList({"Contacts", "ContactsOld"}));
+        QCOMPARE(m_registry->subkeys(QStringLiteral("Contacts")), QStringList({"K"}));
+    }
+
     void missingKeyIsAnEmptyBook() {
         QVERIFY(load().isEmpty());
         QVERIFY(m_registry->keyExists(QStringLiteral("Contacts")));
@@ -259,6 +271,11 @@ private slots:
         QCOMPARE(groups[0].contacts[0].Translit, false);
         QCOMPARE(groups[0].contacts[0].Number, QString());
         QCOMPARE(groups[0].contacts[1].Translit, true);
+        // The closing save put the values right.
+        QCOMPARE(m_registry->readInteger(key, QStringLiteral("Translit")),
+                 std::optional<qint32>(0));
+        QCOMPARE(m_registry->valueType(key, QStringLiteral("Number")), Registry::ValueType::String);
+        QCOMPARE(m_registry->readString(QStringLiteral("Contacts\\H"), {}), QStringLiteral("2|0"));
     }
 
     void awkwardBooksSurvive_data() {
@@ -298,6 +315,31 @@ private slots:
         save(groups);
         QCOMPARE(load(), afterRoundTrip(groups));
         QCOMPARE(load(), afterRoundTrip(groups)); // the load's own save changed nothing
+    }
+
+    void successiveSaves_data() {
+        QTest::addColumn<QStringList>("books");
+        QTest::newRow("letter case of a caption changes")
+            << QStringList{"G[Ann]", "G[ANN]", "g[ANN]", "g[ann]"};
+        QTest::newRow("a repeated caption comes and goes")
+            << QStringList{"G[a]", "G[a,a] G[]", "G[a]"};
+        QTest::newRow("moves, deletions, empty book")
+            << QStringList{"A+[x,y] B[z]", "B+[z,y] A[x]", "A[] B[]", "", "C[c]"};
+    }
+    void successiveSaves() {
+        QFETCH(QStringList, books);
+        for (const QString& layout : books) {
+            const QList<BookGroup> groups = BookLayout::parse(layout);
+            save(groups);
+            QCOMPARE(ContactStore::readBook(*m_registry), afterRoundTrip(groups));
+            int keys = 0;
+            for (const QString& group : m_registry->subkeys(QStringLiteral("Contacts")))
+                keys += 1 + int(m_registry->subkeys(QStringLiteral("Contacts\\") + group).size());
+            int entries = 0;
+            for (const BookGroup& group : groups)
+                entries += 1 + int(group.contacts.size());
+            QCOMPARE(keys, entries);
+        }
     }
 
     void firstOfEqualCaptionsKeepsItsKeyName() {
