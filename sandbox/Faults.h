@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <mutex>
+#include <optional>
+
+// Failures that the admin interface arms for the next protocol requests, so that tests can
+// see how the client copes with a broken service.
+class Faults {
+public:
+    enum class Mode { Http500, Close, Delay, Garbage };
+
+    struct Fault {
+        Mode mode = Mode::Http500;
+        int delayMs = 0;
+    };
+
+    // "http500", "close", "delay", "garbage".
+    static std::optional<Mode> modeFromName(const QString& name);
+    static QString name(Mode mode);
+
+    void arm(Mode mode, int count, int delayMs);
+    void clear();
+    // The fault for the request now arriving, if one is armed; counts it off.
+    std::optional<Fault> take();
+
+    struct State {
+        Mode mode;
+        int remaining;
+        int delayMs;
+    };
+    State state() const;
+
+private:
+    mutable std::mutex m_mutex;
+    Mode m_mode = Mode::Http500;
+    int m_remaining = 0;
+    int m_delayMs = 0;
+};
