@@ -207,26 +207,6 @@ private slots:
         QCOMPARE(book.entry(z).caption, QStringLiteral("z"));
         QCOMPARE(book.groupOf(z), QModelIndex(groupB));
     }
-
-    void setEntryKeepsContactsCollapsed() {
-        ContactBook book;
-        const QModelIndex group = book.appendGroup({});
-        BookEntry fields{QStringLiteral("C"),
-                         QStringLiteral("N"),
-                         QStringLiteral("+1"),
-                         QStringLiteral("S"),
-                         QStringLiteral("Sig"),
-                         true,
-                         true};
-        const QModelIndex contact = book.appendContact(group, fields);
-        QVERIFY(!book.entry(contact).expanded);
-        QVERIFY(book.setEntry(contact, fields));
-        QVERIFY(!book.entry(contact).expanded);
-        fields.expanded = false;
-        QCOMPARE(book.entry(contact), fields);
-        QVERIFY(book.setEntry(group, {QString(), QString(), {}, {}, {}, false, true}));
-        QVERIFY(book.entry(group).expanded);
-    }
 };
 
 QTEST_GUILESS_MAIN(ContactBookTest)

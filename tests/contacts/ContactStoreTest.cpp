@@ -3,7 +3,6 @@
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactRecords.h"
-#include "platform/AppPaths.h"
 #include "platform/Registry.h"
 
 #include <QBuffer>
@@ -136,11 +135,6 @@ private slots:
         m_store.reset();
         m_registry = std::make_unique<Registry>(m_database);
         m_store = std::make_unique<ContactStore>(*m_registry, m_legacy);
-    }
-
-    void oldFileLivesInTheDataFolder() {
-        ContactStore store(*m_registry);
-        QCOMPARE(store.legacyFilePath(), AppPaths::dataFolder() + QStringLiteral("Contacts.dat"));
     }
 
     void storedForm() {
