@@ -70,6 +70,9 @@ QByteArray directPost(const Settings& settings, const QByteArray& base64,
     HttpExchange exchange(serviceUrl());
     CreateHttpClient(settings, exchange);
     exchange.addHeader("Content-Type", kFormContentType);
+    // As the client this one replaces: the reply comes as it is, with no compression to
+    // undo on either side.
+    exchange.addHeader("Accept-Encoding", "identity");
     exchange.setReadTimeout(options.readTimeoutMs);
     if (options.overallCap)
         exchange.setOverallCap(ServiceState::OverallCapMs.get());

@@ -78,6 +78,7 @@ private slots:
         QCOMPARE(received[0].body, body);
         QCOMPARE(decoded(received[0]), Ansi::fromUnicode(request));
         QVERIFY(!received[0].headers.contains("charset"));
+        QCOMPARE(received[0].headers.value("accept-encoding"), QByteArray("identity"));
     }
 
     void requestTextIsCodePage1251() {
