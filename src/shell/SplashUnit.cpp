@@ -1,0 +1,124 @@
+#include "SplashUnit.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+constexpr int kWidth = 400;
+constexpr int kHeight = 250;
+constexpr int kShowMs = 5000;
+} // namespace
+
+TSplashForm::TSplashForm(std::function<void()> applySkin, QWidget* parent)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_applySkin(std::move(applySkin))
+{
+    setFixedSize(kWidth, kHeight);
+    Label1 = new QLabel(this);
+    Label1->setStyleSheet(QStringLiteral("color: #e8f5ea; background: transparent;"));
+    Label1->setText(QStringLiteral("ver 3.1.6"));
+    Label1->adjustSize();
+    Label1->move(kWidth - Label1->width() - 12, kHeight - Label1->height() - 10);
+
+    HideTimer = new QTimer(this);
+    HideTimer->setInterval(kShowMs);
+    HideTimer->setSingleShot(true);
+    connect(HideTimer, &QTimer::timeout, this, &QDialog::accept);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TSplashForm::runModal()
+{
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    if (isVisible())
+        loop.exec(QEventLoop::DialogExec);
+}
+
+void TSplashForm::applySkinOnce()
+{
+    if (m_skinApplied)
+        return;
+    m_skinApplied = true;
+    if (m_applySkin)
+        m_applySkin();
+}
+
+void TSplashForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_skinApplied = false;
+    HideTimer->start();
+}
+
+void TSplashForm::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_skinApplied) {
+        // Queued behind the pending paint, so the picture is on screen while the skin is
+        // unpacked; and never re-entering the event loop from inside show().
+        QTimer::singleShot(0, this, [this] {
+            repaint();
+            applySkinOnce();
+        });
+    }
+}
+
+void TSplashForm::mousePressEvent(QMouseEvent*)
+{
+    accept();
+}
+
+void TSplashForm::keyPressEvent(QKeyEvent*)
+{
+    accept();
+}
+
+void TSplashForm::done(int result)
+{
+    HideTimer->stop();
+    applySkinOnce();
+    QDialog::done(result);
+}
+
+void TSplashForm::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient background(0, 0, 0, kHeight);
+    background.setColorAt(0, QColor(0x2E, 0x7D, 0x4F));
+    background.setColorAt(1, QColor(0x17, 0x4A, 0x2E));
+    painter.fillRect(rect(), background);
+
+    // A speech bubble with three dots: a message on its way.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xD3, 0xEC, 0xCE));
+    painter.drawRoundedRect(QRectF(40, 70, 110, 80), 18, 18);
+    QPolygonF tail;
+    tail << QPointF(70, 145) << QPointF(60, 175) << QPointF(100, 148);
+    painter.drawPolygon(tail);
+    painter.setBrush(QColor(0x2E, 0x7D, 0x4F));
+    for (int i = 0; i < 3; ++i)
+        painter.drawEllipse(QPointF(70 + i * 25, 110), 8, 8);
+
+    painter.setPen(QColor(0xF4, 0xFB, 0xF5));
+    QFont title = font();
+    title.setPointSize(30);
+    title.setBold(true);
+    painter.setFont(title);
+    painter.drawText(QRect(170, 70, 220, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Varnelo"));
+    QFont subtitle = font();
+    subtitle.setPointSize(11);
+    painter.setFont(subtitle);
+    painter.drawText(QRect(172, 120, 220, 40), Qt::AlignLeft | Qt::AlignTop,
+                     QStringLiteral("SMS-сообщения с компьютера"));
+}

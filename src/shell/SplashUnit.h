@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QTimer;
+
+// The picture shown while the skin is unpacked. Applies the skin exactly once, whichever
+// way it ends: its timer, a click, a key, or closing before it was ever activated.
+class TSplashForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSplashForm(std::function<void()> applySkin, QWidget* parent = nullptr);
+
+    QLabel* Label1 = nullptr;
+    QTimer* HideTimer = nullptr;
+
+    bool skinApplied() const { return m_skinApplied; }
+
+    // Shows the window and waits until it is closed. Unlike exec(), safe when the window
+    // closes while it is still being shown.
+    void runModal();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void done(int result) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void applySkinOnce();
+
+    std::function<void()> m_applySkin;
+    bool m_skinApplied = false;
+};
