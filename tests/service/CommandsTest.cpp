@@ -253,13 +253,20 @@ private slots:
         QCOMPARE(run(QStringLiteral("SaveContactsOnServer")), QStringLiteral("false"));
     }
 
-    void messageStatusGivesUpAfterFiveSeconds() {
+    void messageStatusGivesUpAfterFiveSeconds()
+    {
         m_server.setDefault(FakeHttpServer::of(Mode::Silent));
         QElapsedTimer clock;
         clock.start();
-        QVERIFY_THROWS_EXCEPTION(ServiceError, QueryMessageStatus(1));
-        QVERIFY(clock.elapsed() >= 4900);
-        QVERIFY(clock.elapsed() < 8000);
+        try {
+            QueryMessageStatus(1);
+            QFAIL("a reply from a silent server");
+        } catch (const ServiceError& error) {
+            QCOMPARE(error.kind(), ServiceError::Kind::Timeout);
+        }
+        // Qt's transfer timer is a coarse one: it may fire up to 5 % early.
+        QVERIFY2(clock.elapsed() >= 4700 && clock.elapsed() < 8000,
+                 qPrintable(QString::number(clock.elapsed())));
     }
 
     void contactsOutcomesLeaveTheArray_data() {
