@@ -15,24 +15,36 @@ constexpr std::array<std::pair<char16_t, const char*>, 33> kTable = {{
     {u'ы', "y"},  {u'ь', "'"}, {u'э', "e"}, {u'ю', "ju"}, {u'я', "ja"},
 }};
 
-// The table's letters lie in U+0430..U+0451; one slot per code there, so a look-up is an index.
-constexpr char16_t kFirst = u'а';
-constexpr char16_t kLast = u'ё';
+constexpr int kMaxLatin = 3;
 
-struct Row {
-    bool found = false;
-    QString lower;
-    QString upper;
+// What one character becomes; no letters: the character itself.
+struct Replacement {
+    int size = 0;
+    std::array<char16_t, kMaxLatin> letters{};
 };
 
-const std::array<Row, kLast - kFirst + 1>& rows() {
+// Every character whose lower-cased form is in the table lies in the Cyrillic block, so the
+// replacements are worked out once for that block, by Ansi's case rules, and a character is
+// then one index away from its replacement.
+constexpr char16_t kBlockFirst = 0x0400;
+constexpr char16_t kBlockLast = 0x04FF;
+
+const std::array<Replacement, kBlockLast - kBlockFirst + 1>& replacements() {
     static const auto table = [] {
-        std::array<Row, kLast - kFirst + 1> result;
-        for (const auto& [letter, latin] : kTable) {
-            Row& row = result[letter - kFirst];
-            row.found = true;
-            row.lower = QString::fromLatin1(latin);
-            row.upper = Ansi::toUpper(row.lower);
+        std::array<Replacement, kBlockLast - kBlockFirst + 1> result;
+        for (char16_t code = kBlockFirst; code <= kBlockLast; ++code) {
+            const QChar c(code);
+            const QChar lower = Ansi::toLower(c);
+            for (const auto& [letter, latin] : kTable) {
+                if (lower.unicode() != letter)
+                    continue;
+                const QString text = c == lower ? QString::fromLatin1(latin)
+                                                : Ansi::toUpper(QString::fromLatin1(latin));
+                Replacement& replacement = result[code - kBlockFirst];
+                replacement.size = int(text.size());
+                for (int i = 0; i < replacement.size; ++i)
+                    replacement.letters[i] = text[i].unicode();
+            }
         }
         return result;
     }();
@@ -42,17 +54,21 @@ const std::array<Row, kLast - kFirst + 1>& rows() {
 } // namespace
 
 QString Transliterate(const QString& text) {
-    const auto& table = rows();
-    QString result;
-    result.reserve(text.size() + text.size() / 2);
+    const auto& table = replacements();
+    QString result(text.size() * kMaxLatin, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(result.data());
+    qsizetype length = 0;
     for (const QChar c : text) {
-        const QChar lower = Ansi::toLower(c);
-        const char16_t code = lower.unicode();
-        const Row* row = code >= kFirst && code <= kLast ? &table[code - kFirst] : nullptr;
-        if (!row || !row->found)
-            result.append(c);
-        else
-            result.append(c == lower ? row->lower : row->upper);
+        const char16_t code = c.unicode();
+        const Replacement* replacement =
+            code >= kBlockFirst && code <= kBlockLast ? &table[code - kBlockFirst] : nullptr;
+        if (!replacement || replacement->size == 0) {
+            out[length++] = code;
+            continue;
+        }
+        for (int i = 0; i < replacement->size; ++i)
+            out[length++] = replacement->letters[i];
     }
+    result.truncate(length);
     return result;
 }
