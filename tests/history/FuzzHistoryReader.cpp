@@ -2,14 +2,20 @@
 #include "history/HistoryFile.h"
 #include "history/HistoryReader.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static QTemporaryDir folder;
+    // Memory-backed when there is such a folder: every run rewrites the file.
+    static const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                    ? QStringLiteral("/dev/shm")
+                                    : QDir::tempPath();
+    static QTemporaryDir folder(base + QStringLiteral("/fuzz_history_reader-XXXXXX"));
     const QString path = folder.path() + QStringLiteral("/History.dat");
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
     auto put = [&] {
