@@ -6,7 +6,9 @@
 
 // What the service commands and the login routine do to the main window, without knowing
 // any window. The main window implements it and carries every call over to its own thread;
-// the calls come from whichever thread runs the command.
+// the calls come from whichever thread runs the command. The two that wait (messages 254 and
+// 253) are best carried with RunAndWait (BlockingHandoff.h), so that a window stopping the
+// login thread while closing never waits for a worker that waits for it.
 class MainWindowLink {
 public:
     enum class BalloonKind { Information, Error };
