@@ -10,8 +10,7 @@ namespace {
 
 constexpr qint32 kLimit = 3000;
 
-TMess sample(qint32 id)
-{
+TMess sample(qint32 id) {
     TMess record;
     record.Id = id;
     record.setMoment(QDateTime::currentDateTime());
@@ -25,8 +24,7 @@ TMess sample(qint32 id)
     return record;
 }
 
-QList<TMess> records(qint32 first, qint32 count)
-{
+QList<TMess> records(qint32 first, qint32 count) {
     QList<TMess> list;
     list.reserve(count);
     for (qint32 i = 0; i < count; ++i)
@@ -37,16 +35,14 @@ QList<TMess> records(qint32 first, qint32 count)
 // A history file of `count` records in a folder of its own.
 struct Fixture {
     explicit Fixture(qint32 count)
-        : history(folder.path() + QStringLiteral("/History.dat"))
-    {
+        : history(folder.path() + QStringLiteral("/History.dat")) {
         history.rewrite(records(1, count));
     }
     QTemporaryDir folder;
     HistoryFile history;
 };
 
-void appendOne(benchmark::State& state)
-{
+void appendOne(benchmark::State& state) {
     Fixture fixture(kLimit);
     const TMess record = sample(100000);
     for (auto _ : state) {
@@ -56,8 +52,7 @@ void appendOne(benchmark::State& state)
 }
 BENCHMARK(appendOne)->Unit(benchmark::kMillisecond);
 
-void appendGroup(benchmark::State& state)
-{
+void appendGroup(benchmark::State& state) {
     Fixture fixture(kLimit);
     const QList<TMess> group = records(100000, qint32(state.range(0)));
     for (auto _ : state) {
@@ -67,8 +62,7 @@ void appendGroup(benchmark::State& state)
 }
 BENCHMARK(appendGroup)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-void readAll(benchmark::State& state)
-{
+void readAll(benchmark::State& state) {
     Fixture fixture(qint32(state.range(0)));
     for (auto _ : state) {
         const QList<TMess> read = fixture.history.readAll();

@@ -6,8 +6,7 @@
 
 namespace {
 
-void recountTranslit(benchmark::State& state)
-{
+void recountTranslit(benchmark::State& state) {
     const QString phrase = QStringLiteral("Щедрый съезд ёлок, Hello! 12\r\n");
     QString message;
     while (message.size() < state.range(0))
