@@ -253,8 +253,7 @@ private slots:
         QCOMPARE(run(QStringLiteral("SaveContactsOnServer")), QStringLiteral("false"));
     }
 
-    void messageStatusGivesUpAfterFiveSeconds()
-    {
+    void messageStatusGivesUpAfterFiveSeconds() {
         m_server.setDefault(FakeHttpServer::of(Mode::Silent));
         QElapsedTimer clock;
         clock.start();
