@@ -1,13 +1,8 @@
-#include <QApplication>
-#include <QWidget>
+#include "shell/StartUp.h"
 
-int main(int argc, char* argv[])
-{
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Varnelo"));
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Varnelo"));
-    window.resize(204, 387);
-    window.show();
-    return app.exec();
+    return StartUp::run(app);
 }

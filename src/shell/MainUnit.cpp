@@ -1,0 +1,683 @@
+#include "MainUnit.h"
+
+#include "ContactTreeDelegate.h"
+#include "MainWindowBridge.h"
+#include "UserKeyMask.h"
+#include "WindowSnap.h"
+#include "contacts/ContactBook.h"
+#include "contacts/ContactStore.h"
+#include "contacts/StoredValueCipher.h"
+#include "history/HistoryFile.h"
+#include "history/HistoryUnit.h"
+#include "messaging/SendUnit.h"
+#include "platform/Ansi.h"
+#include "platform/AppPaths.h"
+#include "platform/Prompts.h"
+#include "platform/Registry.h"
+#include "platform/SingleInstance.h"
+#include "platform/Sound.h"
+#include "service/ServiceState.h"
+#include "service/TGetUserInfoThread.h"
+#include "settings/Settings.h"
+#include "skins/ImageButton3.h"
+#include "skins/SkinUnit.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Varnelo");
+const QString kSendSms = QStringLiteral("Отправить СМС");
+const QString kSettings = QStringLiteral("Настройка");
+const QString kHelp = QStringLiteral("Вызов справки");
+const QString kAbout = QStringLiteral("О программе");
+const QString kClose = QStringLiteral("Закрыть");
+const QString kWrongPassword = QStringLiteral("Неверный пароль!");
+const QString kPasswordCaption = QStringLiteral("Авторизация");
+const QString kPasswordPrompt = QStringLiteral("Введите пароль для доступа к программе.");
+
+constexpr int kClientWidth = 204;
+constexpr int kMinHeight = 250;
+constexpr int kHeaderHeight = 25;
+constexpr int kPanelHeight = 33;
+constexpr int kToolButtonStep = 25;
+constexpr int kToolButtonTop = 5;
+constexpr int kPlainKeyLength = 48;
+
+constexpr int kMessageShow = 255;
+constexpr int kMessageServiceNotice = 254;
+constexpr int kMessageRegistration = 253;
+constexpr int kMessageLowBalance = 252;
+
+// The icon list's entries the menus use.
+enum Icon {
+    IconSend = 2,
+    IconClose = 3,
+    IconAbout = 4,
+    IconSettings = 5,
+    IconEdit = 6,
+    IconDelete = 7,
+    IconAdd = 8,
+    IconHelp = 9,
+    IconSaveOnServer = 17,
+    IconLoadFromServer = 18,
+};
+
+QIcon smallIcon(int index) {
+    const QImage image = SkinUnit::active().sprites().smallIcon(index);
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+}
+
+QString hexColor(quint32 value) {
+    return QStringLiteral("%1").arg(value & 0xFFFFFF, 6, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+TMainForm::TMainForm(Options options, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_options(std::move(options))
+    , m_book(new ContactBook(this)) {
+    setObjectName(QStringLiteral("MainForm"));
+    buildControls();
+    buildMenus();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    if (m_link && MainWindowLink::current() == m_link)
+        MainWindowLink::install(nullptr);
+    if (m_loginThread)
+        m_loginThread->Stop();
+}
+
+void TMainForm::buildControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedHeight(kHeaderHeight);
+    Image1->setScaledContents(true);
+    Image1->setContextMenuPolicy(Qt::CustomContextMenu);
+    Image1->installEventFilter(this);
+    layout->addWidget(Image1);
+
+    Panel3 = new QWidget(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFixedHeight(kPanelHeight);
+    Panel3->setContextMenuPolicy(Qt::CustomContextMenu);
+    Image3 = new QLabel(Panel3);
+    Image3->setObjectName(QStringLiteral("Image3"));
+    Image3->setScaledContents(true);
+    Image3->setGeometry(0, 0, kClientWidth, kPanelHeight);
+    Image3->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(Panel3);
+
+    const QList<std::pair<TImageButton**, QString>> buttons = {
+        {&AddContactButton, QStringLiteral("Добавить контакт")},
+        {&SpeedButton3, QStringLiteral("Редактировать контакт")},
+        {&ButDelContact, QStringLiteral("Удалить контакт")},
+        {&ButOptions, kSettings},
+        {&SpeedButton1, QStringLiteral("История")},
+        {&SpeedButton2, QStringLiteral("Оплата")},
+        {&ButTray, QStringLiteral("Свернуть")},
+        {&ButClose, kClose},
+    };
+    const int left =
+        (kClientWidth - (int(buttons.size()) - 1) * kToolButtonStep - SkinSprites::ButtonSize) / 2;
+    for (int i = 0; i < buttons.size(); ++i) {
+        auto* button = new TImageButton(Panel3);
+        button->setToolTip(buttons[i].second);
+        button->setGeometry(left + i * kToolButtonStep, kToolButtonTop, SkinSprites::ButtonSize,
+                            SkinSprites::ButtonSize);
+        *buttons[i].first = button;
+    }
+    AddContactButton->setObjectName(QStringLiteral("AddContactButton"));
+    SpeedButton3->setObjectName(QStringLiteral("SpeedButton3"));
+    ButDelContact->setObjectName(QStringLiteral("ButDelContact"));
+    ButOptions->setObjectName(QStringLiteral("ButOptions"));
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    ButTray->setObjectName(QStringLiteral("ButTray"));
+    ButClose->setObjectName(QStringLiteral("ButClose"));
+
+    ContactTree = new QTreeView(this);
+    ContactTree->setObjectName(QStringLiteral("ContactTree"));
+    ContactTree->setHeaderHidden(true);
+    ContactTree->setRootIsDecorated(false);
+    ContactTree->setFrameShape(QFrame::NoFrame);
+    ContactTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    ContactTree->setModel(m_book);
+    layout->addWidget(ContactTree, 1);
+
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    m_statusLabel = new QLabel(StatusBar);
+    StatusBar->addWidget(m_statusLabel, 1);
+    StatusBar->installEventFilter(this);
+    m_statusLabel->installEventFilter(this);
+    layout->addWidget(StatusBar);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(60000);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(30000);
+    ConnectTimeOutTimer = new QTimer(this);
+    ConnectTimeOutTimer->setInterval(30000);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
+    connect(ConnectTimeOutTimer, &QTimer::timeout, this, &TMainForm::ConnectTimeOutTimerTimer);
+
+    connect(AddContactButton, &TImageButton::clicked, this, [this] {
+        if (m_options.dialogs.contactEditor)
+            m_options.dialogs.contactEditor(true);
+    });
+    connect(SpeedButton3, &TImageButton::clicked, this, [this] {
+        if (m_options.dialogs.contactEditor && ContactTree->currentIndex().isValid())
+            m_options.dialogs.contactEditor(false);
+    });
+    connect(ButOptions, &TImageButton::clicked, this, [this] {
+        if (m_options.dialogs.settings)
+            m_options.dialogs.settings();
+    });
+    connect(SpeedButton1, &TImageButton::clicked, this, &TMainForm::SpeedButton1Click);
+    connect(SpeedButton2, &TImageButton::clicked, this, &TMainForm::SpeedButton2Click);
+    connect(ButTray, &TImageButton::clicked, this, &TMainForm::hideToTray);
+    connect(ButClose, &TImageButton::clicked, this, &QWidget::close);
+
+    connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, &TMainForm::HelpClick);
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,
+            &TMainForm::hideToTray);
+}
+
+void TMainForm::buildMenus() {
+    const auto about = [this] {
+        if (m_options.dialogs.about)
+            m_options.dialogs.about();
+    };
+    const auto editor = [this](bool newContact) {
+        if (m_options.dialogs.contactEditor &&
+            (newContact || ContactTree->currentIndex().isValid()))
+            m_options.dialogs.contactEditor(newContact);
+    };
+
+    PopupMenu = new QMenu(this);
+    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
+    PopupSendAction = PopupMenu->addAction(smallIcon(IconSend), kSendSms);
+    PopupMenu->setDefaultAction(PopupSendAction);
+    PopupMenu->addSeparator();
+    connect(PopupMenu->addAction(smallIcon(IconAdd), QStringLiteral("Добавить абонента")),
+            &QAction::triggered, this, [editor] { editor(true); });
+    connect(PopupMenu->addAction(smallIcon(IconEdit), QStringLiteral("Редактировать")),
+            &QAction::triggered, this, [editor] { editor(false); });
+    PopupMenu->addAction(smallIcon(IconDelete), QStringLiteral("Удалить"));
+    PopupMenu->addSeparator();
+    N21 = PopupMenu->addAction(smallIcon(IconSaveOnServer), QStringLiteral("Сохранить на сервере"));
+    N22 =
+        PopupMenu->addAction(smallIcon(IconLoadFromServer), QStringLiteral("Загрузить с сервера"));
+    PopupMenu->addSeparator();
+    PopupSortAction = PopupMenu->addAction(QStringLiteral("Сортировать"));
+    N16 = PopupMenu->addSeparator();
+    connect(PopupMenu->addAction(smallIcon(IconHelp), kHelp), &QAction::triggered, this,
+            &TMainForm::HelpClick);
+    connect(PopupMenu->addAction(smallIcon(IconAbout), kAbout), &QAction::triggered, this, about);
+    PopupMenu->addSeparator();
+    connect(PopupMenu->addAction(smallIcon(IconClose), kClose), &QAction::triggered, this,
+            &QWidget::close);
+    SetServerContactsVisible(false);
+
+    TrayMenu = new QMenu(this);
+    TrayMenu->setObjectName(QStringLiteral("TrayMenu"));
+    TrayMenuSend = TrayMenu->addMenu(smallIcon(IconSend), kSendSms);
+    TrayMenu->addSeparator();
+    N15 = TrayMenu->addAction(QStringLiteral("Поверх всех окон"));
+    N15->setCheckable(true);
+    // The menu has flipped the mark already when this runs.
+    connect(N15, &QAction::triggered, this, [this] {
+        applyStacking();
+        Settings(*m_registry).set(Setting::StayOnTop, N15->isChecked());
+    });
+    connect(TrayMenu->addAction(smallIcon(IconSettings), kSettings), &QAction::triggered, this,
+            [this] {
+                if (m_options.dialogs.settings)
+                    m_options.dialogs.settings();
+            });
+    TrayMenu->addSeparator();
+    connect(TrayMenu->addAction(smallIcon(IconHelp), kHelp), &QAction::triggered, this,
+            &TMainForm::HelpClick);
+    connect(TrayMenu->addAction(smallIcon(IconAbout), kAbout), &QAction::triggered, this, about);
+    TrayMenu->addSeparator();
+    connect(TrayMenu->addAction(smallIcon(IconClose), kClose), &QAction::triggered, this,
+            &QWidget::close);
+
+    const auto trayMenuAt = [this](QWidget* widget) {
+        connect(widget, &QWidget::customContextMenuRequested, this,
+                [this, widget](const QPoint& pos) { TrayMenu->popup(widget->mapToGlobal(pos)); });
+    };
+    trayMenuAt(Image1);
+    trayMenuAt(Panel3);
+    trayMenuAt(Image3);
+    connect(ContactTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        PopupMenu->popup(ContactTree->viewport()->mapToGlobal(pos));
+    });
+}
+
+void TMainForm::FormCreate() {
+    // The history window and the send flow read the file only in its present layout; a
+    // file that cannot be read is reported there, when it is read.
+    HistoryFile().ConvertHistory();
+
+    m_loginThread = m_options.refresh ? new TGetUserInfoThread(m_options.refresh, this)
+                                      : new TGetUserInfoThread(this);
+    m_loginThread->start();
+
+    loadSkinPictures();
+
+    m_instance = new SingleInstance(m_options.instanceName.isEmpty() ? SingleInstance::defaultName()
+                                                                     : m_options.instanceName,
+                                    this);
+    if (m_instance->handOver(kMessageShow, kMessageShow)) {
+        m_creation = Creation::SecondInstance;
+        return;
+    }
+    m_instance->listen();
+    m_link = std::make_shared<MainWindowBridge>(this);
+    MainWindowLink::install(m_link);
+    connect(m_instance, &SingleInstance::messageReceived, this, &TMainForm::WMUserMessage);
+
+    setWindowTitle(kTitle);
+
+    m_registry = std::make_shared<Registry>();
+    ServiceState::SetSettingsStore(m_registry);
+    Settings settings(*m_registry);
+    ServiceState::CheckTextLength.set(settings.checkTextLength());
+    std::optional<Settings::ServerAddress> address = settings.serverAddress();
+    if (!address)
+        address = settings.runFirstStart({});
+    ServiceState::SetServiceAddress(address->host, address->port);
+
+    if (!checkAccessPassword()) {
+        m_creation = Creation::GaveUp;
+        return;
+    }
+    while (ServiceState::UserKey.get().isEmpty() && m_options.dialogs.registration) {
+        if (!m_options.dialogs.registration()) {
+            m_creation = Creation::GaveUp;
+            return;
+        }
+    }
+
+    m_store = std::make_unique<ContactStore>(*m_registry);
+    try {
+        m_store->LoadContacts(*m_book);
+    } catch (const ContactStoreError& error) {
+        Prompts::error(this, QString::fromStdString(error.what()));
+    }
+    for (int row = 0; row < m_book->groupCount(); ++row)
+        ContactTree->setExpanded(m_book->groupIndex(row), m_book->group(row).entry.expanded);
+
+    requestUserInfo();
+
+    move(settings.get(Setting::Left), settings.get(Setting::Top));
+    setFixedWidth(kClientWidth);
+    setMinimumHeight(kMinHeight);
+    resize(kClientWidth, qMax(kMinHeight, settings.get(Setting::Height)));
+
+    if (settings.get(Setting::UseAlphaBlend))
+        setWindowOpacity(settings.alphaBlendValue() / 255.0);
+
+    N15->setChecked(!settings.get(Setting::StayOnTop));
+    N15Click();
+}
+
+void TMainForm::loadSkinPictures() {
+    const SkinUnit& skin = SkinUnit::active();
+    Image1->setPixmap(QPixmap::fromImage(skin.picture(QStringLiteral("2.bmp"))));
+    Image3->setPixmap(QPixmap::fromImage(skin.picture(QStringLiteral("3.bmp"))));
+
+    TImageButton* const order[] = {AddContactButton, SpeedButton3, ButDelContact, ButOptions,
+                                   SpeedButton1,     SpeedButton2, ButTray,       ButClose};
+    for (int i = 0; i < SkinSprites::ToolbarButtonCount; ++i) {
+        TImageButton* button = order[i];
+        const SkinSprites& sprites = skin.sprites();
+        button->setNoneBitmap(sprites.toolbarButton(i, SkinSprites::ButtonState::None));
+        button->setOverBitmap(sprites.toolbarButton(i, SkinSprites::ButtonState::Over));
+        button->setDownBitmap(sprites.toolbarButton(i, SkinSprites::ButtonState::Down));
+        button->resize(SkinSprites::ButtonSize, SkinSprites::ButtonSize);
+        button->update();
+    }
+    ContactTree->setItemDelegate(
+        new ContactTreeDelegate(skin.sprites().smallIcon(0), skin.sprites().smallIcon(1), this));
+
+    skin.dress(this, {});
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ContactTree), Panel3, static_cast<QWidget*>(StatusBar)})
+        SkinUnit::setBackground(widget, skin.Main());
+}
+
+// A key protected by the access password is asked for until the password unscrambles it
+// into a well-formed key, or the user gives up.
+bool TMainForm::checkAccessPassword() {
+    const QString stored = Settings(*m_registry).storedUserKey();
+    m_storedKeyText = stored;
+    const QByteArray storedBytes = Ansi::fromUnicode(stored);
+    if (StoredValueCipher::IsPlainUserKey(storedBytes) || storedBytes.size() <= kPlainKeyLength) {
+        ServiceState::UserKey.set(stored);
+        return true;
+    }
+    // A value that does not decipher gives an empty key, which leads on to registration.
+    const QByteArray protectedKey =
+        StoredValueCipher::DecipherValue(storedBytes, StoredValueCipher::kUserKeyKey)
+            .value_or(QByteArray());
+    m_storedKeyText = Ansi::toUnicode(protectedKey);
+    for (;;) {
+        const std::optional<QString> password =
+            Prompts::inputText(this, kPasswordCaption, kPasswordPrompt);
+        if (!password)
+            return false;
+        const QByteArray key =
+            StoredValueCipher::ScrambleWithPassword(protectedKey, Ansi::fromUnicode(*password));
+        if (StoredValueCipher::IsPlainUserKey(key)) {
+            ServiceState::UserKey.set(Ansi::toUnicode(key));
+            return true;
+        }
+        const auto answer =
+            Prompts::message(this, kWrongPassword, QStringLiteral("Error"), QMessageBox::Critical,
+                             QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry);
+        if (answer != QMessageBox::Retry)
+            return false;
+    }
+}
+
+void TMainForm::setSendForm(TSendForm* form) {
+    m_sendForm = form;
+}
+
+void TMainForm::setHistoryForm(THistoryForm* form) {
+    m_historyForm = form;
+}
+
+void TMainForm::setTrayHooks(TrayHooks hooks) {
+    m_tray = std::move(hooks);
+}
+
+QString TMainForm::statusText() const {
+    return m_statusLabel->text();
+}
+
+void TMainForm::WMUserMessage(int wParam, int lParam) {
+    switch (wParam) {
+    case kMessageShow:
+        if (lParam == kMessageShow)
+            trayClick();
+        break;
+    case kMessageServiceNotice:
+        ShowServiceMessage();
+        break;
+    case kMessageRegistration:
+        OfferRegistration();
+        break;
+    case kMessageLowBalance:
+        SpeedButton2Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::ShowServiceMessage() {
+    const QString text = ServiceState::ServiceMessage.exchange(QString());
+    if (m_options.dialogs.info)
+        m_options.dialogs.info(text);
+    QCoreApplication::processEvents();
+    PlaySoundFile(Settings(*m_registry).get(Setting::SoundSentOK));
+}
+
+void TMainForm::OfferRegistration() {
+    ServiceState::RegistrationOffered.set(true);
+    if (m_options.dialogs.registration)
+        m_options.dialogs.registration();
+}
+
+void TMainForm::RestartBalanceTimer() {
+    Timer1->stop();
+    Timer1->start();
+}
+
+void TMainForm::SaveWindowPosition() {
+    Settings settings(*m_registry);
+    Registry::Transaction batch(*m_registry);
+    settings.set(Setting::Left, x());
+    settings.set(Setting::Top, y());
+    settings.set(Setting::Height, height());
+    batch.commit();
+}
+
+void TMainForm::SaveContacts() {
+    if (!m_store)
+        return;
+    try {
+        m_store->SaveContacts(*m_book);
+    } catch (const ContactStoreError& error) {
+        Prompts::error(this, QString::fromStdString(error.what()));
+    }
+    const QString notice = m_store->takeSkippedSaveNotice();
+    if (!notice.isEmpty())
+        Prompts::information(this, notice);
+}
+
+void TMainForm::PlaySoundFile(const QString& path) {
+    Sound::playFile(path);
+}
+
+void TMainForm::ShowBalloon(const QString& title, const QString& text,
+                            MainWindowLink::BalloonKind kind, int timeoutMs) {
+    if (m_tray.balloon)
+        m_tray.balloon(title, text, kind, timeoutMs);
+}
+
+void TMainForm::SetStatusText(const QString& text) {
+    m_statusLabel->setText(text);
+}
+
+void TMainForm::SetServerContactsVisible(bool visible) {
+    N21->setVisible(visible);
+    N22->setVisible(visible);
+    N16->setVisible(visible);
+}
+
+void TMainForm::EnableConnectTimeOutTimer() {
+    ConnectTimeOutTimer->start();
+}
+
+void TMainForm::requestUserInfo() {
+    m_loginThread->RequestUserInfo();
+}
+
+void TMainForm::trayClick() {
+    if (!m_trayIconAdded)
+        return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TMainForm::hideToTray() {
+    SaveWindowPosition();
+    // Without a tray the window could not be found again once hidden.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        showMinimized();
+        return;
+    }
+    hide();
+    if (m_sendForm && Settings(*m_registry).get(Setting::MinimizeSendWindow)) {
+        const bool wasHidden = m_sendForm->IsHidden;
+        m_sendForm->hide();
+        m_sendForm->IsHidden = wasHidden;
+    }
+}
+
+QPoint TMainForm::snappedPosition(const QPoint& planned) const {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return planned;
+    return SnapToWorkArea(QRect(planned, frameGeometry().size()), screen->availableGeometry());
+}
+
+void TMainForm::StatusBarClick() {
+    if (!m_statusClickArmed)
+        return;
+    m_statusClickArmed = false;
+    Timer2->start();
+    requestUserInfo();
+}
+
+void TMainForm::Timer1Timer() {
+    Timer1->stop();
+    requestUserInfo();
+}
+
+void TMainForm::Timer2Timer() {
+    Timer2->stop();
+    m_statusClickArmed = true;
+}
+
+void TMainForm::ConnectTimeOutTimerTimer() {
+    ConnectTimeOutTimer->stop();
+    requestUserInfo();
+}
+
+void TMainForm::N15Click() {
+    N15->trigger();
+}
+
+void TMainForm::applyStacking() {
+    const bool onTop = N15->isChecked();
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (wasVisible) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+    }
+}
+
+void TMainForm::SpeedButton1Click() {
+    if (!m_historyForm)
+        return;
+    m_historyForm->show();
+    m_historyForm->raise();
+    m_historyForm->activateWindow();
+}
+
+void TMainForm::SpeedButton2Click() {
+    const Qt::KeyboardModifiers all = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
+    const bool secretKeys = (QGuiApplication::queryKeyboardModifiers() & all) == all;
+    if (secretKeys || ServiceState::ExtraOptionEnabled.get()) {
+        if (m_options.dialogs.payWindow)
+            m_options.dialogs.payWindow();
+        return;
+    }
+    openPayment();
+}
+
+void TMainForm::openPayment() {
+    const SkinColors& colors = SkinUnit::active().colorValues();
+    const QString address = QStringLiteral("http://%1:%2/howpay.php?")
+                                .arg(ServiceState::ServiceHost())
+                                .arg(ServiceState::ServicePort()) +
+                            MaskUserKey(ServiceState::UserKey.get()) + hexColor(colors.InfoText) +
+                            hexColor(colors.Main);
+    QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
+}
+
+void TMainForm::HelpClick() {
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(AppPaths::shareFolder() + QStringLiteral("guide/index.html")));
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_trayIconAdded) {
+        m_trayIconAdded = true;
+        if (m_tray.addIcon)
+            m_tray.addIcon();
+    }
+    if (m_sendForm && !m_sendForm->IsHidden)
+        m_sendForm->show();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TMainForm::FormClose() {
+    if (m_closed || m_creation != Creation::Running)
+        return;
+    m_closed = true;
+    SaveContacts();
+    SaveWindowPosition();
+    if (m_tray.closing)
+        m_tray.closing();
+    if (MainWindowLink::current() == m_link)
+        MainWindowLink::install(nullptr);
+    m_loginThread->Stop();
+    if (m_tray.removeIcon)
+        m_tray.removeIcon();
+    emit FormClosed();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Image1) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() == Qt::LeftButton) {
+                m_dragging = true;
+                m_dragOffset = mouse->globalPosition().toPoint() - frameGeometry().topLeft();
+                return true;
+            }
+            break;
+        case QEvent::MouseMove:
+            if (m_dragging) {
+                move(snappedPosition(mouse->globalPosition().toPoint() - m_dragOffset));
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            if (mouse->button() == Qt::LeftButton && m_dragging) {
+                m_dragging = false;
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+    } else if ((watched == StatusBar || watched == m_statusLabel) &&
+               event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        StatusBarClick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

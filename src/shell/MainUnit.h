@@ -1,0 +1,185 @@
+#pragma once
+
+#include "service/MainWindowLink.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class ContactBook;
+class MainWindowBridge;
+class ContactStore;
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QTreeView;
+class Registry;
+class SingleInstance;
+class TGetUserInfoThread;
+class THistoryForm;
+class TImageButton;
+class TSendForm;
+
+// The program's central window: header, tool panel, contact tree and status bar. Its creation
+// is the second half of start-up; it owns the settings store, the contact book and the login
+// thread for the run, and receives the program's internal messages.
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    // How creation ended: a window to show, or a program that must end at once.
+    enum class Creation { Running, SecondInstance, GaveUp };
+
+    // The windows that other parts of the program bring; each is optional, and a command
+    // whose window is missing does nothing.
+    struct Dialogs {
+        // Registration; false when the user gave up, which ends the program.
+        std::function<bool()> registration;
+        std::function<void(const QString& text)> info;
+        std::function<void()> settings;
+        std::function<void()> about;
+        std::function<void()> payWindow;
+        // The contact editor, for a new contact or the selected entry.
+        std::function<void(bool newContact)> contactEditor;
+    };
+
+    // Tray and window effects, added by their own classes.
+    struct TrayHooks {
+        std::function<void()> addIcon;
+        std::function<void()> removeIcon;
+        std::function<void(const QString& title, const QString& text,
+                           MainWindowLink::BalloonKind kind, int timeoutMs)>
+            balloon;
+        // Stops the fades and the hover watcher, then runs the closing fade.
+        std::function<void()> closing;
+    };
+
+    struct Options {
+        Dialogs dialogs;
+        // Replaces the login routine (tests).
+        std::function<void()> refresh;
+        // The single-instance name; empty takes the per-user one.
+        QString instanceName;
+    };
+
+    explicit TMainForm(Options options = {}, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    Creation creation() const { return m_creation; }
+
+    void setSendForm(TSendForm* form);
+    void setHistoryForm(THistoryForm* form);
+    void setTrayHooks(TrayHooks hooks);
+
+    // Controls the other parts of the program reach.
+    QLabel* Image1 = nullptr;
+    QWidget* Panel3 = nullptr;
+    QLabel* Image3 = nullptr;
+    TImageButton* AddContactButton = nullptr;
+    TImageButton* SpeedButton3 = nullptr;
+    TImageButton* ButDelContact = nullptr;
+    TImageButton* ButOptions = nullptr;
+    TImageButton* SpeedButton1 = nullptr;
+    TImageButton* SpeedButton2 = nullptr;
+    TImageButton* ButTray = nullptr;
+    TImageButton* ButClose = nullptr;
+    QTreeView* ContactTree = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QMenu* PopupMenu = nullptr;
+    QMenu* TrayMenu = nullptr;
+    QMenu* TrayMenuSend = nullptr; // "Отправить СМС": the contacts, filled at each opening
+    QAction* N15 = nullptr;        // "Поверх всех окон"
+    QAction* N16 = nullptr;        // the separator shown with the two server entries
+    QAction* N21 = nullptr;        // "Сохранить на сервере"
+    QAction* N22 = nullptr;        // "Загрузить с сервера"
+    QAction* PopupSendAction = nullptr;
+    QAction* PopupSortAction = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* ConnectTimeOutTimer = nullptr;
+
+    ContactBook& book() const { return *m_book; }
+    std::shared_ptr<Registry> settingsStore() const { return m_registry; }
+    QString statusText() const;
+    bool statusClickArmed() const { return m_statusClickArmed; }
+    bool trayIconAdded() const { return m_trayIconAdded; }
+    QString StoredKeyText() const { return m_storedKeyText; }
+
+    // The program's internal message (word and long parameter).
+    void WMUserMessage(int wParam, int lParam);
+
+    void RestartBalanceTimer();
+    void SaveWindowPosition();
+    void SaveContacts();
+    static void PlaySoundFile(const QString& path);
+    void ShowBalloon(const QString& title, const QString& text, MainWindowLink::BalloonKind kind,
+                     int timeoutMs);
+    void SetStatusText(const QString& text);
+    void SetServerContactsVisible(bool visible);
+    void EnableConnectTimeOutTimer();
+
+    // Asks the login thread for one refresh.
+    void requestUserInfo();
+
+    // Shows the window again from the tray, with the send window when it was open.
+    void trayClick();
+    // ButTray and Esc.
+    void hideToTray();
+
+    // The header's drag: where a window whose top left corner is planned at `planned` lands.
+    QPoint snappedPosition(const QPoint& planned) const;
+
+    // Handlers.
+    void StatusBarClick();
+    void Timer1Timer();
+    void Timer2Timer();
+    void ConnectTimeOutTimerTimer();
+    void N15Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void HelpClick();
+
+signals:
+    // The window has run its closing steps: the program ends.
+    void FormClosed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void buildControls();
+    void buildMenus();
+    void loadSkinPictures();
+    bool checkAccessPassword();
+    void applyStacking();
+    void openPayment();
+    void ShowServiceMessage();
+    void OfferRegistration();
+
+    Options m_options;
+    TrayHooks m_tray;
+    Creation m_creation = Creation::Running;
+    std::shared_ptr<Registry> m_registry;
+    std::shared_ptr<MainWindowBridge> m_link;
+    std::unique_ptr<ContactStore> m_store;
+    ContactBook* m_book = nullptr;
+    TGetUserInfoThread* m_loginThread = nullptr;
+    SingleInstance* m_instance = nullptr;
+    QLabel* m_statusLabel = nullptr;
+    QPointer<TSendForm> m_sendForm;
+    QPointer<THistoryForm> m_historyForm;
+    QString m_storedKeyText;
+    bool m_statusClickArmed = true;
+    bool m_trayIconAdded = false;
+    bool m_closed = false;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};

@@ -1,0 +1,81 @@
+#include "StartUp.h"
+
+#include "MainUnit.h"
+#include "SplashUnit.h"
+#include "history/HistoryUnit.h"
+#include "messaging/SendUnit.h"
+#include "platform/Prompts.h"
+#include "platform/Registry.h"
+#include "platform/SingleInstance.h"
+#include "settings/Settings.h"
+#include "skins/SkinUnit.h"
+
+#include <QApplication>
+#include <QLabel>
+
+#include <exception>
+
+namespace {
+
+const QString kVersionLabel = QStringLiteral("ver 3.1.6");
+constexpr int kMessageShow = 255;
+
+// Shows the splash, which applies the skin while it is on the screen, or applies it at
+// once. False when the skin could not be loaded.
+bool applySkin() {
+    bool showSplash = true;
+    {
+        // Only for this one value; the main window opens the store for the run.
+        Registry registry;
+        showSplash = Settings(registry).showSplash();
+    }
+    bool loaded = false;
+    const auto apply = [&loaded] { loaded = SkinUnit::active().loadActiveSkin(); };
+    if (showSplash) {
+        TSplashForm splash(apply);
+        splash.Label1->setText(kVersionLabel);
+        splash.runModal();
+    } else {
+        apply();
+    }
+    return loaded;
+}
+
+} // namespace
+
+int StartUp::run(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral("Varnelo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Varnelo"));
+    // The main window's close ends the program even while the send window is open.
+    app.setQuitOnLastWindowClosed(false);
+
+    // A second start hands over before its splash, so it never shows a window of its own;
+    // the main window checks again for two copies started at the same moment.
+    if (SingleInstance().handOver(kMessageShow, kMessageShow))
+        return 0;
+
+    try {
+        if (!applySkin())
+            return 1;
+
+        TMainForm mainForm;
+        if (mainForm.creation() != TMainForm::Creation::Running)
+            return 0;
+        TSendForm sendForm;
+        THistoryForm historyForm;
+        mainForm.setSendForm(&sendForm);
+        mainForm.setHistoryForm(&historyForm);
+
+        QObject::connect(&mainForm, &TMainForm::FormClosed, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        // A session that ends runs the closing steps, so the book and position are kept.
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm,
+                         [&mainForm] { mainForm.close(); });
+
+        mainForm.show();
+        return app.exec();
+    } catch (const std::exception& error) {
+        Prompts::error(nullptr, QString::fromStdString(error.what()));
+        return 1;
+    }
+}

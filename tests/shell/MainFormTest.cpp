@@ -1,0 +1,573 @@
+#include "TestProfile.h"
+#include "contacts/ContactBook.h"
+#include "contacts/ContactStore.h"
+#include "contacts/StoredValueCipher.h"
+#include "platform/Ansi.h"
+#include "platform/Prompts.h"
+#include "platform/Registry.h"
+#include "platform/Sound.h"
+#include "service/MainWindowLink.h"
+#include "service/ServiceState.h"
+#include "settings/Settings.h"
+#include "shell/MainUnit.h"
+#include "skins/ImageButton3.h"
+#include "skins/SkinUnit.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QTreeView>
+
+#include <atomic>
+
+namespace {
+
+const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
+
+// Records the addresses the program hands to the desktop.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+// The form with a counting login routine and its own single-instance name.
+struct FormUnderTest {
+    std::atomic<int> refreshes{0};
+    QStringList infoTexts;
+    int registrations = 0;
+    int payWindows = 0;
+    // A registration that succeeds.
+    std::function<bool()> onRegistration = [] {
+        ServiceState::UserKey.set(kKey);
+        return true;
+    };
+    std::unique_ptr<TMainForm> form;
+
+    explicit FormUnderTest(const QString& instance = QStringLiteral("varnelo-shell-test")) {
+        TMainForm::Options options;
+        options.refresh = [this] { ++refreshes; };
+        options.instanceName = instance;
+        options.dialogs.info = [this](const QString& text) { infoTexts << text; };
+        options.dialogs.registration = [this] {
+            ++registrations;
+            return onRegistration();
+        };
+        options.dialogs.payWindow = [this] { ++payWindows; };
+        form = std::make_unique<TMainForm>(options);
+    }
+    TMainForm* operator->() const { return form.get(); }
+};
+
+void clearStore() {
+    Registry registry;
+    for (const QString& name : registry.valueNames(QString()))
+        registry.deleteValue(QString(), name);
+    registry.deleteKeyTree(ContactStore::kBookKey);
+}
+
+QByteArray protectedKey(const QString& key, const QString& password) {
+    return StoredValueCipher::EncipherValue(
+        StoredValueCipher::ScrambleWithPassword(Ansi::fromUnicode(key),
+                                                Ansi::fromUnicode(password)),
+        StoredValueCipher::kUserKeyKey);
+}
+
+void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& global) {
+    const QPointF local = widget->mapFromGlobal(QPointF(global));
+    QMouseEvent event(type, local, QPointF(global), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    UrlRecorder m_urls;
+
+private slots:
+    void initTestCase() {
+        Prompts::enableTestMode();
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_urls, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_urls, "open");
+    }
+
+    void cleanupTestCase() {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    }
+
+    void init() {
+        clearStore();
+        Prompts::takeAsked();
+        m_urls.urls.clear();
+        ServiceState::UserKey.set(QString());
+        ServiceState::ServiceMessage.set(QString());
+        ServiceState::RegistrationOffered.set(false);
+        ServiceState::ExtraOptionEnabled.set(false);
+    }
+
+    void firstStartWritesDefaults() {
+        FormUnderTest form;
+        QCOMPARE(form->creation(), TMainForm::Creation::Running);
+        Registry registry;
+        const QStringList written = registry.valueNames(QString());
+        const QStringList expected = {"Left",
+                                      "Height",
+                                      "Top",
+                                      "StayOnTop",
+                                      "Host",
+                                      "Port",
+                                      "UseIESettings",
+                                      "TimeFormat",
+                                      "ShowSplash",
+                                      "SoundConnectOK",
+                                      "SoundConnectErr",
+                                      "SoundSentOK",
+                                      "SoundSentErr",
+                                      "UseProxy",
+                                      "ProxyAuthentication",
+                                      "ProxyServer",
+                                      "ProxyPort",
+                                      "ProxyUserName",
+                                      "ProxyPassword",
+                                      "UseAlphaBlend",
+                                      "MenuWithGroup",
+                                      "AlphaBlendValue",
+                                      "HistoryMessCount",
+                                      "Theme",
+                                      "TimeStamp"};
+        QCOMPARE(expected.size(), 25);
+        for (const QString& name : expected)
+            QVERIFY2(written.contains(name, Qt::CaseInsensitive), qPrintable(name));
+        QCOMPARE(ServiceState::ServiceHost(), QStringLiteral("localhost"));
+        QCOMPARE(ServiceState::ServicePort(), 3000);
+        QCOMPARE(form->pos(), QPoint(248, 111));
+        QCOMPARE(form->size(), QSize(204, 387));
+        QCOMPARE(form->minimumWidth(), 204);
+        QCOMPARE(form->maximumWidth(), 204);
+        QCOMPARE(form->minimumHeight(), 250);
+        QVERIFY(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Varnelo"));
+        QTRY_COMPARE(form.refreshes.load(), 1);
+    }
+
+    void storedPlaceAndStayOnTop() {
+        Registry registry;
+        Settings settings(registry);
+        settings.runFirstStart({30, 40, 100});
+        settings.set(Setting::StayOnTop, true);
+        FormUnderTest form;
+        QCOMPARE(form->pos(), QPoint(30, 40));
+        QCOMPARE(form->height(), 250); // never below the minimum
+        QVERIFY(form->N15->isChecked());
+        QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+        form->N15Click();
+        QVERIFY(!form->N15->isChecked());
+        QVERIFY(!form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(Registry().readBool(QString(), QStringLiteral("StayOnTop")), false);
+    }
+
+    void protectedKeyAsksPassword_data() {
+        QTest::addColumn<QVariantList>("answers");
+        QTest::addColumn<int>("wrongPasswordBoxes");
+        QTest::addColumn<bool>("running");
+
+        const QVariant retry = int(QMessageBox::Retry);
+        const QVariant cancel = int(QMessageBox::Cancel);
+        QTest::newRow("right at once") << QVariantList{QStringLiteral("секрет")} << 0 << true;
+        QTest::newRow("wrong, retry, right")
+            << QVariantList{QStringLiteral("x"), retry, QStringLiteral("секрет")} << 1 << true;
+        QTest::newRow("wrong, cancel") << QVariantList{QStringLiteral("x"), cancel} << 1 << false;
+        QTest::newRow("dialog cancelled") << QVariantList{QVariant()} << 0 << false;
+    }
+    void protectedKeyAsksPassword() {
+        QFETCH(QVariantList, answers);
+        QFETCH(int, wrongPasswordBoxes);
+        QFETCH(bool, running);
+
+        Registry registry;
+        Settings(registry).runFirstStart({});
+        const QByteArray stored = protectedKey(kKey, QStringLiteral("секрет"));
+        QVERIFY(stored.size() > 48);
+        registry.writeBytes(QString(), QString(), stored);
+        for (const QVariant& answer : answers)
+            Prompts::queueAnswer(answer);
+
+        FormUnderTest form;
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        int boxes = 0;
+        for (const Prompts::Asked& question : asked) {
+            if (question.kind != QLatin1String("message"))
+                continue;
+            ++boxes;
+            QCOMPARE(question.text, QStringLiteral("Неверный пароль!"));
+            QCOMPARE(question.caption, QStringLiteral("Error"));
+            QCOMPARE(question.buttons, QMessageBox::Retry | QMessageBox::Cancel);
+        }
+        QCOMPARE(boxes, wrongPasswordBoxes);
+        QCOMPARE(form->creation() == TMainForm::Creation::Running, running);
+        if (running) {
+            QCOMPARE(ServiceState::UserKey.get(), kKey);
+            QCOMPARE(Ansi::fromUnicode(form->StoredKeyText()),
+                     StoredValueCipher::ScrambleWithPassword(
+                         Ansi::fromUnicode(kKey), Ansi::fromUnicode(QStringLiteral("секрет"))));
+        } else {
+            // Giving up saves nothing.
+            form->close();
+            QVERIFY(!Registry().keyExists(ContactStore::kBookKey));
+        }
+    }
+
+    void plainKeyAsksNothing() {
+        Registry registry;
+        Settings(registry).runFirstStart({});
+        Settings(registry).setStoredUserKey(kKey);
+        FormUnderTest form;
+        QVERIFY(Prompts::takeAsked().isEmpty());
+        QCOMPARE(ServiceState::UserKey.get(), kKey);
+        QCOMPARE(form.registrations, 0);
+    }
+
+    void emptyKeyOpensRegistrationUntilThereIsOne() {
+        int calls = 0;
+        TMainForm::Options options;
+        options.refresh = [] {};
+        options.instanceName = QStringLiteral("varnelo-shell-test");
+        options.dialogs.registration = [&calls] {
+            if (++calls == 2)
+                ServiceState::UserKey.set(kKey);
+            return true;
+        };
+        {
+            TMainForm form(options);
+            QCOMPARE(calls, 2);
+            QCOMPARE(form.creation(), TMainForm::Creation::Running);
+        }
+
+        options.dialogs.registration = [] { return false; };
+        ServiceState::UserKey.set(QString());
+        TMainForm gaveUp(options);
+        QCOMPARE(gaveUp.creation(), TMainForm::Creation::GaveUp);
+    }
+
+    void statusBarClickRule() {
+        FormUnderTest form;
+        form->show();
+        QTRY_COMPARE(form.refreshes.load(), 1); // the first login
+        form->Timer2->setInterval(400);
+        QLabel* status = form->StatusBar->findChild<QLabel*>();
+        QVERIFY(status);
+
+        QTest::mouseClick(status, Qt::LeftButton);
+        QTest::mouseClick(form->StatusBar, Qt::LeftButton);
+        QTRY_COMPARE(form.refreshes.load(), 2);
+        QVERIFY(!form->statusClickArmed());
+        QTest::qWait(100);
+        QCOMPARE(form.refreshes.load(), 2);
+
+        QTRY_VERIFY(form->statusClickArmed());
+        QVERIFY(!form->Timer2->isActive());
+        QTest::mouseClick(status, Qt::LeftButton);
+        QTRY_COMPARE(form.refreshes.load(), 3);
+    }
+
+    void timersAskForRefresh() {
+        FormUnderTest form;
+        QTRY_COMPARE(form.refreshes.load(), 1);
+        QCOMPARE(form->Timer1->interval(), 60000);
+        QCOMPARE(form->ConnectTimeOutTimer->interval(), 30000);
+        QVERIFY(!form->Timer1->isActive());
+
+        form->RestartBalanceTimer();
+        QVERIFY(form->Timer1->isActive());
+        form->Timer1->setInterval(10);
+        form->RestartBalanceTimer();
+        QTRY_COMPARE(form.refreshes.load(), 2);
+        QVERIFY(!form->Timer1->isActive());
+
+        form->ConnectTimeOutTimer->setInterval(10);
+        form->EnableConnectTimeOutTimer();
+        QTRY_COMPARE(form.refreshes.load(), 3);
+        QVERIFY(!form->ConnectTimeOutTimer->isActive());
+    }
+
+    void message255BringsTheWindowBack() {
+        FormUnderTest form;
+        form->show();
+        form->hide();
+        form->WMUserMessage(255, 0);
+        QVERIFY(!form->isVisible());
+        form->WMUserMessage(255, 255);
+        QVERIFY(form->isVisible());
+    }
+
+    void secondStartHandsOver() {
+        const QString name = QStringLiteral("varnelo-shell-handover");
+        FormUnderTest first(name);
+        first->show();
+        first->hide();
+        FormUnderTest second(name);
+        QCOMPARE(second->creation(), TMainForm::Creation::SecondInstance);
+        QTRY_VERIFY(first->isVisible());
+        QVERIFY(!second->isVisible());
+    }
+
+    void message254ShowsTheNoticeAndPlaysTheSound_data() {
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("notice") << QStringLiteral("Новый тариф с понедельника");
+        QTest::newRow("empty") << QString();
+    }
+    void message254ShowsTheNoticeAndPlaysTheSound() {
+        QFETCH(QString, notice);
+        const QString sound = m_profile.root() + QStringLiteral("/sent.wav");
+        QFile file(sound);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QStringList played;
+        Sound::setPlayerForTests([&played](const QString& path) { played << path; });
+
+        FormUnderTest form;
+        Settings(*form->settingsStore()).set(Setting::SoundSentOK, sound);
+        ServiceState::ServiceMessage.set(notice);
+        form->WMUserMessage(254, 0);
+        QCOMPARE(form.infoTexts, QStringList{notice});
+        QVERIFY(ServiceState::ServiceMessage.get().isEmpty());
+        QCOMPARE(played, QStringList{sound});
+        Sound::setPlayerForTests({});
+    }
+
+    void message253OffersRegistration() {
+        Settings(*std::make_shared<Registry>()).runFirstStart({});
+        Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
+        FormUnderTest form;
+        QCOMPARE(form.registrations, 0);
+        form->WMUserMessage(253, 0);
+        QCOMPARE(form.registrations, 1);
+        QVERIFY(ServiceState::RegistrationOffered.get());
+    }
+
+    void message252OpensThePaymentPage() {
+        Settings(*std::make_shared<Registry>()).runFirstStart({});
+        Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
+        FormUnderTest form;
+        form->WMUserMessage(252, 0);
+        QCOMPARE(m_urls.urls.size(), 1);
+        const QString address = m_urls.urls.first().toString();
+        const QString prefix = QStringLiteral("http://localhost:3000/howpay.php?");
+        QVERIFY2(address.startsWith(prefix), qPrintable(address));
+        const QString query = address.mid(prefix.size());
+        QCOMPARE(query.size(), 48 + 12);
+        QCOMPARE(query.left(8), kKey.left(8));
+        QCOMPARE(query.mid(38, 10), kKey.right(10));
+        // The default colours InfoText $B1552C and Main $CEECD3.
+        QCOMPARE(query.right(12), QStringLiteral("B1552CCEECD3"));
+        QCOMPARE(form.payWindows, 0);
+
+        ServiceState::ExtraOptionEnabled.set(true);
+        form->WMUserMessage(252, 0);
+        QCOMPARE(form.payWindows, 1);
+        QCOMPARE(m_urls.urls.size(), 1);
+    }
+
+    void otherMessagesAreIgnored() {
+        FormUnderTest form;
+        const int registrations = form.registrations;
+        for (int wParam : {0, 251, 256, -1})
+            form->WMUserMessage(wParam, 255);
+        QVERIFY(form.infoTexts.isEmpty());
+        QCOMPARE(form.registrations, registrations);
+        QVERIFY(m_urls.urls.isEmpty());
+    }
+
+    void loginThreadReachesTheWindow() {
+        FormUnderTest form;
+        QString statusSeen;
+        QThread* worker = QThread::create([] {
+            const auto link = MainWindowLink::current();
+            link->SetStatusText(QStringLiteral("Баланс: 10,00 ₽"));
+            link->SetServerContactsVisible(true);
+            link->ShowServiceMessage(); // waits until the window has shown it
+        });
+        ServiceState::ServiceMessage.set(QStringLiteral("Внимание"));
+        worker->start();
+        QTRY_VERIFY(worker->isFinished());
+        delete worker;
+        QCOMPARE(form.infoTexts, QStringList{QStringLiteral("Внимание")});
+        QTRY_COMPARE(form->statusText(), QStringLiteral("Баланс: 10,00 ₽"));
+        QVERIFY(form->N21->isVisible());
+        QVERIFY(form->N22->isVisible());
+        QVERIFY(form->N16->isVisible());
+    }
+
+    void closingStopsAWaitingLoginThread() {
+        // A refresh that waits for the registration dialog while the window closes.
+        std::atomic<bool> waiting{false};
+        TMainForm::Options options;
+        options.instanceName = QStringLiteral("varnelo-shell-test");
+        options.refresh = [&waiting] {
+            waiting = true;
+            MainWindowLink::current()->OfferRegistration();
+        };
+        options.dialogs.registration = [] { return true; };
+        Settings(*std::make_shared<Registry>()).runFirstStart({});
+        Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
+        TMainForm form(options);
+        // No events run meanwhile, so the window has not taken the message yet.
+        while (!waiting.load())
+            QThread::msleep(1);
+        QElapsedTimer clock;
+        clock.start();
+        form.close();
+        QVERIFY(clock.elapsed() < 2000);
+    }
+
+    void headerDragSnapsToTheWorkArea_data() {
+        QTest::addColumn<int>("plannedLeft");
+        QTest::addColumn<int>("expectedLeft");
+        QTest::newRow("8 px from the left edge") << 8 << 0;
+        QTest::newRow("11 px from the left edge") << 11 << 11;
+        QTest::newRow("10 px from the left edge") << 10 << 0;
+    }
+    void headerDragSnapsToTheWorkArea() {
+        QFETCH(int, plannedLeft);
+        QFETCH(int, expectedLeft);
+        FormUnderTest form;
+        form->move(200, 150);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
+        const QRect work = form->screen()->availableGeometry();
+
+        const QPoint grab = form->pos() + QPoint(20, 10);
+        sendMouse(form->Image1, QEvent::MouseButtonPress, grab);
+        const QPoint to = grab + QPoint(work.left() + plannedLeft - form->x(), 0);
+        sendMouse(form->Image1, QEvent::MouseMove, to);
+        sendMouse(form->Image1, QEvent::MouseButtonRelease, to);
+        QCOMPARE(form->x(), work.left() + expectedLeft);
+        QCOMPARE(form->y(), 150);
+    }
+
+    void closingSavesPositionAndBook() {
+        Settings(*std::make_shared<Registry>()).runFirstStart({});
+        Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
+        FormUnderTest form;
+        QSignalSpy closed(form.form.get(), &TMainForm::FormClosed);
+        BookEntry group;
+        group.caption = QStringLiteral("Друзья");
+        BookEntry contact;
+        contact.caption = QStringLiteral("Иван");
+        contact.Number = QStringLiteral("79001234567");
+        form->book().appendContact(form->book().appendGroup(group), contact);
+        form->show();
+        form->move(300, 200);
+        form->resize(204, 420);
+        form->close();
+
+        QCOMPARE(closed.count(), 1);
+        Registry registry;
+        QCOMPARE(registry.readInteger(QString(), QStringLiteral("Left")), 300);
+        QCOMPARE(registry.readInteger(QString(), QStringLiteral("Top")), 200);
+        QCOMPARE(registry.readInteger(QString(), QStringLiteral("Height")), 420);
+        const QList<BookGroup> saved = ContactStore::readBook(registry);
+        QCOMPARE(saved.size(), 1);
+        QCOMPARE(saved.first().entry.caption, QStringLiteral("Друзья"));
+        QCOMPARE(saved.first().contacts.size(), 1);
+        QCOMPARE(saved.first().contacts.first().Number, QStringLiteral("79001234567"));
+    }
+
+    void escapeHidesOrMinimises() {
+        FormUnderTest form;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.form.get()));
+        QTest::keyClick(form->ContactTree, Qt::Key_Escape);
+        // No tray offscreen: minimised, so the window can still be found.
+        QVERIFY(form->isMinimized() || !form->isVisible());
+        QCOMPARE(Registry().readInteger(QString(), QStringLiteral("Height")), form->height());
+    }
+
+    void helpOpensTheGuide() {
+        FormUnderTest form;
+        form->HelpClick();
+        QCOMPARE(m_urls.urls.size(), 1);
+        QVERIFY(m_urls.urls.first().isLocalFile());
+        QVERIFY(m_urls.urls.first().toLocalFile().endsWith(QStringLiteral("/guide/index.html")));
+    }
+
+    void menusHaveTheirEntries() {
+        FormUnderTest form;
+        QStringList popup;
+        for (QAction* action : form->PopupMenu->actions())
+            popup << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(popup,
+                 (QStringList{"Отправить СМС", "-", "Добавить абонента", "Редактировать", "Удалить",
+                              "-", "Сохранить на сервере", "Загрузить с сервера", "-",
+                              "Сортировать", "-", "Вызов справки", "О программе", "-", "Закрыть"}));
+        QCOMPARE(form->PopupMenu->defaultAction(), form->PopupSendAction);
+        QVERIFY(!form->N21->isVisible());
+        QVERIFY(!form->N22->isVisible());
+        QVERIFY(!form->N16->isVisible());
+
+        QStringList tray;
+        for (QAction* action : form->TrayMenu->actions())
+            tray << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(tray, (QStringList{"Отправить СМС", "-", "Поверх всех окон", "Настройка", "-",
+                                    "Вызов справки", "О программе", "-", "Закрыть"}));
+        QVERIFY(form->N15->isCheckable());
+    }
+    // Last: the skin is loaded for the rest of the run.
+    void defaultSkinDressesTheWindow() {
+        Registry registry;
+        Settings(registry).runFirstStart({});
+        Settings(registry).setStoredUserKey(kKey);
+        QVERIFY(SkinUnit::active().loadActiveSkin());
+        FormUnderTest form;
+        BookEntry group;
+        group.caption = QStringLiteral("Работа");
+        group.expanded = true;
+        const QModelIndex work = form->book().appendGroup(group);
+        for (const char* name : {"Анна", "Борис"}) {
+            BookEntry contact;
+            contact.caption = QString::fromUtf8(name);
+            form->book().appendContact(work, contact);
+        }
+        group.caption = QStringLiteral("Семья");
+        form->book().appendGroup(group);
+        form->ContactTree->expandAll();
+        form->SetStatusText(QStringLiteral("Баланс: 125,50 ₽"));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
+
+        QVERIFY(!form->Image1->pixmap().isNull());
+        QVERIFY(!form->Image3->pixmap().isNull());
+        for (TImageButton* button : form->Panel3->findChildren<TImageButton*>()) {
+            QVERIFY(!button->NoneBitmap().isNull());
+            QCOMPARE(button->size(), QSize(22, 22));
+        }
+        QCOMPARE(form->ContactTree->palette().color(QPalette::Base), SkinUnit::active().Main());
+
+        const QImage shot = form->grab().toImage();
+        QCOMPARE(shot.size(), QSize(204, 387));
+        const QString path = qEnvironmentVariable("VARNELO_SHELL_SCREENSHOT");
+        if (!path.isEmpty())
+            QVERIFY(shot.save(path));
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "MainFormTest.moc"
