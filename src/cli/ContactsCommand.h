@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringList>
+
+// varnelo-cli contacts: see kHelp in the source for its arguments.
+namespace ContactsCommand {
+
+// The arguments after the command's name; returns the exit code.
+int run(const QStringList& arguments);
+
+} // namespace ContactsCommand

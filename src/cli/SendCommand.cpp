@@ -1,0 +1,149 @@
+#include "SendCommand.h"
+
+#include "cli/CliContext.h"
+#include "cli/CliOutput.h"
+#include "cli/SendOutcome.h"
+#include "history/HistoryFile.h"
+#include "messaging/Transliterate.h"
+#include "platform/Ansi.h"
+#include "service/SendReply.h"
+#include "service/ServerRequest.h"
+#include "service/ServiceCommands.h"
+#include "service/ServiceState.h"
+#include "settings/Settings.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+
+namespace SendCommand {
+
+namespace {
+
+const QString kCommand = QStringLiteral("send");
+const QString kHelp = QStringLiteral(
+    "usage: varnelo-cli send --to NUMBER[|NUMBER...] --text TEXT [--sender S] [--sign S]\n"
+    "                        [--translit] [--delay MIN]\n"
+    "\n"
+    "Sends TEXT as the send window does: the signature joined to the text with one blank,\n"
+    "transliterated with --translit, delivered after MIN minutes (0, 5, 10, 15, 30, 45 or\n"
+    "60; 0 when not given). Several numbers joined by '|' make a group send. Without\n"
+    "--sender the sender is \"%1\". Characters outside code page 1251 become '?'.\n"
+    "\n"
+    "Prints the line the send window's status bar would show and writes a history record\n"
+    "for each message the service accepted. Exit 0 only when every recipient was\n"
+    "accepted; 1 otherwise, 3 when there is no usable account key. A notice from the\n"
+    "service goes to stderr; no message is sent with it.");
+
+const QList<int> kDelays = {0, 5, 10, 15, 30, 45, 60};
+
+} // namespace
+
+int run(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("NUMBER"));
+    const QCommandLineOption text(QStringLiteral("text"), QString(), QStringLiteral("TEXT"));
+    const QCommandLineOption sender(QStringLiteral("sender"), QString(), QStringLiteral("S"));
+    const QCommandLineOption sign(QStringLiteral("sign"), QString(), QStringLiteral("S"));
+    const QCommandLineOption translit(QStringLiteral("translit"), QString());
+    const QCommandLineOption delay(QStringLiteral("delay"), QString(), QStringLiteral("MIN"));
+    parser.addOptions({help, to, text, sender, sign, translit, delay});
+    if (!parser.parse(QStringList{kCommand} + arguments))
+        return CliOutput::usage(kCommand, parser.errorText());
+    if (parser.isSet(help)) {
+        CliOutput::line(kHelp.arg(SendOutcome::kDefaultSender));
+        return CliOutput::kOk;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return CliOutput::usage(
+            kCommand,
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    const QString number = parser.value(to);
+    if (number.isEmpty())
+        return CliOutput::usage(kCommand, QStringLiteral("--to NUMBER is needed"));
+    // The send window takes typed text through code page 1251 and without the field
+    // separator; so does the tool, and the history keeps the text as it went out.
+    QString message = StripFieldSeparators(Ansi::representable(parser.value(text)));
+    if (message.isEmpty())
+        return CliOutput::usage(kCommand, QStringLiteral("--text TEXT is needed"));
+    int delayMinutes = 0;
+    if (parser.isSet(delay)) {
+        bool ok = false;
+        delayMinutes = parser.value(delay).toInt(&ok);
+        if (!ok || !kDelays.contains(delayMinutes))
+            return CliOutput::usage(kCommand,
+                                    QStringLiteral("--delay takes 0, 5, 10, 15, 30, 45 or 60"));
+    }
+    const QString from = parser.isSet(sender)
+                             ? StripFieldSeparators(Ansi::representable(parser.value(sender)))
+                             : SendOutcome::kDefaultSender;
+    QString signature = StripFieldSeparators(Ansi::representable(parser.value(sign)));
+
+    CliContext context;
+    const HistoryFile history;
+    const QString converted = history.ConvertHistory();
+    if (!converted.isEmpty()) {
+        CliOutput::error(converted);
+        return CliOutput::kFailed;
+    }
+    QString keyError;
+    if (!context.loadUserKey(&keyError)) {
+        CliOutput::error(keyError);
+        return CliOutput::kAccount;
+    }
+
+    QString full = signature.isEmpty() ? message : message + QLatin1Char(' ') + signature;
+    if (parser.isSet(translit)) {
+        message = Transliterate(message);
+        signature = Transliterate(signature);
+        full = Transliterate(full);
+    }
+
+    const QString userKey = ServiceState::UserKey.get();
+    QString reply;
+    if (userKey.isEmpty()) {
+        CliOutput::error(QStringLiteral("no account key on this computer"));
+    } else {
+        try {
+            reply = SendSms(userKey, from, full, number, delayMinutes);
+        } catch (const std::exception& e) {
+            CliOutput::error(QString::fromStdString(e.what()));
+            reply = QString::number(SendReply::kNoConnection);
+        }
+    }
+
+    const SendOutcome outcome = SendOutcome::judge(reply, number);
+    if (outcome.action == SendOutcome::Action::ShowNotice) {
+        CliOutput::error(QStringLiteral("notice from the service: %1").arg(outcome.notice));
+        return CliOutput::kFailed;
+    }
+
+    int exitCode = outcome.allAccepted ? CliOutput::kOk : CliOutput::kFailed;
+    if (!outcome.accepted.isEmpty()) {
+        const QDateTime now = QDateTime::currentDateTime();
+        QList<TMess> records;
+        for (const SendOutcome::Accepted& accepted : outcome.accepted) {
+            TMess record;
+            record.Id = accepted.id;
+            record.setMoment(now);
+            record.Status = TMess::kStatusSent;
+            record.Number = accepted.number;
+            record.Sender = from;
+            record.Text = message;
+            record.Sign = signature;
+            records.append(record);
+        }
+        const QString written =
+            history.AppendHistory(records, Settings(context.registry()).historyMessCount());
+        if (!written.isEmpty()) {
+            CliOutput::error(QStringLiteral("the history was not written: %1").arg(written));
+            exitCode = CliOutput::kFailed;
+        }
+    }
+    CliOutput::line(outcome.statusText);
+    if (outcome.action == SendOutcome::Action::LowBalance)
+        CliOutput::error(QStringLiteral("top up the balance on the service's payment page"));
+    return exitCode;
+}
+
+} // namespace SendCommand

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringList>
+
+// varnelo-cli send: see kHelp in the source for its arguments.
+namespace SendCommand {
+
+// The arguments after the command's name; returns the exit code.
+int run(const QStringList& arguments);
+
+} // namespace SendCommand

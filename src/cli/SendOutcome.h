@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// What the send flow makes of one reply of SendSms: the status-bar text, the sound, the
+// extra action and the messages the service accepted, each of which becomes a history
+// record. Free of windows, so the send window and the command-line tool share it.
+struct SendOutcome {
+    enum class Sound { None, SentOK, SentErr };
+    enum class Action {
+        None,
+        ShowNotice,     // message 254 with `notice`; no history record
+        LowBalance,     // message 252: the payment page
+        ConnectTimeOut, // the main window's ConnectTimeOutTimer on
+    };
+    struct Accepted {
+        qint32 id = 0;
+        QString number;
+    };
+
+    // The sender of a page opened without one: the service's domain name.
+    static inline const QString kDefaultSender = QStringLiteral("varnelo.ru");
+    static inline const QString kConnecting = QStringLiteral("Установка соединения с сервером...");
+
+    QString statusText;
+    Sound sound = Sound::None;
+    Action action = Action::None;
+    QString notice;
+    QList<Accepted> accepted;  // in reply order
+    bool clearMessage = false; // a single send went through
+    bool sendEnabled = false;  // the page's Send button afterwards
+    bool allAccepted = false;  // every recipient has its message id
+
+    // `reply` as SendSms returned it, or empty for a send that could not be made or failed
+    // in the exchange; `numbers` the page's Number (a group's joined by "|").
+    static SendOutcome judge(const QString& reply, const QString& numbers);
+
+    // The status text of a single result code.
+    static QString codeText(qint32 code);
+};

@@ -1,0 +1,393 @@
+#include "SandboxProcess.h"
+#include "TestProfile.h"
+#include "contacts/TContactEntry.h"
+#include "history/HistoryFile.h"
+#include "platform/Ansi.h"
+#include "platform/AppPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+    QStringList lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+};
+
+QByteArray hexBytes(const QJsonValue& value) {
+    return QByteArray::fromHex(value.toObject().value(QLatin1String("hex")).toString().toLatin1());
+}
+
+} // namespace
+
+// The real varnelo-cli in its own process, against the real sandbox service.
+class CliCommandsTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    SandboxProcess m_sandbox;
+    QString m_key;
+
+    Run cli(const QStringList& arguments) const {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VARNELO_CLI_EXE), arguments);
+        Run run;
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            run.err = QStringLiteral("did not finish");
+            return run;
+        }
+        run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+    // Runs and expects exit 0; the output.
+    QString ok(const QStringList& arguments) const {
+        const Run run = cli(arguments);
+        if (run.code != 0)
+            qWarning() << arguments << run.code << run.err;
+        return run.code == 0 ? run.out : QStringLiteral("<failed>");
+    }
+    QByteArray lastRequest() const {
+        return hexBytes(m_sandbox.log().last().toObject().value(QLatin1String("request")));
+    }
+    QString dataFile(const QString& name) const {
+        return m_profile.dataFolder() + QLatin1Char('/') + name;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(m_sandbox.start({QStringLiteral("--status-step-ms"), QStringLiteral("100000")}),
+                 qPrintable(m_sandbox.errorString()));
+    }
+
+    void init() {
+        QVERIFY(m_sandbox.reset());
+        QFile::remove(AppPaths::registryFile());
+        QDir(m_profile.dataFolder()).removeRecursively();
+        m_key = m_sandbox.createAccount({{QStringLiteral("balance"), QStringLiteral("100.00")}});
+        QCOMPARE(m_key.size(), 48);
+        QCOMPARE(cli({"config", "set", "Host", m_sandbox.host()}).code, 0);
+        QCOMPARE(
+            cli({"config", "set", "Port", QString::number(m_sandbox.port()), "--integer"}).code, 0);
+        QCOMPARE(cli({"config", "set", "@", m_key}).code, 0);
+    }
+
+    void helpAndUsage_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("usageLine");
+        QTest::newRow("tool") << QStringList{"--help"} << 0 << "usage: varnelo-cli COMMAND";
+        for (const char* command : {"config", "balance", "send", "status", "history", "contacts"})
+            QTest::newRow(command) << QStringList{command, "--help"} << 0
+                                   << QStringLiteral("usage: varnelo-cli %1").arg(command);
+        QTest::newRow("no command") << QStringList{} << 2 << "usage: varnelo-cli COMMAND";
+        QTest::newRow("unknown command") << QStringList{"fly"} << 2 << "";
+        QTest::newRow("send without text") << QStringList{"send", "--to", "1"} << 2 << "";
+        QTest::newRow("bad delay")
+            << QStringList{"send", "--to", "1", "--text", "x", "--delay", "7"} << 2 << "";
+        QTest::newRow("bad id") << QStringList{"status", "12x"} << 2 << "";
+        QTest::newRow("bad integer")
+            << QStringList{"config", "set", "A", "1e3", "--integer"} << 2 << "";
+        QTest::newRow("contacts without list") << QStringList{"contacts"} << 2 << "";
+    }
+    void helpAndUsage() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QString, usageLine);
+        const Run run = cli(arguments);
+        QCOMPARE(run.code, code);
+        if (!usageLine.isEmpty())
+            QVERIFY2(run.out.startsWith(usageLine), qPrintable(run.out));
+        if (code != 0)
+            QVERIFY(run.err.startsWith(QLatin1String("varnelo-cli: ")));
+    }
+
+    void configGetSet() {
+        QCOMPARE(ok({"config", "get", "Port"}), QString::number(m_sandbox.port()) + "\n");
+        QCOMPARE(ok({"config", "get", "@"}), m_key + "\n");
+        QCOMPARE(cli({"config", "set", "Name", "Ёлка\tи \"ель\""}).code, 0);
+        QCOMPARE(ok({"config", "get", "name"}), QStringLiteral("Ёлка\tи \"ель\"\n"));
+        QCOMPARE(cli({"config", "set", "Big", "-2147483648", "--integer"}).code, 0);
+        QCOMPARE(ok({"config", "get", "Big"}), QStringLiteral("-2147483648\n"));
+        const Run missing = cli({"config", "get", "Missing"});
+        QCOMPARE(missing.code, 1);
+        QVERIFY(missing.out.isEmpty());
+        QVERIFY(missing.err.contains(QLatin1String("Missing")));
+    }
+
+    void configExportImportRoundTrip() {
+        QCOMPARE(cli({"config", "set", "Theme", "Синий \\ \"скин\""}).code, 0);
+        QCOMPARE(cli({"config", "set", "Code", "4294", "--integer"}).code, 0);
+        // A contact book in the store, so the Contacts subtree goes along.
+        const QString book = dataFile(QStringLiteral("book.reg"));
+        QDir().mkpath(m_profile.dataFolder());
+        QFile reg4(book);
+        QVERIFY(reg4.open(QIODevice::WriteOnly));
+        reg4.write(Ansi::fromUnicode(QStringLiteral(
+            "REGEDIT4\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Семья]\r\n@=\"0|1\"\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Семья\\Мама]\r\n@=\"0\"\r\n"
+            "\"Number\"=\"+79161111111\"\r\n\"Sender\"=\"Olga\"\r\n\"Sign\"=\"Оля\"\r\n"
+            "\"Translit\"=dword:00000001\r\n")));
+        reg4.close();
+        QCOMPARE(cli({"config", "import", book}).code, 0);
+        const QString contacts = QStringLiteral("group\t1\tСемья\n"
+                                                "contact\tМама\t+79161111111\tОля\tOlga\t1\n");
+        QCOMPARE(ok({"contacts", "list"}), contacts);
+
+        const QString exported = ok({"config", "export"});
+        QVERIFY(exported.startsWith(QLatin1String("Windows Registry Editor Version 5.00\n\n"
+                                                  "[HKEY_CURRENT_USER\\Software\\Varnelo]\n")));
+        QVERIFY(exported.contains(QStringLiteral("\"Theme\"=\"Синий \\\\ \\\"скин\\\"\"\n")));
+        QVERIFY(exported.contains(QStringLiteral("\"Code\"=dword:000010c6\n")));
+        QVERIFY(exported.contains(
+            QStringLiteral("[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Семья\\Мама]\n")));
+
+        // Windows saves version 5.00 in UTF-16LE; a fresh store takes it back whole.
+        const QString saved = dataFile(QStringLiteral("saved.reg"));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xFF\xFE", 2);
+        file.write(reinterpret_cast<const char*>(exported.utf16()), exported.size() * 2);
+        file.close();
+        QVERIFY(QFile::remove(AppPaths::registryFile()));
+        QCOMPARE(cli({"config", "get", "Theme"}).out, QStringLiteral("Default.skn\n"));
+        QCOMPARE(cli({"config", "import", saved}).code, 0);
+        QCOMPARE(ok({"config", "export"}), exported);
+        QCOMPARE(ok({"contacts", "list"}), contacts);
+    }
+
+    void badImportChangesNothing() {
+        const QString before = ok({"config", "export"});
+        const QString bad = dataFile(QStringLiteral("bad.reg"));
+        QDir().mkpath(m_profile.dataFolder());
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Varnelo]\n\"Host\"=\"elsewhere\"\n"
+                   "\"Port\"=dword:xyz\n");
+        file.close();
+        const Run run = cli({"config", "import", bad});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QLatin1String("line 4")), qPrintable(run.err));
+        QCOMPARE(ok({"config", "export"}), before);
+        QCOMPARE(cli({"config", "import", dataFile(QStringLiteral("none.reg"))}).code, 1);
+    }
+
+    void balance_data() {
+        QTest::addColumn<QJsonObject>("account");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("showBalance");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("code");
+        QTest::newRow("balance") << QJsonObject{} << "" << 1 << "Баланс: 100,00\u00a0₽"
+                                 << 0;
+        QTest::newRow("message count") << QJsonObject{} << "" << 0 << "SMS: 67" << 0;
+        QTest::newRow("not activated")
+            << QJsonObject{{"activated", false}} << "" << 1 << "Не активирован" << 3;
+        QTest::newRow("server error")
+            << QJsonObject{} << "http500" << 1 << "Ошибка. Проверьте настройки." << 1;
+        QTest::newRow("garbage") << QJsonObject{} << "garbage" << 1
+                                 << "Ошибка. Проверьте настройки." << 1;
+    }
+    void balance() {
+        QFETCH(QJsonObject, account);
+        QFETCH(QString, fault);
+        QFETCH(int, showBalance);
+        QFETCH(QString, line);
+        QFETCH(int, code);
+        QVERIFY(m_sandbox.changeAccount(m_key, account));
+        QCOMPARE(
+            cli({"config", "set", "ShowBalance", QString::number(showBalance), "--integer"}).code,
+            0);
+        if (!fault.isEmpty())
+            QVERIFY(m_sandbox.failNext(1, fault));
+        const Run run = cli({"balance"});
+        QCOMPARE(run.out, line + "\n");
+        QCOMPARE(run.code, code);
+    }
+
+    void balanceWithUnknownOrNoKey() {
+        QCOMPARE(cli({"config", "set", "@", QString(48, QLatin1Char('F'))}).code, 0);
+        Run run = cli({"balance"});
+        QCOMPARE(run.code, 3);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(run.err.contains(QLatin1String("does not know")));
+        QCOMPARE(cli({"config", "set", "@", ""}).code, 0);
+        run = cli({"balance"});
+        QCOMPARE(run.code, 3);
+        QVERIFY(run.err.contains(QLatin1String("no account key")));
+    }
+
+    void sendOneAndHistory() {
+        const Run run = cli({"send", "--to", "+79161234567", "--text", "Привет\x01 мир", "--sign",
+                             "Оля", "--sender", "Olga", "--delay", "5"});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(lastRequest(), "B" + m_key.toLatin1() + "\x01" +
+                                    Ansi::fromUnicode(QStringLiteral("Привет мир Оля")) +
+                                    "\x01+79161234567\x01Olga\x01"
+                                    "5");
+        const QStringList lines = run.lines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith(QStringLiteral("Сообщение с идентификатором ")) &&
+                     lines[0].endsWith(QStringLiteral(" отправлено")),
+                 qPrintable(run.out));
+        const QString id = lines[0].section(QLatin1Char(' '), 3, 3);
+
+        const QList<TMess> records = HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(QString::number(records[0].Id), id);
+        QCOMPARE(records[0].Status, TMess::kStatusSent);
+        QCOMPARE(records[0].Text, QStringLiteral("Привет мир"));
+        QCOMPARE(records[0].Sign, QStringLiteral("Оля"));
+
+        const QStringList fields = ok({"history"}).chopped(1).split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), 7);
+        QCOMPARE(fields[0], id);
+        const QDateTime when =
+            QDateTime::fromString(fields[1], QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+        QVERIFY(when.isValid());
+        QVERIFY(qAbs(when.secsTo(QDateTime::currentDateTime())) < 120);
+        QCOMPARE(fields.mid(2), (QStringList{"10", "+79161234567", "Olga", "Привет мир", "Оля"}));
+    }
+
+    void sendTranslitWithDefaultSender() {
+        const Run run =
+            cli({"send", "--to", "+79161234567", "--text", "Щука", "--sign", "Оля", "--translit"});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(lastRequest(), "B" + m_key.toLatin1() +
+                                    "\x01SCHuka Olja\x01+79161234567\x01"
+                                    "varnelo.ru\x01"
+                                    "0");
+        const QList<TMess> records = HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].Text, QStringLiteral("SCHuka"));
+        QCOMPARE(records[0].Sign, QStringLiteral("Olja"));
+        QCOMPARE(records[0].Sender, QStringLiteral("varnelo.ru"));
+    }
+
+    void sendToGroup() {
+        const Run run = cli({"send", "--to", "+79161111111|bad|+79162222222", "--text", "Всем"});
+        QCOMPARE(run.out, QStringLiteral("2 из 3 SMS отправлено\n"));
+        QCOMPARE(run.code, 1); // one recipient was refused
+        const QStringList lines = ok({"history"}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0].section(QLatin1Char('\t'), 3, 3), QStringLiteral("+79161111111"));
+        QCOMPARE(lines[1].section(QLatin1Char('\t'), 3, 3), QStringLiteral("+79162222222"));
+        QCOMPARE(ok({"history", "--number", "+79162222222"}), lines[1] + "\n");
+
+        const Run all = cli({"send", "--to", "+79163333333|+79164444444", "--text", "Всем"});
+        QCOMPARE(all.out, QStringLiteral("2 из 2 SMS отправлено\n"));
+        QCOMPARE(all.code, 0);
+    }
+
+    void sendFailures_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("balance");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("no money") << ""
+                                  << "0.00"
+                                  << "На Вашем балансе недостаточно средств!";
+        QTest::newRow("server error") << "http500"
+                                      << "100.00"
+                                      << "Невозможно установить соединение с сервером!";
+        QTest::newRow("dropped") << "close"
+                                 << "100.00"
+                                 << "Невозможно установить соединение с сервером!";
+    }
+    void sendFailures() {
+        QFETCH(QString, fault);
+        QFETCH(QString, balance);
+        QFETCH(QString, line);
+        QVERIFY(m_sandbox.changeAccount(m_key, {{"balance", balance}}));
+        if (!fault.isEmpty())
+            QVERIFY(m_sandbox.failNext(1, fault));
+        const Run run = cli({"send", "--to", "+79161234567", "--text", "Привет"});
+        QCOMPARE(run.out, line + "\n");
+        QCOMPARE(run.code, 1);
+        QVERIFY(!QFile::exists(dataFile(QStringLiteral("History.dat"))) ||
+                HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll().isEmpty());
+    }
+
+    void sendWithoutKeyMakesNoRequest() {
+        QCOMPARE(cli({"config", "set", "@", ""}).code, 0);
+        const int requests = int(m_sandbox.log().size());
+        const Run run = cli({"send", "--to", "+79161234567", "--text", "Привет"});
+        QCOMPARE(run.out, QStringLiteral("Невозможно установить соединение с сервером!\n"));
+        QCOMPARE(run.code, 1);
+        QCOMPARE(int(m_sandbox.log().size()), requests);
+    }
+
+    void noticeInsteadOfSend() {
+        QVERIFY(m_sandbox.changeAccount(m_key, {{"notice", "Плановые работы"}}));
+        const Run run = cli({"send", "--to", "+79161234567", "--text", "Привет"});
+        QCOMPARE(run.code, 1);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(run.err.contains(QStringLiteral("Плановые работы")));
+        QVERIFY(!QFile::exists(dataFile(QStringLiteral("History.dat"))) ||
+                HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll().isEmpty());
+    }
+
+    void statusUpdatesHistory() {
+        QCOMPARE(cli({"send", "--to", "+79161111111|+79162222222", "--text", "Всем"}).code, 0);
+        const QList<TMess> sent = HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll();
+        QCOMPARE(sent.size(), 2);
+        QVERIFY(m_sandbox.setMessageStatus(sent[0].Id, 11));
+
+        QCOMPARE(ok({"status", QString::number(sent[0].Id)}),
+                 QStringLiteral("%1\t11\n").arg(sent[0].Id));
+        QCOMPARE(lastRequest(), "4" + QByteArray::number(sent[0].Id) + "\x01");
+        QList<TMess> records = HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll();
+        QCOMPARE(records[0].Status, quint8(11));
+        QCOMPARE(records[1].Status, TMess::kStatusSent);
+
+        // Without ids: every record still waiting.
+        QVERIFY(m_sandbox.setMessageStatus(sent[1].Id, 12));
+        QCOMPARE(ok({"status"}), QStringLiteral("%1\t12\n").arg(sent[1].Id));
+        records = HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll();
+        QCOMPARE(records[1].Status, quint8(12));
+
+        QVERIFY(m_sandbox.failNext(1, QStringLiteral("garbage")));
+        const Run failed = cli({"status", QString::number(sent[0].Id)});
+        QCOMPARE(failed.code, 1);
+        QVERIFY(failed.err.contains(QStringLiteral("Ошибка при подключении!")));
+        QCOMPARE(HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll(), records);
+    }
+
+    void contactsFromOldFile() {
+        QDir().mkpath(m_profile.dataFolder());
+        QFile file(dataFile(QStringLiteral("Contacts.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(TContactEntry::make("Работа", "", "", true, 0).toRecord());
+        file.write(TContactEntry::make("Иван", "+79160000001", "Ив", false, 2).toRecord());
+        file.write(TContactEntry::make("Друзья", "", "", true, 0).toRecord());
+        file.write(TContactEntry::make("Петя", "+79160000002", "", false, 1).toRecord());
+        file.close();
+
+        const QString expected = QStringLiteral("group\t0\tРабота\n"
+                                                "contact\tИван\t+79160000001\tИв\t\t1\n"
+                                                "group\t1\tДрузья\n"
+                                                "contact\tПетя\t+79160000002\t\t\t0\n");
+        QCOMPARE(ok({"contacts", "list"}), expected);
+        QVERIFY(!file.exists()); // moved into the settings store
+        QCOMPARE(ok({"contacts", "list"}), expected);
+        QVERIFY(ok({"config", "export"})
+                    .contains(QStringLiteral("[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\"
+                                             "Друзья\\Петя]\n")));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliCommandsTest)
+#include "CliCommandsTest.moc"

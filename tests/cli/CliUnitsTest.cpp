@@ -1,0 +1,236 @@
+#include "TestProfile.h"
+#include "cli/RegFile.h"
+#include "cli/SendOutcome.h"
+#include "platform/Ansi.h"
+#include "platform/Registry.h"
+#include "service/SendReply.h"
+
+#include <QTest>
+
+using Change = RegFile::Change;
+using Sound = SendOutcome::Sound;
+using Action = SendOutcome::Action;
+
+namespace {
+
+QByteArray utf16File(const QString& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return bytes;
+}
+
+} // namespace
+
+class CliUnitsTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+
+private slots:
+    void singleReplies_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("sound");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<bool>("sendEnabled");
+        const int ok = int(Sound::SentOK), err = int(Sound::SentErr), none = int(Sound::None);
+        const int noAction = int(Action::None);
+        QTest::newRow("id") << "123"
+                            << "Сообщение с идентификатором 123 отправлено" << ok << noAction
+                            << true << false;
+        QTest::newRow("0") << "0"
+                           << "Пользователь не зарегистрирован!" << err << noAction << false
+                           << true;
+        QTest::newRow("-2 pays") << "-2"
+                                 << "На Вашем балансе недостаточно средств!" << err
+                                 << int(Action::LowBalance) << false << true;
+        QTest::newRow("-6 unknown") << "-6"
+                                    << "Неизвестная ошибка!" << err << noAction << false << true;
+        QTest::newRow("-7 admin") << "-7"
+                                  << "Привилегия админа выполнена." << ok << noAction << false
+                                  << true;
+        QTest::newRow("-12 silent")
+            << "-12"
+            << "Недопустимый отправитель!" << none << noAction << false << true;
+        QTest::newRow("-17 silent") << "-17"
+                                    << "Недопустимый отправитель (для оператора адресата)" << none
+                                    << noAction << false << true;
+        QTest::newRow("-20 unknown") << "-20"
+                                     << "Неизвестная ошибка!" << err << noAction << false << true;
+        QTest::newRow("empty: no connection")
+            << ""
+            << "Невозможно установить соединение с сервером!" << err << int(Action::ConnectTimeOut)
+            << false << true;
+        QTest::newRow("lowest integer") << "-2147483648"
+                                        << "Невозможно установить соединение с сервером!" << err
+                                        << int(Action::ConnectTimeOut) << false << true;
+        QTest::newRow("not a number")
+            << "12a"
+            << "Неизвестная ошибка!" << none << noAction << false << false;
+        QTest::newRow("too large") << "2147483648"
+                                   << "Неизвестная ошибка!" << none << noAction << false << false;
+    }
+    void singleReplies() {
+        QFETCH(QString, reply);
+        QFETCH(QString, status);
+        QFETCH(int, sound);
+        QFETCH(int, action);
+        QFETCH(bool, accepted);
+        QFETCH(bool, sendEnabled);
+        const SendOutcome outcome = SendOutcome::judge(reply, QStringLiteral("+79161234567"));
+        QCOMPARE(outcome.statusText, status);
+        QCOMPARE(int(outcome.sound), sound);
+        QCOMPARE(int(outcome.action), action);
+        QCOMPARE(outcome.allAccepted, accepted);
+        QCOMPARE(outcome.clearMessage, accepted);
+        QCOMPARE(outcome.sendEnabled, sendEnabled);
+        QCOMPARE(outcome.accepted.size(), accepted ? 1 : 0);
+    }
+
+    void groupReplies_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("numbers");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("records"); // id:number, blank-separated
+        QTest::addColumn<bool>("all");
+        QTest::newRow("two of three") << "11|0|12"
+                                      << "a|b|c"
+                                      << "2 из 3 SMS отправлено"
+                                      << "11:a 12:c" << false;
+        QTest::newRow("all") << "11|12|"
+                             << "a|b"
+                             << "2 из 2 SMS отправлено"
+                             << "11:a 12:b" << true;
+        QTest::newRow("none") << "0|-4"
+                              << "a|b"
+                              << "0 из 2 SMS отправлено"
+                              << "" << false;
+        QTest::newRow("refusals beyond the numbers") << "11|-4|-4"
+                                                     << "a"
+                                                     << "1 из 3 SMS отправлено"
+                                                     << "11:a" << false;
+        QTest::newRow("id beyond the numbers keeps the earlier") << "11|12"
+                                                                 << "a"
+                                                                 << "Неизвестная ошибка!"
+                                                                 << "11:a" << false;
+        QTest::newRow("piece not a number") << "11|x|12"
+                                            << "a|b|c"
+                                            << "Неизвестная ошибка!"
+                                            << "11:a" << false;
+    }
+    void groupReplies() {
+        QFETCH(QString, reply);
+        QFETCH(QString, numbers);
+        QFETCH(QString, status);
+        QFETCH(QString, records);
+        QFETCH(bool, all);
+        const SendOutcome outcome = SendOutcome::judge(reply, numbers);
+        QCOMPARE(outcome.statusText, status);
+        QStringList got;
+        for (const SendOutcome::Accepted& accepted : outcome.accepted)
+            got << QStringLiteral("%1:%2").arg(accepted.id).arg(accepted.number);
+        QCOMPARE(got.join(QLatin1Char(' ')), records);
+        QCOMPARE(outcome.allAccepted, all);
+        QVERIFY(!outcome.clearMessage);
+        QVERIFY(!outcome.sendEnabled);
+        if (status.startsWith(QStringLiteral("Неизвестная")))
+            QCOMPARE(outcome.sound, Sound::None);
+        else
+            QCOMPARE(outcome.sound, records.isEmpty() ? Sound::SentErr : Sound::SentOK);
+    }
+
+    void noticeIsNoSend() {
+        const SendOutcome outcome =
+            SendOutcome::judge(QStringLiteral("\x01\x01\x01Работы"), QStringLiteral("a"));
+        QCOMPARE(outcome.action, Action::ShowNotice);
+        QCOMPARE(outcome.notice, QStringLiteral("Работы"));
+        QVERIFY(outcome.statusText.isEmpty());
+        QVERIFY(outcome.accepted.isEmpty());
+        QVERIFY(outcome.sendEnabled);
+    }
+
+    void regedit4InCodePage1251() {
+        const QByteArray file = Ansi::fromUnicode(QStringLiteral(
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Varnelo]\r\n"
+            "@=\"0123\"\r\n\"Host\"=\"сервер \\\"1\\\" \\\\ x\"\r\n\"Port\"=dword:0000ffff\r\n"
+            "\"Neg\"=dword:ffffffff\r\n\"Gone\"=-\r\n\"Bin\"=hex:01,02\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Other]\r\n\"Skipped\"=\"1\"\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Семья]\r\n@=\"0|1\"\r\n"
+            "\"Caption\"=hex(1):d1,e5,0a,00\r\n"));
+        QString error;
+        QStringList warnings;
+        const auto changes = RegFile::parse(file, &error, &warnings);
+        QVERIFY2(changes, qPrintable(error));
+        QCOMPARE(warnings.size(), 2); // the hex: value and the foreign key
+
+        Registry registry(m_profile.root() + QStringLiteral("/regedit4.db"));
+        registry.writeString(QString(), QStringLiteral("Gone"), QStringLiteral("x"));
+        RegFile::apply(registry, *changes);
+        QCOMPARE(registry.readString(QString(), QString()), QStringLiteral("0123"));
+        QCOMPARE(registry.readString(QString(), QStringLiteral("Host")),
+                 QStringLiteral("сервер \"1\" \\ x"));
+        QCOMPARE(registry.readInteger(QString(), QStringLiteral("Port")), 65535);
+        QCOMPARE(registry.readInteger(QString(), QStringLiteral("Neg")), -1);
+        QCOMPARE(registry.valueType(QString(), QStringLiteral("Gone")),
+                 Registry::ValueType::Missing);
+        QCOMPARE(registry.valueType(QString(), QStringLiteral("Skipped")),
+                 Registry::ValueType::Missing);
+        QCOMPARE(registry.readString(QStringLiteral("Contacts\\Семья"), QStringLiteral("Caption")),
+                 QStringLiteral("Се\n"));
+    }
+
+    void version5RoundTrip() {
+        Registry source(m_profile.root() + QStringLiteral("/source.db"));
+        source.writeString(QString(), QString(), QStringLiteral("KEY"));
+        source.writeString(QString(), QStringLiteral("Quote \"q\""), QStringLiteral("a\\b\"c"));
+        source.writeInteger(QString(), QStringLiteral("Min"), std::numeric_limits<qint32>::min());
+        source.writeString(QStringLiteral("Contacts\\Друзья\\Оля"), QStringLiteral("Caption"),
+                           QStringLiteral("two\r\nlines\tand a long tail to wrap the hex lines"));
+        source.writeString(QStringLiteral("Contacts\\Друзья\\Оля"), QStringLiteral("Number"),
+                           QStringLiteral("+79161234567"));
+        QStringList warnings;
+        const QString text = RegFile::write(source.readBranch(QString()), &warnings);
+        QVERIFY(warnings.isEmpty());
+        QVERIFY(text.startsWith(QLatin1String("Windows Registry Editor Version 5.00\n")));
+        QVERIFY(text.contains(QLatin1String("\"Min\"=dword:80000000\n")));
+
+        // Both as written (UTF-8) and as Windows writes it (UTF-16LE with its mark).
+        for (const QByteArray& file : {text.toUtf8(), utf16File(text)}) {
+            QString error;
+            const auto changes = RegFile::parse(file, &error, &warnings);
+            QVERIFY2(changes, qPrintable(error));
+            Registry copy(m_profile.root() + QStringLiteral("/copy-%1.db").arg(file.size()));
+            RegFile::apply(copy, *changes);
+            QCOMPARE(RegFile::write(copy.readBranch(QString()), &warnings), text);
+        }
+    }
+
+    void badFiles_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("no header") << QByteArray("[HKEY_CURRENT_USER\\Software\\Varnelo]\n");
+        QTest::newRow("value before key") << QByteArray("REGEDIT4\n\"a\"=\"b\"\n");
+        QTest::newRow("open quote")
+            << QByteArray("REGEDIT4\n[HKCU\\Software\\Varnelo]\n\"a\"=\"b\n");
+        QTest::newRow("open key") << QByteArray("REGEDIT4\n[HKCU\\Software\\Varnelo\n");
+        QTest::newRow("long dword")
+            << QByteArray("REGEDIT4\n[HKCU\\Software\\Varnelo]\n\"a\"=dword:123456789\n");
+        QTest::newRow("bad hex") << QByteArray(
+            "REGEDIT4\n[HKCU\\Software\\Varnelo]\n\"a\"=hex(1):zz\n");
+        QTest::newRow("odd utf-16") << QByteArray("\xFF\xFE\x57", 3);
+        QTest::newRow("bad utf-8")
+            << QByteArray("Windows Registry Editor Version 5.00\n\xC3\x28\n");
+        QTest::newRow("empty key part")
+            << QByteArray("REGEDIT4\n[HKCU\\Software\\Varnelo\\Contacts\\\\x]\n");
+    }
+    void badFiles() {
+        QFETCH(QByteArray, file);
+        QString error;
+        QStringList warnings;
+        QVERIFY(!RegFile::parse(file, &error, &warnings));
+        QVERIFY(!error.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(CliUnitsTest)
+#include "CliUnitsTest.moc"
