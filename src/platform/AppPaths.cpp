@@ -78,7 +78,12 @@ QString skinFile(const QString& fileName)
                 return folder + fileName;
         }
     }
-    return dataFolder() + fileName;
+    // Never a path outside the data folder, even for a hostile name.
+    QString flattened = fileName;
+    flattened.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+    if (flattened == QLatin1String("..") || flattened == QLatin1String("."))
+        flattened = QStringLiteral("_");
+    return dataFolder() + flattened;
 }
 
 QString skinWorkFolder()

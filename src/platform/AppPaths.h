@@ -23,7 +23,7 @@ QStringList skinFolders();
 
 // The full path of a skin file named by the settings (file name only). Names holding a path
 // separator or ".." are never looked up. When no folder holds the file, the path it would
-// have in the user's data folder.
+// have in the user's data folder (separators in a hostile name flattened to "_").
 QString skinFile(const QString& fileName);
 
 // Private working folder for unpacked skin files, ending in "/": mode 0700, under

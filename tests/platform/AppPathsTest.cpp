@@ -60,6 +60,7 @@ private slots:
         const QString path = AppPaths::skinFile(name);
         QCOMPARE(QFileInfo(path).isFile(), inUserFolder);
         QVERIFY(path.startsWith(AppPaths::dataFolder()));
+        QVERIFY(!path.mid(AppPaths::dataFolder().size()).contains(QLatin1Char('/')));
     }
 };
 

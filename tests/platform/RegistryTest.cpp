@@ -160,6 +160,46 @@ private slots:
         QCOMPARE(a.valueNames({}).size(), 101);
     }
 
+    void branchRoundTrip()
+    {
+        Registry r(freshFile());
+        r.writeString("Contacts\\Old", {}, "1|0");
+        r.writeString("Contacts\\Keep", "Number", "+1");
+
+        Registry::Branch book;
+        Registry::Branch keep{QStringLiteral("KEEP"), {}, {}};
+        keep.values.append({QStringLiteral("Number"), Registry::ValueType::String, "+2"});
+        keep.values.append({QStringLiteral("Translit"), Registry::ValueType::Integer, {}, 1});
+        Registry::Branch fresh{QStringLiteral("Новая"), {}, {}};
+        fresh.values.append({QString(), Registry::ValueType::String, "2|1"});
+        book.subkeys = {keep, fresh};
+        r.replaceBranch("Contacts", book);
+
+        QVERIFY(!r.keyExists("Contacts\\Old"));
+        // A rename that only changes letter case is kept, as the caller asked.
+        QCOMPARE(r.subkeys("Contacts"), (QStringList{QStringLiteral("KEEP"), QStringLiteral("Новая")}));
+        QCOMPARE(r.readString("Contacts\\Keep", "Number"), QStringLiteral("+2"));
+        QCOMPARE(r.readInteger("Contacts\\Keep", "Translit"), std::optional<qint32>(1));
+        QCOMPARE(r.readString(QStringLiteral("Contacts\\Новая"), {}), QStringLiteral("2|1"));
+
+        const Registry::Branch read = r.readBranch("Contacts");
+        QCOMPARE(read.subkeys.size(), 2);
+        QCOMPARE(read.subkeys.at(0).values.size(), 2);
+        QVERIFY(r.readBranch("Missing").subkeys.isEmpty());
+    }
+
+    void branchReplaceRollsBackWithTransaction()
+    {
+        Registry r(freshFile());
+        r.writeString("Contacts\\A", {}, "1|0");
+        {
+            Registry::Transaction t(r);
+            r.replaceBranch("Contacts", {});
+            QVERIFY(!r.keyExists("Contacts\\A"));
+        }
+        QVERIFY(r.keyExists("Contacts\\A"));
+    }
+
     void unreadableFileIsAnError()
     {
         const QString dir = m_profile.root() + QStringLiteral("/adir");
