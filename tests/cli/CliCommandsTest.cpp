@@ -1,5 +1,7 @@
+#include "HistoryBytes.h"
 #include "SandboxProcess.h"
 #include "TestProfile.h"
+#include "contacts/StoredValueCipher.h"
 #include "contacts/TContactEntry.h"
 #include "history/HistoryFile.h"
 #include "platform/Ansi.h"
@@ -35,10 +37,12 @@ class CliCommandsTest : public QObject {
     SandboxProcess m_sandbox;
     QString m_key;
 
-    Run cli(const QStringList& arguments) const {
+    Run cli(const QStringList& arguments, const QString& password = QString()) const {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
+        if (!password.isNull())
+            environment.insert(QStringLiteral("VARNELO_ACCESS_PASSWORD"), password);
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VARNELO_CLI_EXE), arguments);
         Run run;
@@ -229,6 +233,41 @@ private slots:
         run = cli({"balance"});
         QCOMPARE(run.code, 3);
         QVERIFY(run.err.contains(QLatin1String("no account key")));
+    }
+
+    void keyProtectedByAccessPassword() {
+        const QByteArray password = Ansi::fromUnicode(QStringLiteral("пароль"));
+        const QByteArray stored = StoredValueCipher::EncipherValue(
+            StoredValueCipher::ScrambleWithPassword(m_key.toLatin1(), password),
+            StoredValueCipher::kUserKeyKey);
+        QCOMPARE(cli({"config", "set", "@", QString::fromLatin1(stored)}).code, 0);
+        QCOMPARE(cli({"balance"}, QStringLiteral("пароль")).out,
+                 QStringLiteral("Баланс: 100,00\u00a0₽\n"));
+        Run run = cli({"balance"}, QStringLiteral("другой"));
+        QCOMPARE(run.code, 3);
+        QVERIFY(run.err.contains(QLatin1String("wrong access password")));
+        run = cli({"send", "--to", "+79161234567", "--text", "x"});
+        QCOMPARE(run.code, 3);
+        QVERIFY(run.err.contains(QLatin1String("VARNELO_ACCESS_PASSWORD")));
+    }
+
+    void olderHistoryBroughtUpToDate() {
+        HistoryBytes::Fixed fixed;
+        fixed.id = 5;
+        fixed.date = 46000;
+        fixed.time = 0.5;
+        fixed.status = 11;
+        fixed.numberLength = 12;
+        fixed.number = "+79161234567";
+        QDir().mkpath(m_profile.dataFolder());
+        const QString path = dataFile(QStringLiteral("History.dat"));
+        HistoryBytes::writeFile(path, "Varnelo History v2.1" +
+                                          HistoryBytes::v21Record(fixed, "Hi", "Olga"));
+        const QString day =
+            QDate(1899, 12, 30).addDays(46000).toString(QStringLiteral("dd.MM.yyyy"));
+        QCOMPARE(ok({"history"}),
+                 QStringLiteral("5\t%1 12:00:00\t11\t+79161234567\tOlga\tHi\t\n").arg(day));
+        QVERIFY(HistoryBytes::readFile(path).startsWith("Varnelo History v2.2"));
     }
 
     void sendOneAndHistory() {
