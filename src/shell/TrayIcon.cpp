@@ -1,0 +1,145 @@
+#include "TrayIcon.h"
+
+#include "contacts/ContactBook.h"
+#include "platform/Registry.h"
+#include "settings/Settings.h"
+#include "shell/TrayContactMenu.h"
+
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+// The limits of the notification area's balloon fields.
+constexpr int kBalloonTextLength = 255;
+constexpr int kBalloonTitleLength = 63;
+
+QIcon drawnIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x2f, 0x6f, 0xb5));
+    painter.drawRoundedRect(QRectF(2, 5, 28, 19), 5, 5);
+    painter.drawPolygon(QPolygonF({QPointF(8, 23), QPointF(8, 30), QPointF(15, 23)}));
+    painter.setPen(QPen(Qt::white, 2));
+    painter.drawText(QRectF(2, 5, 28, 19), Qt::AlignCenter, QStringLiteral("V"));
+    return QIcon(pixmap);
+}
+
+bool balloonTipsOn(const Settings& settings)
+{
+    try {
+        return settings.get(Setting::UseBalloonTips);
+    } catch (const RegistryError&) {
+        return Setting::UseBalloonTips.fallback;
+    }
+}
+
+bool menuWithGroup(const Settings& settings)
+{
+    try {
+        return settings.get(Setting::MenuWithGroup);
+    } catch (const RegistryError&) {
+        return Setting::MenuWithGroup.fallback;
+    }
+}
+
+} // namespace
+
+TrayIcon::TrayIcon(Settings& settings, const ContactBook& book, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_book(book)
+    , m_icon(new QSystemTrayIcon(this))
+{
+    m_icon->setToolTip(kTip);
+    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::iconActivated);
+    connect(m_icon, &QSystemTrayIcon::messageClicked, this, &TrayIcon::trayClick);
+}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::setMenu(QMenu* trayMenu, QMenu* sendSmsMenu, const QList<QIcon>& images)
+{
+    delete m_contactMenu;
+    m_contactMenu = new TrayContactMenu(sendSmsMenu, images, this);
+    connect(m_contactMenu, &TrayContactMenu::contactChosen, this, &TrayIcon::contactChosen);
+    connect(trayMenu, &QMenu::aboutToShow, this, &TrayIcon::TrayMenuPopup, Qt::UniqueConnection);
+    m_icon->setContextMenu(trayMenu);
+}
+
+void TrayIcon::setIcon(const QIcon& icon)
+{
+    m_icon->setIcon(icon);
+}
+
+void TrayIcon::add()
+{
+    if (m_icon->icon().isNull())
+        m_icon->setIcon(QGuiApplication::windowIcon().isNull() ? drawnIcon()
+                                                               : QGuiApplication::windowIcon());
+    m_added = true;
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        m_icon->show();
+}
+
+void TrayIcon::remove()
+{
+    m_icon->hide();
+    m_added = false;
+}
+
+bool TrayIcon::isShownInTray() const
+{
+    return m_added && m_icon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayIcon::TrayMenuPopup()
+{
+    if (m_contactMenu)
+        m_contactMenu->rebuild(m_book, menuWithGroup(m_settings));
+}
+
+void TrayIcon::ShowBalloon(const QString& title, const QString& text, int kind, int timeoutMs)
+{
+    // The login thread shows balloons too; the icon is only ever touched on its own thread.
+    QMetaObject::invokeMethod(
+        this, [this, title, text, kind, timeoutMs] { showBalloonNow(title, text, kind, timeoutMs); },
+        Qt::AutoConnection);
+}
+
+void TrayIcon::showBalloonNow(const QString& title, const QString& text, int kind, int timeoutMs)
+{
+    if (!balloonTipsOn(m_settings))
+        return;
+    switch (kind) {
+    case 1:
+        m_balloonIcon = QSystemTrayIcon::Information;
+        break;
+    case 2:
+        m_balloonIcon = QSystemTrayIcon::Warning;
+        break;
+    case 4:
+        m_balloonIcon = QSystemTrayIcon::Critical;
+        break;
+    default:
+        break;
+    }
+    m_lastBalloon = TrayBalloon{title.left(kBalloonTitleLength), text.left(kBalloonTextLength),
+                                m_balloonIcon, timeoutMs};
+    if (isShownInTray())
+        m_icon->showMessage(m_lastBalloon->title, m_lastBalloon->text, m_lastBalloon->icon,
+                            timeoutMs);
+}
+
+void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    // The context menu opens by itself; a double click already gave its first click.
+    if (reason == QSystemTrayIcon::Trigger)
+        emit trayClick();
+}

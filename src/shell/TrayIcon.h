@@ -1,0 +1,72 @@
+#pragma once
+
+#include "shell/TrayBalloon.h"
+#include "shell/TrayContact.h"
+
+#include <QIcon>
+#include <QObject>
+#include <QSystemTrayIcon>
+
+#include <optional>
+
+class ContactBook;
+class QMenu;
+class Settings;
+class TrayContactMenu;
+
+// The main window's icon in the notification area: its tip, its menu with the contact
+// submenu, the clicks that bring the window back and the balloons other parts show.
+// Where the desktop has no notification area everything but the icon itself still works.
+class TrayIcon : public QObject {
+    Q_OBJECT
+
+public:
+    static inline const QString kTip = QStringLiteral("Varnelo");
+
+    TrayIcon(Settings& settings, const ContactBook& book, QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    // trayMenu: the main window's TrayMenu; sendSmsMenu: the submenu of its entry
+    // "Отправить СМС", refilled each time TrayMenu opens. images: the 16 x 16 list, 0 for a
+    // group, 1 for a contact.
+    void setMenu(QMenu* trayMenu, QMenu* sendSmsMenu, const QList<QIcon>& images);
+    // Without one, the application's icon, or a drawn one when that is missing too.
+    void setIcon(const QIcon& icon);
+
+    // At the main window's first showing; TrayIconAdded from then on.
+    void add();
+    // When the main window closes.
+    void remove();
+    bool TrayIconAdded() const { return m_added; }
+    // Whether a notification area really shows the icon; without one, hiding the main
+    // window would leave the user no way back.
+    bool isShownInTray() const;
+
+    // Refills the contact submenu by MenuWithGroup; run whenever TrayMenu opens.
+    void TrayMenuPopup();
+    TrayContactMenu* contactMenu() const { return m_contactMenu; }
+
+    // kind: 1 information, 2 warning, 4 error; another kind keeps the previous balloon's
+    // icon. Nothing when UseBalloonTips is off. Safe from any thread.
+    void ShowBalloon(const QString& title, const QString& text, int kind, int timeoutMs);
+    // The last balloon handed to the notification area (recorded also where there is none).
+    std::optional<TrayBalloon> lastBalloon() const { return m_lastBalloon; }
+
+signals:
+    // A left click on the icon or a click on a balloon.
+    void trayClick();
+    // A contact item of the tray menu with a number was chosen.
+    void contactChosen(const TrayContact& contact);
+
+private:
+    void showBalloonNow(const QString& title, const QString& text, int kind, int timeoutMs);
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+
+    Settings& m_settings;
+    const ContactBook& m_book;
+    QSystemTrayIcon* m_icon = nullptr;
+    TrayContactMenu* m_contactMenu = nullptr;
+    bool m_added = false;
+    QSystemTrayIcon::MessageIcon m_balloonIcon = QSystemTrayIcon::NoIcon;
+    std::optional<TrayBalloon> m_lastBalloon;
+};

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+
+class QWidget;
+class Settings;
+
+// The main window's opacity: fixed translucency, fading in while the cursor is over the
+// window and out when it leaves, full opacity while it is active (TransparentOnlyInActive)
+// and a short fade on closing. The alpha value 0..255 is kept whether or not blending is
+// on; it shows only while it is.
+class WindowEffects : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kHoverIntervalMs = 50;
+    static constexpr int kClosingFadeMs = 100;
+
+    WindowEffects(QWidget* window, Settings& settings, QObject* parent = nullptr);
+    ~WindowEffects() override;
+
+    // Blending from UseAlphaBlend, alpha from AlphaBlendValue: at creation, and to undo
+    // a preview of the settings dialog.
+    void applyStoredTranslucency();
+    void setAlphaBlend(bool on);
+    bool alphaBlend() const { return m_alphaBlend; }
+    void setAlpha(int alpha);
+    int alpha() const { return m_alpha; }
+
+    // The hover watcher, until stop(). It idles while the window is hidden.
+    void start();
+    // Ends both fades and the hover watcher for good.
+    void stop();
+    // Part of closing: stops everything, then with blending on and SlowHideOnClose fades
+    // to 0 in 100 ms, letting pending events run meanwhile.
+    void closingFade();
+
+    // The window became active or inactive; the window's own activation events call these.
+    void windowActivated();
+    void windowDeactivated();
+
+    bool cursorInside() const { return m_cursorInside; }
+    bool hoverPaused() const { return m_hoverPaused; }
+    bool fadeInRunning() const { return m_fadeInRunning; }
+    bool fadeOutRunning() const { return m_fadeOutRunning; }
+    bool hoverWatcherActive() const { return m_hoverTimer.isActive(); }
+
+    // Where the cursor is, in global coordinates; QCursor::pos() unless replaced.
+    void setCursorSource(std::function<QPoint()> source);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void hoverPass();
+    void startFadeIn();
+    void startFadeOut();
+    void fadeInStep();
+    void fadeOutStep();
+    void stopFadeIn();
+    void stopFadeOut();
+    void updateHoverTimer();
+    bool slowHideOnClose() const;
+    bool transparentOnlyWhenInactive() const;
+    int alphaBlendValue() const;
+
+    QPointer<QWidget> m_window;
+    Settings& m_settings;
+    std::function<QPoint()> m_cursor;
+
+    QTimer m_hoverTimer;
+    QTimer m_fadeInTimer;
+    QTimer m_fadeOutTimer;
+    QElapsedTimer m_fadeInClock;
+    QElapsedTimer m_fadeOutClock;
+    int m_fadeInStart = 0;
+    int m_fadeInDuration = 0;
+    int m_fadeOutStart = 0;
+    int m_fadeOutTarget = 0;
+    int m_fadeOutDuration = 0;
+
+    int m_alpha = 255;
+    bool m_alphaBlend = false;
+    bool m_watcherStarted = false;
+    bool m_cursorInside = false;
+    bool m_hoverPaused = false;
+    bool m_fadeInRunning = false;
+    bool m_fadeOutRunning = false;
+};

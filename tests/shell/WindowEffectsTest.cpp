@@ -1,0 +1,283 @@
+#include "TestProfile.h"
+#include "platform/Registry.h"
+#include "settings/Settings.h"
+#include "shell/WindowEffects.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+QtMessageHandler g_previousHandler = nullptr;
+
+// The offscreen platform keeps the opacity but says at every change that it cannot show it.
+void quietOpacityWarning(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (!text.contains(QLatin1String("setting window opacity")))
+        g_previousHandler(type, context, text);
+}
+
+const QPoint kInside(150, 200);
+const QPoint kOutside(20, 20);
+
+} // namespace
+
+class WindowEffectsTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    Registry m_registry;
+    Settings m_settings{m_registry};
+    QPoint m_cursor = kOutside;
+
+    // A translucent window at 100,100 sized 200 x 300, the watcher running.
+    struct Scene {
+        QWidget window;
+        WindowEffects effects;
+        Scene(Settings& settings, QPoint& cursor)
+            : effects(&window, settings)
+        {
+            window.setWindowFlags(Qt::FramelessWindowHint); // as the main window: no frame
+            window.setGeometry(100, 100, 200, 300);
+            effects.setCursorSource([&cursor] { return cursor; });
+            effects.applyStoredTranslucency();
+            window.show();
+            effects.start();
+        }
+    };
+
+    void configure(bool slowHide, bool onlyInactive, int showTime, int hideTime)
+    {
+        m_settings.set(Setting::UseAlphaBlend, true);
+        m_settings.set(Setting::AlphaBlendValue, 100);
+        m_settings.set(Setting::SlowHideOnClose, slowHide);
+        m_settings.set(Setting::TransparentOnlyInActive, onlyInactive);
+        m_settings.set(Setting::ShowTime, showTime);
+        m_settings.set(Setting::HideTime, hideTime);
+    }
+
+    // Milliseconds until the alpha value reaches `value`, or -1 after `limitMs`.
+    static qint64 timeUntil(const WindowEffects& effects, int value, int limitMs)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (effects.alpha() != value) {
+            if (clock.elapsed() > limitMs)
+                return -1;
+            QTest::qWait(2);
+        }
+        return clock.elapsed();
+    }
+
+private slots:
+    void initTestCase() { g_previousHandler = qInstallMessageHandler(quietOpacityWarning); }
+
+    void init()
+    {
+        m_registry.deleteKeyTree(QString());
+        m_cursor = kOutside;
+    }
+
+    void translucencyAtCreation()
+    {
+        configure(false, false, 300, 1000);
+        Scene scene(m_settings, m_cursor);
+        QCOMPARE(scene.effects.alpha(), 100);
+        QCOMPARE(scene.window.windowOpacity(), 100 / 255.0);
+        scene.effects.setAlphaBlend(false);
+        QCOMPARE(scene.window.windowOpacity(), 1.0);
+        scene.effects.setAlpha(50); // kept, but not shown while blending is off
+        QCOMPARE(scene.window.windowOpacity(), 1.0);
+        scene.effects.setAlphaBlend(true);
+        QCOMPARE(scene.window.windowOpacity(), 50 / 255.0);
+    }
+
+    void hoverWithoutFadesChangesNothing()
+    {
+        configure(false, false, 50, 50);
+        Scene scene(m_settings, m_cursor);
+        m_cursor = kInside;
+        QTRY_VERIFY(scene.effects.cursorInside());
+        QTest::qWait(150);
+        QCOMPARE(scene.effects.alpha(), 100);
+        m_cursor = kOutside;
+        QTRY_VERIFY(!scene.effects.cursorInside());
+        QTest::qWait(150);
+        QCOMPARE(scene.effects.alpha(), 100);
+        QCOMPARE(scene.window.windowOpacity(), 100 / 255.0);
+    }
+
+    void rightAndBottomEdgesAreOutside_data()
+    {
+        QTest::addColumn<QPoint>("cursor");
+        QTest::addColumn<bool>("inside");
+        QTest::newRow("top left") << QPoint(100, 100) << true;
+        QTest::newRow("last pixel") << QPoint(299, 399) << true;
+        QTest::newRow("right edge") << QPoint(300, 200) << false;
+        QTest::newRow("bottom edge") << QPoint(200, 400) << false;
+    }
+    void rightAndBottomEdgesAreOutside()
+    {
+        QFETCH(QPoint, cursor);
+        QFETCH(bool, inside);
+        configure(false, false, 50, 50);
+        Scene scene(m_settings, m_cursor);
+        m_cursor = cursor;
+        QTest::qWait(3 * WindowEffects::kHoverIntervalMs);
+        QCOMPARE(scene.effects.cursorInside(), inside);
+    }
+
+    void fadeInThenOut()
+    {
+        configure(true, false, 300, 400);
+        Scene scene(m_settings, m_cursor);
+        m_cursor = kInside;
+        QTRY_VERIFY(scene.effects.fadeInRunning());
+        const qint64 fadeIn = timeUntil(scene.effects, 255, 3000);
+        QVERIFY2(fadeIn >= 240 && fadeIn < 1500, QByteArray::number(fadeIn));
+        QTRY_VERIFY(!scene.effects.fadeInRunning());
+        QCOMPARE(scene.window.windowOpacity(), 1.0);
+
+        m_cursor = kOutside;
+        QTRY_VERIFY(scene.effects.fadeOutRunning());
+        const qint64 fadeOut = timeUntil(scene.effects, 100, 3000);
+        QVERIFY2(fadeOut >= 330 && fadeOut < 1600, QByteArray::number(fadeOut));
+        QTRY_VERIFY(!scene.effects.fadeOutRunning());
+        QCOMPARE(scene.window.windowOpacity(), 100 / 255.0);
+    }
+
+    void leavingDuringFadeInFadesOutFromThere()
+    {
+        configure(true, false, 1000, 300);
+        Scene scene(m_settings, m_cursor);
+        m_cursor = kInside;
+        QTRY_VERIFY(scene.effects.fadeInRunning());
+        QTRY_VERIFY(scene.effects.alpha() > 140);
+        m_cursor = kOutside;
+        QTRY_VERIFY(scene.effects.fadeOutRunning());
+        QVERIFY(!scene.effects.fadeInRunning());
+        const int stoodAt = scene.effects.alpha();
+        QVERIFY2(stoodAt < 255, QByteArray::number(stoodAt));
+        int previous = stoodAt;
+        while (scene.effects.fadeOutRunning()) {
+            QTest::qWait(5);
+            QVERIFY(scene.effects.alpha() <= previous);
+            previous = scene.effects.alpha();
+        }
+        QCOMPARE(scene.effects.alpha(), 100);
+    }
+
+    void missingDurationsAreWrittenBack()
+    {
+        configure(true, false, 0, 0);
+        m_registry.deleteValue(QString(), QStringLiteral("ShowTime"));
+        m_registry.deleteValue(QString(), QStringLiteral("HideTime"));
+        Scene scene(m_settings, m_cursor);
+        m_cursor = kInside;
+        QTRY_VERIFY(scene.effects.fadeInRunning());
+        QCOMPARE(m_settings.find(Setting::ShowTime), std::optional<qint32>(300));
+        m_cursor = kOutside;
+        QTRY_VERIFY(scene.effects.fadeOutRunning());
+        QCOMPARE(m_settings.find(Setting::HideTime), std::optional<qint32>(1000));
+    }
+
+    void activation_data()
+    {
+        QTest::addColumn<bool>("slowHide");
+        QTest::newRow("slow hide") << true;
+        QTest::newRow("no slow hide") << false;
+    }
+    void activation()
+    {
+        QFETCH(bool, slowHide);
+        configure(slowHide, true, 1000, 200);
+        Scene scene(m_settings, m_cursor);
+        QWidget other;
+        other.setGeometry(500, 500, 50, 50);
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(!scene.window.isActiveWindow());
+        m_cursor = kInside;
+        if (slowHide)
+            QTRY_VERIFY(scene.effects.fadeInRunning());
+
+        scene.window.activateWindow();
+        QTRY_VERIFY(scene.window.isActiveWindow());
+        QCOMPARE(scene.effects.alpha(), 255);
+        QVERIFY(!scene.effects.fadeInRunning());
+        QVERIFY(scene.effects.hoverPaused());
+        // Hovering starts no fade while the window is active.
+        m_cursor = kOutside;
+        QTest::qWait(150);
+        QCOMPARE(scene.effects.alpha(), 255);
+        QVERIFY(!scene.effects.fadeOutRunning());
+
+        other.activateWindow();
+        QTRY_VERIFY(!scene.window.isActiveWindow());
+        QVERIFY(!scene.effects.hoverPaused());
+        if (slowHide) {
+            QVERIFY(scene.effects.fadeOutRunning());
+            QVERIFY(scene.effects.alpha() > 100);
+            QVERIFY(timeUntil(scene.effects, 100, 2000) >= 0);
+        } else {
+            QCOMPARE(scene.effects.alpha(), 100);
+        }
+    }
+
+    void activationNeedsBothSettings()
+    {
+        configure(false, false, 300, 300);
+        Scene scene(m_settings, m_cursor);
+        scene.effects.windowActivated();
+        QCOMPARE(scene.effects.alpha(), 100);
+        QVERIFY(!scene.effects.hoverPaused());
+    }
+
+    void closingFade_data()
+    {
+        QTest::addColumn<bool>("slowHide");
+        QTest::addColumn<bool>("alphaBlend");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("fades") << true << true << 0;
+        QTest::newRow("no slow hide") << false << true << 100;
+        QTest::newRow("no blending") << true << false << 100;
+    }
+    void closingFade()
+    {
+        QFETCH(bool, slowHide);
+        QFETCH(bool, alphaBlend);
+        QFETCH(int, expected);
+        configure(slowHide, false, 300, 5000);
+        Scene scene(m_settings, m_cursor);
+        scene.effects.setAlphaBlend(alphaBlend);
+        QElapsedTimer clock;
+        clock.start();
+        scene.effects.closingFade();
+        const qint64 took = clock.elapsed();
+        QCOMPARE(scene.effects.alpha(), expected);
+        QVERIFY(!scene.effects.hoverWatcherActive());
+        if (expected == 0) {
+            QVERIFY2(took >= 95 && took < 1000, QByteArray::number(took));
+            QCOMPARE(scene.window.windowOpacity(), 0.0);
+        }
+    }
+
+    void watcherIdlesWhileHidden()
+    {
+        configure(true, false, 300, 300);
+        Scene scene(m_settings, m_cursor);
+        QVERIFY(scene.effects.hoverWatcherActive());
+        scene.window.hide();
+        QVERIFY(!scene.effects.hoverWatcherActive());
+        scene.window.show();
+        QVERIFY(scene.effects.hoverWatcherActive());
+        scene.effects.stop();
+        scene.window.hide();
+        scene.window.show();
+        QVERIFY(!scene.effects.hoverWatcherActive());
+    }
+};
+
+QTEST_MAIN(WindowEffectsTest)
+#include "WindowEffectsTest.moc"
