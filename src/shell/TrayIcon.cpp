@@ -51,7 +51,7 @@ bool menuWithGroup(const Settings& settings)
 
 } // namespace
 
-TrayIcon::TrayIcon(Settings& settings, const ContactBook& book, QObject* parent)
+TrayIcon::TrayIcon(const Settings& settings, const ContactBook& book, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
     , m_book(book)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/Settings.h"
 #include "shell/TrayBalloon.h"
 #include "shell/TrayContact.h"
 
@@ -11,7 +12,6 @@
 
 class ContactBook;
 class QMenu;
-class Settings;
 class TrayContactMenu;
 
 // The main window's icon in the notification area: its tip, its menu with the contact
@@ -23,7 +23,8 @@ class TrayIcon : public QObject {
 public:
     static inline const QString kTip = QStringLiteral("Varnelo");
 
-    TrayIcon(Settings& settings, const ContactBook& book, QObject* parent = nullptr);
+    // settings: a handle on the settings store, kept for the object's life.
+    TrayIcon(const Settings& settings, const ContactBook& book, QObject* parent = nullptr);
     ~TrayIcon() override;
 
     // trayMenu: the main window's TrayMenu; sendSmsMenu: the submenu of its entry
@@ -62,7 +63,7 @@ private:
     void showBalloonNow(const QString& title, const QString& text, int kind, int timeoutMs);
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
-    Settings& m_settings;
+    Settings m_settings;
     const ContactBook& m_book;
     QSystemTrayIcon* m_icon = nullptr;
     TrayContactMenu* m_contactMenu = nullptr;

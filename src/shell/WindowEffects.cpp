@@ -29,7 +29,7 @@ bool readBool(const Settings& settings, Setting::Bool setting)
 
 } // namespace
 
-WindowEffects::WindowEffects(QWidget* window, Settings& settings, QObject* parent)
+WindowEffects::WindowEffects(QWidget* window, const Settings& settings, QObject* parent)
     : QObject(parent)
     , m_window(window)
     , m_settings(settings)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Settings.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
@@ -9,7 +11,6 @@
 #include <functional>
 
 class QWidget;
-class Settings;
 
 // The main window's opacity: fixed translucency, fading in while the cursor is over the
 // window and out when it leaves, full opacity while it is active (TransparentOnlyInActive)
@@ -22,7 +23,8 @@ public:
     static constexpr int kHoverIntervalMs = 50;
     static constexpr int kClosingFadeMs = 100;
 
-    WindowEffects(QWidget* window, Settings& settings, QObject* parent = nullptr);
+    // settings: a handle on the settings store, kept for the object's life.
+    WindowEffects(QWidget* window, const Settings& settings, QObject* parent = nullptr);
     ~WindowEffects() override;
 
     // Blending from UseAlphaBlend, alpha from AlphaBlendValue: at creation, and to undo
@@ -71,7 +73,7 @@ private:
     int alphaBlendValue() const;
 
     QPointer<QWidget> m_window;
-    Settings& m_settings;
+    Settings m_settings;
     std::function<QPoint()> m_cursor;
 
     QTimer m_hoverTimer;
