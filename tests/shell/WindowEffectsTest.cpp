@@ -4,6 +4,7 @@
 #include "shell/WindowEffects.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QWidget>
@@ -35,12 +36,14 @@ class WindowEffectsTest : public QObject {
     struct Scene {
         QWidget window;
         WindowEffects effects;
-        Scene(Settings& settings, QPoint& cursor)
+        // Without a cursor point the real cursor is watched.
+        Scene(Settings& settings, QPoint* cursor)
             : effects(&window, settings)
         {
             window.setWindowFlags(Qt::FramelessWindowHint); // as the main window: no frame
             window.setGeometry(100, 100, 200, 300);
-            effects.setCursorSource([&cursor] { return cursor; });
+            if (cursor)
+                effects.setCursorSource([cursor] { return *cursor; });
             effects.applyStoredTranslucency();
             window.show();
             effects.start();
@@ -82,7 +85,7 @@ private slots:
     void translucencyAtCreation()
     {
         configure(false, false, 300, 1000);
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         QCOMPARE(scene.effects.alpha(), 100);
         QCOMPARE(scene.window.windowOpacity(), 100 / 255.0);
         scene.effects.setAlphaBlend(false);
@@ -96,7 +99,7 @@ private slots:
     void hoverWithoutFadesChangesNothing()
     {
         configure(false, false, 50, 50);
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         m_cursor = kInside;
         QTRY_VERIFY(scene.effects.cursorInside());
         QTest::qWait(150);
@@ -106,6 +109,19 @@ private slots:
         QTest::qWait(150);
         QCOMPARE(scene.effects.alpha(), 100);
         QCOMPARE(scene.window.windowOpacity(), 100 / 255.0);
+    }
+
+    void followsTheRealCursor()
+    {
+        QCursor::setPos(kOutside);
+        if (QCursor::pos() != kOutside)
+            QSKIP("this platform cannot move the cursor");
+        configure(true, false, 50, 50);
+        Scene scene(m_settings, nullptr);
+        QCursor::setPos(kInside);
+        QTRY_COMPARE(scene.effects.alpha(), 255);
+        QCursor::setPos(kOutside);
+        QTRY_COMPARE(scene.effects.alpha(), 100);
     }
 
     void rightAndBottomEdgesAreOutside_data()
@@ -122,7 +138,7 @@ private slots:
         QFETCH(QPoint, cursor);
         QFETCH(bool, inside);
         configure(false, false, 50, 50);
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         m_cursor = cursor;
         QTest::qWait(3 * WindowEffects::kHoverIntervalMs);
         QCOMPARE(scene.effects.cursorInside(), inside);
@@ -131,7 +147,7 @@ private slots:
     void fadeInThenOut()
     {
         configure(true, false, 300, 400);
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         // Timed from the cursor's move: the watcher's next pass is at most 50 ms away.
         m_cursor = kInside;
         const qint64 fadeIn = timeUntil(scene.effects, 255, 3000);
@@ -149,7 +165,7 @@ private slots:
     void leavingDuringFadeInFadesOutFromThere()
     {
         configure(true, false, 1000, 300);
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         m_cursor = kInside;
         QTRY_VERIFY(scene.effects.fadeInRunning());
         QTRY_VERIFY(scene.effects.alpha() > 140);
@@ -172,7 +188,7 @@ private slots:
         configure(true, false, 0, 0);
         m_registry.deleteValue(QString(), QStringLiteral("ShowTime"));
         m_registry.deleteValue(QString(), QStringLiteral("HideTime"));
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         m_cursor = kInside;
         QTRY_VERIFY(scene.effects.fadeInRunning());
         QCOMPARE(m_settings.find(Setting::ShowTime), std::optional<qint32>(300));
@@ -191,7 +207,7 @@ private slots:
     {
         QFETCH(bool, slowHide);
         configure(slowHide, true, 1000, 200);
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         QWidget other;
         other.setGeometry(500, 500, 50, 50);
         other.show();
@@ -227,7 +243,7 @@ private slots:
     void activationNeedsBothSettings()
     {
         configure(false, false, 300, 300);
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         scene.effects.windowActivated();
         QCOMPARE(scene.effects.alpha(), 100);
         QVERIFY(!scene.effects.hoverPaused());
@@ -248,7 +264,7 @@ private slots:
         QFETCH(bool, alphaBlend);
         QFETCH(int, expected);
         configure(slowHide, false, 300, 5000);
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         scene.effects.setAlphaBlend(alphaBlend);
         QElapsedTimer clock;
         clock.start();
@@ -265,7 +281,7 @@ private slots:
     void watcherIdlesWhileHidden()
     {
         configure(true, false, 300, 300);
-        Scene scene(m_settings, m_cursor);
+        Scene scene(m_settings, &m_cursor);
         QVERIFY(scene.effects.hoverWatcherActive());
         scene.window.hide();
         QVERIFY(!scene.effects.hoverWatcherActive());
