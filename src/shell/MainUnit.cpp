@@ -388,7 +388,9 @@ bool TMainForm::checkAccessPassword() {
     m_storedKeyText = Ansi::toUnicode(protectedKey);
     for (;;) {
         const std::optional<QString> password =
-            Prompts::inputText(this, kPasswordCaption, kPasswordPrompt);
+            m_options.dialogs.password
+                ? m_options.dialogs.password()
+                : Prompts::inputText(this, kPasswordCaption, kPasswordPrompt);
         if (!password)
             return false;
         const QByteArray key =

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ContactBook;
 class MainWindowBridge;
@@ -37,6 +38,8 @@ public:
     // The windows that other parts of the program bring; each is optional, and a command
     // whose window is missing does nothing.
     struct Dialogs {
+        // The access password; nothing when the user cancelled. Without one, an input box.
+        std::function<std::optional<QString>()> password;
         // Registration; false when the user gave up, which ends the program.
         std::function<bool()> registration;
         std::function<void(const QString& text)> info;

@@ -269,7 +269,7 @@ private slots:
         FormUnderTest form;
         form->show();
         QTRY_COMPARE(form.refreshes.load(), 1); // the first login
-        form->Timer2->setInterval(400);
+        form->Timer2->setInterval(1500);
         QLabel* status = form->StatusBar->findChild<QLabel*>();
         QVERIFY(status);
 
