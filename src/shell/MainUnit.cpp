@@ -2,7 +2,10 @@
 
 #include "ContactTreeDelegate.h"
 #include "MainWindowBridge.h"
+#include "TrayHide.h"
+#include "TrayIcon.h"
 #include "UserKeyMask.h"
+#include "WindowEffects.h"
 #include "WindowSnap.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
@@ -32,7 +35,6 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
@@ -63,6 +65,10 @@ constexpr int kMessageServiceNotice = 254;
 constexpr int kMessageRegistration = 253;
 constexpr int kMessageLowBalance = 252;
 
+// The notification area's balloon kinds.
+constexpr int kBalloonInformation = 1;
+constexpr int kBalloonError = 4;
+
 // The icon list's entries the menus use.
 enum Icon {
     IconSend = 2,
@@ -81,6 +87,29 @@ QIcon smallIcon(int index) {
     const QImage image = SkinUnit::active().sprites().smallIcon(index);
     return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
 }
+
+// The two windows as hiding to the tray handles them.
+class MainAndSendWindows final : public TrayHideTarget {
+public:
+    MainAndSendWindows(TMainForm& main, TSendForm* send)
+        : m_main(main)
+        , m_send(send) {}
+    void SaveWindowPosition() override { m_main.SaveWindowPosition(); }
+    void hideMainWindow() override { m_main.hide(); }
+    void hideSendWindow() override {
+        if (m_send)
+            m_send->hide();
+    }
+    bool sendWindowIsHidden() const override { return !m_send || m_send->IsHidden; }
+    void setSendWindowIsHidden(bool hidden) override {
+        if (m_send)
+            m_send->IsHidden = hidden;
+    }
+
+private:
+    TMainForm& m_main;
+    TSendForm* m_send;
+};
 
 QString hexColor(quint32 value) {
     return QStringLiteral("%1").arg(value & 0xFFFFFF, 6, 16, QLatin1Char('0')).toUpper();
@@ -332,6 +361,13 @@ void TMainForm::FormCreate() {
     for (int row = 0; row < m_book->groupCount(); ++row)
         ContactTree->setExpanded(m_book->groupIndex(row), m_book->group(row).entry.expanded);
 
+    m_trayIcon = new TrayIcon(settings, *m_book, this);
+    QList<QIcon> images;
+    for (const QImage& image : SkinUnit::active().sprites().smallIcons())
+        images << QIcon(QPixmap::fromImage(image));
+    m_trayIcon->setMenu(TrayMenu, TrayMenuSend, images);
+    connect(m_trayIcon, &TrayIcon::trayClick, this, &TMainForm::trayClick);
+
     requestUserInfo();
 
     move(settings.get(Setting::Left), settings.get(Setting::Top));
@@ -339,11 +375,13 @@ void TMainForm::FormCreate() {
     setMinimumHeight(kMinHeight);
     resize(kClientWidth, qMax(kMinHeight, settings.get(Setting::Height)));
 
-    if (settings.get(Setting::UseAlphaBlend))
-        setWindowOpacity(settings.alphaBlendValue() / 255.0);
+    m_effects = new WindowEffects(this, settings, this);
+    m_effects->applyStoredTranslucency();
 
     N15->setChecked(!settings.get(Setting::StayOnTop));
     N15Click();
+
+    m_effects->start();
 }
 
 void TMainForm::loadSkinPictures() {
@@ -415,8 +453,8 @@ void TMainForm::setHistoryForm(THistoryForm* form) {
     m_historyForm = form;
 }
 
-void TMainForm::setTrayHooks(TrayHooks hooks) {
-    m_tray = std::move(hooks);
+bool TMainForm::trayIconAdded() const {
+    return m_trayIcon && m_trayIcon->TrayIconAdded();
 }
 
 QString TMainForm::statusText() const {
@@ -490,8 +528,11 @@ void TMainForm::PlaySoundFile(const QString& path) {
 
 void TMainForm::ShowBalloon(const QString& title, const QString& text,
                             MainWindowLink::BalloonKind kind, int timeoutMs) {
-    if (m_tray.balloon)
-        m_tray.balloon(title, text, kind, timeoutMs);
+    if (m_trayIcon)
+        m_trayIcon->ShowBalloon(title, text,
+                                kind == MainWindowLink::BalloonKind::Error ? kBalloonError
+                                                                           : kBalloonInformation,
+                                timeoutMs);
 }
 
 void TMainForm::SetStatusText(const QString& text) {
@@ -513,7 +554,7 @@ void TMainForm::requestUserInfo() {
 }
 
 void TMainForm::trayClick() {
-    if (!m_trayIconAdded)
+    if (!trayIconAdded())
         return;
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
@@ -522,18 +563,14 @@ void TMainForm::trayClick() {
 }
 
 void TMainForm::hideToTray() {
-    SaveWindowPosition();
     // Without a tray the window could not be found again once hidden.
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (!m_trayIcon || !m_trayIcon->isShownInTray()) {
+        SaveWindowPosition();
         showMinimized();
         return;
     }
-    hide();
-    if (m_sendForm && Settings(*m_registry).get(Setting::MinimizeSendWindow)) {
-        const bool wasHidden = m_sendForm->IsHidden;
-        m_sendForm->hide();
-        m_sendForm->IsHidden = wasHidden;
-    }
+    MainAndSendWindows windows(*this, m_sendForm);
+    ::hideToTray(windows, Settings(*m_registry).get(Setting::MinimizeSendWindow));
 }
 
 QPoint TMainForm::snappedPosition(const QPoint& planned) const {
@@ -619,11 +656,8 @@ void TMainForm::HelpClick() {
 
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!m_trayIconAdded) {
-        m_trayIconAdded = true;
-        if (m_tray.addIcon)
-            m_tray.addIcon();
-    }
+    if (m_trayIcon && !m_trayIcon->TrayIconAdded())
+        m_trayIcon->add();
     if (m_sendForm && !m_sendForm->IsHidden)
         m_sendForm->show();
 }
@@ -639,13 +673,11 @@ void TMainForm::FormClose() {
     m_closed = true;
     SaveContacts();
     SaveWindowPosition();
-    if (m_tray.closing)
-        m_tray.closing();
+    m_effects->closingFade();
     if (MainWindowLink::current() == m_link)
         MainWindowLink::install(nullptr);
     m_loginThread->Stop();
-    if (m_tray.removeIcon)
-        m_tray.removeIcon();
+    m_trayIcon->remove();
     emit FormClosed();
 }
 

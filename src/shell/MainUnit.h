@@ -25,6 +25,8 @@ class TGetUserInfoThread;
 class THistoryForm;
 class TImageButton;
 class TSendForm;
+class TrayIcon;
+class WindowEffects;
 
 // The program's central window: header, tool panel, contact tree and status bar. Its creation
 // is the second half of start-up; it owns the settings store, the contact book and the login
@@ -50,17 +52,6 @@ public:
         std::function<void(bool newContact)> contactEditor;
     };
 
-    // Tray and window effects, added by their own classes.
-    struct TrayHooks {
-        std::function<void()> addIcon;
-        std::function<void()> removeIcon;
-        std::function<void(const QString& title, const QString& text,
-                           MainWindowLink::BalloonKind kind, int timeoutMs)>
-            balloon;
-        // Stops the fades and the hover watcher, then runs the closing fade.
-        std::function<void()> closing;
-    };
-
     struct Options {
         Dialogs dialogs;
         // Replaces the login routine (tests).
@@ -76,7 +67,10 @@ public:
 
     void setSendForm(TSendForm* form);
     void setHistoryForm(THistoryForm* form);
-    void setTrayHooks(TrayHooks hooks);
+
+    // The icon in the notification area and the window's opacity, for the settings dialog.
+    TrayIcon* trayIcon() const { return m_trayIcon; }
+    WindowEffects* windowEffects() const { return m_effects; }
 
     // Controls the other parts of the program reach.
     QLabel* Image1 = nullptr;
@@ -109,7 +103,7 @@ public:
     std::shared_ptr<Registry> settingsStore() const { return m_registry; }
     QString statusText() const;
     bool statusClickArmed() const { return m_statusClickArmed; }
-    bool trayIconAdded() const { return m_trayIconAdded; }
+    bool trayIconAdded() const;
     QString StoredKeyText() const { return m_storedKeyText; }
 
     // The program's internal message (word and long parameter).
@@ -168,7 +162,8 @@ private:
     void OfferRegistration();
 
     Options m_options;
-    TrayHooks m_tray;
+    TrayIcon* m_trayIcon = nullptr;
+    WindowEffects* m_effects = nullptr;
     Creation m_creation = Creation::Running;
     std::shared_ptr<Registry> m_registry;
     std::shared_ptr<MainWindowBridge> m_link;
@@ -181,7 +176,6 @@ private:
     QPointer<THistoryForm> m_historyForm;
     QString m_storedKeyText;
     bool m_statusClickArmed = true;
-    bool m_trayIconAdded = false;
     bool m_closed = false;
     bool m_dragging = false;
     QPoint m_dragOffset;

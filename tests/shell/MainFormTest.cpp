@@ -10,6 +10,7 @@
 #include "service/ServiceState.h"
 #include "settings/Settings.h"
 #include "shell/MainUnit.h"
+#include "shell/TrayIcon.h"
 #include "skins/ImageButton3.h"
 #include "skins/SkinUnit.h"
 
@@ -401,6 +402,9 @@ private slots:
             const auto link = MainWindowLink::current();
             link->SetStatusText(QStringLiteral("Баланс: 10,00 ₽"));
             link->SetServerContactsVisible(true);
+            link->ShowBalloon(QStringLiteral("Varnelo"),
+                              QStringLiteral("Ошибка. Проверьте настройки."),
+                              MainWindowLink::BalloonKind::Error, 10000);
             link->ShowServiceMessage(); // waits until the window has shown it
         });
         ServiceState::ServiceMessage.set(QStringLiteral("Внимание"));
@@ -412,6 +416,29 @@ private slots:
         QVERIFY(form->N21->isVisible());
         QVERIFY(form->N22->isVisible());
         QVERIFY(form->N16->isVisible());
+        QTRY_VERIFY(form->trayIcon()->lastBalloon().has_value());
+        QCOMPARE(form->trayIcon()->lastBalloon()->text,
+                 QStringLiteral("Ошибка. Проверьте настройки."));
+        QCOMPARE(form->trayIcon()->lastBalloon()->icon, QSystemTrayIcon::Critical);
+    }
+
+    void trayMenuListsTheBookAndTheIconBringsTheWindowBack() {
+        FormUnderTest form;
+        BookEntry group;
+        group.caption = QStringLiteral("Друзья");
+        BookEntry contact;
+        contact.caption = QStringLiteral("Иван");
+        contact.Number = QStringLiteral("79001234567");
+        form->book().appendContact(form->book().appendGroup(group), contact);
+        emit form->TrayMenu->aboutToShow();
+        QVERIFY(!form->TrayMenuSend->actions().isEmpty());
+
+        QVERIFY(!form->trayIconAdded());
+        form->show();
+        QVERIFY(form->trayIconAdded());
+        form->hide();
+        emit form->trayIcon()->trayClick();
+        QVERIFY(form->isVisible());
     }
 
     void closingStopsAWaitingLoginThread() {
