@@ -45,7 +45,6 @@ bool applySkin() {
 
 int StartUp::run(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Varnelo"));
     // The main window's close ends the program even while the send window is open.
     app.setQuitOnLastWindowClosed(false);
 
