@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 #include "service/SendReply.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using Change = RegFile::Change;
@@ -229,6 +230,36 @@ private slots:
         QStringList warnings;
         QVERIFY(!RegFile::parse(file, &error, &warnings));
         QVERIFY(!error.isEmpty());
+    }
+
+    // Cut anywhere or filled with noise, a file gives a result or an error, never a crash.
+    void cutAndNoisyFiles() {
+        const QString text = QStringLiteral(
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Varnelo]\n"
+            "@=\"K\"\n\"A\"=dword:0000000a\n\"B\"=hex(1):41,00,0a,00,00,00\n"
+            "\"C\"=hex(4):01,02,\\\n  03,04\n\"D\"=\"x\\\"y\"\n");
+        QString error;
+        QStringList warnings;
+        const auto changes = RegFile::parse(text.toUtf8(), &error, &warnings);
+        QVERIFY2(changes, qPrintable(error));
+        Registry registry(m_profile.root() + QStringLiteral("/noisy.db"));
+        RegFile::apply(registry, *changes);
+        QCOMPARE(registry.readString(QString(), QStringLiteral("B")), QStringLiteral("A\n"));
+        QCOMPARE(registry.readInteger(QString(), QStringLiteral("C")), 0x04030201);
+        QCOMPARE(registry.readString(QString(), QStringLiteral("D")), QStringLiteral("x\"y"));
+        for (const QByteArray& whole :
+             {text.toUtf8(), utf16File(text),
+              Ansi::fromUnicode(QStringLiteral("REGEDIT4") + text.mid(36))}) {
+            for (qsizetype cut = 0; cut <= whole.size(); ++cut)
+                RegFile::parse(whole.left(cut), &error, &warnings);
+        }
+        QRandomGenerator random(1251);
+        for (int round = 0; round < 2000; ++round) {
+            QByteArray noisy = text.toUtf8();
+            for (int flips = 0; flips < 4; ++flips)
+                noisy[random.bounded(int(noisy.size()))] = char(random.bounded(256));
+            RegFile::parse(noisy, &error, &warnings);
+        }
     }
 };
 
