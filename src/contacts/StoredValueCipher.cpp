@@ -6,28 +6,24 @@ constexpr char kAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr int kAlphabetSize = 36;
 constexpr char kDefaultKey[] = "73519";
 
-int symbolValue(char c)
-{
+int symbolValue(char c) {
     const int code = static_cast<unsigned char>(c);
     return code >= '0' && code <= '9' ? code - 48 : code - 55;
 }
 
 // Keys made of characters below "0" would give negative sums; keep the index in range.
-int wrap(int value)
-{
+int wrap(int value) {
     const int r = value % kAlphabetSize;
     return r < 0 ? r + kAlphabetSize : r;
 }
 
 // The two neighbouring key characters used at (zero-based) position i.
-int keyShift(const QByteArray& key, qsizetype i)
-{
+int keyShift(const QByteArray& key, qsizetype i) {
     const qsizetype length = key.size();
     return symbolValue(key[i % length]) + symbolValue(key[(i + 1) % length]);
 }
 
-QByteArray effectiveKey(const QByteArray& key)
-{
+QByteArray effectiveKey(const QByteArray& key) {
     return key.isEmpty() ? QByteArray(kDefaultKey) : key;
 }
 
@@ -35,13 +31,11 @@ QByteArray effectiveKey(const QByteArray& key)
 
 namespace StoredValueCipher {
 
-QByteArray ToHexText(const QByteArray& text)
-{
+QByteArray ToHexText(const QByteArray& text) {
     return text.toHex().toUpper();
 }
 
-std::optional<QByteArray> FromHexText(const QByteArray& hex)
-{
+std::optional<QByteArray> FromHexText(const QByteArray& hex) {
     if (hex.size() % 2 != 0)
         return QByteArray();
     QByteArray result;
@@ -58,8 +52,7 @@ std::optional<QByteArray> FromHexText(const QByteArray& hex)
     return result;
 }
 
-QByteArray EncipherValue(const QByteArray& text, const QByteArray& key)
-{
+QByteArray EncipherValue(const QByteArray& text, const QByteArray& key) {
     const QByteArray k = effectiveKey(key);
     const QByteArray hex = ToHexText(text);
     QByteArray result(hex.size(), Qt::Uninitialized);
@@ -68,8 +61,7 @@ QByteArray EncipherValue(const QByteArray& text, const QByteArray& key)
     return result;
 }
 
-std::optional<QByteArray> DecipherValue(const QByteArray& cipher, const QByteArray& key)
-{
+std::optional<QByteArray> DecipherValue(const QByteArray& cipher, const QByteArray& key) {
     if (cipher.size() % 2 != 0)
         return QByteArray();
     const QByteArray k = effectiveKey(key);
@@ -83,8 +75,7 @@ std::optional<QByteArray> DecipherValue(const QByteArray& cipher, const QByteArr
     return FromHexText(hex);
 }
 
-QByteArray ScrambleWithPassword(const QByteArray& text, const QByteArray& password)
-{
+QByteArray ScrambleWithPassword(const QByteArray& text, const QByteArray& password) {
     if (text.isEmpty() || password.isEmpty())
         return text;
     const qsizetype last = password.size() - 1;
@@ -103,8 +94,7 @@ QByteArray ScrambleWithPassword(const QByteArray& text, const QByteArray& passwo
     return result;
 }
 
-bool IsPlainUserKey(const QByteArray& text)
-{
+bool IsPlainUserKey(const QByteArray& text) {
     if (text.isEmpty())
         return true;
     if (text.size() != 48)

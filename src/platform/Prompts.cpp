@@ -14,15 +14,13 @@ struct TestSeam {
     QList<Prompts::Asked> asked;
 };
 
-TestSeam& seam()
-{
+TestSeam& seam() {
     static TestSeam instance;
     return instance;
 }
 
 // In test mode: records the prompt and returns the queued answer (invalid when none).
-std::optional<QVariant> answerForTest(const Prompts::Asked& asked)
-{
+std::optional<QVariant> answerForTest(const Prompts::Asked& asked) {
     TestSeam& s = seam();
     QMutexLocker lock(&s.mutex);
     if (!s.enabled)
@@ -37,8 +35,7 @@ namespace Prompts {
 
 QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& caption,
                                     QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
-                                    QMessageBox::StandardButton defaultButton)
-{
+                                    QMessageBox::StandardButton defaultButton) {
     if (auto answer = answerForTest({QStringLiteral("message"), caption, text, icon, buttons})) {
         if (answer->isValid())
             return static_cast<QMessageBox::StandardButton>(answer->toInt());
@@ -46,7 +43,7 @@ QMessageBox::StandardButton message(QWidget* parent, const QString& text, const 
             return defaultButton;
         return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel
                : buttons.testFlag(QMessageBox::No)   ? QMessageBox::No
-                                                      : QMessageBox::Ok;
+                                                     : QMessageBox::Ok;
     }
     QMessageBox box(icon, caption, text, buttons, parent);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -55,26 +52,23 @@ QMessageBox::StandardButton message(QWidget* parent, const QString& text, const 
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void error(QWidget* parent, const QString& text)
-{
+void error(QWidget* parent, const QString& text) {
     message(parent, text, QStringLiteral("Ошибка"), QMessageBox::Critical);
 }
 
-void information(QWidget* parent, const QString& text)
-{
+void information(QWidget* parent, const QString& text) {
     message(parent, text, QStringLiteral("Информация"), QMessageBox::Information);
 }
 
-bool confirm(QWidget* parent, const QString& text)
-{
+bool confirm(QWidget* parent, const QString& text) {
     return message(parent, text, QStringLiteral("Подтверждение"), QMessageBox::Question,
                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
-                                 const QString& initial)
-{
-    if (auto answer = answerForTest({QStringLiteral("input"), caption, prompt, QMessageBox::NoIcon, {}}))
+                                 const QString& initial) {
+    if (auto answer =
+            answerForTest({QStringLiteral("input"), caption, prompt, QMessageBox::NoIcon, {}}))
         return answer->isValid() ? std::optional<QString>(answer->toString()) : std::nullopt;
     bool ok = false;
     const QString text =
@@ -83,27 +77,24 @@ std::optional<QString> inputText(QWidget* parent, const QString& caption, const 
 }
 
 QString openFile(QWidget* parent, const QString& caption, const QString& folder,
-                 const QString& filter)
-{
-    if (auto answer = answerForTest({QStringLiteral("file"), caption, filter, QMessageBox::NoIcon, {}}))
+                 const QString& filter) {
+    if (auto answer =
+            answerForTest({QStringLiteral("file"), caption, filter, QMessageBox::NoIcon, {}}))
         return answer->toString();
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
-void enableTestMode()
-{
+void enableTestMode() {
     QMutexLocker lock(&seam().mutex);
     seam().enabled = true;
 }
 
-void queueAnswer(const QVariant& answer)
-{
+void queueAnswer(const QVariant& answer) {
     QMutexLocker lock(&seam().mutex);
     seam().answers.enqueue(answer);
 }
 
-QList<Asked> takeAsked()
-{
+QList<Asked> takeAsked() {
     QMutexLocker lock(&seam().mutex);
     return std::exchange(seam().asked, {});
 }

@@ -13,10 +13,10 @@ class QWidget;
 namespace Prompts {
 
 // A modal message box; returns the button pressed.
-QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& caption,
-                                    QMessageBox::Icon icon,
-                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+QMessageBox::StandardButton
+message(QWidget* parent, const QString& text, const QString& caption, QMessageBox::Icon icon,
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // The usual three: "Ошибка", "Информация", "Подтверждение" (Yes/No).
 void error(QWidget* parent, const QString& text);

@@ -21,19 +21,16 @@ enum StoredType { TypeString = 1, TypeInteger = 4 }; // REG_SZ, REG_DWORD
 constexpr qint64 kRootKey = 0;
 
 // Key names compare like the registry's: case-insensitively, but they keep their case.
-QString foldName(const QString& name)
-{
+QString foldName(const QString& name) {
     return name.toCaseFolded();
 }
 
 // Names pass through the code page like everything else stored.
-QString storedName(const QString& name)
-{
+QString storedName(const QString& name) {
     return Ansi::representable(name);
 }
 
-QStringList keyParts(const QString& key)
-{
+QStringList keyParts(const QString& key) {
     return key.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
 }
 
@@ -41,8 +38,7 @@ QStringList keyParts(const QString& key)
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql)
-        : m_db(db)
-    {
+        : m_db(db) {
         if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
             fail();
     }
@@ -51,19 +47,16 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     void bind(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
-    void bind(int index, const QString& text)
-    {
+    void bind(int index, const QString& text) {
         const QByteArray utf8 = text.toUtf8();
         sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
-    void bindBlob(int index, const QByteArray& data)
-    {
+    void bindBlob(int index, const QByteArray& data) {
         sqlite3_bind_blob(m_stmt, index, data.constData(), int(data.size()), SQLITE_TRANSIENT);
     }
 
     // True while there is a row.
-    bool step()
-    {
+    bool step() {
         const int rc = sqlite3_step(m_stmt);
         if (rc == SQLITE_ROW)
             return true;
@@ -73,45 +66,39 @@ public:
     }
 
     // Ready to run again with new bindings.
-    void reset()
-    {
+    void reset() {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
     }
 
     qint64 integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
-    QString text(int column) const
-    {
+    QString text(int column) const {
         return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column)),
                                  sqlite3_column_bytes(m_stmt, column));
     }
-    QByteArray blob(int column) const
-    {
+    QByteArray blob(int column) const {
         const void* data = sqlite3_column_blob(m_stmt, column);
         return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_stmt, column));
     }
 
 private:
-    [[noreturn]] void fail() const
-    {
-        throw RegistryError(QStringLiteral("Settings store: %1")
-                                .arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
+    [[noreturn]] void fail() const {
+        throw RegistryError(
+            QStringLiteral("Settings store: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
     }
 
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-QByteArray dataFromInteger(qint32 value)
-{
+QByteArray dataFromInteger(qint32 value) {
     const auto u = quint32(value);
     const char bytes[4] = {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF),
                            char((u >> 24) & 0xFF)};
     return QByteArray(bytes, 4);
 }
 
-qint32 integerFromData(const QByteArray& data)
-{
+qint32 integerFromData(const QByteArray& data) {
     const auto* b = reinterpret_cast<const unsigned char*>(data.constData());
     return qint32(quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24);
 }
@@ -134,8 +121,7 @@ struct StoredBranch {
         QByteArray data;
     };
 
-    StoredBranch(sqlite3* db, qint64 top)
-    {
+    StoredBranch(sqlite3* db, qint64 top) {
         QList<Key> all;
         QHash<qint64, QList<int>> childrenOf;
         Statement allKeys(db, "SELECT id, parent, name, folded FROM keys");
@@ -175,10 +161,10 @@ public:
         , m_insertKey(db, "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)")
         , m_renameKey(db, "UPDATE keys SET name=?2 WHERE id=?1")
         , m_deleteKey(db, "DELETE FROM keys WHERE id=?1")
-        , m_insertValue(db, "INSERT INTO vals(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)")
+        , m_insertValue(
+              db, "INSERT INTO vals(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)")
         , m_updateValue(db, "UPDATE vals SET name=?3, type=?4, data=?5 WHERE key=?1 AND folded=?2")
-        , m_deleteValue(db, "DELETE FROM vals WHERE key=?1 AND folded=?2")
-    {
+        , m_deleteValue(db, "DELETE FROM vals WHERE key=?1 AND folded=?2") {
         m_keys.reserve(stored.keys.size());
         for (const StoredBranch::Key& key : stored.keys)
             m_keys.insert({key.parent, key.folded}, {key.id, key.name});
@@ -187,8 +173,7 @@ public:
             m_values[value.key].append({value.folded, value.name, value.type, value.data});
     }
 
-    void writeValues(qint64 key, const QList<Registry::Value>& values)
-    {
+    void writeValues(qint64 key, const QList<Registry::Value>& values) {
         QList<ExistingValue>& existing = m_values[key];
         for (const Registry::Value& value : values) {
             const bool isString = value.type == Registry::ValueType::String;
@@ -198,8 +183,9 @@ public:
             const QString folded = foldName(name);
             const qint64 type = isString ? TypeString : TypeInteger;
             const QByteArray data = isString ? value.bytes : dataFromInteger(value.integer);
-            const auto found = std::find_if(existing.begin(), existing.end(),
-                                            [&](const ExistingValue& e) { return e.folded == folded; });
+            const auto found =
+                std::find_if(existing.begin(), existing.end(),
+                             [&](const ExistingValue& e) { return e.folded == folded; });
             if (found != existing.end() && found->name == name && found->type == type &&
                 found->data == data) {
                 found->kept = true;
@@ -220,12 +206,12 @@ public:
         }
     }
 
-    void writeSubkeys(qint64 parent, const QList<Registry::Branch>& subkeys)
-    {
+    void writeSubkeys(qint64 parent, const QList<Registry::Branch>& subkeys) {
         for (const Registry::Branch& branch : subkeys) {
             const QStringList parts = keyParts(branch.name);
             if (parts.size() != 1)
-                throw RegistryError(QStringLiteral("Settings store: bad key name %1").arg(branch.name));
+                throw RegistryError(
+                    QStringLiteral("Settings store: bad key name %1").arg(branch.name));
             const QString name = storedName(parts.first());
             const std::pair<qint64, QString> id{parent, foldName(name)};
             auto found = m_keys.find(id);
@@ -250,8 +236,7 @@ public:
     }
 
     // Everything of the old branch that the new one does not have.
-    void removeTheRest()
-    {
+    void removeTheRest() {
         for (auto it = m_values.cbegin(); it != m_values.cend(); ++it) {
             for (const ExistingValue& value : it.value()) {
                 if (value.kept)
@@ -292,13 +277,12 @@ private:
     Statement m_insertValue;
     Statement m_updateValue;
     Statement m_deleteValue;
-    QHash<std::pair<qint64, QString>, ExistingKey> m_keys;     // by parent and folded name
-    QHash<qint64, QList<ExistingValue>> m_values;              // by key
+    QHash<std::pair<qint64, QString>, ExistingKey> m_keys; // by parent and folded name
+    QHash<qint64, QList<ExistingValue>> m_values;          // by key
 };
 
 // The store holds an account key and a proxy password: nobody else may read it.
-void createPrivateFile(const QString& path)
-{
+void createPrivateFile(const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
@@ -309,24 +293,22 @@ void createPrivateFile(const QString& path)
 } // namespace
 
 Registry::Registry()
-    : Registry(AppPaths::registryFile())
-{
+    : Registry(AppPaths::registryFile()) {
 }
 
 Registry::Registry(const QString& filePath)
-    : m_path(filePath)
-{
+    : m_path(filePath) {
     if (filePath != QLatin1String(":memory:"))
         createPrivateFile(filePath);
-    const int rc = sqlite3_open_v2(QFile::encodeName(filePath).constData(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
-                                       SQLITE_OPEN_FULLMUTEX,
-                                   nullptr);
+    const int rc = sqlite3_open_v2(
+        QFile::encodeName(filePath).constData(), &m_db,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw RegistryError(QStringLiteral("Cannot open settings store %1: %2").arg(filePath, message));
+        throw RegistryError(
+            QStringLiteral("Cannot open settings store %1: %2").arg(filePath, message));
     }
     try {
         sqlite3_busy_timeout(m_db, 10000);
@@ -352,13 +334,11 @@ Registry::Registry(const QString& filePath)
     }
 }
 
-Registry::~Registry()
-{
+Registry::~Registry() {
     sqlite3_close(m_db);
 }
 
-void Registry::exec(const char* sql)
-{
+void Registry::exec(const char* sql) {
     char* error = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : "unknown error");
@@ -367,8 +347,7 @@ void Registry::exec(const char* sql)
     }
 }
 
-qint64 Registry::findKey(const QString& key) const
-{
+qint64 Registry::findKey(const QString& key) const {
     QMutexLocker lock(&m_mutex);
     qint64 id = kRootKey;
     for (const QString& part : keyParts(key)) {
@@ -382,13 +361,13 @@ qint64 Registry::findKey(const QString& key) const
     return id;
 }
 
-qint64 Registry::ensureKey(const QString& key)
-{
+qint64 Registry::ensureKey(const QString& key) {
     QMutexLocker lock(&m_mutex);
     qint64 id = kRootKey;
     for (const QString& part : keyParts(key)) {
         const QString name = storedName(part);
-        Statement insert(m_db, "INSERT OR IGNORE INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)");
+        Statement insert(m_db,
+                         "INSERT OR IGNORE INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)");
         insert.bind(1, id);
         insert.bind(2, name);
         insert.bind(3, foldName(name));
@@ -403,18 +382,15 @@ qint64 Registry::ensureKey(const QString& key)
     return id;
 }
 
-bool Registry::keyExists(const QString& key) const
-{
+bool Registry::keyExists(const QString& key) const {
     return findKey(key) >= 0;
 }
 
-void Registry::createKey(const QString& key)
-{
+void Registry::createKey(const QString& key) {
     ensureKey(key);
 }
 
-QStringList Registry::subkeys(const QString& key) const
-{
+QStringList Registry::subkeys(const QString& key) const {
     QMutexLocker lock(&m_mutex);
     const qint64 id = findKey(key);
     if (id < 0)
@@ -427,8 +403,7 @@ QStringList Registry::subkeys(const QString& key) const
     return names;
 }
 
-void Registry::deleteKeyTree(const QString& key)
-{
+void Registry::deleteKeyTree(const QString& key) {
     QMutexLocker lock(&m_mutex);
     Transaction transaction(*this);
     const qint64 id = findKey(key);
@@ -457,8 +432,7 @@ void Registry::deleteKeyTree(const QString& key)
     transaction.commit();
 }
 
-Registry::ValueType Registry::valueType(const QString& key, const QString& name) const
-{
+Registry::ValueType Registry::valueType(const QString& key, const QString& name) const {
     QMutexLocker lock(&m_mutex);
     const qint64 id = findKey(key);
     if (id < 0)
@@ -478,8 +452,7 @@ Registry::ValueType Registry::valueType(const QString& key, const QString& name)
     }
 }
 
-QStringList Registry::valueNames(const QString& key) const
-{
+QStringList Registry::valueNames(const QString& key) const {
     QMutexLocker lock(&m_mutex);
     const qint64 id = findKey(key);
     if (id < 0)
@@ -492,8 +465,7 @@ QStringList Registry::valueNames(const QString& key) const
     return names;
 }
 
-std::optional<QByteArray> Registry::readBytes(const QString& key, const QString& name) const
-{
+std::optional<QByteArray> Registry::readBytes(const QString& key, const QString& name) const {
     QMutexLocker lock(&m_mutex);
     const qint64 id = findKey(key);
     if (id < 0)
@@ -507,21 +479,18 @@ std::optional<QByteArray> Registry::readBytes(const QString& key, const QString&
     return q.blob(0);
 }
 
-std::optional<QString> Registry::readStringValue(const QString& key, const QString& name) const
-{
+std::optional<QString> Registry::readStringValue(const QString& key, const QString& name) const {
     const auto bytes = readBytes(key, name);
     if (!bytes)
         return std::nullopt;
     return Ansi::toUnicode(*bytes);
 }
 
-QString Registry::readString(const QString& key, const QString& name) const
-{
+QString Registry::readString(const QString& key, const QString& name) const {
     return readStringValue(key, name).value_or(QString());
 }
 
-std::optional<qint32> Registry::readInteger(const QString& key, const QString& name) const
-{
+std::optional<qint32> Registry::readInteger(const QString& key, const QString& name) const {
     QMutexLocker lock(&m_mutex);
     const qint64 id = findKey(key);
     if (id < 0)
@@ -539,16 +508,15 @@ std::optional<qint32> Registry::readInteger(const QString& key, const QString& n
     return qint32(quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24);
 }
 
-std::optional<bool> Registry::readBool(const QString& key, const QString& name) const
-{
+std::optional<bool> Registry::readBool(const QString& key, const QString& name) const {
     const auto value = readInteger(key, name);
     if (!value)
         return std::nullopt;
     return *value != 0;
 }
 
-void Registry::writeValue(const QString& key, const QString& name, int type, const QByteArray& data)
-{
+void Registry::writeValue(const QString& key, const QString& name, int type,
+                          const QByteArray& data) {
     QMutexLocker lock(&m_mutex);
     Transaction transaction(*this);
     const qint64 id = ensureKey(key);
@@ -561,7 +529,8 @@ void Registry::writeValue(const QString& key, const QString& name, int type, con
     update.bindBlob(4, data);
     update.step();
     if (sqlite3_changes(m_db) == 0) {
-        Statement insert(m_db, "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)");
+        Statement insert(
+            m_db, "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)");
         insert.bind(1, id);
         insert.bind(2, stored);
         insert.bind(3, foldName(stored));
@@ -572,31 +541,26 @@ void Registry::writeValue(const QString& key, const QString& name, int type, con
     transaction.commit();
 }
 
-void Registry::writeBytes(const QString& key, const QString& name, const QByteArray& value)
-{
+void Registry::writeBytes(const QString& key, const QString& name, const QByteArray& value) {
     writeValue(key, name, TypeString, value);
 }
 
-void Registry::writeString(const QString& key, const QString& name, const QString& value)
-{
+void Registry::writeString(const QString& key, const QString& name, const QString& value) {
     writeValue(key, name, TypeString, Ansi::fromUnicode(value));
 }
 
-void Registry::writeInteger(const QString& key, const QString& name, qint32 value)
-{
+void Registry::writeInteger(const QString& key, const QString& name, qint32 value) {
     const auto u = quint32(value);
     const char bytes[4] = {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF),
                            char((u >> 24) & 0xFF)};
     writeValue(key, name, TypeInteger, QByteArray(bytes, 4));
 }
 
-void Registry::writeBool(const QString& key, const QString& name, bool value)
-{
+void Registry::writeBool(const QString& key, const QString& name, bool value) {
     writeInteger(key, name, value ? 1 : 0);
 }
 
-void Registry::deleteValue(const QString& key, const QString& name)
-{
+void Registry::deleteValue(const QString& key, const QString& name) {
     QMutexLocker lock(&m_mutex);
     const qint64 id = findKey(key);
     if (id < 0)
@@ -607,8 +571,7 @@ void Registry::deleteValue(const QString& key, const QString& name)
     q.step();
 }
 
-Registry::Branch Registry::readBranch(const QString& key) const
-{
+Registry::Branch Registry::readBranch(const QString& key) const {
     QMutexLocker lock(&m_mutex);
     const qint64 id = findKey(key);
     if (id < 0)
@@ -656,7 +619,8 @@ Registry::Branch Registry::readBranch(const QString& key) const
         for (auto& value : node.values)
             node.branch.values.append(std::move(value.second));
         std::sort(node.children.begin(), node.children.end(), [&nodes](int a, int b) {
-            return std::pair(nodes[a].folded, nodes[a].id) < std::pair(nodes[b].folded, nodes[b].id);
+            return std::pair(nodes[a].folded, nodes[a].id) <
+                   std::pair(nodes[b].folded, nodes[b].id);
         });
         for (const int child : std::as_const(node.children))
             node.branch.subkeys.append(std::move(nodes[child].branch));
@@ -666,8 +630,7 @@ Registry::Branch Registry::readBranch(const QString& key) const
     return top;
 }
 
-void Registry::replaceBranch(const QString& key, const Branch& branch)
-{
+void Registry::replaceBranch(const QString& key, const Branch& branch) {
     QMutexLocker lock(&m_mutex);
     Transaction transaction(*this);
     const qint64 id = ensureKey(key);
@@ -679,8 +642,7 @@ void Registry::replaceBranch(const QString& key, const Branch& branch)
 }
 
 Registry::Transaction::Transaction(Registry& registry)
-    : m_registry(registry)
-{
+    : m_registry(registry) {
     m_registry.m_mutex.lock();
     if (m_registry.m_depth == 0) {
         try {
@@ -697,8 +659,7 @@ Registry::Transaction::Transaction(Registry& registry)
     ++m_registry.m_depth;
 }
 
-void Registry::Transaction::commit()
-{
+void Registry::Transaction::commit() {
     if (m_done)
         return;
     if (m_savepoint.isEmpty())
@@ -710,8 +671,7 @@ void Registry::Transaction::commit()
     m_registry.m_mutex.unlock();
 }
 
-Registry::Transaction::~Transaction()
-{
+Registry::Transaction::~Transaction() {
     if (m_done)
         return;
     try {

@@ -41,9 +41,9 @@ public:
     QString filePath() const { return m_path; }
 
     bool keyExists(const QString& key) const;
-    void createKey(const QString& key); // with any missing parents
+    void createKey(const QString& key);            // with any missing parents
     QStringList subkeys(const QString& key) const; // stored case, ordered case-insensitively
-    void deleteKeyTree(const QString& key);       // the key, its values and every subkey
+    void deleteKeyTree(const QString& key);        // the key, its values and every subkey
 
     ValueType valueType(const QString& key, const QString& name) const;
     QStringList valueNames(const QString& key) const; // "" stands for the default value

@@ -4,8 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-QString saveFileAtomically(const QString& path, const QByteArray& content)
-{
+QString saveFileAtomically(const QString& path, const QByteArray& content) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -13,19 +13,16 @@ constexpr int kMessageSize = 8;
 
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
     : QObject(parent)
-    , m_name(name)
-{
+    , m_name(name) {
 }
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::defaultName()
-{
+QString SingleInstance::defaultName() {
     return QStringLiteral("Varnelo-%1").arg(::getuid());
 }
 
-bool SingleInstance::handOver(int wParam, int lParam)
-{
+bool SingleInstance::handOver(int wParam, int lParam) {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(kConnectTimeoutMs))
@@ -40,8 +37,7 @@ bool SingleInstance::handOver(int wParam, int lParam)
     return true;
 }
 
-bool SingleInstance::listen()
-{
+bool SingleInstance::listen() {
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_name)) {

@@ -19,16 +19,14 @@ struct Completion {
     bool done = false;
 };
 
-void onFinished(ca_context*, uint32_t, int, void* userdata)
-{
+void onFinished(ca_context*, uint32_t, int, void* userdata) {
     auto* completion = static_cast<Completion*>(userdata);
     std::lock_guard lock(completion->mutex);
     completion->done = true;
     completion->finished.notify_all();
 }
 
-void playWithCanberra(const QString& path)
-{
+void playWithCanberra(const QString& path) {
     ca_context* context = nullptr;
     if (ca_context_create(&context) != CA_SUCCESS)
         return;
@@ -56,8 +54,7 @@ void playWithCanberra(const QString& path)
 
 namespace Sound {
 
-void playFile(const QString& path)
-{
+void playFile(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     {
@@ -70,8 +67,7 @@ void playFile(const QString& path)
     playWithCanberra(path);
 }
 
-void setPlayerForTests(std::function<void(const QString&)> recorder)
-{
+void setPlayerForTests(std::function<void(const QString&)> recorder) {
     QMutexLocker lock(&g_recorderMutex);
     g_recorder = std::move(recorder);
 }

@@ -87,14 +87,14 @@ public:
     void set(Setting::Bool setting, bool value);
 
     // Values with a reader rule of their own.
-    QString theme() const;                 // empty → "Default.skn"
-    qint32 historyMessCount() const;       // missing, 0 or negative → 3000
-    qint32 alphaBlendValue() const;        // clamped to 0..255
-    qint32 hideTime();                     // writes the default back when missing
-    qint32 showTime();                     // likewise
-    bool showSplash();                     // likewise
-    bool checkTextLength() const;          // off while NotCheckTextLength exists as an integer
-    QString timeFormatForDialog() const;   // empty → "<DD.MM.YY HH:MM>"
+    QString theme() const;               // empty → "Default.skn"
+    qint32 historyMessCount() const;     // missing, 0 or negative → 3000
+    qint32 alphaBlendValue() const;      // clamped to 0..255
+    qint32 hideTime();                   // writes the default back when missing
+    qint32 showTime();                   // likewise
+    bool showSplash();                   // likewise
+    bool checkTextLength() const;        // off while NotCheckTextLength exists as an integer
+    QString timeFormatForDialog() const; // empty → "<DD.MM.YY HH:MM>"
 
     // The proxy password is stored enciphered; a stored text that does not decipher gives
     // an empty password.

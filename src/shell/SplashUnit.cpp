@@ -16,8 +16,7 @@ constexpr int kShowMs = 5000;
 
 TSplashForm::TSplashForm(std::function<void()> applySkin, QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , m_applySkin(std::move(applySkin))
-{
+    , m_applySkin(std::move(applySkin)) {
     setFixedSize(kWidth, kHeight);
     Label1 = new QLabel(this);
     Label1->setStyleSheet(QStringLiteral("color: #e8f5ea; background: transparent;"));
@@ -34,8 +33,7 @@ TSplashForm::TSplashForm(std::function<void()> applySkin, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TSplashForm::runModal()
-{
+void TSplashForm::runModal() {
     QEventLoop loop;
     connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
     setWindowModality(Qt::ApplicationModal);
@@ -44,8 +42,7 @@ void TSplashForm::runModal()
         loop.exec(QEventLoop::DialogExec);
 }
 
-void TSplashForm::applySkinOnce()
-{
+void TSplashForm::applySkinOnce() {
     if (m_skinApplied)
         return;
     m_skinApplied = true;
@@ -53,15 +50,13 @@ void TSplashForm::applySkinOnce()
         m_applySkin();
 }
 
-void TSplashForm::showEvent(QShowEvent* event)
-{
+void TSplashForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     m_skinApplied = false;
     HideTimer->start();
 }
 
-void TSplashForm::changeEvent(QEvent* event)
-{
+void TSplashForm::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_skinApplied) {
         // Queued behind the pending paint, so the picture is on screen while the skin is
@@ -73,25 +68,21 @@ void TSplashForm::changeEvent(QEvent* event)
     }
 }
 
-void TSplashForm::mousePressEvent(QMouseEvent*)
-{
+void TSplashForm::mousePressEvent(QMouseEvent*) {
     accept();
 }
 
-void TSplashForm::keyPressEvent(QKeyEvent*)
-{
+void TSplashForm::keyPressEvent(QKeyEvent*) {
     accept();
 }
 
-void TSplashForm::done(int result)
-{
+void TSplashForm::done(int result) {
     HideTimer->stop();
     applySkinOnce();
     QDialog::done(result);
 }
 
-void TSplashForm::paintEvent(QPaintEvent*)
-{
+void TSplashForm::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient background(0, 0, 0, kHeight);
@@ -115,7 +106,8 @@ void TSplashForm::paintEvent(QPaintEvent*)
     title.setPointSize(30);
     title.setBold(true);
     painter.setFont(title);
-    painter.drawText(QRect(170, 70, 220, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Varnelo"));
+    painter.drawText(QRect(170, 70, 220, 50), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Varnelo"));
     QFont subtitle = font();
     subtitle.setPointSize(11);
     painter.setFont(subtitle);

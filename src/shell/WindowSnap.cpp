@@ -2,8 +2,7 @@
 
 #include <cstdlib>
 
-QPoint SnapToWorkArea(const QRect& planned, const QRect& workArea, int distance)
-{
+QPoint SnapToWorkArea(const QRect& planned, const QRect& workArea, int distance) {
     // Right and bottom edges as the window system counts them: one past the last pixel.
     const int left = workArea.left();
     const int top = workArea.top();

@@ -2,8 +2,7 @@
 
 namespace {
 
-Qt::Alignment toQt(TAlignEdit::TAlign alignment)
-{
+Qt::Alignment toQt(TAlignEdit::TAlign alignment) {
     switch (alignment) {
     case TAlignEdit::eaLeft:
         return Qt::AlignLeft | Qt::AlignVCenter;
@@ -18,13 +17,11 @@ Qt::Alignment toQt(TAlignEdit::TAlign alignment)
 } // namespace
 
 TAlignEdit::TAlignEdit(QWidget* parent)
-    : QLineEdit(parent)
-{
+    : QLineEdit(parent) {
     QLineEdit::setAlignment(toQt(m_alignment));
 }
 
-void TAlignEdit::setAlignment(TAlign alignment)
-{
+void TAlignEdit::setAlignment(TAlign alignment) {
     if (alignment == m_alignment)
         return;
     m_alignment = alignment;

@@ -8,8 +8,7 @@
 namespace {
 
 // A copy of the picture in which the given colour is see-through.
-QImage withHoles(const QImage& image, const QColor& transparent)
-{
+QImage withHoles(const QImage& image, const QColor& transparent) {
     QImage result = image.convertToFormat(QImage::Format_ARGB32);
     const QRgb key = transparent.rgb() | 0xFF000000u;
     for (int y = 0; y < result.height(); ++y) {
@@ -25,75 +24,64 @@ QImage withHoles(const QImage& image, const QColor& transparent)
 } // namespace
 
 TImageButton::TImageButton(QWidget* parent)
-    : QWidget(parent)
-{
+    : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     resize(35, 35);
     watchWindowKeys();
     Redraw();
 }
 
-void TImageButton::takeAutoColor()
-{
+void TImageButton::takeAutoColor() {
     if (m_mode == tmAuto && !m_none.isNull())
         m_transparentColor = m_none.pixelColor(0, m_none.height() - 1);
 }
 
-void TImageButton::setNoneBitmap(const QImage& image)
-{
+void TImageButton::setNoneBitmap(const QImage& image) {
     m_none = image;
     takeAutoColor();
     Redraw();
 }
 
-void TImageButton::setOverBitmap(const QImage& image)
-{
+void TImageButton::setOverBitmap(const QImage& image) {
     m_over = image;
     Redraw();
 }
 
-void TImageButton::setDownBitmap(const QImage& image)
-{
+void TImageButton::setDownBitmap(const QImage& image) {
     m_downImage = image;
     Redraw();
 }
 
-void TImageButton::setUpBitmap(const QImage& image)
-{
+void TImageButton::setUpBitmap(const QImage& image) {
     m_up = image;
     Redraw();
 }
 
-void TImageButton::setFocusedBitmap(const QImage& image)
-{
+void TImageButton::setFocusedBitmap(const QImage& image) {
     m_focused = image;
     Redraw();
 }
 
-void TImageButton::setDisabledBitmap(const QImage& image)
-{
+void TImageButton::setDisabledBitmap(const QImage& image) {
     m_disabled = image;
     Redraw();
 }
 
-void TImageButton::setTransparentColor(const QColor& color)
-{
+void TImageButton::setTransparentColor(const QColor& color) {
     m_transparentColor = color;
     m_mode = tmFixed;
     m_shapedState = kShapeStale;
     Redraw();
 }
 
-void TImageButton::setTransparentMode(TTransparentMode mode)
-{
+void TImageButton::setTransparentMode(TTransparentMode mode) {
     m_mode = mode;
     takeAutoColor();
     m_shapedState = kShapeStale;
     Redraw();
 }
 
-void TImageButton::setGroupIndex(int index)
-{
+void TImageButton::setGroupIndex(int index) {
     if (index == m_groupIndex)
         return;
     announceToGroup();
@@ -106,8 +94,7 @@ void TImageButton::setGroupIndex(int index)
     announceToGroup();
 }
 
-void TImageButton::setDown(bool down)
-{
+void TImageButton::setDown(bool down) {
     if (m_groupIndex == 0)
         down = false;
     if (down != m_down) {
@@ -121,21 +108,18 @@ void TImageButton::setDown(bool down)
     Redraw();
 }
 
-void TImageButton::setAllowAllUp(bool allow)
-{
+void TImageButton::setAllowAllUp(bool allow) {
     if (allow == m_allowAllUp)
         return;
     m_allowAllUp = allow;
     announceToGroup();
 }
 
-void TImageButton::setDefault(bool value)
-{
+void TImageButton::setDefault(bool value) {
     m_default = value;
 }
 
-void TImageButton::announceToGroup()
-{
+void TImageButton::announceToGroup() {
     if (m_groupIndex == 0 || !parentWidget())
         return;
     const auto siblings =
@@ -144,8 +128,7 @@ void TImageButton::announceToGroup()
         sibling->groupButtonPressed(m_groupIndex, this);
 }
 
-void TImageButton::groupButtonPressed(int groupIndex, TImageButton* sender)
-{
+void TImageButton::groupButtonPressed(int groupIndex, TImageButton* sender) {
     if (groupIndex != m_groupIndex || sender == this)
         return;
     if (m_down && sender->m_down) {
@@ -156,8 +139,7 @@ void TImageButton::groupButtonPressed(int groupIndex, TImageButton* sender)
     m_allowAllUp = sender->m_allowAllUp;
 }
 
-void TImageButton::Click()
-{
+void TImageButton::Click() {
     if (m_modalResult != 0) {
         if (auto* dialog = qobject_cast<QDialog*>(window()))
             dialog->done(m_modalResult);
@@ -177,13 +159,11 @@ void TImageButton::Click()
     emit clicked();
 }
 
-bool TImageButton::canTakeFocus() const
-{
+bool TImageButton::canTakeFocus() const {
     return isVisible() && isEnabled();
 }
 
-void TImageButton::Redraw()
-{
+void TImageButton::Redraw() {
     takeAutoColor();
     const QSize area = size();
     m_work = QImage(area.isEmpty() ? QSize(1, 1) : area, QImage::Format_ARGB32);
@@ -218,21 +198,18 @@ void TImageButton::Redraw()
     update();
 }
 
-void TImageButton::paintEvent(QPaintEvent*)
-{
+void TImageButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, withHoles(m_work, m_transparentColor));
 }
 
-void TImageButton::resizeEvent(QResizeEvent* event)
-{
+void TImageButton::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_shapedState = kShapeStale;
     Redraw();
 }
 
-void TImageButton::enterEvent(QEnterEvent* event)
-{
+void TImageButton::enterEvent(QEnterEvent* event) {
     QWidget::enterEvent(event);
     m_mouseInside = true;
     m_state = m_down ? Pressed : MouseOver;
@@ -240,8 +217,7 @@ void TImageButton::enterEvent(QEnterEvent* event)
     emit OnMouseEnter();
 }
 
-void TImageButton::leaveEvent(QEvent* event)
-{
+void TImageButton::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     m_mouseInside = false;
     m_state = m_down ? Pressed : Normal;
@@ -249,8 +225,7 @@ void TImageButton::leaveEvent(QEvent* event)
     emit OnMouseLeave();
 }
 
-void TImageButton::mousePressEvent(QMouseEvent* event)
-{
+void TImageButton::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
@@ -258,8 +233,7 @@ void TImageButton::mousePressEvent(QMouseEvent* event)
     Redraw();
 }
 
-void TImageButton::mouseReleaseEvent(QMouseEvent* event)
-{
+void TImageButton::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
@@ -272,8 +246,7 @@ void TImageButton::mouseReleaseEvent(QMouseEvent* event)
         Click();
 }
 
-void TImageButton::keyPressEvent(QKeyEvent* event)
-{
+void TImageButton::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
         m_state = Pressed;
         Redraw();
@@ -286,8 +259,7 @@ void TImageButton::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void TImageButton::keyReleaseEvent(QKeyEvent* event)
-{
+void TImageButton::keyReleaseEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
         Click();
         return;
@@ -295,22 +267,19 @@ void TImageButton::keyReleaseEvent(QKeyEvent* event)
     QWidget::keyReleaseEvent(event);
 }
 
-void TImageButton::focusInEvent(QFocusEvent* event)
-{
+void TImageButton::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     m_shapedState = kShapeStale;
     Redraw();
 }
 
-void TImageButton::focusOutEvent(QFocusEvent* event)
-{
+void TImageButton::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     m_shapedState = kShapeStale;
     Redraw();
 }
 
-void TImageButton::changeEvent(QEvent* event)
-{
+void TImageButton::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::EnabledChange) {
         m_shapedState = kShapeStale;
@@ -322,8 +291,7 @@ void TImageButton::changeEvent(QEvent* event)
 
 // Enter and Escape that no other control took travel up to the window: that is where the
 // Default and Cancel buttons hear them.
-void TImageButton::watchWindowKeys()
-{
+void TImageButton::watchWindowKeys() {
     QWidget* top = window();
     if (top == m_watchedWindow)
         return;
@@ -334,8 +302,7 @@ void TImageButton::watchWindowKeys()
         m_watchedWindow->installEventFilter(this);
 }
 
-bool TImageButton::eventFilter(QObject* watched, QEvent* event)
-{
+bool TImageButton::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_watchedWindow && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;

@@ -3,8 +3,7 @@
 #include <QDir>
 #include <QFile>
 
-TestProfile::TestProfile()
-{
+TestProfile::TestProfile() {
     Q_ASSERT(m_dir.isValid());
     for (const char* sub : {"config", "data", "cache", "runtime"})
         QDir(m_dir.path()).mkpath(QString::fromLatin1(sub));
@@ -17,12 +16,10 @@ TestProfile::TestProfile()
     qputenv("XDG_RUNTIME_DIR", (m_dir.path() + QStringLiteral("/runtime")).toLocal8Bit());
 }
 
-QString TestProfile::configFolder() const
-{
+QString TestProfile::configFolder() const {
     return m_dir.path() + QStringLiteral("/config");
 }
 
-QString TestProfile::dataFolder() const
-{
+QString TestProfile::dataFolder() const {
     return m_dir.path() + QStringLiteral("/data/Varnelo");
 }

@@ -8,8 +8,7 @@ using namespace StoredValueCipher;
 class StoredValueCipherTest : public QObject {
     Q_OBJECT
 
-    static QByteArray randomBytes(QRandomGenerator& rng, int length, int low, int high)
-    {
+    static QByteArray randomBytes(QRandomGenerator& rng, int length, int low, int high) {
         QByteArray bytes;
         for (int i = 0; i < length; ++i)
             bytes.append(char(rng.bounded(low, high + 1)));
@@ -17,8 +16,7 @@ class StoredValueCipherTest : public QObject {
     }
 
 private slots:
-    void hexText_data()
-    {
+    void hexText_data() {
         QTest::addColumn<QByteArray>("hex");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QByteArray>("text");
@@ -30,8 +28,7 @@ private slots:
         QTest::newRow("value above 255") << QByteArray("FZ") << false << QByteArray();
         QTest::newRow("empty") << QByteArray() << true << QByteArray();
     }
-    void hexText()
-    {
+    void hexText() {
         QFETCH(QByteArray, hex);
         QFETCH(bool, ok);
         QFETCH(QByteArray, text);
@@ -41,27 +38,26 @@ private slots:
             QCOMPARE(*result, text);
     }
 
-    void toHexIsUpperCase()
-    {
+    void toHexIsUpperCase() {
         QCOMPARE(ToHexText("abc"), QByteArray("616263"));
         QCOMPARE(ToHexText("\xFF\x0A"), QByteArray("FF0A"));
         QCOMPARE(ToHexText({}), QByteArray());
     }
 
-    void knownCipherTexts_data()
-    {
+    void knownCipherTexts_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<QByteArray>("cipher");
         // Worked by hand: "A" is hex "41"; with key "0": 4+0+0+3 = 7, 1+0+0+3 = 4.
-        QTest::newRow("one-character key") << QByteArray("A") << QByteArray("0") << QByteArray("74");
+        QTest::newRow("one-character key")
+            << QByteArray("A") << QByteArray("0") << QByteArray("74");
         // Key "12": positions use (1,2) then (2,1): 4+3+3 = 10 → "A", 1+3+3 = 7.
         QTest::newRow("wrapping key") << QByteArray("A") << QByteArray("12") << QByteArray("A7");
         // Key "Z": 35+35 = 70; 4+70+3 = 77 mod 36 = 5, 1+70+3 = 74 mod 36 = 2.
-        QTest::newRow("sum wraps the alphabet") << QByteArray("A") << QByteArray("Z") << QByteArray("52");
+        QTest::newRow("sum wraps the alphabet")
+            << QByteArray("A") << QByteArray("Z") << QByteArray("52");
     }
-    void knownCipherTexts()
-    {
+    void knownCipherTexts() {
         QFETCH(QByteArray, text);
         QFETCH(QByteArray, key);
         QFETCH(QByteArray, cipher);
@@ -69,29 +65,25 @@ private slots:
         QCOMPARE(DecipherValue(cipher, key), std::optional<QByteArray>(text));
     }
 
-    void emptyTexts()
-    {
+    void emptyTexts() {
         QCOMPARE(EncipherValue({}, "Pradun_KT"), QByteArray());
         QCOMPARE(DecipherValue({}, "Pradun_KT"), std::optional<QByteArray>(QByteArray()));
     }
 
-    void emptyKeyIsTheDefaultKey()
-    {
+    void emptyKeyIsTheDefaultKey() {
         QCOMPARE(EncipherValue("secret", {}), EncipherValue("secret", "73519"));
         QCOMPARE(DecipherValue(EncipherValue("secret", {}), "73519"),
                  std::optional<QByteArray>("secret"));
     }
 
-    void userKeyGrowsPast48()
-    {
+    void userKeyGrowsPast48() {
         const QByteArray key(48, 'A');
         const QByteArray cipher = EncipherValue(ScrambleWithPassword(key, "пароль"), kUserKeyKey);
         QCOMPARE(cipher.size(), 96);
         QVERIFY(!IsPlainUserKey(cipher));
     }
 
-    void foreignCipherTextFails()
-    {
+    void foreignCipherTextFails() {
         // A symbol that deciphers above 15 cannot come from EncipherValue.
         bool sawFailure = false;
         for (char c : QByteArray("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"))
@@ -100,8 +92,7 @@ private slots:
         QCOMPARE(DecipherValue("ABC", "73519"), std::optional<QByteArray>(QByteArray()));
     }
 
-    void randomRoundTrips()
-    {
+    void randomRoundTrips() {
         QRandomGenerator rng(20261208);
         for (int round = 0; round < 2000; ++round) {
             const QByteArray text = randomBytes(rng, rng.bounded(0, 60), 0, 255);
@@ -119,8 +110,7 @@ private slots:
         }
     }
 
-    void scrambleKnownValues()
-    {
+    void scrambleKnownValues() {
         // Password "a" (L = 0): state 0 → bit 3 clear → 1 → ~ → 0xFE → ror → 0x7F.
         // 'A' (0x41) ^ 'a' (0x61) ^ 0x7F = 0x5F.
         QCOMPARE(ScrambleWithPassword("A", "a"), QByteArray("\x5F"));
@@ -131,8 +121,7 @@ private slots:
         QVERIFY(ScrambleWithPassword(ScrambleWithPassword(key, "one"), "two") != key);
     }
 
-    void plainUserKey_data()
-    {
+    void plainUserKey_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<bool>("plain");
         const QByteArray valid = "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF";
@@ -143,8 +132,7 @@ private slots:
         QTest::newRow("49") << valid + "0" << false;
         QTest::newRow("G") << QByteArray(valid).replace('F', 'G') << false;
     }
-    void plainUserKey()
-    {
+    void plainUserKey() {
         QFETCH(QByteArray, text);
         QFETCH(bool, plain);
         QCOMPARE(IsPlainUserKey(text), plain);

@@ -5,27 +5,25 @@
 class AnsiTest : public QObject {
     Q_OBJECT
 private slots:
-    void everyByteRoundTrips()
-    {
+    void everyByteRoundTrips() {
         QByteArray all;
         for (int b = 0; b < 256; ++b)
             all.append(char(b));
         QCOMPARE(Ansi::fromUnicode(Ansi::toUnicode(all)), all);
     }
 
-    void conversion_data()
-    {
+    void conversion_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("latin") << QStringLiteral("Hello") << QByteArray("Hello");
-        QTest::newRow("cyrillic") << QStringLiteral("Привет") << QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2");
+        QTest::newRow("cyrillic") << QStringLiteral("Привет")
+                                  << QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2");
         QTest::newRow("yo") << QStringLiteral("Ёё") << QByteArray("\xA8\xB8");
         QTest::newRow("euro, numero, dash") << QStringLiteral("€№—") << QByteArray("\x88\xB9\x97");
         QTest::newRow("unrepresentable") << QStringLiteral("a中😀b") << QByteArray("a???b");
         QTest::newRow("greek") << QStringLiteral("α") << QByteArray("?");
     }
-    void conversion()
-    {
+    void conversion() {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         QCOMPARE(Ansi::fromUnicode(text), bytes);
@@ -33,23 +31,26 @@ private slots:
             QCOMPARE(Ansi::toUnicode(bytes), text);
     }
 
-    void compareByCodes_data()
-    {
+    void compareByCodes_data() {
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("sign");
-        QTest::newRow("equal") << "abc" << "abc" << 0;
-        QTest::newRow("prefix first") << "ab" << "abc" << -1;
-        QTest::newRow("case matters") << "B" << "a" << -1;
-        QTest::newRow("digit before latin") << "9" << "A" << -1;
+        QTest::newRow("equal") << "abc"
+                               << "abc" << 0;
+        QTest::newRow("prefix first") << "ab"
+                                      << "abc" << -1;
+        QTest::newRow("case matters") << "B"
+                                      << "a" << -1;
+        QTest::newRow("digit before latin") << "9"
+                                            << "A" << -1;
         QTest::newRow("latin before cyrillic") << "z" << QStringLiteral("А") << -1;
         QTest::newRow("capital cyrillic first") << QStringLiteral("Я") << QStringLiteral("а") << -1;
         // Ё is 0xA8 and ё is 0xB8: both sort before every other Cyrillic letter.
         QTest::newRow("yo before A") << QStringLiteral("ё") << QStringLiteral("А") << -1;
-        QTest::newRow("empty first") << "" << "a" << -1;
+        QTest::newRow("empty first") << ""
+                                     << "a" << -1;
     }
-    void compareByCodes()
-    {
+    void compareByCodes() {
         QFETCH(QString, a);
         QFETCH(QString, b);
         QFETCH(int, sign);
@@ -59,20 +60,23 @@ private slots:
         QCOMPARE((reverse > 0) - (reverse < 0), -sign);
     }
 
-    void caseRules_data()
-    {
+    void caseRules_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("upper");
         QTest::addColumn<QString>("lower");
-        QTest::newRow("latin") << "aBz" << "ABZ" << "abz";
-        QTest::newRow("cyrillic") << QStringLiteral("жЩя") << QStringLiteral("ЖЩЯ") << QStringLiteral("жщя");
+        QTest::newRow("latin") << "aBz"
+                               << "ABZ"
+                               << "abz";
+        QTest::newRow("cyrillic") << QStringLiteral("жЩя") << QStringLiteral("ЖЩЯ")
+                                  << QStringLiteral("жщя");
         QTest::newRow("yo") << QStringLiteral("ёЁ") << QStringLiteral("ЁЁ") << QStringLiteral("ёё");
         // Other letters of the code page (Ukrainian, Serbian) keep their case.
-        QTest::newRow("others stay") << QStringLiteral("їЇђ") << QStringLiteral("їЇђ") << QStringLiteral("їЇђ");
-        QTest::newRow("no locale rules") << QStringLiteral("ß1!") << QStringLiteral("ß1!") << QStringLiteral("ß1!");
+        QTest::newRow("others stay")
+            << QStringLiteral("їЇђ") << QStringLiteral("їЇђ") << QStringLiteral("їЇђ");
+        QTest::newRow("no locale rules")
+            << QStringLiteral("ß1!") << QStringLiteral("ß1!") << QStringLiteral("ß1!");
     }
-    void caseRules()
-    {
+    void caseRules() {
         QFETCH(QString, text);
         QFETCH(QString, upper);
         QFETCH(QString, lower);

@@ -1,5 +1,5 @@
-#include "TestProfile.h"
 #include "platform/AppPaths.h"
+#include "TestProfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,16 +11,14 @@ class AppPathsTest : public QObject {
     TestProfile m_profile;
 
 private slots:
-    void foldersLieInTheProfile()
-    {
+    void foldersLieInTheProfile() {
         QVERIFY(AppPaths::dataFolder().startsWith(m_profile.root()));
         QVERIFY(AppPaths::dataFolder().endsWith(QLatin1Char('/')));
         QVERIFY(QFileInfo(AppPaths::dataFolder()).isDir());
         QVERIFY(AppPaths::registryFile().startsWith(m_profile.configFolder()));
     }
 
-    void skinWorkFolderIsPrivate()
-    {
+    void skinWorkFolderIsPrivate() {
         const QString folder = AppPaths::skinWorkFolder();
         QVERIFY(folder.startsWith(m_profile.root() + QStringLiteral("/runtime/")));
         const QFileInfo info(folder);
@@ -28,8 +26,7 @@ private slots:
         QCOMPARE(info.permissions() & QFile::ReadOwner, QFile::ReadOwner);
     }
 
-    void plantedLinkIsRefused()
-    {
+    void plantedLinkIsRefused() {
         // Someone replaced our folder with a link to theirs: we must not write through it.
         const QString runtime = m_profile.root() + QStringLiteral("/runtime/Varnelo");
         QDir(runtime).removeRecursively();
@@ -41,8 +38,7 @@ private slots:
         QVERIFY(!AppPaths::skinWorkFolder().isEmpty());
     }
 
-    void skinFileLookup_data()
-    {
+    void skinFileLookup_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("inUserFolder");
         QTest::newRow("plain") << "Mine.skn" << true;
@@ -50,8 +46,7 @@ private slots:
         QTest::newRow("absolute") << "/etc/passwd" << false;
         QTest::newRow("backslash") << "..\\Mine.skn" << false;
     }
-    void skinFileLookup()
-    {
+    void skinFileLookup() {
         QFETCH(QString, name);
         QFETCH(bool, inUserFolder);
         QFile file(AppPaths::dataFolder() + QStringLiteral("Mine.skn"));

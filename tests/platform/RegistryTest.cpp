@@ -1,6 +1,6 @@
+#include "platform/Registry.h"
 #include "TestProfile.h"
 #include "platform/AppPaths.h"
-#include "platform/Registry.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -15,8 +15,7 @@ class RegistryTest : public QObject {
     QString freshFile() { return m_profile.root() + QStringLiteral("/reg%1.db").arg(++m_counter); }
 
 private slots:
-    void fileIsPrivate()
-    {
+    void fileIsPrivate() {
         Registry registry;
         QCOMPARE(registry.filePath(), AppPaths::registryFile());
         registry.writeString({}, QStringLiteral("Host"), QStringLiteral("x"));
@@ -25,8 +24,7 @@ private slots:
         QCOMPARE(int(info.permissions() & 0x0077), 0); // no group or other bits
     }
 
-    void typesAreKept()
-    {
+    void typesAreKept() {
         Registry r(freshFile());
         r.writeString({}, "Host", QStringLiteral("сервер"));
         r.writeInteger({}, "Port", -5);
@@ -46,10 +44,10 @@ private slots:
         QCOMPARE(r.readInteger({}, "Port"), std::nullopt);
     }
 
-    void integerLimitsAndBooleans()
-    {
+    void integerLimitsAndBooleans() {
         Registry r(freshFile());
-        for (qint32 v : {std::numeric_limits<qint32>::min(), -1, 0, 1, std::numeric_limits<qint32>::max()}) {
+        for (qint32 v :
+             {std::numeric_limits<qint32>::min(), -1, 0, 1, std::numeric_limits<qint32>::max()}) {
             r.writeInteger({}, "N", v);
             QCOMPARE(r.readInteger({}, "N"), std::optional<qint32>(v));
         }
@@ -59,8 +57,7 @@ private slots:
         QCOMPARE(r.readBool({}, "B"), std::optional<bool>(false));
     }
 
-    void namesAreCaseInsensitiveAndKeepCase()
-    {
+    void namesAreCaseInsensitiveAndKeepCase() {
         Registry r(freshFile());
         r.writeString("Contacts\\Друзья", "Number", "1");
         QVERIFY(r.keyExists("CONTACTS\\ДРУЗЬЯ"));
@@ -71,16 +68,14 @@ private slots:
         QCOMPARE(r.readString("Contacts\\Друзья", "Number"), QStringLiteral("2"));
     }
 
-    void defaultValueIsTheEmptyName()
-    {
+    void defaultValueIsTheEmptyName() {
         Registry r(freshFile());
         r.writeString("Contacts\\A", {}, "0|1");
         QCOMPARE(r.readString("Contacts\\A", {}), QStringLiteral("0|1"));
         QCOMPARE(r.valueNames("Contacts\\A"), QStringList{QString()});
     }
 
-    void unrepresentableTextBecomesQuestionMarks()
-    {
+    void unrepresentableTextBecomesQuestionMarks() {
         Registry r(freshFile());
         r.writeString({}, "T", QStringLiteral("a中b"));
         QCOMPARE(r.readString({}, "T"), QStringLiteral("a?b"));
@@ -88,8 +83,7 @@ private slots:
         QCOMPARE(r.readBytes({}, "Raw"), std::optional<QByteArray>(QByteArray("\x00\xFF", 2)));
     }
 
-    void deleteKeyTree()
-    {
+    void deleteKeyTree() {
         Registry r(freshFile());
         r.writeString("Contacts\\G1\\C1", "Number", "1");
         r.writeString("Contacts\\G2", {}, "x");
@@ -102,8 +96,7 @@ private slots:
         QVERIFY(r.subkeys("Contacts").isEmpty());
     }
 
-    void failedTransactionLeavesOldState()
-    {
+    void failedTransactionLeavesOldState() {
         const QString file = freshFile();
         {
             Registry r(file);
@@ -125,8 +118,7 @@ private slots:
         QCOMPARE(again.readString("Contacts\\New", "Number"), QStringLiteral("3"));
     }
 
-    void nestedTransactionJoinsOuter()
-    {
+    void nestedTransactionJoinsOuter() {
         Registry r(freshFile());
         {
             Registry::Transaction outer(r);
@@ -140,8 +132,7 @@ private slots:
         QCOMPARE(r.readInteger({}, "A"), std::nullopt);
     }
 
-    void twoConnectionsSeeEachOther()
-    {
+    void twoConnectionsSeeEachOther() {
         const QString file = freshFile();
         Registry a(file);
         Registry b(file);
@@ -160,8 +151,7 @@ private slots:
         QCOMPARE(a.valueNames({}).size(), 101);
     }
 
-    void branchRoundTrip()
-    {
+    void branchRoundTrip() {
         Registry r(freshFile());
         r.writeString("Contacts\\Old", {}, "1|0");
         r.writeString("Contacts\\Keep", "Number", "+1");
@@ -177,7 +167,8 @@ private slots:
 
         QVERIFY(!r.keyExists("Contacts\\Old"));
         // A rename that only changes letter case is kept, as the caller asked.
-        QCOMPARE(r.subkeys("Contacts"), (QStringList{QStringLiteral("KEEP"), QStringLiteral("Новая")}));
+        QCOMPARE(r.subkeys("Contacts"),
+                 (QStringList{QStringLiteral("KEEP"), QStringLiteral("Новая")}));
         QCOMPARE(r.readString("Contacts\\Keep", "Number"), QStringLiteral("+2"));
         QCOMPARE(r.readInteger("Contacts\\Keep", "Translit"), std::optional<qint32>(1));
         QCOMPARE(r.readString(QStringLiteral("Contacts\\Новая"), {}), QStringLiteral("2|1"));
@@ -188,8 +179,7 @@ private slots:
         QVERIFY(r.readBranch("Missing").subkeys.isEmpty());
     }
 
-    void branchReplaceRollsBackWithTransaction()
-    {
+    void branchReplaceRollsBackWithTransaction() {
         Registry r(freshFile());
         r.writeString("Contacts\\A", {}, "1|0");
         {
@@ -200,8 +190,7 @@ private slots:
         QVERIFY(r.keyExists("Contacts\\A"));
     }
 
-    void unreadableFileIsAnError()
-    {
+    void unreadableFileIsAnError() {
         const QString dir = m_profile.root() + QStringLiteral("/adir");
         QDir().mkpath(dir);
         QVERIFY_THROWS_EXCEPTION(RegistryError, Registry{dir});

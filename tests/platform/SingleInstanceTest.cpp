@@ -1,5 +1,5 @@
-#include "TestProfile.h"
 #include "platform/SingleInstance.h"
+#include "TestProfile.h"
 
 #include <QLocalServer>
 #include <QSignalSpy>
@@ -10,9 +10,9 @@ class SingleInstanceTest : public QObject {
     TestProfile m_profile;
 
 private slots:
-    void secondCopyHandsOver()
-    {
-        const QString name = QStringLiteral("varnelo-test-%1").arg(QCoreApplication::applicationPid());
+    void secondCopyHandsOver() {
+        const QString name =
+            QStringLiteral("varnelo-test-%1").arg(QCoreApplication::applicationPid());
         SingleInstance first(name);
         QVERIFY(!first.handOver(255, 255)); // nobody runs yet
         QVERIFY(first.listen());
@@ -21,7 +21,8 @@ private slots:
         // The second copy runs on its own thread in real life; here the event loop of the
         // first must turn while the second waits, so hand over from a worker thread.
         bool handed = false;
-        QThread* worker = QThread::create([&] { handed = SingleInstance(name).handOver(255, 255); });
+        QThread* worker =
+            QThread::create([&] { handed = SingleInstance(name).handOver(255, 255); });
         worker->start();
         QTRY_COMPARE(received.count(), 1);
         worker->wait();
@@ -31,9 +32,9 @@ private slots:
         QCOMPARE(received.at(0).at(1).toInt(), 255);
     }
 
-    void staleSocketIsTakenOver()
-    {
-        const QString name = QStringLiteral("varnelo-stale-%1").arg(QCoreApplication::applicationPid());
+    void staleSocketIsTakenOver() {
+        const QString name =
+            QStringLiteral("varnelo-stale-%1").arg(QCoreApplication::applicationPid());
         {
             // A server that dies without cleaning up leaves its socket file behind.
             QLocalServer crashed;

@@ -1,5 +1,5 @@
-#include "TestProfile.h"
 #include "platform/Sound.h"
+#include "TestProfile.h"
 
 #include <QFile>
 #include <QTest>
@@ -9,8 +9,7 @@ class SoundTest : public QObject {
     TestProfile m_profile;
 
 private slots:
-    void onlyExistingFilesArePlayed()
-    {
+    void onlyExistingFilesArePlayed() {
         QStringList played;
         Sound::setPlayerForTests([&played](const QString& path) { played << path; });
         const QString wav = m_profile.root() + QStringLiteral("/ok.wav");
@@ -26,8 +25,7 @@ private slots:
         Sound::setPlayerForTests({});
     }
 
-    void brokenFileIsSwallowed()
-    {
+    void brokenFileIsSwallowed() {
         // Real playback of a file that is not a WAV, on a machine that may have no sound
         // device at all: returns, reports nothing.
         const QString bogus = m_profile.root() + QStringLiteral("/bogus.wav");

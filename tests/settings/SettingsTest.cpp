@@ -1,7 +1,7 @@
+#include "settings/Settings.h"
 #include "TestProfile.h"
 #include "contacts/StoredValueCipher.h"
 #include "platform/Registry.h"
-#include "settings/Settings.h"
 
 #include <QTest>
 
@@ -14,13 +14,12 @@ class SettingsTest : public QObject {
     int m_counter = 0;
 
 private slots:
-    void init()
-    {
-        m_registry = std::make_unique<Registry>(m_profile.root() + QStringLiteral("/s%1.db").arg(++m_counter));
+    void init() {
+        m_registry = std::make_unique<Registry>(m_profile.root() +
+                                                QStringLiteral("/s%1.db").arg(++m_counter));
     }
 
-    void defaultsOfValuesFirstStartDoesNotWrite_data()
-    {
+    void defaultsOfValuesFirstStartDoesNotWrite_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("fallback");
         QTest::newRow("UseBalloonTips") << "UseBalloonTips" << true;
@@ -30,8 +29,7 @@ private slots:
         QTest::newRow("ShowBalance") << "ShowBalance" << true;
         QTest::newRow("CanUseStatus") << "CanUseStatus" << false;
     }
-    void defaultsOfValuesFirstStartDoesNotWrite()
-    {
+    void defaultsOfValuesFirstStartDoesNotWrite() {
         QFETCH(QString, name);
         QFETCH(bool, fallback);
         Settings settings(*m_registry);
@@ -49,16 +47,14 @@ private slots:
         Q_UNUSED(setting);
     }
 
-    void firstStartTrigger_data()
-    {
+    void firstStartTrigger_data() {
         QTest::addColumn<int>("portState"); // 0 missing, 1 integer, 2 string
         QTest::addColumn<bool>("runs");
         QTest::newRow("no key at all") << 0 << true;
         QTest::newRow("Port as integer") << 1 << false;
         QTest::newRow("Port as string") << 2 << true;
     }
-    void firstStartTrigger()
-    {
+    void firstStartTrigger() {
         QFETCH(int, portState);
         QFETCH(bool, runs);
         Settings settings(*m_registry);
@@ -75,8 +71,7 @@ private slots:
         }
     }
 
-    void firstStartWritesTheTwentyFiveValues()
-    {
+    void firstStartWritesTheTwentyFiveValues() {
         Settings settings(*m_registry);
         m_registry->writeString({}, "Host", "old.example.org");
         m_registry->writeInteger({}, "HistoryMessCount", 17);
@@ -90,27 +85,43 @@ private slots:
             const char* name;
             QVariant value;
         };
-        const QList<Expected> expected = {
-            {"Left", 10}, {"Height", 300}, {"Top", 20}, {"StayOnTop", 0},
-            {"Host", "localhost"}, {"Port", 3000}, {"UseIESettings", 0},
-            {"TimeFormat", "<DD.MM.YY HH:NN>"}, {"ShowSplash", 1}, {"SoundConnectOK", ""},
-            {"SoundConnectErr", ""}, {"SoundSentOK", ""}, {"SoundSentErr", ""}, {"UseProxy", 0},
-            {"ProxyAuthentication", 0}, {"ProxyServer", ""}, {"ProxyPort", 0},
-            {"ProxyUserName", ""}, {"ProxyPassword", ""}, {"UseAlphaBlend", 0},
-            {"MenuWithGroup", 1}, {"AlphaBlendValue", 200}, {"HistoryMessCount", 3000},
-            {"Theme", "Default.skn"}, {"TimeStamp", 0}};
+        const QList<Expected> expected = {{"Left", 10},
+                                          {"Height", 300},
+                                          {"Top", 20},
+                                          {"StayOnTop", 0},
+                                          {"Host", "localhost"},
+                                          {"Port", 3000},
+                                          {"UseIESettings", 0},
+                                          {"TimeFormat", "<DD.MM.YY HH:NN>"},
+                                          {"ShowSplash", 1},
+                                          {"SoundConnectOK", ""},
+                                          {"SoundConnectErr", ""},
+                                          {"SoundSentOK", ""},
+                                          {"SoundSentErr", ""},
+                                          {"UseProxy", 0},
+                                          {"ProxyAuthentication", 0},
+                                          {"ProxyServer", ""},
+                                          {"ProxyPort", 0},
+                                          {"ProxyUserName", ""},
+                                          {"ProxyPassword", ""},
+                                          {"UseAlphaBlend", 0},
+                                          {"MenuWithGroup", 1},
+                                          {"AlphaBlendValue", 200},
+                                          {"HistoryMessCount", 3000},
+                                          {"Theme", "Default.skn"},
+                                          {"TimeStamp", 0}};
         for (const Expected& e : expected) {
             const QString name = QString::fromLatin1(e.name);
             if (e.value.typeId() == QMetaType::Int)
                 QCOMPARE(m_registry->readInteger({}, name), std::optional<qint32>(e.value.toInt()));
             else
-                QCOMPARE(m_registry->readStringValue({}, name), std::optional<QString>(e.value.toString()));
+                QCOMPARE(m_registry->readStringValue({}, name),
+                         std::optional<QString>(e.value.toString()));
         }
         QVERIFY(settings.serverAddress().has_value());
     }
 
-    void historyMessCount_data()
-    {
+    void historyMessCount_data() {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<int>("count");
         QTest::newRow("missing") << QVariant() << 3000;
@@ -119,8 +130,7 @@ private slots:
         QTest::newRow("500") << QVariant(500) << 500;
         QTest::newRow("string") << QVariant(QStringLiteral("10")) << 3000;
     }
-    void historyMessCount()
-    {
+    void historyMessCount() {
         QFETCH(QVariant, stored);
         QFETCH(int, count);
         if (stored.typeId() == QMetaType::Int)
@@ -130,8 +140,7 @@ private slots:
         QCOMPARE(Settings(*m_registry).historyMessCount(), count);
     }
 
-    void notCheckTextLength()
-    {
+    void notCheckTextLength() {
         Settings settings(*m_registry);
         QVERIFY(settings.checkTextLength());
         m_registry->writeString({}, "NotCheckTextLength", "1");
@@ -140,8 +149,7 @@ private slots:
         QVERIFY(!settings.checkTextLength()); // any integer switches the check off
     }
 
-    void readersWriteTheirDefaultBack()
-    {
+    void readersWriteTheirDefaultBack() {
         Settings settings(*m_registry);
         QCOMPARE(settings.hideTime(), 1000);
         QCOMPARE(settings.showTime(), 300);
@@ -155,8 +163,7 @@ private slots:
         QVERIFY(!settings.showSplash());
     }
 
-    void themeAndTimeFormat()
-    {
+    void themeAndTimeFormat() {
         Settings settings(*m_registry);
         QCOMPARE(settings.theme(), QStringLiteral("Default.skn"));
         m_registry->writeString({}, "Theme", "");
@@ -168,8 +175,7 @@ private slots:
         QCOMPARE(settings.timeFormatForDialog(), QStringLiteral("<HH:NN>"));
     }
 
-    void alphaBlendValueIsClamped()
-    {
+    void alphaBlendValueIsClamped() {
         Settings settings(*m_registry);
         QCOMPARE(settings.alphaBlendValue(), 200);
         settings.set(Setting::AlphaBlendValue, 1000);
@@ -178,8 +184,7 @@ private slots:
         QCOMPARE(settings.alphaBlendValue(), 0);
     }
 
-    void proxyPasswordIsNeverPlain()
-    {
+    void proxyPasswordIsNeverPlain() {
         Settings settings(*m_registry);
         settings.setProxyPassword(QStringLiteral("пароль"));
         const QString stored = m_registry->readString({}, "ProxyPassword");
@@ -191,7 +196,8 @@ private slots:
         // A stored text that we cannot have written gives an empty password, not garbage.
         QByteArray foreign;
         for (char c : QByteArray("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ")) {
-            if (!StoredValueCipher::DecipherValue(QByteArray(2, c), StoredValueCipher::kProxyPasswordKey)) {
+            if (!StoredValueCipher::DecipherValue(QByteArray(2, c),
+                                                  StoredValueCipher::kProxyPasswordKey)) {
                 foreign = QByteArray(2, c);
                 break;
             }
@@ -201,8 +207,7 @@ private slots:
         QCOMPARE(settings.proxyPassword(), QString());
     }
 
-    void failedWriteIsAnError()
-    {
+    void failedWriteIsAnError() {
         const QString file = m_profile.root() + QStringLiteral("/readonly.db");
         {
             Registry r(file);

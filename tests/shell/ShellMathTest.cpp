@@ -8,8 +8,7 @@
 class ShellMathTest : public QObject {
     Q_OBJECT
 private slots:
-    void snapping_data()
-    {
+    void snapping_data() {
         QTest::addColumn<QRect>("planned");
         QTest::addColumn<QPoint>("landed");
         // Work area (0, 0, 1000×700); the window is 210×400 unless the row says otherwise.
@@ -20,24 +19,23 @@ private slots:
         QTest::newRow("top") << QRect(300, 9, 210, 400) << QPoint(300, 0);
         QTest::newRow("bottom") << QRect(300, 295, 210, 400) << QPoint(300, 300);
         QTest::newRow("11 from bottom stays") << QRect(300, 289, 210, 400) << QPoint(300, 289);
-        QTest::newRow("as wide as the area: right wins") << QRect(3, 100, 1005, 400) << QPoint(-5, 100);
-        QTest::newRow("as high as the area: bottom wins") << QRect(100, 2, 210, 705) << QPoint(100, -5);
+        QTest::newRow("as wide as the area: right wins")
+            << QRect(3, 100, 1005, 400) << QPoint(-5, 100);
+        QTest::newRow("as high as the area: bottom wins")
+            << QRect(100, 2, 210, 705) << QPoint(100, -5);
     }
-    void snapping()
-    {
+    void snapping() {
         QFETCH(QRect, planned);
         QFETCH(QPoint, landed);
         QCOMPARE(SnapToWorkArea(planned, QRect(0, 0, 1000, 700)), landed);
     }
 
-    void snappingToAnOffsetWorkArea()
-    {
+    void snappingToAnOffsetWorkArea() {
         // A panel on the left and top: the work area starts at (48, 24).
         QCOMPARE(SnapToWorkArea(QRect(52, 30, 210, 400), QRect(48, 24, 952, 676)), QPoint(48, 24));
     }
 
-    void maskKeepsTheEnds()
-    {
+    void maskKeepsTheEnds() {
         const QString key = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
         QRandomGenerator random(7);
         bool changed = false;
@@ -51,14 +49,14 @@ private slots:
             changed |= masked.mid(8, 30) != key.mid(8, 30);
         }
         QVERIFY(changed);
-        QCOMPARE(MaskUserKey(QStringLiteral("123456789012345678")), QStringLiteral("123456789012345678"));
+        QCOMPARE(MaskUserKey(QStringLiteral("123456789012345678")),
+                 QStringLiteral("123456789012345678"));
         const QString nineteen = QStringLiteral("ABCDEFGHIJKLMNOPQRS");
         QCOMPARE(MaskUserKey(nineteen, random).left(8), nineteen.left(8));
         QCOMPARE(MaskUserKey(nineteen, random).right(10), nineteen.right(10));
     }
 
-    void fades_data()
-    {
+    void fades_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("elapsed");
         QTest::addColumn<int>("duration");
@@ -71,8 +69,7 @@ private slots:
         QTest::newRow("overdue is capped") << 100 << 900 << 300 << 255 << 100;
         QTest::newRow("zero duration steps by one") << 100 << 5 << 0 << 101 << 254;
     }
-    void fades()
-    {
+    void fades() {
         QFETCH(int, start);
         QFETCH(int, elapsed);
         QFETCH(int, duration);
@@ -82,8 +79,7 @@ private slots:
         QCOMPARE(FadeCurve::fadeOutValue(255, start, 255, elapsed, duration), out);
     }
 
-    void halvesToEven()
-    {
+    void halvesToEven() {
         QCOMPARE(FadeCurve::roundHalfEven(2.5), 2);
         QCOMPARE(FadeCurve::roundHalfEven(3.5), 4);
         QCOMPARE(FadeCurve::roundHalfEven(-0.5), 0);

@@ -12,16 +12,14 @@ class SplashTest : public QObject {
     TestProfile m_profile;
 
 private slots:
-    void skinAppliedExactlyOnce_data()
-    {
+    void skinAppliedExactlyOnce_data() {
         QTest::addColumn<QString>("ending");
         QTest::newRow("timer") << "timer";
         QTest::newRow("click") << "click";
         QTest::newRow("key") << "key";
         QTest::newRow("closed before activation") << "close";
     }
-    void skinAppliedExactlyOnce()
-    {
+    void skinAppliedExactlyOnce() {
         QFETCH(QString, ending);
         int applied = 0;
         TSplashForm splash([&applied] { ++applied; });
@@ -38,8 +36,7 @@ private slots:
             } else if (ending == QLatin1String("key")) {
                 QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
                 QApplication::sendEvent(&splash, &key);
-            }
-            else
+            } else
                 splash.reject();
         });
         splash.runModal();

@@ -3,8 +3,7 @@
 #include <QTest>
 
 // Run from the image-button test's main: both are the skin's own controls.
-void checkAlignEdit()
-{
+void checkAlignEdit() {
     TAlignEdit edit;
     QCOMPARE(edit.Alignment(), TAlignEdit::eaCenter);
     QCOMPARE(edit.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);

@@ -9,8 +9,7 @@
 namespace {
 
 // 22×22: a red (transparent) frame two pixels wide around a solid square of the colour.
-QImage framedSquare(QColor color)
-{
+QImage framedSquare(QColor color) {
     QImage image(22, 22, QImage::Format_RGB32);
     image.fill(Qt::red);
     for (int y = 2; y < 20; ++y)
@@ -19,8 +18,7 @@ QImage framedSquare(QColor color)
     return image;
 }
 
-TImageButton* makeButton(QWidget* parent, int group = 0)
-{
+TImageButton* makeButton(QWidget* parent, int group = 0) {
     auto* button = new TImageButton(parent);
     button->resize(22, 22);
     button->setNoneBitmap(framedSquare(Qt::gray));
@@ -41,8 +39,7 @@ class ImageButtonTest : public QObject {
 private slots:
     void alignEdit() { checkAlignEdit(); }
 
-    void transparentPixelsAreHoles()
-    {
+    void transparentPixelsAreHoles() {
         QWidget window;
         TImageButton* button = makeButton(&window);
         window.show();
@@ -54,8 +51,7 @@ private slots:
         QVERIFY(button->mask().contains(QPoint(10, 10)));
     }
 
-    void fixedColourAndBackToAuto()
-    {
+    void fixedColourAndBackToAuto() {
         QWidget window;
         TImageButton* button = makeButton(&window);
         button->setTransparentColor(Qt::gray);
@@ -68,8 +64,7 @@ private slots:
         QCOMPARE(button->TransparentColor(), QColor(Qt::red));
     }
 
-    void visualStatesFollowTheMouse()
-    {
+    void visualStatesFollowTheMouse() {
         QWidget window;
         TImageButton* button = makeButton(&window);
         window.show();
@@ -91,8 +86,7 @@ private slots:
         QCOMPARE(button->composed().pixelColor(10, 10), QColor(Qt::gray));
     }
 
-    void shapeIsRebuiltOnlyOnStateChange()
-    {
+    void shapeIsRebuiltOnlyOnStateChange() {
         QWidget window;
         TImageButton* button = makeButton(&window);
         auto* edit = new QLineEdit(&window); // holds the focus, so disabling is the only change
@@ -107,8 +101,7 @@ private slots:
         QCOMPARE(button->shapeUpdates(), before + 1);
     }
 
-    void groupWithoutAllowAllUp()
-    {
+    void groupWithoutAllowAllUp() {
         QWidget window;
         TImageButton* first = makeButton(&window, 1);
         TImageButton* second = makeButton(&window, 1);
@@ -128,8 +121,7 @@ private slots:
         QVERIFY(second->Down());
     }
 
-    void groupWithAllowAllUp()
-    {
+    void groupWithAllowAllUp() {
         QWidget window;
         TImageButton* first = makeButton(&window, 1);
         TImageButton* second = makeButton(&window, 1);
@@ -142,8 +134,7 @@ private slots:
         QVERIFY(!second->Down());
     }
 
-    void downWithoutGroupStaysUp()
-    {
+    void downWithoutGroupStaysUp() {
         QWidget window;
         TImageButton* button = makeButton(&window);
         button->setDown(true);
@@ -155,8 +146,7 @@ private slots:
         QVERIFY(!grouped->Down());
     }
 
-    void keyboard()
-    {
+    void keyboard() {
         QDialog dialog;
         auto* edit = new QLineEdit(&dialog);
         TImageButton* ok = makeButton(&dialog);
