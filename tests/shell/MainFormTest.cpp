@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTcpServer>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -420,6 +421,30 @@ private slots:
         QCOMPARE(form->trayIcon()->lastBalloon()->text,
                  QStringLiteral("Ошибка. Проверьте настройки."));
         QCOMPARE(form->trayIcon()->lastBalloon()->icon, QSystemTrayIcon::Critical);
+    }
+
+    void failedLoginIsShownAndRetried() {
+        // A port nobody listens on: the login fails at once.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const int port = probe.serverPort();
+        probe.close();
+        Registry registry;
+        Settings settings(registry);
+        settings.runFirstStart({});
+        settings.set(Setting::Port, port);
+        settings.setStoredUserKey(kKey);
+        ServiceState::LastConnectFailed.set(false);
+
+        TMainForm::Options options;
+        options.instanceName = QStringLiteral("varnelo-shell-test");
+        TMainForm form(options);
+        QTRY_COMPARE_WITH_TIMEOUT(form.statusText(), QStringLiteral("Ошибка. Проверьте настройки."),
+                                  20000);
+        QTRY_VERIFY(form.ConnectTimeOutTimer->isActive());
+        QTRY_VERIFY(form.trayIcon()->lastBalloon().has_value());
+        QCOMPARE(form.trayIcon()->lastBalloon()->icon, QSystemTrayIcon::Critical);
+        form.close();
     }
 
     void trayMenuListsTheBookAndTheIconBringsTheWindowBack() {
