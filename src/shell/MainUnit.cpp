@@ -132,6 +132,9 @@ TMainForm::~TMainForm() {
         MainWindowLink::install(nullptr);
     if (m_loginThread)
         m_loginThread->Stop();
+    // Both watch this window; they go while it is still whole.
+    delete m_effects;
+    delete m_trayIcon;
 }
 
 void TMainForm::buildControls() {
