@@ -616,8 +616,13 @@ private slots:
         const QImage shot = form->grab().toImage();
         QCOMPARE(shot.size(), QSize(204, 387));
         const QString path = qEnvironmentVariable("VARNELO_SHELL_SCREENSHOT");
-        if (!path.isEmpty())
+        if (!path.isEmpty()) {
             QVERIFY(shot.save(path));
+            for (QMenu* menu : {form->PopupMenu, form->TrayMenu}) {
+                menu->adjustSize();
+                QVERIFY(menu->grab().save(path + QLatin1Char('.') + menu->objectName() + ".png"));
+            }
+        }
     }
 };
 
