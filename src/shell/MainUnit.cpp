@@ -685,24 +685,24 @@ void TMainForm::FormClose() {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    const auto mouse = [event] { return static_cast<QMouseEvent*>(event); };
     if (watched == Image1) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
         switch (event->type()) {
         case QEvent::MouseButtonPress:
-            if (mouse->button() == Qt::LeftButton) {
+            if (mouse()->button() == Qt::LeftButton) {
                 m_dragging = true;
-                m_dragOffset = mouse->globalPosition().toPoint() - frameGeometry().topLeft();
+                m_dragOffset = mouse()->globalPosition().toPoint() - frameGeometry().topLeft();
                 return true;
             }
             break;
         case QEvent::MouseMove:
             if (m_dragging) {
-                move(snappedPosition(mouse->globalPosition().toPoint() - m_dragOffset));
+                move(snappedPosition(mouse()->globalPosition().toPoint() - m_dragOffset));
                 return true;
             }
             break;
         case QEvent::MouseButtonRelease:
-            if (mouse->button() == Qt::LeftButton && m_dragging) {
+            if (mouse()->button() == Qt::LeftButton && m_dragging) {
                 m_dragging = false;
                 return true;
             }
@@ -711,8 +711,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
     } else if ((watched == StatusBar || watched == m_statusLabel) &&
-               event->type() == QEvent::MouseButtonRelease &&
-               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+               event->type() == QEvent::MouseButtonRelease && mouse()->button() == Qt::LeftButton) {
         StatusBarClick();
         return true;
     }
