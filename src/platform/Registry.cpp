@@ -390,17 +390,21 @@ void Registry::createKey(const QString& key) {
     ensureKey(key);
 }
 
-QStringList Registry::subkeys(const QString& key) const {
+QStringList Registry::namesUnder(const QString& key, const char* sql) const {
     QMutexLocker lock(&m_mutex);
     const qint64 id = findKey(key);
     if (id < 0)
         return {};
-    Statement q(m_db, "SELECT name FROM keys WHERE parent=?1 ORDER BY folded, id");
+    Statement q(m_db, sql);
     q.bind(1, id);
     QStringList names;
     while (q.step())
         names.append(q.text(0));
     return names;
+}
+
+QStringList Registry::subkeys(const QString& key) const {
+    return namesUnder(key, "SELECT name FROM keys WHERE parent=?1 ORDER BY folded, id");
 }
 
 void Registry::deleteKeyTree(const QString& key) {
@@ -453,16 +457,7 @@ Registry::ValueType Registry::valueType(const QString& key, const QString& name)
 }
 
 QStringList Registry::valueNames(const QString& key) const {
-    QMutexLocker lock(&m_mutex);
-    const qint64 id = findKey(key);
-    if (id < 0)
-        return {};
-    Statement q(m_db, "SELECT name FROM vals WHERE key=?1 ORDER BY folded");
-    q.bind(1, id);
-    QStringList names;
-    while (q.step())
-        names.append(q.text(0));
-    return names;
+    return namesUnder(key, "SELECT name FROM vals WHERE key=?1 ORDER BY folded");
 }
 
 std::optional<QByteArray> Registry::readBytes(const QString& key, const QString& name) const {

@@ -104,6 +104,7 @@ public:
 private:
     friend class Transaction;
     qint64 findKey(const QString& key) const; // -1 when missing
+    QStringList namesUnder(const QString& key, const char* sql) const; // sql binds the key id
     qint64 ensureKey(const QString& key);
     void writeValue(const QString& key, const QString& name, int type, const QByteArray& data);
     void exec(const char* sql);
