@@ -121,7 +121,21 @@ struct StoredBranch {
         QByteArray data;
     };
 
-    StoredBranch(sqlite3* db, qint64 top) {
+    StoredBranch(sqlite3* db, qint64 top)
+        : keys(keysUnder(db, top)) {
+        QSet<qint64> inBranch{top};
+        for (const Key& key : std::as_const(keys))
+            inBranch.insert(key.id);
+        Statement allValues(db, "SELECT key, folded, name, type, data FROM vals");
+        while (allValues.step()) {
+            if (inBranch.contains(allValues.integer(0)))
+                values.append({allValues.integer(0), allValues.text(1), allValues.text(2),
+                               allValues.integer(3), allValues.blob(4)});
+        }
+    }
+
+    // Every key below top, parents before their children.
+    static QList<Key> keysUnder(sqlite3* db, qint64 top) {
         QList<Key> all;
         QHash<qint64, QList<int>> childrenOf;
         Statement allKeys(db, "SELECT id, parent, name, folded FROM keys");
@@ -129,23 +143,19 @@ struct StoredBranch {
             childrenOf[allKeys.integer(1)].append(int(all.size()));
             all.append({allKeys.integer(0), allKeys.integer(1), allKeys.text(2), allKeys.text(3)});
         }
-        QSet<qint64> inBranch{top};
+        QList<Key> under;
+        QSet<qint64> seen{top};
         QList<qint64> pending{top};
         while (!pending.isEmpty()) {
             for (const int i : childrenOf.value(pending.takeLast())) {
-                if (inBranch.contains(all[i].id))
+                if (seen.contains(all[i].id))
                     continue; // a damaged file could hold a loop
-                keys.append(all[i]);
-                inBranch.insert(all[i].id);
+                under.append(all[i]);
+                seen.insert(all[i].id);
                 pending.append(all[i].id);
             }
         }
-        Statement allValues(db, "SELECT key, folded, name, type, data FROM vals");
-        while (allValues.step()) {
-            if (inBranch.contains(allValues.integer(0)))
-                values.append({allValues.integer(0), allValues.text(1), allValues.text(2),
-                               allValues.integer(3), allValues.blob(4)});
-        }
+        return under;
     }
 
     QList<Key> keys;
@@ -582,30 +592,39 @@ Registry::Branch Registry::readBranch(const QString& key) const {
         QList<int> children;
         QList<std::pair<QString, Value>> values; // with their folded names
     };
-    const StoredBranch stored(m_db, id);
+    // Rows go straight into their nodes: a large branch is never held twice.
+    const QList<StoredBranch::Key> keys = StoredBranch::keysUnder(m_db, id);
     QList<Node> nodes(1);
+    nodes.reserve(keys.size() + 1);
     nodes[0].id = id;
     QHash<qint64, int> nodeOf{{id, 0}};
-    for (const StoredBranch::Key& key : stored.keys) {
+    nodeOf.reserve(keys.size() + 1);
+    for (const StoredBranch::Key& key : keys) {
         nodes[nodeOf.value(key.parent)].children.append(int(nodes.size()));
         nodeOf.insert(key.id, int(nodes.size()));
         Node node;
         node.id = key.id;
         node.branch.name = key.name;
         node.folded = key.folded;
-        nodes.append(node);
+        nodes.append(std::move(node));
     }
-    for (const StoredBranch::Value& row : stored.values) {
+    Statement rows(m_db, "SELECT key, folded, name, type, data FROM vals");
+    while (rows.step()) {
+        const auto found = nodeOf.constFind(rows.integer(0));
+        if (found == nodeOf.cend())
+            continue;
         Value value;
-        value.name = row.name;
-        if (row.type == TypeInteger && row.data.size() == 4) {
+        value.name = rows.text(2);
+        const qint64 type = rows.integer(3);
+        const QByteArray data = rows.blob(4);
+        if (type == TypeInteger && data.size() == 4) {
             value.type = ValueType::Integer;
-            value.integer = integerFromData(row.data);
+            value.integer = integerFromData(data);
         } else {
-            value.type = row.type == TypeString ? ValueType::String : ValueType::Other;
-            value.bytes = row.data;
+            value.type = type == TypeString ? ValueType::String : ValueType::Other;
+            value.bytes = data;
         }
-        nodes[nodeOf.value(row.key)].values.append({row.folded, value});
+        nodes[*found].values.append({rows.text(1), std::move(value)});
     }
     for (qsizetype i = nodes.size() - 1; i >= 0; --i) {
         Node& node = nodes[i];

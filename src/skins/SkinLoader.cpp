@@ -4,8 +4,10 @@
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <memory>
 
@@ -47,6 +49,57 @@ SkinError::Kind errorKind(SkinReader::Status status) {
     return SkinError::Kind::ReadError;
 }
 
+// Names the skin file (as it was) that the working folder was last filled from, then the
+// pictures that came out of it. No skin entry can have this name, since entries never
+// contain "..".
+const QString kUnpackedStamp = QStringLiteral("..unpacked");
+
+QByteArray unpackSource(const QString& skinPath) {
+    const QFileInfo info(skinPath);
+    return QStringLiteral("%1\n%2\n%3")
+        .arg(info.absoluteFilePath())
+        .arg(info.size())
+        .arg(info.lastModified().toMSecsSinceEpoch())
+        .toUtf8();
+}
+
+// Unpacking is skipped at a start whose skin file has not changed since the folder was
+// filled, as long as every picture is still there.
+bool stillUnpacked(const QString& workFolder, const QByteArray& source) {
+    QFile stamp(workFolder + kUnpackedStamp);
+    if (!stamp.open(QIODevice::ReadOnly) || stamp.size() > 64 * 1024)
+        return false;
+    const QList<QByteArray> lines = stamp.readAll().split('\n');
+    if (lines.size() < 3 || lines.mid(0, 3).join('\n') != source)
+        return false;
+    for (const QByteArray& name : lines.mid(3)) {
+        const QString entry = QString::fromUtf8(name);
+        if (!SkinReader::isSafeEntryName(entry) || !QFileInfo(workFolder + entry).isFile())
+            return false;
+    }
+    return true;
+}
+
+SkinReader::Status unpack(SkinReader& reader, const QString& skinPath, const QString& workFolder) {
+    const QByteArray source = unpackSource(skinPath);
+    if (stillUnpacked(workFolder, source))
+        return SkinReader::Status::Ok;
+    QFile::remove(workFolder + kUnpackedStamp);
+    QStringList written;
+    const SkinReader::Status status = reader.unpackTo(workFolder, &written);
+    if (status != SkinReader::Status::Ok)
+        return status;
+    QSaveFile stamp(workFolder + kUnpackedStamp);
+    if (stamp.open(QIODevice::WriteOnly)) {
+        stamp.setDirectWriteFallback(false);
+        stamp.write(source);
+        for (const QString& name : std::as_const(written))
+            stamp.write('\n' + name.toUtf8());
+        stamp.commit(); // without it the next start simply unpacks again
+    }
+    return status;
+}
+
 } // namespace
 
 SkinLoader::Result SkinLoader::load(const QString& skinPath, const QString& workFolder) {
@@ -64,7 +117,7 @@ SkinLoader::Result SkinLoader::load(const QString& skinPath, const QString& work
     SkinReader reader(file);
     SkinReader::Status status = reader.readHeader();
     if (status == SkinReader::Status::Ok)
-        status = reader.unpackTo(workFolder);
+        status = unpack(reader, skinPath, workFolder);
     result.error.kind = errorKind(status);
     if (result.error.failed())
         return result;

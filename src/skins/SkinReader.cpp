@@ -3,9 +3,11 @@
 #include "platform/Ansi.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -55,7 +57,7 @@ bool SkinReader::isSafeEntryName(const QString& name) {
     return true;
 }
 
-SkinReader::Status SkinReader::unpackTo(const QString& folder) {
+SkinReader::Status SkinReader::unpackTo(const QString& folder, QStringList* written) {
     while (!m_source.atEnd()) {
         QByteArray rawName;
         QByteArray sizeBytes;
@@ -72,24 +74,34 @@ SkinReader::Status SkinReader::unpackTo(const QString& folder) {
             return Status::ReadError;
         if (!copyEntry(folder + name, size))
             return Status::ReadError;
+        if (written)
+            written->append(name);
     }
     return Status::Ok;
 }
 
 bool SkinReader::copyEntry(const QString& path, qint64 size) {
-    QSaveFile target(path);
-    if (!target.open(QIODevice::WriteOnly))
+    // The working folder is a private scratch copy, remade at every start: a picture is
+    // replaced in one step, so no reader sees half of it, but it is not worth a disk sync.
+    QTemporaryFile target(path + QStringLiteral(".XXXXXX"));
+    if (!target.open())
         return false;
     std::array<char, kChunkSize> buffer;
     for (qint64 left = size; left > 0;) {
         const qint64 read = m_source.read(buffer.data(), std::min<qint64>(left, kChunkSize));
-        if (read <= 0 || target.write(buffer.data(), read) != read) {
-            target.cancelWriting();
+        if (read <= 0 || target.write(buffer.data(), read) != read)
             return false;
-        }
         left -= read;
     }
-    return target.commit();
+    if (!target.flush())
+        return false;
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(target.fileName()).toStdString(),
+                            QFile::encodeName(path).toStdString(), error);
+    if (error)
+        return false;
+    target.setAutoRemove(false);
+    return true;
 }
 
 QString SkinReader::readDisplayName(const QString& path) {

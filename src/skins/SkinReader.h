@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 
@@ -23,8 +24,9 @@ public:
 
     // Every remaining entry into folder (which must end with "/"), each file replaced
     // atomically. A hostile name, a size past the end of the stream or a failed write stops
-    // with ReadError; entries before it stay unpacked.
-    Status unpackTo(const QString& folder);
+    // with ReadError; entries before it stay unpacked. The names written are added to
+    // `written` when given.
+    Status unpackTo(const QString& folder, QStringList* written = nullptr);
 
     // The display name of a skin file, or empty when it cannot be read or its header is wrong.
     static QString readDisplayName(const QString& path);

@@ -335,6 +335,37 @@ private slots:
         QCOMPARE(readAll(result.workFolder + QStringLiteral("1.bmp")), QByteArray("sheet"));
     }
 
+    // A start with an unchanged skin file reuses the working folder; anything else unpacks.
+    void workFolderReuse_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("unpacked");
+        QTest::newRow("nothing") << "" << false;
+        QTest::newRow("picture deleted") << "delete" << true;
+        QTest::newRow("skin file replaced") << "replace" << true;
+        QTest::newRow("stamp damaged") << "stamp" << true;
+    }
+    void workFolderReuse() {
+        QFETCH(QString, change);
+        QFETCH(bool, unpacked);
+        const QString skin = AppPaths::dataFolder() + QStringLiteral("Mine.skn");
+        QVERIFY(writeFile(skin, header("Mine") + entry("1.bmp", "sheet")));
+        Registry().writeString(QString(), QStringLiteral("Theme"), QStringLiteral("Mine.skn"));
+        QVERIFY(!SkinLoader::loadActive().error.failed());
+        const QString picture = AppPaths::skinWorkFolder() + QStringLiteral("1.bmp");
+        QVERIFY(writeFile(picture, "edited")); // marks the copy the first load left
+        if (change == QLatin1String("delete"))
+            QVERIFY(QFile::remove(picture));
+        else if (change == QLatin1String("replace"))
+            QVERIFY(writeFile(skin, header("Mine") + entry("1.bmp", "sheet 2")));
+        else if (change == QLatin1String("stamp"))
+            QVERIFY(writeFile(AppPaths::skinWorkFolder() + QStringLiteral("..unpacked"), "x"));
+        const SkinLoader::Result result = SkinLoader::loadActive();
+        QVERIFY(!result.error.failed());
+        QCOMPARE(result.displayName, QStringLiteral("Mine"));
+        const QByteArray expected = change == QLatin1String("replace") ? "sheet 2" : "sheet";
+        QCOMPARE(readAll(picture), unpacked ? expected : QByteArray("edited"));
+    }
+
     void headerOnlySkinKeepsEarlierFiles() {
         const QString path = AppPaths::dataFolder() + QStringLiteral("Bare.skn");
         QVERIFY(writeFile(path, header("Bare")));
