@@ -34,6 +34,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
@@ -205,6 +206,10 @@ void TMainForm::buildControls() {
     StatusBar->installEventFilter(this);
     m_statusLabel->installEventFilter(this);
     layout->addWidget(StatusBar);
+    // The grip sizes the window itself, so that sizing snaps to the work area like moving.
+    m_sizeGrip = StatusBar->findChild<QSizeGrip*>();
+    if (m_sizeGrip)
+        m_sizeGrip->installEventFilter(this);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(60000);
@@ -583,6 +588,15 @@ QPoint TMainForm::snappedPosition(const QPoint& planned) const {
     return SnapToWorkArea(QRect(planned, frameGeometry().size()), screen->availableGeometry());
 }
 
+QRect TMainForm::sizedGeometry(const QRect& from, int heightChange) const {
+    QRect planned = from;
+    planned.setHeight(qMax(minimumHeight(), from.height() + heightChange));
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        planned.moveTopLeft(SnapToWorkArea(planned, screen->availableGeometry()));
+    return planned;
+}
+
 void TMainForm::StatusBarClick() {
     if (!m_statusClickArmed)
         return;
@@ -707,6 +721,30 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
             break;
+        default:
+            break;
+        }
+    } else if (watched == m_sizeGrip && m_sizeGrip) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse()->button() == Qt::LeftButton) {
+                m_sizing = true;
+                m_sizingStart = mouse()->globalPosition().toPoint();
+                m_sizingFrom = frameGeometry();
+            }
+            return true;
+        case QEvent::MouseMove:
+            if (m_sizing) {
+                const QRect planned = sizedGeometry(
+                    m_sizingFrom, mouse()->globalPosition().toPoint().y() - m_sizingStart.y());
+                move(planned.topLeft());
+                resize(width(), planned.height());
+            }
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (mouse()->button() == Qt::LeftButton)
+                m_sizing = false;
+            return true;
         default:
             break;
         }

@@ -129,6 +129,9 @@ public:
 
     // The header's drag: where a window whose top left corner is planned at `planned` lands.
     QPoint snappedPosition(const QPoint& planned) const;
+    // The size grip's drag: the window planned at `from` grown by `heightChange` pixels (the
+    // width is fixed), at its snapped place.
+    QRect sizedGeometry(const QRect& from, int heightChange) const;
 
     // Handlers.
     void StatusBarClick();
@@ -179,4 +182,8 @@ private:
     bool m_closed = false;
     bool m_dragging = false;
     QPoint m_dragOffset;
+    QWidget* m_sizeGrip = nullptr;
+    bool m_sizing = false;
+    QPoint m_sizingStart;
+    QRect m_sizingFrom;
 };

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QTcpServer>
 #include <QTest>
@@ -511,6 +512,54 @@ private slots:
         sendMouse(form->Image1, QEvent::MouseButtonRelease, to);
         QCOMPARE(form->x(), work.left() + expectedLeft);
         QCOMPARE(form->y(), 150);
+    }
+
+    void sizeGripSnapsToTheWorkArea_data() {
+        QTest::addColumn<int>("bottomGap"); // from the work area's bottom after the drag
+        QTest::addColumn<int>("expectedGap");
+        QTest::newRow("far from the edge") << 100 << 100;
+        QTest::newRow("8 px from the bottom") << 8 << 0;
+        QTest::newRow("11 px from the bottom") << 11 << 11;
+    }
+    void sizeGripSnapsToTheWorkArea() {
+        QFETCH(int, bottomGap);
+        QFETCH(int, expectedGap);
+        FormUnderTest form;
+        const QRect work = form->screen()->availableGeometry();
+        const int top = work.bottom() + 1 - 400;
+        form->move(200, top);
+        form->resize(204, 250);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
+        auto* grip = form->StatusBar->findChild<QSizeGrip*>();
+        QVERIFY(grip);
+
+        // Sizing snaps the window's place, never its size: a bottom edge close to the work
+        // area's moves the window down to it.
+        const QPoint from = grip->mapToGlobal(QPoint(2, 2));
+        const int plannedHeight = 400 - bottomGap;
+        sendMouse(grip, QEvent::MouseButtonPress, from);
+        sendMouse(grip, QEvent::MouseMove, from + QPoint(0, plannedHeight - 250));
+        sendMouse(grip, QEvent::MouseButtonRelease, from + QPoint(0, plannedHeight - 250));
+        QCOMPARE(form->height(), plannedHeight);
+        QCOMPARE(work.bottom() + 1 - form->frameGeometry().bottom() - 1, expectedGap);
+        QCOMPARE(form->x(), 200);
+    }
+
+    void sizeGripKeepsTheMinimumHeight() {
+        FormUnderTest form;
+        form->move(200, 150);
+        form->resize(204, 300);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
+        auto* grip = form->StatusBar->findChild<QSizeGrip*>();
+        QVERIFY(grip);
+        const QPoint from = grip->mapToGlobal(QPoint(2, 2));
+        sendMouse(grip, QEvent::MouseButtonPress, from);
+        sendMouse(grip, QEvent::MouseMove, from - QPoint(0, 200));
+        sendMouse(grip, QEvent::MouseButtonRelease, from - QPoint(0, 200));
+        QCOMPARE(form->height(), 250);
+        QCOMPARE(form->pos(), QPoint(200, 150));
     }
 
     void closingSavesPositionAndBook() {
