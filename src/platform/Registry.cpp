@@ -134,11 +134,13 @@ struct StoredBranch {
         }
     }
 
-    // Every key below top, parents before their children.
+    // Every key below top, parents before their children, and each one's children in the
+    // order subkeys() gives.
     static QList<Key> keysUnder(sqlite3* db, qint64 top) {
         QList<Key> all;
         QHash<qint64, QList<int>> childrenOf;
-        Statement allKeys(db, "SELECT id, parent, name, folded FROM keys");
+        Statement allKeys(db,
+                          "SELECT id, parent, name, folded FROM keys ORDER BY parent, folded, id");
         while (allKeys.step()) {
             childrenOf[allKeys.integer(1)].append(int(all.size()));
             all.append({allKeys.integer(0), allKeys.integer(1), allKeys.text(2), allKeys.text(3)});
@@ -582,41 +584,35 @@ Registry::Branch Registry::readBranch(const QString& key) const {
     if (id < 0)
         return {};
 
-    // The keys flat, node 0 being the key itself and parents before their children; then
-    // the tree is put together from the back, so every branch is complete when it moves
-    // into its parent. Ordered as subkeys() and valueNames() order.
+    // The keys flat, node 0 being the key itself and parents before their children, each
+    // one's children and values in the order subkeys() and valueNames() give; then the tree
+    // is put together from the back, so every branch is complete when it moves into its
+    // parent. Rows go straight into their nodes: a large branch is never held twice.
     struct Node {
         Branch branch;
-        QString folded;
-        qint64 id = 0;
         QList<int> children;
-        QList<std::pair<QString, Value>> values; // with their folded names
     };
-    // Rows go straight into their nodes: a large branch is never held twice.
     const QList<StoredBranch::Key> keys = StoredBranch::keysUnder(m_db, id);
     QList<Node> nodes(1);
     nodes.reserve(keys.size() + 1);
-    nodes[0].id = id;
     QHash<qint64, int> nodeOf{{id, 0}};
     nodeOf.reserve(keys.size() + 1);
     for (const StoredBranch::Key& key : keys) {
         nodes[nodeOf.value(key.parent)].children.append(int(nodes.size()));
         nodeOf.insert(key.id, int(nodes.size()));
         Node node;
-        node.id = key.id;
         node.branch.name = key.name;
-        node.folded = key.folded;
         nodes.append(std::move(node));
     }
-    Statement rows(m_db, "SELECT key, folded, name, type, data FROM vals");
+    Statement rows(m_db, "SELECT key, name, type, data FROM vals ORDER BY key, folded");
     while (rows.step()) {
         const auto found = nodeOf.constFind(rows.integer(0));
         if (found == nodeOf.cend())
             continue;
         Value value;
-        value.name = rows.text(2);
-        const qint64 type = rows.integer(3);
-        const QByteArray data = rows.blob(4);
+        value.name = rows.text(1);
+        const qint64 type = rows.integer(2);
+        const QByteArray data = rows.blob(3);
         if (type == TypeInteger && data.size() == 4) {
             value.type = ValueType::Integer;
             value.integer = integerFromData(data);
@@ -624,22 +620,16 @@ Registry::Branch Registry::readBranch(const QString& key) const {
             value.type = type == TypeString ? ValueType::String : ValueType::Other;
             value.bytes = data;
         }
-        nodes[*found].values.append({rows.text(1), std::move(value)});
+        nodes[*found].branch.values.append(std::move(value));
     }
-    for (qsizetype i = nodes.size() - 1; i >= 0; --i) {
+    for (qsizetype i = nodes.size() - 1; i > 0; --i) {
         Node& node = nodes[i];
-        std::sort(node.values.begin(), node.values.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (auto& value : node.values)
-            node.branch.values.append(std::move(value.second));
-        std::sort(node.children.begin(), node.children.end(), [&nodes](int a, int b) {
-            return std::pair(nodes[a].folded, nodes[a].id) <
-                   std::pair(nodes[b].folded, nodes[b].id);
-        });
         for (const int child : std::as_const(node.children))
             node.branch.subkeys.append(std::move(nodes[child].branch));
     }
     Branch top = std::move(nodes[0].branch);
+    for (const int child : std::as_const(nodes[0].children))
+        top.subkeys.append(std::move(nodes[child].branch));
     top.name = keyParts(key).value(keyParts(key).size() - 1);
     return top;
 }
