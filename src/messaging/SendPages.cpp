@@ -69,6 +69,12 @@ SendPages::SendPages(QWidget* parent)
     m_rows->setFixedHeight(0);
 }
 
+// The pages go with the control's children; their tabs need no tidying then.
+SendPages::~SendPages() {
+    for (const Tab& tab : std::as_const(m_tabs))
+        disconnect(tab.page, &QObject::destroyed, this, nullptr);
+}
+
 int SendPages::addPage(QWidget* page, const QString& caption) {
     m_stack->addWidget(page);
     m_tabs.append({page, caption});

@@ -13,6 +13,7 @@ class SendPages : public QWidget {
     Q_OBJECT
 public:
     explicit SendPages(QWidget* parent = nullptr);
+    ~SendPages() override;
 
     // The pages are owned by the control.
     int addPage(QWidget* page, const QString& caption);

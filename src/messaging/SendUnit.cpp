@@ -20,11 +20,11 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QThread>
 #include <QToolButton>
@@ -156,9 +156,6 @@ void TSendForm::FormCreate() {
     setFixedWidth(kWindowWidth);
 
     buildDelayMenu();
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, this, &TSendForm::FormKeyDown);
     IsHidden = true;
 }
 
@@ -356,6 +353,10 @@ void TSendForm::hideEvent(QHideEvent* event) {
         IsHidden = true;
 }
 
-void TSendForm::FormKeyDown() {
-    close();
+// Esc reaches the window from whichever control has the focus: none of them takes it.
+void TSendForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }

@@ -87,11 +87,11 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override; // FormKeyDown
 
 private:
     void FormCreate();
     void buildDelayMenu();
-    void FormKeyDown();
     // On the user-interface thread, once a run has its outcome.
     void finishSend(const QPointer<TMySheet>& page, const SendOutcome& outcome,
                     const QString& historyError);

@@ -6,14 +6,16 @@
 
 TypingLimit::TypingLimit(QLineEdit* edit, int limit)
     : QValidator(edit)
-    , m_edit(edit)
-    , m_limit(limit) {
+    , m_limit(limit)
+    , m_length(edit->text().size()) {
+    connect(edit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_length = text.size(); });
 }
 
 QValidator::State TypingLimit::validate(QString& input, int& position) const {
     input = Ansi::representable(input);
     position = qMin(position, int(input.size()));
-    if (input.size() <= qMax(m_limit, 0) || input.size() <= m_edit->text().size())
+    if (input.size() <= qMax(m_limit, 0) || input.size() <= m_length)
         return Acceptable;
     return Invalid;
 }

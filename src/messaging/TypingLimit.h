@@ -19,6 +19,8 @@ public:
     State validate(QString& input, int& position) const override;
 
 private:
-    QLineEdit* m_edit;
     int m_limit;
+    // The field's length before the change being checked; the field already holds the new
+    // text while its validator runs.
+    qsizetype m_length = 0;
 };
