@@ -313,7 +313,8 @@ QJsonObject faultsJson(const Faults& faults) {
     const Faults::State state = faults.state();
     return {{QStringLiteral("mode"), Faults::name(state.mode)},
             {QStringLiteral("remaining"), state.remaining},
-            {QStringLiteral("delayMs"), state.delayMs}};
+            {QStringLiteral("delayMs"), state.delayMs},
+            {QStringLiteral("reply"), Ansi::toUnicode(state.reply)}};
 }
 
 Reply faults(SandboxContext& context, const Request& request, const QJsonObject& body) {
@@ -323,7 +324,8 @@ Reply faults(SandboxContext& context, const Request& request, const QJsonObject&
         const std::optional<Faults::Mode> mode =
             Faults::modeFromName(body.value(QLatin1String("mode")).toString());
         if (!mode)
-            return error(400, QStringLiteral("\"mode\" must be http500, close, delay or garbage"));
+            return error(
+                400, QStringLiteral("\"mode\" must be http500, close, delay, garbage or reply"));
         int count = 1;
         int delayMs = 0;
         Fields fields(body);
@@ -331,7 +333,9 @@ Reply faults(SandboxContext& context, const Request& request, const QJsonObject&
         fields.integer("delayMs", &delayMs, 0, 600'000);
         if (!fields.error().isEmpty())
             return error(400, fields.error());
-        context.faults.arm(*mode, count, delayMs);
+        // The reply mode answers this text (code page 1251) without carrying the command out.
+        const QByteArray reply = Ansi::fromUnicode(body.value(QLatin1String("reply")).toString());
+        context.faults.arm(*mode, count, delayMs, reply);
     }
     return json(200, faultsJson(context.faults));
 }

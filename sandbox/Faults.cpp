@@ -10,7 +10,8 @@ struct NamedMode {
 constexpr NamedMode kModes[] = {{Faults::Mode::Http500, "http500"},
                                 {Faults::Mode::Close, "close"},
                                 {Faults::Mode::Delay, "delay"},
-                                {Faults::Mode::Garbage, "garbage"}};
+                                {Faults::Mode::Garbage, "garbage"},
+                                {Faults::Mode::Reply, "reply"}};
 
 } // namespace
 
@@ -28,11 +29,12 @@ QString Faults::name(Mode mode) {
     return {};
 }
 
-void Faults::arm(Mode mode, int count, int delayMs) {
+void Faults::arm(Mode mode, int count, int delayMs, const QByteArray& reply) {
     std::lock_guard lock(m_mutex);
     m_mode = mode;
     m_remaining = count;
     m_delayMs = delayMs;
+    m_reply = reply;
 }
 
 void Faults::clear() {
@@ -45,10 +47,10 @@ std::optional<Faults::Fault> Faults::take() {
     if (m_remaining <= 0)
         return std::nullopt;
     --m_remaining;
-    return Fault{m_mode, m_delayMs};
+    return Fault{m_mode, m_delayMs, m_reply};
 }
 
 Faults::State Faults::state() const {
     std::lock_guard lock(m_mutex);
-    return {m_mode, m_remaining, m_delayMs};
+    return {m_mode, m_remaining, m_delayMs, m_reply};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <mutex>
@@ -9,18 +10,19 @@
 // see how the client copes with a broken service.
 class Faults {
 public:
-    enum class Mode { Http500, Close, Delay, Garbage };
+    enum class Mode { Http500, Close, Delay, Garbage, Reply };
 
     struct Fault {
         Mode mode = Mode::Http500;
         int delayMs = 0;
+        QByteArray reply; // Reply: the text answered in place of the command's own
     };
 
-    // "http500", "close", "delay", "garbage".
+    // "http500", "close", "delay", "garbage", "reply".
     static std::optional<Mode> modeFromName(const QString& name);
     static QString name(Mode mode);
 
-    void arm(Mode mode, int count, int delayMs);
+    void arm(Mode mode, int count, int delayMs, const QByteArray& reply = {});
     void clear();
     // The fault for the request now arriving, if one is armed; counts it off.
     std::optional<Fault> take();
@@ -29,6 +31,7 @@ public:
         Mode mode;
         int remaining;
         int delayMs;
+        QByteArray reply;
     };
     State state() const;
 
@@ -37,4 +40,5 @@ private:
     Mode m_mode = Mode::Http500;
     int m_remaining = 0;
     int m_delayMs = 0;
+    QByteArray m_reply;
 };

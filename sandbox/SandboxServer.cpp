@@ -179,6 +179,8 @@ SandboxServer::SandboxServer(SandboxContext& context, bool quiet)
             entry.reply = "Internal Server Error";
         } else if (fault->mode == Faults::Mode::Garbage) {
             entry.reply = kGarbage;
+        } else if (fault->mode == Faults::Mode::Reply) {
+            entry.reply = fault->reply;
         } else {
             entry.httpStatus = 0;
             dropConnection(request);

@@ -2,9 +2,8 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
-#include "cli/SendOutcome.h"
 #include "history/HistoryFile.h"
-#include "messaging/Transliterate.h"
+#include "messaging/SendFlow.h"
 #include "platform/Ansi.h"
 #include "service/SendReply.h"
 #include "service/ServerRequest.h"
@@ -63,7 +62,7 @@ int run(const QStringList& arguments) {
         return CliOutput::usage(kCommand, QStringLiteral("--to NUMBER is needed"));
     // The send window takes typed text through code page 1251 and without the field
     // separator; so does the tool, and the history keeps the text as it went out.
-    QString message = StripFieldSeparators(Ansi::representable(parser.value(text)));
+    const QString message = StripFieldSeparators(Ansi::representable(parser.value(text)));
     if (message.isEmpty())
         return CliOutput::usage(kCommand, QStringLiteral("--text TEXT is needed"));
     int delayMinutes = 0;
@@ -77,7 +76,7 @@ int run(const QStringList& arguments) {
     const QString from = parser.isSet(sender)
                              ? StripFieldSeparators(Ansi::representable(parser.value(sender)))
                              : SendOutcome::kDefaultSender;
-    QString signature = StripFieldSeparators(Ansi::representable(parser.value(sign)));
+    const QString signature = StripFieldSeparators(Ansi::representable(parser.value(sign)));
 
     CliContext context;
     const HistoryFile history;
@@ -92,12 +91,7 @@ int run(const QStringList& arguments) {
         return CliOutput::kAccount;
     }
 
-    QString full = signature.isEmpty() ? message : message + QLatin1Char(' ') + signature;
-    if (parser.isSet(translit)) {
-        message = Transliterate(message);
-        signature = Transliterate(signature);
-        full = Transliterate(full);
-    }
+    const SendText sent = SendText::compose(message, signature, parser.isSet(translit));
 
     const QString userKey = ServiceState::UserKey.get();
     QString reply;
@@ -105,7 +99,7 @@ int run(const QStringList& arguments) {
         CliOutput::error(QStringLiteral("no account key on this computer"));
     } else {
         try {
-            reply = SendSms(userKey, from, full, number, delayMinutes);
+            reply = SendSms(userKey, from, sent.full, number, delayMinutes);
         } catch (const std::exception& e) {
             CliOutput::error(QString::fromStdString(e.what()));
             reply = QString::number(SendReply::kNoConnection);
@@ -120,19 +114,8 @@ int run(const QStringList& arguments) {
 
     int exitCode = outcome.allAccepted ? CliOutput::kOk : CliOutput::kFailed;
     if (!outcome.accepted.isEmpty()) {
-        const QDateTime now = QDateTime::currentDateTime();
-        QList<TMess> records;
-        for (const SendOutcome::Accepted& accepted : outcome.accepted) {
-            TMess record;
-            record.Id = accepted.id;
-            record.setMoment(now);
-            record.Status = TMess::kStatusSent;
-            record.Number = accepted.number;
-            record.Sender = from;
-            record.Text = message;
-            record.Sign = signature;
-            records.append(record);
-        }
+        const QList<TMess> records =
+            AcceptedRecords(outcome, from, sent, QDateTime::currentDateTime());
         const QString written =
             history.AppendHistory(records, Settings(context.registry()).historyMessCount());
         if (!written.isEmpty()) {

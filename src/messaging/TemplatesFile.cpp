@@ -15,6 +15,10 @@ TemplatesFile::TemplatesFile(const QString& path)
     : m_path(path) {
 }
 
+QString TemplatesFile::toMessage(const QString& line) {
+    return QString(line).replace(QStringLiteral("||"), QStringLiteral("\r\n"));
+}
+
 QStringList TemplatesFile::read(QString* error) const {
     if (error)
         error->clear();

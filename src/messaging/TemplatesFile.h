@@ -11,6 +11,9 @@ public:
 
     explicit TemplatesFile(const QString& path = defaultPath());
 
+    // The text a template puts into a message: every "||" becomes CR LF.
+    static QString toMessage(const QString& line);
+
     // Every line is a template, an empty one too; CR LF, LF and CR all end a line, and the
     // line end after the last line adds none. A missing file gives none; a file that exists
     // but cannot be read gives none and an error, so that nobody saves over it unawares.

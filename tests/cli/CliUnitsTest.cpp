@@ -1,6 +1,6 @@
 #include "TestProfile.h"
 #include "cli/RegFile.h"
-#include "cli/SendOutcome.h"
+#include "messaging/SendOutcome.h"
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "service/SendReply.h"

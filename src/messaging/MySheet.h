@@ -1,0 +1,99 @@
+#pragma once
+
+#include "messaging/Recount.h"
+
+#include <QPersistentModelIndex>
+#include <QString>
+#include <QWidget>
+
+#include <set>
+
+class ContactBook;
+class MessageEdit;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+class TAlignEdit;
+class TSendForm;
+class TypingLimit;
+
+// One page of the send window: one message to one recipient, a number or a whole group.
+// It counts the message as the user types, offers the ready-made texts and starts a send.
+// Bound to an entry of the contact book, it writes the entry's sender and translit flag.
+class TMySheet : public QWidget {
+    Q_OBJECT
+public:
+    // The page's content height, which the send window's height follows.
+    static constexpr int kContentHeight = 196;
+
+    TMySheet(TSendForm& form, ContactBook* book);
+
+    QString RecipientName;
+    QString Number; // a group's numbers joined by "|"
+    QString Sign;
+    QString Sender;
+    int MaxLength = 0;
+    int RecipientKind = 1; // 1: one number, 0: a group
+    int DelayMinutes = 0;
+    // The entry the page is bound to; invalid when none (or when the entry was deleted).
+    QPersistentModelIndex ContactNode;
+
+    QLabel* CountLabel = nullptr;
+    MessageEdit* MessageMemo = nullptr;
+    QLineEdit* SignEdit = nullptr;
+    TAlignEdit* SenderEdit = nullptr;
+    TAlignEdit* RecipientEdit = nullptr;
+    QToolButton* SendButton = nullptr;
+    QToolButton* CloseButton = nullptr;
+    QToolButton* HistoryButton = nullptr;
+    QToolButton* TemplatesButton = nullptr;
+    QMenu* TemplatesMenu = nullptr;
+    QCheckBox* TranslitBox = nullptr;
+
+    void SetNumber(const QString& number);
+    void SetSign(const QString& text);
+    void SetSender(const QString& text);
+    void SetText(const QString& text);
+    void Recount();
+    void FocusMessage();
+    // `origin` is the delay-menu item that asked, or none (delay 0). Returns at once.
+    void StartSend(QAction* origin = nullptr);
+    void ClosePage();
+
+    const RecountResult& lastCount() const { return m_count; }
+    int signTypingLimit() const;
+    int senderTypingLimit() const;
+
+    // Handlers.
+    void TranslitBoxClick();
+    void TemplatesButtonClick();
+    void HistoryButtonClick();
+    // Fills TemplatesMenu from Templates.dat (TemplatesButtonClick then pops it up).
+    void rebuildTemplatesMenu();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void skinControls();
+    // Ctrl+Enter, a line feed, or any character while both Ctrl keys are down.
+    bool isSendKey(const QKeyEvent& key) const;
+    bool handleMessageKey(QObject* watched, QKeyEvent& key);
+    void senderKey(const QKeyEvent& key);
+    void senderEdited(const QString& text);
+    void recipientFocus(bool in);
+    void chooseTemplate(QAction* item);
+    void showRecipient();
+
+    TSendForm& m_form;
+    ContactBook* m_book;
+    TypingLimit* m_signLimit = nullptr;
+    TypingLimit* m_senderLimit = nullptr;
+    QAction* m_editTemplates = nullptr;
+    RecountResult m_count;
+    std::set<quint32> m_ctrlKeysDown; // the native codes of the Ctrl keys held
+};

@@ -1,0 +1,657 @@
+#include "TestProfile.h"
+#include "contacts/ContactBook.h"
+#include "messaging/EditTemplateListUnit.h"
+#include "messaging/MessageEdit.h"
+#include "messaging/MySheet.h"
+#include "messaging/SendPages.h"
+#include "messaging/SendUnit.h"
+#include "messaging/TemplatesFile.h"
+#include "platform/Ansi.h"
+#include "platform/Prompts.h"
+#include "service/ServiceState.h"
+#include "skins/AlignEdit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QString kNoConnection = QStringLiteral("Невозможно установить соединение с сервером!");
+
+BookEntry contact(const QString& name, const QString& number, const QString& sender = {}) {
+    BookEntry entry;
+    entry.caption = name;
+    entry.Name = name;
+    entry.Number = number;
+    entry.Sender = sender;
+    return entry;
+}
+
+BookEntry group(const QString& caption) {
+    BookEntry entry;
+    entry.caption = caption;
+    entry.Name = caption;
+    return entry;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// A Ctrl key as the X11 keyboard reports it: the left or the right one.
+void ctrlKey(QWidget* target, QEvent::Type type, bool right) {
+    QKeyEvent event(type, Qt::Key_Control, Qt::ControlModifier, right ? 105 : 37,
+                    right ? 0xffe4 : 0xffe3, 0);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+// Types each character as a key with that text (keyClicks takes ASCII only).
+void typeText(QWidget* target, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(target, &release);
+    }
+}
+
+} // namespace
+
+// Compose pages and the send window driven through their controls and handlers: binding to
+// the contact book, counting and typing limits, keys, templates, closing pages and tabs.
+class ComposePageTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    ContactBook m_book;
+    std::unique_ptr<TSendForm> m_form;
+    qint64 m_now = 0;
+
+    TMySheet* open(const QString& name, const QString& number, const QString& text = {},
+                   const QString& sign = {}, BookEntry* node = nullptr,
+                   const QString& sender = {}) {
+        m_form->CreateNewPage(sender, name, number, sign, text, false, node);
+        return m_form->activePage();
+    }
+    BookEntry* node(int groupRow, int contactRow = -1) {
+        const BookGroup& owner = m_book.group(groupRow);
+        return const_cast<BookEntry*>(contactRow < 0 ? &owner.entry : &owner.contacts[contactRow]);
+    }
+    void waitForSends() { QTRY_COMPARE_WITH_TIMEOUT(m_form->sendsInFlight(), 0, 20000); }
+
+private slots:
+    void initTestCase() { Prompts::enableTestMode(); }
+
+    void init() {
+        ServiceState::UserKey.set(QString());
+        ServiceState::MaxMessageLength.set(70);
+        ServiceState::PartLength.set(70);
+        ServiceState::CheckTextLength.set(true);
+        m_book.setGroups({
+            {group(QStringLiteral("Друзья")),
+             {contact(QStringLiteral("Аня"), QStringLiteral("+79160000001")),
+              contact(QStringLiteral("Боря"), QStringLiteral("+79160000002"))}},
+            {group(QStringLiteral("Работа")),
+             {contact(QStringLiteral("Вера"), QStringLiteral("+79160000001"),
+                      QStringLiteral("Office"))}},
+        });
+        m_form = std::make_unique<TSendForm>();
+        m_form->setContactBook(&m_book);
+        m_form->setClockForTests([this] { return m_now; });
+        QFile::remove(TemplatesFile::defaultPath());
+        Prompts::takeAsked();
+    }
+
+    void cleanup() {
+        waitForSends();
+        m_form.reset();
+    }
+
+    void newPageWithoutContact() {
+        TMySheet* page = open(QStringLiteral("Кто-то"), QStringLiteral("+79990000000"));
+        QVERIFY(m_form->isVisible());
+        QVERIFY(!m_form->IsHidden);
+        QCOMPARE(page->RecipientName, QStringLiteral("Неизвестный"));
+        QCOMPARE(m_form->Pages->tabText(0), QStringLiteral("Неизвестный"));
+        QCOMPARE(page->RecipientEdit->text(), QStringLiteral("Неизвестный (+79990000000)"));
+        QVERIFY(!page->ContactNode.isValid());
+        QCOMPARE(page->SenderEdit->text(), QStringLiteral("varnelo.ru"));
+        QVERIFY(!page->SendButton->isEnabled());
+        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("0 / 70 (")));
+        QCOMPARE(page->SenderEdit->Alignment(), TAlignEdit::eaCenter);
+        QVERIFY(page->MessageMemo->hasFocus() || !QApplication::focusWidget());
+        // Nothing to write to: the sender and translit box change no contact.
+        QTest::keyClicks(page->SenderEdit, QStringLiteral("X"));
+        page->TranslitBox->click();
+        QCOMPARE(m_book.group(0).contacts[0].Sender, QString());
+        QVERIFY(!m_book.group(0).contacts[0].Translit);
+    }
+
+    void sendFollowsTheMessage_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("translit");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("empty") << QString() << false << false;
+        QTest::newRow("one line break") << QStringLiteral("\r\n") << false << false;
+        QTest::newRow("line breaks") << QStringLiteral("\r\n\r\n\r\n") << true << false;
+        QTest::newRow("a blank") << QStringLiteral(" ") << false << true;
+        QTest::newRow("text after a break") << QStringLiteral("\r\nа") << true << true;
+    }
+    void sendFollowsTheMessage() {
+        QFETCH(QString, text);
+        QFETCH(bool, translit);
+        QFETCH(bool, enabled);
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        page->TranslitBox->setChecked(translit);
+        page->SetText(text);
+        QCOMPARE(page->SendButton->isEnabled(), enabled);
+        QCOMPARE(page->MessageMemo->text(), text);
+    }
+
+    void contactBindingFirstInTreeOrder() {
+        // Вера has the same number as Аня, who comes first in the tree.
+        TMySheet* page = open(QStringLiteral("Вера"), QStringLiteral("+79160000001"), {}, {},
+                              node(1, 0), QStringLiteral("Office"));
+        QCOMPARE(page->RecipientName, QStringLiteral("Аня"));
+        QCOMPARE(page->ContactNode,
+                 QPersistentModelIndex(m_book.index(0, 0, m_book.groupIndex(0))));
+        QCOMPARE(page->RecipientKind, 1);
+        QCOMPARE(page->RecipientEdit->text(), QStringLiteral("Аня (+79160000001)"));
+        // Setting the sender from the program changes no contact; typing does.
+        QCOMPARE(m_book.group(0).contacts[0].Sender, QString());
+        page->SenderEdit->clear();
+        QTest::keyClicks(page->SenderEdit, QStringLiteral("Home"));
+        QCOMPARE(page->Sender, QStringLiteral("Home"));
+        QCOMPARE(m_book.group(0).contacts[0].Sender, QStringLiteral("Home"));
+        QCOMPARE(m_book.group(1).contacts[0].Sender, QStringLiteral("Office"));
+        page->TranslitBox->click();
+        QVERIFY(m_book.group(0).contacts[0].Translit);
+        // The page never writes the name, number or signature of its contact.
+        page->SetSign(QStringLiteral("подпись"));
+        QCOMPARE(m_book.group(0).contacts[0].Sign, QString());
+    }
+
+    void openingWithTranslitWritesTheContact() {
+        m_form->CreateNewPage({}, QStringLiteral("Боря"), QStringLiteral("+79160000002"), {}, {},
+                              true, node(0, 1));
+        QVERIFY(m_form->activePage()->TranslitBox->isChecked());
+        QVERIFY(m_book.group(0).contacts[1].Translit);
+    }
+
+    void recipientFieldRebinds_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("bound");
+        QTest::newRow("another contact")
+            << QStringLiteral("+79160000002") << QStringLiteral("Боря") << true;
+        QTest::newRow("nobody") << QStringLiteral("+7000") << QStringLiteral("Неизвестный")
+                                << false;
+    }
+    void recipientFieldRebinds() {
+        QFETCH(QString, typed);
+        QFETCH(QString, name);
+        QFETCH(bool, bound);
+        TMySheet* page =
+            open(QStringLiteral("Аня"), QStringLiteral("+79160000001"), {}, {}, node(0, 0));
+        m_form->activateWindow();
+        page->RecipientEdit->setFocus();
+        QTRY_VERIFY(page->RecipientEdit->hasFocus());
+        QCOMPARE(page->RecipientEdit->text(), QStringLiteral("+79160000001"));
+        page->RecipientEdit->selectAll();
+        QTest::keyClicks(page->RecipientEdit, typed);
+        page->MessageMemo->setFocus();
+        QTRY_VERIFY(page->MessageMemo->hasFocus());
+        QCOMPARE(page->Number, typed);
+        QCOMPARE(page->RecipientName, name);
+        QCOMPARE(m_form->Pages->tabText(0), name);
+        QCOMPARE(page->ContactNode.isValid(), bound);
+        QCOMPARE(page->RecipientEdit->text(), name + QStringLiteral(" (") + typed + ')');
+    }
+
+    void groupPage() {
+        QSignalSpy history(m_form.get(), &TSendForm::ShowHistoryFor);
+        const QString numbers = QStringLiteral("+79160000001|+79160000002");
+        TMySheet* page = open(QStringLiteral("Друзья"), numbers, {}, {}, node(0));
+        QCOMPARE(page->RecipientKind, 0);
+        QCOMPARE(page->RecipientName, QStringLiteral("Друзья"));
+        QCOMPARE(page->RecipientEdit->text(), QStringLiteral("Группы Друзья"));
+        QVERIFY(!page->RecipientEdit->isEnabled());
+        page->HistoryButton->click();
+        QCOMPARE(history.count(), 1);
+        QCOMPARE(history.first().first().toString(), numbers);
+    }
+
+    void openAgainKeepsOrReplacesText() {
+        TMySheet* page = open(QStringLiteral("Аня"), QStringLiteral("+79160000001"));
+        page->SetText(QStringLiteral("черновик"));
+        QCOMPARE(open(QStringLiteral("Аня"), QStringLiteral("+79160000001")), page);
+        QCOMPARE(m_form->pageCount(), 1);
+        QCOMPARE(page->MessageMemo->text(), QStringLiteral("черновик"));
+        // A repeat from the history brings its text and signature.
+        open(QStringLiteral("Аня"), QStringLiteral("+79160000001"), QStringLiteral("повтор"),
+             QStringLiteral("Аня"));
+        QCOMPARE(page->MessageMemo->text(), QStringLiteral("повтор"));
+        QCOMPARE(page->SignEdit->text(), QStringLiteral("Аня"));
+        // Same number, another name: another page.
+        TMySheet* other = open(QStringLiteral("Анна"), QStringLiteral("+79160000001"));
+        QVERIFY(other != page);
+        QCOMPARE(m_form->pageCount(), 2);
+    }
+
+    void senderTyping_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("digits up to 15")
+            << QStringLiteral("12345678901234567") << QStringLiteral("123456789012345");
+        QTest::newRow("letters up to 11")
+            << QStringLiteral("abcdefghijklmn") << QStringLiteral("abcdefghijk");
+        QTest::newRow("digits then a letter")
+            << QStringLiteral("1234567890123x") << QStringLiteral("1234567890123");
+        QTest::newRow("a letter first")
+            << QStringLiteral("x12345678901234") << QStringLiteral("x1234567890");
+        QTest::newRow("cyrillic dropped") << QStringLiteral("АбвZ") << QStringLiteral("Z");
+        QTest::newRow("yo passes") << QStringLiteral("Ёё") << QStringLiteral("Ёё");
+        QTest::newRow("outside the code page") << QStringLiteral("a€☺") << QStringLiteral("a€?");
+    }
+    void senderTyping() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        page->SenderEdit->clear();
+        typeText(page->SenderEdit, typed);
+        QCOMPARE(page->SenderEdit->text(), shown);
+        QCOMPARE(page->Sender, shown);
+    }
+
+    void senderLimitAfterBackspace() {
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        page->SenderEdit->clear();
+        QTest::keyClicks(page->SenderEdit, QStringLiteral("123"));
+        QCOMPARE(page->senderTypingLimit(), 15);
+        QTest::keyClick(page->SenderEdit, Qt::Key_Backspace);
+        QCOMPARE(page->senderTypingLimit(), 11);
+    }
+
+    void messageTypingLimit() {
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), {}, QStringLiteral("Вася"));
+        // A signature of four takes five with its blank.
+        QCOMPARE(page->MessageMemo->typingLimit(), 65);
+        QTest::keyClicks(page->MessageMemo, QString(80, QLatin1Char('a')));
+        QCOMPARE(page->MessageMemo->text().size(), 65);
+        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("70 / 70 (")));
+        // A line break counts two: no room for it in the last place.
+        page->SetText(QString(64, QLatin1Char('a')));
+        QTest::keyClick(page->MessageMemo, Qt::Key_Return);
+        QCOMPARE(page->MessageMemo->text().size(), 64);
+    }
+
+    void programTextIsNeverCut() {
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        page->SetText(QString(100, QLatin1Char('b')));
+        QCOMPARE(page->MessageMemo->text().size(), 100);
+        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("100 / 70 (")));
+        // Too long to type into, but it can be shortened.
+        QTest::keyClick(page->MessageMemo, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(page->MessageMemo, QStringLiteral("c"));
+        QCOMPARE(page->MessageMemo->text().size(), 100);
+        QTest::keyClick(page->MessageMemo, Qt::Key_Backspace);
+        QCOMPARE(page->MessageMemo->text().size(), 99);
+    }
+
+    void pasteIsCutToTheRoom() {
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        page->SetText(QString(60, QLatin1Char('a')));
+        QTest::keyClick(page->MessageMemo, Qt::Key_End, Qt::ControlModifier);
+        QGuiApplication::clipboard()->setText(QStringLiteral("0123456789abcdef"));
+        QTest::keyClick(page->MessageMemo, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(page->MessageMemo->text(), QString(60, QLatin1Char('a')) + "0123456789");
+    }
+
+    void signatureWithoutRoom() {
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        page->SetText(QString(70, QLatin1Char('a')));
+        page->SetSign(QStringLiteral("Вася"));
+        QCOMPARE(page->SignEdit->text(), QString());
+        QVERIFY(!page->SignEdit->isEnabled());
+        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("70 / 70 (")));
+        page->SetText(QStringLiteral("коротко"));
+        QVERIFY(page->SignEdit->isEnabled());
+        QCOMPARE(page->signTypingLimit(), 70 - 7);
+    }
+
+    void translitCountsWhatIsSent() {
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        page->SetText(QStringLiteral("щука"));
+        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("4 / 70")));
+        page->TranslitBox->click();
+        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("6 / 70")));
+        QCOMPARE(page->MessageMemo->typingLimit(), 70 - 2);
+    }
+
+    void ctrlASelectsAll() {
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("abc"));
+        QTest::keyClick(page->MessageMemo, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(page->MessageMemo->textCursor().selectedText(), QStringLiteral("abc"));
+    }
+
+    void sendKeys_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("inSign");
+        QTest::newRow("ctrl+enter") << QStringLiteral("ctrl+enter") << false;
+        QTest::newRow("ctrl+enter in the signature") << QStringLiteral("ctrl+enter") << true;
+        QTest::newRow("line feed") << QStringLiteral("lf") << false;
+        QTest::newRow("both ctrl keys") << QStringLiteral("both") << false;
+        QTest::newRow("both ctrl keys in the signature") << QStringLiteral("both") << true;
+    }
+    void sendKeys() {
+        QFETCH(QString, how);
+        QFETCH(bool, inSign);
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        QWidget* target = inSign ? static_cast<QWidget*>(page->SignEdit)
+                                 : static_cast<QWidget*>(page->MessageMemo);
+        const auto press = [&] {
+            if (how == QLatin1String("ctrl+enter")) {
+                QTest::keyClick(target, Qt::Key_Return, Qt::ControlModifier);
+            } else if (how == QLatin1String("lf")) {
+                QKeyEvent event(QEvent::KeyPress, Qt::Key_J, Qt::ControlModifier,
+                                QStringLiteral("\n"));
+                QCoreApplication::sendEvent(target, &event);
+            } else {
+                ctrlKey(target, QEvent::KeyPress, false);
+                ctrlKey(target, QEvent::KeyPress, true);
+                QTest::keyClick(target, Qt::Key_S, Qt::ControlModifier);
+                ctrlKey(target, QEvent::KeyRelease, true);
+                ctrlKey(target, QEvent::KeyRelease, false);
+            }
+        };
+        // Nothing to send: the key is swallowed and nothing starts.
+        press();
+        QCOMPARE(m_form->statusText(), QString());
+        QCOMPARE(page->SignEdit->text(), QString());
+        page->SetText(QStringLiteral("привет"));
+        press();
+        QCOMPARE(page->MessageMemo->text(), QStringLiteral("привет"));
+        QCOMPARE(page->SignEdit->text(), QString());
+        QVERIFY(!page->SendButton->isEnabled());
+        waitForSends();
+        // Without an account the run ends at once as a failed connection.
+        QCOMPARE(m_form->statusText(), kNoConnection);
+        QVERIFY(page->SendButton->isEnabled());
+    }
+
+    void oneCtrlKeyIsNoSend() {
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("a"));
+        ctrlKey(page->MessageMemo, QEvent::KeyPress, true);
+        QTest::keyClick(page->MessageMemo, Qt::Key_S, Qt::ControlModifier);
+        ctrlKey(page->MessageMemo, QEvent::KeyRelease, true);
+        QCOMPARE(m_form->sendsInFlight(), 0);
+        QCOMPARE(m_form->statusText(), QString());
+    }
+
+    void delayMenu() {
+        const QList<QAction*> items = m_form->PopupMenu1->actions();
+        QStringList captions;
+        QList<int> minutes;
+        for (QAction* item : items) {
+            captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
+            if (!item->isSeparator())
+                minutes << item->data().toInt();
+        }
+        QCOMPARE(captions, QStringList({"Доставить немедленно", "-", "...через 5 мин",
+                                        "...через 10 мин", "...через 15 мин", "...через 30 мин",
+                                        "...через 45 мин", "...через час"}));
+        QCOMPARE(minutes, QList<int>({0, 5, 10, 15, 30, 45, 60}));
+        QCOMPARE(m_form->PopupMenu1->defaultAction(), m_form->N2);
+        QVERIFY(m_form->N2->font().bold());
+
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("a"));
+        m_form->N2Click(m_form->N451);
+        QCOMPARE(page->DelayMinutes, 45);
+        waitForSends();
+        page->StartSend();
+        QCOMPARE(page->DelayMinutes, 0);
+    }
+
+    void templatesMenu_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("no file") << QByteArray() << QStringList{"Редактировать список..."};
+        QTest::newRow("templates and a separator line")
+            << QByteArray("Привет\r\n-\r\nРаз||Два\r\nA & B\r\n")
+            << QStringList{"Привет", "-", "Раз||Два", "A && B", "-", "Редактировать список..."};
+        QTest::newRow("lf and an empty line")
+            << QByteArray("a\n\nb") << QStringList{"a", "", "b", "-", "Редактировать список..."};
+    }
+    void templatesMenu() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, items);
+        if (!file.isNull())
+            writeAll(TemplatesFile::defaultPath(), Ansi::fromUnicode(QString::fromUtf8(file)));
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        page->rebuildTemplatesMenu();
+        QStringList shown;
+        for (QAction* item : page->TemplatesMenu->actions())
+            shown << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        QCOMPARE(shown, items);
+        // Built afresh each time.
+        page->rebuildTemplatesMenu();
+        QCOMPARE(page->TemplatesMenu->actions().size(), items.size());
+    }
+
+    void templateGoesToTheCaret() {
+        writeAll(TemplatesFile::defaultPath(), Ansi::fromUnicode(QStringLiteral("Раз||Два\r\n")));
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("[xx]"));
+        QTextCursor cursor = page->MessageMemo->textCursor();
+        cursor.setPosition(1);
+        cursor.setPosition(3, QTextCursor::KeepAnchor);
+        page->MessageMemo->setTextCursor(cursor);
+        page->rebuildTemplatesMenu();
+        page->TemplatesMenu->actions().first()->trigger();
+        QCOMPARE(page->MessageMemo->text(), QStringLiteral("[Раз\r\nДва]"));
+        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("10 / 70")));
+    }
+
+    void editorStartsEmptyAndSavesOnClose() {
+        const QString path = TemplatesFile::defaultPath();
+        {
+            TEditTemplateListForm editor(nullptr, path);
+            QCOMPARE(editor.windowTitle(), QStringLiteral("Заготовленные сообщения"));
+            QCOMPARE(editor.List->count(), 0);
+            QVERIFY(!editor.SpeedButton1->isEnabled());
+            QVERIFY(!editor.SpeedButton2->isEnabled());
+            editor.show();
+            editor.SpeedButton4->click();
+            QVERIFY(!editor.isVisible());
+        }
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(readAll(path), QByteArray());
+    }
+
+    void editorAddChangeDelete() {
+        const QString path = TemplatesFile::defaultPath();
+        writeAll(path, Ansi::fromUnicode(QStringLiteral("Первый\r\nВторой\r\n")));
+        TEditTemplateListForm editor(nullptr, path);
+        QCOMPARE(editor.templates(), QStringList({"Первый", "Второй"}));
+
+        Prompts::queueAnswer(QStringLiteral("Третий"));
+        editor.SpeedButton3Click();
+        Prompts::queueAnswer(QVariant()); // cancelled
+        editor.SpeedButton3Click();
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].kind, QStringLiteral("input"));
+        QCOMPARE(asked[0].caption, QStringLiteral("Заготовки сообщений"));
+        QCOMPARE(asked[0].text, QStringLiteral("Введите текст нового шаблона"));
+        QCOMPARE(editor.templates(), QStringList({"Первый", "Второй", "Третий"}));
+
+        // Changing needs a selection; an empty or cancelled answer keeps the template.
+        editor.SpeedButton1Click();
+        QCOMPARE(Prompts::takeAsked().size(), 0);
+        editor.List->setCurrentRow(1);
+        QVERIFY(editor.SpeedButton1->isEnabled());
+        QVERIFY(editor.SpeedButton2->isEnabled());
+        Prompts::queueAnswer(QString());
+        editor.SpeedButton1Click();
+        Prompts::queueAnswer(QVariant());
+        editor.SpeedButton1Click();
+        QCOMPARE(editor.templates()[1], QStringLiteral("Второй"));
+        Prompts::queueAnswer(QString(300, QLatin1Char('x')));
+        editor.SpeedButton1Click();
+        QCOMPARE(editor.templates()[1], QString(255, QLatin1Char('x')));
+        Prompts::takeAsked();
+
+        // Deleting asks, naming the template; No keeps it.
+        editor.List->setCurrentRow(0);
+        Prompts::queueAnswer(int(QMessageBox::No));
+        editor.SpeedButton2Click();
+        const QList<Prompts::Asked> confirm = Prompts::takeAsked();
+        QCOMPARE(confirm.size(), 1);
+        QCOMPARE(confirm[0].text, QStringLiteral("Вы действительно хотите удалить шаблон\n"
+                                                 "\"Первый\" ?"));
+        QCOMPARE(confirm[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(confirm[0].icon, QMessageBox::Warning);
+        QCOMPARE(editor.List->count(), 3);
+        Prompts::queueAnswer(int(QMessageBox::Yes));
+        editor.SpeedButton2Click();
+        QCOMPARE(editor.templates(), QStringList({QString(255, QLatin1Char('x')), "Третий"}));
+
+        editor.show();
+        QTest::keyClick(editor.List, Qt::Key_Escape);
+        QCOMPARE(readAll(path), QByteArray(255, 'x') + "\r\n" + Ansi::fromUnicode("Третий\r\n"));
+    }
+
+    void editorReportsAFailedSave() {
+        // The data folder's place is taken by a file: nothing can be written there.
+        const QString blocked = m_profile.root() + QStringLiteral("/blocked");
+        writeAll(blocked, "x");
+        const QString path = blocked + QStringLiteral("/Templates.dat");
+        TEditTemplateListForm editor(nullptr, path);
+        Prompts::takeAsked();
+        Prompts::queueAnswer(int(QMessageBox::Retry));
+        Prompts::queueAnswer(int(QMessageBox::Cancel));
+        editor.show();
+        editor.close();
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 2);
+        QVERIFY(asked[0].text.startsWith(QStringLiteral("Список заготовок не сохранён")));
+        QCOMPARE(asked[0].caption, QStringLiteral("Ошибка"));
+    }
+
+    void closingPages_data() {
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<int>("active");
+        QTest::addColumn<QString>("nowActive");
+        QTest::newRow("the last of three") << 3 << 2 << QStringLiteral("p1");
+        QTest::newRow("the first of three") << 3 << 0 << QStringLiteral("p1");
+        QTest::newRow("the middle one") << 3 << 1 << QStringLiteral("p2");
+        QTest::newRow("the only one") << 1 << 0 << QString();
+    }
+    void closingPages() {
+        QFETCH(int, pages);
+        QFETCH(int, active);
+        QFETCH(QString, nowActive);
+        for (int i = 0; i < pages; ++i)
+            open(QStringLiteral("p%1").arg(i), QStringLiteral("n%1").arg(i));
+        for (int i = 0; i < pages; ++i)
+            m_form->page(i)->RecipientName = QStringLiteral("p%1").arg(i);
+        m_form->Pages->setCurrentIndex(active);
+        m_form->activePage()->CloseButton->click();
+        QCOMPARE(m_form->pageCount(), pages - 1);
+        if (nowActive.isEmpty()) {
+            QVERIFY(!m_form->isVisible());
+            QVERIFY(m_form->IsHidden);
+            return;
+        }
+        QCOMPARE(m_form->activePage()->RecipientName, nowActive);
+        QVERIFY(m_form->isVisible());
+    }
+
+    void tabDoubleRelease_data() {
+        QTest::addColumn<qint64>("gapMs");
+        QTest::addColumn<QPoint>("second");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("same place, quickly") << qint64(300) << QPoint(10, 5) << true;
+        QTest::newRow("same place, at 500 ms") << qint64(500) << QPoint(10, 5) << true;
+        QTest::newRow("same place, too late") << qint64(501) << QPoint(10, 5) << false;
+        QTest::newRow("another place") << qint64(100) << QPoint(11, 5) << false;
+    }
+    void tabDoubleRelease() {
+        QFETCH(qint64, gapMs);
+        QFETCH(QPoint, second);
+        QFETCH(bool, closes);
+        open(QStringLiteral("a"), QStringLiteral("1"));
+        open(QStringLiteral("b"), QStringLiteral("2"));
+        m_now = 10000;
+        m_form->PagesMouseUp(Qt::LeftButton, {}, 10, 5);
+        m_now += gapMs;
+        m_form->PagesMouseUp(Qt::RightButton, {}, second.x(), second.y());
+        QCOMPARE(m_form->pageCount(), closes ? 1 : 2);
+    }
+
+    void thirdReleaseIsNoSecondDoubleClick() {
+        for (const char* name : {"a", "b", "c"})
+            open(QString::fromLatin1(name), QString::fromLatin1(name));
+        m_now = 10000;
+        for (int i = 0; i < 3; ++i) {
+            m_form->PagesMouseUp(Qt::LeftButton, {}, 10, 5);
+            m_now += 100;
+        }
+        QCOMPARE(m_form->pageCount(), 2);
+    }
+
+    void releasesOnTheTabsReachTheHandler() {
+        open(QStringLiteral("a"), QStringLiteral("1"));
+        open(QStringLiteral("b"), QStringLiteral("2"));
+        const QPoint onTab = m_form->Pages->tabRect(1).center();
+        QWidget* rows = m_form->Pages->tabRows();
+        m_now = 10000;
+        QTest::mouseClick(rows, Qt::LeftButton, {}, rows->mapFrom(m_form->Pages, onTab));
+        QCOMPARE(m_form->Pages->currentIndex(), 1);
+        QTest::mouseClick(rows, Qt::LeftButton, {}, rows->mapFrom(m_form->Pages, onTab));
+        QCOMPARE(m_form->pageCount(), 1);
+        QCOMPARE(m_form->activePage()->RecipientName, QStringLiteral("Неизвестный"));
+    }
+
+    void heightFollowsTheTabRows() {
+        open(QStringLiteral("a"), QStringLiteral("1"));
+        const int oneRow = m_form->height();
+        QCOMPARE(m_form->Pages->rowCount(), 1);
+        QCOMPARE(oneRow, 50 + m_form->Pages->pageTop() + TMySheet::kContentHeight +
+                             m_form->Status->sizeHint().height() + 4);
+        for (int i = 0; i < 12; ++i)
+            open(QStringLiteral("p%1").arg(i), QStringLiteral("+7916000%1").arg(i));
+        QVERIFY(m_form->Pages->rowCount() > 1);
+        QCOMPARE(m_form->height(),
+                 oneRow + (m_form->Pages->rowCount() - 1) *
+                              (m_form->Pages->pageTop() / m_form->Pages->rowCount()));
+        QCOMPARE(m_form->activePage()->height(), TMySheet::kContentHeight);
+    }
+
+    void escapeHidesAndPagesSurvive() {
+        TMySheet* page = open(QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("текст"));
+        QTest::keyClick(page->MessageMemo, Qt::Key_Escape);
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(m_form->IsHidden);
+        QCOMPARE(m_form->pageCount(), 1);
+        QCOMPARE(page->MessageMemo->text(), QStringLiteral("текст"));
+    }
+};
+
+QTEST_MAIN(ComposePageTest)
+#include "ComposePageTest.moc"
