@@ -41,13 +41,15 @@ constexpr int kMinimumWidth = 688;
 constexpr int kMinimumHeight = 150;
 constexpr int kHeaderHeight = 48;
 constexpr int kLegendBox = 12;
+constexpr int kLegendColumns = 3;
 constexpr int kTimer1Ms = 100;
 // The main window's small icons on the two buttons.
 constexpr int kRefreshIcon = 12;
 constexpr int kCloseIcon = 3;
 
-// Widths of the four fixed columns; "Сообщение" takes the rest of the list.
-constexpr int kColumnWidths[] = {70, 130, 130, 100};
+// Widths of the four fixed columns, in characters of the list's font; "Сообщение" takes the
+// rest of the list.
+constexpr int kColumnChars[] = {9, 21, 18, 14};
 
 QToolButton* flatButton(const QString& text, QWidget* parent) {
     auto* button = new QToolButton(parent);
@@ -138,26 +140,32 @@ void THistoryForm::buildControls() {
     columns->setSectionsClickable(true);
     columns->setHighlightSections(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int column = 0; column < int(std::size(kColumnWidths)); ++column)
-        columns->resizeSection(column, kColumnWidths[column]);
+    const int charWidth = ListView->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (int column = 0; column < int(std::size(kColumnChars)); ++column)
+        columns->resizeSection(column, kColumnChars[column] * charWidth);
     // "Сообщение" takes the width of the list that the other four leave.
     columns->setStretchLastSection(true);
     panelGrid->addWidget(ListView, 0, 0);
 
-    auto* legendRow = new QHBoxLayout;
-    for (const HistoryColors::LegendEntry& entry : HistoryColors::legend()) {
+    // Two rows of three, so that every text fits the narrowest window.
+    auto* legendGrid = new QGridLayout;
+    legendGrid->setHorizontalSpacing(6);
+    legendGrid->setVerticalSpacing(2);
+    const QList<HistoryColors::LegendEntry> legend = HistoryColors::legend();
+    for (int i = 0; i < legend.size(); ++i) {
         auto* box = new QLabel(this);
         box->setFixedSize(kLegendBox, kLegendBox);
         box->setFrameShape(QFrame::Box);
         box->setAutoFillBackground(true);
-        auto* label = new QLabel(entry.text, this);
-        legendRow->addWidget(box);
-        legendRow->addWidget(label);
-        legendRow->addSpacing(8);
+        auto* label = new QLabel(legend[i].text, this);
+        const int row = i / kLegendColumns;
+        const int column = (i % kLegendColumns) * 2;
+        legendGrid->addWidget(box, row, column);
+        legendGrid->addWidget(label, row, column + 1);
         LegendBoxes.append(box);
         LegendLabels.append(label);
     }
-    legendRow->addStretch(1);
+    legendGrid->setColumnStretch(kLegendColumns * 2, 1);
 
     SpeedButton1 = flatButton(QStringLiteral("Обновить статус сообщений"), this);
     SpeedButton1->setEnabled(false);
@@ -174,7 +182,7 @@ void THistoryForm::buildControls() {
     body->setContentsMargins(8, 6, 8, 0);
     body->addLayout(filterRow);
     body->addWidget(Panel3, 1);
-    body->addLayout(legendRow);
+    body->addLayout(legendGrid);
     body->addLayout(buttonRow);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -295,6 +295,8 @@ private slots:
         const qint32 expired = sendOnSandbox(QStringLiteral("+79001234599"));
         const qint32 queued = sendOnSandbox(QStringLiteral("+79001234522"));
         QVERIFY(m_sandbox.setMessageStatus(queued, 1));
+        const qint32 sent = sendOnSandbox(kAnna);
+        QVERIFY(m_sandbox.setMessageStatus(sent, 10));
         for (const qint32 id : {delivered, failed, expired})
             QTRY_VERIFY(m_sandbox.admin("GET", QStringLiteral("/admin/messages/%1").arg(id))
                                 .value("status")
@@ -302,27 +304,38 @@ private slots:
                         m_sandbox.admin("GET", QStringLiteral("/admin/messages/%1").arg(id))
                                 .value("status")
                                 .toInt() != 1);
-        store({record(queued, "+79001234522", "q"), record(expired, "+79001234599", "e"),
-               record(failed, "+79001234500", "f"), record(delivered, "+79001234511", "d")});
+        // Not asked again: the service's last word on it.
+        const TMess noMessagesLeft = record(sent + 100, kBoris, QStringLiteral("Акция"), 3);
+        store({noMessagesLeft,
+               record(queued, "+79001234522", QStringLiteral("Встреча в 10:00"), 10, "Office"),
+               record(expired, "+79001234599", QStringLiteral("Код подтверждения 4711")),
+               record(failed, "+79001234500", QStringLiteral("Заказ готов к выдаче")),
+               record(delivered, "+79001234511", QStringLiteral("Счёт оплачен"), 10, "Shop",
+                      QStringLiteral("Ваш магазин")),
+               record(sent, kAnna, QStringLiteral("Привет! Как дела?"), 10, "Varnelo",
+                      QStringLiteral("Маша"))});
         auto form = makeForm();
         QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
         form->show();
         QTRY_COMPARE(finished.count(), 1);
 
-        QCOMPARE(shownIds(*form), (QList<qint32>{delivered, failed, expired, queued}));
-        QCOMPARE(background(*form, 0), QVariant(kDelivered));
-        QCOMPARE(background(*form, 1), QVariant(kFailed));
-        QCOMPARE(background(*form, 2), QVariant(kExpired));
-        QCOMPARE(background(*form, 3), QVariant(kQueued));
-        QCOMPARE(form->statusText(), kTotal + "4");
+        QCOMPARE(shownIds(*form),
+                 (QList<qint32>{sent, delivered, failed, expired, queued, noMessagesLeft.Id}));
+        QVERIFY(!background(*form, 0).isValid());
+        QCOMPARE(background(*form, 1), QVariant(kDelivered));
+        QCOMPARE(background(*form, 2), QVariant(kFailed));
+        QCOMPARE(background(*form, 3), QVariant(kExpired));
+        QCOMPARE(background(*form, 4), QVariant(kQueued));
+        QCOMPARE(background(*form, 5), QVariant(QColor(156, 156, 255)));
+        QCOMPARE(form->statusText(), kTotal + "6");
         QVERIFY(form->SpeedButton1->isEnabled()); // "В очереди" is asked again
         QList<quint8> statuses;
         for (const TMess& stored : HistoryFile().readAll())
             statuses << stored.Status;
-        QCOMPARE(statuses, (QList<quint8>{1, 12, 2, 11}));
+        QCOMPARE(statuses, (QList<quint8>{3, 1, 12, 2, 11, 10}));
 
         if (!qEnvironmentVariableIsEmpty("VARNELO_HISTORY_SHOT")) {
-            form->resize(900, 360);
+            form->resize(form->minimumWidth(), 360);
             QApplication::processEvents();
             form->grab().save(qEnvironmentVariable("VARNELO_HISTORY_SHOT"));
         }
