@@ -15,6 +15,24 @@ QString timeWithoutZone(const QLocale& locale) {
     return format.trimmed();
 }
 
+// Every character, upper-cased, that the moment format can write: digits, its separators
+// and whatever names of months, days and halves of the day it spells out.
+QString momentCharacters(const QLocale& locale, const QString& format) {
+    QString seen = QStringLiteral("0123456789");
+    for (int month = 1; month <= 12; ++month) {
+        for (int day = 1; day <= 7; ++day) {
+            for (int hour : {1, 13}) {
+                const QDateTime sample(QDate(2026, month, day), QTime(hour, 0));
+                for (const QChar c : Ansi::toUpper(locale.toString(sample, format))) {
+                    if (!seen.contains(c))
+                        seen.append(c);
+                }
+            }
+        }
+    }
+    return seen;
+}
+
 } // namespace
 
 QHash<QString, QString> HistoryFilter::ContactNamesFrom(const ContactBook* book) {
@@ -39,6 +57,9 @@ HistoryFilter::HistoryFilter(const QString& numberFilter, const QString& filterT
     , m_locale(locale)
     , m_momentFormat(locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') +
                      timeWithoutZone(locale)) {
+    if (!m_upperFilterText.isEmpty())
+        m_mayEndInMoment =
+            momentCharacters(m_locale, m_momentFormat).contains(m_upperFilterText.back());
 }
 
 QString HistoryFilter::momentText(const TMess& record) const {
@@ -60,6 +81,8 @@ bool HistoryFilter::CompareItem(const TMess& record) const {
     const QString joined = nameOf(record.Number) + record.Number + first + second;
     if (Ansi::toUpper(joined).contains(m_upperFilterText))
         return true;
+    if (!m_mayEndInMoment)
+        return false;
     // Only the moment and the end of the fields before it can still hold it.
     const qsizetype reach = m_upperFilterText.size() - 1;
     const QString tail = joined.right(reach) + momentText(record);

@@ -35,4 +35,7 @@ private:
     QHash<QString, QString> m_contactNames;
     QLocale m_locale;
     QString m_momentFormat;
+    // The free text's last character can stand in a moment text; if not, no match can end
+    // in the moment, and the moment need not be made.
+    bool m_mayEndInMoment = false;
 };

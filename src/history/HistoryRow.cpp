@@ -5,6 +5,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -18,6 +19,38 @@ namespace {
 double momentKey(const TMess& record) {
     const double key = record.Date + record.Time;
     return std::isnan(key) ? -std::numeric_limits<double>::infinity() : key;
+}
+
+// The code-page-1251 byte of every UTF-16 unit, made once: sorting converts every cell of a
+// column, and a table costs less than a lookup per character.
+const std::array<char, 0x10000>& byteTable() {
+    static const auto table = [] {
+        std::array<char, 0x10000> bytes;
+        for (size_t unit = 0; unit < bytes.size(); ++unit)
+            bytes[unit] = Ansi::toByte(QChar(char16_t(unit)));
+        return bytes;
+    }();
+    return table;
+}
+
+// What Ansi::fromUnicode gives for the cell, without making the cell's text first.
+QByteArray sortKey(const HistoryRow& row, int column) {
+    const TMess& record = row.record;
+    const QString& text = column == Recipient ? (row.name.isEmpty() ? record.Number : row.name)
+                          : column == Sender  ? record.Sender
+                                              : record.Text;
+    const bool withSign = column == Message && !record.Sign.isEmpty();
+    QByteArray key(text.size() + (withSign ? record.Sign.size() + 1 : 0), Qt::Uninitialized);
+    const auto& table = byteTable();
+    char* out = key.data();
+    for (const QChar c : text)
+        *out++ = table[c.unicode()];
+    if (withSign) {
+        *out++ = ' ';
+        for (const QChar c : record.Sign)
+            *out++ = table[c.unicode()];
+    }
+    return key;
 }
 
 // Puts the rows in the order of `order` (indices into `rows`).
@@ -90,7 +123,7 @@ QList<qsizetype> sortRows(QList<HistoryRow>& rows, int column) {
         // The code-page bytes once per row; QByteArray compares them as unsigned bytes.
         std::vector<QByteArray> keys(order.size());
         for (size_t i = 0; i < keys.size(); ++i)
-            keys[i] = Ansi::fromUnicode(cellText(rows[qsizetype(i)], column));
+            keys[i] = sortKey(rows[qsizetype(i)], column);
         std::stable_sort(order.begin(), order.end(),
                          [&](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
         break;

@@ -143,6 +143,23 @@ private slots:
         QCOMPARE(filter.CompareItem(sent), shown);
     }
 
+    // The moment is written as the system writes dates and times, letters included.
+    void momentInAnotherLocale_data() {
+        QTest::addColumn<QString>("filterText");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("date and time") << "12/8/26 10:15:30" << true;
+        QTest::newRow("half of the day, small letters") << "30 am" << true;
+        QTest::newRow("the other half") << "30 pm" << false;
+        QTest::newRow("text runs into the date") << "hello12/8" << true;
+    }
+    void momentInAnotherLocale() {
+        QFETCH(QString, filterText);
+        QFETCH(bool, shown);
+        const HistoryFilter filter({}, filterText, {},
+                                   QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(filter.CompareItem(record(1, "+79001112233", "V", "Hello")), shown);
+    }
+
     void contactNamesComeFromTheBook() {
         ContactBook book;
         BookEntry group;
