@@ -80,17 +80,21 @@ QString HistoryFile::rewrite(const QList<TMess>& records) const {
     return writer.commit();
 }
 
-QString HistoryFile::applyStatuses(const QHash<qint32, quint8>& statuses) const {
+QString HistoryFile::applyStatuses(const QHash<qint32, quint8>& statuses, bool* anyPending) const {
     QMutexLocker locker(&historyLock());
     QString error;
     QList<TMess> records = readAll(&error);
     if (!error.isEmpty())
         return error;
+    bool pending = false;
     for (TMess& record : records) {
         const auto it = statuses.constFind(record.Id);
         if (it != statuses.constEnd())
             record.Status = it.value();
+        pending = pending || record.isPending();
     }
+    if (anyPending)
+        *anyPending = pending;
     return rewrite(records);
 }
 

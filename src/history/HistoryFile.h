@@ -40,8 +40,8 @@ public:
 
     // Every record whose Id is in the map gets that status. For the status queries, which
     // ask the service without holding the lock and then apply the answer to the file as it
-    // is by then.
-    QString applyStatuses(const QHash<qint32, quint8>& statuses) const;
+    // is by then. `anyPending` tells whether a record of the rewritten file is still pending.
+    QString applyStatuses(const QHash<qint32, quint8>& statuses, bool* anyPending = nullptr) const;
 
     // Drops every record for which `drop` is true.
     QString removeRecords(const std::function<bool(const TMess&)>& drop) const;

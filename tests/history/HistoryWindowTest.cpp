@@ -1,0 +1,679 @@
+#include "SandboxProcess.h"
+#include "ServiceFixture.h"
+#include "TestProfile.h"
+#include "contacts/ContactBook.h"
+#include "history/HistoryColors.h"
+#include "history/HistoryFile.h"
+#include "history/HistoryListModel.h"
+#include "history/HistoryUnit.h"
+#include "platform/Prompts.h"
+#include "platform/Registry.h"
+#include "service/ServiceState.h"
+#include "settings/Settings.h"
+#include "skins/SkinUnit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QString kAnna = QStringLiteral("+79001110011");
+const QString kBoris = QStringLiteral("+79002220022");
+const QString kTotal = QStringLiteral("Всего сообщений: ");
+
+const QColor kDelivered(170, 255, 170);
+const QColor kFailed(255, 204, 204);
+const QColor kExpired(225, 154, 255);
+const QColor kQueued(195, 195, 195);
+
+struct Repeated {
+    QString sender, name, number, sign, text;
+};
+
+QList<qint32> shownIds(const THistoryForm& form) {
+    QList<qint32> ids;
+    for (const HistoryRow& row : form.model()->rows())
+        ids.append(row.record.Id);
+    return ids;
+}
+
+QList<qint32> storedIds() {
+    QList<qint32> ids;
+    for (const TMess& record : HistoryFile().readAll())
+        ids.append(record.Id);
+    return ids;
+}
+
+QVariant background(const THistoryForm& form, int row) {
+    return form.model()->index(row, 0).data(Qt::BackgroundRole);
+}
+
+} // namespace
+
+// The history window against the real sandbox service, with a real History.dat and settings
+// store in a private profile.
+class HistoryWindowTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    ServiceFixture m_fixture{m_profile.root()};
+    SandboxProcess m_sandbox;
+    QString m_key;
+    ContactBook m_book;
+
+    qint32 sendOnSandbox(const QString& number) {
+        const QByteArray request = "B" + m_key.toLatin1() + "\x01Hello\x01" + number.toLatin1() +
+                                   "\x01Varnelo\x01"
+                                   "0";
+        const qint32 id = m_sandbox.ask(request).toInt();
+        return id;
+    }
+
+    int statusRequests(const QString& command = QStringLiteral("QueryMessagesStatus")) const {
+        int count = 0;
+        for (const QJsonValue& entry : m_sandbox.log())
+            count += entry.toObject().value(QLatin1String("command")).toString() == command;
+        return count;
+    }
+
+    static TMess record(qint32 id, const QString& number, const QString& text,
+                        quint8 status = TMess::kStatusSent, const QString& sender = "Varnelo",
+                        const QString& sign = {},
+                        const QDateTime& moment = QDateTime(QDate(2026, 12, 8), QTime(10, 0))) {
+        TMess made;
+        made.Id = id;
+        made.Number = number;
+        made.Text = text;
+        made.Status = status;
+        made.Sender = sender;
+        made.Sign = sign;
+        made.setMoment(moment);
+        return made;
+    }
+
+    static void store(const QList<TMess>& records) {
+        QVERIFY(HistoryFile().rewrite(records).isEmpty());
+    }
+
+    // A window as the program makes it, with the contact book wired in.
+    std::unique_ptr<THistoryForm> makeForm() {
+        auto form = std::make_unique<THistoryForm>();
+        form->setContactBook(&m_book);
+        return form;
+    }
+
+    static void selectRows(THistoryForm& form, const QList<int>& rows) {
+        form.ListView->clearSelection();
+        for (const int row : rows)
+            form.ListView->selectionModel()->select(form.model()->index(row, 0),
+                                                    QItemSelectionModel::Select |
+                                                        QItemSelectionModel::Rows);
+    }
+
+    void setCanUseStatus(const QVariant& value) {
+        Registry& registry = m_fixture.registry();
+        registry.deleteValue(QString(), QStringLiteral("CanUseStatus"));
+        if (value.typeId() == QMetaType::Bool)
+            registry.writeBool(QString(), QStringLiteral("CanUseStatus"), value.toBool());
+        else if (value.isValid())
+            registry.writeString(QString(), QStringLiteral("CanUseStatus"), value.toString());
+    }
+
+private slots:
+    void initTestCase() {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        Prompts::enableTestMode();
+        {
+            Registry registry;
+            Settings(registry).runFirstStart({});
+        }
+        QVERIFY(SkinUnit::active().loadActiveSkin());
+        QVERIFY2(m_sandbox.start({QStringLiteral("--status-step-ms"), QStringLiteral("100000")}),
+                 qPrintable(m_sandbox.errorString()));
+
+        BookEntry group;
+        group.caption = QStringLiteral("Друзья");
+        const QModelIndex friends = m_book.appendGroup(group);
+        BookEntry anna;
+        anna.caption = anna.Name = QStringLiteral("Анна Ёлкина");
+        anna.Number = kAnna;
+        m_book.appendContact(friends, anna);
+    }
+
+    void init() {
+        QVERIFY(m_sandbox.reset());
+        m_fixture.reset(m_sandbox.port());
+        m_key = m_sandbox.createAccount({{QStringLiteral("balance"), QStringLiteral("1000")}});
+        QCOMPARE(m_key.size(), 48);
+        QFile::remove(HistoryFile::defaultPath());
+        Prompts::takeAsked();
+    }
+
+    void controlsAndColours() {
+        auto form = makeForm();
+        QCOMPARE(form->minimumSize(), QSize(688, 150));
+        QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(form->Label6->text(), QStringLiteral("История сообщений"));
+        QVERIFY(form->Label6->font().bold());
+        QCOMPARE(form->Label7->text(),
+                 QStringLiteral("Посмотреть отправленные сообщения и их статус"));
+        QCOMPARE(form->Label5->text(), QStringLiteral("Фильтр"));
+        QCOMPARE(form->SpeedButton3->text(), QStringLiteral("Отобрать"));
+        QCOMPARE(form->SpeedButton1->text(), QStringLiteral("Обновить статус сообщений"));
+        QCOMPARE(form->SpeedButton2->text(), QStringLiteral("Закрыть"));
+        QVERIFY(!form->SpeedButton1->isEnabled());
+        QCOMPARE(form->LoadingLabel->text(), QStringLiteral("Загрузка..."));
+        QCOMPARE(form->Timer1->interval(), 100);
+        QVERIFY(!form->Timer1->isActive());
+        QStringList headers;
+        for (int column = 0; column < form->model()->columnCount(); ++column)
+            headers << form->model()->headerData(column, Qt::Horizontal).toString();
+        QCOMPARE(headers, (QStringList{"ID", "Дата / Время", "Кому", "Отправитель", "Сообщение"}));
+        QVERIFY(form->ListView->showGrid());
+        QCOMPARE(form->ListView->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(form->ListView->selectionBehavior(), QAbstractItemView::SelectRows);
+
+        QStringList menu;
+        for (QAction* action : form->PopupMenu1->actions())
+            menu << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(menu, (QStringList{"Повторить сообщение", "-", "Запросить статус", "-", "Удалить",
+                                    "Удалить все"}));
+        QCOMPARE(form->PopupMenu1->defaultAction(), form->N4);
+
+        const SkinUnit& skin = SkinUnit::active();
+        QStringList legend;
+        for (QLabel* label : form->LegendLabels)
+            legend << label->text();
+        QCOMPARE(legend, (QStringList{"Отправлено", "Доставлено", "Ошибка при отправке",
+                                      "Не отправлено (кончились СМС)", "Истекло время ожидания",
+                                      "В очереди"}));
+        const QList<QColor> boxes{skin.Other(),          kDelivered, kFailed,
+                                  QColor(156, 156, 255), kExpired,   kQueued};
+        for (int i = 0; i < boxes.size(); ++i)
+            QCOMPARE(form->LegendBoxes[i]->palette().color(QPalette::Window), boxes[i]);
+        QCOMPARE(form->ListView->palette().color(QPalette::Base), skin.Other());
+        QCOMPARE(form->Edit1->palette().color(QPalette::Base), skin.Other());
+        QCOMPARE(form->palette().color(QPalette::Window), skin.Main());
+        QCOMPARE(form->Stat->palette().color(QPalette::Window), skin.Main());
+        QCOMPARE(form->Label6->palette().color(QPalette::WindowText), skin.CaptionText());
+    }
+
+    void rowsCellsAndCaption() {
+        const QDateTime early(QDate(2026, 1, 2), QTime(3, 4, 5));
+        store(
+            {record(11, kAnna, QStringLiteral("Первое"), 10, "Shop", QStringLiteral("Ваш"), early),
+             record(12, kBoris, QStringLiteral("Второе"), 11)});
+        auto form = makeForm();
+        form->showForNumber(QString());
+        QCOMPARE(form->windowTitle(), QStringLiteral("История"));
+        QCOMPARE(shownIds(*form), (QList<qint32>{12, 11})); // newest first
+        QCOMPARE(form->statusText(), kTotal + "2");
+        QVERIFY(form->ListView->isVisible());
+        const QAbstractItemModel* model = form->model();
+        QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("11"));
+        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("02.01.2026 03:04:05"));
+        QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("Анна Ёлкина"));
+        QCOMPARE(model->index(0, 2).data().toString(), kBoris);
+        QCOMPARE(model->index(1, 3).data().toString(), QStringLiteral("Shop"));
+        QCOMPARE(model->index(1, 4).data().toString(), QStringLiteral("Первое Ваш"));
+        QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("Второе"));
+        // "Сообщение" takes what the other four columns leave of the list.
+        form->resize(900, 400);
+        QApplication::processEvents();
+        const QHeaderView* header = form->ListView->horizontalHeader();
+        int others = 0;
+        for (int column = 0; column < 4; ++column)
+            others += header->sectionSize(column);
+        QCOMPARE(header->sectionSize(4), form->ListView->viewport()->width() - others);
+    }
+
+    // Opened from a compose page whose number has no messages.
+    void emptyNumber() {
+        store({record(1, kAnna, "a"), record(2, kBoris, "b")});
+        auto form = makeForm();
+        form->showForNumber(QStringLiteral("+79009998877"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("История для номера +79009998877"));
+        QCOMPARE(form->model()->rowCount(), 0);
+        QCOMPARE(form->statusText(), kTotal + "0");
+        QVERIFY(!form->SpeedButton1->isEnabled());
+        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->statusQueryRunning());
+        QCOMPARE(statusRequests(), 0);
+    }
+
+    void oneAutomaticQueryPerShowNoneOnRefill() {
+        const qint32 delivered = sendOnSandbox(kAnna);
+        const qint32 stillSent = sendOnSandbox(kBoris);
+        QVERIFY(m_sandbox.setMessageStatus(delivered, 11));
+        store({record(delivered, kAnna, "a"), record(stillSent, kBoris, "b")});
+        auto form = makeForm();
+        QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
+
+        form->show();
+        QVERIFY(form->SpeedButton1->isEnabled());
+        QVERIFY(form->Timer1->isActive());
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QVERIFY(!form->Timer1->isActive());
+        QCOMPARE(statusRequests(), 1);
+        QCOMPARE(background(*form, 1), QVariant(kDelivered));
+        QVERIFY(!background(*form, 0).isValid());
+        QVERIFY(form->SpeedButton1->isEnabled()); // one is still pending
+
+        form->Refill();
+        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->statusQueryRunning());
+        // Opened again for another number while visible: a refill too.
+        form->showForNumber(kBoris);
+        QVERIFY(!form->Timer1->isActive());
+        QCOMPARE(shownIds(*form), QList<qint32>{stillSent});
+        QCOMPARE(statusRequests(), 1);
+
+        form->close();
+        form->showForNumber(kBoris);
+        QVERIFY(form->Timer1->isActive());
+        QTRY_COMPARE(finished.count(), 2);
+        QCOMPARE(statusRequests(), 2);
+    }
+
+    // The sandbox moves the statuses on; the query brings them into the file and the rows.
+    void statusesArriveAndRecolourRows() {
+        QVERIFY(m_sandbox.changeSettings({{QStringLiteral("statusStepMs"), 1}}));
+        const qint32 delivered = sendOnSandbox(QStringLiteral("+79001234511"));
+        const qint32 failed = sendOnSandbox(QStringLiteral("+79001234500"));
+        const qint32 expired = sendOnSandbox(QStringLiteral("+79001234599"));
+        const qint32 queued = sendOnSandbox(QStringLiteral("+79001234522"));
+        QVERIFY(m_sandbox.setMessageStatus(queued, 1));
+        const qint32 sent = sendOnSandbox(kAnna);
+        QVERIFY(m_sandbox.setMessageStatus(sent, 10));
+        for (const qint32 id : {delivered, failed, expired})
+            QTRY_VERIFY(m_sandbox.admin("GET", QStringLiteral("/admin/messages/%1").arg(id))
+                                .value("status")
+                                .toInt() != 10 &&
+                        m_sandbox.admin("GET", QStringLiteral("/admin/messages/%1").arg(id))
+                                .value("status")
+                                .toInt() != 1);
+        // Not asked again: the service's last word on it.
+        const TMess noMessagesLeft = record(sent + 100, kBoris, QStringLiteral("Акция"), 3);
+        store({noMessagesLeft,
+               record(queued, "+79001234522", QStringLiteral("Встреча в 10:00"), 10, "Office"),
+               record(expired, "+79001234599", QStringLiteral("Код подтверждения 4711")),
+               record(failed, "+79001234500", QStringLiteral("Заказ готов к выдаче")),
+               record(delivered, "+79001234511", QStringLiteral("Счёт оплачен"), 10, "Shop",
+                      QStringLiteral("Ваш магазин")),
+               record(sent, kAnna, QStringLiteral("Привет! Как дела?"), 10, "Varnelo",
+                      QStringLiteral("Маша"))});
+        auto form = makeForm();
+        QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
+        form->show();
+        QTRY_COMPARE(finished.count(), 1);
+
+        QCOMPARE(shownIds(*form),
+                 (QList<qint32>{sent, delivered, failed, expired, queued, noMessagesLeft.Id}));
+        QVERIFY(!background(*form, 0).isValid());
+        QCOMPARE(background(*form, 1), QVariant(kDelivered));
+        QCOMPARE(background(*form, 2), QVariant(kFailed));
+        QCOMPARE(background(*form, 3), QVariant(kExpired));
+        QCOMPARE(background(*form, 4), QVariant(kQueued));
+        QCOMPARE(background(*form, 5), QVariant(QColor(156, 156, 255)));
+        QCOMPARE(form->statusText(), kTotal + "6");
+        QVERIFY(form->SpeedButton1->isEnabled()); // "В очереди" is asked again
+        QList<quint8> statuses;
+        for (const TMess& stored : HistoryFile().readAll())
+            statuses << stored.Status;
+        QCOMPARE(statuses, (QList<quint8>{3, 1, 12, 2, 11, 10}));
+
+        if (!qEnvironmentVariableIsEmpty("VARNELO_HISTORY_SHOT")) {
+            form->resize(form->minimumWidth(), 360);
+            QApplication::processEvents();
+            form->grab().save(qEnvironmentVariable("VARNELO_HISTORY_SHOT"));
+        }
+    }
+
+    void failedQuery_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("count");
+        QTest::newRow("server answers 500") << "http500" << 1;
+        QTest::newRow("connection dropped") << "close" << 2;
+        QTest::newRow("garbage reply") << "garbage" << 1;
+    }
+    void failedQuery() {
+        QFETCH(QString, mode);
+        QFETCH(int, count);
+        const qint32 id = sendOnSandbox(kAnna);
+        QVERIFY(m_sandbox.setMessageStatus(id, 11));
+        store({record(id, kAnna, "a")});
+        auto form = makeForm();
+        QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
+        QVERIFY(m_sandbox.failNext(count, mode));
+        form->show();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(form->statusText(), QStringLiteral("Ошибка при подключении!"));
+        QVERIFY(!background(*form, 0).isValid());
+        QCOMPARE(HistoryFile().readAll().value(0).Status, TMess::kStatusSent);
+        QVERIFY(form->SpeedButton1->isEnabled()); // the user may try again
+
+        m_sandbox.admin("DELETE", QStringLiteral("/admin/faults"));
+        form->SpeedButton1Click();
+        QTRY_COMPARE(finished.count(), 2);
+        QCOMPARE(background(*form, 0), QVariant(kDelivered));
+        QCOMPARE(form->statusText(), kTotal + "1");
+        QVERIFY(!form->SpeedButton1->isEnabled());
+    }
+
+    // While the service is slow to answer, the window fills without waiting for it.
+    void fillDuringAQueryDoesNotWait() {
+        const qint32 id = sendOnSandbox(kAnna);
+        QVERIFY(m_sandbox.setMessageStatus(id, 11));
+        store({record(id, kAnna, "a")});
+        auto form = makeForm();
+        QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
+        QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 1500));
+        form->show();
+        QTRY_COMPARE(m_sandbox.admin("GET", "/admin/faults").value("remaining").toInt(), 0);
+        QVERIFY(HistoryFile().AppendHistory(record(id + 1, kBoris, "new"), 3000).isEmpty());
+        form->Refill();
+        QVERIFY(form->statusQueryRunning());
+        QCOMPARE(shownIds(*form), (QList<qint32>{id + 1, id}));
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(background(*form, 1), QVariant(kDelivered));
+        const QList<TMess> stored = HistoryFile().readAll();
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored[0].Status, quint8(11));
+        QCOMPARE(stored[1].Status, TMess::kStatusSent);
+    }
+
+    void freeTextFilter_data() {
+        QTest::addColumn<QString>("numberFilter");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enterKey");
+        QTest::addColumn<QList<qint32>>("shown");
+        QTest::newRow("contact name, small letters") << ""
+                                                     << "ёлкина" << false << QList<qint32>{2, 1};
+        QTest::newRow("contact name by Enter") << ""
+                                               << "АННА" << true << QList<qint32>{2, 1};
+        QTest::newRow("number") << ""
+                                << "2220022" << false << QList<qint32>{3};
+        QTest::newRow("sender in another case") << ""
+                                                << "магазин" << false << QList<qint32>{3};
+        QTest::newRow("text in capitals") << ""
+                                          << "ПРИВЕТ" << true << QList<qint32>{1};
+        QTest::newRow("date") << ""
+                              << "05.11.2026" << false << QList<qint32>{2};
+        QTest::newRow("within one number") << kAnna << "пока" << false << QList<qint32>{2};
+        QTest::newRow("no match") << ""
+                                  << "ничего" << false << QList<qint32>{};
+    }
+    void freeTextFilter() {
+        QFETCH(QString, numberFilter);
+        QFETCH(QString, text);
+        QFETCH(bool, enterKey);
+        QFETCH(QList<qint32>, shown);
+        store({record(1, kAnna, QStringLiteral("Привет, как дела?")),
+               record(2, kAnna, QStringLiteral("Пока!"), 11, "Varnelo", {},
+                      QDateTime(QDate(2026, 11, 5), QTime(9, 30))),
+               record(3, kBoris, QStringLiteral("Скидки"), 10, QStringLiteral("Магазин"))});
+        auto form = makeForm();
+        form->showForNumber(numberFilter);
+        form->Edit1->setText(text);
+        if (enterKey)
+            QTest::keyClick(form->Edit1, Qt::Key_Return);
+        else
+            form->SpeedButton3->click();
+        QCOMPARE(shownIds(*form), shown);
+        QVERIFY(form->windowTitle().endsWith(QStringLiteral(" [Фильтр: \"") + text + "\"]"));
+        QCOMPARE(form->statusText(), kTotal + QString::number(shown.size()));
+        QVERIFY(form->FilterText.isEmpty());
+    }
+
+    void filterDropsOutAtNextRefill() {
+        store({record(1, kAnna, "один"), record(2, kBoris, "два")});
+        auto form = makeForm();
+        form->showForNumber(QString());
+        form->Edit1->setText(QStringLiteral("ОДИН"));
+        form->SpeedButton3Click();
+        QCOMPARE(form->windowTitle(), QStringLiteral("История [Фильтр: \"ОДИН\"]"));
+        QCOMPARE(shownIds(*form), QList<qint32>{1});
+        // A send appends and refills.
+        QVERIFY(HistoryFile().AppendHistory(record(3, kAnna, "три"), 3000).isEmpty());
+        form->Refill();
+        QCOMPARE(form->windowTitle(), QStringLiteral("История"));
+        QCOMPARE(shownIds(*form), (QList<qint32>{3, 2, 1}));
+        QCOMPARE(form->Edit1->text(), QStringLiteral("ОДИН"));
+    }
+
+    void deleteAll_data() {
+        QTest::addColumn<QString>("numberFilter");
+        QTest::addColumn<QList<qint32>>("kept");
+        // Anna: 1 "дом", 2 "работа"; Boris: 3 "дом", 4 "работа"; filtered by "дом".
+        QTest::newRow("one number: all of it, hidden ones too") << kAnna << QList<qint32>{3, 4};
+        QTest::newRow("all numbers: exactly the rows shown") << "" << QList<qint32>{2, 4};
+    }
+    void deleteAll() {
+        QFETCH(QString, numberFilter);
+        QFETCH(QList<qint32>, kept);
+        store({record(1, kAnna, "дом"), record(2, kAnna, "работа"), record(3, kBoris, "дом"),
+               record(4, kBoris, "работа")});
+        auto form = makeForm();
+        form->showForNumber(numberFilter);
+        form->Edit1->setText(QStringLiteral("дом"));
+        form->SpeedButton3Click();
+
+        Prompts::queueAnswer(int(QMessageBox::Yes));
+        form->N2Click();
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].caption, QStringLiteral("Подтверждение"));
+        QCOMPARE(asked[0].text, QStringLiteral("Вы действительно хотите удалить все сообщения?"));
+        QCOMPARE(asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(storedIds(), kept);
+        QVERIFY(form->Edit1->text().isEmpty());
+        QList<qint32> stillShown;
+        for (auto it = kept.crbegin(); it != kept.crend(); ++it) {
+            if (numberFilter.isEmpty() || *it <= 2)
+                stillShown << *it;
+        }
+        QCOMPARE(shownIds(*form), stillShown);
+    }
+
+    void deleteSelected_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QList<qint32>>("kept");
+        QTest::newRow("yes") << int(QMessageBox::Yes) << QList<qint32>{2};
+        QTest::newRow("no") << int(QMessageBox::No) << QList<qint32>{1, 2, 3};
+    }
+    void deleteSelected() {
+        QFETCH(int, answer);
+        QFETCH(QList<qint32>, kept);
+        store({record(1, kAnna, "a"), record(2, kAnna, "b"), record(3, kBoris, "c")});
+        auto form = makeForm();
+        form->showForNumber(QString());
+        selectRows(*form, {0, 2}); // ids 3 and 1
+        form->Edit1->setText(QStringLiteral("x"));
+        Prompts::queueAnswer(answer);
+        form->N1Click();
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text,
+                 QStringLiteral("Вы действительно хотите удалить выделенные записи?"));
+        QCOMPARE(storedIds(), kept);
+        QVERIFY(form->Edit1->text().isEmpty());
+        QCOMPARE(form->model()->rowCount(), kept.size());
+    }
+
+    void contextMenu_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QVariant>("canUseStatus");
+        QTest::addColumn<bool>("askOne");
+        QTest::newRow("sent, allowed") << 10 << QVariant(true) << true;
+        QTest::newRow("sent, setting missing") << 10 << QVariant() << false;
+        QTest::newRow("sent, setting false") << 10 << QVariant(false) << false;
+        QTest::newRow("sent, setting of another type") << 10 << QVariant("1") << false;
+        QTest::newRow("queued, allowed") << 1 << QVariant(true) << false;
+        QTest::newRow("delivered, allowed") << 11 << QVariant(true) << false;
+    }
+    void contextMenu() {
+        QFETCH(int, status);
+        QFETCH(QVariant, canUseStatus);
+        QFETCH(bool, askOne);
+        setCanUseStatus(canUseStatus);
+        store({record(1, kAnna, "a", 11), record(2, kAnna, "b", quint8(status))});
+        auto form = makeForm();
+        form->showForNumber(QString());
+        form->Timer1->stop();
+
+        form->PopupMenu1Popup();
+        QVERIFY(!form->N4->isEnabled());
+        QVERIFY(!form->N1->isEnabled());
+        QVERIFY(form->N2->isEnabled());
+
+        selectRows(*form, {0});
+        form->PopupMenu1Popup();
+        QVERIFY(form->N4->isEnabled());
+        QVERIFY(form->N1->isEnabled());
+        QCOMPARE(form->N6->isVisible(), askOne);
+        QCOMPARE(form->N5->isVisible(), askOne);
+
+        // Two rows: the first of them decides.
+        selectRows(*form, {0, 1});
+        form->PopupMenu1Popup();
+        QVERIFY(!form->N4->isEnabled());
+        QVERIFY(form->N1->isEnabled());
+        QCOMPARE(form->N6->isVisible(), askOne);
+    }
+
+    void emptyListMenu() {
+        auto form = makeForm();
+        form->showForNumber(QString());
+        form->PopupMenu1Popup();
+        QVERIFY(!form->N2->isEnabled());
+        QVERIFY(!form->N6->isVisible());
+    }
+
+    void statusOfOneMessage() {
+        setCanUseStatus(true);
+        // The service keeps it "sent" through the automatic query, then fails it.
+        const qint32 id = sendOnSandbox(kAnna);
+        store({record(id, kAnna, "a"), record(id + 1, kBoris, "b", 11)});
+        auto form = makeForm();
+        QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
+        form->showForNumber(QString());
+        QTRY_COMPARE(finished.count(), 1);
+        QVERIFY(m_sandbox.setMessageStatus(id, 2));
+
+        selectRows(*form, {1});
+        form->PopupMenu1Popup();
+        QVERIFY(form->N6->isVisible());
+        form->N6->trigger();
+        QCOMPARE(form->statusText(), QStringLiteral("Запрос статуса сообщения..."));
+        QTRY_COMPARE(finished.count(), 2);
+        QCOMPARE(background(*form, 1), QVariant(kFailed));
+        QVERIFY(form->ListView->selectionModel()->selectedRows().isEmpty());
+        QCOMPARE(form->statusText(), kTotal + "2");
+        QCOMPARE(HistoryFile().readAll().value(0).Status, quint8(2));
+        QCOMPARE(statusRequests(QStringLiteral("QueryMessageStatus")), 1);
+    }
+
+    void repeatCallsTheHook() {
+        store({record(5, kAnna, QStringLiteral("Текст"), 11, "Shop", QStringLiteral("Ваш")),
+               record(6, kBoris, QStringLiteral("Другой"), 11)});
+        auto form = makeForm();
+        QList<Repeated> calls;
+        form->repeatMessage = [&](const QString& sender, const QString& name, const QString& number,
+                                  const QString& sign, const QString& text) {
+            calls.append({sender, name, number, sign, text});
+        };
+        form->showForNumber(QString());
+        form->resize(900, 400);
+        QApplication::processEvents();
+
+        // A double click on empty space below the rows selects nothing and repeats nothing.
+        QTest::mouseDClick(form->ListView->viewport(), Qt::LeftButton, {},
+                           QPoint(10, form->ListView->viewport()->height() - 5));
+        QVERIFY(calls.isEmpty());
+
+        const QRect second = form->ListView->visualRect(form->model()->index(1, 2));
+        QTest::mouseClick(form->ListView->viewport(), Qt::LeftButton, {}, second.center());
+        QTest::mouseDClick(form->ListView->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls[0].sender, QStringLiteral("Shop"));
+        QCOMPARE(calls[0].name, QStringLiteral("Анна Ёлкина"));
+        QCOMPARE(calls[0].number, kAnna);
+        QCOMPARE(calls[0].sign, QStringLiteral("Ваш"));
+        QCOMPARE(calls[0].text, QStringLiteral("Текст"));
+
+        selectRows(*form, {0});
+        form->N4Click();
+        QCOMPARE(calls.size(), 2);
+        QCOMPARE(calls[1].name, QString()); // no contact has the number
+        QCOMPARE(calls[1].number, kBoris);
+        QCOMPARE(calls[1].sign, QString());
+    }
+
+    void sortByHeaderClick() {
+        store({record(3, kAnna, "b"), record(10, kBoris, "a"), record(7, kAnna, "c")});
+        auto form = makeForm();
+        form->showForNumber(QString());
+        QCOMPARE(shownIds(*form), (QList<qint32>{7, 10, 3}));
+        selectRows(*form, {0}); // id 7
+        form->ListView->horizontalHeader()->sectionClicked(4);
+        QCOMPARE(shownIds(*form), (QList<qint32>{10, 3, 7}));
+        // The selection stays with its row.
+        QCOMPARE(form->ListView->selectionModel()->selectedRows().value(0).row(), 2);
+        for (int click = 0; click < 2; ++click) {
+            form->ListViewColumnClick(0);
+            QCOMPARE(shownIds(*form), (QList<qint32>{10, 7, 3}));
+        }
+    }
+
+    void closeKeepsTheNumber() {
+        store({record(1, kAnna, "a", 11)});
+        auto form = makeForm();
+        form->showForNumber(kAnna);
+        QCOMPARE(form->model()->rowCount(), 1);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form->Edit1, Qt::Key_Escape);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->model()->rowCount(), 0);
+        QCOMPARE(form->NumberFilter, kAnna);
+        // A hidden window is not filled by a send.
+        form->Refill();
+        QCOMPARE(form->model()->rowCount(), 0);
+        form->show();
+        QCOMPARE(form->windowTitle(), QStringLiteral("История для номера ") + kAnna);
+        QCOMPARE(form->model()->rowCount(), 1);
+        form->SpeedButton2->click();
+        QVERIFY(!form->isVisible());
+    }
+
+    // A file of another layout shows as empty, and a delete leaves a current, empty history.
+    void foreignFileShowsEmpty() {
+        QFile file(HistoryFile::defaultPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Something else entirely, not a history");
+        file.close();
+        auto form = makeForm();
+        form->showForNumber(kAnna);
+        QCOMPARE(form->model()->rowCount(), 0);
+        Prompts::queueAnswer(int(QMessageBox::Yes));
+        form->N2Click();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("Varnelo History v2.2"));
+    }
+};
+
+QTEST_MAIN(HistoryWindowTest)
+#include "HistoryWindowTest.moc"
