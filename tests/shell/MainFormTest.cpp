@@ -1,6 +1,7 @@
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
+#include "contacts/ContactTreeView.h"
 #include "contacts/StoredValueCipher.h"
 #include "platform/Ansi.h"
 #include "platform/Prompts.h"
