@@ -79,6 +79,8 @@ void TAddContactForm::buildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 8);
     layout->setSpacing(8);
+    // Fixed to what the shown controls need; edit mode hides some and the dialog shrinks.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -176,7 +178,6 @@ void TAddContactForm::buildControls() {
 
     connect(ButOK, &QPushButton::clicked, this, &TAddContactForm::confirmed);
     connect(ButCancel, &QPushButton::clicked, this, &TAddContactForm::ButCancelClick);
-    setFixedWidth(330);
 }
 
 void TAddContactForm::dressInSkin() {
@@ -222,7 +223,6 @@ void TAddContactForm::prepareEdit() {
                  Label2, Label5, Label1, EditNameAbonent, EditNumber, SignEdit, CheckBox1})
             widget->hide();
     }
-    adjustSize();
 }
 
 BookEdits::ContactFields TAddContactForm::fields() const {
