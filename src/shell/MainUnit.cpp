@@ -650,12 +650,15 @@ void TMainForm::EditContactClick() {
         *m_book, ContactTree->selectedEntry(), [this] { SaveContacts(); }, this);
 }
 
+// Both entries exist only while the service keeps contacts for the account.
 void TMainForm::N21Click() {
-    ServerContacts::N21Click(this, *m_book);
+    if (N21->isVisible())
+        ServerContacts::N21Click(this, *m_book);
 }
 
 void TMainForm::N22Click() {
-    ServerContacts::N22Click(this, *m_book);
+    if (N22->isVisible())
+        ServerContacts::N22Click(this, *m_book);
 }
 
 void TMainForm::SpeedButton2Click() {
