@@ -93,6 +93,14 @@ private slots:
                  view.palette().color(QPalette::Active, QPalette::Highlight));
         QVERIFY(view.isExpanded(tree.book.groupIndex(0)));
         QVERIFY(!tree.book.data(entryAt(tree.book, "G/a"), Qt::ToolTipRole).isValid());
+
+        const QString folder = qEnvironmentVariable("VARNELO_CONTACTS_SCREENSHOTS");
+        if (!folder.isEmpty()) {
+            tree.select("G/a");
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            QVERIFY(view.grab().save(folder + QStringLiteral("/tree.png")));
+        }
     }
 
     void groupPageJoinsNumbersInBookOrder_data() {

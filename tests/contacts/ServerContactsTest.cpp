@@ -4,6 +4,7 @@
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "contacts/ContactTreeView.h"
+#include "contacts/OffThreadCall.h"
 #include "platform/Ansi.h"
 #include "platform/Prompts.h"
 #include "platform/Registry.h"
@@ -14,7 +15,10 @@
 #include <QAction>
 #include <QJsonObject>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+
+#include <atomic>
 
 namespace {
 
@@ -259,6 +263,21 @@ private slots:
         QCOMPARE(asked().last(),
                  QStringLiteral("Ошибка|Не удается выполнить загрузку контактов с сервера!"));
         QCOMPARE(BookLayout::of(book()), QStringLiteral("A+[a] B[]"));
+    }
+
+    void requestsRunOffTheUiThread() {
+        QThread* ranOn = nullptr;
+        std::atomic<bool> eventsRan{false};
+        QTimer::singleShot(0, m_form.get(), [&eventsRan] { eventsRan = true; });
+        // The job returns only once the caller's loop has run the pending timer.
+        RunOffThread([&] {
+            ranOn = QThread::currentThread();
+            while (!eventsRan)
+                QMetaObject::invokeMethod(
+                    m_form.get(), [] {}, Qt::BlockingQueuedConnection);
+        });
+        QVERIFY(ranOn && ranOn != QThread::currentThread());
+        QVERIFY(eventsRan);
     }
 
     void theWindowKeepsRunningDuringARequest() {
