@@ -250,6 +250,21 @@ BookEntry ContactBook::entry(const QModelIndex& index) const {
     return e ? *e : BookEntry();
 }
 
+QModelIndex ContactBook::indexOf(const BookEntry* entry) const {
+    if (!entry)
+        return {};
+    for (const auto& node : m_groups) {
+        if (&node->data.entry == entry)
+            return groupIndex(node->row);
+        const QList<BookEntry>& contacts = node->data.contacts;
+        for (int row = 0; row < contacts.size(); ++row) {
+            if (&contacts[row] == entry)
+                return createIndex(row, 0, node.get());
+        }
+    }
+    return {};
+}
+
 bool ContactBook::setEntry(const QModelIndex& index, const BookEntry& entry) {
     BookEntry* e = entryAt(index);
     if (!e)

@@ -55,6 +55,13 @@ public:
 
     // A copy of the entry's fields; an empty entry for an invalid index.
     BookEntry entry(const QModelIndex& index) const;
+    // The entry itself, for a window that works on it in place (a send page writes its
+    // contact's Sender back). Valid until rows are inserted, removed or moved; check it with
+    // indexOf() before use. Null for an invalid index.
+    BookEntry* entryPointer(const QModelIndex& index) { return entryAt(index); }
+    // Where an entry handed out by entryPointer() is now; invalid once it has left the book.
+    // Compares addresses only, so a stale pointer is never read.
+    QModelIndex indexOf(const BookEntry* entry) const;
     // Replaces every field (a contact's expanded flag is ignored).
     bool setEntry(const QModelIndex& index, const BookEntry& entry);
     bool setExpanded(const QModelIndex& group, bool expanded);

@@ -7,8 +7,11 @@
 #include "UserKeyMask.h"
 #include "WindowEffects.h"
 #include "WindowSnap.h"
+#include "contacts/AddContactUnit.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
+#include "contacts/ContactTreeView.h"
+#include "contacts/ServerContacts.h"
 #include "contacts/StoredValueCipher.h"
 #include "history/HistoryFile.h"
 #include "history/HistoryUnit.h"
@@ -37,7 +40,6 @@
 #include <QSizeGrip>
 #include <QStatusBar>
 #include <QTimer>
-#include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -190,13 +192,16 @@ void TMainForm::buildControls() {
     ButTray->setObjectName(QStringLiteral("ButTray"));
     ButClose->setObjectName(QStringLiteral("ButClose"));
 
-    ContactTree = new QTreeView(this);
+    ContactTree = new ContactTreeView(this);
     ContactTree->setObjectName(QStringLiteral("ContactTree"));
-    ContactTree->setHeaderHidden(true);
-    ContactTree->setRootIsDecorated(false);
     ContactTree->setFrameShape(QFrame::NoFrame);
-    ContactTree->setContextMenuPolicy(Qt::CustomContextMenu);
-    ContactTree->setModel(m_book);
+    ContactTree->setBook(m_book);
+    ContactTree->saveContacts = [this] { SaveContacts(); };
+    ContactTree->openPage = [this](const PageRequest& page) {
+        if (m_options.dialogs.createNewPage)
+            m_options.dialogs.createNewPage(page.sender, page.name, page.number, page.sign,
+                                            page.text, page.translit, page.node);
+    };
     layout->addWidget(ContactTree, 1);
 
     StatusBar = new QStatusBar(this);
@@ -221,14 +226,10 @@ void TMainForm::buildControls() {
     connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
     connect(ConnectTimeOutTimer, &QTimer::timeout, this, &TMainForm::ConnectTimeOutTimerTimer);
 
-    connect(AddContactButton, &TImageButton::clicked, this, [this] {
-        if (m_options.dialogs.contactEditor)
-            m_options.dialogs.contactEditor(true);
-    });
-    connect(SpeedButton3, &TImageButton::clicked, this, [this] {
-        if (m_options.dialogs.contactEditor && ContactTree->currentIndex().isValid())
-            m_options.dialogs.contactEditor(false);
-    });
+    connect(AddContactButton, &TImageButton::clicked, this, &TMainForm::AddContactClick);
+    connect(SpeedButton3, &TImageButton::clicked, this, &TMainForm::EditContactClick);
+    connect(ButDelContact, &TImageButton::clicked, ContactTree,
+            &ContactTreeView::ButDelContactClick);
     connect(ButOptions, &TImageButton::clicked, this, [this] {
         if (m_options.dialogs.settings)
             m_options.dialogs.settings();
@@ -248,28 +249,32 @@ void TMainForm::buildMenus() {
         if (m_options.dialogs.about)
             m_options.dialogs.about();
     };
-    const auto editor = [this](bool newContact) {
-        if (m_options.dialogs.contactEditor &&
-            (newContact || ContactTree->currentIndex().isValid()))
-            m_options.dialogs.contactEditor(newContact);
-    };
-
     PopupMenu = new QMenu(this);
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
     PopupSendAction = PopupMenu->addAction(smallIcon(IconSend), kSendSms);
     PopupMenu->setDefaultAction(PopupSendAction);
+    connect(PopupSendAction, &QAction::triggered, ContactTree,
+            &ContactTreeView::ContactTreeDblClick);
     PopupMenu->addSeparator();
-    connect(PopupMenu->addAction(smallIcon(IconAdd), QStringLiteral("Добавить абонента")),
-            &QAction::triggered, this, [editor] { editor(true); });
-    connect(PopupMenu->addAction(smallIcon(IconEdit), QStringLiteral("Редактировать")),
-            &QAction::triggered, this, [editor] { editor(false); });
-    PopupMenu->addAction(smallIcon(IconDelete), QStringLiteral("Удалить"));
+    PopupAddAction = PopupMenu->addAction(smallIcon(IconAdd), QStringLiteral("Добавить абонента"));
+    connect(PopupAddAction, &QAction::triggered, this, &TMainForm::AddContactClick);
+    PopupEditAction = PopupMenu->addAction(smallIcon(IconEdit), QStringLiteral("Редактировать"));
+    connect(PopupEditAction, &QAction::triggered, this, &TMainForm::EditContactClick);
+    PopupDeleteAction = PopupMenu->addAction(smallIcon(IconDelete), QStringLiteral("Удалить"));
+    connect(PopupDeleteAction, &QAction::triggered, ContactTree,
+            &ContactTreeView::ButDelContactClick);
     PopupMenu->addSeparator();
     N21 = PopupMenu->addAction(smallIcon(IconSaveOnServer), QStringLiteral("Сохранить на сервере"));
+    connect(N21, &QAction::triggered, this, &TMainForm::N21Click);
     N22 =
         PopupMenu->addAction(smallIcon(IconLoadFromServer), QStringLiteral("Загрузить с сервера"));
+    connect(N22, &QAction::triggered, this, &TMainForm::N22Click);
     PopupMenu->addSeparator();
-    PopupSortAction = PopupMenu->addAction(QStringLiteral("Сортировать"));
+    PopupSortAction =
+        PopupMenu->addAction(ContactTreeView::sortPicture(), ContactTreeView::kSortCaption);
+    connect(PopupSortAction, &QAction::triggered, ContactTree, &ContactTreeView::N24Click);
+    connect(PopupMenu, &QMenu::aboutToShow, this,
+            [this] { ContactTree->PopupMenuPopup(PopupSendAction, PopupSortAction); });
     N16 = PopupMenu->addSeparator();
     connect(PopupMenu->addAction(smallIcon(IconHelp), kHelp), &QAction::triggered, this,
             &TMainForm::HelpClick);
@@ -311,6 +316,7 @@ void TMainForm::buildMenus() {
     trayMenuAt(Panel3);
     trayMenuAt(Image3);
     connect(ContactTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        ContactTree->ContactTreeContextPopup(pos);
         PopupMenu->popup(ContactTree->viewport()->mapToGlobal(pos));
     });
 }
@@ -366,8 +372,6 @@ void TMainForm::FormCreate() {
     } catch (const ContactStoreError& error) {
         Prompts::error(this, QString::fromStdString(error.what()));
     }
-    for (int row = 0; row < m_book->groupCount(); ++row)
-        ContactTree->setExpanded(m_book->groupIndex(row), m_book->group(row).entry.expanded);
 
     m_trayIcon = new TrayIcon(settings, *m_book, this);
     QList<QIcon> images;
@@ -375,6 +379,11 @@ void TMainForm::FormCreate() {
         images << QIcon(QPixmap::fromImage(image));
     m_trayIcon->setMenu(TrayMenu, TrayMenuSend, images);
     connect(m_trayIcon, &TrayIcon::trayClick, this, &TMainForm::trayClick);
+    connect(m_trayIcon, &TrayIcon::contactChosen, this, [this](const TrayContact& contact) {
+        if (m_options.dialogs.createNewPage && !contact.Number.isEmpty())
+            m_options.dialogs.createNewPage(contact.Sender, contact.Name, contact.Number,
+                                            contact.Sign, QString(), contact.Translit, nullptr);
+    });
 
     requestUserInfo();
 
@@ -643,6 +652,27 @@ void TMainForm::SpeedButton1Click() {
     m_historyForm->show();
     m_historyForm->raise();
     m_historyForm->activateWindow();
+}
+
+void TMainForm::AddContactClick() {
+    TAddContactForm::runAdd(
+        *m_book, ContactTree->selectedEntry(), [this] { SaveContacts(); }, this);
+}
+
+void TMainForm::EditContactClick() {
+    TAddContactForm::runEdit(
+        *m_book, ContactTree->selectedEntry(), [this] { SaveContacts(); }, this);
+}
+
+// Both entries exist only while the service keeps contacts for the account.
+void TMainForm::N21Click() {
+    if (N21->isVisible())
+        ServerContacts::N21Click(this, *m_book);
+}
+
+void TMainForm::N22Click() {
+    if (N22->isVisible())
+        ServerContacts::N22Click(this, *m_book);
 }
 
 void TMainForm::SpeedButton2Click() {

@@ -10,7 +10,9 @@
 #include <memory>
 #include <optional>
 
+struct BookEntry;
 class ContactBook;
+class ContactTreeView;
 class MainWindowBridge;
 class ContactStore;
 class QAction;
@@ -18,7 +20,6 @@ class QLabel;
 class QMenu;
 class QStatusBar;
 class QTimer;
-class QTreeView;
 class Registry;
 class SingleInstance;
 class TGetUserInfoThread;
@@ -48,8 +49,13 @@ public:
         std::function<void()> settings;
         std::function<void()> about;
         std::function<void()> payWindow;
-        // The contact editor, for a new contact or the selected entry.
-        std::function<void(bool newContact)> contactEditor;
+        // The send window's CreateNewPage: a page for one contact or a whole group (numbers
+        // joined by "|"). `node` is the tree's entry (see ContactBook::entryPointer), or
+        // null for a contact chosen from the tray menu.
+        std::function<void(const QString& sender, const QString& name, const QString& number,
+                           const QString& sign, const QString& text, bool translit,
+                           BookEntry* node)>
+            createNewPage;
     };
 
     struct Options {
@@ -84,7 +90,7 @@ public:
     TImageButton* SpeedButton2 = nullptr;
     TImageButton* ButTray = nullptr;
     TImageButton* ButClose = nullptr;
-    QTreeView* ContactTree = nullptr;
+    ContactTreeView* ContactTree = nullptr;
     QStatusBar* StatusBar = nullptr;
     QMenu* PopupMenu = nullptr;
     QMenu* TrayMenu = nullptr;
@@ -94,6 +100,9 @@ public:
     QAction* N21 = nullptr;        // "Сохранить на сервере"
     QAction* N22 = nullptr;        // "Загрузить с сервера"
     QAction* PopupSendAction = nullptr;
+    QAction* PopupAddAction = nullptr;
+    QAction* PopupEditAction = nullptr;
+    QAction* PopupDeleteAction = nullptr;
     QAction* PopupSortAction = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
@@ -140,6 +149,12 @@ public:
     void ConnectTimeOutTimerTimer();
     void N15Click();
     void SpeedButton1Click();
+    // The contact editor: a new contact, or the selected entry.
+    void AddContactClick();
+    void EditContactClick();
+    // The book on the service: upload and download.
+    void N21Click();
+    void N22Click();
     void SpeedButton2Click();
     void HelpClick();
 

@@ -1,6 +1,8 @@
 #include "TestProfile.h"
+#include "contacts/AddContactUnit.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
+#include "contacts/ContactTreeView.h"
 #include "contacts/StoredValueCipher.h"
 #include "platform/Ansi.h"
 #include "platform/Prompts.h"
@@ -15,11 +17,15 @@
 #include "skins/SkinUnit.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSizeGrip>
 #include <QStatusBar>
@@ -50,6 +56,13 @@ struct FormUnderTest {
     QStringList infoTexts;
     int registrations = 0;
     int payWindows = 0;
+    // The pages opened: sender, name, number, sign, text, translit, and the node.
+    struct Page {
+        QStringList fields;
+        bool translit = false;
+        BookEntry* node = nullptr;
+    };
+    QList<Page> pages;
     // A registration that succeeds.
     std::function<bool()> onRegistration = [] {
         ServiceState::UserKey.set(kKey);
@@ -67,6 +80,11 @@ struct FormUnderTest {
             return onRegistration();
         };
         options.dialogs.payWindow = [this] { ++payWindows; };
+        options.dialogs.createNewPage =
+            [this](const QString& sender, const QString& name, const QString& number,
+                   const QString& sign, const QString& text, bool translit, BookEntry* node) {
+                pages << Page{{sender, name, number, sign, text}, translit, node};
+            };
         form = std::make_unique<TMainForm>(options);
     }
     TMainForm* operator->() const { return form.get(); }
@@ -631,6 +649,131 @@ private slots:
                                     "Вызов справки", "О программе", "-", "Закрыть"}));
         QVERIFY(form->N15->isCheckable());
     }
+    void treeAndTrayOpenPagesThroughTheHook() {
+        FormUnderTest form;
+        ContactBook& book = form->book();
+        BookEntry family;
+        family.caption = QStringLiteral("Семья");
+        family.Name = family.caption;
+        const QModelIndex group = book.appendGroup(family);
+        for (const char* number : {"+7001", "+7002", "+7003"}) {
+            BookEntry contact;
+            contact.caption = QString::fromLatin1(number).right(1);
+            contact.Number = QString::fromLatin1(number);
+            book.appendContact(group, contact);
+        }
+        book.appendGroup(BookEntry{QStringLiteral("Пусто")});
+
+        form->ContactTree->selectEntry(group);
+        form->PopupSendAction->trigger();
+        QCOMPARE(form.pages.size(), 1);
+        QCOMPARE(form.pages[0].fields, QStringList({"", "Семья", "+7001|+7002|+7003", "", ""}));
+        QCOMPARE(form.pages[0].node, book.entryPointer(group));
+
+        form->ContactTree->selectEntry(book.groupIndex(1));
+        QTest::keyClick(form->ContactTree, Qt::Key_Return);
+        QCOMPARE(form.pages.size(), 1); // an empty group opens nothing
+
+        TrayContact chosen{QStringLiteral("Shop"), QStringLiteral("Анна"), QStringLiteral("+7999"),
+                           QStringLiteral("А."), true};
+        emit form->trayIcon()->contactChosen(chosen);
+        chosen.Number.clear();
+        emit form->trayIcon()->contactChosen(chosen);
+        QCOMPARE(form.pages.size(), 2);
+        QCOMPARE(form.pages[1].fields, QStringList({"Shop", "Анна", "+7999", "А.", ""}));
+        QVERIFY(form.pages[1].translit);
+        QVERIFY(!form.pages[1].node);
+    }
+
+    void contactCommandsReachTheTreeAndTheStore() {
+        FormUnderTest form;
+        ContactBook& book = form->book();
+        for (const char* caption : {"Работа", "Дом"}) {
+            BookEntry group{QString::fromUtf8(caption)};
+            const QModelIndex index = book.appendGroup(group);
+            for (const char* name : {"Яна", "Анна"})
+                book.appendContact(index, BookEntry{QString::fromUtf8(name)});
+        }
+        form->ContactTree->selectEntry(book.index(0, 0, book.groupIndex(1)));
+        emit form->PopupMenu->aboutToShow();
+        QCOMPARE(form->PopupSendAction->text(), QStringLiteral("Отправить СМС"));
+        QCOMPARE(form->PopupSortAction->text(), QStringLiteral("Сортировать внутри группы"));
+        QVERIFY(!form->PopupSortAction->icon().isNull());
+        form->PopupSortAction->trigger();
+        const auto stored = [] {
+            Registry registry;
+            QStringList groups;
+            for (const BookGroup& group : ContactStore::readBook(registry)) {
+                QStringList names;
+                for (const BookEntry& contact : group.contacts)
+                    names << contact.caption;
+                groups << group.entry.caption + ":" + names.join(',');
+            }
+            return groups.join(' ');
+        };
+        QCOMPARE(stored(), QStringLiteral("Работа:Яна,Анна Дом:Анна,Яна"));
+
+        form->ContactTree->selectEntry(book.groupIndex(0));
+        emit form->PopupMenu->aboutToShow();
+        QCOMPARE(form->PopupSendAction->text(), QStringLiteral("Отправить СМС группе"));
+        QCOMPARE(form->PopupSortAction->text(), QStringLiteral("Сортировать группы"));
+        Prompts::queueAnswer(int(QMessageBox::Yes));
+        emit form->ButDelContact->clicked();
+        QCOMPARE(Prompts::takeAsked().value(0).text,
+                 QStringLiteral("Вы действительно хотите удалить группу \"Работа\"?"));
+        QCOMPARE(stored(), QStringLiteral("Дом:Анна,Яна"));
+    }
+
+    void editorOpensFromTheButtons() {
+        FormUnderTest form;
+        ContactBook& book = form->book();
+        const QModelIndex group = book.appendGroup(BookEntry{QStringLiteral("Работа")});
+        BookEntry contact{QStringLiteral("Иван")};
+        contact.Sender = QStringLiteral("MyShop");
+        book.appendContact(group, contact);
+        form->ContactTree->selectEntry(book.index(0, 0, group));
+
+        // The editor runs modally; its own event loop fills and confirms it.
+        QString title;
+        const auto fillWhenShown = [&title](const std::function<void(TAddContactForm*)>& fill) {
+            QTimer::singleShot(0, [&title, fill] {
+                auto* editor = qobject_cast<TAddContactForm*>(QApplication::activeModalWidget());
+                QVERIFY(editor);
+                title = editor->Label6->text();
+                fill(editor);
+            });
+        };
+        fillWhenShown([](TAddContactForm* editor) {
+            editor->EditNameAbonent->setText(QStringLiteral("Пётр"));
+            editor->EditNumber->setText(QStringLiteral("+7002"));
+            editor->ButOK->click();
+        });
+        emit form->AddContactButton->clicked();
+        QCOMPARE(title, QStringLiteral("Создать контакт"));
+        QCOMPARE(book.rowCount(group), 2);
+        QCOMPARE(book.entry(book.index(1, 0, group)).caption, QStringLiteral("Пётр"));
+
+        fillWhenShown([](TAddContactForm* editor) {
+            editor->EditNumber->setText(QStringLiteral("+7111"));
+            editor->ButOK->click();
+        });
+        emit form->SpeedButton3->clicked();
+        QCOMPARE(title, QStringLiteral("Изменить контакт"));
+        const BookEntry edited = book.entry(book.index(0, 0, group));
+        QCOMPARE(edited.Number, QStringLiteral("+7111"));
+        QCOMPARE(edited.Sender, QStringLiteral("varnelo.ru"));
+        Registry registry;
+        QCOMPARE(ContactStore::readBook(registry).value(0).contacts.size(), 2);
+        QCOMPARE(ContactStore::readBook(registry).value(0).contacts.value(0).Sender,
+                 QStringLiteral("varnelo.ru"));
+
+        // Without a selection there is nothing to edit.
+        form->ContactTree->clearSelection();
+        title.clear();
+        emit form->SpeedButton3->clicked();
+        QVERIFY(title.isEmpty());
+    }
+
     // Last: the skin is loaded for the rest of the run.
     void defaultSkinDressesTheWindow() {
         Registry registry;
@@ -667,6 +810,10 @@ private slots:
         const QString path = qEnvironmentVariable("VARNELO_SHELL_SCREENSHOT");
         if (!path.isEmpty()) {
             QVERIFY(shot.save(path));
+            // The tree's menu as it opens over a group, on an account that keeps contacts.
+            form->ContactTree->selectEntry(work);
+            form->SetServerContactsVisible(true);
+            emit form->PopupMenu->aboutToShow();
             for (QMenu* menu : {form->PopupMenu, form->TrayMenu}) {
                 menu->adjustSize();
                 QVERIFY(menu->grab().save(path + QLatin1Char('.') + menu->objectName() + ".png"));

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <functional>
+
+// Runs a blocking job (a service request) on a worker thread while the calling thread keeps
+// its event loop going: windows repaint and timers fire, but user input waits until the job
+// is done, so the window cannot start a second command meanwhile. Returns when the job has
+// ended. The job must not touch widgets.
+void RunOffThread(const std::function<void()>& job);

@@ -1,0 +1,417 @@
+#include "BookLayout.h"
+#include "TestProfile.h"
+#include "contacts/AddContactUnit.h"
+#include "contacts/ContactBook.h"
+#include "contacts/ContactStore.h"
+#include "platform/Prompts.h"
+#include "platform/Registry.h"
+#include "settings/Settings.h"
+#include "skins/SkinUnit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QString kNotInternational =
+    QStringLiteral("Введенный номер не соответствует международному стандарту!\r\n"
+                   "Возможно, отправка на этот номер будет невозможна! Прочтите подсказку.\r\n"
+                   "Продолжить?");
+
+// A book saved to the real settings store by the editor's save hook.
+struct EditorUnderTest {
+    Registry registry;
+    ContactStore store{registry};
+    ContactBook book;
+    int saves = 0;
+    QPointer<TAddContactForm> form;
+
+    explicit EditorUnderTest(const QString& layout) {
+        registry.deleteKeyTree(ContactStore::kBookKey);
+        book.setGroups(BookLayout::parse(layout));
+        store.SaveContacts(book);
+    }
+    void open(const QString& selectedGroup = {}, int selectedContact = -1, bool edit = false) {
+        QModelIndex selected;
+        if (!selectedGroup.isEmpty()) {
+            selected = book.findGroup(selectedGroup);
+            if (selectedContact >= 0)
+                selected = book.index(selectedContact, 0, selected);
+        }
+        form = new TAddContactForm(book, selected, [this] {
+            ++saves;
+            store.SaveContacts(book);
+        });
+        if (edit)
+            form->prepareEdit();
+    }
+    void type(const QString& group, const QString& name, const QString& number,
+              const QString& sign = {}, bool translit = false) {
+        form->Group->setEditText(group);
+        form->EditNameAbonent->setText(name);
+        form->EditNumber->setText(number);
+        form->SignEdit->setText(sign);
+        form->CheckBox1->setChecked(translit);
+    }
+    // What the settings store holds now.
+    QString stored() const { return BookLayout::of(ContactStore::readBook(registry)); }
+    bool closed() const { return !form || form->result() == QDialog::Accepted; }
+};
+
+QStringList itemsOf(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+void saveShot(QWidget* widget, const QString& name) {
+    const QString folder = qEnvironmentVariable("VARNELO_CONTACTS_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    widget->show();
+    QVERIFY(QTest::qWaitForWindowExposed(widget));
+    QVERIFY(widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
+} // namespace
+
+class AddContactTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+
+private slots:
+    void initTestCase() {
+        Prompts::enableTestMode();
+        Registry registry;
+        Settings(registry).runFirstStart({});
+        QVERIFY(SkinUnit::active().loadActiveSkin());
+    }
+    void init() { Prompts::takeAsked(); }
+
+    void addModeShowsEveryLabel() {
+        EditorUnderTest editor(QStringLiteral("Работа+[Иван] Семья[]"));
+        editor.open(QStringLiteral("Работа"), 0);
+        TAddContactForm* form = editor.form;
+        QCOMPARE(form->windowTitle(), QStringLiteral("Varnelo"));
+        QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!form->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(form->testAttribute(Qt::WA_DeleteOnClose));
+        QCOMPARE(form->Label6->text(), QStringLiteral("Создать контакт"));
+        QCOMPARE(form->Label7->text(),
+                 QStringLiteral("Заполните необходимые поля для создания контакта"));
+        QCOMPARE(
+            form->Label3->text().split('\n'),
+            QStringList({"Введите имя абонента, его номер телефона и подпись.", "ВНИМАНИЕ!",
+                         "1. Номер телефона указывайте в международном стандарте",
+                         "(Например +79161234567)", "2. Подпись будет автоматически добавляться ",
+                         "к Вашему сообщению."}));
+        QCOMPARE(form->Label4->text(), QStringLiteral("Группа:"));
+        QCOMPARE(form->Label2->text(), QStringLiteral("Имя абонента:"));
+        QCOMPARE(form->Label5->text(), QStringLiteral("Номер телефона:"));
+        QCOMPARE(form->Label1->text(), QStringLiteral("Подпись:"));
+        QCOMPARE(form->CheckBox1->text(), QStringLiteral("Отправлять в транслите"));
+        QCOMPARE(form->ButOK->text(), QStringLiteral("ОК"));
+        QCOMPARE(form->ButCancel->text(), QStringLiteral("Отмена"));
+        QVERIFY(form->Group->isEditable());
+        QCOMPARE(itemsOf(form->Group), QStringList({"Работа", "Семья"}));
+        QCOMPARE(form->Group->currentText(), QStringLiteral("Работа"));
+        // Skin: header pictures, the editor's own picture, colours and button images.
+        QVERIFY(!form->Image1->pixmap().isNull());
+        QVERIFY(!form->Image3->pixmap().isNull());
+        QCOMPARE(form->Image2->pixmap().size(), QSize(21, 32));
+        QVERIFY(!form->ButOK->icon().isNull());
+        QVERIFY(!form->ButCancel->icon().isNull());
+        QCOMPARE(form->Label6->palette().color(QPalette::WindowText),
+                 SkinUnit::active().CaptionText());
+        QCOMPARE(form->Label3->palette().color(QPalette::WindowText),
+                 SkinUnit::active().InfoText());
+        QCOMPARE(form->palette().color(QPalette::Window), SkinUnit::active().Main());
+        // Tab order.
+        QWidget* expected[] = {form->Group->lineEdit(), form->EditNameAbonent, form->EditNumber,
+                               form->SignEdit, form->CheckBox1};
+        for (int i = 0; i + 1 < 5; ++i) {
+            QWidget* next = expected[i]->nextInFocusChain();
+            while (next->focusProxy() || !(next->focusPolicy() & Qt::TabFocus))
+                next = next->nextInFocusChain();
+            QCOMPARE(next, expected[i + 1]);
+        }
+        saveShot(form, QStringLiteral("editor-add"));
+        delete form;
+    }
+
+    void preselectedGroup_data() {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<int>("contact");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("contact of G") << "G" << 1 << "G";
+        QTest::newRow("group H") << "H" << -1 << "H";
+        QTest::newRow("nothing selected") << "" << -1 << "";
+    }
+    void preselectedGroup() {
+        QFETCH(QString, group);
+        QFETCH(int, contact);
+        QFETCH(QString, text);
+        EditorUnderTest editor(QStringLiteral("F[f] G[a,b] H[]"));
+        editor.open(group, contact);
+        QCOMPARE(editor.form->Group->currentText(), text);
+        delete editor.form;
+    }
+
+    void addChecks_data() {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QVariantList>("answers");
+        QTest::addColumn<QStringList>("asked"); // caption|text of each box
+        QTest::addColumn<bool>("added");
+
+        const QString noGroup = QStringLiteral("Ошибка|Не указана группа!");
+        const QString noName = QStringLiteral("Ошибка|Не указано имя!");
+        const QString warning = QStringLiteral("Warning|") + kNotInternational;
+        QTest::newRow("no group") << ""
+                                  << "Иван"
+                                  << "+7916" << QVariantList{} << QStringList{noGroup} << false;
+        QTest::newRow("group of blanks")
+            << "   "
+            << "Иван"
+            << "+7916" << QVariantList{} << QStringList{noGroup} << false;
+        QTest::newRow("group checked before name")
+            << " "
+            << ""
+            << "7916" << QVariantList{} << QStringList{noGroup} << false;
+        QTest::newRow("name of three blanks")
+            << "Работа"
+            << "   "
+            << "+7916" << QVariantList{} << QStringList{noName} << false;
+        QTest::newRow("number without +, No")
+            << "Работа"
+            << "Иван"
+            << "79161234567" << QVariantList{int(QMessageBox::No)} << QStringList{warning} << false;
+        QTest::newRow("number without +, Yes")
+            << "Работа"
+            << "Иван"
+            << "79161234567" << QVariantList{int(QMessageBox::Yes)} << QStringList{warning} << true;
+        QTest::newRow("empty number asks too")
+            << "Работа"
+            << "Иван"
+            << "" << QVariantList{int(QMessageBox::Yes)} << QStringList{warning} << true;
+        QTest::newRow("international number asks nothing")
+            << "Работа"
+            << "Иван"
+            << "+79161234567" << QVariantList{} << QStringList{} << true;
+    }
+    void addChecks() {
+        QFETCH(QString, group);
+        QFETCH(QString, name);
+        QFETCH(QString, number);
+        QFETCH(QVariantList, answers);
+        QFETCH(QStringList, asked);
+        QFETCH(bool, added);
+        EditorUnderTest editor(QStringLiteral("Работа[Петр]"));
+        editor.open();
+        editor.type(group, name, number, QStringLiteral("подпись"));
+        for (const QVariant& answer : answers)
+            Prompts::queueAnswer(answer);
+        editor.form->ButOKClick();
+        QStringList boxes;
+        for (const Prompts::Asked& box : Prompts::takeAsked()) {
+            boxes << box.caption + QLatin1Char('|') + box.text;
+            QCOMPARE(box.buttons, box.caption == QLatin1String("Warning")
+                                      ? QMessageBox::Yes | QMessageBox::No
+                                      : QMessageBox::StandardButtons(QMessageBox::Ok));
+        }
+        QCOMPARE(boxes, asked);
+        QCOMPARE(editor.closed(), added);
+        QCOMPARE(editor.saves, added ? 1 : 0);
+        if (added) {
+            QCOMPARE(editor.stored(), "Работа[Петр," + name + "]");
+            const BookEntry contact = editor.book.group(0).contacts.last();
+            QCOMPARE(contact.Number, number); // stored unchanged
+            QCOMPARE(contact.Name, name);
+            QCOMPARE(contact.Sign, QStringLiteral("подпись"));
+            QVERIFY(contact.Sender.isEmpty());
+        } else {
+            // The dialog stays with the user's input in place.
+            QCOMPARE(editor.stored(), QStringLiteral("Работа[Петр]"));
+            QCOMPARE(editor.form->EditNameAbonent->text(), name);
+            QCOMPARE(editor.form->EditNumber->text(), number);
+            delete editor.form;
+        }
+    }
+
+    void groupLookUp_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("new group at the end") << "A[a] B[b]"
+                                              << "Новая"
+                                              << "x"
+                                              << "A[a] B[b] Новая[x]";
+        QTest::newRow("existing group, last contact") << "A[a] B[b]"
+                                                      << "A"
+                                                      << "x"
+                                                      << "A[a,x] B[b]";
+        QTest::newRow("two groups share the caption: the later one") << "A[a] B[b] A[c]"
+                                                                     << "A"
+                                                                     << "x"
+                                                                     << "A[a] B[b] A[c,x]";
+        QTest::newRow("letter case differs: a second group") << "Работа[a]"
+                                                             << "работа"
+                                                             << "x"
+                                                             << "Работа[a] работа[x]";
+        QTest::newRow("blanks count in the look-up") << "A[a]"
+                                                     << "A "
+                                                     << "x"
+                                                     << "A[a] A [x]";
+        QTest::newRow("blanks around the name are kept") << "A[a]"
+                                                         << "A"
+                                                         << " Иван "
+                                                         << "A[a, Иван ]";
+    }
+    void groupLookUp() {
+        QFETCH(QString, layout);
+        QFETCH(QString, group);
+        QFETCH(QString, name);
+        QFETCH(QString, after);
+        EditorUnderTest editor(layout);
+        editor.open();
+        editor.type(group, name, QStringLiteral("+7001"), {}, true);
+        editor.form->ButOKClick();
+        QVERIFY(Prompts::takeAsked().isEmpty());
+        QVERIFY(editor.closed());
+        QCOMPARE(BookLayout::of(editor.book), after);
+        QCOMPARE(editor.saves, 1);
+        // Names are unique keys only by caption: the store keeps duplicates apart.
+        const QList<BookGroup> stored = ContactStore::readBook(editor.registry);
+        QCOMPARE(stored.size(), editor.book.groupCount());
+        for (int row = 0; row < stored.size(); ++row) {
+            QCOMPARE(stored[row].entry.caption, editor.book.group(row).entry.caption);
+            QCOMPARE(stored[row].contacts.size(), editor.book.group(row).contacts.size());
+        }
+        const QModelIndex target = editor.book.findGroup(group);
+        const BookEntry added = editor.book.group(target.row()).contacts.last();
+        QCOMPARE(added.caption, name);
+        QVERIFY(added.Translit);
+        QCOMPARE(stored[target.row()].contacts.last().caption, name);
+        QVERIFY(stored[target.row()].contacts.last().Translit);
+        if (!layout.contains(group + "["))
+            QCOMPARE(editor.book.entry(target).Name, group);
+    }
+
+    void editingAContactResetsItsSender() {
+        EditorUnderTest editor(QStringLiteral("G+[a,b] H[c]"));
+        const QModelIndex b = editor.book.index(1, 0, editor.book.groupIndex(0));
+        BookEntry fields = editor.book.entry(b);
+        fields.Sender = QStringLiteral("MyShop");
+        fields.Sign = QStringLiteral("Б.");
+        fields.Translit = true;
+        editor.book.setEntry(b, fields);
+        editor.open(QStringLiteral("G"), 1, true);
+        TAddContactForm* form = editor.form;
+        QCOMPARE(form->mode(), TAddContactForm::Mode::EditContact);
+        QCOMPARE(form->Label6->text(), QStringLiteral("Изменить контакт"));
+        QCOMPARE(form->Label7->text(), QStringLiteral("Измените необходимые поля"));
+        QVERIFY(form->Label4->isHidden());
+        QVERIFY(form->Group->isHidden());
+        QCOMPARE(form->EditNameAbonent->text(), QStringLiteral("b"));
+        QCOMPARE(form->EditNumber->text(), QStringLiteral("+7b"));
+        QCOMPARE(form->SignEdit->text(), QStringLiteral("Б."));
+        QVERIFY(form->CheckBox1->isChecked());
+        saveShot(form, QStringLiteral("editor-edit-contact"));
+
+        // Editing checks nothing: a number without "+" and a blank name are taken.
+        form->EditNameAbonent->setText(QStringLiteral("  "));
+        form->EditNumber->setText(QStringLiteral("8916"));
+        form->CheckBox1->setChecked(false);
+        form->ButOK->click();
+        QVERIFY(Prompts::takeAsked().isEmpty());
+        QVERIFY(editor.closed());
+        QCOMPARE(editor.saves, 1);
+        const BookEntry edited = editor.book.entry(b);
+        QCOMPARE(edited.caption, QStringLiteral("  "));
+        QCOMPARE(edited.Name, QStringLiteral("  "));
+        QCOMPARE(edited.Sender, QStringLiteral("varnelo.ru"));
+        QCOMPARE(edited.Number, QStringLiteral("8916"));
+        QVERIFY(!edited.Translit);
+        const BookEntry stored = ContactStore::readBook(editor.registry)[0].contacts[1];
+        QCOMPARE(stored.caption, QStringLiteral("  "));
+        QCOMPARE(stored.Sender, QStringLiteral("varnelo.ru"));
+        QCOMPARE(stored.Number, QStringLiteral("8916"));
+    }
+
+    void renamingAGroup_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("new caption") << "Коллеги";
+        QTest::newRow("empty caption is accepted") << "";
+    }
+    void renamingAGroup() {
+        QFETCH(QString, caption);
+        EditorUnderTest editor(QStringLiteral("G+[a] H[c]"));
+        const QModelIndex h = editor.book.groupIndex(1);
+        editor.book.setData(h, QStringLiteral("Имя группы"), ContactBook::NameRole);
+        editor.open(QStringLiteral("H"), -1, true);
+        TAddContactForm* form = editor.form;
+        QCOMPARE(form->mode(), TAddContactForm::Mode::EditGroup);
+        QCOMPARE(form->Label6->text(), QStringLiteral("Изменить группу"));
+        QCOMPARE(form->Label7->text(), QStringLiteral("Измените необходимые поля"));
+        for (QWidget* hidden : std::initializer_list<QWidget*>{
+                 form->Label2, form->Label5, form->Label1, form->EditNameAbonent, form->EditNumber,
+                 form->SignEdit, form->CheckBox1})
+            QVERIFY(hidden->isHidden());
+        QVERIFY(!form->Group->isHidden());
+        QCOMPARE(form->Group->currentText(), QStringLiteral("H"));
+        if (caption.isEmpty())
+            saveShot(form, QStringLiteral("editor-edit-group"));
+        form->Group->setEditText(caption);
+        form->ButOK->click();
+        QVERIFY(editor.closed());
+        QCOMPARE(editor.book.entry(h).caption, caption);
+        QCOMPARE(editor.book.entry(h).Name, QStringLiteral("Имя группы"));
+        QCOMPARE(editor.book.group(1).contacts.size(), 1);
+        QCOMPARE(ContactStore::readBook(editor.registry)[1].entry.caption, caption);
+        QCOMPARE(ContactStore::readBook(editor.registry)[1].contacts.size(), 1);
+    }
+
+    void cancelAndEscapeChangeNothing_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Отмена") << false;
+        QTest::newRow("Esc") << true;
+    }
+    void cancelAndEscapeChangeNothing() {
+        QFETCH(bool, escape);
+        EditorUnderTest editor(QStringLiteral("G[a]"));
+        editor.open(QStringLiteral("G"), 0, true);
+        editor.form->show();
+        editor.form->EditNameAbonent->setText(QStringLiteral("другое"));
+        if (escape)
+            QTest::keyClick(editor.form->EditNameAbonent, Qt::Key_Escape);
+        else
+            editor.form->ButCancel->click();
+        QCOMPARE(editor.form->result(), int(QDialog::Rejected));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!editor.form); // freed when closed
+        QCOMPARE(BookLayout::of(editor.book), QStringLiteral("G[a]"));
+        QCOMPARE(editor.saves, 0);
+    }
+
+    void typedTextKeepsToTheCodePage() {
+        EditorUnderTest editor(QStringLiteral("G[a]"));
+        editor.open();
+        for (const QChar c : QStringLiteral("Ёж€☺"))
+            QTest::sendKeyEvent(QTest::Click, editor.form->EditNameAbonent, Qt::Key_unknown,
+                                QString(c), Qt::NoModifier);
+        QCOMPARE(editor.form->EditNameAbonent->text(), QStringLiteral("Ёж€?"));
+        delete editor.form;
+    }
+};
+
+QTEST_MAIN(AddContactTest)
+#include "AddContactTest.moc"
