@@ -1,14 +1,17 @@
 #include "SingleInstance.h"
 
 #include <QDataStream>
+#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 
 #include <unistd.h>
 
 namespace {
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kMessageSize = 8;
+constexpr int kProbeMs = 100;
 } // namespace
 
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
@@ -35,6 +38,20 @@ bool SingleInstance::handOver(int wParam, int lParam) {
         return false;
     socket.disconnectFromServer();
     return true;
+}
+
+bool SingleInstance::waitUntilFree(int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        QLocalSocket socket;
+        socket.connectToServer(m_name);
+        if (!socket.waitForConnected(kProbeMs))
+            return true;
+        socket.abort();
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(kProbeMs);
+    }
 }
 
 bool SingleInstance::listen() {

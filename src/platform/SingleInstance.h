@@ -17,6 +17,9 @@ public:
 
     // True when another copy answered and took the message (wParam, lParam).
     bool handOver(int wParam, int lParam);
+    // Waits until no copy answers on the name any more (a copy that is ending); false when
+    // one still answers after `timeoutMs`. Sends nothing.
+    bool waitUntilFree(int timeoutMs);
     // Starts listening; false when the name cannot be taken.
     bool listen();
 

@@ -7,6 +7,7 @@
 #include "platform/Prompts.h"
 #include "platform/Registry.h"
 #include "platform/SingleInstance.h"
+#include "settings/ProgramRestart.h"
 #include "settings/Settings.h"
 #include "skins/SkinUnit.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 const QString kVersionLabel = QStringLiteral("ver 3.1.6");
 constexpr int kMessageShow = 255;
+constexpr int kRestartWaitMs = 15000;
 
 // Shows the splash, which applies the skin while it is on the screen, or applies it at
 // once. False when the skin could not be loaded.
@@ -47,6 +49,10 @@ int StartUp::run(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
     // The main window's close ends the program even while the send window is open.
     app.setQuitOnLastWindowClosed(false);
+
+    // A copy started by a restart waits for the old copy to end instead of handing over to it.
+    if (app.arguments().contains(ProgramRestart::kRestartedFlag))
+        SingleInstance().waitUntilFree(kRestartWaitMs);
 
     // A second start hands over before its splash, so it never shows a window of its own;
     // the main window checks again for two copies started at the same moment.

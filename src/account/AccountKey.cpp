@@ -1,0 +1,28 @@
+#include "AccountKey.h"
+
+#include "contacts/StoredValueCipher.h"
+#include "platform/Registry.h"
+
+namespace {
+constexpr int kPlainKeyLength = 48;
+} // namespace
+
+QByteArray AccountKey::storedValue(Registry& registry) {
+    return registry.readBytes(QString(), QString()).value_or(QByteArray());
+}
+
+bool AccountKey::isProtected(const QByteArray& storedValue) {
+    return !StoredValueCipher::IsPlainUserKey(storedValue) && storedValue.size() > kPlainKeyLength;
+}
+
+QByteArray AccountKey::storedKeyText(const QByteArray& storedValue) {
+    if (!isProtected(storedValue))
+        return storedValue;
+    return StoredValueCipher::DecipherValue(storedValue, StoredValueCipher::kUserKeyKey)
+        .value_or(QByteArray());
+}
+
+void AccountKey::writeStoredValue(const QByteArray& value) {
+    Registry registry;
+    registry.writeBytes(QString(), QString(), value);
+}

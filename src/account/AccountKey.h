@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class Registry;
+
+// The account key as the settings key's default value holds it: plain, or protected by the
+// access password. Writers open a store handle of their own, so that the key is on disk
+// before the dialog that wrote it closes.
+namespace AccountKey {
+
+// The stored value's code-page bytes; empty when there is none.
+QByteArray storedValue(Registry& registry);
+
+// The stored value as the access password works on it: a protected value deciphered, any
+// other value as stored. A protected value that does not decipher gives an empty text.
+QByteArray storedKeyText(const QByteArray& storedValue);
+
+// True when the stored value is the protected form, which start-up asks the password for.
+bool isProtected(const QByteArray& storedValue);
+
+// Writes `value` as the default value through a handle of its own. Throws RegistryError.
+void writeStoredValue(const QByteArray& value);
+
+} // namespace AccountKey
