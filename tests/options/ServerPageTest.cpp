@@ -141,7 +141,7 @@ class ServerPageTest : public QObject {
             return {};
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         return asked.size() == 2 && asked[1].caption == QStringLiteral("Ваучер") ? asked[1].initial
-                                                                                : QString();
+                                                                                 : QString();
     }
 
 private slots:
@@ -154,6 +154,7 @@ private slots:
     void init() {
         QVERIFY(m_sandbox.reset());
         m_key = m_sandbox.createAccount({{"email", "Ivan.Petrov@Example.ORG"},
+                                         {"name", "Иван Петров"},
                                          {"icq1", "123456"},
                                          {"icq2", "7890"},
                                          {"balance", "100.00"}});
