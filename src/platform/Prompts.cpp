@@ -36,7 +36,8 @@ namespace Prompts {
 QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& caption,
                                     QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton) {
-    if (auto answer = answerForTest({QStringLiteral("message"), caption, text, icon, buttons})) {
+    if (auto answer =
+            answerForTest({QStringLiteral("message"), caption, text, icon, buttons, {}})) {
         if (answer->isValid())
             return static_cast<QMessageBox::StandardButton>(answer->toInt());
         if (defaultButton != QMessageBox::NoButton)
@@ -67,8 +68,8 @@ bool confirm(QWidget* parent, const QString& text) {
 
 std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
                                  const QString& initial) {
-    if (auto answer =
-            answerForTest({QStringLiteral("input"), caption, prompt, QMessageBox::NoIcon, {}}))
+    if (auto answer = answerForTest(
+            {QStringLiteral("input"), caption, prompt, QMessageBox::NoIcon, {}, initial}))
         return answer->isValid() ? std::optional<QString>(answer->toString()) : std::nullopt;
     bool ok = false;
     const QString text =
@@ -79,7 +80,7 @@ std::optional<QString> inputText(QWidget* parent, const QString& caption, const 
 QString openFile(QWidget* parent, const QString& caption, const QString& folder,
                  const QString& filter) {
     if (auto answer =
-            answerForTest({QStringLiteral("file"), caption, filter, QMessageBox::NoIcon, {}}))
+            answerForTest({QStringLiteral("file"), caption, filter, QMessageBox::NoIcon, {}, {}}))
         return answer->toString();
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }

@@ -38,6 +38,7 @@ struct Asked {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QString initial; // an input box's text at opening
 };
 
 // From now on no dialog is shown: each prompt takes the next queued answer (a

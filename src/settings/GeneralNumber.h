@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// A number written the way the user's locale writes it in its general form: up to 15
+// significant digits, no trailing zeros, no group separators ("1,5" in a Russian locale).
+QString generalNumberText(double value);

@@ -1,0 +1,43 @@
+#include "SkinnedHeader.h"
+
+#include <QLabel>
+
+namespace {
+
+constexpr int kPictureLeft = 12;
+constexpr int kPictureSize = 32;
+constexpr int kTextLeft = 56;
+
+} // namespace
+
+SkinnedHeader SkinnedHeader::create(QWidget* parent, const QString& title,
+                                    const QString& subtitle) {
+    SkinnedHeader header;
+    header.banner = new QLabel(parent);
+    header.banner->setObjectName(QStringLiteral("Image1"));
+    header.banner->setFixedHeight(kHeight);
+    header.banner->setScaledContents(true);
+
+    header.picture = new QLabel(header.banner);
+    header.picture->setObjectName(QStringLiteral("Image2"));
+    header.picture->setGeometry(kPictureLeft, (kHeight - kPictureSize) / 2, kPictureSize,
+                                kPictureSize);
+
+    header.title = new QLabel(title, header.banner);
+    header.title->setObjectName(QStringLiteral("Label6"));
+    QFont bold = header.title->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    header.title->setFont(bold);
+    header.title->adjustSize();
+    const int titleTop = subtitle.isEmpty() ? (kHeight - header.title->height()) / 2 : 9;
+    header.title->move(kTextLeft, titleTop);
+
+    if (!subtitle.isEmpty()) {
+        header.subtitle = new QLabel(subtitle, header.banner);
+        header.subtitle->setObjectName(QStringLiteral("Label7"));
+        header.subtitle->adjustSize();
+        header.subtitle->move(kTextLeft, titleTop + header.title->height() + 2);
+    }
+    return header;
+}

@@ -1,0 +1,182 @@
+#include "settings/PayWindow.h"
+#include "SandboxProcess.h"
+#include "TestProfile.h"
+#include "platform/Registry.h"
+#include "service/ServiceState.h"
+#include "settings/PayAddress.h"
+#include "settings/Settings.h"
+#include "skins/SkinUnit.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+bool browserEngineLoaded() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
+}
+
+QPushButton* button(QDialog* form, const char* name) {
+    return form->findChild<QPushButton*>(QLatin1String(name));
+}
+
+// Waits for the page the window is loading; false when it failed or never came.
+bool waitForPage(QSignalSpy& loaded) {
+    if (loaded.isEmpty() && !loaded.wait(60000))
+        return false;
+    return loaded.takeFirst().value(0).toBool();
+}
+
+} // namespace
+
+// The payment window as the program opens it: its module loaded on first use, the service's
+// page from the sandbox in the embedded browser, back and forward following its history.
+class PayWindowTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    SandboxProcess m_sandbox;
+    QString m_key;
+    std::shared_ptr<Registry> m_registry;
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(m_sandbox.start(), qPrintable(m_sandbox.errorString()));
+        m_key = m_sandbox.createAccount({{QStringLiteral("balance"), QStringLiteral("42.00")}});
+        QCOMPARE(m_key.size(), 48);
+        m_registry = std::make_shared<Registry>();
+        Settings(*m_registry).runFirstStart({});
+        QVERIFY(SkinUnit::active().loadActiveSkin());
+        ServiceState::SetServiceAddress(m_sandbox.host(), m_sandbox.port());
+        ServiceState::UserKey.set(m_key);
+    }
+
+    void address_data() {
+        QTest::addColumn<quint32>("infoText");
+        QTest::addColumn<quint32>("main");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("default colours") << 0xB1552Cu << 0xCEECD3u << "B1552CCEECD3";
+        QTest::newRow("leading zeros kept") << 0x00000Fu << 0x0000A0u << "00000F0000A0";
+        QTest::newRow("black and white") << 0x000000u << 0xFFFFFFu << "000000FFFFFF";
+    }
+    void address() {
+        QFETCH(quint32, infoText);
+        QFETCH(quint32, main);
+        QFETCH(QString, ending);
+        const QString key = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
+        QCOMPARE(payAddress(QStringLiteral("localhost"), 3000, key, infoText, main),
+                 "http://localhost:3000/howpay.php?" + key + ending);
+    }
+
+    void defaultSkinColoursInTheAddress() {
+        const SkinColors& colors = SkinUnit::active().colorValues();
+        QCOMPARE(payAddress(QStringLiteral("localhost"), 3000, m_key, colors.InfoText, colors.Main),
+                 "http://localhost:3000/howpay.php?" + m_key + "B1552C" + "CEECD3");
+    }
+
+    void programDoesNotLinkTheBrowser() {
+        QProcess readelf;
+        readelf.start(QStringLiteral("readelf"),
+                      {QStringLiteral("-d"), QStringLiteral(VARNELO_PATH)});
+        if (!readelf.waitForFinished(30000) || readelf.exitCode() != 0)
+            QSKIP("readelf is not available");
+        const QByteArray needed = readelf.readAllStandardOutput();
+        QVERIFY(needed.contains("libQt6Widgets"));
+        QVERIFY(!needed.contains("WebEngine"));
+        QVERIFY(!browserEngineLoaded());
+    }
+
+    void showsTheServicePage() {
+        QVERIFY(!PayWindow::modulePath().isEmpty());
+        QString error;
+        std::unique_ptr<QDialog> form(PayWindow::create(nullptr, &error));
+        QVERIFY2(form, qPrintable(error));
+        QVERIFY(browserEngineLoaded());
+
+        QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Label6"))->text(), "Оплата");
+        QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Label7"))->text(),
+                 "Ознакомиться с технологией оплаты");
+        QVERIFY(!form->findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().isNull());
+        QVERIFY(!form->findChild<QLabel*>(QStringLiteral("Image2"))->pixmap().isNull());
+        QCOMPARE(button(form.get(), "But1")->toolTip(), "Назад");
+        QCOMPARE(button(form.get(), "But2")->toolTip(), "Вперед");
+        QVERIFY(!button(form.get(), "SpeedButton1")->icon().isNull());
+        QVERIFY(!button(form.get(), "But1")->isEnabled());
+        QVERIFY(!button(form.get(), "But2")->isEnabled());
+
+        QSignalSpy loaded(form.get(), SIGNAL(pageLoaded(bool)));
+        form->show();
+        QVERIFY(waitForPage(loaded));
+        QCOMPARE(form->property("pageTitle").toString(), "Оплата услуг Varnelo");
+        QCOMPARE(form->property("pageUrl").toUrl().toString(),
+                 m_sandbox.baseUrl() + "/howpay.php?" + m_key + "B1552CCEECD3");
+        QVERIFY(!button(form.get(), "But1")->isEnabled());
+        QVERIFY(!button(form.get(), "But2")->isEnabled());
+
+        // The page is painted in the skin's colours that the address carried.
+        QWidget* browser = form->findChild<QWidget*>(QStringLiteral("WB"));
+        const QPoint corner = browser->geometry().bottomLeft() + QPoint(4, -4);
+        QTRY_COMPARE_WITH_TIMEOUT(form->grab().toImage().pixelColor(corner),
+                                  QColor(0xD3, 0xEC, 0xCE), 30000);
+        const QString folder = qEnvironmentVariable("VARNELO_OPTIONS_SCREENSHOTS");
+        if (!folder.isEmpty())
+            QVERIFY(form->grab().save(folder + "/payform.png"));
+    }
+
+    void backAndForwardFollowTheHistory() {
+        std::unique_ptr<QDialog> form(PayWindow::create(nullptr));
+        QVERIFY(form);
+        QPushButton* back = button(form.get(), "But1");
+        QPushButton* forward = button(form.get(), "But2");
+        QSignalSpy loaded(form.get(), SIGNAL(pageLoaded(bool)));
+        form->show();
+        QVERIFY(waitForPage(loaded));
+
+        QMetaObject::invokeMethod(form.get(), "navigate",
+                                  Q_ARG(QUrl, QUrl(m_sandbox.baseUrl() + "/")));
+        QVERIFY(waitForPage(loaded));
+        QVERIFY(back->isEnabled());
+        QVERIFY(!forward->isEnabled());
+
+        back->click();
+        QVERIFY(waitForPage(loaded));
+        QCOMPARE(form->property("pageTitle").toString(), "Оплата услуг Varnelo");
+        QVERIFY(!back->isEnabled());
+        QVERIFY(forward->isEnabled());
+
+        forward->click();
+        QVERIFY(waitForPage(loaded));
+        QCOMPARE(form->property("pageUrl").toUrl(), QUrl(m_sandbox.baseUrl() + "/"));
+        QVERIFY(back->isEnabled());
+        QVERIFY(!forward->isEnabled());
+    }
+
+    void closeButtonClosesTheWindow() {
+        std::unique_ptr<QDialog> form(PayWindow::create(nullptr));
+        QVERIFY(form);
+        form->show();
+        button(form.get(), "SpeedButton1")->click();
+        QVERIFY(!form->isVisible());
+        form->show();
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        QVERIFY(!form->isVisible());
+    }
+};
+
+// The embedded browser shares its graphics context with the program's windows; like the
+// program, the test asks for that before its application object exists.
+int main(int argc, char* argv[]) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    PayWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "PayWindowTest.moc"
