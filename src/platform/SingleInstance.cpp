@@ -1,14 +1,18 @@
 #include "SingleInstance.h"
 
 #include <QDataStream>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 
 #include <unistd.h>
 
 namespace {
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kMessageSize = 8;
+// A local socket's path must fit the 108 bytes of the system's address.
+constexpr int kLongestSocketPath = 100;
 } // namespace
 
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
@@ -19,6 +23,12 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent)
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultName() {
+    // In the user's runtime folder when there is one: private to the user and the session,
+    // where a name in the shared temporary folder is open to every user of the machine.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString path = runtime + QStringLiteral("/Varnelo-instance");
+    if (!runtime.isEmpty() && QFile::encodeName(path).size() < kLongestSocketPath)
+        return path;
     return QStringLiteral("Varnelo-%1").arg(::getuid());
 }
 

@@ -7,6 +7,7 @@
 #include "UserKeyMask.h"
 #include "WindowEffects.h"
 #include "WindowSnap.h"
+#include "contacts/BookReadAhead.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "contacts/StoredValueCipher.h"
@@ -362,7 +363,8 @@ void TMainForm::FormCreate() {
 
     m_store = std::make_unique<ContactStore>(*m_registry);
     try {
-        m_store->LoadContacts(*m_book);
+        m_store->LoadContacts(*m_book, m_options.bookReadAhead ? m_options.bookReadAhead->take()
+                                                               : std::nullopt);
     } catch (const ContactStoreError& error) {
         Prompts::error(this, QString::fromStdString(error.what()));
     }

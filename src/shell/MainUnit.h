@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class BookReadAhead;
 class ContactBook;
 class MainWindowBridge;
 class ContactStore;
@@ -58,6 +59,8 @@ public:
         std::function<void()> refresh;
         // The single-instance name; empty takes the per-user one.
         QString instanceName;
+        // The stored contact book, read while the rest of the start went on.
+        std::shared_ptr<BookReadAhead> bookReadAhead;
     };
 
     explicit TMainForm(Options options = {}, QWidget* parent = nullptr);
