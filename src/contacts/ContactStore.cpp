@@ -197,14 +197,14 @@ ContactStore::ContactStore(Registry& registry, const QString& legacyFilePath)
     , m_legacyFile(legacyFilePath) {
 }
 
-void ContactStore::LoadContacts(ContactBook& book) {
+void ContactStore::LoadContacts(ContactBook& book, std::optional<Registry::Branch> readAhead) {
     QList<BookGroup> groups;
     std::optional<Registry::Branch> stored; // when the book came from the settings store
     try {
         if (QFileInfo(m_legacyFile).isFile()) {
             groups = readLegacyFile();
         } else {
-            stored = m_registry.readBranch(kBookKey);
+            stored = readAhead ? std::move(readAhead) : m_registry.readBranch(kBookKey);
             groups = bookFrom(*stored);
         }
     } catch (const RegistryError& e) {

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 #include <stdexcept>
 
 class ContactBook;
@@ -43,8 +45,9 @@ public:
     // Fills the book from Contacts.dat when that file exists, else from the settings store,
     // then saves it (which completes the move out of Contacts.dat). On a read failure the
     // book is left as it was, the stores are untouched and every later save is skipped.
-    // Throws ContactStoreError.
-    void LoadContacts(ContactBook& book);
+    // `readAhead` is the settings store's book when it was read already. Throws
+    // ContactStoreError.
+    void LoadContacts(ContactBook& book, std::optional<Registry::Branch> readAhead = std::nullopt);
 
     // Replaces the stored book in one transaction, then deletes Contacts.dat. Skipped after
     // a failed load, so the book that could not be read is never overwritten by another.

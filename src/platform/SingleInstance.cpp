@@ -2,8 +2,10 @@
 
 #include <QDataStream>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <unistd.h>
@@ -12,6 +14,8 @@ namespace {
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kMessageSize = 8;
 constexpr int kProbeMs = 100;
+// A local socket's path must fit the 108 bytes of the system's address.
+constexpr int kLongestSocketPath = 100;
 } // namespace
 
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
@@ -22,6 +26,12 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent)
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultName() {
+    // In the user's runtime folder when there is one: private to the user and the session,
+    // where a name in the shared temporary folder is open to every user of the machine.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString path = runtime + QStringLiteral("/Varnelo-instance");
+    if (!runtime.isEmpty() && QFile::encodeName(path).size() < kLongestSocketPath)
+        return path;
     return QStringLiteral("Varnelo-%1").arg(::getuid());
 }
 

@@ -13,7 +13,7 @@ public:
     explicit SingleInstance(const QString& name = defaultName(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    static QString defaultName(); // one per user
+    static QString defaultName(); // one per user session
 
     // True when another copy answered and took the message (wParam, lParam).
     bool handOver(int wParam, int lParam);

@@ -8,6 +8,7 @@
 #include "WindowEffects.h"
 #include "WindowSnap.h"
 #include "contacts/AddContactUnit.h"
+#include "contacts/BookReadAhead.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "contacts/ContactTreeView.h"
@@ -368,7 +369,8 @@ void TMainForm::FormCreate() {
 
     m_store = std::make_unique<ContactStore>(*m_registry);
     try {
-        m_store->LoadContacts(*m_book);
+        m_store->LoadContacts(*m_book, m_options.bookReadAhead ? m_options.bookReadAhead->take()
+                                                               : std::nullopt);
     } catch (const ContactStoreError& error) {
         Prompts::error(this, QString::fromStdString(error.what()));
     }

@@ -11,6 +11,7 @@
 #include <optional>
 
 struct BookEntry;
+class BookReadAhead;
 class ContactBook;
 class ContactTreeView;
 class MainWindowBridge;
@@ -64,6 +65,8 @@ public:
         std::function<void()> refresh;
         // The single-instance name; empty takes the per-user one.
         QString instanceName;
+        // The stored contact book, read while the rest of the start went on.
+        std::shared_ptr<BookReadAhead> bookReadAhead;
     };
 
     explicit TMainForm(Options options = {}, QWidget* parent = nullptr);

@@ -2,6 +2,7 @@
 
 #include "MainUnit.h"
 #include "SplashUnit.h"
+#include "contacts/BookReadAhead.h"
 #include "history/HistoryUnit.h"
 #include "messaging/SendUnit.h"
 #include "platform/Prompts.h"
@@ -60,10 +61,12 @@ int StartUp::run(QApplication& app) {
         return 0;
 
     try {
+        TMainForm::Options options;
+        options.bookReadAhead = std::make_shared<BookReadAhead>();
         if (!applySkin())
             return 1;
 
-        TMainForm mainForm;
+        TMainForm mainForm(options);
         if (mainForm.creation() != TMainForm::Creation::Running)
             return 0;
         TSendForm sendForm;

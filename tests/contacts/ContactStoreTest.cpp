@@ -1,6 +1,7 @@
 #include "contacts/ContactStore.h"
 #include "BookLayout.h"
 #include "TestProfile.h"
+#include "contacts/BookReadAhead.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactRecords.h"
 #include "platform/Registry.h"
@@ -370,6 +371,32 @@ private slots:
         QVERIFY(c.Translit);
         QVERIFY(!QFile::exists(m_legacy));
         QCOMPARE(ContactStore::readBook(*m_registry), groups);
+    }
+
+    // The start reads the stored book ahead on a thread of its own; what it read loads
+    // exactly as a read at load time would, and the old file still wins when present.
+    void readAheadBook_data() {
+        QTest::addColumn<bool>("legacyFile");
+        QTest::newRow("settings store") << false;
+        QTest::newRow("old file present") << true;
+    }
+    void readAheadBook() {
+        QFETCH(bool, legacyFile);
+        Registry registry; // the user's store, which the read-ahead opens too
+        ContactStore store(registry, m_legacy);
+        ContactBook saved;
+        saved.setGroups(BookLayout::parse(QStringLiteral("G1+[A,B] G2[C]")));
+        QCOMPARE(store.SaveContacts(saved), ContactStore::SaveResult::Saved);
+        if (legacyFile)
+            writeLegacy(record("Old", true) + record("D", false, 3, "+7001", "Sig"));
+
+        BookReadAhead readAhead;
+        ContactBook book;
+        store.LoadContacts(book, readAhead.take());
+        QCOMPARE(BookLayout::of(book.groups()),
+                 legacyFile ? QStringLiteral("Old+[D]") : QStringLiteral("G1+[A,B] G2[C]"));
+        QCOMPARE(ContactStore::readBook(registry), book.groups());
+        QVERIFY(!readAhead.take()); // taken once
     }
 
     void migrationRecords_data() {

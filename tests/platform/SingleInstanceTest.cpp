@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 #include "TestProfile.h"
 
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QSignalSpy>
 #include <QTest>
@@ -30,6 +31,16 @@ private slots:
         QVERIFY(handed);
         QCOMPARE(received.at(0).at(0).toInt(), 255);
         QCOMPARE(received.at(0).at(1).toInt(), 255);
+    }
+
+    // Each session (and each test profile) has its own copy; the socket sits in the
+    // user's private runtime folder.
+    void defaultNameIsInTheRuntimeFolder() {
+        const QString name = SingleInstance::defaultName();
+        QCOMPARE(name, m_profile.root() + QStringLiteral("/runtime/Varnelo-instance"));
+        SingleInstance copy;
+        QVERIFY(copy.listen());
+        QVERIFY(QFileInfo(name).exists());
     }
 
     void staleSocketIsTakenOver() {

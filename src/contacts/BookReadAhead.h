@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/Registry.h"
+
+#include <future>
+#include <optional>
+
+// Reads the stored contact book on a thread of its own, through a store handle of its own,
+// so that the biggest read of the start overlaps making the skin and the windows.
+class BookReadAhead {
+public:
+    // Starts reading at once.
+    BookReadAhead();
+    ~BookReadAhead();
+
+    BookReadAhead(const BookReadAhead&) = delete;
+    BookReadAhead& operator=(const BookReadAhead&) = delete;
+
+    // Waits for the read. Nothing when it failed (the load then reads again itself and
+    // reports the failure) or when the result was taken already.
+    std::optional<Registry::Branch> take();
+
+private:
+    std::future<Registry::Branch> m_read;
+};
