@@ -6,7 +6,6 @@
 #include "contacts/ContactBook.h"
 #include "history/HistoryFile.h"
 #include "messaging/SendFlow.h"
-#include "service/BlockingHandoff.h"
 #include "service/MainWindowLink.h"
 #include "service/ServiceState.h"
 #include "settings/Settings.h"
@@ -14,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
@@ -67,8 +67,10 @@ qint32 historyLimit() {
 }
 
 // The send flow on its worker thread: the exchange, the history records, then the outcome
-// handed to the window, the main window's part and the sound.
-void runSend(const SendRequest& request, QObject* handoff,
+// handed to the window, the main window's part and the sound. The outcome is posted, not
+// waited for, so a window that waits for its sends while closing never waits for a worker
+// that waits for it.
+void runSend(const SendRequest& request,
              const std::function<void(const SendOutcome&, const QString&)>& finish) {
     const SendOutcome outcome = SendOutcome::judge(RequestSend(request), request.number);
     const std::shared_ptr<MainWindowLink> link = MainWindowLink::current();
@@ -82,7 +84,8 @@ void runSend(const SendRequest& request, QObject* handoff,
             AcceptedRecords(outcome, request.sender, request.text, QDateTime::currentDateTime());
         historyError = HistoryFile().AppendHistory(records, historyLimit());
     }
-    RunAndWait(handoff, [=] { finish(outcome, historyError); });
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [=] { finish(outcome, historyError); }, Qt::QueuedConnection);
     if (outcome.action == SendOutcome::Action::ConnectTimeOut)
         link->EnableConnectTimeOutTimer();
     const QString sound = soundPath(outcome.sound);
@@ -94,7 +97,6 @@ void runSend(const SendRequest& request, QObject* handoff,
 
 TSendForm::TSendForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
-    , m_handoff(new QObject(this))
     , m_lastUpMs(std::numeric_limits<qint64>::min() / 2) {
     setObjectName(QStringLiteral("SendForm"));
     setWindowTitle(QStringLiteral("Varnelo"));
@@ -105,8 +107,6 @@ TSendForm::TSendForm(QWidget* parent)
 }
 
 TSendForm::~TSendForm() {
-    delete m_handoff;
-    m_handoff = nullptr;
     for (QThread* thread : std::as_const(m_sends)) {
         if (!thread->wait(kExitGraceMs)) {
             thread->requestInterruption();
@@ -303,7 +303,7 @@ void TSendForm::SendWorker(TMySheet* page) {
         if (form)
             form->finishSend(target, outcome, historyError);
     };
-    QThread* thread = QThread::create(runSend, request, m_handoff, finish);
+    QThread* thread = QThread::create(runSend, request, finish);
     m_sends.append(thread);
     connect(thread, &QThread::finished, this, [this, thread] {
         m_sends.removeOne(thread);

@@ -98,9 +98,6 @@ private:
     QModelIndex nodeIndex(const BookEntry* node) const;
 
     ContactBook* m_book = nullptr;
-    // What the workers hand their results to; it goes first when the window is destroyed,
-    // so a worker never waits for a window that is waiting for it.
-    QObject* m_handoff;
     QList<QThread*> m_sends;
     std::function<qint64()> m_clock;
     qint64 m_lastUpMs;
