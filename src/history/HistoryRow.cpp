@@ -1,8 +1,10 @@
 #include "HistoryRow.h"
 
+#include "HistoryFilter.h"
 #include "platform/Ansi.h"
 
 #include <QByteArray>
+#include <QHash>
 
 #include <algorithm>
 #include <array>
@@ -10,6 +12,28 @@
 #include <limits>
 #include <numeric>
 #include <vector>
+
+QList<HistoryRow> rowsFromRecords(QList<TMess> records, const HistoryFilter& filter) {
+    struct Recipient {
+        QString number;
+        QString name;
+    };
+    QHash<QString, Recipient> recipients;
+    QList<HistoryRow> rows;
+    rows.reserve(records.size());
+    for (auto record = records.rbegin(); record != records.rend(); ++record) {
+        if (!filter.CompareItem(*record))
+            continue;
+        auto known = recipients.find(record->Number);
+        if (known == recipients.end())
+            known =
+                recipients.insert(record->Number, {record->Number, filter.nameOf(record->Number)});
+        record->Number = known->number;
+        rows.append({std::move(*record), known->name});
+    }
+    rows.squeeze();
+    return rows;
+}
 
 namespace HistoryColumn {
 

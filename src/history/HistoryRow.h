@@ -2,6 +2,8 @@
 
 #include "TMess.h"
 
+class HistoryFilter;
+
 #include <QList>
 #include <QString>
 
@@ -10,6 +12,10 @@ struct HistoryRow {
     TMess record;
     QString name; // empty when no contact has the number
 };
+
+// The rows for the records (stored oldest first) that pass the filter, newest first. Rows of one
+// number share its text and its contact name, which a long history repeats thousands of times.
+QList<HistoryRow> rowsFromRecords(QList<TMess> records, const HistoryFilter& filter);
 
 // The columns of the history list, in their order.
 namespace HistoryColumn {

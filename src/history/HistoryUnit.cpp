@@ -300,17 +300,7 @@ void THistoryForm::fill(bool asShow) {
     ListView->hide();
     m_model->clear();
 
-    QList<TMess> records = m_file.readAll();
-    QList<HistoryRow> rows;
-    rows.reserve(records.size());
-    // Stored oldest first; shown newest first.
-    for (auto record = records.rbegin(); record != records.rend(); ++record) {
-        if (filter.CompareItem(*record)) {
-            QString name = filter.nameOf(record->Number);
-            rows.append({std::move(*record), std::move(name)});
-        }
-    }
-    records.clear();
+    QList<HistoryRow> rows = rowsFromRecords(m_file.readAll(), filter);
     m_model->setRows(std::move(rows));
 
     const bool pending = m_model->anyPending();

@@ -182,6 +182,22 @@ private slots:
         QVERIFY(HistoryFilter::ContactNamesFrom(nullptr).isEmpty());
     }
 
+    void rowsNewestFirstWithNames() {
+        const HistoryFilter filter({}, QStringLiteral("привет"),
+                                   {{QStringLiteral("+79001112233"), QStringLiteral("Иван")}});
+        const QList<HistoryRow> rows =
+            rowsFromRecords({record(1, "+79001112233", "V", QStringLiteral("Привет")),
+                             record(2, "+79004445566", "V", QStringLiteral("Пока")),
+                             record(3, "+79004445566", "V", QStringLiteral("ПРИВЕТ")),
+                             record(4, "+79001112233", "V", QStringLiteral("привет"))},
+                            filter);
+        QCOMPARE(idsOf(rows), (QList<qint32>{4, 3, 1}));
+        QCOMPARE(rows[0].name, QStringLiteral("Иван"));
+        QCOMPARE(rows[1].name, QString());
+        QCOMPARE(rows[2].name, QStringLiteral("Иван"));
+        QCOMPARE(rows[2].record.Number, QStringLiteral("+79001112233"));
+    }
+
     void cellTexts() {
         HistoryRow row{record(77, QStringLiteral("+79001112233"), QStringLiteral("Shop"),
                               QStringLiteral("Текст"), QStringLiteral("Маша")),
