@@ -24,6 +24,7 @@
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -221,6 +222,39 @@ private slots:
         form.ButOK->click();
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(storedKey().size(), 48);
+    }
+
+    // While the service answers, the dialog keeps painting but takes no input: Escape and
+    // a second click do nothing, and the reply still lands.
+    void slowReplyBlocksTheDialog() {
+        useSandbox(m_sandbox.port());
+        QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 700));
+        TRegForm form;
+        fill(&form, Person());
+        form.show();
+        int ticksWhileBlocked = 0;
+        QTimer watcher;
+        watcher.setInterval(5);
+        connect(&watcher, &QTimer::timeout, &form, [&] {
+            if (form.isEnabled())
+                return;
+            if (++ticksWhileBlocked > 1)
+                return;
+            // Press and release, both refused by the blocked dialog.
+            for (int i = 0; i < 2; ++i)
+                QTest::ignoreMessage(QtWarningMsg,
+                                     "Keyboard event not accepted by receiving widget");
+            QTest::keyClick(&form, Qt::Key_Escape);
+            form.ButOK->click();
+        });
+        watcher.start();
+        form.ButOK->click();
+        watcher.stop();
+        QVERIFY(ticksWhileBlocked > 0);
+        QVERIFY(!form.gaveUp());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(storedKey().size(), 48);
+        QCOMPARE(Prompts::takeAsked().size(), 1);
     }
 
     void noConnectionKeepsTheDialog() {
