@@ -1,0 +1,628 @@
+#include "ModalDriver.h"
+#include "TestProfile.h"
+#include "contacts/ContactBook.h"
+#include "platform/Ansi.h"
+#include "platform/AppPaths.h"
+#include "platform/Prompts.h"
+#include "platform/Registry.h"
+#include "platform/SingleInstance.h"
+#include "platform/Sound.h"
+#include "service/ServiceState.h"
+#include "settings/ProgramRestart.h"
+#include "settings/Settings.h"
+#include "settings/SettingsDialogs.h"
+#include "settings/SettingsUnit.h"
+#include "shell/MainUnit.h"
+#include "shell/WindowEffects.h"
+#include "skins/SkinUnit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocalServer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
+
+QByteArray counted(const QByteArray& text) {
+    return char(text.size()) + text;
+}
+
+// A skin file's header alone: all the list reads.
+bool writeSkin(const QString& fileName, const QString& displayName,
+               const QByteArray& version = "2.1") {
+    QFile file(AppPaths::dataFolder() + fileName);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write("skn" + counted(version) + counted(Ansi::fromUnicode(displayName))) > 0;
+}
+
+struct Launch {
+    QString program;
+    QStringList arguments;
+};
+
+} // namespace
+
+// The settings dialog on a real settings store, the main window's opacity and the skin
+// files of the profile.
+class SettingsDialogTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    std::shared_ptr<Registry> m_registry;
+    std::unique_ptr<TSettingsForm> m_form;
+    QList<Launch> m_launches;
+
+    Settings settings() const { return Settings(*m_registry); }
+
+    TSettingsForm* open() {
+        TSettingsForm::Context context;
+        context.registry = m_registry;
+        m_form = std::make_unique<TSettingsForm>(context);
+        m_form->show();
+        return m_form.get();
+    }
+
+    std::unique_ptr<TMainForm> mainWindow() {
+        TMainForm::Options options;
+        options.instanceName = QStringLiteral("varnelo-settings-test");
+        options.refresh = [] {};
+        return std::make_unique<TMainForm>(options);
+    }
+
+private slots:
+    void initTestCase() {
+        Prompts::enableTestMode();
+        QVERIFY(SkinUnit::active().loadActiveSkin());
+        ProgramRestart::setLauncherForTests(
+            [this](const QString& program, const QStringList& arguments) {
+                m_launches.append({program, arguments});
+                return true;
+            });
+    }
+
+    void init() {
+        m_form.reset();
+        {
+            Registry registry;
+            for (const QString& name : registry.valueNames(QString()))
+                registry.deleteValue(QString(), name);
+        }
+        m_registry = std::make_shared<Registry>();
+        ServiceState::SetSettingsStore(m_registry);
+        ServiceState::UserKey.set(kKey);
+        TSettingsForm::resetSkinChangedForTests();
+        m_launches.clear();
+        Prompts::takeAsked();
+    }
+
+    void cleanup() { m_form.reset(); }
+
+    // A store where the dialog was never confirmed: the first-start values and the table's
+    // defaults for the rest.
+    void defaultsOfAFreshStore() {
+        settings().runFirstStart({});
+        TSettingsForm* form = open();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Varnelo"));
+        QCOMPARE(form->PageControl1->currentIndex(), 0);
+        QCOMPARE(form->PageControl1->count(), 4);
+        QCOMPARE(form->PageControl1->tabText(3), QStringLiteral("Сервер"));
+        QCOMPARE(form->Edit1->text(), Settings::kDefaultHost);
+        QCOMPARE(form->Edit2->text(), QStringLiteral("3000"));
+        QCOMPARE(form->Edit4->text(), QStringLiteral("0"));
+        QVERIFY(!form->CheckBox1->isChecked());
+        QVERIFY(!form->GroupBox2->isEnabled());
+        QVERIFY(!form->CheckBox4->isChecked());
+        QVERIFY(form->CheckBox5->isChecked());
+        QVERIFY(form->CheckBox7->isChecked());
+        QVERIFY(form->CheckBox12->isChecked());
+        QVERIFY(!form->CheckBox9->isChecked());
+        QVERIFY(!form->CheckBox10->isChecked());
+        QVERIFY(!form->CheckBox11->isChecked());
+        QVERIFY(!form->CheckBox3->isChecked());
+        QCOMPARE(form->TrackBar1->value(), 200);
+        QVERIFY(form->RadioButton1->isChecked());
+        QCOMPARE(form->Edit7->text(), QStringLiteral("3000"));
+        QCOMPARE(form->Edit8->text(), QStringLiteral("<DD.MM.YY HH:NN>"));
+        QCOMPARE(form->Edit6->text(), QString());
+        QCOMPARE(form->ComboBox1->currentText(), SkinUnit::active().displayName());
+    }
+
+    void emptyStoreShowsTheTableDefaults() {
+        TSettingsForm* form = open();
+        QCOMPARE(form->Edit8->text(), QStringLiteral("<DD.MM.YY HH:MM>"));
+        QVERIFY(form->RadioButton1->isChecked());
+        QVERIFY(form->CheckBox7->isChecked());
+        QVERIFY(form->CheckBox12->isChecked());
+    }
+
+    void storedValuesAreShown() {
+        Settings s = settings();
+        s.runFirstStart({});
+        s.set(Setting::MenuWithGroup, false);
+        s.set(Setting::UseProxy, true);
+        s.set(Setting::ProxyServer, QStringLiteral("proxy.local"));
+        s.set(Setting::ProxyPort, 8080);
+        s.setProxyPassword(QStringLiteral("тайна"));
+        s.set(Setting::SoundSentErr, QStringLiteral("/snd/err.wav"));
+        s.set(Setting::UseBalloonTips, false);
+        TSettingsForm* form = open();
+        QVERIFY(form->RadioButton2->isChecked());
+        QVERIFY(form->GroupBox2->isEnabled());
+        QCOMPARE(form->Edit3->text(), QStringLiteral("proxy.local"));
+        QCOMPARE(form->Edit4->text(), QStringLiteral("8080"));
+        QCOMPARE(form->Edit6->text(), QStringLiteral("тайна"));
+        QCOMPARE(form->Edit6->echoMode(), QLineEdit::Password);
+        QCOMPARE(form->FilenameEdit3->text(), QStringLiteral("/snd/err.wav"));
+        QVERIFY(!form->CheckBox7->isChecked());
+    }
+
+    void digitsOnly_data() {
+        QTest::addColumn<QString>("field");
+        QTest::newRow("server port") << "Edit2";
+        QTest::newRow("proxy port") << "Edit4";
+        QTest::newRow("history count") << "Edit7";
+    }
+    void digitsOnly() {
+        QFETCH(QString, field);
+        settings().set(Setting::UseProxy, true);
+        TSettingsForm* form = open();
+        auto* edit = form->findChild<QLineEdit*>(field);
+        QVERIFY(edit);
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("a1-b2 ,3.x+"));
+        QCOMPARE(edit->text(), QStringLiteral("123"));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QStringLiteral("12"));
+    }
+
+    // The proxy group follows its check box; the system-settings box switches every proxy
+    // control, and unchecking it enables the group whatever the proxy box says.
+    void proxyControlsEnabling_data() {
+        QTest::addColumn<bool>("useProxy");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<bool>("groupEnabled");
+        QTest::addColumn<bool>("proxyBoxEnabled");
+        QTest::newRow("proxy on") << false << QStringList{"CheckBox1"} << true << true;
+        QTest::newRow("proxy on and off")
+            << false << QStringList{"CheckBox1", "CheckBox1"} << false << true;
+        QTest::newRow("system settings") << true << QStringList{"CheckBox4"} << false << false;
+        QTest::newRow("system settings on and off, proxy off")
+            << false << QStringList{"CheckBox4", "CheckBox4"} << true << true;
+        QTest::newRow("then the proxy box again")
+            << false << QStringList{"CheckBox4", "CheckBox4", "CheckBox1"} << true << true;
+    }
+    void proxyControlsEnabling() {
+        QFETCH(bool, useProxy);
+        QFETCH(QStringList, clicks);
+        QFETCH(bool, groupEnabled);
+        QFETCH(bool, proxyBoxEnabled);
+        settings().set(Setting::UseProxy, useProxy);
+        TSettingsForm* form = open();
+        for (const QString& name : clicks)
+            QTest::mouseClick(form->findChild<QCheckBox*>(name), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(form->GroupBox2->isEnabled(), groupEnabled);
+        QCOMPARE(form->Edit3->isEnabled(), groupEnabled);
+        QCOMPARE(form->CheckBox1->isEnabled(), proxyBoxEnabled);
+    }
+
+    void systemSettingsStoredDisablesProxyAtShow() {
+        settings().set(Setting::UseIESettings, true);
+        settings().set(Setting::UseProxy, true);
+        TSettingsForm* form = open();
+        QVERIFY(!form->CheckBox1->isEnabled());
+        QVERIFY(!form->GroupBox2->isEnabled());
+        QVERIFY(!form->LabelProxyServer->isEnabled());
+    }
+
+    void confirmWritesEverything() {
+        settings().runFirstStart({});
+        TSettingsForm* form = open();
+        form->Edit1->setText(QStringLiteral("sms.example.org"));
+        form->Edit2->setText(QStringLiteral("8081"));
+        form->CheckBox1->click();
+        form->CheckBox2->click();
+        form->Edit3->setText(QStringLiteral("proxy"));
+        form->Edit4->setText(QStringLiteral("3128"));
+        form->Edit5->setText(QStringLiteral("user"));
+        form->Edit6->setText(QStringLiteral("пароль"));
+        form->CheckBox5->click();
+        form->CheckBox7->click();
+        form->CheckBox9->click();
+        form->CheckBox12->click();
+        form->RadioButton2->click();
+        form->Edit7->setText(QStringLiteral("250"));
+        form->Edit8->setText(QStringLiteral("<HH:MM>"));
+        form->FilenameEdit1->setText(QStringLiteral("/a.wav"));
+        form->ButOK->click();
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+
+        const Settings s = settings();
+        QCOMPARE(s.get(Setting::Host), QStringLiteral("sms.example.org"));
+        QCOMPARE(s.get(Setting::Port), 8081);
+        QCOMPARE(ServiceState::ServiceHost(), QStringLiteral("sms.example.org"));
+        QCOMPARE(ServiceState::ServicePort(), 8081);
+        QCOMPARE(s.get(Setting::UseProxy), true);
+        QCOMPARE(s.get(Setting::ProxyAuthentication), true);
+        QCOMPARE(s.get(Setting::ProxyServer), QStringLiteral("proxy"));
+        QCOMPARE(s.get(Setting::ProxyPort), 3128);
+        QCOMPARE(s.get(Setting::ProxyUserName), QStringLiteral("user"));
+        QCOMPARE(s.proxyPassword(), QStringLiteral("пароль"));
+        const QString stored = Registry().readString(QString(), QStringLiteral("ProxyPassword"));
+        QVERIFY(!stored.contains(QStringLiteral("пароль")));
+        QCOMPARE(stored.size(), 2 * Ansi::fromUnicode(QStringLiteral("пароль")).size());
+        QCOMPARE(s.get(Setting::ShowSplash), false);
+        QCOMPARE(s.get(Setting::UseBalloonTips), false);
+        QCOMPARE(s.get(Setting::MinimizeSendWindow), true);
+        QCOMPARE(s.get(Setting::ShowBalance), false);
+        QCOMPARE(s.get(Setting::MenuWithGroup), false);
+        QCOMPARE(s.get(Setting::HistoryMessCount), 250);
+        QCOMPARE(s.get(Setting::TimeFormat), QStringLiteral("<HH:MM>"));
+        QCOMPARE(s.get(Setting::SoundConnectOK), QStringLiteral("/a.wav"));
+        // Values the first start does not write exist once the dialog was confirmed.
+        for (const char* name : {"UseBalloonTips", "MinimizeSendWindow", "TransparentOnlyInActive",
+                                 "SlowHideOnClose", "ShowBalance"})
+            QVERIFY2(Registry().readBool(QString(), QLatin1String(name)).has_value(), name);
+    }
+
+    void emptyProxyPasswordIsStoredEnciphered() {
+        TSettingsForm* form = open();
+        form->ButOK->click();
+        QCOMPARE(Registry().valueType(QString(), QStringLiteral("ProxyPassword")),
+                 Registry::ValueType::String);
+        QCOMPARE(settings().proxyPassword(), QString());
+    }
+
+    // Empty fields and numbers too large for 32 bits.
+    void fallbacks_data() {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("proxyPort");
+        QTest::addColumn<QString>("history");
+        QTest::addColumn<int>("storedPort");
+        QTest::addColumn<int>("storedProxyPort");
+        QTest::addColumn<int>("storedHistory");
+        QTest::newRow("all empty") << ""
+                                   << ""
+                                   << "" << 3000 << 0 << 500;
+        QTest::newRow("history too large") << "1"
+                                           << "2"
+                                           << "2147483648" << 1 << 2 << 500;
+        QTest::newRow("largest 32-bit numbers")
+            << "2147483647"
+            << "2147483647"
+            << "2147483647" << 2147483647 << 2147483647 << 2147483647;
+        QTest::newRow("history 0 kept") << "80"
+                                        << "0"
+                                        << "0" << 80 << 0 << 0;
+        QTest::newRow("leading zeros") << "00080"
+                                       << "007"
+                                       << "0010" << 80 << 7 << 10;
+    }
+    void fallbacks() {
+        QFETCH(QString, port);
+        QFETCH(QString, proxyPort);
+        QFETCH(QString, history);
+        QFETCH(int, storedPort);
+        QFETCH(int, storedProxyPort);
+        QFETCH(int, storedHistory);
+        settings().runFirstStart({});
+        TSettingsForm* form = open();
+        form->Edit2->setText(port);
+        form->Edit4->setText(proxyPort);
+        form->Edit7->setText(history);
+        form->ButOK->click();
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QVERIFY(Prompts::takeAsked().isEmpty());
+        QCOMPARE(settings().get(Setting::Port), storedPort);
+        QCOMPARE(settings().get(Setting::ProxyPort), storedProxyPort);
+        QCOMPARE(settings().get(Setting::HistoryMessCount), storedHistory);
+        QCOMPARE(ServiceState::ServicePort(), storedPort);
+        if (port.isEmpty())
+            QCOMPARE(form->Edit2->text(), QStringLiteral("3000"));
+    }
+
+    // A port too large for 32 bits stops the confirmation where it is written: what came
+    // before stays written, nothing after, and the dialog stays open.
+    void portOverflowStopsTheConfirmation_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("writtenBefore"); // a string value that must be new
+        QTest::addColumn<QString>("notWrittenAfter");
+        QTest::newRow("server port") << "Edit2"
+                                     << "Host"
+                                     << "ProxyServer";
+        QTest::newRow("proxy port") << "Edit4"
+                                    << "ProxyServer"
+                                    << "ProxyUserName";
+    }
+    void portOverflowStopsTheConfirmation() {
+        QFETCH(QString, field);
+        QFETCH(QString, writtenBefore);
+        QFETCH(QString, notWrittenAfter);
+        settings().runFirstStart({});
+        const auto address = ServiceState::ServiceAddress();
+        TSettingsForm* form = open();
+        form->Edit1->setText(QStringLiteral("new"));
+        form->Edit3->setText(QStringLiteral("new"));
+        form->Edit5->setText(QStringLiteral("new"));
+        form->findChild<QLineEdit*>(field)->setText(QStringLiteral("4294967296"));
+        form->ButOK->click();
+
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].caption, QStringLiteral("Ошибка"));
+        QVERIFY(asked[0].text.contains(QStringLiteral("4294967296")));
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->result(), 0);
+        QCOMPARE(Registry().readString(QString(), writtenBefore), QStringLiteral("new"));
+        QCOMPARE(Registry().readString(QString(), notWrittenAfter), QString());
+        QCOMPARE(ServiceState::ServiceHost(), address.host);
+        QVERIFY(!Registry().readBool(QString(), QStringLiteral("UseBalloonTips")));
+    }
+
+    // Moving the slider previews on the main window; Cancel or Escape returns it to the
+    // stored opacity, OK keeps it.
+    void sliderPreviewUndoneOnCancel_data() {
+        QTest::addColumn<QString>("closeBy");
+        QTest::addColumn<int>("alphaAfter");
+        QTest::addColumn<bool>("blendAfter");
+        QTest::newRow("Отмена") << "cancel" << 180 << false;
+        QTest::newRow("Escape") << "escape" << 180 << false;
+        QTest::newRow("close box") << "close" << 180 << false;
+        QTest::newRow("ОК") << "ok" << 90 << true;
+    }
+    void sliderPreviewUndoneOnCancel() {
+        QFETCH(QString, closeBy);
+        QFETCH(int, alphaAfter);
+        QFETCH(bool, blendAfter);
+        Settings s = settings();
+        s.runFirstStart({});
+        s.set(Setting::AlphaBlendValue, 180);
+        s.setStoredUserKey(kKey);
+        auto main = mainWindow();
+        QCOMPARE(main->creation(), TMainForm::Creation::Running);
+        WindowEffects* effects = main->windowEffects();
+        QVERIFY(!effects->alphaBlend());
+
+        ModalDriver<TSettingsForm> driver([&](TSettingsForm* form) {
+            form->PageControl1->setCurrentIndex(1);
+            QTest::mouseClick(form->CheckBox3, Qt::LeftButton, {}, QPoint(5, 5));
+            QVERIFY(effects->alphaBlend());
+            form->TrackBar1->setValue(90);
+            QCOMPARE(effects->alpha(), 90);
+            QCOMPARE(main->windowOpacity(), 90 / 255.0);
+            if (closeBy == QLatin1String("cancel"))
+                form->ButCancel->click();
+            else if (closeBy == QLatin1String("escape"))
+                QTest::keyClick(form, Qt::Key_Escape);
+            else if (closeBy == QLatin1String("close"))
+                form->close();
+            else
+                form->ButOK->click();
+        });
+        SettingsDialogs::settings(main.get());
+        QCOMPARE(driver.count(), 1);
+        QCOMPARE(effects->alpha(), alphaAfter);
+        QCOMPARE(effects->alphaBlend(), blendAfter);
+        QCOMPARE(settings().get(Setting::AlphaBlendValue), alphaAfter);
+        QCOMPARE(settings().get(Setting::UseAlphaBlend), blendAfter);
+        QCOMPARE(main->windowOpacity(), blendAfter ? alphaAfter / 255.0 : 1.0);
+    }
+
+    // Every readable skin file, by its display name; files that cannot be read are left out.
+    void skinList() {
+        QVERIFY(writeSkin(QStringLiteral("Mine.skn"), QStringLiteral("Моя тема")));
+        QVERIFY(writeSkin(QStringLiteral("Old.skn"), QStringLiteral("Старая"), "2.0"));
+        QVERIFY(writeSkin(QStringLiteral("Nameless.skn"), QString()));
+        QFile garbage(AppPaths::dataFolder() + QStringLiteral("Garbage.skn"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("MZ\x90") == 3);
+        garbage.close();
+        QDir(AppPaths::dataFolder()).mkdir(QStringLiteral("Folder.skn"));
+
+        TSettingsForm* form = open();
+        QStringList names;
+        QStringList files;
+        for (const SkinChoice& choice : form->skinFiles()) {
+            names << choice.displayName;
+            files << choice.fileName;
+        }
+        QCOMPARE(form->ComboBox1->count(), names.size());
+        for (int i = 0; i < names.size(); ++i)
+            QCOMPARE(form->ComboBox1->itemText(i), names[i]);
+        QVERIFY(names.contains(QStringLiteral("Моя тема")));
+        QVERIFY(files.contains(QStringLiteral("Mine.skn")));
+        QVERIFY(files.contains(QStringLiteral("Default.skn")));
+        QVERIFY(files.contains(QStringLiteral("Ocean.skn")));
+        for (const char* left : {"Old.skn", "Nameless.skn", "Garbage.skn", "Folder.skn"})
+            QVERIFY2(!files.contains(QLatin1String(left)), left);
+        QCOMPARE(form->ComboBox1->currentText(), SkinUnit::active().displayName());
+
+        for (const char* name : {"Mine.skn", "Old.skn", "Nameless.skn", "Garbage.skn"})
+            QFile::remove(AppPaths::dataFolder() + QLatin1String(name));
+        QDir(AppPaths::dataFolder()).rmdir(QStringLiteral("Folder.skn"));
+    }
+
+    // OK with no entry selected keeps the stored skin.
+    void noSkinSelectedKeepsTheme() {
+        settings().set(Setting::Theme, QStringLiteral("Gone.skn"));
+        TSettingsForm* form = open();
+        form->ComboBox1->setCurrentIndex(-1);
+        form->ButOK->click();
+        QCOMPARE(settings().get(Setting::Theme), QStringLiteral("Gone.skn"));
+        QVERIFY(!TSettingsForm::skinChanged());
+    }
+
+    // Picking a skin asks whether to restart; Yes starts a new copy told to wait for this
+    // one and closes the main window, after the book and the position were saved.
+    void skinChangeWithRestart_data() {
+        QTest::addColumn<bool>("restart");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void skinChangeWithRestart() {
+        QFETCH(bool, restart);
+        Settings s = settings();
+        s.runFirstStart({});
+        s.setStoredUserKey(kKey);
+        auto main = mainWindow();
+        QCOMPARE(main->creation(), TMainForm::Creation::Running);
+        main->show();
+        main->move(300, 200);
+        BookEntry group;
+        group.caption = QStringLiteral("Семья");
+        main->book().appendGroup(group);
+        QSignalSpy closed(main.get(), &TMainForm::FormClosed);
+
+        ModalDriver<TSettingsForm> driver([](TSettingsForm* form) {
+            form->PageControl1->setCurrentIndex(1);
+            const int ocean = form->ComboBox1->findText(QStringLiteral("Морской"));
+            QVERIFY(ocean >= 0);
+            form->ComboBox1->setCurrentIndex(ocean);
+            emit form->ComboBox1->activated(ocean);
+            form->ButOK->click();
+        });
+        Prompts::queueAnswer(int(restart ? QMessageBox::Yes : QMessageBox::No));
+        SettingsDialogs::settings(main.get());
+        QCOMPARE(driver.count(), 1);
+        QVERIFY(TSettingsForm::skinChanged());
+        QCOMPARE(settings().get(Setting::Theme), QStringLiteral("Ocean.skn"));
+
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].caption, QStringLiteral("Подтверждение"));
+        QCOMPARE(asked[0].text, QStringLiteral("Чтобы изменения вступили в силу необходимо "
+                                               "перезагрузить программу.\r\nСделать это сейчас?"));
+        QCOMPARE(asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
+
+        if (!restart) {
+            QVERIFY(m_launches.isEmpty());
+            QCoreApplication::processEvents();
+            QCOMPARE(closed.count(), 0);
+            QCOMPARE(main->windowTitle(), QStringLiteral("Varnelo"));
+            return;
+        }
+        QCOMPARE(m_launches.size(), 1);
+        QCOMPARE(m_launches[0].program, QCoreApplication::applicationFilePath());
+        QCOMPARE(m_launches[0].arguments, QStringList{ProgramRestart::kRestartedFlag});
+        QVERIFY(closed.wait(5000));
+        QCOMPARE(main->windowTitle(), QString());
+        QCOMPARE(Registry().readInteger(QString(), QStringLiteral("Left")),
+                 std::optional<qint32>(main->x()));
+        QVERIFY(Registry().keyExists(QStringLiteral("Contacts")));
+
+        // The skin stays changed for the run: the next OK asks again.
+        TSettingsForm* form = open();
+        Prompts::queueAnswer(int(QMessageBox::No));
+        form->ButOK->click();
+        QCOMPARE(Prompts::takeAsked().size(), 1);
+    }
+
+    // Each test button plays the file of its own field.
+    void soundTestButtons_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("connected") << "FilenameEdit1"
+                                   << "SpeedButton2";
+        QTest::newRow("cannot connect") << "FilenameEdit4"
+                                        << "SpeedButton5";
+        QTest::newRow("sent") << "FilenameEdit2"
+                              << "SpeedButton3";
+        QTest::newRow("send failed") << "FilenameEdit3"
+                                     << "SpeedButton4";
+    }
+    void soundTestButtons() {
+        QFETCH(QString, field);
+        QFETCH(QString, button);
+        QStringList played;
+        Sound::setPlayerForTests([&played](const QString& path) { played << path; });
+        const QString sound = m_profile.root() + QStringLiteral("/") + field + ".wav";
+        QFile file(sound);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+
+        TSettingsForm* form = open();
+        for (QLineEdit* edit :
+             {form->FilenameEdit1, form->FilenameEdit2, form->FilenameEdit3, form->FilenameEdit4})
+            edit->setText(m_profile.root() + QStringLiteral("/missing.wav"));
+        form->findChild<QLineEdit*>(field)->setText(sound);
+        for (QToolButton* test :
+             {form->SpeedButton2, form->SpeedButton5, form->SpeedButton3, form->SpeedButton4})
+            test->click();
+        Sound::setPlayerForTests({});
+        QCOMPARE(played, QStringList{sound});
+        Q_UNUSED(button);
+        form->findChild<QToolButton*>(button)->click();
+    }
+
+    void browseForASound_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("with extension") << "/snd/ok.wav"
+                                        << "/snd/ok.wav";
+        QTest::newRow("without extension") << "/snd/ok"
+                                           << "/snd/ok.wav";
+        QTest::newRow("cancelled") << ""
+                                   << "/old.wav";
+    }
+    void browseForASound() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, shown);
+        TSettingsForm* form = open();
+        form->FilenameEdit2->setText(QStringLiteral("/old.wav"));
+        Prompts::queueAnswer(chosen);
+        form->BrowseSound(form->FilenameEdit2);
+        QCOMPARE(form->FilenameEdit2->text(), shown);
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].kind, QStringLiteral("file"));
+        QCOMPARE(asked[0].text, QStringLiteral("Media (*.wav)"));
+    }
+
+    void connectionPageOnly() {
+        TSettingsForm* form = open();
+        form->showConnectionPageOnly();
+        QVERIFY(form->PageControl1->isTabVisible(0));
+        for (int page = 1; page < 4; ++page)
+            QVERIFY(!form->PageControl1->isTabVisible(page));
+        QCOMPARE(form->PageControl1->currentIndex(), 0);
+    }
+
+    // The copy started by a restart waits while the old one still holds the name.
+    void restartedCopyWaitsForTheName() {
+        const QString name =
+            QStringLiteral("varnelo-settings-restart-%1").arg(m_profile.root().size());
+        QLocalServer old;
+        QVERIFY(old.listen(name));
+        QVERIFY(!SingleInstance(name).waitUntilFree(300));
+        old.close();
+        QVERIFY(SingleInstance(name).waitUntilFree(300));
+    }
+
+    // Last: a picture of each page, when asked for.
+    void screenshots() {
+        const QString folder = qEnvironmentVariable("VARNELO_SETTINGS_SCREENSHOTS");
+        if (folder.isEmpty())
+            QSKIP("set VARNELO_SETTINGS_SCREENSHOTS to a folder");
+        settings().runFirstStart({});
+        TSettingsForm* form = open();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        const QStringList names = {"connection", "interface", "sounds", "server"};
+        for (int page = 0; page < names.size(); ++page) {
+            form->PageControl1->setCurrentIndex(page);
+            QVERIFY(form->grab().save(folder + QStringLiteral("/settings-") + names[page] +
+                                      QStringLiteral(".png")));
+        }
+    }
+};
+
+QTEST_MAIN(SettingsDialogTest)
+#include "SettingsDialogTest.moc"
