@@ -1,6 +1,7 @@
 #include "StartUp.h"
 
 #include "MainUnit.h"
+#include "ProgramWindows.h"
 #include "SplashUnit.h"
 #include "contacts/BookReadAhead.h"
 #include "history/HistoryUnit.h"
@@ -61,7 +62,9 @@ int StartUp::run(QApplication& app) {
         return 0;
 
     try {
+        ProgramWindows windows;
         TMainForm::Options options;
+        options.dialogs = windows.dialogs();
         options.bookReadAhead = std::make_shared<BookReadAhead>();
         if (!applySkin())
             return 1;
@@ -71,8 +74,7 @@ int StartUp::run(QApplication& app) {
             return 0;
         TSendForm sendForm;
         THistoryForm historyForm;
-        mainForm.setSendForm(&sendForm);
-        mainForm.setHistoryForm(&historyForm);
+        windows.join(mainForm, sendForm, historyForm);
 
         QObject::connect(&mainForm, &TMainForm::FormClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
