@@ -309,7 +309,8 @@ void TSendForm::SendWorker(TMySheet* page) {
         m_sends.removeOne(thread);
         thread->deleteLater();
     });
-    thread->start();
+    // The window keeps the processor first; the worker mostly waits for the service anyway.
+    thread->start(QThread::LowPriority);
 }
 
 void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendOutcome& outcome,
