@@ -8,8 +8,11 @@
 #include "messaging/TemplatesFile.h"
 #include "platform/Ansi.h"
 #include "platform/Prompts.h"
+#include "platform/Registry.h"
 #include "service/ServiceState.h"
+#include "settings/Settings.h"
 #include "skins/AlignEdit.h"
+#include "skins/SkinUnit.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -650,6 +653,30 @@ private slots:
         QVERIFY(m_form->IsHidden);
         QCOMPARE(m_form->pageCount(), 1);
         QCOMPARE(page->MessageMemo->text(), QStringLiteral("текст"));
+    }
+
+    // Last: the skin stays loaded for the rest of the run.
+    void skinnedWindowWithTwoPages() {
+        Registry registry;
+        Settings(registry).runFirstStart({});
+        QVERIFY(SkinUnit::active().loadActiveSkin());
+        m_form = std::make_unique<TSendForm>();
+        m_form->setContactBook(&m_book);
+        open(QStringLiteral("Вера"), QStringLiteral("+79160000001"), {}, {}, node(1, 0),
+             QStringLiteral("Office"));
+        TMySheet* page = open(QStringLiteral("Друзья"), QStringLiteral("+79160000001|+79160000002"),
+                              QStringLiteral("Встречаемся в субботу в 12:00 у входа в парк."),
+                              QStringLiteral("Аня"), node(0));
+        page->TranslitBox->click();
+        m_form->Status->showMessage(QStringLiteral("Сообщение с идентификатором 1024 отправлено"));
+        QVERIFY(!m_form->Image1->pixmap().isNull());
+        QVERIFY(!m_form->Image2->pixmap().isNull());
+        QCOMPARE(m_form->palette().color(QPalette::Window), SkinUnit::active().Main());
+        const QImage shot = m_form->grab().toImage();
+        QCOMPARE(shot.height(), m_form->height());
+        const QString path = qEnvironmentVariable("VARNELO_SEND_SCREENSHOT");
+        if (!path.isEmpty())
+            QVERIFY(shot.save(path));
     }
 };
 
