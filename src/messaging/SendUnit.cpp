@@ -195,6 +195,18 @@ QModelIndex TSendForm::nodeIndex(const BookEntry* node) const {
     return {};
 }
 
+BookEntry* TSendForm::nodeAt(const QModelIndex& index) const {
+    if (!m_book || !index.isValid() || index.model() != m_book)
+        return nullptr;
+    const QModelIndex groupIndex = m_book->groupOf(index);
+    const BookGroup& group = m_book->group(groupIndex.row());
+    // The page writes through the book's own setData, never through this pointer; it only
+    // names the entry.
+    const BookEntry& entry =
+        ContactBook::isGroup(index) ? group.entry : group.contacts.at(index.row());
+    return const_cast<BookEntry*>(&entry);
+}
+
 TMySheet* TSendForm::page(int index) const {
     return qobject_cast<TMySheet*>(Pages->page(index));
 }

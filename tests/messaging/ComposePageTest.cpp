@@ -93,8 +93,8 @@ class ComposePageTest : public QObject {
         return m_form->activePage();
     }
     BookEntry* node(int groupRow, int contactRow = -1) {
-        const BookGroup& owner = m_book.group(groupRow);
-        return const_cast<BookEntry*>(contactRow < 0 ? &owner.entry : &owner.contacts[contactRow]);
+        const QModelIndex group = m_book.groupIndex(groupRow);
+        return m_form->nodeAt(contactRow < 0 ? group : m_book.index(contactRow, 0, group));
     }
     void waitForSends() { QTRY_COMPARE_WITH_TIMEOUT(m_form->sendsInFlight(), 0, 20000); }
 
@@ -225,6 +225,19 @@ private slots:
         QCOMPARE(m_form->Pages->tabText(0), name);
         QCOMPARE(page->ContactNode.isValid(), bound);
         QCOMPARE(page->RecipientEdit->text(), name + QStringLiteral(" (") + typed + ')');
+    }
+
+    void nodeOutsideTheBookBindsNothing() {
+        BookEntry stray = contact(QStringLiteral("Боря"), QStringLiteral("+79160000002"));
+        BookEntry group = m_book.group(0).entry; // a copy, not the book's own
+        TMySheet* page = open(QStringLiteral("Друзья"), QStringLiteral("1|2"), {}, {}, &group);
+        QCOMPARE(page->RecipientKind, 1);
+        QVERIFY(!page->ContactNode.isValid());
+        QCOMPARE(m_form->nodeAt(QModelIndex()), nullptr);
+        // A contact found by its number is bound whatever node came along.
+        page = open(QStringLiteral("Боря"), QStringLiteral("+79160000002"), {}, {}, &stray);
+        QCOMPARE(page->RecipientName, QStringLiteral("Боря"));
+        QVERIFY(page->ContactNode.isValid());
     }
 
     void groupPage() {
