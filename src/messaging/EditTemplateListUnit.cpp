@@ -86,8 +86,13 @@ QStringList TEditTemplateListForm::templates() const {
     return lines;
 }
 
+QListWidgetItem* TEditTemplateListForm::selectedTemplate() const {
+    const QList<QListWidgetItem*> selected = List->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
 void TEditTemplateListForm::ListSelectItem() {
-    const bool selected = !List->selectedItems().isEmpty();
+    const bool selected = selectedTemplate() != nullptr;
     SpeedButton1->setEnabled(selected);
     SpeedButton2->setEnabled(selected);
 }
@@ -100,10 +105,9 @@ void TEditTemplateListForm::SpeedButton3Click() {
 }
 
 void TEditTemplateListForm::SpeedButton1Click() {
-    const QList<QListWidgetItem*> selected = List->selectedItems();
-    if (selected.isEmpty())
+    QListWidgetItem* item = selectedTemplate();
+    if (!item)
         return;
-    QListWidgetItem* item = selected.first();
     const QString text = asTemplate(
         Prompts::inputText(this, kInputCaption, kInputPrompt, item->text()).value_or(item->text()));
     if (!text.isEmpty())
@@ -111,14 +115,14 @@ void TEditTemplateListForm::SpeedButton1Click() {
 }
 
 void TEditTemplateListForm::SpeedButton2Click() {
-    const QList<QListWidgetItem*> selected = List->selectedItems();
-    if (selected.isEmpty())
+    QListWidgetItem* item = selectedTemplate();
+    if (!item)
         return;
-    const QString text = QStringLiteral("Вы действительно хотите удалить шаблон\n\"%1\" ?")
-                             .arg(selected.first()->text());
+    const QString text =
+        QStringLiteral("Вы действительно хотите удалить шаблон\n\"%1\" ?").arg(item->text());
     if (Prompts::message(this, text, QStringLiteral("Предупреждение"), QMessageBox::Warning,
                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
-        delete selected.first();
+        delete item;
 }
 
 void TEditTemplateListForm::SpeedButton4Click() {

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QListWidget;
+class QListWidgetItem;
 class QToolButton;
 
 // The editor of the ready-made texts: add, change and delete them; closing saves the list
@@ -35,6 +36,7 @@ protected:
 
 private:
     void FormCreate();
+    QListWidgetItem* selectedTemplate() const;
     // Writes the list; on failure the user may try again or give the changes up.
     void FormClose();
 

@@ -178,10 +178,18 @@ void SendPages::layoutTabs() {
     int x = 0;
     int y = 0;
     for (const Tab& tab : std::as_const(m_tabs)) {
-        int tabWidth = metrics.horizontalAdvance(tab.caption) + 2 * kTabPadding;
+        QStyleOptionTab option;
+        option.initFrom(m_rows);
+        option.text = tab.caption;
+        option.icon = m_icon;
+        option.iconSize = QSize(kIconSize, kIconSize);
+        option.shape = QTabBar::RoundedNorth;
+        int content = metrics.horizontalAdvance(tab.caption) + 2 * kTabPadding;
         if (!m_icon.isNull())
-            tabWidth += kIconSize + 4;
-        tabWidth = qMin(tabWidth, width);
+            content += kIconSize + kTabPadding / 2;
+        const QSize size = style()->sizeFromContents(QStyle::CT_TabBarTab, &option,
+                                                     QSize(content, kTabHeight), m_rows);
+        const int tabWidth = qMin(size.width(), width);
         if (x > 0 && x + tabWidth > width) {
             x = 0;
             y += kTabHeight;

@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -195,6 +194,18 @@ QModelIndex TSendForm::nodeIndex(const BookEntry* node) const {
     return {};
 }
 
+BookEntry* TSendForm::nodeAt(const QModelIndex& index) const {
+    if (!m_book || !index.isValid() || index.model() != m_book)
+        return nullptr;
+    const QModelIndex groupIndex = m_book->groupOf(index);
+    const BookGroup& group = m_book->group(groupIndex.row());
+    // The page writes through the book's own setData, never through this pointer; it only
+    // names the entry.
+    const BookEntry& entry =
+        ContactBook::isGroup(index) ? group.entry : group.contacts.at(index.row());
+    return const_cast<BookEntry*>(&entry);
+}
+
 TMySheet* TSendForm::page(int index) const {
     return qobject_cast<TMySheet*>(Pages->page(index));
 }
@@ -309,7 +320,8 @@ void TSendForm::SendWorker(TMySheet* page) {
         m_sends.removeOne(thread);
         thread->deleteLater();
     });
-    thread->start();
+    // The window keeps the processor first; the worker mostly waits for the service anyway.
+    thread->start(QThread::LowPriority);
 }
 
 void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendOutcome& outcome,

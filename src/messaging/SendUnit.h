@@ -33,6 +33,8 @@ public:
     // The book the pages look numbers up in and write a contact's sender and translit to.
     void setContactBook(ContactBook* book);
     ContactBook* contactBook() const { return m_book; }
+    // The entry of the book at `index`, as CreateNewPage takes it; none for an invalid index.
+    BookEntry* nodeAt(const QModelIndex& index) const;
 
     // Opens or brings forward the page for a recipient. `node` is the book's entry (a contact,
     // or a group with `number` its contacts' numbers joined by "|"), or none.

@@ -8,8 +8,11 @@
 #include "messaging/TemplatesFile.h"
 #include "platform/Ansi.h"
 #include "platform/Prompts.h"
+#include "platform/Registry.h"
 #include "service/ServiceState.h"
+#include "settings/Settings.h"
 #include "skins/AlignEdit.h"
+#include "skins/SkinUnit.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -90,8 +93,8 @@ class ComposePageTest : public QObject {
         return m_form->activePage();
     }
     BookEntry* node(int groupRow, int contactRow = -1) {
-        const BookGroup& owner = m_book.group(groupRow);
-        return const_cast<BookEntry*>(contactRow < 0 ? &owner.entry : &owner.contacts[contactRow]);
+        const QModelIndex group = m_book.groupIndex(groupRow);
+        return m_form->nodeAt(contactRow < 0 ? group : m_book.index(contactRow, 0, group));
     }
     void waitForSends() { QTRY_COMPARE_WITH_TIMEOUT(m_form->sendsInFlight(), 0, 20000); }
 
@@ -222,6 +225,19 @@ private slots:
         QCOMPARE(m_form->Pages->tabText(0), name);
         QCOMPARE(page->ContactNode.isValid(), bound);
         QCOMPARE(page->RecipientEdit->text(), name + QStringLiteral(" (") + typed + ')');
+    }
+
+    void nodeOutsideTheBookBindsNothing() {
+        BookEntry stray = contact(QStringLiteral("Боря"), QStringLiteral("+79160000002"));
+        BookEntry group = m_book.group(0).entry; // a copy, not the book's own
+        TMySheet* page = open(QStringLiteral("Друзья"), QStringLiteral("1|2"), {}, {}, &group);
+        QCOMPARE(page->RecipientKind, 1);
+        QVERIFY(!page->ContactNode.isValid());
+        QCOMPARE(m_form->nodeAt(QModelIndex()), nullptr);
+        // A contact found by its number is bound whatever node came along.
+        page = open(QStringLiteral("Боря"), QStringLiteral("+79160000002"), {}, {}, &stray);
+        QCOMPARE(page->RecipientName, QStringLiteral("Боря"));
+        QVERIFY(page->ContactNode.isValid());
     }
 
     void groupPage() {
@@ -650,6 +666,30 @@ private slots:
         QVERIFY(m_form->IsHidden);
         QCOMPARE(m_form->pageCount(), 1);
         QCOMPARE(page->MessageMemo->text(), QStringLiteral("текст"));
+    }
+
+    // Last: the skin stays loaded for the rest of the run.
+    void skinnedWindowWithTwoPages() {
+        Registry registry;
+        Settings(registry).runFirstStart({});
+        QVERIFY(SkinUnit::active().loadActiveSkin());
+        m_form = std::make_unique<TSendForm>();
+        m_form->setContactBook(&m_book);
+        open(QStringLiteral("Вера"), QStringLiteral("+79160000001"), {}, {}, node(1, 0),
+             QStringLiteral("Office"));
+        TMySheet* page = open(QStringLiteral("Друзья"), QStringLiteral("+79160000001|+79160000002"),
+                              QStringLiteral("Встречаемся в субботу в 12:00 у входа в парк."),
+                              QStringLiteral("Аня"), node(0));
+        page->TranslitBox->click();
+        m_form->Status->showMessage(QStringLiteral("Сообщение с идентификатором 1024 отправлено"));
+        QVERIFY(!m_form->Image1->pixmap().isNull());
+        QVERIFY(!m_form->Image2->pixmap().isNull());
+        QCOMPARE(m_form->palette().color(QPalette::Window), SkinUnit::active().Main());
+        const QImage shot = m_form->grab().toImage();
+        QCOMPARE(shot.height(), m_form->height());
+        const QString path = qEnvironmentVariable("VARNELO_SEND_SCREENSHOT");
+        if (!path.isEmpty())
+            QVERIFY(shot.save(path));
     }
 };
 

@@ -1,5 +1,7 @@
 #include "TestProfile.h"
 #include "messaging/Recount.h"
+#include "messaging/SendFlow.h"
+#include "messaging/SenderRule.h"
 #include "messaging/TemplatesFile.h"
 #include "messaging/Transliterate.h"
 #include "platform/Ansi.h"
@@ -281,6 +283,75 @@ private slots:
         QVERIFY(QDir().mkpath(m_path));
         QVERIFY(!TemplatesFile(m_path).write({QStringLiteral("a")}).isEmpty());
         QVERIFY(QFileInfo(m_path).isDir());
+    }
+
+    void templateToMessage_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("two sentences")
+            << QStringLiteral("Раз.||Два.") << QStringLiteral("Раз.\r\nДва.");
+        QTest::newRow("three bars") << QStringLiteral("a|||b") << QStringLiteral("a\r\n|b");
+        QTest::newRow("one bar stays") << QStringLiteral("a|b") << QStringLiteral("a|b");
+        QTest::newRow("at both ends") << QStringLiteral("||x||") << QStringLiteral("\r\nx\r\n");
+    }
+    void templateToMessage() {
+        QFETCH(QString, line);
+        QFETCH(QString, message);
+        QCOMPARE(TemplatesFile::toMessage(line), message);
+    }
+
+    void senderLimit_data() {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("typed"); // empty: a control key
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("first digit") << QString() << QStringLiteral("7") << 15 << false;
+        QTest::newRow("digits then a digit")
+            << QStringLiteral("7916") << QStringLiteral("1") << 15 << false;
+        QTest::newRow("digits then a letter")
+            << QStringLiteral("7916") << QStringLiteral("a") << 11 << false;
+        QTest::newRow("letters then a digit")
+            << QStringLiteral("ab") << QStringLiteral("1") << 11 << false;
+        QTest::newRow("a blank") << QStringLiteral("12") << QStringLiteral(" ") << 11 << false;
+        QTest::newRow("backspace") << QStringLiteral("12") << QString() << 11 << false;
+        QTest::newRow("А") << QStringLiteral("12") << QStringLiteral("А") << 11 << true;
+        QTest::newRow("я") << QString() << QStringLiteral("я") << 11 << true;
+        QTest::newRow("Ё passes") << QString() << QStringLiteral("Ё") << 11 << false;
+        QTest::newRow("ё passes") << QString() << QStringLiteral("ё") << 11 << false;
+        QTest::newRow("outside the code page") << QString() << QStringLiteral("☺") << 11 << false;
+    }
+    void senderLimit() {
+        QFETCH(QString, current);
+        QFETCH(QString, typed);
+        QFETCH(int, limit);
+        QFETCH(bool, dropped);
+        const QChar c = typed.isEmpty() ? QChar() : typed.at(0);
+        QCOMPARE(SenderRule::limitAfter(current, c), limit);
+        if (!c.isNull())
+            QCOMPARE(SenderRule::discards(c), dropped);
+    }
+
+    void sendText_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("sign");
+        QTest::addColumn<bool>("translit");
+        QTest::addColumn<QStringList>("sent"); // message, sign, full
+        QTest::newRow("no signature") << QStringLiteral("Привет") << QString() << false
+                                      << QStringList{"Привет", "", "Привет"};
+        QTest::newRow("with signature") << QStringLiteral("Привет") << QStringLiteral("Вася")
+                                        << false << QStringList{"Привет", "Вася", "Привет Вася"};
+        QTest::newRow("transliterated") << QStringLiteral("Щи") << QStringLiteral("Юля") << true
+                                        << QStringList{"SCHi", "JUlja", "SCHi JUlja"};
+        QTest::newRow("empty message, a signature")
+            << QString() << QStringLiteral("Я") << false << QStringList{"", "Я", " Я"};
+    }
+    void sendText() {
+        QFETCH(QString, message);
+        QFETCH(QString, sign);
+        QFETCH(bool, translit);
+        QFETCH(QStringList, sent);
+        const SendText text = SendText::compose(message, sign, translit);
+        QCOMPARE((QStringList{text.message, text.sign, text.full}), sent);
     }
 };
 

@@ -33,6 +33,7 @@ private slots:
     void faultCloseSeenByQt();
     void faultDelay();
     void faultGarbage();
+    void faultReply();
     void logShowsDecodedRequests();
     void unknownCalls();
 
@@ -310,6 +311,24 @@ void SandboxAdminTest::faultGarbage() {
     int status = 0;
     m_sandbox.admin("POST", QStringLiteral("/admin/faults"), {{"mode", "explode"}}, &status);
     QCOMPARE(status, 400);
+}
+
+void SandboxAdminTest::faultReply() {
+    const QByteArray key = m_sandbox.createAccount().toLatin1();
+    int status = 0;
+    m_sandbox.admin("POST", QStringLiteral("/admin/faults"),
+                    {{"mode", "reply"}, {"reply", "\u0001\u0001\u0001Ответ"}, {"count", 2}},
+                    &status);
+    QCOMPARE(status, 200);
+    for (int i = 0; i < 2; ++i) {
+        const SandboxProcess::HttpReply forced = m_sandbox.request(getUserInfo(key));
+        QCOMPARE(forced.status, 200);
+        QCOMPARE(forced.body, QByteArray("\x01\x01\x01\xce\xf2\xe2\xe5\xf2"));
+    }
+    QCOMPARE(m_sandbox.log().last().toObject().value("fault").toString(), QStringLiteral("reply"));
+    // Spent: the service answers for itself again.
+    QVERIFY(m_sandbox.request(getUserInfo(key)).body !=
+            QByteArray("\x01\x01\x01\xce\xf2\xe2\xe5\xf2"));
 }
 
 void SandboxAdminTest::logShowsDecodedRequests() {

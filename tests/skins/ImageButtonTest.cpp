@@ -30,14 +30,11 @@ TImageButton* makeButton(QWidget* parent, int group = 0) {
 
 } // namespace
 
-void checkAlignEdit(); // AlignEditTest.cpp
-
 class ImageButtonTest : public QObject {
     Q_OBJECT
     TestProfile m_profile;
 
 private slots:
-    void alignEdit() { checkAlignEdit(); }
 
     void transparentPixelsAreHoles() {
         QWidget window;

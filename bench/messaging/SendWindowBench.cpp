@@ -1,0 +1,141 @@
+// The send window's budgets: typing into a 5,000-character message with transliteration on
+// (recount and relayout under 2 ms a key), and a send to a group of 1,000 numbers (history in
+// one rewrite, no stall of the window over 50 ms while the request runs), against the sandbox.
+#include "SandboxProcess.h"
+#include "TestProfile.h"
+#include "history/HistoryFile.h"
+#include "messaging/MessageEdit.h"
+#include "messaging/MySheet.h"
+#include "messaging/SendUnit.h"
+#include "platform/Registry.h"
+#include "service/ServiceState.h"
+#include "settings/Settings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+
+namespace {
+
+// CPU time of the calling thread: what the window's own work costs, apart from the waits
+// that other programs on a busy machine cause.
+double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+QString longMessage(int length) {
+    const QString phrase = QStringLiteral("Щедрый съезд ёлок, Hello! 12\r\n");
+    QString message;
+    while (message.size() < length)
+        message += phrase;
+    message.truncate(length);
+    return message;
+}
+
+// One iteration types a letter and takes it back: two key presses, each recounted and laid
+// out, with the window's pending work (layout, painting) done before the next.
+void typingWithTranslit(benchmark::State& state) {
+    // Room to type: transliterated, the message is longer than 5,000 characters.
+    ServiceState::MaxMessageLength.set(20000);
+    TSendForm form;
+    form.CreateNewPage({}, QStringLiteral("Bench"), QStringLiteral("+79160000000"), {},
+                       longMessage(int(state.range(0)) - 1), true, nullptr);
+    TMySheet* page = form.activePage();
+    page->MessageMemo->setFocus();
+    page->MessageMemo->moveCursor(QTextCursor::End);
+    QCoreApplication::processEvents();
+    const QString before = page->MessageMemo->text();
+    for (auto _ : state) {
+        QTest::keyClick(page->MessageMemo, Qt::Key_A);
+        QCoreApplication::processEvents();
+        QTest::keyClick(page->MessageMemo, Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+    }
+    state.counters["keys_per_iteration"] = 2;
+    state.counters["message_length"] = double(before.size());
+    if (!page->TranslitBox->isChecked() || page->MessageMemo->text() != before)
+        state.SkipWithError("the message was not typed as planned");
+}
+BENCHMARK(typingWithTranslit)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// The longest gap between two turns of the window's event loop while a group send runs.
+void groupSend(benchmark::State& state) {
+    SandboxProcess sandbox;
+    if (!sandbox.start({QStringLiteral("--tariff"), QStringLiteral("0.01,0.01,70,70")})) {
+        state.SkipWithError("the sandbox did not start");
+        return;
+    }
+    const QString key = sandbox.createAccount({{"balance", "100000.00"}});
+    // In the throw-away profile that main() set up.
+    auto registry = std::make_shared<Registry>(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                                               QStringLiteral("/bench-settings.db"));
+    Settings(*registry).runFirstStart({});
+    ServiceState::SetSettingsStore(registry);
+    ServiceState::SetServiceAddress(sandbox.host(), sandbox.port());
+    ServiceState::UserKey.set(key);
+
+    QStringList numbers;
+    for (int i = 0; i < state.range(0); ++i)
+        numbers << QStringLiteral("+7916%1").arg(i, 7, 10, QLatin1Char('0'));
+    TSendForm form;
+    form.CreateNewPage({}, QStringLiteral("Группа"), numbers.join(QLatin1Char('|')), {}, {}, false,
+                       nullptr);
+    TMySheet* page = form.activePage();
+    double worstStallMs = 0;
+    double worstBusyMs = 0;
+    qsizetype records = 0;
+    for (auto _ : state) {
+        QFile::remove(HistoryFile::defaultPath());
+        page->SetText(QStringLiteral("Всем привет"));
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        double lastCpu = threadCpuMs();
+        QTimer tick;
+        tick.setInterval(1);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            const double cpu = threadCpuMs();
+            worstStallMs = qMax(worstStallMs, double(now - last));
+            worstBusyMs = qMax(worstBusyMs, cpu - lastCpu);
+            last = now;
+            lastCpu = cpu;
+        });
+        tick.start();
+        page->SendButton->click();
+        while (form.sendsInFlight() > 0)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        QCoreApplication::processEvents();
+        tick.stop();
+        records = HistoryFile().readAll().size();
+    }
+    state.counters["worst_ui_stall_ms"] = worstStallMs;
+    state.counters["worst_ui_busy_ms"] = worstBusyMs;
+    state.counters["history_records"] = double(records);
+    if (form.statusText() != QStringLiteral("%1 из %1 SMS отправлено").arg(state.range(0)))
+        state.SkipWithError(qPrintable(form.statusText()));
+}
+BENCHMARK(groupSend)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TestProfile profile;
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
