@@ -297,8 +297,12 @@ void THistoryForm::fill(bool asShow) {
     const HistoryFilter filter(NumberFilter, FilterText,
                                HistoryFilter::ContactNamesFrom(m_book.data()));
     QMutexLocker locker(&historyLock());
+    const bool listHadFocus = ListView->hasFocus();
     ListView->hide();
     m_model->clear();
+    // "Загрузка..." stands in the list's place while a long history is read.
+    if (isVisible())
+        Panel3->repaint();
 
     QList<HistoryRow> rows = rowsFromRecords(m_file.readAll(), filter);
     m_model->setRows(std::move(rows));
@@ -309,6 +313,8 @@ void THistoryForm::fill(bool asShow) {
         Timer1->start();
 
     ListView->show();
+    if (listHadFocus)
+        ListView->setFocus();
     showTotal();
     QString caption = NumberFilter.isEmpty() ? QStringLiteral("История")
                                              : QStringLiteral("История для номера ") + NumberFilter;

@@ -387,7 +387,8 @@ private slots:
             QThread::create([&] { outcome = HistoryStatusQuery::queryAll(file); }));
         worker->start();
         // The request is at the service once the armed delay has been taken.
-        QTRY_COMPARE(m_sandbox.admin("GET", "/admin/faults").value("remaining").toInt(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            m_sandbox.admin("GET", "/admin/faults").value("remaining").toInt(), 0, 20000);
         QVERIFY(!worker->isFinished());
         QVERIFY(historyLock().tryLock());
         historyLock().unlock();

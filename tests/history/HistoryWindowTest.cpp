@@ -32,6 +32,8 @@ namespace {
 const QString kAnna = QStringLiteral("+79001110011");
 const QString kBoris = QStringLiteral("+79002220022");
 const QString kTotal = QStringLiteral("Всего сообщений: ");
+// Room for a slow, shared machine; a reply normally takes milliseconds.
+constexpr int kReplyWaitMs = 20000;
 
 const QColor kDelivered(170, 255, 170);
 const QColor kFailed(255, 204, 204);
@@ -263,7 +265,7 @@ private slots:
         form->show();
         QVERIFY(form->SpeedButton1->isEnabled());
         QVERIFY(form->Timer1->isActive());
-        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kReplyWaitMs);
         QCOMPARE(finished.at(0).at(0).toBool(), true);
         QVERIFY(!form->Timer1->isActive());
         QCOMPARE(statusRequests(), 1);
@@ -283,7 +285,7 @@ private slots:
         form->close();
         form->showForNumber(kBoris);
         QVERIFY(form->Timer1->isActive());
-        QTRY_COMPARE(finished.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, kReplyWaitMs);
         QCOMPARE(statusRequests(), 2);
     }
 
@@ -317,7 +319,7 @@ private slots:
         auto form = makeForm();
         QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
         form->show();
-        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kReplyWaitMs);
 
         QCOMPARE(shownIds(*form),
                  (QList<qint32>{sent, delivered, failed, expired, queued, noMessagesLeft.Id}));
@@ -358,7 +360,7 @@ private slots:
         QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
         QVERIFY(m_sandbox.failNext(count, mode));
         form->show();
-        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kReplyWaitMs);
         QCOMPARE(finished.at(0).at(0).toBool(), false);
         QCOMPARE(form->statusText(), QStringLiteral("Ошибка при подключении!"));
         QVERIFY(!background(*form, 0).isValid());
@@ -367,7 +369,7 @@ private slots:
 
         m_sandbox.admin("DELETE", QStringLiteral("/admin/faults"));
         form->SpeedButton1Click();
-        QTRY_COMPARE(finished.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, kReplyWaitMs);
         QCOMPARE(background(*form, 0), QVariant(kDelivered));
         QCOMPARE(form->statusText(), kTotal + "1");
         QVERIFY(!form->SpeedButton1->isEnabled());
@@ -387,7 +389,7 @@ private slots:
         form->Refill();
         QVERIFY(form->statusQueryRunning());
         QCOMPARE(shownIds(*form), (QList<qint32>{id + 1, id}));
-        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kReplyWaitMs);
         QCOMPARE(background(*form, 1), QVariant(kDelivered));
         const QList<TMess> stored = HistoryFile().readAll();
         QCOMPARE(stored.size(), 2);
@@ -570,7 +572,7 @@ private slots:
         auto form = makeForm();
         QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
         form->showForNumber(QString());
-        QTRY_COMPARE(finished.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kReplyWaitMs);
         QVERIFY(m_sandbox.setMessageStatus(id, 2));
 
         selectRows(*form, {1});
@@ -578,7 +580,7 @@ private slots:
         QVERIFY(form->N6->isVisible());
         form->N6->trigger();
         QCOMPARE(form->statusText(), QStringLiteral("Запрос статуса сообщения..."));
-        QTRY_COMPARE(finished.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, kReplyWaitMs);
         QCOMPARE(background(*form, 1), QVariant(kFailed));
         QVERIFY(form->ListView->selectionModel()->selectedRows().isEmpty());
         QCOMPARE(form->statusText(), kTotal + "2");
