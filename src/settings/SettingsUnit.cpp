@@ -37,6 +37,11 @@ constexpr qint32 kHistoryCountFallback = 500;
 
 bool s_skinChanged = false;
 
+TSettingsForm::PageFactory& serverPageFactory() {
+    static TSettingsForm::PageFactory factory;
+    return factory;
+}
+
 // A whole 32-bit number, as the digit fields hold it; nothing when it does not fit.
 std::optional<qint32> toInt32(const QString& text) {
     bool ok = false;
@@ -99,6 +104,10 @@ TSettingsForm::~TSettingsForm() {
     FormClose();
 }
 
+void TSettingsForm::setServerPageFactory(PageFactory factory) {
+    serverPageFactory() = std::move(factory);
+}
+
 bool TSettingsForm::skinChanged() {
     return s_skinChanged;
 }
@@ -127,7 +136,11 @@ void TSettingsForm::FormCreate() {
     TabSheet3 = buildSoundsPage();
     TabSheet4 = new QWidget(this);
     TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
-    new QVBoxLayout(TabSheet4);
+    auto* serverLayout = new QVBoxLayout(TabSheet4);
+    if (serverPageFactory()) {
+        if (QWidget* content = serverPageFactory()(TabSheet4))
+            serverLayout->addWidget(content);
+    }
     PageControl1->addTab(TabSheet1, QStringLiteral("Подключение"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Интерфейс"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Звуки"));
