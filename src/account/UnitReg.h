@@ -52,7 +52,9 @@ public:
     void SpeedButton1Click();
     void SpeedButton2Click();
 
-    void reject() override; // Escape
+    // Escape anywhere in the dialog gives up, as "Отмена" does.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -42,6 +42,10 @@ public:
     // The registration dialog offers the connection page alone.
     void showConnectionPageOnly();
 
+    // The content of the page "Сервер", made for each dialog; without it the page is empty.
+    using PageFactory = std::function<QWidget*(QWidget* page)>;
+    static void setServerPageFactory(PageFactory factory);
+
     // Set when the user picks a skin; kept for the run, whatever closes the dialog.
     static bool skinChanged();
     static void resetSkinChangedForTests();

@@ -26,6 +26,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+
 namespace {
 
 const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
@@ -408,6 +410,40 @@ private slots:
         QCOMPARE(refreshes, askedByLogin ? 1 : 0);
         QCOMPARE(ServiceState::RegistrationOffered.get(), false);
         QCOMPARE(storedKey(), kKey);
+    }
+
+    // Wired as the program wires it: message 253 from the login thread opens registration,
+    // and a restore there has the login thread try the new key at once.
+    void runTimeRestoreRefreshesAtOnce() {
+        Settings(*m_registry).runFirstStart({});
+        Registry().writeBytes(QString(), QString(),
+                              "00000000000000000000000000000000000000000000FFFF");
+        std::atomic<int> refreshes{0};
+        TMainForm* self = nullptr;
+        TMainForm::Options options;
+        options.instanceName = QStringLiteral("varnelo-account-test");
+        options.refresh = [&refreshes] { ++refreshes; };
+        options.dialogs.registration = [&self] {
+            return AccountDialogs::registration([&self] {
+                if (self)
+                    self->requestUserInfo();
+            });
+        };
+        TMainForm form(options);
+        self = &form;
+        QCOMPARE(form.creation(), TMainForm::Creation::Running);
+        QTRY_COMPARE(refreshes.load(), 1);
+
+        ModalDriver<TRestoreAccountForm> restore([](TRestoreAccountForm* dialog) {
+            QTest::keyClicks(dialog->Edit1, kKey);
+            dialog->SpeedButton1->click();
+        });
+        ModalDriver<TRegForm> registration([](TRegForm* dialog) { dialog->SpeedButton2->click(); });
+        form.WMUserMessage(253, 0);
+        QCOMPARE(registration.count(), 1);
+        QCOMPARE(ServiceState::UserKey.get(), kKey);
+        QCOMPARE(ServiceState::RegistrationOffered.get(), false);
+        QTRY_COMPARE(refreshes.load(), 2);
     }
 
     void restoreCancelStoresNothing() {

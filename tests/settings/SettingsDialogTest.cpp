@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocalServer>
 #include <QPushButton>
@@ -594,6 +595,20 @@ private slots:
         for (int page = 1; page < 4; ++page)
             QVERIFY(!form->PageControl1->isTabVisible(page));
         QCOMPARE(form->PageControl1->currentIndex(), 0);
+    }
+
+    void serverPageComesFromItsFactory() {
+        TSettingsForm::setServerPageFactory([](QWidget* page) {
+            auto* content = new QLabel(QStringLiteral("Загрузить настройки с сервера"), page);
+            content->setObjectName(QStringLiteral("ServerPageContent"));
+            return content;
+        });
+        TSettingsForm* form = open();
+        TSettingsForm::setServerPageFactory({});
+        auto* content = form->TabSheet4->findChild<QLabel*>(QStringLiteral("ServerPageContent"));
+        QVERIFY(content);
+        QCOMPARE(form->PageControl1->indexOf(form->TabSheet4), 3);
+        QVERIFY(form->TabSheet4->layout()->indexOf(content) >= 0);
     }
 
     // The copy started by a restart waits while the old one still holds the name.
