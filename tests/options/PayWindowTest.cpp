@@ -7,7 +7,6 @@
 #include "settings/Settings.h"
 #include "skins/SkinUnit.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -181,12 +180,5 @@ private slots:
     }
 };
 
-// The embedded browser shares its graphics context with the program's windows; like the
-// program, the test asks for that before its application object exists.
-int main(int argc, char* argv[]) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    PayWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(PayWindowTest)
 #include "PayWindowTest.moc"
