@@ -130,7 +130,7 @@ LoadOutcome loadAccountData(const QString& userKey) {
 
 ServerSettingsPage::ServerSettingsPage(QWidget* parent)
     : QWidget(parent) {
-    setObjectName(QStringLiteral("TabSheet4"));
+    setObjectName(QStringLiteral("ServerSettingsPage"));
     buildControls();
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Prompts.h"
 #include "service/ServiceState.h"
 #include "settings/AccountData.h"
+#include "settings/ChooseTimeInterval.h"
 #include "settings/ServerSettingsPage.h"
 
 #include <QApplication>
@@ -209,6 +210,26 @@ private slots:
         const QString folder = qEnvironmentVariable("VARNELO_OPTIONS_SCREENSHOTS");
         if (!folder.isEmpty())
             QVERIFY(m_page->grab().save(folder + "/serverpage.png"));
+    }
+
+    // The hidden "Заказать детализацию" prices the days with the loaded detail price.
+    void detailOrderUsesTheLoadedPrice() {
+        QVERIFY(loadAndShow());
+        QString firstLine;
+        QTimer::singleShot(0, [&firstLine] {
+            auto* form = qobject_cast<TChooseTimeInterval*>(QApplication::activeModalWidget());
+            QVERIFY(form);
+            firstLine = form->Label1->text();
+            Prompts::queueAnswer(int(QMessageBox::Ok));
+            form->ButOK->click();
+        });
+        const int before = sandboxRequests();
+        m_page->SpeedButton6_Click();
+        QCOMPARE(firstLine, "Стоимость составит 0,5 руб за сутки детализации");
+        QCOMPARE(askedLines(), (QStringList{"message|Подтверждение|Количество заказанных дней: 1\n"
+                                            "Стоимость составит 0,5 руб.",
+                                            "message|Varnelo|!!"}));
+        QCOMPARE(sandboxRequests(), before);
     }
 
     void replyShapes_data() {

@@ -1,7 +1,9 @@
 #include "PayFormModule.h"
 
 #include "PayUnit.h"
+#include "SharedGraphicsContext.h"
 
 QDialog* PayFormModule::createPayForm(const QString& address, QWidget* parent) {
+    ensureSharedGraphicsContext();
     return new TPayForm(address, parent);
 }
