@@ -6,7 +6,9 @@
 #include "settings/AboutUnit.h"
 #include "settings/InfoUnit.h"
 #include "settings/PayWindow.h"
+#include "settings/ServerSettingsPage.h"
 #include "settings/SettingsDialogs.h"
+#include "settings/SettingsUnit.h"
 
 namespace {
 constexpr int kMessageLowBalance = 252;
@@ -14,6 +16,8 @@ constexpr int kMessageLowBalance = 252;
 
 TMainForm::Dialogs ProgramWindows::dialogs() {
     const std::shared_ptr<Windows> windows = m_windows;
+    TSettingsForm::setServerPageFactory(
+        [](QWidget* page) -> QWidget* { return new ServerSettingsPage(page); });
     TMainForm::Dialogs dialogs;
     dialogs.password = [] { return AccountDialogs::password(); };
     dialogs.registration = [windows] {
