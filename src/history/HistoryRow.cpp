@@ -57,24 +57,55 @@ const std::array<char, 0x10000>& byteTable() {
     return table;
 }
 
-// What Ansi::fromUnicode gives for the cell, without making the cell's text first.
-QByteArray sortKey(const HistoryRow& row, int column) {
+// The cell's text and, for a message, its signature: what the cell shows, in two pieces.
+struct CellPieces {
+    const QString* text;
+    const QString* sign; // null when the cell has none
+};
+
+CellPieces cellPieces(const HistoryRow& row, int column) {
     const TMess& record = row.record;
-    const QString& text = column == Recipient ? (row.name.isEmpty() ? record.Number : row.name)
-                          : column == Sender  ? record.Sender
-                                              : record.Text;
-    const bool withSign = column == Message && !record.Sign.isEmpty();
-    QByteArray key(text.size() + (withSign ? record.Sign.size() + 1 : 0), Qt::Uninitialized);
-    const auto& table = byteTable();
-    char* out = key.data();
-    for (const QChar c : text)
-        *out++ = table[c.unicode()];
-    if (withSign) {
-        *out++ = ' ';
-        for (const QChar c : record.Sign)
-            *out++ = table[c.unicode()];
+    switch (column) {
+    case Recipient:
+        return {row.name.isEmpty() ? &record.Number : &row.name, nullptr};
+    case Sender:
+        return {&record.Sender, nullptr};
+    default:
+        return {&record.Text, record.Sign.isEmpty() ? nullptr : &record.Sign};
     }
-    return key;
+}
+
+// Every row's cell in code-page-1251 bytes, one after the other in one buffer, with where each
+// starts: what Ansi::fromUnicode would give, without a text or an allocation per row.
+struct SortKeys {
+    QByteArray bytes;
+    std::vector<qsizetype> starts; // one more than rows: the end of the last
+};
+
+SortKeys sortKeys(const QList<HistoryRow>& rows, int column) {
+    SortKeys keys;
+    keys.starts.reserve(size_t(rows.size()) + 1);
+    qsizetype total = 0;
+    for (const HistoryRow& row : rows) {
+        const CellPieces cell = cellPieces(row, column);
+        keys.starts.push_back(total);
+        total += cell.text->size() + (cell.sign ? cell.sign->size() + 1 : 0);
+    }
+    keys.starts.push_back(total);
+    keys.bytes.resize(total);
+    const auto& table = byteTable();
+    char* out = keys.bytes.data();
+    for (const HistoryRow& row : rows) {
+        const CellPieces cell = cellPieces(row, column);
+        for (const QChar c : *cell.text)
+            *out++ = table[c.unicode()];
+        if (cell.sign) {
+            *out++ = ' ';
+            for (const QChar c : *cell.sign)
+                *out++ = table[c.unicode()];
+        }
+    }
+    return keys;
 }
 
 // Puts the rows in the order of `order` (indices into `rows`).
@@ -129,9 +160,10 @@ QList<qsizetype> sortRows(QList<HistoryRow>& rows, int column) {
     std::iota(order.begin(), order.end(), 0);
     switch (column) {
     case Id:
-        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-            return rows[a].record.Id > rows[b].record.Id;
-        });
+        std::stable_sort(order.begin(), order.end(),
+                         [&all = std::as_const(rows)](qsizetype a, qsizetype b) {
+                             return all[a].record.Id > all[b].record.Id;
+                         });
         break;
     case Moment: {
         std::vector<double> keys(order.size());
@@ -144,12 +176,22 @@ QList<qsizetype> sortRows(QList<HistoryRow>& rows, int column) {
     case Recipient:
     case Sender:
     case Message: {
-        // The code-page bytes once per row; QByteArray compares them as unsigned bytes.
-        std::vector<QByteArray> keys(order.size());
-        for (size_t i = 0; i < keys.size(); ++i)
-            keys[i] = sortKey(rows[qsizetype(i)], column);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+        // Keys beside their row numbers, so that a comparison reaches the bytes at once;
+        // QByteArrayView compares them as unsigned bytes, a beginning before what goes on.
+        const SortKeys keys = sortKeys(rows, column);
+        struct Keyed {
+            QByteArrayView key;
+            qsizetype row;
+        };
+        std::vector<Keyed> keyed(order.size());
+        for (size_t i = 0; i < keyed.size(); ++i)
+            keyed[i] = {QByteArrayView(keys.bytes.constData() + keys.starts[i],
+                                       keys.starts[i + 1] - keys.starts[i]),
+                        qsizetype(i)};
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+        for (size_t i = 0; i < keyed.size(); ++i)
+            order[qsizetype(i)] = keyed[i].row;
         break;
     }
     default:
