@@ -510,8 +510,10 @@ void TMainForm::ShowServiceMessage() {
 
 void TMainForm::OfferRegistration() {
     ServiceState::RegistrationOffered.set(true);
-    if (m_options.dialogs.registration)
-        m_options.dialogs.registration();
+    // Giving up ends the program, as it does at start. Queued, so that the login thread
+    // waiting for this message is let go before the window closes.
+    if (m_options.dialogs.registration && !m_options.dialogs.registration())
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void TMainForm::RestartBalanceTimer() {

@@ -372,14 +372,25 @@ private slots:
         Sound::setPlayerForTests({});
     }
 
+    void message253OffersRegistration_data() {
+        QTest::addColumn<bool>("registered");
+        QTest::newRow("registered") << true;
+        QTest::newRow("gave up") << false; // ends the program, as at start
+    }
     void message253OffersRegistration() {
+        QFETCH(bool, registered);
         Settings(*std::make_shared<Registry>()).runFirstStart({});
         Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
         FormUnderTest form;
+        form.onRegistration = [registered] { return registered; };
+        QSignalSpy closed(form.form.get(), &TMainForm::FormClosed);
+        form->show();
         QCOMPARE(form.registrations, 0);
         form->WMUserMessage(253, 0);
         QCOMPARE(form.registrations, 1);
         QVERIFY(ServiceState::RegistrationOffered.get());
+        QCoreApplication::processEvents();
+        QCOMPARE(closed.count(), registered ? 0 : 1);
     }
 
     void message252OpensThePaymentPage() {
