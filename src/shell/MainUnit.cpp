@@ -651,11 +651,8 @@ void TMainForm::applyStacking() {
 }
 
 void TMainForm::SpeedButton1Click() {
-    if (!m_historyForm)
-        return;
-    m_historyForm->show();
-    m_historyForm->raise();
-    m_historyForm->activateWindow();
+    if (m_historyForm)
+        m_historyForm->showForNumber(QString());
 }
 
 void TMainForm::AddContactClick() {
