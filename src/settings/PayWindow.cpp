@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <unistd.h>
+
 namespace {
 
 const QString kModuleFile = QStringLiteral("varnelo_payform.so");
@@ -34,6 +36,10 @@ PayFormFactory* factory(QString* error) {
                 *error = QStringLiteral("%1: not found").arg(kModuleFile);
             return nullptr;
         }
+        // The browser engine will not start under the superuser with its own sandbox on
+        // (a demo machine or container often runs everything as root).
+        if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
         loader = new QPluginLoader(path, qApp);
     }
     auto* instance = qobject_cast<PayFormFactory*>(loader->instance());
