@@ -1,10 +1,10 @@
 #include "BookReadAhead.h"
 
-#include "contacts/ContactStore.h"
+#include "platform/Registry.h"
 
 BookReadAhead::BookReadAhead()
-    : m_read(std::async(std::launch::async,
-                        [] { return Registry().readBranch(ContactStore::kBookKey); })) {
+    : m_read(
+          std::async(std::launch::async, [] { return ContactStore::readStoredBook(Registry()); })) {
 }
 
 BookReadAhead::~BookReadAhead() {
@@ -12,7 +12,7 @@ BookReadAhead::~BookReadAhead() {
         m_read.wait();
 }
 
-std::optional<Registry::Branch> BookReadAhead::take() {
+std::optional<ContactStore::StoredBook> BookReadAhead::take() {
     if (!m_read.valid())
         return std::nullopt;
     try {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Registry.h"
+#include "contacts/ContactStore.h"
 
 #include <future>
 #include <optional>
@@ -18,8 +18,8 @@ public:
 
     // Waits for the read. Nothing when it failed (the load then reads again itself and
     // reports the failure) or when the result was taken already.
-    std::optional<Registry::Branch> take();
+    std::optional<ContactStore::StoredBook> take();
 
 private:
-    std::future<Registry::Branch> m_read;
+    std::future<ContactStore::StoredBook> m_read;
 };

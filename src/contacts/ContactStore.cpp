@@ -197,16 +197,13 @@ ContactStore::ContactStore(Registry& registry, const QString& legacyFilePath)
     , m_legacyFile(legacyFilePath) {
 }
 
-void ContactStore::LoadContacts(ContactBook& book, std::optional<Registry::Branch> readAhead) {
-    QList<BookGroup> groups;
-    std::optional<Registry::Branch> stored; // when the book came from the settings store
+void ContactStore::LoadContacts(ContactBook& book, std::optional<StoredBook> readAhead) {
+    StoredBook loaded;
     try {
-        if (QFileInfo(m_legacyFile).isFile()) {
-            groups = readLegacyFile();
-        } else {
-            stored = readAhead ? std::move(readAhead) : m_registry.readBranch(kBookKey);
-            groups = bookFrom(*stored);
-        }
+        if (QFileInfo(m_legacyFile).isFile())
+            loaded.groups = readLegacyFile();
+        else
+            loaded = readAhead ? std::move(*readAhead) : readStoredBook(m_registry);
     } catch (const RegistryError& e) {
         m_loadFailed = true;
         throw ContactStoreError(QStringLiteral("Не удалось загрузить контакт лист: %1")
@@ -216,13 +213,9 @@ void ContactStore::LoadContacts(ContactBook& book, std::optional<Registry::Branc
         throw;
     }
     m_loadFailed = false;
-    book.setGroups(groups);
-    // The closing save renumbers the positions; a store that already holds the book exactly
-    // as the save would write it is left alone. An empty book is always saved: that also
-    // creates a missing key.
-    if (stored && !groups.isEmpty() && sameContent(*stored, branchOf(book)))
-        return;
-    SaveContacts(book);
+    book.setGroups(loaded.groups);
+    if (loaded.saveNeeded)
+        SaveContacts(book);
 }
 
 ContactStore::SaveResult ContactStore::SaveContacts(const ContactBook& book) {
@@ -248,13 +241,23 @@ QString ContactStore::takeSkippedSaveNotice() {
     return kBookNotSavedText;
 }
 
+ContactStore::StoredBook ContactStore::readStoredBook(const Registry& registry) {
+    const Registry::Branch stored = registry.readBranch(kBookKey);
+    StoredBook book;
+    book.groups = bookFrom(stored);
+    // A store that already holds the book exactly as the save would write it is left
+    // alone. An empty book is always saved: that also creates a missing key.
+    book.saveNeeded = book.groups.isEmpty() || !sameContent(stored, branchOf(book.groups));
+    return book;
+}
+
 QList<BookGroup> ContactStore::readBook(const Registry& registry) {
     return bookFrom(registry.readBranch(kBookKey));
 }
 
 void ContactStore::writeBook(Registry& registry, const ContactBook& book) {
     // The old book goes and the new one comes in one transaction of the store.
-    registry.replaceBranch(kBookKey, branchOf(book));
+    registry.replaceBranch(kBookKey, branchOf(book.groups()));
 }
 
 QList<BookGroup> ContactStore::bookFrom(const Registry::Branch& stored) {
@@ -270,14 +273,14 @@ QList<BookGroup> ContactStore::bookFrom(const Registry::Branch& stored) {
     return book;
 }
 
-Registry::Branch ContactStore::branchOf(const ContactBook& book) {
+Registry::Branch ContactStore::branchOf(const QList<BookGroup>& groups) {
     Registry::Branch stored;
     QStringList groupCaptions;
-    for (int g = 0; g < book.groupCount(); ++g)
-        groupCaptions.append(book.group(g).entry.caption);
+    for (const BookGroup& group : groups)
+        groupCaptions.append(group.entry.caption);
     const QStringList groupNames = generatedKeyNames(groupCaptions);
-    for (int g = 0; g < book.groupCount(); ++g) {
-        const BookGroup& group = book.group(g);
+    for (qsizetype g = 0; g < groups.size(); ++g) {
+        const BookGroup& group = groups[g];
         Registry::Branch groupKey;
         groupKey.name = groupNames[g].isEmpty() ? group.entry.caption : groupNames[g];
         groupKey.values.append(stringValueOf(

@@ -47,7 +47,8 @@ public:
     // book is left as it was, the stores are untouched and every later save is skipped.
     // `readAhead` is the settings store's book when it was read already. Throws
     // ContactStoreError.
-    void LoadContacts(ContactBook& book, std::optional<Registry::Branch> readAhead = std::nullopt);
+    struct StoredBook;
+    void LoadContacts(ContactBook& book, std::optional<StoredBook> readAhead = std::nullopt);
 
     // Replaces the stored book in one transaction, then deletes Contacts.dat. Skipped after
     // a failed load, so the book that could not be read is never overwritten by another.
@@ -60,14 +61,22 @@ public:
 
     QString legacyFilePath() const { return m_legacyFile; }
 
+    // The book as the settings store holds it, and whether the save that ends a load would
+    // change the store (it renumbers the positions and names the keys).
+    struct StoredBook {
+        QList<BookGroup> groups;
+        bool saveNeeded = true;
+    };
+
     // The registry side alone, without the file and the save that ends a load.
     // Throw RegistryError.
+    static StoredBook readStoredBook(const Registry& registry);
     static QList<BookGroup> readBook(const Registry& registry);
     static void writeBook(Registry& registry, const ContactBook& book);
 
 private:
     static QList<BookGroup> bookFrom(const Registry::Branch& stored);
-    static Registry::Branch branchOf(const ContactBook& book);
+    static Registry::Branch branchOf(const QList<BookGroup>& groups);
 
     QList<BookGroup> readLegacyFile() const;
     void removeLegacyFile() const;

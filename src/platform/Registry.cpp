@@ -624,6 +624,7 @@ Registry::Branch Registry::readBranch(const QString& key) const {
     }
     for (qsizetype i = nodes.size() - 1; i > 0; --i) {
         Node& node = nodes[i];
+        node.branch.subkeys.reserve(node.children.size());
         for (const int child : std::as_const(node.children))
             node.branch.subkeys.append(std::move(nodes[child].branch));
     }
