@@ -183,7 +183,6 @@ SandboxServer::SandboxServer(SandboxContext& context, bool quiet)
             entry.reply = fault->reply;
         } else {
             entry.httpStatus = 0;
-            dropConnection(request);
         }
         response.status = entry.httpStatus == 0 ? 500 : entry.httpStatus;
         response.set_content(entry.reply.toStdString(), kProtocolContentType);
@@ -191,7 +190,12 @@ SandboxServer::SandboxServer(SandboxContext& context, bool quiet)
                 entry.command.isEmpty() ? QStringLiteral("fault %1").arg(entry.fault)
                                         : entry.command,
                 entry.httpStatus, entry.reply);
+        const bool drop = entry.httpStatus == 0;
         m_context.log.append(std::move(entry));
+        // Logged first: the client may send its next request as soon as it sees the close,
+        // and the log keeps the order in which requests came.
+        if (drop)
+            dropConnection(request);
     });
 
     server.Get("/", [this](const httplib::Request& request, httplib::Response& response) {
