@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
+#include "contacts/DefaultSender.h"
 #include "history/HistoryFile.h"
 #include "messaging/SendFlow.h"
 #include "platform/Ansi.h"
@@ -50,7 +51,7 @@ int run(const QStringList& arguments) {
     if (!parser.parse(QStringList{kCommand} + arguments))
         return CliOutput::usage(kCommand, parser.errorText());
     if (parser.isSet(help)) {
-        CliOutput::line(kHelp.arg(SendOutcome::kDefaultSender));
+        CliOutput::line(kHelp.arg(kDefaultSender));
         return CliOutput::kOk;
     }
     if (!parser.positionalArguments().isEmpty())
@@ -75,7 +76,7 @@ int run(const QStringList& arguments) {
     }
     const QString from = parser.isSet(sender)
                              ? StripFieldSeparators(Ansi::representable(parser.value(sender)))
-                             : SendOutcome::kDefaultSender;
+                             : kDefaultSender;
     const QString signature = StripFieldSeparators(Ansi::representable(parser.value(sign)));
 
     CliContext context;

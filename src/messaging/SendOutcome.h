@@ -19,8 +19,6 @@ struct SendOutcome {
         QString number;
     };
 
-    // The sender of a page opened without one: the service's domain name.
-    static inline const QString kDefaultSender = QStringLiteral("varnelo.ru");
     static inline const QString kConnecting = QStringLiteral("Установка соединения с сервером...");
 
     QString statusText;

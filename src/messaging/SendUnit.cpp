@@ -4,6 +4,7 @@
 #include "MySheet.h"
 #include "SendPages.h"
 #include "contacts/ContactBook.h"
+#include "contacts/DefaultSender.h"
 #include "history/HistoryFile.h"
 #include "messaging/SendFlow.h"
 #include "service/MainWindowLink.h"
@@ -244,7 +245,7 @@ void TSendForm::CreateNewPage(const QString& sender, const QString& name, const 
         Pages->setCurrentIndex(index);
         created->SetText(text);
         created->SetSign(sign);
-        created->SetSender(sender.isEmpty() ? SendOutcome::kDefaultSender : sender);
+        created->SetSender(sender.isEmpty() ? kDefaultSender : sender);
     } else {
         Pages->setCurrentIndex(Pages->indexOf(found));
     }
