@@ -14,10 +14,13 @@ namespace {
 constexpr int kMessageLowBalance = 252;
 } // namespace
 
-TMainForm::Dialogs ProgramWindows::dialogs() {
-    const std::shared_ptr<Windows> windows = m_windows;
+ProgramWindows::ProgramWindows() {
     TSettingsForm::setServerPageFactory(
         [](QWidget* page) -> QWidget* { return new ServerSettingsPage(page); });
+}
+
+TMainForm::Dialogs ProgramWindows::dialogs() {
+    const std::shared_ptr<Windows> windows = m_windows;
     TMainForm::Dialogs dialogs;
     dialogs.password = [] { return AccountDialogs::password(); };
     dialogs.registration = [windows] {

@@ -13,6 +13,9 @@ class TSendForm;
 // and the ways the main, send and history windows reach each other.
 class ProgramWindows {
 public:
+    // Also gives every settings dialog of the run its "Сервер" page.
+    ProgramWindows();
+
     // The main window's dialogs. They reach the windows through this object, so the hooks
     // may be handed out before the windows exist (the main window runs some while it is
     // being made).
