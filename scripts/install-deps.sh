@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev
-    libsqlite3-dev libcpp-httplib-dev libcanberra-dev
+    libsqlite3-dev libcpp-httplib-dev libcanberra-dev libfontconfig-dev
     libbenchmark-dev
     tinyproxy
     xvfb xauth fonts-dejavu-core

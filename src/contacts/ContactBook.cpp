@@ -327,8 +327,13 @@ void ContactBook::setGroups(const QList<BookGroup>& groups) {
     for (const BookGroup& group : groups) {
         auto node = std::make_unique<GroupNode>();
         node->data = group;
-        for (BookEntry& contact : node->data.contacts)
-            contact.expanded = false;
+        // Only a contact that claims to be expanded is touched: writing every one would copy
+        // the whole shared list.
+        QList<BookEntry>& contacts = node->data.contacts;
+        for (qsizetype i = 0; i < contacts.size(); ++i) {
+            if (contacts.at(i).expanded)
+                contacts[i].expanded = false;
+        }
         m_groups.push_back(std::move(node));
     }
     renumberGroups(0);

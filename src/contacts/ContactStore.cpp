@@ -11,6 +11,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -147,6 +148,7 @@ BookGroup readGroup(const Registry::Branch& key, std::optional<int>& position) {
     positions.reserve(key.subkeys.size());
     for (const Registry::Branch& contact : key.subkeys)
         positions.append(parsePosition(stringValue(contact, QString()).value_or(QString())));
+    group.contacts.reserve(key.subkeys.size());
     for (const int i : positionalOrder(positions))
         group.contacts.append(readContact(key.subkeys[i]));
     // An empty group cannot be shown expanded.
@@ -247,7 +249,7 @@ ContactStore::StoredBook ContactStore::readStoredBook(const Registry& registry) 
     book.groups = bookFrom(stored);
     // A store that already holds the book exactly as the save would write it is left
     // alone. An empty book is always saved: that also creates a missing key.
-    book.saveNeeded = book.groups.isEmpty() || !sameContent(stored, branchOf(book.groups));
+    book.saveNeeded = book.groups.isEmpty() || !storedAsWritten(stored, book.groups);
     return book;
 }
 
@@ -275,41 +277,77 @@ QList<BookGroup> ContactStore::bookFrom(const Registry::Branch& stored) {
 
 Registry::Branch ContactStore::branchOf(const QList<BookGroup>& groups) {
     Registry::Branch stored;
-    QStringList groupCaptions;
-    for (const BookGroup& group : groups)
-        groupCaptions.append(group.entry.caption);
-    const QStringList groupNames = generatedKeyNames(groupCaptions);
-    for (qsizetype g = 0; g < groups.size(); ++g) {
-        const BookGroup& group = groups[g];
-        Registry::Branch groupKey;
-        groupKey.name = groupNames[g].isEmpty() ? group.entry.caption : groupNames[g];
-        groupKey.values.append(stringValueOf(
-            {}, QStringLiteral("%1|%2").arg(g + 1).arg(group.entry.expanded ? 1 : 0)));
-        if (!groupNames[g].isEmpty())
-            groupKey.values.append(stringValueOf(kCaptionValue, group.entry.caption));
-
-        QStringList contactCaptions;
-        for (const BookEntry& contact : group.contacts)
-            contactCaptions.append(contact.caption);
-        const QStringList contactNames = generatedKeyNames(contactCaptions);
-        for (qsizetype c = 0; c < group.contacts.size(); ++c) {
-            const BookEntry& contact = group.contacts[c];
-            Registry::Branch contactKey;
-            contactKey.name = contactNames[c].isEmpty() ? contact.caption : contactNames[c];
-            contactKey.values = {
-                stringValueOf({}, QString::number(c + 1)),
-                stringValueOf(kSender, contact.Sender),
-                stringValueOf(kNumber, contact.Number),
-                stringValueOf(kSign, contact.Sign),
-                {kTranslit, Registry::ValueType::Integer, {}, contact.Translit ? 1 : 0},
-            };
-            if (!contactNames[c].isEmpty())
-                contactKey.values.append(stringValueOf(kCaptionValue, contact.caption));
-            groupKey.subkeys.append(contactKey);
-        }
-        stored.subkeys.append(groupKey);
-    }
+    const QStringList names = groupKeyNames(groups);
+    stored.subkeys.reserve(groups.size());
+    for (qsizetype g = 0; g < groups.size(); ++g)
+        stored.subkeys.append(groupBranch(groups[g], g, names[g]));
     return stored;
+}
+
+QStringList ContactStore::groupKeyNames(const QList<BookGroup>& groups) {
+    QStringList captions;
+    captions.reserve(groups.size());
+    for (const BookGroup& group : groups)
+        captions.append(group.entry.caption);
+    QStringList names = generatedKeyNames(captions);
+    for (qsizetype g = 0; g < groups.size(); ++g) {
+        if (names[g].isEmpty())
+            names[g] = groups[g].entry.caption;
+    }
+    return names;
+}
+
+Registry::Branch ContactStore::groupBranch(const BookGroup& group, qsizetype index,
+                                           const QString& keyName) {
+    Registry::Branch groupKey;
+    groupKey.name = keyName;
+    groupKey.values.append(
+        stringValueOf({}, QStringLiteral("%1|%2").arg(index + 1).arg(group.entry.expanded ? 1 : 0)));
+    if (keyName != group.entry.caption)
+        groupKey.values.append(stringValueOf(kCaptionValue, group.entry.caption));
+
+    QStringList contactCaptions;
+    contactCaptions.reserve(group.contacts.size());
+    for (const BookEntry& contact : group.contacts)
+        contactCaptions.append(contact.caption);
+    const QStringList contactNames = generatedKeyNames(contactCaptions);
+    groupKey.subkeys.reserve(group.contacts.size());
+    for (qsizetype c = 0; c < group.contacts.size(); ++c) {
+        const BookEntry& contact = group.contacts[c];
+        Registry::Branch contactKey;
+        contactKey.name = contactNames[c].isEmpty() ? contact.caption : contactNames[c];
+        contactKey.values = {
+            stringValueOf({}, QString::number(c + 1)),
+            stringValueOf(kSender, contact.Sender),
+            stringValueOf(kNumber, contact.Number),
+            stringValueOf(kSign, contact.Sign),
+            {kTranslit, Registry::ValueType::Integer, {}, contact.Translit ? 1 : 0},
+        };
+        if (!contactNames[c].isEmpty())
+            contactKey.values.append(stringValueOf(kCaptionValue, contact.caption));
+        groupKey.subkeys.append(std::move(contactKey));
+    }
+    return groupKey;
+}
+
+bool ContactStore::storedAsWritten(const Registry::Branch& stored, const QList<BookGroup>& groups) {
+    if (!stored.values.isEmpty() || stored.subkeys.size() != groups.size())
+        return false;
+    // Group by group, pairing keys by name as the comparison of whole branches does; only one
+    // group's expected keys exist at a time, which keeps a big book's check light.
+    const QStringList names = groupKeyNames(groups);
+    std::vector<qsizetype> expected(size_t(groups.size()));
+    std::iota(expected.begin(), expected.end(), 0);
+    std::sort(expected.begin(), expected.end(),
+              [&names](qsizetype a, qsizetype b) { return names[a] < names[b]; });
+    const auto storedGroups = byName(stored.subkeys);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const qsizetype g = expected[i];
+        if (storedGroups[i]->name != names[g] ||
+            !sameContent(*storedGroups[i], groupBranch(groups[g], g, names[g])))
+            return false;
+    }
+    return true;
 }
 
 QList<BookGroup> ContactStore::readLegacyFile() const {

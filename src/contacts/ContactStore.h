@@ -77,6 +77,13 @@ public:
 private:
     static QList<BookGroup> bookFrom(const Registry::Branch& stored);
     static Registry::Branch branchOf(const QList<BookGroup>& groups);
+    // The names the save gives the group keys, in book order.
+    static QStringList groupKeyNames(const QList<BookGroup>& groups);
+    // One group's key as the save writes it.
+    static Registry::Branch groupBranch(const BookGroup& group, qsizetype index,
+                                        const QString& keyName);
+    // Whether writing the book would leave the stored branch as it is.
+    static bool storedAsWritten(const Registry::Branch& stored, const QList<BookGroup>& groups);
 
     QList<BookGroup> readLegacyFile() const;
     void removeLegacyFile() const;

@@ -2,6 +2,8 @@
 
 #include "Ansi.h"
 #include "AppPaths.h"
+#include "RegistryBranchRead.h"
+#include "RegistryStatement.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +18,9 @@
 
 namespace {
 
-enum StoredType { TypeString = 1, TypeInteger = 4 }; // REG_SZ, REG_DWORD
+using RegistryStore::Statement;
+using RegistryStore::TypeInteger;
+using RegistryStore::TypeString;
 
 constexpr qint64 kRootKey = 0;
 
@@ -34,73 +38,11 @@ QStringList keyParts(const QString& key) {
     return key.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
 }
 
-// A prepared statement that finalizes itself.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql)
-        : m_db(db) {
-        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-            fail();
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    void bind(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
-    void bind(int index, const QString& text) {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    void bindBlob(int index, const QByteArray& data) {
-        sqlite3_bind_blob(m_stmt, index, data.constData(), int(data.size()), SQLITE_TRANSIENT);
-    }
-
-    // True while there is a row.
-    bool step() {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc != SQLITE_DONE)
-            fail();
-        return false;
-    }
-
-    // Ready to run again with new bindings.
-    void reset() {
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-    }
-
-    qint64 integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
-    QString text(int column) const {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column)),
-                                 sqlite3_column_bytes(m_stmt, column));
-    }
-    QByteArray blob(int column) const {
-        const void* data = sqlite3_column_blob(m_stmt, column);
-        return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_stmt, column));
-    }
-
-private:
-    [[noreturn]] void fail() const {
-        throw RegistryError(
-            QStringLiteral("Settings store: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
-    }
-
-    sqlite3* m_db;
-    sqlite3_stmt* m_stmt = nullptr;
-};
-
 QByteArray dataFromInteger(qint32 value) {
     const auto u = quint32(value);
     const char bytes[4] = {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF),
                            char((u >> 24) & 0xFF)};
     return QByteArray(bytes, 4);
-}
-
-qint32 integerFromData(const QByteArray& data) {
-    const auto* b = reinterpret_cast<const unsigned char*>(data.constData());
-    return qint32(quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24);
 }
 
 // The rows of a branch as stored: the keys below its top, parents before their children,
@@ -326,6 +268,9 @@ Registry::Registry(const QString& filePath)
         sqlite3_busy_timeout(m_db, 10000);
         exec("PRAGMA journal_mode=WAL");
         exec("PRAGMA synchronous=NORMAL");
+        // Reading through a mapping spares copying every page into a cache of our own; the
+        // contact book's read at start is most of the file.
+        exec("PRAGMA mmap_size=16777216");
         exec("PRAGMA foreign_keys=ON");
         exec("CREATE TABLE IF NOT EXISTS keys ("
              " id INTEGER PRIMARY KEY,"
@@ -583,54 +528,7 @@ Registry::Branch Registry::readBranch(const QString& key) const {
     const qint64 id = findKey(key);
     if (id < 0)
         return {};
-
-    // The keys flat, node 0 being the key itself and parents before their children, each
-    // one's children and values in the order subkeys() and valueNames() give; then the tree
-    // is put together from the back, so every branch is complete when it moves into its
-    // parent. Rows go straight into their nodes: a large branch is never held twice.
-    struct Node {
-        Branch branch;
-        QList<int> children;
-    };
-    const QList<StoredBranch::Key> keys = StoredBranch::keysUnder(m_db, id);
-    QList<Node> nodes(1);
-    nodes.reserve(keys.size() + 1);
-    QHash<qint64, int> nodeOf{{id, 0}};
-    nodeOf.reserve(keys.size() + 1);
-    for (const StoredBranch::Key& key : keys) {
-        nodes[nodeOf.value(key.parent)].children.append(int(nodes.size()));
-        nodeOf.insert(key.id, int(nodes.size()));
-        Node node;
-        node.branch.name = key.name;
-        nodes.append(std::move(node));
-    }
-    Statement rows(m_db, "SELECT key, name, type, data FROM vals ORDER BY key, folded");
-    while (rows.step()) {
-        const auto found = nodeOf.constFind(rows.integer(0));
-        if (found == nodeOf.cend())
-            continue;
-        Value value;
-        value.name = rows.text(1);
-        const qint64 type = rows.integer(2);
-        const QByteArray data = rows.blob(3);
-        if (type == TypeInteger && data.size() == 4) {
-            value.type = ValueType::Integer;
-            value.integer = integerFromData(data);
-        } else {
-            value.type = type == TypeString ? ValueType::String : ValueType::Other;
-            value.bytes = data;
-        }
-        nodes[*found].branch.values.append(std::move(value));
-    }
-    for (qsizetype i = nodes.size() - 1; i > 0; --i) {
-        Node& node = nodes[i];
-        node.branch.subkeys.reserve(node.children.size());
-        for (const int child : std::as_const(node.children))
-            node.branch.subkeys.append(std::move(nodes[child].branch));
-    }
-    Branch top = std::move(nodes[0].branch);
-    for (const int child : std::as_const(nodes[0].children))
-        top.subkeys.append(std::move(nodes[child].branch));
+    Branch top = RegistryStore::readBranch(m_db, id);
     top.name = keyParts(key).value(keyParts(key).size() - 1);
     return top;
 }

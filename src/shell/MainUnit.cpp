@@ -347,7 +347,7 @@ void TMainForm::FormCreate() {
 
     setWindowTitle(kTitle);
 
-    m_registry = std::make_shared<Registry>();
+    m_registry = m_options.registry ? m_options.registry : std::make_shared<Registry>();
     ServiceState::SetSettingsStore(m_registry);
     Settings settings(*m_registry);
     ServiceState::CheckTextLength.set(settings.checkTextLength());

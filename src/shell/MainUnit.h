@@ -67,6 +67,8 @@ public:
         QString instanceName;
         // The stored contact book, read while the rest of the start went on.
         std::shared_ptr<BookReadAhead> bookReadAhead;
+        // The settings store the start opened; none opens one for the window.
+        std::shared_ptr<Registry> registry;
     };
 
     explicit TMainForm(Options options = {}, QWidget* parent = nullptr);

@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "FontWarmUp.h"
 #include "MainUnit.h"
 #include "ProgramWindows.h"
 #include "SplashUnit.h"
@@ -26,15 +27,12 @@ constexpr int kRestartWaitMs = 15000;
 
 // Shows the splash, which applies the skin while it is on the screen, or applies it at
 // once. False when the skin could not be loaded.
-bool applySkin() {
-    bool showSplash = true;
-    {
-        // Only for this one value; the main window opens the store for the run.
-        Registry registry;
-        showSplash = Settings(registry).showSplash();
-    }
+bool applySkin(Registry& registry) {
+    const bool showSplash = Settings(registry).showSplash();
     bool loaded = false;
-    const auto apply = [&loaded] { loaded = SkinUnit::active().loadActiveSkin(); };
+    const auto apply = [&loaded, &registry] {
+        loaded = SkinUnit::active().loadActiveSkin(&registry);
+    };
     if (showSplash) {
         TSplashForm splash(apply);
         splash.Label1->setText(kVersionLabel);
@@ -47,7 +45,21 @@ bool applySkin() {
 
 } // namespace
 
-int StartUp::run(QApplication& app) {
+StartUp::EarlyWork StartUp::begin(int argc, char* argv[]) {
+    EarlyWork early;
+    early.fonts = std::make_shared<FontWarmUp>();
+    // A restarted copy reads the book only once the old copy, which may still be saving it,
+    // has ended.
+    const QByteArray restarted = ProgramRestart::kRestartedFlag.toLatin1();
+    for (int i = 1; i < argc; ++i) {
+        if (restarted == argv[i])
+            return early;
+    }
+    early.bookReadAhead = std::make_shared<BookReadAhead>();
+    return early;
+}
+
+int StartUp::run(QApplication& app, EarlyWork early) {
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
     // The main window's close ends the program even while the send window is open.
     app.setQuitOnLastWindowClosed(false);
@@ -61,12 +73,17 @@ int StartUp::run(QApplication& app) {
     if (SingleInstance().handOver(kMessageShow, kMessageShow))
         return 0;
 
+    // The splash is the first to draw text.
+    early.fonts.reset();
     try {
         ProgramWindows windows;
         TMainForm::Options options;
         options.dialogs = windows.dialogs();
-        options.bookReadAhead = std::make_shared<BookReadAhead>();
-        if (!applySkin())
+        options.bookReadAhead = early.bookReadAhead ? std::move(early.bookReadAhead)
+                                                    : std::make_shared<BookReadAhead>();
+        // One handle for the whole start: opening the store is a good part of its cost.
+        options.registry = std::make_shared<Registry>();
+        if (!applySkin(*options.registry))
             return 1;
 
         TMainForm mainForm(options);

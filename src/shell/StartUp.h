@@ -1,5 +1,9 @@
 #pragma once
 
+#include <memory>
+
+class BookReadAhead;
+class FontWarmUp;
 class QApplication;
 
 // The program's entry sequence: splash and skin, the three long-lived windows, the message
@@ -7,6 +11,16 @@ class QApplication;
 // returns without showing anything.
 namespace StartUp {
 
-int run(QApplication& app);
+// What the start sets going before the application object exists, so that it overlaps the
+// toolkit's own start.
+struct EarlyWork {
+    std::shared_ptr<FontWarmUp> fonts;
+    std::shared_ptr<BookReadAhead> bookReadAhead;
+};
+
+// Called first thing in main(), with its arguments.
+EarlyWork begin(int argc, char* argv[]);
+
+int run(QApplication& app, EarlyWork early = {});
 
 } // namespace StartUp

@@ -127,9 +127,10 @@ SkinLoader::Result SkinLoader::load(const QString& skinPath, const QString& work
     return result;
 }
 
-SkinLoader::Result SkinLoader::loadActive() {
-    const std::unique_ptr<Registry> store = openStore();
-    const QString theme = readTheme(store.get());
+SkinLoader::Result SkinLoader::loadActive(Registry* given) {
+    const std::unique_ptr<Registry> own = given ? nullptr : openStore();
+    Registry* const store = given ? given : own.get();
+    const QString theme = readTheme(store);
     const QString path = AppPaths::skinFile(theme);
     Result result;
     // A Theme that names another folder is not one of our skins; it resets like a missing one.

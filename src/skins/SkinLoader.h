@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class Registry;
+
 // The start-up part of loading the active skin that needs no pictures: find the file named by
 // the setting Theme, check and unpack it into the working folder, read its colours.
 class SkinLoader {
@@ -18,9 +20,9 @@ public:
 
     static QString defaultTheme() { return QStringLiteral("Default.skn"); }
 
-    // Reads Theme through a store handle of its own; a missing skin file resets Theme to the
-    // default so that the next start works.
-    static Result loadActive();
+    // Reads Theme through the given store, or a handle of its own when there is none; a missing
+    // skin file resets Theme to the default so that the next start works.
+    static Result loadActive(Registry* store = nullptr);
 
     // The same for a given skin file and working folder (an empty folder is one that could
     // not be made safe, and fails as a read error).

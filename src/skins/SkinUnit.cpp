@@ -31,8 +31,8 @@ QString SkinUnit::errorText(const SkinError& error) {
     return QStringLiteral("Ошибка при чтении файла ") + error.path + QStringLiteral("!!!");
 }
 
-bool SkinUnit::loadActiveSkin() {
-    const SkinLoader::Result result = SkinLoader::loadActive();
+bool SkinUnit::loadActiveSkin(Registry* store) {
+    const SkinLoader::Result result = SkinLoader::loadActive(store);
     if (result.error.failed()) {
         Prompts::message(nullptr, errorText(result.error), errorCaption(), QMessageBox::Critical,
                          QMessageBox::Cancel);
@@ -50,7 +50,10 @@ bool SkinUnit::loadActiveSkin() {
 QImage SkinUnit::picture(const QString& fileName) const {
     if (m_workFolder.isEmpty() || !SkinReader::isSafeEntryName(fileName))
         return {};
-    QImageReader reader(m_workFolder + fileName);
+    // Skin pictures are always bitmaps; naming the format keeps Qt from loading every
+    // image plugin to ask it, which costs the start several milliseconds.
+    QImageReader reader(m_workFolder + fileName, QByteArrayLiteral("bmp"));
+    reader.setAutoDetectImageFormat(false);
     // A hostile header must not make us allocate gigabytes.
     reader.setAllocationLimit(64);
     return reader.read();

@@ -10,6 +10,7 @@
 #include <QString>
 
 class QLabel;
+class Registry;
 class QWidget;
 
 // What one window hands over to be dressed in the skin. Every part is optional.
@@ -29,9 +30,10 @@ public:
     // The program-wide instance that every window reads.
     static SkinUnit& active();
 
-    // Unpacks and loads the skin named by the setting Theme. On a fatal error shows its
-    // message and returns false: the caller then ends the program.
-    bool loadActiveSkin();
+    // Unpacks and loads the skin named by the setting Theme, read through the given store or
+    // a handle of its own. On a fatal error shows its message and returns false: the caller
+    // then ends the program.
+    bool loadActiveSkin(Registry* store = nullptr);
 
     // The message for a failed load ("Файл ... не найден!!!" and the others).
     static QString errorText(const SkinError& error);
