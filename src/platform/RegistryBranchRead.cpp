@@ -84,8 +84,11 @@ private:
     void readValues(sqlite3* db, qint64 top) {
         {
             Statement counts(db, "SELECT key, count(*) FROM vals GROUP BY key");
-            while (counts.step())
-                valuesOf(counts.integer(0), top)->reserve(counts.integer(1));
+            while (counts.step()) {
+                QList<Registry::Value>* values = valuesOf(counts.integer(0), top);
+                if (values != &m_orphans)
+                    values->reserve(counts.integer(1));
+            }
         }
         Statement rows(db, "SELECT key, name, type, data FROM vals ORDER BY key, folded");
         NameCache names;
