@@ -12,6 +12,24 @@ class RegistryTest : public QObject {
     TestProfile m_profile;
     int m_counter = 0;
 
+    static void checkBranch(const Registry& r, const QString& key, const Registry::Branch& read) {
+        QStringList names;
+        for (const Registry::Value& value : read.values) {
+            names.append(value.name);
+            if (value.type == Registry::ValueType::Integer)
+                QCOMPARE(r.readInteger(key, value.name), std::optional<qint32>(value.integer));
+            else
+                QCOMPARE(r.readBytes(key, value.name), std::optional<QByteArray>(value.bytes));
+        }
+        QCOMPARE(names, r.valueNames(key));
+        QStringList subkeys;
+        for (const Registry::Branch& sub : read.subkeys) {
+            subkeys.append(sub.name);
+            checkBranch(r, key + QLatin1Char('\\') + sub.name, sub);
+        }
+        QCOMPARE(subkeys, r.subkeys(key));
+    }
+
     QString freshFile() { return m_profile.root() + QStringLiteral("/reg%1.db").arg(++m_counter); }
 
 private slots:
@@ -177,6 +195,25 @@ private slots:
         QCOMPARE(read.subkeys.size(), 2);
         QCOMPARE(read.subkeys.at(0).values.size(), 2);
         QVERIFY(r.readBranch("Missing").subkeys.isEmpty());
+    }
+
+    // The whole-branch read must agree, level by level, with the key-by-key accessors.
+    void branchReadMatchesKeyByKey() {
+        Registry r(freshFile());
+        r.writeString("Other", "Number", "elsewhere");
+        r.writeString("Contacts", "Top", "t");
+        for (const char* group : {"b", "A", "Яблоко", "c"}) {
+            const QString groupKey = QStringLiteral("Contacts\\") + QString::fromUtf8(group);
+            r.writeString(groupKey, {}, "1|0");
+            for (const char* contact : {"z", "Ёж", "m"}) {
+                const QString key = groupKey + QStringLiteral("\\") + QString::fromUtf8(contact);
+                r.writeString(key, "Sign", key.right(2));
+                r.writeString(key, "number", key);
+                r.writeInteger(key, "Translit", int(key.size()));
+                r.writeString(key + QStringLiteral("\\Deeper"), "Sender", key);
+            }
+        }
+        checkBranch(r, QStringLiteral("Contacts"), r.readBranch("Contacts"));
     }
 
     void branchReplaceRollsBackWithTransaction() {
