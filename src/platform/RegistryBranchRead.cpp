@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <iterator>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -80,28 +82,29 @@ private:
         }
     }
 
-    // The rows of one key come together, so each key's list is sized once, before its rows.
+    // The rows of one key come together: they are gathered in one reused buffer and each
+    // key's list is made once, at its exact size, when the next key starts.
     void readValues(sqlite3* db, qint64 top) {
-        {
-            Statement counts(db, "SELECT key, count(*) FROM vals GROUP BY key");
-            while (counts.step()) {
-                QList<Registry::Value>* values = valuesOf(counts.integer(0), top);
-                if (values != &m_orphans)
-                    values->reserve(counts.integer(1));
-            }
-        }
         Statement rows(db, "SELECT key, name, type, data FROM vals ORDER BY key, folded");
         NameCache names;
-        qint64 key = -1;
+        std::vector<Registry::Value> run;
         QList<Registry::Value>* values = nullptr;
+        const auto flush = [&run, &values] {
+            if (values && !run.empty())
+                *values = QList<Registry::Value>(std::make_move_iterator(run.begin()),
+                                                 std::make_move_iterator(run.end()));
+            run.clear();
+        };
+        std::optional<qint64> key;
         while (rows.step()) {
-            if (rows.integer(0) != key || !values) {
+            if (rows.integer(0) != key) {
+                flush();
                 key = rows.integer(0);
-                values = valuesOf(key, top);
+                values = valuesOf(*key, top);
             }
-            if (values == &m_orphans)
+            if (!values)
                 continue;
-            Registry::Value value;
+            Registry::Value& value = run.emplace_back();
             value.name = names(rows.bytes(1));
             const qint64 type = rows.integer(2);
             const QByteArrayView data = rows.bytes(3);
@@ -113,16 +116,17 @@ private:
                                                 : Registry::ValueType::Other;
                 value.bytes = data.toByteArray();
             }
-            values->append(std::move(value));
         }
+        flush();
     }
 
-    // Where a key's values go; values of keys that are not read land in a list kept empty.
+    // Where a key's values go; none for keys outside the store's tree, whose values are
+    // skipped.
     QList<Registry::Value>* valuesOf(qint64 key, qint64 top) {
         if (key == top)
             return &m_topValues;
         const auto found = m_indexOf.constFind(key);
-        return found == m_indexOf.cend() ? &m_orphans : &m_keys[*found].values;
+        return found == m_indexOf.cend() ? nullptr : &m_keys[*found].values;
     }
 
     void addSubkeys(Registry::Branch& branch, qint64 id, QSet<qint64>& seen, int depth) {
@@ -147,7 +151,6 @@ private:
     QHash<qint64, qsizetype> m_indexOf;
     QHash<qint64, Run> m_childrenOf;
     QList<Registry::Value> m_topValues;
-    QList<Registry::Value> m_orphans;
 };
 
 } // namespace
