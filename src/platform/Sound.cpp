@@ -1,9 +1,9 @@
 #include "Sound.h"
 
+#include "CanberraLibrary.h"
+
 #include <QFileInfo>
 #include <QMutex>
-
-#include <canberra.h>
 
 #include <condition_variable>
 #include <mutex>
@@ -27,27 +27,30 @@ void onFinished(ca_context*, uint32_t, int, void* userdata) {
 }
 
 void playWithCanberra(const QString& path) {
+    const CanberraLibrary* ca = CanberraLibrary::get();
+    if (!ca)
+        return;
     ca_context* context = nullptr;
-    if (ca_context_create(&context) != CA_SUCCESS)
+    if (ca->contextCreate(&context) != CA_SUCCESS)
         return;
     ca_proplist* properties = nullptr;
-    if (ca_proplist_create(&properties) == CA_SUCCESS) {
+    if (ca->proplistCreate(&properties) == CA_SUCCESS) {
         const QByteArray file = QFileInfo(path).absoluteFilePath().toLocal8Bit();
-        ca_proplist_sets(properties, CA_PROP_MEDIA_FILENAME, file.constData());
-        ca_proplist_sets(properties, CA_PROP_MEDIA_ROLE, "event");
-        ca_proplist_sets(properties, CA_PROP_APPLICATION_NAME, "Varnelo");
+        ca->proplistSets(properties, CA_PROP_MEDIA_FILENAME, file.constData());
+        ca->proplistSets(properties, CA_PROP_MEDIA_ROLE, "event");
+        ca->proplistSets(properties, CA_PROP_APPLICATION_NAME, "Varnelo");
         Completion completion;
-        if (ca_context_play_full(context, 1, properties, onFinished, &completion) == CA_SUCCESS) {
+        if (ca->contextPlayFull(context, 1, properties, onFinished, &completion) == CA_SUCCESS) {
             std::unique_lock lock(completion.mutex);
             // A sound that never reports its end must not hang the caller for good.
             completion.finished.wait_for(lock, std::chrono::minutes(2),
                                          [&completion] { return completion.done; });
             if (!completion.done)
-                ca_context_cancel(context, 1);
+                ca->contextCancel(context, 1);
         }
-        ca_proplist_destroy(properties);
+        ca->proplistDestroy(properties);
     }
-    ca_context_destroy(context);
+    ca->contextDestroy(context);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "platform/CanberraLibrary.h"
 #include "platform/Sound.h"
 #include "TestProfile.h"
 
@@ -23,6 +24,13 @@ private slots:
         Sound::playFile(wav);
         QCOMPARE(played, QStringList{wav});
         Sound::setPlayerForTests({});
+    }
+
+    void soundLibraryIsFoundOnce() {
+        // The build machine has the library, so a missing call here is a misspelt name.
+        const CanberraLibrary* library = CanberraLibrary::get();
+        QVERIFY(library);
+        QCOMPARE(CanberraLibrary::get(), library);
     }
 
     void brokenFileIsSwallowed() {
