@@ -97,6 +97,11 @@ QList<int> positionalOrder(const QList<std::optional<int>>& positions) {
 }
 
 const Registry::Value* findValue(const Registry::Branch& key, const QString& name) {
+    // Names come back as the program wrote them; a name in another case is the exception.
+    for (const Registry::Value& value : key.values) {
+        if (value.name == name)
+            return &value;
+    }
     for (const Registry::Value& value : key.values) {
         if (value.name.compare(name, Qt::CaseInsensitive) == 0)
             return &value;
@@ -167,25 +172,39 @@ template <typename T> std::vector<const T*> byName(const QList<T>& items) {
     return sorted;
 }
 
-// Whether writing one branch over the other would change nothing.
-bool sameContent(const Registry::Branch& a, const Registry::Branch& b) {
-    if (a.values.size() != b.values.size() || a.subkeys.size() != b.subkeys.size())
+// Whether the two lists hold the same names, each paired with an equal sibling. Lists that
+// come in the same order (a book read back just as it was written) pair up without sorting.
+template <typename T, typename Same>
+bool sameByName(const QList<T>& a, const QList<T>& b, Same same) {
+    if (a.size() != b.size())
         return false;
-    const auto aValues = byName(a.values);
-    const auto bValues = byName(b.values);
-    for (size_t i = 0; i < aValues.size(); ++i) {
-        const Registry::Value& x = *aValues[i];
-        const Registry::Value& y = *bValues[i];
-        if (x.name != y.name || x.type != y.type || x.bytes != y.bytes || x.integer != y.integer)
-            return false;
+    bool sameOrder = true;
+    for (qsizetype i = 0; i < a.size() && sameOrder; ++i)
+        sameOrder = a[i].name == b[i].name;
+    if (sameOrder) {
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (!same(a[i], b[i]))
+                return false;
+        }
+        return true;
     }
-    const auto aKeys = byName(a.subkeys);
-    const auto bKeys = byName(b.subkeys);
-    for (size_t i = 0; i < aKeys.size(); ++i) {
-        if (aKeys[i]->name != bKeys[i]->name || !sameContent(*aKeys[i], *bKeys[i]))
+    const auto aSorted = byName(a);
+    const auto bSorted = byName(b);
+    for (size_t i = 0; i < aSorted.size(); ++i) {
+        if (aSorted[i]->name != bSorted[i]->name || !same(*aSorted[i], *bSorted[i]))
             return false;
     }
     return true;
+}
+
+// Whether writing one branch over the other would change nothing.
+bool sameContent(const Registry::Branch& a, const Registry::Branch& b) {
+    return sameByName(a.values, b.values,
+                      [](const Registry::Value& x, const Registry::Value& y) {
+                          return x.type == y.type && x.bytes == y.bytes &&
+                                 x.integer == y.integer;
+                      }) &&
+           sameByName(a.subkeys, b.subkeys, sameContent);
 }
 
 } // namespace
@@ -316,15 +335,16 @@ Registry::Branch ContactStore::groupBranch(const BookGroup& group, qsizetype ind
         const BookEntry& contact = group.contacts[c];
         Registry::Branch contactKey;
         contactKey.name = contactNames[c].isEmpty() ? contact.caption : contactNames[c];
-        contactKey.values = {
-            stringValueOf({}, QString::number(c + 1)),
-            stringValueOf(kSender, contact.Sender),
-            stringValueOf(kNumber, contact.Number),
-            stringValueOf(kSign, contact.Sign),
-            {kTranslit, Registry::ValueType::Integer, {}, contact.Translit ? 1 : 0},
-        };
+        // In the order the store gives them back (by name, case aside), so that the check
+        // at load compares the two in step.
+        contactKey.values.reserve(6);
+        contactKey.values.append(stringValueOf({}, QString::number(c + 1)));
         if (!contactNames[c].isEmpty())
             contactKey.values.append(stringValueOf(kCaptionValue, contact.caption));
+        contactKey.values.append(stringValueOf(kNumber, contact.Number));
+        contactKey.values.append(stringValueOf(kSender, contact.Sender));
+        contactKey.values.append(stringValueOf(kSign, contact.Sign));
+        contactKey.values.append({kTranslit, Registry::ValueType::Integer, {}, contact.Translit ? 1 : 0});
         groupKey.subkeys.append(std::move(contactKey));
     }
     return groupKey;

@@ -39,6 +39,9 @@ char toByte(QChar c) {
     const char16_t u = c.unicode();
     if (u < 0x80)
         return static_cast<char>(u);
+    // "А" to "я" fill 0xC0 to 0xFF in order: most of a Russian text needs no look-up.
+    if (u >= 0x0410 && u <= 0x044F)
+        return static_cast<char>(0xC0 + (u - 0x0410));
     const auto& table = reverseTable();
     const auto it = table.find(u);
     return it == table.end() ? '?' : static_cast<char>(it->second);
@@ -51,20 +54,28 @@ QChar fromByte(char byte) {
 
 QByteArray fromUnicode(const QString& text) {
     QByteArray bytes(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        bytes[i] = toByte(text[i]);
+    char* out = bytes.data();
+    for (const QChar c : text)
+        *out++ = toByte(c);
     return bytes;
 }
 
 QString toUnicode(const QByteArray& bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        text[i] = fromByte(bytes[i]);
+    QChar* out = text.data();
+    for (const char byte : bytes)
+        *out++ = fromByte(byte);
     return text;
 }
 
 QString representable(const QString& text) {
-    return toUnicode(fromUnicode(text));
+    // Every character the code page holds comes back as itself, so a text without any
+    // other is returned as it is, without the two copies of the round trip.
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80 && toByte(c) == '?')
+            return toUnicode(fromUnicode(text));
+    }
+    return text;
 }
 
 int compare(const QString& a, const QString& b) {

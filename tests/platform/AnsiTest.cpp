@@ -22,6 +22,9 @@ private slots:
         QTest::newRow("euro, numero, dash") << QStringLiteral("€№—") << QByteArray("\x88\xB9\x97");
         QTest::newRow("unrepresentable") << QStringLiteral("a中😀b") << QByteArray("a???b");
         QTest::newRow("greek") << QStringLiteral("α") << QByteArray("?");
+        QTest::newRow("first and last letters") << QStringLiteral("АЯая") << QByteArray("\xC0\xDF\xE0\xFF");
+        QTest::newRow("just outside the letters")
+            << QString(QChar(0x0400)) + QChar(0x0450) << QByteArray("??");
     }
     void conversion() {
         QFETCH(QString, text);
@@ -29,6 +32,7 @@ private slots:
         QCOMPARE(Ansi::fromUnicode(text), bytes);
         if (!bytes.contains('?'))
             QCOMPARE(Ansi::toUnicode(bytes), text);
+        QCOMPARE(Ansi::representable(text), Ansi::toUnicode(bytes));
     }
 
     void compareByCodes_data() {
