@@ -125,6 +125,11 @@ void THistoryForm::buildControls() {
     LoadingLabel->setAlignment(Qt::AlignCenter);
     panelGrid->addWidget(LoadingLabel, 0, 0);
     ListView = new QTableView(Panel3);
+    QHeaderView* columns = ListView->horizontalHeader();
+    // Given a model, a visible header measures its labels at once, in a bold face of its
+    // own; hidden until the end of the set-up, it leaves that to the window's first showing
+    // and out of the program's start.
+    columns->hide();
     m_model = new HistoryListModel(this);
     ListView->setModel(m_model);
     ListView->setShowGrid(true);
@@ -136,7 +141,6 @@ void THistoryForm::buildControls() {
     ListView->verticalHeader()->hide();
     ListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ListView->verticalHeader()->setDefaultSectionSize(ListView->fontMetrics().height() + 4);
-    QHeaderView* columns = ListView->horizontalHeader();
     columns->setSectionsClickable(true);
     columns->setHighlightSections(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -145,6 +149,7 @@ void THistoryForm::buildControls() {
         columns->resizeSection(column, kColumnChars[column] * charWidth);
     // "Сообщение" takes the width of the list that the other four leave.
     columns->setStretchLastSection(true);
+    columns->show();
     panelGrid->addWidget(ListView, 0, 0);
 
     // Two rows of three, so that every text fits the narrowest window.
