@@ -111,6 +111,7 @@ private:
 
     QString m_path;
     sqlite3* m_db = nullptr;
+    // Held by every use of m_db, which is opened without SQLite's own per-call locking.
     mutable QRecursiveMutex m_mutex;
     int m_depth = 0;
 };

@@ -169,6 +169,28 @@ private slots:
         QCOMPARE(a.valueNames({}).size(), 101);
     }
 
+    // The program shares one handle between its windows and its worker threads.
+    void oneHandleSharedByThreads() {
+        Registry r(freshFile());
+        auto worker = [&r](int thread) {
+            const QString key = QStringLiteral("Worker%1").arg(thread);
+            for (int i = 0; i < 100; ++i) {
+                r.writeInteger(key, QStringLiteral("V%1").arg(i), i);
+                if (r.readInteger(key, QStringLiteral("V%1").arg(i)) != i)
+                    return false;
+                if (i % 10 == 0 && r.readBranch(key).values.size() != i + 1)
+                    return false;
+            }
+            return true;
+        };
+        QList<QFuture<bool>> workers;
+        for (int thread = 0; thread < 4; ++thread)
+            workers << QtConcurrent::run(worker, thread);
+        for (QFuture<bool>& done : workers)
+            QVERIFY(done.result());
+        QCOMPARE(r.subkeys({}).size(), 4);
+    }
+
     void branchRoundTrip() {
         Registry r(freshFile());
         r.writeString("Contacts\\Old", {}, "1|0");
