@@ -17,6 +17,8 @@
 
 namespace {
 
+const QString kDefaultValue; // a key's default value has no name
+const QString kNoText;
 const QString kSender = QStringLiteral("Sender");
 const QString kNumber = QStringLiteral("Number");
 const QString kSign = QStringLiteral("Sign");
@@ -117,10 +119,6 @@ std::optional<QString> stringValue(const Registry::Branch& key, const QString& n
     return Ansi::toUnicode(value->bytes);
 }
 
-Registry::Value stringValueOf(const QString& name, const QString& text) {
-    return {name, Registry::ValueType::String, Ansi::fromUnicode(text), 0};
-}
-
 QString captionOf(const Registry::Branch& key) {
     return stringValue(key, ContactStore::kCaptionValue).value_or(key.name);
 }
@@ -172,39 +170,85 @@ template <typename T> std::vector<const T*> byName(const QList<T>& items) {
     return sorted;
 }
 
-// Whether the two lists hold the same names, each paired with an equal sibling. Lists that
-// come in the same order (a book read back just as it was written) pair up without sorting.
-template <typename T, typename Same>
-bool sameByName(const QList<T>& a, const QList<T>& b, Same same) {
-    if (a.size() != b.size())
-        return false;
-    bool sameOrder = true;
-    for (qsizetype i = 0; i < a.size() && sameOrder; ++i)
-        sameOrder = a[i].name == b[i].name;
-    if (sameOrder) {
-        for (qsizetype i = 0; i < a.size(); ++i) {
-            if (!same(a[i], b[i]))
-                return false;
-        }
-        return true;
-    }
-    const auto aSorted = byName(a);
-    const auto bSorted = byName(b);
-    for (size_t i = 0; i < aSorted.size(); ++i) {
-        if (aSorted[i]->name != bSorted[i]->name || !same(*aSorted[i], *bSorted[i]))
-            return false;
-    }
-    return true;
+// One value as the save writes it; the text of a string is converted only when written.
+struct WrittenValue {
+    const QString& name;
+    Registry::ValueType type;
+    const QString& text; // empty for an integer
+    qint32 integer = 0;
+};
+
+// The values the save writes for one key, handed one by one to visit in the order the store
+// reads them back (by name, case aside): the save builds them, the check at load compares
+// them with what is stored, and neither can drift from the other.
+template <typename Visit>
+void forEachGroupValue(const BookGroup& group, qsizetype index, const QString& keyName,
+                       Visit&& visit) {
+    const QString place = QStringLiteral("%1|%2").arg(index + 1).arg(group.entry.expanded ? 1 : 0);
+    visit(WrittenValue{kDefaultValue, Registry::ValueType::String, place});
+    if (keyName != group.entry.caption)
+        visit(WrittenValue{ContactStore::kCaptionValue, Registry::ValueType::String,
+                           group.entry.caption});
 }
 
-// Whether writing one branch over the other would change nothing.
-bool sameContent(const Registry::Branch& a, const Registry::Branch& b) {
-    return sameByName(a.values, b.values,
-                      [](const Registry::Value& x, const Registry::Value& y) {
-                          return x.type == y.type && x.bytes == y.bytes &&
-                                 x.integer == y.integer;
-                      }) &&
-           sameByName(a.subkeys, b.subkeys, sameContent);
+template <typename Visit>
+void forEachContactValue(const BookEntry& contact, qsizetype position, bool captionApart,
+                         Visit&& visit) {
+    const QString place = QString::number(position);
+    visit(WrittenValue{kDefaultValue, Registry::ValueType::String, place});
+    if (captionApart)
+        visit(WrittenValue{ContactStore::kCaptionValue, Registry::ValueType::String,
+                           contact.caption});
+    visit(WrittenValue{kNumber, Registry::ValueType::String, contact.Number});
+    visit(WrittenValue{kSender, Registry::ValueType::String, contact.Sender});
+    visit(WrittenValue{kSign, Registry::ValueType::String, contact.Sign});
+    visit(WrittenValue{kTranslit, Registry::ValueType::Integer, kNoText, contact.Translit ? 1 : 0});
+}
+
+Registry::Value storedValueOf(const WrittenValue& value) {
+    if (value.type == Registry::ValueType::Integer)
+        return {value.name, value.type, {}, value.integer};
+    return {value.name, value.type, Ansi::fromUnicode(value.text), 0};
+}
+
+// Compares the stored values of one key, in the store's order, with what the save writes.
+class ValuesInStep {
+public:
+    explicit ValuesInStep(const QList<Registry::Value>& stored)
+        : m_stored(stored) {}
+
+    void operator()(const WrittenValue& value) {
+        if (!m_same || m_next >= m_stored.size()) {
+            m_same = false;
+            return;
+        }
+        const Registry::Value& stored = m_stored[m_next++];
+        m_same = stored.name == value.name && stored.type == value.type &&
+                 (value.type == Registry::ValueType::Integer
+                      ? stored.integer == value.integer
+                      : Ansi::encodesAs(value.text, stored.bytes));
+    }
+    bool allSame() const { return m_same && m_next == m_stored.size(); }
+
+private:
+    const QList<Registry::Value>& m_stored;
+    qsizetype m_next = 0;
+    bool m_same = true;
+};
+
+// The names the save gives a group's contact keys, in book order.
+QStringList contactKeyNames(const BookGroup& group, QStringList& generated) {
+    QStringList captions;
+    captions.reserve(group.contacts.size());
+    for (const BookEntry& contact : group.contacts)
+        captions.append(contact.caption);
+    generated = generatedKeyNames(captions);
+    QStringList names = generated;
+    for (qsizetype c = 0; c < names.size(); ++c) {
+        if (names[c].isEmpty())
+            names[c] = captions[c];
+    }
+    return names;
 }
 
 } // namespace
@@ -320,41 +364,55 @@ Registry::Branch ContactStore::groupBranch(const BookGroup& group, qsizetype ind
                                            const QString& keyName) {
     Registry::Branch groupKey;
     groupKey.name = keyName;
-    groupKey.values.append(
-        stringValueOf({}, QStringLiteral("%1|%2").arg(index + 1).arg(group.entry.expanded ? 1 : 0)));
-    if (keyName != group.entry.caption)
-        groupKey.values.append(stringValueOf(kCaptionValue, group.entry.caption));
-
-    QStringList contactCaptions;
-    contactCaptions.reserve(group.contacts.size());
-    for (const BookEntry& contact : group.contacts)
-        contactCaptions.append(contact.caption);
-    const QStringList contactNames = generatedKeyNames(contactCaptions);
+    forEachGroupValue(group, index, keyName, [&groupKey](const WrittenValue& v) {
+        groupKey.values.append(storedValueOf(v));
+    });
+    QStringList generated;
+    const QStringList names = contactKeyNames(group, generated);
     groupKey.subkeys.reserve(group.contacts.size());
     for (qsizetype c = 0; c < group.contacts.size(); ++c) {
-        const BookEntry& contact = group.contacts[c];
         Registry::Branch contactKey;
-        contactKey.name = contactNames[c].isEmpty() ? contact.caption : contactNames[c];
-        // In the order the store gives them back (by name, case aside), so that the check
-        // at load compares the two in step.
+        contactKey.name = names[c];
         contactKey.values.reserve(6);
-        contactKey.values.append(stringValueOf({}, QString::number(c + 1)));
-        if (!contactNames[c].isEmpty())
-            contactKey.values.append(stringValueOf(kCaptionValue, contact.caption));
-        contactKey.values.append(stringValueOf(kNumber, contact.Number));
-        contactKey.values.append(stringValueOf(kSender, contact.Sender));
-        contactKey.values.append(stringValueOf(kSign, contact.Sign));
-        contactKey.values.append({kTranslit, Registry::ValueType::Integer, {}, contact.Translit ? 1 : 0});
+        forEachContactValue(
+            group.contacts[c], c + 1, !generated[c].isEmpty(),
+            [&contactKey](const WrittenValue& v) { contactKey.values.append(storedValueOf(v)); });
         groupKey.subkeys.append(std::move(contactKey));
     }
     return groupKey;
 }
 
+bool ContactStore::groupStoredAsWritten(const Registry::Branch& stored, const BookGroup& group,
+                                        qsizetype index, const QString& keyName) {
+    ValuesInStep groupValues(stored.values);
+    forEachGroupValue(group, index, keyName, groupValues);
+    if (!groupValues.allSame() || stored.subkeys.size() != group.contacts.size())
+        return false;
+    QStringList generated;
+    const QStringList names = contactKeyNames(group, generated);
+    std::vector<qsizetype> expected(size_t(names.size()));
+    std::iota(expected.begin(), expected.end(), 0);
+    std::sort(expected.begin(), expected.end(),
+              [&names](qsizetype a, qsizetype b) { return names[a] < names[b]; });
+    const auto storedContacts = byName(stored.subkeys);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const qsizetype c = expected[i];
+        const Registry::Branch& contactKey = *storedContacts[i];
+        if (contactKey.name != names[c] || !contactKey.subkeys.isEmpty())
+            return false;
+        ValuesInStep contactValues(contactKey.values);
+        forEachContactValue(group.contacts[c], c + 1, !generated[c].isEmpty(), contactValues);
+        if (!contactValues.allSame())
+            return false;
+    }
+    return true;
+}
+
 bool ContactStore::storedAsWritten(const Registry::Branch& stored, const QList<BookGroup>& groups) {
     if (!stored.values.isEmpty() || stored.subkeys.size() != groups.size())
         return false;
-    // Group by group, pairing keys by name as the comparison of whole branches does; only one
-    // group's expected keys exist at a time, which keeps a big book's check light.
+    // Keys pair up by name; values are compared as the store reads them back, in name order,
+    // and nothing the save would write is built for it.
     const QStringList names = groupKeyNames(groups);
     std::vector<qsizetype> expected(size_t(groups.size()));
     std::iota(expected.begin(), expected.end(), 0);
@@ -364,7 +422,7 @@ bool ContactStore::storedAsWritten(const Registry::Branch& stored, const QList<B
     for (size_t i = 0; i < expected.size(); ++i) {
         const qsizetype g = expected[i];
         if (storedGroups[i]->name != names[g] ||
-            !sameContent(*storedGroups[i], groupBranch(groups[g], g, names[g])))
+            !groupStoredAsWritten(*storedGroups[i], groups[g], g, names[g]))
             return false;
     }
     return true;

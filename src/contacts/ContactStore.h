@@ -82,8 +82,11 @@ private:
     // One group's key as the save writes it.
     static Registry::Branch groupBranch(const BookGroup& group, qsizetype index,
                                         const QString& keyName);
-    // Whether writing the book would leave the stored branch as it is.
+    // Whether writing the book would leave the stored branch, as the store reads it back, as
+    // it is.
     static bool storedAsWritten(const Registry::Branch& stored, const QList<BookGroup>& groups);
+    static bool groupStoredAsWritten(const Registry::Branch& stored, const BookGroup& group,
+                                     qsizetype index, const QString& keyName);
 
     QList<BookGroup> readLegacyFile() const;
     void removeLegacyFile() const;

@@ -60,6 +60,16 @@ QByteArray fromUnicode(const QString& text) {
     return bytes;
 }
 
+bool encodesAs(const QString& text, const QByteArray& bytes) {
+    if (text.size() != bytes.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (toByte(text[i]) != bytes[i])
+            return false;
+    }
+    return true;
+}
+
 QString toUnicode(const QByteArray& bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();

@@ -15,6 +15,9 @@ QString toUnicode(const QByteArray& bytes);
 char toByte(QChar c);
 QChar fromByte(char byte);
 
+// Whether fromUnicode(text) would give exactly these bytes.
+bool encodesAs(const QString& text, const QByteArray& bytes);
+
 // What the text becomes after a trip through code page 1251 (the "?" rule for typed text).
 QString representable(const QString& text);
 

@@ -256,9 +256,9 @@ Registry::Registry(const QString& filePath)
         createPrivateFile(filePath);
     // Every use of the connection holds m_mutex, so SQLite's own lock on each call (a
     // large part of reading a big branch, column by column) would only be taken twice.
-    const int rc = sqlite3_open_v2(
-        QFile::encodeName(filePath).constData(), &m_db,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(QFile::encodeName(filePath).constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
         sqlite3_close(m_db);

@@ -112,8 +112,8 @@ private:
                 value.type = Registry::ValueType::Integer;
                 value.integer = integerFromData(data);
             } else {
-                value.type = type == TypeString ? Registry::ValueType::String
-                                                : Registry::ValueType::Other;
+                value.type =
+                    type == TypeString ? Registry::ValueType::String : Registry::ValueType::Other;
                 value.bytes = data.toByteArray();
             }
         }

@@ -175,14 +175,26 @@ private slots:
         QTest::addColumn<bool>("saveNeeded");
         const QString g = QStringLiteral("Contacts\\G1");
         const QString b = g + QStringLiteral("\\B");
-        QTest::newRow("as written") << b << "Sign" << "Петр" << false;
-        QTest::newRow("position off") << b << "" << "5" << true;
-        QTest::newRow("value missing") << b << "Sign" << "delete" << true;
-        QTest::newRow("value of its own") << b << "Note" << "x" << true;
-        QTest::newRow("translit neither 0 nor 1") << b << "Translit" << "int:5" << true;
-        QTest::newRow("group flag unreadable") << g << "" << "1|x" << true;
-        QTest::newRow("collapsed as the file says") << g << "" << "1|0" << false;
-        QTest::newRow("caption kept apart needlessly") << b << "Caption" << "B" << true;
+        QTest::newRow("as written") << b << "Sign"
+                                    << "Петр" << false;
+        QTest::newRow("position off") << b << ""
+                                      << "5" << true;
+        QTest::newRow("value missing") << b << "Sign"
+                                       << "delete" << true;
+        QTest::newRow("value of its own") << b << "Note"
+                                          << "x" << true;
+        QTest::newRow("translit neither 0 nor 1") << b << "Translit"
+                                                  << "int:5" << true;
+        QTest::newRow("translit stored as text") << b << "Translit"
+                                                 << "0" << true;
+        QTest::newRow("another sign, read as it is") << b << "Sign"
+                                                     << "Петя" << false;
+        QTest::newRow("group flag unreadable") << g << ""
+                                               << "1|x" << true;
+        QTest::newRow("collapsed as the file says") << g << ""
+                                                    << "1|0" << false;
+        QTest::newRow("caption kept apart needlessly") << b << "Caption"
+                                                       << "B" << true;
     }
     void rewriteOnlyWhenTheStoreDiffers() {
         QFETCH(QString, key);

@@ -22,7 +22,8 @@ private slots:
         QTest::newRow("euro, numero, dash") << QStringLiteral("€№—") << QByteArray("\x88\xB9\x97");
         QTest::newRow("unrepresentable") << QStringLiteral("a中😀b") << QByteArray("a???b");
         QTest::newRow("greek") << QStringLiteral("α") << QByteArray("?");
-        QTest::newRow("first and last letters") << QStringLiteral("АЯая") << QByteArray("\xC0\xDF\xE0\xFF");
+        QTest::newRow("first and last letters")
+            << QStringLiteral("АЯая") << QByteArray("\xC0\xDF\xE0\xFF");
         QTest::newRow("just outside the letters")
             << QString(QChar(0x0400)) + QChar(0x0450) << QByteArray("??");
     }
@@ -33,6 +34,11 @@ private slots:
         if (!bytes.contains('?'))
             QCOMPARE(Ansi::toUnicode(bytes), text);
         QCOMPARE(Ansi::representable(text), Ansi::toUnicode(bytes));
+        QVERIFY(Ansi::encodesAs(text, bytes));
+        QByteArray other = bytes;
+        other[other.size() - 1] = char(other.back() ^ 1);
+        QVERIFY(!Ansi::encodesAs(text, other));
+        QVERIFY(!Ansi::encodesAs(text, bytes + 'x'));
     }
 
     void compareByCodes_data() {

@@ -1,6 +1,6 @@
-#include "platform/CanberraLibrary.h"
 #include "platform/Sound.h"
 #include "TestProfile.h"
+#include "platform/CanberraLibrary.h"
 
 #include <QFile>
 #include <QTest>
