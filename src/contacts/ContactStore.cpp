@@ -170,6 +170,16 @@ template <typename T> std::vector<const T*> byName(const QList<T>& items) {
     return sorted;
 }
 
+// The positions of the names, in name order: the order in which byName() lists the stored
+// keys they are to meet.
+std::vector<qsizetype> inNameOrder(const QStringList& names) {
+    std::vector<qsizetype> order(size_t(names.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&names](qsizetype a, qsizetype b) { return names[a] < names[b]; });
+    return order;
+}
+
 // One value as the save writes it; the text of a string is converted only when written.
 struct WrittenValue {
     const QString& name;
@@ -390,10 +400,7 @@ bool ContactStore::groupStoredAsWritten(const Registry::Branch& stored, const Bo
         return false;
     QStringList generated;
     const QStringList names = contactKeyNames(group, generated);
-    std::vector<qsizetype> expected(size_t(names.size()));
-    std::iota(expected.begin(), expected.end(), 0);
-    std::sort(expected.begin(), expected.end(),
-              [&names](qsizetype a, qsizetype b) { return names[a] < names[b]; });
+    const std::vector<qsizetype> expected = inNameOrder(names);
     const auto storedContacts = byName(stored.subkeys);
     for (size_t i = 0; i < expected.size(); ++i) {
         const qsizetype c = expected[i];
@@ -414,10 +421,7 @@ bool ContactStore::storedAsWritten(const Registry::Branch& stored, const QList<B
     // Keys pair up by name; values are compared as the store reads them back, in name order,
     // and nothing the save would write is built for it.
     const QStringList names = groupKeyNames(groups);
-    std::vector<qsizetype> expected(size_t(groups.size()));
-    std::iota(expected.begin(), expected.end(), 0);
-    std::sort(expected.begin(), expected.end(),
-              [&names](qsizetype a, qsizetype b) { return names[a] < names[b]; });
+    const std::vector<qsizetype> expected = inNameOrder(names);
     const auto storedGroups = byName(stored.subkeys);
     for (size_t i = 0; i < expected.size(); ++i) {
         const qsizetype g = expected[i];

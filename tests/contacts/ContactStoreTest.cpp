@@ -170,40 +170,31 @@ private slots:
     // else in it is written over, so the next start finds the book in its own form.
     void rewriteOnlyWhenTheStoreDiffers_data() {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("change"); // "delete", "int:N" or the text to write
+        // "name=text" writes a string, "name=int:N" an integer, "name=delete" removes it.
+        QTest::addColumn<QString>("edit");
         QTest::addColumn<bool>("saveNeeded");
         const QString g = QStringLiteral("Contacts\\G1");
         const QString b = g + QStringLiteral("\\B");
-        QTest::newRow("as written") << b << "Sign"
-                                    << "Петр" << false;
-        QTest::newRow("position off") << b << ""
-                                      << "5" << true;
-        QTest::newRow("value missing") << b << "Sign"
-                                       << "delete" << true;
-        QTest::newRow("value of its own") << b << "Note"
-                                          << "x" << true;
-        QTest::newRow("translit neither 0 nor 1") << b << "Translit"
-                                                  << "int:5" << true;
-        QTest::newRow("translit stored as text") << b << "Translit"
-                                                 << "0" << true;
-        QTest::newRow("another sign, read as it is") << b << "Sign"
-                                                     << "Петя" << false;
-        QTest::newRow("group flag unreadable") << g << ""
-                                               << "1|x" << true;
-        QTest::newRow("collapsed as the file says") << g << ""
-                                                    << "1|0" << false;
-        QTest::newRow("caption kept apart needlessly") << b << "Caption"
-                                                       << "B" << true;
+        QTest::newRow("as written") << b << "Sign=Петр" << false;
+        QTest::newRow("position off") << b << "=5" << true;
+        QTest::newRow("value missing") << b << "Sign=delete" << true;
+        QTest::newRow("value of its own") << b << "Note=x" << true;
+        QTest::newRow("translit neither 0 nor 1") << b << "Translit=int:5" << true;
+        QTest::newRow("translit stored as text") << b << "Translit=0" << true;
+        QTest::newRow("another sign, read as it is") << b << "Sign=Петя" << false;
+        QTest::newRow("group flag unreadable") << g << "=1|x" << true;
+        QTest::newRow("collapsed as the file says") << g << "=1|0" << false;
+        QTest::newRow("caption kept apart needlessly") << b << "Caption=B" << true;
     }
     void rewriteOnlyWhenTheStoreDiffers() {
         QFETCH(QString, key);
-        QFETCH(QString, value);
-        QFETCH(QString, change);
+        QFETCH(QString, edit);
         QFETCH(bool, saveNeeded);
         QList<BookGroup> groups = BookLayout::parse(QStringLiteral("G1+[B,A] G2[C]"));
         groups[0].contacts[0].Sign = QStringLiteral("Петр");
         save(groups);
+        const QString value = edit.section(QLatin1Char('='), 0, 0);
+        const QString change = edit.section(QLatin1Char('='), 1);
         if (change == QLatin1String("delete"))
             m_registry->deleteValue(key, value);
         else if (change.startsWith(QLatin1String("int:")))
