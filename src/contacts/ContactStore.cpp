@@ -202,11 +202,11 @@ void forEachGroupValue(const BookGroup& group, qsizetype index, const QString& k
 }
 
 template <typename Visit>
-void forEachContactValue(const BookEntry& contact, qsizetype position, bool captionApart,
+void forEachContactValue(const BookEntry& contact, qsizetype position, const QString& keyName,
                          Visit&& visit) {
     const QString place = QString::number(position);
     visit(WrittenValue{kDefaultValue, Registry::ValueType::String, place});
-    if (captionApart)
+    if (keyName != contact.caption)
         visit(WrittenValue{ContactStore::kCaptionValue, Registry::ValueType::String,
                            contact.caption});
     visit(WrittenValue{kNumber, Registry::ValueType::String, contact.Number});
@@ -246,19 +246,25 @@ private:
     bool m_same = true;
 };
 
+// The key names the save gives siblings with these captions, in their order: the caption
+// itself where the store can hold it, a made-up name (never equal to the caption, which then
+// goes into a value of its own) elsewhere.
+QStringList keyNamesFor(const QStringList& captions) {
+    QStringList names = generatedKeyNames(captions);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (names[i].isEmpty())
+            names[i] = captions[i];
+    }
+    return names;
+}
+
 // The names the save gives a group's contact keys, in book order.
-QStringList contactKeyNames(const BookGroup& group, QStringList& generated) {
+QStringList contactKeyNames(const BookGroup& group) {
     QStringList captions;
     captions.reserve(group.contacts.size());
     for (const BookEntry& contact : group.contacts)
         captions.append(contact.caption);
-    generated = generatedKeyNames(captions);
-    QStringList names = generated;
-    for (qsizetype c = 0; c < names.size(); ++c) {
-        if (names[c].isEmpty())
-            names[c] = captions[c];
-    }
-    return names;
+    return keyNamesFor(captions);
 }
 
 } // namespace
@@ -362,12 +368,7 @@ QStringList ContactStore::groupKeyNames(const QList<BookGroup>& groups) {
     captions.reserve(groups.size());
     for (const BookGroup& group : groups)
         captions.append(group.entry.caption);
-    QStringList names = generatedKeyNames(captions);
-    for (qsizetype g = 0; g < groups.size(); ++g) {
-        if (names[g].isEmpty())
-            names[g] = groups[g].entry.caption;
-    }
-    return names;
+    return keyNamesFor(captions);
 }
 
 Registry::Branch ContactStore::groupBranch(const BookGroup& group, qsizetype index,
@@ -377,15 +378,14 @@ Registry::Branch ContactStore::groupBranch(const BookGroup& group, qsizetype ind
     forEachGroupValue(group, index, keyName, [&groupKey](const WrittenValue& v) {
         groupKey.values.append(storedValueOf(v));
     });
-    QStringList generated;
-    const QStringList names = contactKeyNames(group, generated);
+    const QStringList names = contactKeyNames(group);
     groupKey.subkeys.reserve(group.contacts.size());
     for (qsizetype c = 0; c < group.contacts.size(); ++c) {
         Registry::Branch contactKey;
         contactKey.name = names[c];
         contactKey.values.reserve(6);
         forEachContactValue(
-            group.contacts[c], c + 1, !generated[c].isEmpty(),
+            group.contacts[c], c + 1, names[c],
             [&contactKey](const WrittenValue& v) { contactKey.values.append(storedValueOf(v)); });
         groupKey.subkeys.append(std::move(contactKey));
     }
@@ -398,8 +398,7 @@ bool ContactStore::groupStoredAsWritten(const Registry::Branch& stored, const Bo
     forEachGroupValue(group, index, keyName, groupValues);
     if (!groupValues.allSame() || stored.subkeys.size() != group.contacts.size())
         return false;
-    QStringList generated;
-    const QStringList names = contactKeyNames(group, generated);
+    const QStringList names = contactKeyNames(group);
     const std::vector<qsizetype> expected = inNameOrder(names);
     const auto storedContacts = byName(stored.subkeys);
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -408,7 +407,7 @@ bool ContactStore::groupStoredAsWritten(const Registry::Branch& stored, const Bo
         if (contactKey.name != names[c] || !contactKey.subkeys.isEmpty())
             return false;
         ValuesInStep contactValues(contactKey.values);
-        forEachContactValue(group.contacts[c], c + 1, !generated[c].isEmpty(), contactValues);
+        forEachContactValue(group.contacts[c], c + 1, names[c], contactValues);
         if (!contactValues.allSame())
             return false;
     }
