@@ -234,6 +234,8 @@ private slots:
         form->resize(900, 400);
         QApplication::processEvents();
         const QHeaderView* header = form->ListView->horizontalHeader();
+        QVERIFY(header->isVisible());
+        QVERIFY(header->height() > 0);
         int others = 0;
         for (int column = 0; column < 4; ++column)
             others += header->sectionSize(column);
