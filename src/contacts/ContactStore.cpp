@@ -170,14 +170,20 @@ template <typename T> std::vector<const T*> byName(const QList<T>& items) {
     return sorted;
 }
 
-// The positions of the names, in name order: the order in which byName() lists the stored
-// keys they are to meet.
-std::vector<qsizetype> inNameOrder(const QStringList& names) {
-    std::vector<qsizetype> order(size_t(names.size()));
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
+// Whether each stored key meets the expected name at its position (the lists being of one
+// size), pairing both in name order; same(key, position) judges each pair further.
+template <typename Same>
+bool keysPairUp(const QList<Registry::Branch>& stored, const QStringList& names, Same&& same) {
+    std::vector<qsizetype> expected(size_t(names.size()));
+    std::iota(expected.begin(), expected.end(), 0);
+    std::sort(expected.begin(), expected.end(),
               [&names](qsizetype a, qsizetype b) { return names[a] < names[b]; });
-    return order;
+    const auto keys = byName(stored);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if (keys[i]->name != names[expected[i]] || !same(*keys[i], expected[i]))
+            return false;
+    }
+    return true;
 }
 
 // One value as the save writes it; the text of a string is converted only when written.
@@ -399,19 +405,13 @@ bool ContactStore::groupStoredAsWritten(const Registry::Branch& stored, const Bo
     if (!groupValues.allSame() || stored.subkeys.size() != group.contacts.size())
         return false;
     const QStringList names = contactKeyNames(group);
-    const std::vector<qsizetype> expected = inNameOrder(names);
-    const auto storedContacts = byName(stored.subkeys);
-    for (size_t i = 0; i < expected.size(); ++i) {
-        const qsizetype c = expected[i];
-        const Registry::Branch& contactKey = *storedContacts[i];
-        if (contactKey.name != names[c] || !contactKey.subkeys.isEmpty())
+    return keysPairUp(stored.subkeys, names, [&](const Registry::Branch& contactKey, qsizetype c) {
+        if (!contactKey.subkeys.isEmpty())
             return false;
         ValuesInStep contactValues(contactKey.values);
         forEachContactValue(group.contacts[c], c + 1, names[c], contactValues);
-        if (!contactValues.allSame())
-            return false;
-    }
-    return true;
+        return contactValues.allSame();
+    });
 }
 
 bool ContactStore::storedAsWritten(const Registry::Branch& stored, const QList<BookGroup>& groups) {
@@ -420,15 +420,9 @@ bool ContactStore::storedAsWritten(const Registry::Branch& stored, const QList<B
     // Keys pair up by name; values are compared as the store reads them back, in name order,
     // and nothing the save would write is built for it.
     const QStringList names = groupKeyNames(groups);
-    const std::vector<qsizetype> expected = inNameOrder(names);
-    const auto storedGroups = byName(stored.subkeys);
-    for (size_t i = 0; i < expected.size(); ++i) {
-        const qsizetype g = expected[i];
-        if (storedGroups[i]->name != names[g] ||
-            !groupStoredAsWritten(*storedGroups[i], groups[g], g, names[g]))
-            return false;
-    }
-    return true;
+    return keysPairUp(stored.subkeys, names, [&](const Registry::Branch& groupKey, qsizetype g) {
+        return groupStoredAsWritten(groupKey, groups[g], g, names[g]);
+    });
 }
 
 QList<BookGroup> ContactStore::readLegacyFile() const {
