@@ -13,8 +13,9 @@
 
 #include <sqlite3.h>
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <sys/stat.h>
+
+#include <mutex>
 
 namespace {
 
@@ -235,13 +236,31 @@ private:
     QHash<qint64, QList<ExistingValue>> m_values;          // by key
 };
 
-// The store holds an account key and a proxy password: nobody else may read it.
-void createPrivateFile(const QString& path) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+// The store holds an account key and a proxy password: nobody else may read it. SQLite
+// itself creates the file, under a private creation mask, and gives its journal files the
+// file's mode. The file is never opened here by hand: closing any descriptor of it would
+// silently drop the locks that this process's open connections hold on it.
+int openPrivately(const QString& path, sqlite3** db) {
+    constexpr int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        ::close(fd);
+    if (path == QLatin1String(":memory:"))
+        return sqlite3_open_v2(native.constData(), db, flags, nullptr);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // The mask is the process's: two threads opening at once must not restore each other's.
+    static std::mutex maskLock;
+    int rc = SQLITE_OK;
+    {
+        const std::lock_guard lock(maskLock);
+        const mode_t previous = ::umask(0077);
+        rc = sqlite3_open_v2(native.constData(), db, flags, nullptr);
+        ::umask(previous);
+    }
+    // An older store may have been made with a looser mode; chmod goes by name, not by a
+    // descriptor, so it leaves the locks alone.
+    struct stat info {};
+    if (rc == SQLITE_OK && ::stat(native.constData(), &info) == 0 && (info.st_mode & 0077) != 0)
+        ::chmod(native.constData(), info.st_mode & 0700);
+    return rc;
 }
 
 } // namespace
@@ -252,13 +271,9 @@ Registry::Registry()
 
 Registry::Registry(const QString& filePath)
     : m_path(filePath) {
-    if (filePath != QLatin1String(":memory:"))
-        createPrivateFile(filePath);
     // Every use of the connection holds m_mutex, so SQLite's own lock on each call (a
     // large part of reading a big branch, column by column) would only be taken twice.
-    const int rc =
-        sqlite3_open_v2(QFile::encodeName(filePath).constData(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = openPrivately(filePath, &m_db);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
         sqlite3_close(m_db);
@@ -544,6 +559,14 @@ void Registry::replaceBranch(const QString& key, const Branch& branch) {
     writer.writeSubkeys(id, branch.subkeys);
     writer.removeTheRest();
     transaction.commit();
+}
+
+qint64 Registry::dataVersion() const {
+    QMutexLocker lock(&m_mutex);
+    Statement q(m_db, "PRAGMA data_version");
+    if (!q.step())
+        throw RegistryError(QStringLiteral("Settings store: no data version"));
+    return q.integer(0);
 }
 
 Registry::Transaction::Transaction(Registry& registry)

@@ -85,6 +85,10 @@ public:
     // Throws RegistryError; joins an enclosing Transaction.
     void replaceBranch(const QString& key, const Branch& branch);
 
+    // Changes whenever another connection, in this process or another, has committed to the
+    // store since the last call; this connection's own writes leave it as it is.
+    qint64 dataVersion() const;
+
     // A batch of changes that lands whole or not at all. Nested transactions join the outer
     // one. Destroyed without commit(): everything since its start is rolled back.
     class Transaction {
