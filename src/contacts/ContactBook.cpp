@@ -315,8 +315,12 @@ QModelIndex ContactBook::findGroup(const QString& caption) const {
 QList<BookGroup> ContactBook::groups() const {
     QList<BookGroup> result;
     result.reserve(groupCount());
-    for (const auto& node : m_groups)
+    for (const auto& node : m_groups) {
         result.append(node->data);
+        // Entries are written in place through pointers (entryPointer), which would reach
+        // into a list still shared with this copy.
+        result.last().contacts.detach();
+    }
     return result;
 }
 
@@ -327,13 +331,12 @@ void ContactBook::setGroups(const QList<BookGroup>& groups) {
     for (const BookGroup& group : groups) {
         auto node = std::make_unique<GroupNode>();
         node->data = group;
-        // Only a contact that claims to be expanded is touched: writing every one would copy
-        // the whole shared list.
+        // The book writes its entries in place, so it keeps lists of its own, never ones
+        // shared with the caller's.
         QList<BookEntry>& contacts = node->data.contacts;
-        for (qsizetype i = 0; i < contacts.size(); ++i) {
-            if (contacts.at(i).expanded)
-                contacts[i].expanded = false;
-        }
+        contacts.detach();
+        for (BookEntry& contact : contacts)
+            contact.expanded = false;
         m_groups.push_back(std::move(node));
     }
     renumberGroups(0);
@@ -407,7 +410,14 @@ ContactBook::GroupNode* ContactBook::nodeOf(const QModelIndex& index) const {
 }
 
 BookEntry* ContactBook::entryAt(const QModelIndex& index) {
-    return const_cast<BookEntry*>(std::as_const(*this).entryAt(index));
+    GroupNode* node = nodeOf(index);
+    if (!node || index.column() != 0)
+        return nullptr;
+    if (isGroup(index))
+        return &node->data.entry;
+    if (index.row() >= node->data.contacts.size())
+        return nullptr;
+    return &node->data.contacts[index.row()]; // a list shared by a copy is detached first
 }
 
 const BookEntry* ContactBook::entryAt(const QModelIndex& index) const {

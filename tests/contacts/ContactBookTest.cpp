@@ -179,6 +179,34 @@ private slots:
                                                          << ""
                                                          << "a[2] a[4] b[1] b[3]";
     }
+    void copiesStayAsTheyWere_data() {
+        QTest::addColumn<int>("edit");
+        QTest::newRow("setData") << 0;
+        QTest::newRow("setEntry") << 1;
+        QTest::newRow("through entryPointer") << 2;
+    }
+    // What groups() returned and what setGroups() was given are the caller's: later edits
+    // of the book's entries, however made, never reach them.
+    void copiesStayAsTheyWere() {
+        QFETCH(int, edit);
+        const QList<BookGroup> given = BookLayout::parse(QStringLiteral("G[a,b]"));
+        ContactBook book;
+        book.setGroups(given);
+        const QList<BookGroup> taken = book.groups();
+        const QModelIndex a = book.index(0, 0, book.groupIndex(0));
+        BookEntry changed = book.entry(a);
+        changed.Sender = QStringLiteral("changed");
+        if (edit == 0)
+            book.setData(a, changed.Sender, ContactBook::SenderRole);
+        else if (edit == 1)
+            book.setEntry(a, changed);
+        else
+            book.entryPointer(a)->Sender = changed.Sender;
+        QCOMPARE(book.entry(a).Sender, QStringLiteral("changed"));
+        QCOMPARE(given, BookLayout::parse(QStringLiteral("G[a,b]")));
+        QCOMPARE(taken, BookLayout::parse(QStringLiteral("G[a,b]")));
+    }
+
     void sort() {
         QFETCH(QString, start);
         QFETCH(QString, group);
