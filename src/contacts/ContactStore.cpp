@@ -286,8 +286,9 @@ ContactStore::ContactStore(Registry& registry, const QString& legacyFilePath)
 
 void ContactStore::LoadContacts(ContactBook& book, std::optional<StoredBook> readAhead) {
     StoredBook loaded;
+    const bool fromLegacyFile = QFileInfo(m_legacyFile).isFile();
     try {
-        if (QFileInfo(m_legacyFile).isFile())
+        if (fromLegacyFile)
             loaded.groups = readLegacyFile();
         else
             loaded = readAhead ? std::move(*readAhead) : readStoredBook(m_registry);
@@ -301,17 +302,38 @@ void ContactStore::LoadContacts(ContactBook& book, std::optional<StoredBook> rea
     }
     m_loadFailed = false;
     book.setGroups(loaded.groups);
+    // The old file's book replaces whatever the store holds; until it is saved there is no
+    // stored book of this store's to keep in step with.
+    if (!fromLegacyFile) {
+        try {
+            markSynced(loaded.groups);
+        } catch (const RegistryError& e) {
+            m_loadFailed = true;
+            throw ContactStoreError(QStringLiteral("Не удалось загрузить контакт лист: %1")
+                                        .arg(QString::fromStdString(e.what())));
+        }
+    }
     if (loaded.saveNeeded)
-        SaveContacts(book);
+        SaveContacts(book, OutsideChanges::Overwrite);
 }
 
-ContactStore::SaveResult ContactStore::SaveContacts(const ContactBook& book) {
+ContactStore::SaveResult ContactStore::SaveContacts(const ContactBook& book,
+                                                     OutsideChanges outside) {
     if (m_loadFailed) {
         m_skippedSave = true;
         return SaveResult::Skipped;
     }
+    const QList<BookGroup> groups = book.groups();
     try {
-        writeBook(m_registry, book);
+        Registry::Transaction transaction(m_registry);
+        if (outside == OutsideChanges::Keep && storedBookChangedElsewhere())
+            return SaveResult::ChangedElsewhere;
+        m_registry.replaceBranch(kBookKey, branchOf(groups));
+        // Read before the commit, while nobody else can write: the version this save leaves.
+        const qint64 version = m_registry.dataVersion();
+        transaction.commit();
+        m_synced = groups;
+        m_syncedVersion = version;
     } catch (const RegistryError& e) {
         throw ContactStoreError(QStringLiteral("Не удалось сохранить контакт лист: %1")
                                     .arg(QString::fromStdString(e.what())));
@@ -319,6 +341,43 @@ ContactStore::SaveResult ContactStore::SaveContacts(const ContactBook& book) {
     // Only now that the book is safely in the store may the old file go.
     removeLegacyFile();
     return SaveResult::Saved;
+}
+
+bool ContactStore::isUnchanged(const ContactBook& book) const {
+    return book.groups() == m_synced;
+}
+
+std::optional<QList<BookGroup>> ContactStore::changedElsewhere() {
+    if (m_loadFailed)
+        return std::nullopt;
+    try {
+        Registry::Transaction transaction(m_registry);
+        if (!storedBookChangedElsewhere())
+            return std::nullopt;
+        const QList<BookGroup> groups = bookFrom(m_registry.readBranch(kBookKey));
+        markSynced(groups);
+        transaction.commit();
+        return groups;
+    } catch (const RegistryError& e) {
+        throw ContactStoreError(QStringLiteral("Не удалось загрузить контакт лист: %1")
+                                    .arg(QString::fromStdString(e.what())));
+    }
+}
+
+bool ContactStore::storedBookChangedElsewhere() const {
+    // A store that has neither loaded nor saved has no book of its own to compare.
+    if (m_syncedVersion < 0 || m_registry.dataVersion() == m_syncedVersion)
+        return false;
+    // Something was written, perhaps only a setting: the book counts as changed when the
+    // store holds another book than this store last saw. Most often the store holds it just
+    // as a save writes it, which is the quicker check.
+    const Registry::Branch stored = m_registry.readBranch(kBookKey);
+    return !storedAsWritten(stored, m_synced) && bookFrom(stored) != m_synced;
+}
+
+void ContactStore::markSynced(const QList<BookGroup>& groups) {
+    m_synced = groups;
+    m_syncedVersion = m_registry.dataVersion();
 }
 
 QString ContactStore::takeSkippedSaveNotice() {

@@ -28,7 +28,10 @@ public:
 // ignored) is stored under a generated key name with the caption in the value Caption.
 class ContactStore {
 public:
-    enum class SaveResult { Saved, Skipped };
+    enum class SaveResult { Saved, Skipped, ChangedElsewhere };
+    // Whether a save may replace a book that another program stored since this one last
+    // loaded or saved.
+    enum class OutsideChanges { Keep, Overwrite };
 
     static inline const QString kBookKey = QStringLiteral("Contacts");
     static inline const QString kCaptionValue = QStringLiteral("Caption");
@@ -52,8 +55,19 @@ public:
 
     // Replaces the stored book in one transaction, then deletes Contacts.dat. Skipped after
     // a failed load, so the book that could not be read is never overwritten by another.
+    // When another program changed the stored book since this store last loaded or saved,
+    // nothing is written and the result says so, unless `outside` allows the overwrite.
     // Throws ContactStoreError; the stored book is then the previous one.
-    SaveResult SaveContacts(const ContactBook& book);
+    SaveResult SaveContacts(const ContactBook& book,
+                            OutsideChanges outside = OutsideChanges::Keep);
+
+    // Whether the book is still as this store last loaded or saved it.
+    bool isUnchanged(const ContactBook& book) const;
+
+    // The stored book, when another program changed it since this store last loaded or
+    // saved; the caller shows it, and later saves build on it. Nothing after a failed load.
+    // Throws ContactStoreError.
+    std::optional<QList<BookGroup>> changedElsewhere();
 
     bool loadFailed() const { return m_loadFailed; }
     // kBookNotSavedText the first time after a save was skipped, else empty.
@@ -88,6 +102,10 @@ private:
     static bool groupStoredAsWritten(const Registry::Branch& stored, const BookGroup& group,
                                      qsizetype index, const QString& keyName);
 
+    // Under a transaction: whether the stored book is other than this store left it.
+    bool storedBookChangedElsewhere() const;
+    void markSynced(const QList<BookGroup>& groups);
+
     QList<BookGroup> readLegacyFile() const;
     void removeLegacyFile() const;
 
@@ -96,4 +114,8 @@ private:
     bool m_loadFailed = false;
     bool m_skippedSave = false;
     bool m_noticeGiven = false;
+    // The book as this store last loaded or saved it, and the store's data version then:
+    // while the version stays, nobody else has written.
+    QList<BookGroup> m_synced;
+    qint64 m_syncedVersion = -1;
 };

@@ -37,6 +37,9 @@ public:
     // Called after every change of the book made here.
     std::function<void()> saveContacts;
 
+    // An in-place rename or a drag is under way.
+    bool isEditing() const { return state() != NoState; }
+
     // The selected entry, or invalid.
     QModelIndex selectedEntry() const;
     void selectEntry(const QModelIndex& index);

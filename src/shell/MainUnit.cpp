@@ -2,6 +2,7 @@
 
 #include "ContactTreeDelegate.h"
 #include "MainWindowBridge.h"
+#include "StoreFollower.h"
 #include "TrayHide.h"
 #include "TrayIcon.h"
 #include "UserKeyMask.h"
@@ -374,6 +375,7 @@ void TMainForm::FormCreate() {
     } catch (const ContactStoreError& error) {
         Prompts::error(this, QString::fromStdString(error.what()));
     }
+    m_storeFollower = new StoreFollower(*m_registry, *m_store, *m_book, *ContactTree, this);
 
     m_trayIcon = new TrayIcon(settings, *m_book, this);
     QList<QIcon> images;
@@ -534,7 +536,8 @@ void TMainForm::SaveContacts() {
     if (!m_store)
         return;
     try {
-        m_store->SaveContacts(*m_book);
+        if (m_store->SaveContacts(*m_book) == ContactStore::SaveResult::ChangedElsewhere)
+            m_storeFollower->resolveSaveConflict();
     } catch (const ContactStoreError& error) {
         Prompts::error(this, QString::fromStdString(error.what()));
     }

@@ -23,6 +23,7 @@ class QStatusBar;
 class QTimer;
 class Registry;
 class SingleInstance;
+class StoreFollower;
 class TGetUserInfoThread;
 class THistoryForm;
 class TImageButton;
@@ -191,6 +192,7 @@ private:
     std::shared_ptr<Registry> m_registry;
     std::shared_ptr<MainWindowBridge> m_link;
     std::unique_ptr<ContactStore> m_store;
+    StoreFollower* m_storeFollower = nullptr;
     ContactBook* m_book = nullptr;
     TGetUserInfoThread* m_loginThread = nullptr;
     SingleInstance* m_instance = nullptr;

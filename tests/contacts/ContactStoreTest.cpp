@@ -449,6 +449,56 @@ private slots:
             QCOMPARE(ContactStore::readBook(registry), book.groups());
     }
 
+    void saveMeetsAnotherProgramsWrite_data() {
+        QTest::addColumn<QString>("otherBook"); // empty: the other program writes a setting
+        QTest::addColumn<bool>("overwrite");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("its book is kept") << "X[Y]" << false << false << "X[Y]";
+        QTest::newRow("its book is overwritten when asked") << "X[Y]" << true << true << "M[N]";
+        QTest::newRow("a setting only") << "" << false << true << "M[N]";
+        QTest::newRow("the same book again") << "G+[A,B]" << false << true << "M[N]";
+        QTest::newRow("the same book in other stored form") << "G+[A,B]*" << false << true
+                                                            << "M[N]";
+    }
+    void saveMeetsAnotherProgramsWrite() {
+        QFETCH(QString, otherBook);
+        QFETCH(bool, overwrite);
+        QFETCH(bool, saved);
+        QFETCH(QString, stored);
+        ContactBook book;
+        save(BookLayout::parse(QStringLiteral("G+[A,B]")));
+        m_store->LoadContacts(book);
+
+        Registry other(m_database);
+        if (otherBook.isEmpty()) {
+            other.writeString({}, QStringLiteral("Host"), QStringLiteral("example.org"));
+        } else if (otherBook.endsWith(QLatin1Char('*'))) {
+            // Same groups and contacts, but positions as an older program left them.
+            other.writeString(QStringLiteral("Contacts\\G"), {}, QStringLiteral("7|1"));
+        } else {
+            ContactBook theirs;
+            theirs.setGroups(BookLayout::parse(otherBook));
+            ContactStore::writeBook(other, theirs);
+        }
+
+        book.setGroups(BookLayout::parse(QStringLiteral("M[N]")));
+        const auto outside = overwrite ? ContactStore::OutsideChanges::Overwrite
+                                       : ContactStore::OutsideChanges::Keep;
+        QCOMPARE(m_store->SaveContacts(book, outside),
+                 saved ? ContactStore::SaveResult::Saved
+                       : ContactStore::SaveResult::ChangedElsewhere);
+        QCOMPARE(BookLayout::of(ContactStore::readBook(other)), stored);
+        // What was not overwritten is offered once; a store in step offers nothing.
+        const auto offered = m_store->changedElsewhere();
+        QCOMPARE(offered.has_value(), !saved);
+        if (offered)
+            QCOMPARE(BookLayout::of(*offered), stored);
+        QVERIFY(!m_store->changedElsewhere());
+        // Once taken, the next save goes through.
+        QCOMPARE(m_store->SaveContacts(book), ContactStore::SaveResult::Saved);
+    }
+
     void migrationRecords_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("result");

@@ -1,0 +1,196 @@
+#include "TestProfile.h"
+#include "contacts/ContactBook.h"
+#include "contacts/ContactStore.h"
+#include "contacts/ContactTreeView.h"
+#include "platform/Ansi.h"
+#include "platform/AppPaths.h"
+#include "platform/Prompts.h"
+#include "platform/Registry.h"
+#include "service/ServiceState.h"
+#include "shell/MainUnit.h"
+#include "shell/StoreFollower.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
+
+BookEntry contact(const QString& name, const QString& number) {
+    BookEntry entry;
+    entry.caption = name;
+    entry.Name = name;
+    entry.Number = number;
+    return entry;
+}
+
+BookEntry group(const QString& caption, bool expanded) {
+    BookEntry entry;
+    entry.caption = caption;
+    entry.expanded = expanded;
+    return entry;
+}
+
+// Friends shut, Work open; Work's first contact is where the user stands.
+QList<BookGroup> startBook() {
+    return {{group(QStringLiteral("Друзья"), false),
+             {contact(QStringLiteral("Оля"), QStringLiteral("+79160000001"))}},
+            {group(QStringLiteral("Работа"), true),
+             {contact(QStringLiteral("Иван"), QStringLiteral("+79160000002")),
+              contact(QStringLiteral("Петр"), QStringLiteral("+79160000003"))}}};
+}
+
+// What varnelo-cli config import brings in: a contact before Ivan at work, a new group,
+// and the groups' stored expanded flags turned round.
+const QString kImport = QStringLiteral(
+    "REGEDIT4\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Друзья]\r\n@=\"1|1\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа]\r\n@=\"2|0\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа\\Анна]\r\n@=\"1\"\r\n"
+    "\"Number\"=\"+79160000009\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа\\Иван]\r\n@=\"2\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа\\Петр]\r\n@=\"3\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Новые]\r\n@=\"3|1\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Новые\\Петя]\r\n@=\"1\"\r\n"
+    "\"Number\"=\"+79160000010\"\r\n");
+
+QStringList captions(const ContactBook& book) {
+    QStringList all;
+    for (const BookGroup& g : book.groups()) {
+        all << g.entry.caption;
+        for (const BookEntry& c : g.contacts)
+            all << QStringLiteral("  ") + c.caption;
+    }
+    return all;
+}
+
+} // namespace
+
+// The running main window beside the real varnelo-cli writing to the same store.
+class StoreFollowTest : public QObject {
+    Q_OBJECT
+    TestProfile m_profile;
+    std::unique_ptr<TMainForm> m_form;
+
+    static int cli(const QStringList& arguments) {
+        QProcess process;
+        process.start(QStringLiteral(VARNELO_CLI_EXE), arguments);
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            return -1;
+        }
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    int importBook() const {
+        const QString file = m_profile.root() + QStringLiteral("/book.reg");
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly))
+            return -1;
+        out.write(Ansi::fromUnicode(kImport));
+        out.close();
+        return cli({"config", "import", file});
+    }
+
+    ContactTreeView* tree() const { return m_form->findChild<ContactTreeView*>(); }
+    ContactBook& book() const { return m_form->book(); }
+
+private slots:
+    void initTestCase() { Prompts::enableTestMode(); }
+
+    void init() {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(AppPaths::registryFile() + QLatin1String(suffix));
+        {
+            Registry registry;
+            registry.writeString({}, {}, kKey);
+            registry.writeString({}, QStringLiteral("Host"), QStringLiteral("localhost"));
+            registry.writeInteger({}, QStringLiteral("Port"), 3000);
+            ContactBook start;
+            start.setGroups(startBook());
+            ContactStore::writeBook(registry, start);
+        }
+        TMainForm::Options options;
+        options.refresh = [] {};
+        options.instanceName = QStringLiteral("varnelo-storefollow-test");
+        m_form = std::make_unique<TMainForm>(options);
+        QCOMPARE(m_form->creation(), TMainForm::Creation::Running);
+        m_form->show();
+        tree()->selectEntry(book().index(0, 0, book().groupIndex(1))); // Ivan
+        Prompts::takeAsked();
+    }
+
+    void cleanup() { m_form.reset(); }
+
+    void bookChangedByTheToolIsShown() {
+        QCOMPARE(importBook(), 0);
+        QTRY_COMPARE(book().groupCount(), 3);
+        QCOMPARE(captions(book()),
+                 QStringList({"Друзья", "  Оля", "Работа", "  Анна", "  Иван", "  Петр", "Новые",
+                              "  Петя"}));
+        // The user's open groups stay as they were; a new group comes as stored.
+        QVERIFY(!tree()->isExpanded(book().groupIndex(0)));
+        QVERIFY(tree()->isExpanded(book().groupIndex(1)));
+        QVERIFY(tree()->isExpanded(book().groupIndex(2)));
+        QCOMPARE(book().entry(tree()->selectedEntry()).caption, QStringLiteral("Иван"));
+        QVERIFY(Prompts::takeAsked().isEmpty());
+
+        // The next save of the user's builds on the book the tool left.
+        m_form->SaveContacts();
+        QCOMPARE(ContactStore::readBook(Registry()).size(), 3);
+    }
+
+    void addressChangedByTheToolReachesTheNextRequest() {
+        QCOMPARE(cli({"config", "set", "Host", "example.org"}), 0);
+        QCOMPARE(cli({"config", "set", "Port", "3001", "--integer"}), 0);
+        QTRY_COMPARE(ServiceState::ServiceHost(), QStringLiteral("example.org"));
+        QTRY_COMPARE(ServiceState::ServicePort(), 3001);
+    }
+
+    void editInFlightMeetsAChange_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("keep mine") << int(QMessageBox::Yes)
+                                   << QStringList({"Друзья", "  Оля", "Работа", "  Иван (новый)",
+                                                   "  Петр"});
+        QTest::newRow("take theirs")
+            << int(QMessageBox::No)
+            << QStringList({"Друзья", "  Оля", "Работа", "  Анна", "  Иван", "  Петр", "Новые",
+                            "  Петя"});
+    }
+
+    // The editor is open while the tool writes: the tree waits, and the save that follows
+    // the edit asks instead of overwriting.
+    void editInFlightMeetsAChange() {
+        QFETCH(int, answer);
+        QFETCH(QStringList, stored);
+        QDialog editor(m_form.get());
+        editor.setModal(true);
+        editor.show();
+        QCOMPARE(importBook(), 0);
+        QTest::qWait(1000);
+        QCOMPARE(book().groupCount(), 2);
+
+        BookEntry renamed = book().entry(tree()->selectedEntry());
+        renamed.caption = renamed.Name = QStringLiteral("Иван (новый)");
+        book().setEntry(tree()->selectedEntry(), renamed);
+        editor.close();
+        Prompts::queueAnswer(answer);
+        m_form->SaveContacts();
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, StoreFollower::kChangedElsewhereText);
+
+        ContactBook inStore;
+        inStore.setGroups(ContactStore::readBook(Registry()));
+        QCOMPARE(captions(inStore), stored);
+        QCOMPARE(captions(book()), stored);
+    }
+};
+
+QTEST_MAIN(StoreFollowTest)
+#include "StoreFollowTest.moc"
