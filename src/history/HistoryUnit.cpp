@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMutexLocker>
 #include <QScreen>
 #include <QSet>
 #include <QShortcut>
@@ -301,7 +300,7 @@ void THistoryForm::Refill() {
 void THistoryForm::fill(bool asShow) {
     const HistoryFilter filter(NumberFilter, FilterText,
                                HistoryFilter::ContactNamesFrom(m_book.data()));
-    QMutexLocker locker(&historyLock());
+    const HistoryLock lock(m_file.path());
     const bool listHadFocus = ListView->hasFocus();
     ListView->hide();
     m_model->clear();
@@ -391,7 +390,7 @@ void THistoryForm::deleteRows(bool all) {
     if (!Prompts::confirm(this, question))
         return;
 
-    QMutexLocker locker(&historyLock());
+    const HistoryLock lock(m_file.path());
     Stat->showMessage(QStringLiteral("Обработка..."));
     Stat->repaint();
     QString error;
