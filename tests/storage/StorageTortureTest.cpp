@@ -65,6 +65,8 @@ class StorageTortureTest : public QObject {
     TestProfile m_profile;
     QRandomGenerator m_random;
     int m_kills = 0;
+    // Kills that came while the writer held its lock file, in the middle of a read-and-rewrite.
+    int m_killsHoldingLock = 0;
 
     QString folder() const { return m_profile.dataFolder(); }
 
@@ -111,6 +113,7 @@ class StorageTortureTest : public QObject {
         writer.start(QStringLiteral(STORAGE_WRITER_EXE),
                      {StorageSteps::kindName(kind), path, QString::number(from),
                       QStringLiteral("0")});
+        writer.waitForStarted();
         QByteArray output;
         QElapsedTimer waited;
         waited.start();
@@ -130,6 +133,8 @@ class StorageTortureTest : public QObject {
         writer.kill();
         writer.waitForFinished();
         ++m_kills;
+        if (QFile::exists(path + QStringLiteral(".lock")))
+            ++m_killsHoldingLock;
         output += writer.readAllStandardOutput();
         return lastDone(output, from);
     }
@@ -174,6 +179,7 @@ private slots:
         const QString path = StorageSteps::targetPath(kind, folder());
         QElapsedTimer timer;
         timer.start();
+        m_killsHoldingLock = 0;
 
         QCOMPARE(StorageSteps::writeState(kind, path, start), QString());
         qint64 state = start;
@@ -206,10 +212,11 @@ private slots:
         QCOMPARE(last.exitCode(), 0);
         QVERIFY2(holdsState(kind, path, state + 1, &what), qPrintable(what));
         QVERIFY(!QFile::exists(path + QStringLiteral(".lock")));
-        qInfo().noquote() << QStringLiteral("%1: %2 kills, %3 steps done, %4 ms; left beside the "
-                                            "files: %5")
+        qInfo().noquote() << QStringLiteral("%1: %2 kills (%3 holding the lock file), %4 steps "
+                                            "done, %5 ms; left beside the files: %6")
                                  .arg(StorageSteps::kindName(kind))
                                  .arg(kKillsPerKind)
+                                 .arg(m_killsHoldingLock)
                                  .arg(state + 1 - start)
                                  .arg(timer.elapsed())
                                  .arg(leftovers().join(QLatin1Char(' ')));
@@ -217,7 +224,6 @@ private slots:
 
     void cleanupTestCase() {
         qInfo("%d kills in all", m_kills);
-        QVERIFY(m_kills >= 4 * kKillsPerKind);
     }
 };
 
