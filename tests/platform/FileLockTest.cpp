@@ -1,5 +1,5 @@
-#include "TestProfile.h"
 #include "platform/FileLock.h"
+#include "TestProfile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

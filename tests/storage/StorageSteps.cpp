@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <exception>
 
 namespace StorageSteps {
@@ -107,8 +108,8 @@ QStringList templatesAfter(qint64 n) {
 QByteArray vouchersAfter(qint64 n) {
     QByteArray content;
     for (qint64 i = 1; i <= n; ++i) {
-        content +=
-            Ansi::fromUnicode(VoucherFile::line(kVoucherMoment, voucherSerial(i), voucherAmount(i)));
+        content += Ansi::fromUnicode(
+            VoucherFile::line(kVoucherMoment, voucherSerial(i), voucherAmount(i)));
         content += "\r\n";
     }
     return content;
@@ -131,7 +132,8 @@ QList<BookGroup> bookAfter(qint64 n) {
             BookEntry contact;
             contact.caption = QStringLiteral("Контакт %1-%2").arg(g).arg(c);
             contact.Name = contact.caption;
-            contact.Number = QStringLiteral("+7901%1").arg(g * 1000 + c + n, 7, 10, QLatin1Char('0'));
+            contact.Number =
+                QStringLiteral("+7901%1").arg(g * 1000 + c + n, 7, 10, QLatin1Char('0'));
             contact.Sender = QStringLiteral("Sender%1").arg(c % 7);
             contact.Sign = QStringLiteral("шаг %1").arg(n);
             contact.Translit = (c + n) % 3 == 0;
@@ -161,8 +163,8 @@ QString runStep(Kind kind, const QString& path, qint64 n) {
         return file.write(lines);
     }
     case Kind::Vouchers:
-        return VoucherFile::append(QFileInfo(path).absolutePath(), kVoucherMoment,
-                                   voucherSerial(n), voucherAmount(n));
+        return VoucherFile::append(QFileInfo(path).absolutePath(), kVoucherMoment, voucherSerial(n),
+                                   voucherAmount(n));
     case Kind::Contacts:
         try {
             Registry registry(path);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The writes that the storage tests run in other processes, numbered so that the state a file
 // must be in after write number n can be worked out: step n of a kind changes the state
 // "after n - 1" into the state "after n". State 0 is a missing file (an empty book).

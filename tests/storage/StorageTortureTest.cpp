@@ -36,8 +36,8 @@ qint64 lastDone(const QByteArray& output, qint64 from) {
 QString integrityOf(const QString& path) {
     sqlite3* db = nullptr;
     QString result;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
         result = QString::fromUtf8(sqlite3_errmsg(db));
     } else {
         sqlite3_stmt* statement = nullptr;
@@ -110,9 +110,9 @@ class StorageTortureTest : public QObject {
     // `window` milliseconds of its first finished step and returns the last step it finished.
     qint64 runAndKill(Kind kind, const QString& path, qint64 from, int window) {
         QProcess writer;
-        writer.start(QStringLiteral(STORAGE_WRITER_EXE),
-                     {StorageSteps::kindName(kind), path, QString::number(from),
-                      QStringLiteral("0")});
+        writer.start(
+            QStringLiteral(STORAGE_WRITER_EXE),
+            {StorageSteps::kindName(kind), path, QString::number(from), QStringLiteral("0")});
         writer.waitForStarted();
         QByteArray output;
         QElapsedTimer waited;
@@ -205,9 +205,9 @@ private slots:
 
         // A writer after all those kills runs to its end and leaves no lock file behind.
         QProcess last;
-        last.start(QStringLiteral(STORAGE_WRITER_EXE), {StorageSteps::kindName(kind), path,
-                                                        QString::number(state + 1),
-                                                        QStringLiteral("1")});
+        last.start(
+            QStringLiteral(STORAGE_WRITER_EXE),
+            {StorageSteps::kindName(kind), path, QString::number(state + 1), QStringLiteral("1")});
         QVERIFY(last.waitForFinished(30000));
         QCOMPARE(last.exitCode(), 0);
         QVERIFY2(holdsState(kind, path, state + 1, &what), qPrintable(what));
@@ -222,9 +222,7 @@ private slots:
                                  .arg(leftovers().join(QLatin1Char(' ')));
     }
 
-    void cleanupTestCase() {
-        qInfo("%d kills in all", m_kills);
-    }
+    void cleanupTestCase() { qInfo("%d kills in all", m_kills); }
 };
 
 QTEST_GUILESS_MAIN(StorageTortureTest)

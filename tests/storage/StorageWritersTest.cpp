@@ -33,7 +33,8 @@ class StorageWritersTest : public QObject {
                 qWarning() << error;
         } else if (kind == Kind::Templates) {
             for (const QString& line : TemplatesFile(path).read())
-                steps.append(line.section(QLatin1Char(' '), 1, 1).section(QLatin1Char('|'), 0, 0)
+                steps.append(line.section(QLatin1Char(' '), 1, 1)
+                                 .section(QLatin1Char('|'), 0, 0)
                                  .toLongLong());
         } else {
             QFile file(path);
