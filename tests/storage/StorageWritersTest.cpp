@@ -1,3 +1,4 @@
+#include "SandboxProcess.h"
 #include "StorageSteps.h"
 #include "TestProfile.h"
 #include "history/HistoryFile.h"
@@ -5,10 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
 #include <memory>
+#include <set>
 
 using StorageSteps::Kind;
 
@@ -94,6 +97,55 @@ private slots:
         QCOMPARE(first, expectedFirst);
         QCOMPARE(second, expectedSecond);
         QVERIFY(!QFile::exists(path + QStringLiteral(".lock")));
+    }
+
+    // As a user would: two shell loops of varnelo-cli send on one profile at once, against the
+    // real service; every accepted message gets its history record.
+    void twoCliSendLoopsKeepEveryRecord() {
+        SandboxProcess sandbox;
+        QVERIFY2(sandbox.start(), qPrintable(sandbox.errorString()));
+        const QString key =
+            sandbox.createAccount({{QStringLiteral("balance"), QStringLiteral("1000.00")}});
+        const auto cli = [](const QStringList& arguments) {
+            QProcess process;
+            process.start(QStringLiteral(VARNELO_CLI_EXE), arguments);
+            return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
+                       ? process.exitCode()
+                       : -1;
+        };
+        QCOMPARE(cli({"config", "set", "Host", sandbox.host()}), 0);
+        QCOMPARE(cli({"config", "set", "Port", QString::number(sandbox.port()), "--integer"}), 0);
+        QCOMPARE(cli({"config", "set", "@", key}), 0);
+
+        constexpr int kSends = 30;
+        const QString loop = QStringLiteral(
+            "for i in $(seq 1 %1); do \"$0\" send --to +7916123456$1 --text \"$1 $i\" || exit 1; "
+            "done");
+        std::vector<std::unique_ptr<QProcess>> loops;
+        for (const char* name : {"1", "2"}) {
+            auto& shell = loops.emplace_back(std::make_unique<QProcess>());
+            shell->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            shell->start(QStringLiteral("sh"),
+                         {QStringLiteral("-c"), loop.arg(kSends), QStringLiteral(VARNELO_CLI_EXE),
+                          QString::fromLatin1(name)});
+        }
+        for (auto& shell : loops) {
+            QVERIFY(shell->waitForFinished(120000));
+            QCOMPARE(shell->exitCode(), 0);
+        }
+
+        QString error;
+        const QList<TMess> records = HistoryFile().readAll(&error);
+        QCOMPARE(error, QString());
+        std::set<QString> texts;
+        std::set<qint32> ids;
+        for (const TMess& record : records) {
+            texts.insert(record.Text);
+            ids.insert(record.Id);
+        }
+        QCOMPARE(records.size(), 2 * kSends);
+        QCOMPARE(int(texts.size()), 2 * kSends);
+        QCOMPARE(int(ids.size()), 2 * kSends);
     }
 };
 
