@@ -7,7 +7,6 @@
 #include "settings/Settings.h"
 
 #include <QFile>
-#include <QMutexLocker>
 
 namespace {
 
@@ -26,8 +25,13 @@ HistoryFile::HistoryFile(const QString& path)
 }
 
 QList<TMess> HistoryFile::readAll(QString* error) const {
-    QMutexLocker locker(&historyLock());
+    const HistoryLock lock(m_path);
     QList<TMess> records;
+    if (!lock.errorString().isEmpty()) {
+        if (error)
+            *error = lock.errorString();
+        return records;
+    }
     HistoryReader reader(m_path);
     if (reader.OpenHistory()) {
         // Read in place: no copy of each record into the list.
@@ -60,7 +64,9 @@ QString HistoryFile::AppendHistory(QList<TMess> records, qint32 limit) const {
     for (TMess& record : records)
         record.Text.replace(QLatin1String("\r\n"), QLatin1String(" "));
 
-    QMutexLocker locker(&historyLock());
+    const HistoryLock lock(m_path);
+    if (!lock.errorString().isEmpty())
+        return lock.errorString();
     QString error;
     QList<TMess> all = readAll(&error);
     if (!error.isEmpty())
@@ -72,7 +78,9 @@ QString HistoryFile::AppendHistory(QList<TMess> records, qint32 limit) const {
 }
 
 QString HistoryFile::rewrite(const QList<TMess>& records) const {
-    QMutexLocker locker(&historyLock());
+    const HistoryLock lock(m_path);
+    if (!lock.errorString().isEmpty())
+        return lock.errorString();
     HistoryWriter writer(m_path);
     writer.RewriteHistory();
     for (const TMess& record : records)
@@ -81,7 +89,9 @@ QString HistoryFile::rewrite(const QList<TMess>& records) const {
 }
 
 QString HistoryFile::applyStatuses(const QHash<qint32, quint8>& statuses, bool* anyPending) const {
-    QMutexLocker locker(&historyLock());
+    const HistoryLock lock(m_path);
+    if (!lock.errorString().isEmpty())
+        return lock.errorString();
     QString error;
     QList<TMess> records = readAll(&error);
     if (!error.isEmpty())
@@ -99,7 +109,9 @@ QString HistoryFile::applyStatuses(const QHash<qint32, quint8>& statuses, bool* 
 }
 
 QString HistoryFile::removeRecords(const std::function<bool(const TMess&)>& drop) const {
-    QMutexLocker locker(&historyLock());
+    const HistoryLock lock(m_path);
+    if (!lock.errorString().isEmpty())
+        return lock.errorString();
     QString error;
     QList<TMess> records = readAll(&error);
     if (!error.isEmpty())
@@ -109,7 +121,9 @@ QString HistoryFile::removeRecords(const std::function<bool(const TMess&)>& drop
 }
 
 QString HistoryFile::ConvertHistory() const {
-    QMutexLocker locker(&historyLock());
+    const HistoryLock lock(m_path);
+    if (!lock.errorString().isEmpty())
+        return lock.errorString();
     if (!QFile::exists(m_path))
         return {};
     HistoryReader reader(m_path);

@@ -8,9 +8,11 @@
 
 #include <functional>
 
-// History.dat as a whole. Every operation takes the history lock for its read and rewrite,
-// reads the file afresh and replaces it atomically. Operations that rewrite return an empty
-// string on success, else a readable error; on error the file is as it was.
+// History.dat as a whole. Every operation takes the history lock (with the lock file that
+// keeps other processes out) for its read and rewrite, reads the file afresh and replaces it
+// atomically; one that cannot have the lock in time does nothing and says so. Operations that
+// rewrite return an empty string on success, else a readable error; on error the file is as
+// it was.
 //
 // A file that exists but cannot be read is an error, never an empty history to write over.
 // A file that reads but is not a current history (another header) counts as one with no

@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMutexLocker>
 #include <QScreen>
 #include <QSet>
 #include <QShortcut>
@@ -301,7 +300,7 @@ void THistoryForm::Refill() {
 void THistoryForm::fill(bool asShow) {
     const HistoryFilter filter(NumberFilter, FilterText,
                                HistoryFilter::ContactNamesFrom(m_book.data()));
-    QMutexLocker locker(&historyLock());
+    const HistoryLock lock(m_file.path());
     const bool listHadFocus = ListView->hasFocus();
     ListView->hide();
     m_model->clear();
@@ -391,26 +390,32 @@ void THistoryForm::deleteRows(bool all) {
     if (!Prompts::confirm(this, question))
         return;
 
-    QMutexLocker locker(&historyLock());
-    Stat->showMessage(QStringLiteral("Обработка..."));
-    Stat->repaint();
     QString error;
-    if (all && !NumberFilter.isEmpty()) {
-        // Also the records of the number that the free text hid.
-        const QString number = NumberFilter;
-        error = m_file.removeRecords([&](const TMess& record) { return record.Number == number; });
-    } else {
-        QSet<qint32> ids;
-        if (all) {
-            for (const HistoryRow& row : m_model->rows())
-                ids.insert(row.record.Id);
+    {
+        const HistoryLock lock(m_file.path());
+        Stat->showMessage(QStringLiteral("Обработка..."));
+        Stat->repaint();
+        if (all && !NumberFilter.isEmpty()) {
+            // Also the records of the number that the free text hid.
+            const QString number = NumberFilter;
+            error =
+                m_file.removeRecords([&](const TMess& record) { return record.Number == number; });
         } else {
-            for (const int row : selectedRows())
-                ids.insert(m_model->row(row).record.Id);
+            QSet<qint32> ids;
+            if (all) {
+                for (const HistoryRow& row : m_model->rows())
+                    ids.insert(row.record.Id);
+            } else {
+                for (const int row : selectedRows())
+                    ids.insert(m_model->row(row).record.Id);
+            }
+            error =
+                m_file.removeRecords([&](const TMess& record) { return ids.contains(record.Id); });
         }
-        error = m_file.removeRecords([&](const TMess& record) { return ids.contains(record.Id); });
+        fill(false);
     }
-    fill(false);
+    // The lock is let go first: a message box waiting on the user must not keep other
+    // processes away from the file.
     if (!error.isEmpty())
         Prompts::error(this, error);
 }

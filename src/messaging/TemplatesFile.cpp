@@ -7,6 +7,15 @@
 #include <QFile>
 #include <QRegularExpression>
 
+namespace {
+
+QRecursiveMutex& templatesLock() {
+    static QRecursiveMutex lock;
+    return lock;
+}
+
+} // namespace
+
 QString TemplatesFile::defaultPath() {
     return AppPaths::dataFolder() + QStringLiteral("Templates.dat");
 }
@@ -58,5 +67,12 @@ QString TemplatesFile::write(const QStringList& templates) const {
         content.append(Ansi::fromUnicode(QString(line).replace(lineBreak, QStringLiteral("||"))));
         content.append("\r\n");
     }
+    const FileLock held = lock();
+    if (!held.errorString().isEmpty())
+        return held.errorString();
     return saveFileAtomically(m_path, content);
+}
+
+FileLock TemplatesFile::lock() const {
+    return FileLock(templatesLock(), m_path);
 }

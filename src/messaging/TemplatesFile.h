@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileLock.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +25,10 @@ public:
     // template is stored as "||", which is how a template says "new line". Empty on success,
     // else a readable error.
     QString write(const QStringList& templates) const;
+
+    // Held by every write; a caller that reads, changes and writes the list holds it across
+    // all three, so that another process's write in between is not lost.
+    FileLock lock() const;
 
 private:
     QString m_path;

@@ -1,10 +1,20 @@
 #include "VoucherFile.h"
 
 #include "platform/Ansi.h"
+#include "platform/FileLock.h"
 #include "platform/SaveFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+namespace {
+
+QRecursiveMutex& vouchersLock() {
+    static QRecursiveMutex lock;
+    return lock;
+}
+
+} // namespace
 
 namespace VoucherFile {
 
@@ -20,6 +30,10 @@ QString line(const QDateTime& when, const QString& serial, const QString& amount
 QString append(const QString& folder, const QDateTime& when, const QString& serial,
                const QString& amount) {
     const QString path = QFileInfo(folder + QLatin1Char('/') + fileName()).absoluteFilePath();
+    // Two purchases at once, here and in another process, both keep their line.
+    const FileLock lock(vouchersLock(), path);
+    if (!lock.errorString().isEmpty())
+        return lock.errorString();
     QByteArray content;
     QFile existing(path);
     if (existing.exists()) {

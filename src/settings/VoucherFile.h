@@ -13,8 +13,8 @@ QString fileName(); // "Vouchers.txt"
 QString line(const QDateTime& when, const QString& serial, const QString& amount);
 
 // Adds the line at the end of `folder`/Vouchers.txt, creating the file when missing; the file
-// is replaced whole and atomically, so a failure leaves the old content. Empty on success,
-// else a readable reason.
+// is replaced whole and atomically, so a failure leaves the old content. An append in another
+// thread or process waits for this one. Empty on success, else a readable reason.
 QString append(const QString& folder, const QDateTime& when, const QString& serial,
                const QString& amount);
 

@@ -9,6 +9,7 @@
 #include "history/HistoryStatusQuery.h"
 #include "service/ServiceState.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTest>
@@ -392,6 +393,7 @@ private slots:
         QVERIFY(!worker->isFinished());
         QVERIFY(historyLock().tryLock());
         historyLock().unlock();
+        QVERIFY(!QFile::exists(FileLock::lockFilePath(m_path)));
         QVERIFY(file.AppendHistory(record(first + 1000, "+79005556677", "Varnelo", "second"), 3000)
                     .isEmpty());
         QVERIFY(worker->wait(30000));
