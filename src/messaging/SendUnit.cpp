@@ -67,10 +67,6 @@ qint32 historyLimit() {
     return store ? Settings(*store).historyMessCount() : 0;
 }
 
-// The send flow on its worker thread: the exchange, the history records, then the outcome
-// handed to the window, the main window's part and the sound. The outcome is posted, not
-// waited for, so a window that waits for its sends while closing never waits for a worker
-// that waits for it.
 // A send that ended in an error instead of a reply (a failing settings store): its text
 // in the status bar, and the page as it was, to send again.
 SendOutcome failedSend(const QString& failure) {
@@ -80,6 +76,10 @@ SendOutcome failedSend(const QString& failure) {
     return outcome;
 }
 
+// The send flow on its worker thread: the exchange, the history records, then the outcome
+// handed to the window, the main window's part and the sound. The outcome is posted, not
+// waited for, so a window that waits for its sends while closing never waits for a worker
+// that waits for it.
 void runSend(const SendRequest& request,
              const std::function<void(const SendOutcome&, const QString&)>& finish) {
     const auto post = [&finish](const SendOutcome& outcome, const QString& historyError) {
