@@ -15,6 +15,15 @@ bool AccountKey::isProtected(const QByteArray& storedValue) {
     return !StoredValueCipher::IsPlainUserKey(storedValue) && storedValue.size() > kPlainKeyLength;
 }
 
+bool AccountKey::isUnreadable(const QByteArray& storedValue) {
+    if (!isProtected(storedValue))
+        return false;
+    // The password scrambles byte by byte, so the protected text has the key's own length.
+    const std::optional<QByteArray> protectedText =
+        StoredValueCipher::DecipherValue(storedValue, StoredValueCipher::kUserKeyKey);
+    return !protectedText || protectedText->size() != kPlainKeyLength;
+}
+
 QByteArray AccountKey::storedKeyText(const QByteArray& storedValue) {
     if (!isProtected(storedValue))
         return storedValue;

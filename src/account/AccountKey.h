@@ -20,6 +20,11 @@ QByteArray storedKeyText(const QByteArray& storedValue);
 // True when the stored value is the protected form, which start-up asks the password for.
 bool isProtected(const QByteArray& storedValue);
 
+// True when the stored value is the protected form but no password can make a key of it:
+// it does not decipher, or not into a text of a key's length. Start-up then asks for no
+// password (every text would pass, or none would) and says the key cannot be read.
+bool isUnreadable(const QByteArray& storedValue);
+
 // Writes `value` as the default value through a handle of its own. Throws RegistryError.
 void writeStoredValue(const QByteArray& value);
 

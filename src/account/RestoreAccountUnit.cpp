@@ -4,6 +4,7 @@
 #include "RegistrationReply.h"
 #include "ServerWait.h"
 #include "platform/Ansi.h"
+#include "platform/FailureText.h"
 #include "platform/Prompts.h"
 #include "platform/Registry.h"
 #include "service/ServiceCommands.h"
@@ -119,6 +120,11 @@ void TRestoreAccountForm::ButOKClick() {
         Prompts::error(this, QStringLiteral("Невозможно установить соединение с сервером!\r\n"
                                             "Проверьте настройки соединения."));
         reject();
+        return;
+    } catch (...) {
+        // Not the connection: the dialog stays for another try once the cause is mended.
+        m_busy = false;
+        Prompts::error(this, FailureText::describe(std::current_exception()));
         return;
     }
     m_busy = false;

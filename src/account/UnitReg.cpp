@@ -5,6 +5,7 @@
 #include "RestoreAccountUnit.h"
 #include "ServerWait.h"
 #include "platform/Ansi.h"
+#include "platform/FailureText.h"
 #include "platform/Prompts.h"
 #include "platform/Registry.h"
 #include "service/ServerRequest.h"
@@ -189,6 +190,10 @@ void TRegForm::ButOKClick() {
                                             "Возможно, сервер временно не отвечает - повторите "
                                             "попытку позже.\r\n"
                                             "Также проверьте настройки соединения."));
+        return;
+    } catch (...) {
+        m_busy = false;
+        Prompts::error(this, FailureText::describe(std::current_exception()));
         return;
     }
     m_busy = false;

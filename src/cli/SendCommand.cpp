@@ -4,6 +4,7 @@
 #include "cli/CliOutput.h"
 #include "contacts/DefaultSender.h"
 #include "history/HistoryFile.h"
+#include "messaging/LineBreaks.h"
 #include "messaging/SendFlow.h"
 #include "platform/Ansi.h"
 #include "service/SendReply.h"
@@ -27,7 +28,8 @@ const QString kHelp = QStringLiteral(
     "Sends TEXT as the send window does: the signature joined to the text with one blank,\n"
     "transliterated with --translit, delivered after MIN minutes (0, 5, 10, 15, 30, 45 or\n"
     "60; 0 when not given). Several numbers joined by '|' make a group send. Without\n"
-    "--sender the sender is \"%1\". Characters outside code page 1251 become '?'.\n"
+    "--sender the sender is \"%1\". Characters outside code page 1251 become '?', and\n"
+    "line breaks (LF, CR or CR LF) go out as CR LF.\n"
     "\n"
     "Prints the line the send window's status bar would show and writes a history record\n"
     "for each message the service accepted. Exit 0 only when every recipient was\n"
@@ -61,9 +63,11 @@ int run(const QStringList& arguments) {
     const QString number = parser.value(to);
     if (number.isEmpty())
         return CliOutput::usage(kCommand, QStringLiteral("--to NUMBER is needed"));
-    // The send window takes typed text through code page 1251 and without the field
-    // separator; so does the tool, and the history keeps the text as it went out.
-    const QString message = StripFieldSeparators(Ansi::representable(parser.value(text)));
+    // The send window takes typed text through code page 1251, without the field separator
+    // and with CR LF line breaks; so does the tool, and the history keeps the text as it
+    // went out.
+    const QString message =
+        LineBreaks::toCrLf(StripFieldSeparators(Ansi::representable(parser.value(text))));
     if (message.isEmpty())
         return CliOutput::usage(kCommand, QStringLiteral("--text TEXT is needed"));
     int delayMinutes = 0;
@@ -77,7 +81,8 @@ int run(const QStringList& arguments) {
     const QString from = parser.isSet(sender)
                              ? StripFieldSeparators(Ansi::representable(parser.value(sender)))
                              : kDefaultSender;
-    const QString signature = StripFieldSeparators(Ansi::representable(parser.value(sign)));
+    const QString signature =
+        LineBreaks::toCrLf(StripFieldSeparators(Ansi::representable(parser.value(sign))));
 
     CliContext context;
     const HistoryFile history;

@@ -3,11 +3,14 @@
 #include "contacts/ContactBook.h"
 #include "contacts/ContactRecords.h"
 #include "contacts/OffThreadCall.h"
+#include "platform/FailureText.h"
 #include "platform/Prompts.h"
 #include "service/ContactsPayload.h"
 #include "service/ServiceCommands.h"
 
 #include <QGuiApplication>
+
+#include <exception>
 
 namespace ServerContacts {
 
@@ -19,11 +22,20 @@ bool ask(QWidget* owner, const QString& question) {
                             QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-// The request runs off the UI thread, with the busy cursor while the window waits.
-void runRequest(const std::function<void()>& request) {
+// The request runs off the UI thread, with the busy cursor while the window waits. False,
+// with the user told why, when it ended in an error (a failing settings store) instead.
+bool runRequest(QWidget* owner, const std::function<void()>& request) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    RunOffThread(request);
+    std::exception_ptr error;
+    try {
+        RunOffThread(request);
+    } catch (...) {
+        error = std::current_exception();
+    }
     QGuiApplication::restoreOverrideCursor();
+    if (error)
+        Prompts::error(owner, FailureText::describe(error));
+    return !error;
 }
 
 } // namespace
@@ -33,7 +45,8 @@ void N21Click(QWidget* owner, const ContactBook& book) {
         return;
     const QString payload = ContactsPayload::build(book.groups());
     bool saved = false;
-    runRequest([&saved, payload] { saved = SaveContactsOnServer(payload); });
+    if (!runRequest(owner, [&saved, payload] { saved = SaveContactsOnServer(payload); }))
+        return;
     if (saved)
         Prompts::message(owner, kUploaded, kCaption, QMessageBox::Information);
     else
@@ -45,7 +58,8 @@ void N22Click(QWidget* owner, ContactBook& book) {
         return;
     TContacts records;
     bool loaded = false;
-    runRequest([&loaded, &records] { loaded = LoadContactsFromServer(records); });
+    if (!runRequest(owner, [&loaded, &records] { loaded = LoadContactsFromServer(records); }))
+        return;
     if (!loaded) {
         Prompts::message(owner, kDownloadFailed, kErrorCaption, QMessageBox::Critical);
         return;

@@ -1,5 +1,6 @@
 #include "HistoryStatusQuery.h"
 
+#include "platform/Registry.h"
 #include "service/ServiceCommands.h"
 #include "service/StatusReply.h"
 
@@ -41,6 +42,8 @@ Outcome queryAll(const HistoryFile& file) {
     QString reply;
     try {
         reply = QueryMessagesStatus(ids);
+    } catch (const RegistryError&) {
+        throw;
     } catch (const std::exception& failure) {
         return failed(QString::fromUtf8(failure.what()));
     }
@@ -59,6 +62,8 @@ Outcome queryOne(const HistoryFile& file, qint32 id) {
     QString reply;
     try {
         reply = QueryMessageStatus(id);
+    } catch (const RegistryError&) {
+        throw;
     } catch (const std::exception& failure) {
         return failed(QString::fromUtf8(failure.what()));
     }

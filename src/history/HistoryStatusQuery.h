@@ -26,6 +26,8 @@ struct Outcome {
 Outcome queryAll(const HistoryFile& file);
 
 // Asks for one message and gives every record with its Id the answer.
+//
+// Both throw the RegistryError of a failing settings store, which is no connection failure.
 Outcome queryOne(const HistoryFile& file, qint32 id);
 
 } // namespace HistoryStatusQuery

@@ -6,6 +6,7 @@
 #include "HistoryLock.h"
 #include "contacts/ContactBook.h"
 #include "platform/Ansi.h"
+#include "platform/FailureText.h"
 #include "platform/Prompts.h"
 #include "platform/Registry.h"
 #include "service/ServiceState.h"
@@ -351,7 +352,12 @@ QList<int> THistoryForm::selectedRows() const {
 
 bool THistoryForm::canUseStatus() const {
     const std::shared_ptr<Registry> store = ServiceState::SettingsStore();
-    return store && Settings(*store).find(Setting::CanUseStatus).value_or(false);
+    try {
+        return store && Settings(*store).find(Setting::CanUseStatus).value_or(false);
+    } catch (const RegistryError&) {
+        // A store that cannot be read allows no more than a missing value does.
+        return false;
+    }
 }
 
 void THistoryForm::PopupMenu1Popup() {
@@ -460,16 +466,23 @@ void THistoryForm::N6Click() {
 void THistoryForm::runQuery(std::function<HistoryStatusQuery::Outcome()> query,
                             std::function<void(const HistoryStatusQuery::Outcome&)> done) {
     QThread* worker = QThread::create([this, query = std::move(query), done = std::move(done)] {
-        const HistoryStatusQuery::Outcome outcome = query();
+        HistoryStatusQuery::Outcome outcome;
+        // Empty unless the query ended in an error rather than an outcome.
+        QString failure;
+        try {
+            outcome = query();
+        } catch (...) {
+            failure = FailureText::describe(std::current_exception());
+        }
         // Handed over without waiting: this thread never waits for the window's.
         QMetaObject::invokeMethod(
             this,
-            [this, outcome, done] {
+            [this, outcome, failure, done] {
                 if (outcome.ok) {
                     m_model->applyStatuses(outcome.statuses);
                     showTotal();
                 } else {
-                    Stat->showMessage(kConnectionError);
+                    Stat->showMessage(failure.isEmpty() ? kConnectionError : failure);
                 }
                 done(outcome);
                 emit statusQueryFinished(outcome.ok);

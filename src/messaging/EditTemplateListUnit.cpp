@@ -24,9 +24,10 @@ QToolButton* flatButton(QWidget* parent, const QString& text) {
     return button;
 }
 
-// What an input box gives back as a template: one line of code page 1251, at most 255 long.
+// What an input box gives back as a template: text of code page 1251. The box itself keeps
+// it within the length limit.
 QString asTemplate(const QString& typed) {
-    return Ansi::representable(typed).left(kTemplateLimit);
+    return Ansi::representable(typed);
 }
 
 } // namespace
@@ -99,7 +100,8 @@ void TEditTemplateListForm::ListSelectItem() {
 
 void TEditTemplateListForm::SpeedButton3Click() {
     const QString text =
-        asTemplate(Prompts::inputText(this, kInputCaption, kInputPrompt).value_or(QString()));
+        asTemplate(Prompts::inputText(this, kInputCaption, kInputPrompt, QString(), kTemplateLimit)
+                       .value_or(QString()));
     if (!text.isEmpty())
         List->addItem(text);
 }
@@ -108,8 +110,12 @@ void TEditTemplateListForm::SpeedButton1Click() {
     QListWidgetItem* item = selectedTemplate();
     if (!item)
         return;
-    const QString text = asTemplate(
-        Prompts::inputText(this, kInputCaption, kInputPrompt, item->text()).value_or(item->text()));
+    // Cancel gives the template back as it was, however long it is.
+    const std::optional<QString> typed =
+        Prompts::inputText(this, kInputCaption, kInputPrompt, item->text(), kTemplateLimit);
+    if (!typed)
+        return;
+    const QString text = asTemplate(*typed);
     if (!text.isEmpty())
         item->setText(text);
 }

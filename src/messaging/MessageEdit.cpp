@@ -1,5 +1,6 @@
 #include "MessageEdit.h"
 
+#include "messaging/LineBreaks.h"
 #include "platform/Ansi.h"
 
 #include <QKeyEvent>
@@ -8,16 +9,6 @@
 #include <QTextDocumentFragment>
 
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
-
-// The edit keeps one "\n" per line break.
-QString toEditor(const QString& text) {
-    QString plain = text;
-    plain.replace(kCrLf, QStringLiteral("\n"));
-    plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return plain;
-}
 
 int countedLength(const QString& plain) {
     return int(plain.size() + plain.count(QLatin1Char('\n')));
@@ -32,15 +23,15 @@ MessageEdit::MessageEdit(QWidget* parent)
 }
 
 QString MessageEdit::text() const {
-    return toPlainText().replace(QLatin1Char('\n'), kCrLf);
+    return LineBreaks::toCrLf(toPlainText());
 }
 
 void MessageEdit::setText(const QString& text) {
-    setPlainText(toEditor(text));
+    setPlainText(LineBreaks::toLf(text));
 }
 
 void MessageEdit::insertAtCaret(const QString& text) {
-    textCursor().insertText(toEditor(text));
+    textCursor().insertText(LineBreaks::toLf(text));
 }
 
 int MessageEdit::room() const {
@@ -49,7 +40,7 @@ int MessageEdit::room() const {
 }
 
 void MessageEdit::insertLimited(const QString& text) {
-    QString plain = toEditor(Ansi::representable(text));
+    QString plain = LineBreaks::toLf(Ansi::representable(text));
     int left = room();
     qsizetype fits = 0;
     for (; fits < plain.size(); ++fits) {

@@ -1,6 +1,7 @@
 #include "SendFlow.h"
 
 #include "messaging/Transliterate.h"
+#include "platform/Registry.h"
 #include "service/SendReply.h"
 #include "service/ServiceCommands.h"
 
@@ -22,6 +23,8 @@ QString RequestSend(const SendRequest& request) {
     try {
         return SendSms(request.userKey, request.sender, request.text.full, request.number,
                        request.delayMinutes);
+    } catch (const RegistryError&) {
+        throw;
     } catch (const std::exception&) {
         return QString::number(SendReply::kNoConnection);
     }

@@ -29,7 +29,8 @@ struct SendRequest {
 };
 
 // The reply of SendSms. Without an account key no request is made and the reply is empty;
-// any failure of the exchange gives the no-connection code, as an empty reply would.
+// any failure of the exchange gives the no-connection code, as an empty reply would. A
+// failing settings store throws its RegistryError.
 QString RequestSend(const SendRequest& request);
 
 // One record per accepted message, in reply order, all with the same moment.

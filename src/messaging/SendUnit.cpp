@@ -7,6 +7,7 @@
 #include "contacts/DefaultSender.h"
 #include "history/HistoryFile.h"
 #include "messaging/SendFlow.h"
+#include "platform/FailureText.h"
 #include "service/MainWindowLink.h"
 #include "service/ServiceState.h"
 #include "settings/Settings.h"
@@ -66,31 +67,60 @@ qint32 historyLimit() {
     return store ? Settings(*store).historyMessCount() : 0;
 }
 
+// A send that ended in an error instead of a reply (a failing settings store): its text
+// in the status bar, and the page as it was, to send again.
+SendOutcome failedSend(const QString& failure) {
+    SendOutcome outcome;
+    outcome.statusText = failure;
+    outcome.sendEnabled = true;
+    return outcome;
+}
+
 // The send flow on its worker thread: the exchange, the history records, then the outcome
 // handed to the window, the main window's part and the sound. The outcome is posted, not
 // waited for, so a window that waits for its sends while closing never waits for a worker
 // that waits for it.
 void runSend(const SendRequest& request,
              const std::function<void(const SendOutcome&, const QString&)>& finish) {
-    const SendOutcome outcome = SendOutcome::judge(RequestSend(request), request.number);
+    const auto post = [&finish](const SendOutcome& outcome, const QString& historyError) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [=] { finish(outcome, historyError); },
+            Qt::QueuedConnection);
+    };
+    SendOutcome outcome;
+    try {
+        outcome = SendOutcome::judge(RequestSend(request), request.number);
+    } catch (...) {
+        post(failedSend(FailureText::describe(std::current_exception())), QString());
+        return;
+    }
     const std::shared_ptr<MainWindowLink> link = MainWindowLink::current();
     if (outcome.action == SendOutcome::Action::ShowNotice) {
         ServiceState::ServiceMessage.set(outcome.notice);
         link->ShowServiceMessage();
     }
+    // The service has the message by now: a failure from here on costs the record, never
+    // the report of the send.
     QString historyError;
     if (!outcome.accepted.isEmpty()) {
-        const QList<TMess> records =
-            AcceptedRecords(outcome, request.sender, request.text, QDateTime::currentDateTime());
-        historyError = HistoryFile().AppendHistory(records, historyLimit());
+        try {
+            const QList<TMess> records = AcceptedRecords(outcome, request.sender, request.text,
+                                                         QDateTime::currentDateTime());
+            historyError = HistoryFile().AppendHistory(records, historyLimit());
+        } catch (...) {
+            historyError = FailureText::describe(std::current_exception());
+        }
     }
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [=] { finish(outcome, historyError); }, Qt::QueuedConnection);
+    post(outcome, historyError);
     if (outcome.action == SendOutcome::Action::ConnectTimeOut)
         link->EnableConnectTimeOutTimer();
-    const QString sound = soundPath(outcome.sound);
-    if (!sound.isEmpty() && QFile::exists(sound))
-        link->PlaySoundFile(sound);
+    try {
+        const QString sound = soundPath(outcome.sound);
+        if (!sound.isEmpty() && QFile::exists(sound))
+            link->PlaySoundFile(sound);
+    } catch (...) {
+        // Sounds never report anything.
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMutex>
 #include <QQueue>
 
@@ -67,14 +68,33 @@ bool confirm(QWidget* parent, const QString& text) {
 }
 
 std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
-                                 const QString& initial) {
-    if (auto answer = answerForTest(
-            {QStringLiteral("input"), caption, prompt, QMessageBox::NoIcon, {}, initial}))
-        return answer->isValid() ? std::optional<QString>(answer->toString()) : std::nullopt;
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, initial, &ok);
-    return ok ? std::optional<QString>(text) : std::nullopt;
+                                 const QString& initial, int maxLength) {
+    const int limit = maxLength > 0 ? qMax(maxLength, int(initial.size())) : 0;
+    if (auto answer = answerForTest({QStringLiteral("input"),
+                                     caption,
+                                     prompt,
+                                     QMessageBox::NoIcon,
+                                     {},
+                                     initial,
+                                     maxLength})) {
+        if (!answer->isValid())
+            return std::nullopt;
+        // The queued answer stands for what was typed: the box lets no more through.
+        const QString typed = answer->toString();
+        return limit > 0 ? typed.left(limit) : typed;
+    }
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(initial);
+    if (limit > 0) {
+        if (auto* edit = dialog.findChild<QLineEdit*>())
+            edit->setMaxLength(limit);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }
 
 QString openFile(QWidget* parent, const QString& caption, const QString& folder,

@@ -23,9 +23,11 @@ void error(QWidget* parent, const QString& text);
 void information(QWidget* parent, const QString& text);
 bool confirm(QWidget* parent, const QString& text);
 
-// An input box; nothing when cancelled.
+// An input box; nothing when cancelled. With a `maxLength` above 0 no more can be typed
+// than that, as with a Windows edit's limit, which never cuts the text it starts with: a
+// longer `initial` text is shown whole, and the limit is then its length.
 std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
-                                 const QString& initial = {});
+                                 const QString& initial = {}, int maxLength = 0);
 
 // A file-open dialog; empty when cancelled.
 QString openFile(QWidget* parent, const QString& caption, const QString& folder,
@@ -38,7 +40,8 @@ struct Asked {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
-    QString initial; // an input box's text at opening
+    QString initial;   // an input box's text at opening
+    int maxLength = 0; // an input box's typing limit; 0 for none
 };
 
 // From now on no dialog is shown: each prompt takes the next queued answer (a

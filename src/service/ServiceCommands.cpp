@@ -1,5 +1,6 @@
 #include "ServiceCommands.h"
 
+#include "platform/Registry.h"
 #include "service/ContactsPayload.h"
 #include "service/MainWindowLink.h"
 #include "service/ServerRequest.h"
@@ -16,10 +17,13 @@ constexpr int kMessageStatusTimeoutMs = 5000;
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kDone = QStringLiteral("OK");
 
-// The contact commands turn every failure of the exchange into a reply of their own.
+// The contact commands turn every failure of the exchange into a reply of their own; a
+// failing settings store is no reply of the service and reaches the caller.
 QString requestOrFailed(const QString& request) {
     try {
         return ServerRequest(request, 0);
+    } catch (const RegistryError&) {
+        throw;
     } catch (const std::exception&) {
         return kFailedExchange;
     }

@@ -28,10 +28,9 @@ UserInfoReply UserInfoReply::read(const QString& reply) {
         return info;
     if (lines.size() < 4)
         return info;
-    const std::optional<qint32> partLength = ServiceNumber::readInteger(lines[3]);
-    if (!partLength || *partLength < 1)
+    // A part length of 0 or less is still a number: it is kept, and counting copes with it.
+    if (!(info.PartLength = ServiceNumber::readInteger(lines[3])))
         return info;
-    info.PartLength = partLength;
     if (lines.size() < 5 || !(info.MaxMessageLength = ServiceNumber::readInteger(lines[4])))
         return info;
 

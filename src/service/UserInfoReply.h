@@ -15,7 +15,7 @@ struct UserInfoReply {
     std::optional<double> Balance;
     std::optional<double> SmsPrice;
     std::optional<double> ExtraPartPrice;
-    std::optional<qint32> PartLength; // at least 1: the compose page divides by it
+    std::optional<qint32> PartLength; // may be 0 or less; counting then takes one part
     std::optional<qint32> MaxMessageLength;
     std::optional<bool> ServerContactsEnabled;
     std::optional<bool> ExtraOptionEnabled;

@@ -138,6 +138,7 @@ void ServerSettingsPage::buildControls() {
     LoadSettingsButton = flatButton(QStringLiteral("Загрузить настройки с сервера"), this);
     LoadSettingsLabel = new QLabel(this);
     LoadSettingsLabel->setAlignment(Qt::AlignCenter);
+    LoadSettingsLabel->setWordWrap(true);
     auto* pageLayout = new QVBoxLayout(this);
     pageLayout->addStretch();
     pageLayout->addWidget(LoadSettingsButton, 0, Qt::AlignHCenter);
@@ -169,6 +170,7 @@ void ServerSettingsPage::buildControls() {
     SaveSettingsButton = flatButton(QStringLiteral("Сохранить настройки"), Panel1);
     SaveSettingsLabel = new QLabel(Panel1);
     SaveSettingsLabel->setAlignment(Qt::AlignCenter);
+    SaveSettingsLabel->setWordWrap(true);
     BuyVoucherButt = flatButton(QStringLiteral("Купить ваучер"), Panel1);
     SellVoucherButt = flatButton(QStringLiteral("Ввести ваучер"), Panel1);
     SpeedButton6_ = flatButton(QStringLiteral("Заказать детализацию"), Panel1);
@@ -276,6 +278,11 @@ void ServerSettingsPage::LoadSettingsButtonClick() {
                 break;
             }
             emit loadFinished();
+        },
+        [this](const QString& failure) {
+            LoadSettingsLabel->setText(failure);
+            LoadSettingsButton->show();
+            emit loadFinished();
         });
 }
 
@@ -322,6 +329,11 @@ void ServerSettingsPage::SaveSettingsButtonClick() {
                 SaveSettingsLabel->setText(kFailed);
                 setSaveButtonVisible(true);
             }
+            emit saveFinished();
+        },
+        [this](const QString& failure) {
+            SaveSettingsLabel->setText(failure);
+            setSaveButtonVisible(true);
             emit saveFinished();
         });
 }
@@ -373,6 +385,11 @@ void ServerSettingsPage::BuyVoucherButtClick() {
                     break;
                 }
             }
+            emit voucherFinished();
+        },
+        [this, block](const QString& failure) mutable {
+            block.reset();
+            showMessage(this, kBuyFailed + kLineBreak + failure);
             emit voucherFinished();
         });
 }
@@ -436,6 +453,11 @@ void ServerSettingsPage::SellVoucherButtClick() {
                 showMessage(this, kUnknownError);
                 break;
             }
+            emit voucherFinished();
+        },
+        [this, block](const QString& failure) mutable {
+            block.reset();
+            showMessage(this, kSellFailed + kLineBreak + failure);
             emit voucherFinished();
         });
 }

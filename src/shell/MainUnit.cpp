@@ -8,6 +8,7 @@
 #include "UserKeyMask.h"
 #include "WindowEffects.h"
 #include "WindowSnap.h"
+#include "account/AccountKey.h"
 #include "contacts/AddContactUnit.h"
 #include "contacts/BookReadAhead.h"
 #include "contacts/ContactBook.h"
@@ -56,6 +57,10 @@ const QString kClose = QStringLiteral("Закрыть");
 const QString kWrongPassword = QStringLiteral("Неверный пароль!");
 const QString kPasswordCaption = QStringLiteral("Авторизация");
 const QString kPasswordPrompt = QStringLiteral("Введите пароль для доступа к программе.");
+const QString kUnreadableKey =
+    QStringLiteral("Сохраненный ключ аккаунта поврежден, прочитать его невозможно.\r\n"
+                   "Зарегистрируйтесь заново или восстановите аккаунт (кнопка "
+                   "\"Восстановление аккаунта\" в окне регистрации).");
 
 constexpr int kClientWidth = 204;
 constexpr int kMinHeight = 250;
@@ -63,7 +68,6 @@ constexpr int kHeaderHeight = 25;
 constexpr int kPanelHeight = 33;
 constexpr int kToolButtonStep = 25;
 constexpr int kToolButtonTop = 5;
-constexpr int kPlainKeyLength = 48;
 
 constexpr int kMessageShow = 255;
 constexpr int kMessageServiceNotice = 254;
@@ -436,14 +440,19 @@ bool TMainForm::checkAccessPassword() {
     const QString stored = Settings(*m_registry).storedUserKey();
     m_storedKeyText = stored;
     const QByteArray storedBytes = Ansi::fromUnicode(stored);
-    if (StoredValueCipher::IsPlainUserKey(storedBytes) || storedBytes.size() <= kPlainKeyLength) {
+    if (!AccountKey::isProtected(storedBytes)) {
         ServiceState::UserKey.set(stored);
         return true;
     }
-    // A value that does not decipher gives an empty key, which leads on to registration.
-    const QByteArray protectedKey =
-        StoredValueCipher::DecipherValue(storedBytes, StoredValueCipher::kUserKeyKey)
-            .value_or(QByteArray());
+    // No password could unlock it: rather than a prompt that takes any text or none, the
+    // user hears why and goes on to registration, which also offers the account restore.
+    if (AccountKey::isUnreadable(storedBytes)) {
+        m_storedKeyText.clear();
+        ServiceState::UserKey.set(QString());
+        Prompts::error(this, kUnreadableKey);
+        return true;
+    }
+    const QByteArray protectedKey = AccountKey::storedKeyText(storedBytes);
     m_storedKeyText = Ansi::toUnicode(protectedKey);
     for (;;) {
         const std::optional<QString> password =

@@ -1,6 +1,7 @@
 #include "account/AccountDialogs.h"
 #include "ModalDriver.h"
 #include "SandboxProcess.h"
+#include "StoreDamage.h"
 #include "TestProfile.h"
 #include "account/MakePswUnit.h"
 #include "account/PasswordUnit.h"
@@ -18,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -274,6 +276,56 @@ private slots:
         QVERIFY(form.isVisible());
         QVERIFY(form.isEnabled());
         QVERIFY(!form.gaveUp());
+    }
+
+    // A settings store that fails under the request's worker is named in an error box and
+    // the dialog stays for another try.
+    void storeFailureUnderTheWorker_data() {
+        QTest::addColumn<bool>("registration");
+        QTest::addColumn<int>("damage");
+        for (const bool registration : {true, false}) {
+            for (const auto damage :
+                 {StoreDamage::Kind::TablesDropped, StoreDamage::Kind::Corrupted})
+                QTest::addRow("%s, %s", registration ? "registration" : "restore",
+                              qPrintable(StoreDamage::name(damage)))
+                    << registration << int(damage);
+        }
+    }
+    void storeFailureUnderTheWorker() {
+        QFETCH(bool, registration);
+        QFETCH(int, damage);
+        useSandbox(m_sandbox.port());
+        const int requests = int(m_sandbox.log().size());
+        const QString path = m_registry->filePath();
+        QVERIFY(StoreDamage::apply(StoreDamage::Kind(damage), path));
+        QStringList asked;
+        if (registration) {
+            TRegForm form;
+            fill(&form, Person());
+            form.show();
+            form.ButOK->click();
+            asked = askedTexts();
+            QVERIFY(form.isVisible());
+            QVERIFY(form.isEnabled());
+        } else {
+            TRestoreAccountForm form;
+            form.show();
+            QTest::keyClicks(form.EditEMail, QStringLiteral("old@example.org"));
+            form.ButOK->click();
+            asked = askedTexts();
+            QVERIFY(form.isVisible());
+            QVERIFY(form.isEnabled());
+        }
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].startsWith(
+                     QStringLiteral("Ошибка: Ошибка при обращении к настройкам программы: ")),
+                 qPrintable(asked[0]));
+        QCOMPARE(int(m_sandbox.log().size()), requests);
+        // A fresh store for the next test.
+        ServiceState::SetSettingsStore(nullptr);
+        m_registry.reset();
+        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(path + suffix);
     }
 
     // Giving up at the start-up registration ends the program before the main window.

@@ -302,6 +302,51 @@ private slots:
         QCOMPARE(fields.mid(2), (QStringList{"10", "+79161234567", "Olga", "Привет мир", "Оля"}));
     }
 
+    // Whatever line breaks the shell hands over go out, and into the history, as the send
+    // window's do: CR LF on the wire, one blank each in the stored text.
+    void sendLineBreaks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sign");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("storedSign");
+        QTest::newRow("LF") << QStringLiteral("Раз\nДва") << QStringLiteral("Оля")
+                            << Ansi::fromUnicode(QStringLiteral("Раз\r\nДва Оля"))
+                            << QStringLiteral("Раз Два") << QStringLiteral("Оля");
+        QTest::newRow("CR LF") << QStringLiteral("Раз\r\nДва") << QString()
+                               << Ansi::fromUnicode(QStringLiteral("Раз\r\nДва"))
+                               << QStringLiteral("Раз Два") << QString();
+        QTest::newRow("lone CR") << QStringLiteral("Раз\rДва") << QString()
+                                 << Ansi::fromUnicode(QStringLiteral("Раз\r\nДва"))
+                                 << QStringLiteral("Раз Два") << QString();
+        QTest::newRow("mixed, blank line")
+            << QStringLiteral("a\n\nb\r\nc\rd\n") << QString()
+            << QByteArray("a\r\n\r\nb\r\nc\r\nd\r\n") << QStringLiteral("a  b c d ") << QString();
+        QTest::newRow("break in the signature")
+            << QStringLiteral("Привет") << QStringLiteral("Оля\nМаша")
+            << Ansi::fromUnicode(QStringLiteral("Привет Оля\r\nМаша")) << QStringLiteral("Привет")
+            << QStringLiteral("Оля\r\nМаша");
+    }
+    void sendLineBreaks() {
+        QFETCH(QString, text);
+        QFETCH(QString, sign);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, stored);
+        QFETCH(QString, storedSign);
+        QStringList arguments{"send", "--to", "+79161234567", "--text", text};
+        if (!sign.isEmpty())
+            arguments << "--sign" << sign;
+        const Run run = cli(arguments);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(lastRequest(), "B" + m_key.toLatin1() + "\x01" + sent +
+                                    "\x01+79161234567\x01varnelo.ru\x01"
+                                    "0");
+        const QList<TMess> records = HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].Text, stored);
+        QCOMPARE(records[0].Sign, storedSign);
+    }
+
     void sendTranslitWithDefaultSender() {
         const Run run =
             cli({"send", "--to", "+79161234567", "--text", "Щука", "--sign", "Оля", "--translit"});

@@ -1,11 +1,13 @@
 #include "BookLayout.h"
 #include "SandboxProcess.h"
+#include "StoreDamage.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "contacts/ContactTreeView.h"
 #include "contacts/OffThreadCall.h"
 #include "platform/Ansi.h"
+#include "platform/AppPaths.h"
 #include "platform/Prompts.h"
 #include "platform/Registry.h"
 #include "service/ServiceState.h"
@@ -13,6 +15,7 @@
 #include "shell/MainUnit.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QJsonObject>
 #include <QTest>
 #include <QThread>
@@ -263,6 +266,33 @@ private slots:
         QCOMPARE(asked().last(),
                  QStringLiteral("Ошибка|Не удается выполнить загрузку контактов с сервера!"));
         QCOMPARE(BookLayout::of(book()), QStringLiteral("A+[a] B[]"));
+    }
+
+    // A settings store that fails under the request's worker is named in an error box, the
+    // book stays as it was, and the window goes on.
+    void storeFailureUnderTheWorker_data() {
+        QTest::addColumn<bool>("upload");
+        QTest::newRow("upload") << true;
+        QTest::newRow("download") << false;
+    }
+    void storeFailureUnderTheWorker() {
+        QFETCH(bool, upload);
+        book().setGroups(BookLayout::parse(QStringLiteral("A+[a] B[]")));
+        const qsizetype before = requestsSoFar();
+        QVERIFY(StoreDamage::apply(StoreDamage::Kind::TablesDropped, AppPaths::registryFile()));
+        Prompts::queueAnswer(int(QMessageBox::Yes));
+        (upload ? m_form->N21 : m_form->N22)->trigger();
+        const QList<Prompts::Asked> boxes = Prompts::takeAsked();
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[1].caption, QStringLiteral("Ошибка"));
+        QVERIFY2(boxes[1].text.startsWith(
+                     QStringLiteral("Ошибка при обращении к настройкам программы: ")),
+                 qPrintable(boxes[1].text));
+        QCOMPARE(requestsSoFar(), before);
+        QCOMPARE(BookLayout::of(book()), QStringLiteral("A+[a] B[]"));
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        // Mended, so that the window can close as usual.
+        Registry mended;
     }
 
     void requestsRunOffTheUiThread() {

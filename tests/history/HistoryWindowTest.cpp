@@ -1,5 +1,6 @@
 #include "SandboxProcess.h"
 #include "ServiceFixture.h"
+#include "StoreDamage.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "history/HistoryColors.h"
@@ -375,6 +376,33 @@ private slots:
         QCOMPARE(background(*form, 0), QVariant(kDelivered));
         QCOMPARE(form->statusText(), kTotal + "1");
         QVERIFY(!form->SpeedButton1->isEnabled());
+    }
+
+    // A settings store that fails under the query's worker is named in the status bar, not
+    // taken for a connection failure; the window stays in use.
+    void storeFailureUnderTheWorker_data() {
+        QTest::addColumn<int>("damage");
+        for (const auto damage : {StoreDamage::Kind::TablesDropped, StoreDamage::Kind::Corrupted})
+            QTest::newRow(qPrintable(StoreDamage::name(damage))) << int(damage);
+    }
+    void storeFailureUnderTheWorker() {
+        QFETCH(int, damage);
+        const qint32 id = sendOnSandbox(kAnna);
+        store({record(id, kAnna, "a")});
+        auto form = makeForm();
+        QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
+        const int requests = int(m_sandbox.log().size());
+        QVERIFY(StoreDamage::apply(StoreDamage::Kind(damage), m_fixture.registry().filePath()));
+        form->show();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kReplyWaitMs);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QVERIFY2(form->statusText().startsWith(
+                     QStringLiteral("Ошибка при обращении к настройкам программы: ")),
+                 qPrintable(form->statusText()));
+        QCOMPARE(int(m_sandbox.log().size()), requests);
+        QCOMPARE(form->model()->rowCount(), 1);
+        QVERIFY(form->SpeedButton1->isEnabled());
+        form->PopupMenu1Popup();
     }
 
     // While the service is slow to answer, the window fills without waiting for it.

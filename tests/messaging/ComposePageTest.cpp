@@ -552,6 +552,56 @@ private slots:
         QCOMPARE(readAll(path), QByteArray(255, 'x') + "\r\n" + Ansi::fromUnicode("Третий\r\n"));
     }
 
+    // The input box takes at most 255 characters; a longer template, from a file written
+    // elsewhere, is kept as it is unless the user changes it.
+    void editorLongTemplate_data() {
+        QTest::addColumn<bool>("change");
+        QTest::addColumn<QVariant>("answer");
+        QTest::addColumn<QString>("kept");
+        const QString template300(300, QLatin1Char('t'));
+        QTest::newRow("change, cancelled") << true << QVariant() << template300;
+        QTest::newRow("change, OK as shown") << true << QVariant(template300) << template300;
+        QTest::newRow("change, shortened")
+            << true << QVariant(QString(200, QLatin1Char('s'))) << QString(200, QLatin1Char('s'));
+        QTest::newRow("change, typed past the end")
+            << true << QVariant(template300 + QStringLiteral("more")) << template300;
+        QTest::newRow("add, typed past the limit")
+            << false << QVariant(QString(300, QLatin1Char('a'))) << QString(255, QLatin1Char('a'));
+    }
+    void editorLongTemplate() {
+        QFETCH(bool, change);
+        QFETCH(QVariant, answer);
+        QFETCH(QString, kept);
+        const QString path = TemplatesFile::defaultPath();
+        const QString long300(300, QLatin1Char('t'));
+        writeAll(path, Ansi::fromUnicode(long300 + QStringLiteral("\r\nКороткий\r\n")));
+        {
+            TEditTemplateListForm editor(nullptr, path);
+            Prompts::takeAsked();
+            Prompts::queueAnswer(answer);
+            if (change) {
+                editor.List->setCurrentRow(0);
+                editor.SpeedButton1Click();
+            } else {
+                editor.SpeedButton3Click();
+            }
+            const QList<Prompts::Asked> asked = Prompts::takeAsked();
+            QCOMPARE(asked.size(), 1);
+            QCOMPARE(asked[0].maxLength, 255);
+            QCOMPARE(asked[0].initial, change ? long300 : QString());
+            const QStringList expected =
+                change ? QStringList{kept, QStringLiteral("Короткий")}
+                       : QStringList{long300, QStringLiteral("Короткий"), kept};
+            QCOMPARE(editor.templates(), expected);
+            editor.show();
+            editor.close();
+        }
+        const QStringList saved = TemplatesFile(path).read();
+        QCOMPARE(saved.size(), change ? 2 : 3);
+        QCOMPARE(saved[change ? 0 : 2], kept);
+        QCOMPARE(saved[change ? 1 : 0], change ? QStringLiteral("Короткий") : long300);
+    }
+
     void editorReportsAFailedSave() {
         // The data folder's place is taken by a file: nothing can be written there.
         const QString blocked = m_profile.root() + QStringLiteral("/blocked");

@@ -1,4 +1,5 @@
 #include "TestProfile.h"
+#include "messaging/LineBreaks.h"
 #include "messaging/Recount.h"
 #include "messaging/SendFlow.h"
 #include "messaging/SenderRule.h"
@@ -207,6 +208,41 @@ private slots:
         tariff.SmsPrice = smsPrice;
         QTEST(Recount(QStringLiteral("Hello world!"), {}, false, tariff, locale).counterText,
               "text");
+    }
+
+    void lineBreaks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("crLf");
+        QTest::addColumn<QString>("lf");
+        QTest::newRow("none") << "abc"
+                              << "abc"
+                              << "abc";
+        QTest::newRow("LF") << "a\nb"
+                            << "a\r\nb"
+                            << "a\nb";
+        QTest::newRow("CR LF stays one break") << "a\r\nb"
+                                               << "a\r\nb"
+                                               << "a\nb";
+        QTest::newRow("lone CR") << "a\rb"
+                                 << "a\r\nb"
+                                 << "a\nb";
+        QTest::newRow("LF CR is two breaks") << "a\n\rb"
+                                             << "a\r\n\r\nb"
+                                             << "a\n\nb";
+        QTest::newRow("ends and starts with breaks") << "\na\r"
+                                                     << "\r\na\r\n"
+                                                     << "\na\n";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "";
+    }
+    void lineBreaks() {
+        QFETCH(QString, text);
+        QFETCH(QString, crLf);
+        QFETCH(QString, lf);
+        QCOMPARE(LineBreaks::toCrLf(text), crLf);
+        QCOMPARE(LineBreaks::toLf(text), lf);
+        QCOMPARE(LineBreaks::toCrLf(crLf), crLf);
     }
 
     void templatesDefaultFileIsInTheDataFolder() {

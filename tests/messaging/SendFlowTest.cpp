@@ -1,11 +1,13 @@
 #include "SandboxProcess.h"
 #include "ServiceFixture.h"
+#include "StoreDamage.h"
 #include "TestProfile.h"
 #include "history/HistoryFile.h"
 #include "messaging/MessageEdit.h"
 #include "messaging/MySheet.h"
 #include "messaging/SendPages.h"
 #include "messaging/SendUnit.h"
+#include "platform/Registry.h"
 #include "service/ServiceState.h"
 #include "settings/Settings.h"
 
@@ -282,6 +284,27 @@ private slots:
         QVERIFY(target->SendButton->isEnabled());
         QCOMPARE(mainWindowCalls(), QStringList({QStringLiteral("ConnectTimeOutTimer"),
                                                  QStringLiteral("sound ") + m_soundErr}));
+    }
+
+    // A settings store that fails under the send's worker: its error in the status bar,
+    // nothing sent, the page ready to send again, and the program still running.
+    void storeFailureUnderTheWorker_data() {
+        QTest::addColumn<int>("damage");
+        for (const auto damage : {StoreDamage::Kind::TablesDropped, StoreDamage::Kind::Corrupted})
+            QTest::newRow(qPrintable(StoreDamage::name(damage))) << int(damage);
+    }
+    void storeFailureUnderTheWorker() {
+        QFETCH(int, damage);
+        TMySheet* target = page(kNumber, QStringLiteral("текст"));
+        QVERIFY(StoreDamage::apply(StoreDamage::Kind(damage), m_fixture.registry().filePath()));
+        send(target);
+        QVERIFY2(m_form->statusText().startsWith(
+                     QStringLiteral("Ошибка при обращении к настройкам программы: ")),
+                 qPrintable(m_form->statusText()));
+        QVERIFY(target->SendButton->isEnabled());
+        QCOMPARE(target->MessageMemo->text(), QStringLiteral("текст"));
+        QCOMPARE(sentMessages().size(), 0);
+        QVERIFY(history().isEmpty());
     }
 
     void noAccountMakesNoRequest() {

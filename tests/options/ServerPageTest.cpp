@@ -1,10 +1,12 @@
 #include "FakeHttpServer.h"
 #include "SandboxProcess.h"
 #include "ServiceFixture.h"
+#include "StoreDamage.h"
 #include "TestProfile.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
 #include "platform/Prompts.h"
+#include "platform/Registry.h"
 #include "service/ServiceState.h"
 #include "settings/AccountData.h"
 #include "settings/ChooseTimeInterval.h"
@@ -556,6 +558,57 @@ private slots:
         QCOMPARE(m_fake.requests().size(), 1);
         QCOMPARE(m_page->Edit9->text(), QString());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // A settings store that fails under a command's worker is reported where the command
+    // reports its failures, nothing reaches the service, and the page can be used again.
+    void storeFailureUnderTheWorker_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("damage");
+        for (const char* command : {"load", "save", "buy", "sell"}) {
+            for (const auto damage :
+                 {StoreDamage::Kind::TablesDropped, StoreDamage::Kind::Corrupted})
+                QTest::addRow("%s, %s", command, qPrintable(StoreDamage::name(damage)))
+                    << QString::fromLatin1(command) << int(damage);
+        }
+    }
+    void storeFailureUnderTheWorker() {
+        QFETCH(QString, command);
+        QFETCH(int, damage);
+        if (command != QLatin1String("load"))
+            QVERIFY(loadAndShow());
+        if (command == QLatin1String("save"))
+            m_page->Edit9->setText(QStringLiteral("555"));
+        Prompts::takeAsked();
+        const int requests = sandboxRequests();
+        QVERIFY(StoreDamage::apply(StoreDamage::Kind(damage), m_fixture.registry().filePath()));
+
+        const QString storeFailed = QStringLiteral("Ошибка при обращении к настройкам программы: ");
+        if (command == QLatin1String("load")) {
+            QVERIFY(load());
+            QVERIFY2(m_page->LoadSettingsLabel->text().startsWith(storeFailed),
+                     qPrintable(m_page->LoadSettingsLabel->text()));
+            QVERIFY(!m_page->LoadSettingsButton->isHidden());
+            QVERIFY(!m_page->Panel1->isVisible());
+        } else if (command == QLatin1String("save")) {
+            QVERIFY(save());
+            QVERIFY2(m_page->SaveSettingsLabel->text().startsWith(storeFailed),
+                     qPrintable(m_page->SaveSettingsLabel->text()));
+            QVERIFY(saveShownInsteadOfVouchers());
+        } else {
+            const bool buy = command == QLatin1String("buy");
+            Prompts::queueAnswer(buy ? QStringLiteral("10") : QString(32, QLatin1Char('A')));
+            QVERIFY(voucher(buy ? m_page->BuyVoucherButt : m_page->SellVoucherButt));
+            const QStringList asked = askedLines();
+            QCOMPARE(asked.size(), 2);
+            const QString failed = buy ? QStringLiteral("Ошибка при попытке покупки ваучера!")
+                                       : QStringLiteral("Ошибка при попытке продажи ваучера!");
+            QVERIFY2(asked[1].startsWith(error(failed + QLatin1Char('\n') + storeFailed)),
+                     qPrintable(asked[1]));
+            QVERIFY(m_page->isEnabled());
+            QCOMPARE(QApplication::overrideCursor(), nullptr);
+        }
+        QCOMPARE(sandboxRequests(), requests);
     }
 
     // A page closed while its request runs gets no late reply, and the request stops.

@@ -1,6 +1,7 @@
 #include "FakeHttpServer.h"
 #include "ServiceFixture.h"
 #include "TestProfile.h"
+#include "messaging/Recount.h"
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "service/ServiceCommands.h"
@@ -330,7 +331,7 @@ private slots:
         m_server.setDefault(FakeHttpServer::reply("30\x01"
                                                   "2\x01"
                                                   "1\x01"
-                                                  "0\x01"
+                                                  "x\x01"
                                                   "160\x01"
                                                   "1"));
         ServiceState::ServerContactsEnabled.set(true);
@@ -343,6 +344,39 @@ private slots:
         QCOMPARE(ServiceState::MaxMessageLength.get(), 70);
         QVERIFY(ServiceState::ServerContactsEnabled.get());
         QCOMPARE(m_fixture.link().calls(), QStringList());
+    }
+
+    void userInfoWithPartLengthZeroOrLessStoresEveryValue_data() {
+        QTest::addColumn<QByteArray>("partLength");
+        QTest::newRow("zero") << QByteArray("0");
+        QTest::newRow("negative") << QByteArray("-70");
+    }
+    void userInfoWithPartLengthZeroOrLessStoresEveryValue() {
+        QFETCH(QByteArray, partLength);
+        m_server.setDefault(FakeHttpServer::reply("30\x01"
+                                                  "2\x01"
+                                                  "1\x01" +
+                                                  partLength +
+                                                  "\x01"
+                                                  "160\x01"
+                                                  "1\x01"
+                                                  "1\x01"
+                                                  "News"));
+        QString reply;
+        GetUserInfo(kKey, reply);
+        QCOMPARE(reply, QStringLiteral("30"));
+        QCOMPARE(ServiceState::Balance.get(), 30.0);
+        QCOMPARE(ServiceState::PartLength.get(), partLength.toInt());
+        QCOMPARE(ServiceState::MaxMessageLength.get(), 160);
+        QVERIFY(ServiceState::ServerContactsEnabled.get());
+        QVERIFY(ServiceState::ExtraOptionEnabled.get());
+        QCOMPARE(m_fixture.link().calls(),
+                 (QStringList{QStringLiteral("ServerContacts shown"), QStringLiteral("254 News")}));
+        // The compose page counts such a text as one part.
+        QCOMPARE(Recount(QString(100, QLatin1Char('x')), QString(), false,
+                         ServiceState::CurrentTariff(), QLocale::c())
+                     .parts,
+                 1);
     }
 
     void userInfoWithFiveLinesHidesServerContacts() {

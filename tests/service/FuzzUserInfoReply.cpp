@@ -10,7 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString reply =
         Ansi::toUnicode(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     const UserInfoReply info = UserInfoReply::read(reply);
-    if (info.PartLength && *info.PartLength < 1)
+    // Values are taken in order: a later one is never there without every one before it.
+    if (info.PartLength && !(info.Balance && info.SmsPrice && info.ExtraPartPrice))
+        __builtin_trap();
+    if (info.ServiceMessage && !info.MaxMessageLength)
         __builtin_trap();
     IsNumberText(info.judged);
     return 0;

@@ -255,12 +255,20 @@ private slots:
         QTest::newRow("extra price unreadable")
             << lines({"10", "1", "x", "70", "160", "1", "1", "x"}) << "10" << 10.0 << 1.0 << kNone
             << -1 << -1 << -1 << -1 << kNoText;
-        QTest::newRow("part length zero stops")
-            << lines({"10", "1", "1", "0", "160", "1", "1", "x"}) << "10" << 10.0 << 1.0 << 1.0
+        // A part length of 0 or less is a number like any other: what follows it is read.
+        QTest::newRow("part length zero, flags and notice after it")
+            << lines({"10", "1", "1", "0", "160", "1", "1", "x"}) << "10" << 10.0 << 1.0 << 1.0 << 0
+            << 160 << 1 << 1 << "x";
+        QTest::newRow("part length negative, five lines")
+            << lines({"10", "1", "1", "-70", "160"}) << "10" << 10.0 << 1.0 << 1.0 << -70 << 160
+            << 0 << 0 << kNoText;
+        QTest::newRow("part length negative, notice")
+            << lines({"10", "1", "1", "-70", "500", "0", "1", QStringLiteral("Акция\x04сегодня")})
+            << "10" << 10.0 << 1.0 << 1.0 << -70 << 500 << 0 << 1
+            << QStringLiteral("Акция\r\nсегодня");
+        QTest::newRow("part length unreadable stops")
+            << lines({"10", "1", "1", "x", "160", "1", "1", "y"}) << "10" << 10.0 << 1.0 << 1.0
             << -1 << -1 << -1 << -1 << kNoText;
-        QTest::newRow("part length negative stops")
-            << lines({"10", "1", "1", "-70", "160"}) << "10" << 10.0 << 1.0 << 1.0 << -1 << -1 << -1
-            << -1 << kNoText;
         QTest::newRow("max length unreadable")
             << lines({"10", "1", "1", "70", "1.5", "1", "1", "x"}) << "10" << 10.0 << 1.0 << 1.0
             << 70 << -1 << -1 << -1 << kNoText;

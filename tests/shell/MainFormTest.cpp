@@ -254,6 +254,59 @@ private slots:
         }
     }
 
+    // A protected key that no password can unlock is reported as such, with no password
+    // asked, and registration (which offers the account restore) follows.
+    void unreadableProtectedKeyLeadsToRegistration_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("registered");
+        const QByteArray notCipher(96, 'Z');
+        QVERIFY(!StoredValueCipher::DecipherValue(notCipher, StoredValueCipher::kUserKeyKey));
+        const QByteArray odd = protectedKey(kKey, QStringLiteral("секрет")).chopped(1);
+        const QByteArray shortText =
+            StoredValueCipher::EncipherValue(QByteArray(30, 'k'), StoredValueCipher::kUserKeyKey);
+        QVERIFY(shortText.size() > 48);
+        QTest::newRow("not a cipher, registered") << notCipher << true;
+        QTest::newRow("not a cipher, registration given up") << notCipher << false;
+        QTest::newRow("odd length") << odd << true;
+        QTest::newRow("deciphers into no key's length") << shortText << true;
+    }
+    void unreadableProtectedKeyLeadsToRegistration() {
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, registered);
+        Registry registry;
+        Settings(registry).runFirstStart({});
+        registry.writeBytes(QString(), QString(), stored);
+        Prompts::queueAnswer(QStringLiteral("любой пароль"));
+
+        int registrations = 0;
+        TMainForm::Options options;
+        options.refresh = [] {};
+        options.instanceName = QStringLiteral("varnelo-shell-test");
+        options.dialogs.registration = [&registrations, registered] {
+            ++registrations;
+            if (registered)
+                ServiceState::UserKey.set(kKey);
+            return registered;
+        };
+        TMainForm form(options);
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].kind, QStringLiteral("message"));
+        QCOMPARE(asked[0].caption, QStringLiteral("Ошибка"));
+        QCOMPARE(asked[0].text,
+                 QStringLiteral("Сохраненный ключ аккаунта поврежден, прочитать его невозможно.\r\n"
+                                "Зарегистрируйтесь заново или восстановите аккаунт (кнопка "
+                                "\"Восстановление аккаунта\" в окне регистрации)."));
+        QCOMPARE(registrations, 1);
+        QCOMPARE(form.StoredKeyText(), QString());
+        QCOMPARE(form.creation() == TMainForm::Creation::Running, registered);
+        QCOMPARE(ServiceState::UserKey.get(), registered ? kKey : QString());
+        if (!registered) {
+            // Nothing was written over the stored value.
+            QCOMPARE(Registry().readBytes(QString(), QString()), std::optional<QByteArray>(stored));
+        }
+    }
+
     void plainKeyAsksNothing() {
         Registry registry;
         Settings(registry).runFirstStart({});

@@ -1,0 +1,24 @@
+#include "FailureText.h"
+
+#include "platform/Registry.h"
+
+namespace {
+
+QString withDetail(const QString& summary, const char* detail) {
+    const QString text = QString::fromUtf8(detail).trimmed();
+    return text.isEmpty() ? summary + QLatin1Char('!') : summary + QStringLiteral(": ") + text;
+}
+
+} // namespace
+
+QString FailureText::describe(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const RegistryError& failure) {
+        return withDetail(kStoreFailed, failure.what());
+    } catch (const std::exception& failure) {
+        return withDetail(kInternalError, failure.what());
+    } catch (...) {
+        return kInternalError + QLatin1Char('!');
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Spoils a settings store file from outside, as another program or a failing disk would,
+// while the program under test still has it open: its next use fails.
+namespace StoreDamage {
+
+enum class Kind {
+    TablesDropped, // another writer removed the store's tables
+    Corrupted,     // the file's table of contents points at pages that are not there
+};
+
+// False when the damage could not be done.
+bool apply(Kind kind, const QString& storePath);
+
+QString name(Kind kind);
+
+} // namespace StoreDamage
