@@ -235,11 +235,14 @@ private:
     QHash<qint64, QList<ExistingValue>> m_values;          // by key
 };
 
-// The store holds an account key and a proxy password: nobody else may read it.
+// The store holds an account key and a proxy password: nobody else may read it. Only a file
+// that does not exist yet is opened here: closing a descriptor of a file drops every lock the
+// process holds on it, SQLite's included, and then a second process ending its connection
+// would remove the write-ahead log that this process's open handle still writes to.
 void createPrivateFile(const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+    const int fd = ::open(native.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd >= 0)
         ::close(fd);
 }

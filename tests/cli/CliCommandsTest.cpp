@@ -6,6 +6,7 @@
 #include "history/HistoryFile.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
+#include "platform/Registry.h"
 
 #include <QDir>
 #include <QFile>
@@ -130,6 +131,24 @@ private slots:
         QCOMPARE(missing.code, 1);
         QVERIFY(missing.out.isEmpty());
         QVERIFY(missing.err.contains(QLatin1String("Missing")));
+    }
+
+    // The program keeps its store open for the whole run and opens a second handle now and
+    // then (the book's read at start, the password and registration dialogs). A varnelo-cli
+    // run ending beside it must not take the store's write-ahead log away from under the
+    // program, or what the program writes afterwards never reaches the file.
+    void configBesideTheRunningProgram() {
+        Registry program;
+        program.writeString({}, QStringLiteral("SoundSentOK"), QStringLiteral("before"));
+        {
+            Registry second;
+            QCOMPARE(second.readString({}, QStringLiteral("SoundSentOK")), QStringLiteral("before"));
+        }
+        QCOMPARE(cli({"config", "set", "TimeStamp", "1", "--integer"}).code, 0);
+        program.writeString({}, QStringLiteral("SoundSentOK"), QStringLiteral("after"));
+        QCOMPARE(ok({"config", "get", "SoundSentOK"}), QStringLiteral("after\n"));
+        QCOMPARE(ok({"config", "get", "TimeStamp"}), QStringLiteral("1\n"));
+        QCOMPARE(program.readInteger({}, QStringLiteral("TimeStamp")), std::optional<qint32>(1));
     }
 
     void configExportImportRoundTrip() {
