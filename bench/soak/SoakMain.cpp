@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
         results.counters = driver.counters();
         results.budget = ResourceBudget(driver.samples(), driver.endSample(),
                                         qint64(options->warmUpSeconds) * 1000);
+        results.samples = driver.samples();
         results.drainTimedOut = driver.drainTimedOut();
         results.historyLimit = driver.historyLimit();
         driver.closeProgram();

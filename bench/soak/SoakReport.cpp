@@ -22,8 +22,9 @@ QString tally(const QMap<QString, int>& counts) {
     return parts.isEmpty() ? QStringLiteral("none") : parts.join(QStringLiteral(", "));
 }
 
-QString range(const ResourceBudget::Range& r) {
-    return QStringLiteral("at 1 min %1, end %2, max %3 (baseline %4..%5)")
+QString range(const ResourceBudget::Range& r, int judgedFromSeconds) {
+    return QStringLiteral("at %1 s %2, end %3, max %4 (baseline %5..%6)")
+        .arg(judgedFromSeconds)
         .arg(r.atStart)
         .arg(r.atEnd)
         .arg(r.judgedMax)
@@ -42,6 +43,24 @@ QString ids(const QList<qint64>& list) {
 
 void row(QStringList& lines, const QString& name, const QString& value) {
     lines << name.leftJustified(24) + value;
+}
+
+// About ten samples spread over the run, the last one taken once the run had drained.
+void timeline(QStringList& lines, const QList<ProcessSample>& samples, qint64 durationMs) {
+    const qint64 step = qMax<qint64>(5000, durationMs / 10);
+    qint64 next = 0;
+    for (qsizetype i = 0; i < samples.size(); ++i) {
+        const ProcessSample& sample = samples[i];
+        if (sample.atMs < next && i + 1 < samples.size())
+            continue;
+        next = (sample.atMs / step + 1) * step;
+        row(lines, QStringLiteral("  at %1 s").arg(sample.atMs / 1000),
+            QStringLiteral("RSS %1, threads %2, fds %3%4")
+                .arg(mib(sample.rssKb))
+                .arg(sample.threads)
+                .arg(sample.fds)
+                .arg(sample.quiet ? QStringLiteral(", quiet") : QString()));
+    }
 }
 
 } // namespace
@@ -88,17 +107,19 @@ QString text(const SoakResults& r) {
     row(lines, QStringLiteral("urls opened"), QString::number(c.urlsOpened));
     if (b.enoughSamples()) {
         row(lines, QStringLiteral("RSS"),
-            QStringLiteral("at 1 min %1, end %2, max %3, growth %4% — %5")
+            QStringLiteral("at %1 s %2, end %3, max %4, growth %5% — %6")
+                .arg(r.options.warmUpSeconds)
                 .arg(mib(b.rssAtStartKb()), mib(b.rssAtEndKb()), mib(b.rssMaxKb()))
                 .arg(b.rssGrowth() * 100, 0, 'f', 2)
                 .arg(verdict(b.rssHolds())));
         row(lines, QStringLiteral("threads"),
-            range(b.threads()) + QStringLiteral(" — ") + verdict(b.threadsHold()));
+            range(b.threads(), r.options.warmUpSeconds) + QStringLiteral(" — ") + verdict(b.threadsHold()));
         row(lines, QStringLiteral("file descriptors"),
-            range(b.fds()) + QStringLiteral(" — ") + verdict(b.fdsHold()));
+            range(b.fds(), r.options.warmUpSeconds) + QStringLiteral(" — ") + verdict(b.fdsHold()));
     } else {
         row(lines, QStringLiteral("resources"), QStringLiteral("too few samples — BROKEN"));
     }
+    timeline(lines, r.samples, qint64(r.options.durationSeconds) * 1000);
     QString history = r.acceptedListError.isEmpty()
                           ? QStringLiteral("%1 accepted, %2 records (limit %3), %4 missing, %5 "
                                            "not accepted")

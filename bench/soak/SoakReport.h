@@ -15,6 +15,7 @@ struct SoakResults {
     qint64 elapsedMs = 0;
     SoakCounters counters;
     ResourceBudget budget;
+    QList<ProcessSample> samples;
     QString acceptedListError; // the service's list could not be read
     StoreChecks::HistoryCheck history;
     int historyLimit = 0;
