@@ -24,7 +24,8 @@ ProcessSample ProcessSample::take(qint64 atMs, bool quiet) {
     }
     // The listing's own descriptor is open while it runs: one less is what the program holds.
     const QDir fds(QStringLiteral("/proc/self/fd"));
-    const qsizetype entries = fds.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size();
+    const qsizetype entries =
+        fds.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size();
     sample.fds = entries > 0 ? int(entries) - 1 : -1;
     return sample;
 }

@@ -96,7 +96,8 @@ bool loggedIn(const TMainForm& form) {
 
 SoakDriver::SoakDriver(const SoakOptions& options)
     : m_options(options)
-    , m_random(options.seed) {}
+    , m_random(options.seed) {
+}
 
 SoakDriver::~SoakDriver() {
     for (const char* scheme : {"http", "https", "file"})
@@ -364,8 +365,9 @@ void SoakDriver::cliTick() {
             if (status != QProcess::NormalExit || code != 0 || wrongRead) {
                 ++m_counters.cliFailures;
                 m_counters.lastCliFailure =
-                    m_cliArguments.join(QLatin1Char(' ')) + QStringLiteral(": exit %1, ").arg(code) +
-                    output + QString::fromUtf8(m_cli->readAllStandardError()).trimmed();
+                    m_cliArguments.join(QLatin1Char(' ')) +
+                    QStringLiteral(": exit %1, ").arg(code) + output +
+                    QString::fromUtf8(m_cli->readAllStandardError()).trimmed();
             }
         });
     }

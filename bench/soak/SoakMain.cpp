@@ -41,8 +41,9 @@ int main(int argc, char** argv) {
             print(SoakOptions::usage());
             return 0;
         }
-        std::fputs(qPrintable(QStringLiteral("bench_soak: %1\n\n").arg(error) + SoakOptions::usage()),
-                   stderr);
+        std::fputs(
+            qPrintable(QStringLiteral("bench_soak: %1\n\n").arg(error) + SoakOptions::usage()),
+            stderr);
         return kUsage;
     }
     print(QStringLiteral("bench_soak: %1 s, seed %2, profile %3")

@@ -96,7 +96,9 @@ QString text(const SoakResults& r) {
     row(lines, QStringLiteral("status queries"),
         QStringLiteral("%1 finished, %2 failed").arg(c.statusQueries).arg(c.statusQueriesFailed));
     row(lines, QStringLiteral("balance clicks"),
-        QStringLiteral("%1, %2 asked for a refresh").arg(c.balanceClicks).arg(c.balanceClicksTaken));
+        QStringLiteral("%1, %2 asked for a refresh")
+            .arg(c.balanceClicks)
+            .arg(c.balanceClicksTaken));
     row(lines, QStringLiteral("varnelo-cli runs"),
         QStringLiteral("%1, %2 failed%3")
             .arg(c.cliRuns)
@@ -113,7 +115,8 @@ QString text(const SoakResults& r) {
                 .arg(b.rssGrowth() * 100, 0, 'f', 2)
                 .arg(verdict(b.rssHolds())));
         row(lines, QStringLiteral("threads"),
-            range(b.threads(), r.options.warmUpSeconds) + QStringLiteral(" — ") + verdict(b.threadsHold()));
+            range(b.threads(), r.options.warmUpSeconds) + QStringLiteral(" — ") +
+                verdict(b.threadsHold()));
         row(lines, QStringLiteral("file descriptors"),
             range(b.fds(), r.options.warmUpSeconds) + QStringLiteral(" — ") + verdict(b.fdsHold()));
     } else {
@@ -141,18 +144,19 @@ QString text(const SoakResults& r) {
     row(lines, QStringLiteral("integrity check"),
         r.integrity + QStringLiteral(" — ") + verdict(r.integrity == QLatin1String("ok")));
     if (r.drainTimedOut)
-        row(lines, QStringLiteral("drain"), QStringLiteral("work still in flight after 90 s — BROKEN"));
+        row(lines, QStringLiteral("drain"),
+            QStringLiteral("work still in flight after 90 s — BROKEN"));
 
     QMap<QString, int> asked;
     for (const Prompts::Asked& prompt : r.prompts)
         ++asked[prompt.caption + QStringLiteral(": ") + prompt.text.left(80)];
     for (auto it = asked.cbegin(); it != asked.cend(); ++it)
-        row(lines, QStringLiteral("  prompt"), QStringLiteral("%1 × %2").arg(it.value()).arg(it.key()));
+        row(lines, QStringLiteral("  prompt"),
+            QStringLiteral("%1 × %2").arg(it.value()).arg(it.key()));
 
     lines << QString() << QStringLiteral("rules: ") + ResourceBudget::rules();
-    lines << QStringLiteral("verdict: ") +
-                 (passed(r) ? QStringLiteral("every budget held")
-                            : QStringLiteral("a budget was broken"));
+    lines << QStringLiteral("verdict: ") + (passed(r) ? QStringLiteral("every budget held")
+                                                      : QStringLiteral("a budget was broken"));
     return lines.join(QLatin1Char('\n'));
 }
 

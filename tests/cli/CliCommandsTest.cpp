@@ -142,7 +142,8 @@ private slots:
         program.writeString({}, QStringLiteral("SoundSentOK"), QStringLiteral("before"));
         {
             Registry second;
-            QCOMPARE(second.readString({}, QStringLiteral("SoundSentOK")), QStringLiteral("before"));
+            QCOMPARE(second.readString({}, QStringLiteral("SoundSentOK")),
+                     QStringLiteral("before"));
         }
         QCOMPARE(cli({"config", "set", "TimeStamp", "1", "--integer"}).code, 0);
         program.writeString({}, QStringLiteral("SoundSentOK"), QStringLiteral("after"));
