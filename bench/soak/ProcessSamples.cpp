@@ -18,6 +18,8 @@ ProcessSample ProcessSample::take(qint64 atMs, bool quiet) {
             const QList<QByteArray> fields = line.mid(colon + 1).simplified().split(' ');
             if (name == "VmRSS")
                 sample.rssKb = fields.value(0).toLongLong();
+            else if (name == "RssAnon")
+                sample.anonKb = fields.value(0).toLongLong();
             else if (name == "Threads")
                 sample.threads = fields.value(0).toInt();
         }

@@ -15,10 +15,17 @@ ResourceBudget::Range rangeOf(const QList<ProcessSample>& baseline,
         range.baselineMin = std::min(range.baselineMin, value(sample));
         range.baselineMax = std::max(range.baselineMax, value(sample));
     }
-    range.judgedMax = range.atStart;
-    for (const ProcessSample& sample : judged)
-        range.judgedMax = std::max(range.judgedMax, value(sample));
     range.atEnd = value(end);
+    range.quietMax = range.atEnd;
+    range.burstMax = range.atEnd;
+    range.judgedCount = int(judged.size());
+    for (const ProcessSample& sample : judged) {
+        range.burstMax = std::max(range.burstMax, value(sample));
+        if (sample.quiet) {
+            ++range.quietCount;
+            range.quietMax = std::max(range.quietMax, value(sample));
+        }
+    }
     return range;
 }
 
@@ -26,7 +33,7 @@ ResourceBudget::Range rangeOf(const QList<ProcessSample>& baseline,
 
 ResourceBudget::ResourceBudget(const QList<ProcessSample>& samples, const ProcessSample& end,
                                qint64 warmUpMs) {
-    QList<ProcessSample> baseline;
+    QList<ProcessSample> settling;
     QList<ProcessSample> judged;
     for (const ProcessSample& sample : samples) {
         if (!sample.valid())
@@ -34,8 +41,16 @@ ResourceBudget::ResourceBudget(const QList<ProcessSample>& samples, const Proces
         if (sample.atMs >= warmUpMs)
             judged.append(sample);
         else if (sample.atMs >= warmUpMs / 2)
+            settling.append(sample);
+    }
+    QList<ProcessSample> baseline;
+    for (const ProcessSample& sample : settling) {
+        if (sample.quiet)
             baseline.append(sample);
     }
+    // A settling period without one quiet moment still gives a baseline, a stricter one.
+    if (baseline.isEmpty())
+        baseline = settling;
     m_enough = !baseline.isEmpty() && judged.size() >= 2 && end.valid();
     if (!m_enough)
         return;
@@ -56,27 +71,26 @@ bool ResourceBudget::rssHolds() const {
     return m_enough && rssGrowth() < kRssGrowthLimit;
 }
 
-bool ResourceBudget::holds(const Range& range, int burst, int drift) {
-    return range.judgedMax <= range.baselineMax + burst && range.atEnd <= range.baselineMin + drift;
+bool ResourceBudget::holds(const Range& range, int drift) {
+    return range.quietMax <= range.baselineMax + drift;
 }
 
 bool ResourceBudget::threadsHold() const {
-    return m_enough && holds(m_threads, kThreadBurst, kThreadDrift);
+    return m_enough && holds(m_threads, kThreadDrift);
 }
 
 bool ResourceBudget::fdsHold() const {
-    return m_enough && holds(m_fds, kFdBurst, kFdDrift);
+    return m_enough && holds(m_fds, kFdDrift);
 }
 
 QString ResourceBudget::rules() {
     return QStringLiteral(
-               "Baseline: the samples of the settling period's second half. Memory: RSS once "
-               "the run has drained grows less than %1% over RSS at the first judged sample. "
-               "Threads: every judged sample <= baseline max + %2, and the count once the run "
-               "has drained <= baseline min + %3. Descriptors: the same with +%4 and +%5.")
+               "Baseline: the quiet samples (nothing of the run in flight) of the settling "
+               "period's second half. Memory: RSS once the run has drained grows less than %1% "
+               "over RSS at the first judged sample. Threads: every quiet judged sample and the "
+               "count once the run has drained <= baseline max + %2. Descriptors: the same "
+               "with +%3. The max over all samples (requests in flight) is shown, not judged.")
         .arg(kRssGrowthLimit * 100)
-        .arg(kThreadBurst)
         .arg(kThreadDrift)
-        .arg(kFdBurst)
         .arg(kFdDrift);
 }

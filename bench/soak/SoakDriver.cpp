@@ -36,6 +36,8 @@ constexpr int kStatusEveryMs = 12000;
 constexpr int kBalanceEveryMs = 10000;
 constexpr int kCliEveryMs = 15000;
 constexpr int kSampleEveryMs = 5000;
+constexpr int kQuietRetryMs = 50;
+constexpr int kQuietTries = 40;
 constexpr int kLoginWaitMs = 30000;
 constexpr int kDrainWaitMs = 90000;
 constexpr int kCliWaitMs = 30000;
@@ -172,6 +174,7 @@ QTimer* SoakDriver::every(int ms, void (SoakDriver::*tick)()) {
 
 void SoakDriver::run() {
     m_clock.start();
+    m_running = true;
     sampleTick();
     every(kSendEveryMs, &SoakDriver::sendTick);
     every(kStatusEveryMs, &SoakDriver::statusTick);
@@ -187,6 +190,7 @@ void SoakDriver::run() {
 
     for (QTimer* timer : std::as_const(m_timers))
         timer->stop();
+    m_running = false;
     drain();
 }
 
@@ -380,9 +384,23 @@ void SoakDriver::cliTick() {
     });
 }
 
+// A sample waits for a moment when nothing of the run is in flight, so that the counts
+// compare like with like; after a while it is taken anyway and marked as not quiet.
 void SoakDriver::sampleTick() {
-    m_samples.append(ProcessSample::take(m_clock.elapsed(), quiet()));
     m_prompts += Prompts::takeAsked();
+    takeSampleWhenQuiet(kQuietTries);
+}
+
+void SoakDriver::takeSampleWhenQuiet(int triesLeft) {
+    if (!m_running)
+        return;
+    const bool now = quiet();
+    if (!now && triesLeft > 0) {
+        QTimer::singleShot(kQuietRetryMs, this,
+                           [this, triesLeft] { takeSampleWhenQuiet(triesLeft - 1); });
+        return;
+    }
+    m_samples.append(ProcessSample::take(m_clock.elapsed(), now));
 }
 
 QList<qint64> SoakDriver::acceptedIds(QString* error) const {

@@ -62,6 +62,7 @@ private:
     void balanceTick();
     void cliTick();
     void sampleTick();
+    void takeSampleWhenQuiet(int triesLeft);
     void armFaultMaybe(double chance);
     TMySheet* openPage(bool* group);
     TMySheet* openBookPage(bool group);
@@ -87,6 +88,7 @@ private:
     int m_statusTicks = 0;
     int m_cliTicks = 0;
     bool m_drainTimedOut = false;
+    bool m_running = false;
 
     // In the start's order, so they go in the reverse one.
     std::unique_ptr<ProgramWindows> m_windows;

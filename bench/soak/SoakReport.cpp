@@ -23,11 +23,15 @@ QString tally(const QMap<QString, int>& counts) {
 }
 
 QString range(const ResourceBudget::Range& r, int judgedFromSeconds) {
-    return QStringLiteral("at %1 s %2, end %3, max %4 (baseline %5..%6)")
+    return QStringLiteral("at %1 s %2, end %3, quiet max %4 (%5 of %6 samples quiet), max in "
+                          "flight %7 (baseline %8..%9)")
         .arg(judgedFromSeconds)
         .arg(r.atStart)
         .arg(r.atEnd)
-        .arg(r.judgedMax)
+        .arg(r.quietMax)
+        .arg(r.quietCount)
+        .arg(r.judgedCount)
+        .arg(r.burstMax)
         .arg(r.baselineMin)
         .arg(r.baselineMax);
 }
@@ -55,8 +59,8 @@ void timeline(QStringList& lines, const QList<ProcessSample>& samples, qint64 du
             continue;
         next = (sample.atMs / step + 1) * step;
         row(lines, QStringLiteral("  at %1 s").arg(sample.atMs / 1000),
-            QStringLiteral("RSS %1, threads %2, fds %3%4")
-                .arg(mib(sample.rssKb))
+            QStringLiteral("RSS %1 (anonymous %2), threads %3, fds %4%5")
+                .arg(mib(sample.rssKb), mib(sample.anonKb))
                 .arg(sample.threads)
                 .arg(sample.fds)
                 .arg(sample.quiet ? QStringLiteral(", quiet") : QString()));
