@@ -37,6 +37,7 @@ constexpr int kBalanceEveryMs = 10000;
 constexpr int kCliEveryMs = 15000;
 constexpr int kSampleEveryMs = 5000;
 constexpr int kQuietRetryMs = 50;
+constexpr int kMostOpenPages = 8;
 constexpr int kQuietTries = 40;
 constexpr int kLoginWaitMs = 30000;
 constexpr int kDrainWaitMs = 90000;
@@ -317,8 +318,10 @@ void SoakDriver::sendTick() {
     if (group)
         ++m_counters.groupSends;
     page->SendButton->click();
-    // Now and then the page, or the whole window, goes while its send is out.
-    if (m_sendTicks % 9 == 0) {
+    // Now and then the page, or the whole window, goes while its send is out. A page opened
+    // for a number outside the book is a new tab each time, so the user closes pages as
+    // tabs pile up.
+    if (m_sendTicks % 9 == 0 || m_send->pageCount() > kMostOpenPages) {
         page->CloseButton->click();
         ++m_counters.pagesClosed;
     } else if (m_sendTicks % 40 == 0) {
