@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtGlobal>
+
+// One look at this process's resources, as the kernel reports them in /proc/self.
+struct ProcessSample {
+    qint64 atMs = 0;    // since the soak began
+    qint64 rssKb = -1;  // VmRSS
+    qint64 anonKb = -1; // RssAnon: the heaps and stacks, apart from mapped files
+    int threads = -1;   // Threads
+    int fds = -1;       // entries of /proc/self/fd
+    bool quiet = false; // no send, status query or varnelo-cli run was in flight
+
+    static ProcessSample take(qint64 atMs, bool quiet);
+    bool valid() const { return rssKb >= 0 && threads >= 0 && fds >= 0; }
+};
