@@ -284,8 +284,7 @@ private slots:
         QTest::addColumn<bool>("registration");
         QTest::addColumn<int>("damage");
         for (const bool registration : {true, false}) {
-            for (const auto damage :
-                 {StoreDamage::Kind::TablesDropped, StoreDamage::Kind::Corrupted})
+            for (const auto damage : StoreDamage::kAllKinds)
                 QTest::addRow("%s, %s", registration ? "registration" : "restore",
                               qPrintable(StoreDamage::name(damage)))
                     << registration << int(damage);

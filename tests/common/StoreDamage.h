@@ -10,6 +10,7 @@ enum class Kind {
     TablesDropped, // another writer removed the store's tables
     Corrupted,     // the file's table of contents points at pages that are not there
 };
+inline constexpr Kind kAllKinds[] = {Kind::TablesDropped, Kind::Corrupted};
 
 // False when the damage could not be done.
 bool apply(Kind kind, const QString& storePath);

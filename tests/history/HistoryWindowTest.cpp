@@ -382,7 +382,7 @@ private slots:
     // taken for a connection failure; the window stays in use.
     void storeFailureUnderTheWorker_data() {
         QTest::addColumn<int>("damage");
-        for (const auto damage : {StoreDamage::Kind::TablesDropped, StoreDamage::Kind::Corrupted})
+        for (const auto damage : StoreDamage::kAllKinds)
             QTest::newRow(qPrintable(StoreDamage::name(damage))) << int(damage);
     }
     void storeFailureUnderTheWorker() {

@@ -290,7 +290,7 @@ private slots:
     // nothing sent, the page ready to send again, and the program still running.
     void storeFailureUnderTheWorker_data() {
         QTest::addColumn<int>("damage");
-        for (const auto damage : {StoreDamage::Kind::TablesDropped, StoreDamage::Kind::Corrupted})
+        for (const auto damage : StoreDamage::kAllKinds)
             QTest::newRow(qPrintable(StoreDamage::name(damage))) << int(damage);
     }
     void storeFailureUnderTheWorker() {

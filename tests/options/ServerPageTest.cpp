@@ -566,8 +566,7 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("damage");
         for (const char* command : {"load", "save", "buy", "sell"}) {
-            for (const auto damage :
-                 {StoreDamage::Kind::TablesDropped, StoreDamage::Kind::Corrupted})
+            for (const auto damage : StoreDamage::kAllKinds)
                 QTest::addRow("%s, %s", command, qPrintable(StoreDamage::name(damage)))
                     << QString::fromLatin1(command) << int(damage);
         }
