@@ -43,10 +43,6 @@ constexpr int kIcon22History = 1;
 constexpr quint32 kLeftCtrl = 0xffe3;
 constexpr quint32 kRightCtrl = 0xffe4;
 
-QIcon iconOf(const QImage& image) {
-    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
-}
-
 // A coloured strip behind one of the three top fields.
 QWidget* strip(QWidget* parent, QWidget* field) {
     auto* background = new QWidget(parent);
@@ -99,15 +95,17 @@ void TMySheet::buildControls() {
     TranslitBox = new QCheckBox(QStringLiteral("Транслит"), this);
 
     const SkinSprites& sprites = SkinUnit::active().sprites();
-    CloseButton =
-        flatButton(this, iconOf(sprites.smallIcon(kIconClose)), QStringLiteral("Закрыть"));
-    SendButton =
-        flatButton(this, iconOf(sprites.smallIcon(kIconSend)), QStringLiteral("Отправить"));
+    CloseButton = flatButton(this, m_form.pageIcons().icon(sprites.smallIcon(kIconClose)),
+                             QStringLiteral("Закрыть"));
+    SendButton = flatButton(this, m_form.pageIcons().icon(sprites.smallIcon(kIconSend)),
+                            QStringLiteral("Отправить"));
     SendButton->setEnabled(false);
     SendButton->setContextMenuPolicy(Qt::CustomContextMenu);
-    HistoryButton = flatButton(this, iconOf(sprites.icon22(kIcon22History)), QString());
+    HistoryButton =
+        flatButton(this, m_form.pageIcons().icon(sprites.icon22(kIcon22History)), QString());
     HistoryButton->setToolTip(QStringLiteral("История для этого номера"));
-    TemplatesButton = flatButton(this, iconOf(sprites.icon22(kIcon22Templates)), QString());
+    TemplatesButton =
+        flatButton(this, m_form.pageIcons().icon(sprites.icon22(kIcon22Templates)), QString());
     TemplatesButton->setToolTip(QStringLiteral("Готовые сообщения"));
     for (QToolButton* button : {HistoryButton, TemplatesButton})
         button->setIconSize(QSize(22, 22));

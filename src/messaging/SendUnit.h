@@ -1,6 +1,7 @@
 #pragma once
 
 #include "messaging/SendOutcome.h"
+#include "skins/IconCache.h"
 
 #include <QList>
 #include <QModelIndex>
@@ -54,6 +55,8 @@ public:
     int pageCount() const;
     TMySheet* page(int index) const;
     int sendsInFlight() const { return int(m_sends.size()); }
+    // The pictures of the pages' buttons, made once for all pages.
+    IconCache& pageIcons() { return m_pageIcons; }
     QString statusText() const;
 
     // Tests replace the millisecond clock of the tab double click.
@@ -100,6 +103,7 @@ private:
     QModelIndex nodeIndex(const BookEntry* node) const;
 
     ContactBook* m_book = nullptr;
+    IconCache m_pageIcons;
     QList<QThread*> m_sends;
     std::function<qint64()> m_clock;
     qint64 m_lastUpMs;

@@ -286,6 +286,19 @@ private slots:
                                                  QStringLiteral("sound ") + m_soundErr}));
     }
 
+    // Pages come and go all day; their buttons share one set of pictures, or every page
+    // would leave its own scaled copies in the pixmap cache.
+    void pagesShareTheirButtonPictures() {
+        TMySheet* first = page(QStringLiteral("+79160000001"), QStringLiteral("a"));
+        TMySheet* second = page(QStringLiteral("+79160000002"), QStringLiteral("b"));
+        QVERIFY(first != second);
+        for (auto button : {&TMySheet::SendButton, &TMySheet::CloseButton,
+                            &TMySheet::HistoryButton, &TMySheet::TemplatesButton}) {
+            QVERIFY(!(first->*button)->icon().isNull());
+            QCOMPARE((first->*button)->icon().cacheKey(), (second->*button)->icon().cacheKey());
+        }
+    }
+
     // A settings store that fails under the send's worker: its error in the status bar,
     // nothing sent, the page ready to send again, and the program still running.
     void storeFailureUnderTheWorker_data() {
