@@ -318,7 +318,7 @@ void ContactStore::LoadContacts(ContactBook& book, std::optional<StoredBook> rea
 }
 
 ContactStore::SaveResult ContactStore::SaveContacts(const ContactBook& book,
-                                                     OutsideChanges outside) {
+                                                    OutsideChanges outside) {
     if (m_loadFailed) {
         m_skippedSave = true;
         return SaveResult::Skipped;

@@ -58,8 +58,7 @@ public:
     // When another program changed the stored book since this store last loaded or saved,
     // nothing is written and the result says so, unless `outside` allows the overwrite.
     // Throws ContactStoreError; the stored book is then the previous one.
-    SaveResult SaveContacts(const ContactBook& book,
-                            OutsideChanges outside = OutsideChanges::Keep);
+    SaveResult SaveContacts(const ContactBook& book, OutsideChanges outside = OutsideChanges::Keep);
 
     // Whether the book is still as this store last loaded or saved it.
     bool isUnchanged(const ContactBook& book) const;

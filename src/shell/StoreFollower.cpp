@@ -88,8 +88,7 @@ void StoreFollower::followAddress() {
 // A dialog, an in-place rename or a drag works on entries of the book as it is now.
 bool StoreFollower::editInFlight() const {
     return QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
-           QApplication::mouseButtons() != Qt::NoButton ||
-           m_tree.isEditing();
+           QApplication::mouseButtons() != Qt::NoButton || m_tree.isEditing();
 }
 
 void StoreFollower::followBook() {
@@ -124,10 +123,9 @@ void StoreFollower::resolveSaveConflict() {
         followBook();
         return;
     }
-    const auto answer =
-        Prompts::message(m_window, kChangedElsewhereText, QStringLiteral("Подтверждение"),
-                         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
-                         QMessageBox::Yes);
+    const auto answer = Prompts::message(m_window, kChangedElsewhereText,
+                                         QStringLiteral("Подтверждение"), QMessageBox::Question,
+                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer == QMessageBox::Yes) {
         m_store.SaveContacts(m_book, ContactStore::OutsideChanges::Overwrite);
         return;

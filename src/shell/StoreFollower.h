@@ -27,8 +27,8 @@ public:
         "Если нет, загрузится измененный контакт лист, а ваше последнее изменение не "
         "сохранится.");
 
-    StoreFollower(Registry& registry, ContactStore& store, ContactBook& book,
-                  ContactTreeView& tree, QWidget* window);
+    StoreFollower(Registry& registry, ContactStore& store, ContactBook& book, ContactTreeView& tree,
+                  QWidget* window);
 
     // Reads what changed in the store now (the watcher calls it after a write).
     void follow();

@@ -458,8 +458,8 @@ private slots:
         QTest::newRow("its book is overwritten when asked") << "X[Y]" << true << true << "M[N]";
         QTest::newRow("a setting only") << "" << false << true << "M[N]";
         QTest::newRow("the same book again") << "G+[A,B]" << false << true << "M[N]";
-        QTest::newRow("the same book in other stored form") << "G+[A,B]*" << false << true
-                                                            << "M[N]";
+        QTest::newRow("the same book in other stored form")
+            << "G+[A,B]*" << false << true << "M[N]";
     }
     void saveMeetsAnotherProgramsWrite() {
         QFETCH(QString, otherBook);

@@ -43,10 +43,11 @@ class RegistryProcessesTest : public QObject {
         if (sqlite3_open_v2(QFile::encodeName(AppPaths::registryFile()).constData(), &db,
                             SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
             sqlite3_stmt* check = nullptr;
-            if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr) == SQLITE_OK &&
+            if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr) ==
+                    SQLITE_OK &&
                 sqlite3_step(check) == SQLITE_ROW)
-                result = QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
+                result =
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
             sqlite3_finalize(check);
         } else {
             result = QString::fromUtf8(sqlite3_errmsg(db));

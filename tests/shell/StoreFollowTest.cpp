@@ -45,17 +45,17 @@ QList<BookGroup> startBook() {
 
 // What varnelo-cli config import brings in: a contact before Ivan at work, a new group,
 // and the groups' stored expanded flags turned round.
-const QString kImport = QStringLiteral(
-    "REGEDIT4\r\n\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Друзья]\r\n@=\"1|1\"\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа]\r\n@=\"2|0\"\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа\\Анна]\r\n@=\"1\"\r\n"
-    "\"Number\"=\"+79160000009\"\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа\\Иван]\r\n@=\"2\"\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа\\Петр]\r\n@=\"3\"\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Новые]\r\n@=\"3|1\"\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Новые\\Петя]\r\n@=\"1\"\r\n"
-    "\"Number\"=\"+79160000010\"\r\n");
+const QString kImport =
+    QStringLiteral("REGEDIT4\r\n\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Друзья]\r\n@=\"1|1\"\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа]\r\n@=\"2|0\"\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа\\Анна]\r\n@=\"1\"\r\n"
+                   "\"Number\"=\"+79160000009\"\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа\\Иван]\r\n@=\"2\"\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Работа\\Петр]\r\n@=\"3\"\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Новые]\r\n@=\"3|1\"\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Varnelo\\Contacts\\Новые\\Петя]\r\n@=\"1\"\r\n"
+                   "\"Number\"=\"+79160000010\"\r\n");
 
 QStringList captions(const ContactBook& book) {
     QStringList all;
@@ -129,9 +129,8 @@ private slots:
     void bookChangedByTheToolIsShown() {
         QCOMPARE(importBook(), 0);
         QTRY_COMPARE(book().groupCount(), 3);
-        QCOMPARE(captions(book()),
-                 QStringList({"Друзья", "  Оля", "Работа", "  Анна", "  Иван", "  Петр", "Новые",
-                              "  Петя"}));
+        QCOMPARE(captions(book()), QStringList({"Друзья", "  Оля", "Работа", "  Анна", "  Иван",
+                                                "  Петр", "Новые", "  Петя"}));
         // The user's open groups stay as they were; a new group comes as stored.
         QVERIFY(!tree()->isExpanded(book().groupIndex(0)));
         QVERIFY(tree()->isExpanded(book().groupIndex(1)));
@@ -154,13 +153,12 @@ private slots:
     void editInFlightMeetsAChange_data() {
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("stored");
-        QTest::newRow("keep mine") << int(QMessageBox::Yes)
-                                   << QStringList({"Друзья", "  Оля", "Работа", "  Иван (новый)",
-                                                   "  Петр"});
-        QTest::newRow("take theirs")
-            << int(QMessageBox::No)
-            << QStringList({"Друзья", "  Оля", "Работа", "  Анна", "  Иван", "  Петр", "Новые",
-                            "  Петя"});
+        QTest::newRow("keep mine")
+            << int(QMessageBox::Yes)
+            << QStringList({"Друзья", "  Оля", "Работа", "  Иван (новый)", "  Петр"});
+        QTest::newRow("take theirs") << int(QMessageBox::No)
+                                     << QStringList({"Друзья", "  Оля", "Работа", "  Анна",
+                                                     "  Иван", "  Петр", "Новые", "  Петя"});
     }
 
     // The editor is open while the tool writes: the tree waits, and the save that follows
