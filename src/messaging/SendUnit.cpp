@@ -144,6 +144,10 @@ TSendForm::~TSendForm() {
         }
         delete thread;
     }
+    // The pages go while the form is whole: closing the window moves the focus, and a page
+    // that has it would take its number and write the tab text of a form half torn down.
+    delete Pages;
+    Pages = nullptr;
 }
 
 void TSendForm::FormCreate() {
