@@ -53,7 +53,7 @@ void CreateHttpClient(const Settings& settings, HttpExchange& exchange) {
     const QString server = settings.get(Setting::ProxyServer);
     const qint32 port = required<qint32>(settings, Setting::ProxyPort);
     const bool authenticate = required<bool>(settings, Setting::ProxyAuthentication);
-    // An empty server name means no proxy at all, as with the client this one replaces.
+    // An empty server name means no proxy at all, whatever the other proxy settings say.
     if (server.isEmpty())
         return;
     if (port < 1 || port > 65535)
@@ -70,8 +70,8 @@ QByteArray directPost(const Settings& settings, const QByteArray& base64,
     HttpExchange exchange(serviceUrl());
     CreateHttpClient(settings, exchange);
     exchange.addHeader("Content-Type", kFormContentType);
-    // As the client this one replaces: the reply comes as it is, with no compression to
-    // undo on either side.
+    // The service answers in plain bytes; asking for no compression keeps a proxy from
+    // adding any that the reply cleaning would then have to undo.
     exchange.addHeader("Accept-Encoding", "identity");
     exchange.setReadTimeout(options.readTimeoutMs);
     if (options.overallCap)

@@ -29,8 +29,9 @@ QString requestOrFailed(const QString& request) {
     }
 }
 
-// The account commands that may change the balance ask for a refresh later, but only on
-// the direct path, as the client this one replaces did.
+// The account commands that may change the balance ask for a refresh a minute later, but
+// only on the direct path; through the system's proxy settings the balance waits for the
+// next refresh that something else asks for (a click on the status bar, a reconnect).
 QString balanceRequest(const QString& request) {
     const TransportPath path = CurrentTransportPath();
     const QString reply = ServerRequest(request, RequestOptions{}, path);
