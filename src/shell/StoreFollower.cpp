@@ -59,12 +59,12 @@ StoreFollower::StoreFollower(Registry& registry, ContactStore& store, ContactBoo
     , m_store(store)
     , m_book(book)
     , m_tree(tree)
-    , m_window(window)
-    , m_watcher(new StoreWatcher(registry.filePath(), this)) {
+    , m_window(window) {
     m_retry.setSingleShot(true);
     m_retry.setInterval(kRetryMs);
     connect(&m_retry, &QTimer::timeout, this, &StoreFollower::followBook);
-    connect(m_watcher, &StoreWatcher::changed, this, &StoreFollower::follow);
+    connect(new StoreWatcher(registry.filePath(), this), &StoreWatcher::changed, this,
+            &StoreFollower::follow);
 }
 
 void StoreFollower::follow() {

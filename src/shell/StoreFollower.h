@@ -9,7 +9,6 @@ class ContactBook;
 class ContactStore;
 class ContactTreeView;
 class Registry;
-class StoreWatcher;
 class QWidget;
 
 // Keeps the main window in step with what other programs (varnelo-cli, a second copy) write
@@ -46,6 +45,5 @@ private:
     ContactBook& m_book;
     ContactTreeView& m_tree;
     QWidget* m_window;
-    StoreWatcher* m_watcher;
     QTimer m_retry;
 };
