@@ -290,8 +290,12 @@ void ContactStore::LoadContacts(ContactBook& book, std::optional<StoredBook> rea
     try {
         if (fromLegacyFile)
             loaded.groups = readLegacyFile();
+        else if (readAhead && !readAhead->saveNeeded)
+            loaded = std::move(*readAhead);
         else
-            loaded = readAhead ? std::move(*readAhead) : readStoredBook(m_registry);
+            // A load that saves reads the store afresh: a book another program wrote since
+            // the read ahead must not be overwritten by the older one.
+            loaded = readStoredBook(m_registry);
     } catch (const RegistryError& e) {
         m_loadFailed = true;
         throw ContactStoreError(QStringLiteral("Не удалось загрузить контакт лист: %1")

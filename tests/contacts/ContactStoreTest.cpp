@@ -449,6 +449,27 @@ private slots:
             QCOMPARE(ContactStore::readBook(registry), book.groups());
     }
 
+    // The read ahead found nothing and the load would save; another program's book stored
+    // meanwhile is what loads, not the empty one read before it.
+    void readAheadOlderThanAnotherProgramsBook() {
+        Registry registry;
+        registry.deleteKeyTree(ContactStore::kBookKey);
+        BookReadAhead readAhead;
+        std::optional<ContactStore::StoredBook> readBook = readAhead.take();
+        QVERIFY(readBook && readBook->saveNeeded);
+        {
+            Registry other(registry.filePath());
+            ContactBook theirs;
+            theirs.setGroups(BookLayout::parse(QStringLiteral("X+[Y]")));
+            ContactStore::writeBook(other, theirs);
+        }
+        ContactStore store(registry, m_legacy);
+        ContactBook book;
+        store.LoadContacts(book, std::move(readBook));
+        QCOMPARE(BookLayout::of(book), QStringLiteral("X+[Y]"));
+        QCOMPARE(BookLayout::of(ContactStore::readBook(registry)), QStringLiteral("X+[Y]"));
+    }
+
     void saveMeetsAnotherProgramsWrite_data() {
         QTest::addColumn<QString>("otherBook"); // empty: the other program writes a setting
         QTest::addColumn<bool>("overwrite");
