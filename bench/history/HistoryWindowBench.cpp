@@ -4,9 +4,9 @@
 #include "SandboxProcess.h"
 #include "ServiceFixture.h"
 #include "history/HistoryFile.h"
-#include "history/HistoryListModel.h"
 #include "history/HistoryStatusQuery.h"
-#include "history/HistoryUnit.h"
+#include "history/ui/HistoryListModel.h"
+#include "history/ui/HistoryUnit.h"
 #include "service/ServiceState.h"
 
 #include <QApplication>

@@ -4,12 +4,12 @@
 #include "SandboxProcess.h"
 #include "TestProfile.h"
 #include "history/HistoryFile.h"
-#include "messaging/MessageEdit.h"
-#include "messaging/MySheet.h"
-#include "messaging/SendUnit.h"
+#include "messaging/ui/MessageEdit.h"
+#include "messaging/ui/MySheet.h"
+#include "messaging/ui/SendUnit.h"
 #include "platform/Registry.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -9,7 +9,7 @@
 #include "service/ServiceCommands.h"
 #include "service/ServiceState.h"
 #include "service/UserInfoReply.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 #include "contacts/ContactStore.h"
 #include "history/HistoryFile.h"
 #include "platform/Registry.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -46,8 +46,10 @@ public:
             const QModelIndex index = book.appendGroup({group, group, {}, {}, {}, false, true});
             for (int c = 0; c < 40; ++c) {
                 const QString name = QStringLiteral("Контакт %1-%2").arg(g).arg(c);
-                book.appendContact(index, {name, name, QStringLiteral("+7916%1").arg(g * 100 + c, 7, 10, QLatin1Char('0')),
-                                           QStringLiteral("varnelo.ru"), QStringLiteral("Подпись"), false, false});
+                book.appendContact(
+                    index, {name, name,
+                            QStringLiteral("+7916%1").arg(g * 100 + c, 7, 10, QLatin1Char('0')),
+                            QStringLiteral("varnelo.ru"), QStringLiteral("Подпись"), false, false});
             }
         }
         ContactStore(registry).SaveContacts(book);
@@ -62,7 +64,8 @@ public:
             record.Text = QStringLiteral("Сообщение номер %1").arg(i);
             records.append(record);
         }
-        HistoryFile(m_dir.path() + QStringLiteral("/data/Varnelo/History.dat")).AppendHistory(records, 3000);
+        HistoryFile(m_dir.path() + QStringLiteral("/data/Varnelo/History.dat"))
+            .AppendHistory(records, 3000);
     }
 
     const QProcessEnvironment& environment() const { return m_env; }
@@ -101,7 +104,13 @@ void BM_StartUp(benchmark::State& state, const char* program) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_StartUp, bare_window, BARE_PROBE)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_StartUp, varnelo, VARNELO_PROBE)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_StartUp, bare_window, BARE_PROBE)
+    ->UseManualTime()
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_StartUp, varnelo, VARNELO_PROBE)
+    ->UseManualTime()
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -4,7 +4,7 @@
 #include "SandboxProcess.h"
 #include "SoakCounters.h"
 #include "SoakOptions.h"
-#include "platform/Prompts.h"
+#include "platform/ui/Prompts.h"
 
 #include <QElapsedTimer>
 #include <QList>

@@ -3,7 +3,7 @@
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "platform/Registry.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 namespace SoakProfile {
 

@@ -4,7 +4,7 @@
 #include "SoakCounters.h"
 #include "SoakOptions.h"
 #include "StoreChecks.h"
-#include "platform/Prompts.h"
+#include "platform/ui/Prompts.h"
 
 #include <QList>
 #include <QString>

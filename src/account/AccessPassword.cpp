@@ -1,6 +1,6 @@
 #include "AccessPassword.h"
 
-#include "contacts/StoredValueCipher.h"
+#include "shared/StoredValueCipher.h"
 
 using namespace StoredValueCipher;
 

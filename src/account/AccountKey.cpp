@@ -1,7 +1,7 @@
 #include "AccountKey.h"
 
-#include "contacts/StoredValueCipher.h"
 #include "platform/Registry.h"
+#include "shared/StoredValueCipher.h"
 
 namespace {
 constexpr int kPlainKeyLength = 48;

@@ -1,10 +1,10 @@
 #include "CliContext.h"
 
-#include "contacts/StoredValueCipher.h"
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
+#include "shared/StoredValueCipher.h"
 
 #include <QtGlobal>
 

@@ -11,7 +11,7 @@
 #include "service/ServerRequest.h"
 #include "service/ServiceCommands.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "contacts/BookGroup.h"
 #include "platform/Registry.h"
+#include "shared/BookGroup.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 #include "HistoryReader.h"
 #include "HistoryWriter.h"
 #include "platform/AppPaths.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tariff.h"
+#include "shared/Tariff.h"
 
 #include <QLocale>
 #include <QString>

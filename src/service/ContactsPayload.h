@@ -1,7 +1,7 @@
 #pragma once
 
-#include "contacts/BookGroup.h"
-#include "contacts/TContactEntry.h"
+#include "shared/BookGroup.h"
+#include "shared/TContactEntry.h"
 
 #include <QList>
 #include <QString>

@@ -4,7 +4,7 @@
 #include "service/MainWindowLink.h"
 #include "service/ServiceCommands.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QFileInfo>
 #include <QLocale>

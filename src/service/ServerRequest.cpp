@@ -1,13 +1,13 @@
 #include "ServerRequest.h"
 
-#include "contacts/StoredValueCipher.h"
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "service/HttpExchange.h"
 #include "service/ServiceError.h"
 #include "service/ServiceProtocol.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
+#include "shared/StoredValueCipher.h"
 
 #include <QNetworkProxyFactory>
 #include <QNetworkProxyQuery>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "contacts/TContactEntry.h"
+#include "shared/TContactEntry.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "messaging/Tariff.h"
 #include "service/PublishedValue.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
+#include "shared/Tariff.h"
 
 #include <QString>
 

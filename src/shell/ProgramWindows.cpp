@@ -1,14 +1,14 @@
 #include "ProgramWindows.h"
 
-#include "account/AccountDialogs.h"
-#include "history/HistoryUnit.h"
-#include "messaging/SendUnit.h"
-#include "settings/AboutUnit.h"
-#include "settings/InfoUnit.h"
-#include "settings/PayWindow.h"
-#include "settings/ServerSettingsPage.h"
-#include "settings/SettingsDialogs.h"
-#include "settings/SettingsUnit.h"
+#include "AccountDialogs.h"
+#include "SettingsDialogs.h"
+#include "history/ui/HistoryUnit.h"
+#include "messaging/ui/SendUnit.h"
+#include "settings/ui/AboutUnit.h"
+#include "settings/ui/InfoUnit.h"
+#include "settings/ui/PayWindow.h"
+#include "settings/ui/ServerSettingsPage.h"
+#include "settings/ui/SettingsUnit.h"
 
 namespace {
 constexpr int kMessageLowBalance = 252;

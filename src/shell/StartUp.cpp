@@ -5,14 +5,14 @@
 #include "ProgramWindows.h"
 #include "SplashUnit.h"
 #include "contacts/BookReadAhead.h"
-#include "history/HistoryUnit.h"
-#include "messaging/SendUnit.h"
-#include "platform/Prompts.h"
+#include "history/ui/HistoryUnit.h"
+#include "messaging/ui/SendUnit.h"
 #include "platform/Registry.h"
 #include "platform/SingleInstance.h"
+#include "platform/ui/Prompts.h"
 #include "settings/ProgramRestart.h"
-#include "settings/Settings.h"
-#include "skins/SkinUnit.h"
+#include "shared/Settings.h"
+#include "skins/ui/SkinUnit.h"
 
 #include <QApplication>
 #include <QLabel>

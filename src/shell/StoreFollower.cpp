@@ -2,12 +2,12 @@
 
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
-#include "contacts/ContactTreeView.h"
-#include "platform/Prompts.h"
+#include "contacts/ui/ContactTreeView.h"
 #include "platform/Registry.h"
 #include "platform/StoreWatcher.h"
+#include "platform/ui/Prompts.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QApplication>
 #include <QHash>

@@ -2,7 +2,7 @@
 
 #include "contacts/ContactBook.h"
 #include "platform/Registry.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 #include "shell/TrayContactMenu.h"
 
 #include <QGuiApplication>
@@ -16,8 +16,7 @@ namespace {
 constexpr int kBalloonTextLength = 255;
 constexpr int kBalloonTitleLength = 63;
 
-QIcon drawnIcon()
-{
+QIcon drawnIcon() {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -31,8 +30,7 @@ QIcon drawnIcon()
     return QIcon(pixmap);
 }
 
-bool balloonTipsOn(const Settings& settings)
-{
+bool balloonTipsOn(const Settings& settings) {
     try {
         return settings.get(Setting::UseBalloonTips);
     } catch (const RegistryError&) {
@@ -40,8 +38,7 @@ bool balloonTipsOn(const Settings& settings)
     }
 }
 
-bool menuWithGroup(const Settings& settings)
-{
+bool menuWithGroup(const Settings& settings) {
     try {
         return settings.get(Setting::MenuWithGroup);
     } catch (const RegistryError&) {
@@ -55,8 +52,7 @@ TrayIcon::TrayIcon(const Settings& settings, const ContactBook& book, QObject* p
     : QObject(parent)
     , m_settings(settings)
     , m_book(book)
-    , m_icon(new QSystemTrayIcon(this))
-{
+    , m_icon(new QSystemTrayIcon(this)) {
     m_icon->setToolTip(kTip);
     connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::iconActivated);
     connect(m_icon, &QSystemTrayIcon::messageClicked, this, &TrayIcon::trayClick);
@@ -64,8 +60,7 @@ TrayIcon::TrayIcon(const Settings& settings, const ContactBook& book, QObject* p
 
 TrayIcon::~TrayIcon() = default;
 
-void TrayIcon::setMenu(QMenu* trayMenu, QMenu* sendSmsMenu, const QList<QIcon>& images)
-{
+void TrayIcon::setMenu(QMenu* trayMenu, QMenu* sendSmsMenu, const QList<QIcon>& images) {
     delete m_contactMenu;
     m_contactMenu = new TrayContactMenu(sendSmsMenu, images, this);
     connect(m_contactMenu, &TrayContactMenu::contactChosen, this, &TrayIcon::contactChosen);
@@ -73,13 +68,11 @@ void TrayIcon::setMenu(QMenu* trayMenu, QMenu* sendSmsMenu, const QList<QIcon>& 
     m_icon->setContextMenu(trayMenu);
 }
 
-void TrayIcon::setIcon(const QIcon& icon)
-{
+void TrayIcon::setIcon(const QIcon& icon) {
     m_icon->setIcon(icon);
 }
 
-void TrayIcon::add()
-{
+void TrayIcon::add() {
     if (m_icon->icon().isNull())
         m_icon->setIcon(QGuiApplication::windowIcon().isNull() ? drawnIcon()
                                                                : QGuiApplication::windowIcon());
@@ -88,33 +81,29 @@ void TrayIcon::add()
         m_icon->show();
 }
 
-void TrayIcon::remove()
-{
+void TrayIcon::remove() {
     m_icon->hide();
     m_added = false;
 }
 
-bool TrayIcon::isShownInTray() const
-{
+bool TrayIcon::isShownInTray() const {
     return m_added && m_icon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void TrayIcon::TrayMenuPopup()
-{
+void TrayIcon::TrayMenuPopup() {
     if (m_contactMenu)
         m_contactMenu->rebuild(m_book, menuWithGroup(m_settings));
 }
 
-void TrayIcon::ShowBalloon(const QString& title, const QString& text, int kind, int timeoutMs)
-{
+void TrayIcon::ShowBalloon(const QString& title, const QString& text, int kind, int timeoutMs) {
     // The login thread shows balloons too; the icon is only ever touched on its own thread.
     QMetaObject::invokeMethod(
-        this, [this, title, text, kind, timeoutMs] { showBalloonNow(title, text, kind, timeoutMs); },
+        this,
+        [this, title, text, kind, timeoutMs] { showBalloonNow(title, text, kind, timeoutMs); },
         Qt::AutoConnection);
 }
 
-void TrayIcon::showBalloonNow(const QString& title, const QString& text, int kind, int timeoutMs)
-{
+void TrayIcon::showBalloonNow(const QString& title, const QString& text, int kind, int timeoutMs) {
     if (!balloonTipsOn(m_settings))
         return;
     switch (kind) {
@@ -137,8 +126,7 @@ void TrayIcon::showBalloonNow(const QString& title, const QString& text, int kin
                             timeoutMs);
 }
 
-void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
-{
+void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason) {
     // The context menu opens by itself; a double click already gave its first click.
     if (reason == QSystemTrayIcon::Trigger)
         emit trayClick();

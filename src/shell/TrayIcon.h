@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 #include "shell/TrayBalloon.h"
 #include "shell/TrayContact.h"
 

@@ -1,7 +1,7 @@
 #include "WindowEffects.h"
 
 #include "platform/Registry.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 #include "shell/FadeCurve.h"
 
 #include <QCoreApplication>
@@ -18,8 +18,7 @@ namespace {
 // this only sets the smoothness.
 constexpr int kFadeStepMs = 10;
 
-bool readBool(const Settings& settings, Setting::Bool setting)
-{
+bool readBool(const Settings& settings, Setting::Bool setting) {
     try {
         return settings.get(setting);
     } catch (const RegistryError&) {
@@ -33,8 +32,7 @@ WindowEffects::WindowEffects(QWidget* window, const Settings& settings, QObject*
     : QObject(parent)
     , m_window(window)
     , m_settings(settings)
-    , m_cursor([] { return QCursor::pos(); })
-{
+    , m_cursor([] { return QCursor::pos(); }) {
     m_hoverTimer.setInterval(kHoverIntervalMs);
     m_fadeInTimer.setInterval(kFadeStepMs);
     m_fadeOutTimer.setInterval(kFadeStepMs);
@@ -47,48 +45,41 @@ WindowEffects::WindowEffects(QWidget* window, const Settings& settings, QObject*
         m_window->installEventFilter(this);
 }
 
-WindowEffects::~WindowEffects()
-{
+WindowEffects::~WindowEffects() {
     if (m_window)
         m_window->removeEventFilter(this);
 }
 
-void WindowEffects::applyStoredTranslucency()
-{
+void WindowEffects::applyStoredTranslucency() {
     m_alpha = alphaBlendValue();
     setAlphaBlend(readBool(m_settings, Setting::UseAlphaBlend));
 }
 
-void WindowEffects::setAlphaBlend(bool on)
-{
+void WindowEffects::setAlphaBlend(bool on) {
     m_alphaBlend = on;
     if (m_window)
         m_window->setWindowOpacity(on ? m_alpha / 255.0 : 1.0);
 }
 
-void WindowEffects::setAlpha(int alpha)
-{
+void WindowEffects::setAlpha(int alpha) {
     m_alpha = std::clamp(alpha, 0, 255);
     if (m_alphaBlend && m_window)
         m_window->setWindowOpacity(m_alpha / 255.0);
 }
 
-void WindowEffects::start()
-{
+void WindowEffects::start() {
     m_watcherStarted = true;
     updateHoverTimer();
 }
 
-void WindowEffects::stop()
-{
+void WindowEffects::stop() {
     stopFadeOut();
     stopFadeIn();
     m_watcherStarted = false;
     updateHoverTimer();
 }
 
-void WindowEffects::closingFade()
-{
+void WindowEffects::closingFade() {
     stop();
     if (!m_alphaBlend || !slowHideOnClose())
         return;
@@ -107,8 +98,7 @@ void WindowEffects::closingFade()
     setAlpha(0);
 }
 
-void WindowEffects::windowActivated()
-{
+void WindowEffects::windowActivated() {
     if (!readBool(m_settings, Setting::UseAlphaBlend) || !transparentOnlyWhenInactive())
         return;
     stopFadeIn();
@@ -117,8 +107,7 @@ void WindowEffects::windowActivated()
     m_hoverPaused = true;
 }
 
-void WindowEffects::windowDeactivated()
-{
+void WindowEffects::windowDeactivated() {
     if (!readBool(m_settings, Setting::UseAlphaBlend) || !transparentOnlyWhenInactive())
         return;
     m_hoverPaused = false;
@@ -131,13 +120,11 @@ void WindowEffects::windowDeactivated()
     }
 }
 
-void WindowEffects::setCursorSource(std::function<QPoint()> source)
-{
+void WindowEffects::setCursorSource(std::function<QPoint()> source) {
     m_cursor = std::move(source);
 }
 
-bool WindowEffects::eventFilter(QObject* watched, QEvent* event)
-{
+bool WindowEffects::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_window) {
         switch (event->type()) {
         case QEvent::Show:
@@ -157,8 +144,7 @@ bool WindowEffects::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void WindowEffects::hoverPass()
-{
+void WindowEffects::hoverPass() {
     if (m_hoverPaused || !m_window)
         return;
     // The right and bottom edges lie outside, as QRect::contains has it.
@@ -176,8 +162,7 @@ void WindowEffects::hoverPass()
     }
 }
 
-void WindowEffects::startFadeIn()
-{
+void WindowEffects::startFadeIn() {
     try {
         m_fadeInDuration = m_settings.showTime();
     } catch (const RegistryError&) {
@@ -190,8 +175,7 @@ void WindowEffects::startFadeIn()
     fadeInStep();
 }
 
-void WindowEffects::startFadeOut()
-{
+void WindowEffects::startFadeOut() {
     try {
         m_fadeOutDuration = m_settings.hideTime();
     } catch (const RegistryError&) {
@@ -205,8 +189,7 @@ void WindowEffects::startFadeOut()
     fadeOutStep();
 }
 
-void WindowEffects::fadeInStep()
-{
+void WindowEffects::fadeInStep() {
     if (m_alpha < 255)
         setAlpha(FadeCurve::fadeInValue(m_fadeInStart, m_alpha, m_fadeInClock.elapsed(),
                                         m_fadeInDuration));
@@ -216,8 +199,7 @@ void WindowEffects::fadeInStep()
     }
 }
 
-void WindowEffects::fadeOutStep()
-{
+void WindowEffects::fadeOutStep() {
     if (m_alpha > m_fadeOutTarget)
         setAlpha(FadeCurve::fadeOutValue(m_fadeOutStart, m_fadeOutTarget, m_alpha,
                                          m_fadeOutClock.elapsed(), m_fadeOutDuration));
@@ -228,20 +210,17 @@ void WindowEffects::fadeOutStep()
     }
 }
 
-void WindowEffects::stopFadeIn()
-{
+void WindowEffects::stopFadeIn() {
     m_fadeInTimer.stop();
     m_fadeInRunning = false;
 }
 
-void WindowEffects::stopFadeOut()
-{
+void WindowEffects::stopFadeOut() {
     m_fadeOutTimer.stop();
     m_fadeOutRunning = false;
 }
 
-void WindowEffects::updateHoverTimer()
-{
+void WindowEffects::updateHoverTimer() {
     // Nothing to watch while the window sits in the tray: the idle cost stays at zero.
     if (m_watcherStarted && m_window && m_window->isVisible())
         m_hoverTimer.start();
@@ -249,18 +228,15 @@ void WindowEffects::updateHoverTimer()
         m_hoverTimer.stop();
 }
 
-bool WindowEffects::slowHideOnClose() const
-{
+bool WindowEffects::slowHideOnClose() const {
     return readBool(m_settings, Setting::SlowHideOnClose);
 }
 
-bool WindowEffects::transparentOnlyWhenInactive() const
-{
+bool WindowEffects::transparentOnlyWhenInactive() const {
     return readBool(m_settings, Setting::TransparentOnlyInActive);
 }
 
-int WindowEffects::alphaBlendValue() const
-{
+int WindowEffects::alphaBlendValue() const {
     try {
         return m_settings.alphaBlendValue();
     } catch (const RegistryError&) {

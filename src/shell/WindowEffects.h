@@ -1,6 +1,7 @@
 #pragma once
 
-#include "settings/Settings.h"
+#include "settings/ui/OpacityPreview.h"
+#include "shared/Settings.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -16,7 +17,7 @@ class QWidget;
 // window and out when it leaves, full opacity while it is active (TransparentOnlyInActive)
 // and a short fade on closing. The alpha value 0..255 is kept whether or not blending is
 // on; it shows only while it is.
-class WindowEffects : public QObject {
+class WindowEffects : public QObject, public OpacityPreview {
     Q_OBJECT
 
 public:
@@ -29,10 +30,10 @@ public:
 
     // Blending from UseAlphaBlend, alpha from AlphaBlendValue: at creation, and to undo
     // a preview of the settings dialog.
-    void applyStoredTranslucency();
-    void setAlphaBlend(bool on);
+    void applyStoredTranslucency() override;
+    void setAlphaBlend(bool on) override;
     bool alphaBlend() const { return m_alphaBlend; }
-    void setAlpha(int alpha);
+    void setAlpha(int alpha) override;
     int alpha() const { return m_alpha; }
 
     // The hover watcher, until stop(). It idles while the window is hidden.

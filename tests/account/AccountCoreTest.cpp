@@ -1,7 +1,7 @@
 #include "account/AccessPassword.h"
 #include "account/AccountKey.h"
 #include "account/RegistrationReply.h"
-#include "contacts/StoredValueCipher.h"
+#include "shared/StoredValueCipher.h"
 
 #include <QTest>
 

@@ -1,11 +1,11 @@
 #include "HistoryBytes.h"
 #include "SandboxProcess.h"
 #include "TestProfile.h"
-#include "contacts/StoredValueCipher.h"
-#include "contacts/TContactEntry.h"
 #include "history/HistoryFile.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
+#include "shared/StoredValueCipher.h"
+#include "shared/TContactEntry.h"
 
 #include <QDir>
 #include <QFile>

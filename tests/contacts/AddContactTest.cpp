@@ -1,12 +1,12 @@
 #include "BookLayout.h"
 #include "TestProfile.h"
-#include "contacts/AddContactUnit.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
-#include "platform/Prompts.h"
+#include "contacts/ui/AddContactUnit.h"
 #include "platform/Registry.h"
-#include "settings/Settings.h"
-#include "skins/SkinUnit.h"
+#include "platform/ui/Prompts.h"
+#include "shared/Settings.h"
+#include "skins/ui/SkinUnit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

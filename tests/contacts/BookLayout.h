@@ -1,6 +1,6 @@
 #pragma once
 
-#include "contacts/BookGroup.h"
+#include "shared/BookGroup.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "BookLayout.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
-#include "contacts/ContactTreeView.h"
-#include "platform/Prompts.h"
+#include "contacts/ui/ContactTreeView.h"
+#include "platform/ui/Prompts.h"
 
 #include <QAction>
 #include <QTest>

@@ -4,14 +4,14 @@
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
-#include "contacts/ContactTreeView.h"
 #include "contacts/OffThreadCall.h"
+#include "contacts/ui/ContactTreeView.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
-#include "platform/Prompts.h"
 #include "platform/Registry.h"
+#include "platform/ui/Prompts.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 #include "shell/MainUnit.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "contacts/StoredValueCipher.h"
+#include "shared/StoredValueCipher.h"
 
 #include <QRandomGenerator>
 #include <QTest>

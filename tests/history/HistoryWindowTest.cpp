@@ -3,15 +3,15 @@
 #include "StoreDamage.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
-#include "history/HistoryColors.h"
 #include "history/HistoryFile.h"
-#include "history/HistoryListModel.h"
-#include "history/HistoryUnit.h"
-#include "platform/Prompts.h"
+#include "history/ui/HistoryColors.h"
+#include "history/ui/HistoryListModel.h"
+#include "history/ui/HistoryUnit.h"
 #include "platform/Registry.h"
+#include "platform/ui/Prompts.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
-#include "skins/SkinUnit.h"
+#include "shared/Settings.h"
+#include "skins/ui/SkinUnit.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,13 +3,13 @@
 #include "StoreDamage.h"
 #include "TestProfile.h"
 #include "history/HistoryFile.h"
-#include "messaging/MessageEdit.h"
-#include "messaging/MySheet.h"
-#include "messaging/SendPages.h"
-#include "messaging/SendUnit.h"
+#include "messaging/ui/MessageEdit.h"
+#include "messaging/ui/MySheet.h"
+#include "messaging/ui/SendPages.h"
+#include "messaging/ui/SendUnit.h"
 #include "platform/Registry.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -292,8 +292,8 @@ private slots:
         TMySheet* first = page(QStringLiteral("+79160000001"), QStringLiteral("a"));
         TMySheet* second = page(QStringLiteral("+79160000002"), QStringLiteral("b"));
         QVERIFY(first != second);
-        for (auto button : {&TMySheet::SendButton, &TMySheet::CloseButton,
-                            &TMySheet::HistoryButton, &TMySheet::TemplatesButton}) {
+        for (auto button : {&TMySheet::SendButton, &TMySheet::CloseButton, &TMySheet::HistoryButton,
+                            &TMySheet::TemplatesButton}) {
             QVERIFY(!(first->*button)->icon().isNull());
             QCOMPARE((first->*button)->icon().cacheKey(), (second->*button)->icon().cacheKey());
         }

@@ -1,11 +1,11 @@
-#include "settings/PayWindow.h"
+#include "settings/ui/PayWindow.h"
 #include "SandboxProcess.h"
 #include "TestProfile.h"
 #include "platform/Registry.h"
 #include "service/ServiceState.h"
 #include "settings/PayAddress.h"
-#include "settings/Settings.h"
-#include "skins/SkinUnit.h"
+#include "shared/Settings.h"
+#include "skins/ui/SkinUnit.h"
 
 #include <QDialog>
 #include <QFile>

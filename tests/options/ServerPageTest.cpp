@@ -5,12 +5,12 @@
 #include "TestProfile.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
-#include "platform/Prompts.h"
 #include "platform/Registry.h"
+#include "platform/ui/Prompts.h"
 #include "service/ServiceState.h"
 #include "settings/AccountData.h"
-#include "settings/ChooseTimeInterval.h"
-#include "settings/ServerSettingsPage.h"
+#include "settings/ui/ChooseTimeInterval.h"
+#include "settings/ui/ServerSettingsPage.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,11 +1,11 @@
 #include "TestProfile.h"
-#include "platform/Prompts.h"
 #include "platform/Registry.h"
-#include "settings/AboutUnit.h"
-#include "settings/ChooseTimeInterval.h"
-#include "settings/InfoUnit.h"
-#include "settings/Settings.h"
-#include "skins/SkinUnit.h"
+#include "platform/ui/Prompts.h"
+#include "settings/ui/AboutUnit.h"
+#include "settings/ui/ChooseTimeInterval.h"
+#include "settings/ui/InfoUnit.h"
+#include "shared/Settings.h"
+#include "skins/ui/SkinUnit.h"
 
 #include <QApplication>
 #include <QDate>

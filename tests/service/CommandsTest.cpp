@@ -7,7 +7,7 @@
 #include "service/ServiceCommands.h"
 #include "service/ServiceError.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QElapsedTimer>
 #include <QLocale>

@@ -7,7 +7,7 @@
 #include "service/LoginRoutine.h"
 #include "service/ServiceState.h"
 #include "service/TGetUserInfoThread.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QElapsedTimer>
 #include <QFile>

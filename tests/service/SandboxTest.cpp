@@ -10,7 +10,7 @@
 #include "service/ServiceError.h"
 #include "service/ServiceState.h"
 #include "service/StatusReply.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

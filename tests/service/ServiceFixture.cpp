@@ -2,7 +2,7 @@
 
 #include "platform/Registry.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 ServiceFixture::ServiceFixture(const QString& folder)
     : m_folder(folder) {

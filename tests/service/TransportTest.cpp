@@ -8,7 +8,7 @@
 #include "service/ServerRequest.h"
 #include "service/ServiceError.h"
 #include "service/ServiceState.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -3,18 +3,18 @@
 #include "contacts/ContactBook.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
-#include "platform/Prompts.h"
 #include "platform/Registry.h"
 #include "platform/SingleInstance.h"
 #include "platform/Sound.h"
+#include "platform/ui/Prompts.h"
 #include "service/ServiceState.h"
 #include "settings/ProgramRestart.h"
-#include "settings/Settings.h"
-#include "settings/SettingsDialogs.h"
-#include "settings/SettingsUnit.h"
+#include "settings/ui/SettingsUnit.h"
+#include "shared/Settings.h"
 #include "shell/MainUnit.h"
+#include "shell/SettingsDialogs.h"
 #include "shell/WindowEffects.h"
-#include "skins/SkinUnit.h"
+#include "skins/ui/SkinUnit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 #include "TestProfile.h"
-#include "contacts/StoredValueCipher.h"
 #include "platform/Registry.h"
+#include "shared/StoredValueCipher.h"
 
 #include <QTest>
 

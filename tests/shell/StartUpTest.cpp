@@ -1,7 +1,7 @@
 #include "TestProfile.h"
 #include "platform/Registry.h"
 #include "platform/SingleInstance.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 
 #include <QProcess>
 #include <QTest>

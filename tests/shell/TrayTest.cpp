@@ -1,7 +1,7 @@
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "platform/Registry.h"
-#include "settings/Settings.h"
+#include "shared/Settings.h"
 #include "shell/TrayContactMenu.h"
 #include "shell/TrayHide.h"
 #include "shell/TrayIcon.h"
@@ -17,8 +17,7 @@
 
 namespace {
 
-BookEntry contact(const QString& caption, const QString& number)
-{
+BookEntry contact(const QString& caption, const QString& number) {
     BookEntry entry;
     entry.caption = caption;
     entry.Name = caption + QStringLiteral(" name");
@@ -29,8 +28,7 @@ BookEntry contact(const QString& caption, const QString& number)
     return entry;
 }
 
-BookGroup group(const QString& caption, const QList<BookEntry>& contacts)
-{
+BookGroup group(const QString& caption, const QList<BookEntry>& contacts) {
     BookGroup result;
     result.entry.caption = caption;
     result.contacts = contacts;
@@ -38,16 +36,14 @@ BookGroup group(const QString& caption, const QList<BookEntry>& contacts)
 }
 
 // Groups A (two contacts), B (none), C (one).
-QList<BookGroup> threeGroups()
-{
+QList<BookGroup> threeGroups() {
     return {group(QStringLiteral("A"), {contact(QStringLiteral("a1"), QStringLiteral("111")),
-                                         contact(QStringLiteral("a2"), QStringLiteral("112"))}),
+                                        contact(QStringLiteral("a2"), QStringLiteral("112"))}),
             group(QStringLiteral("B"), {}),
             group(QStringLiteral("C"), {contact(QStringLiteral("c1"), QStringLiteral("311"))})};
 }
 
-QIcon filledIcon(Qt::GlobalColor color)
-{
+QIcon filledIcon(Qt::GlobalColor color) {
     QPixmap pixmap(16, 16);
     pixmap.fill(color);
     return QIcon(pixmap);
@@ -55,8 +51,7 @@ QIcon filledIcon(Qt::GlobalColor color)
 
 // "-" for a separator, "caption[icon]" with icon g(roup), c(ontact) or none, "{...}" for a
 // submenu.
-QString describe(const QMenu* menu, const QList<QIcon>& images)
-{
+QString describe(const QMenu* menu, const QList<QIcon>& images) {
     QStringList parts;
     for (const QAction* action : menu->actions()) {
         if (action->isSeparator()) {
@@ -82,8 +77,7 @@ public:
 
     void SaveWindowPosition() override { calls << QStringLiteral("save"); }
     void hideMainWindow() override { calls << QStringLiteral("hide main"); }
-    void hideSendWindow() override
-    {
+    void hideSendWindow() override {
         calls << QStringLiteral("hide send");
         isHidden = true; // as the send window's own hide does
     }
@@ -103,13 +97,11 @@ class TrayTest : public QObject {
 private slots:
     void init() { m_registry.deleteKeyTree(QString()); }
 
-    void menuLayouts_data()
-    {
+    void menuLayouts_data() {
         QTest::addColumn<QList<BookGroup>>("groups");
         QTest::addColumn<bool>("withGroups");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("flat") << threeGroups() << false
-                              << QStringLiteral("a1[c] a2[c] - - c1[c]");
+        QTest::newRow("flat") << threeGroups() << false << QStringLiteral("a1[c] a2[c] - - c1[c]");
         QTest::newRow("grouped") << threeGroups() << true
                                  << QStringLiteral("A[g]{a1[c] a2[c]} B C[g]{c1[c]}");
         QTest::newRow("flat, empty book") << QList<BookGroup>{} << false << QString();
@@ -122,8 +114,7 @@ private slots:
                                       {contact(QStringLiteral("Tom & Co"), QStringLiteral("1"))})}
             << true << QStringLiteral("R&&D[g]{Tom && Co[c]}");
     }
-    void menuLayouts()
-    {
+    void menuLayouts() {
         QFETCH(QList<BookGroup>, groups);
         QFETCH(bool, withGroups);
         QFETCH(QString, expected);
@@ -148,8 +139,7 @@ private slots:
         QCOMPARE(trayMenu.actions().size(), 1);
     }
 
-    void layoutFollowsTheSettingAtEachOpening()
-    {
+    void layoutFollowsTheSettingAtEachOpening() {
         ContactBook book;
         book.setGroups(threeGroups());
         QMenu trayMenu;
@@ -165,8 +155,7 @@ private slots:
         QVERIFY(tray.contactMenu()->TrayGroupItems().isEmpty());
     }
 
-    void contactItemCarriesACopy()
-    {
+    void contactItemCarriesACopy() {
         ContactBook book;
         book.setGroups(threeGroups());
         QMenu menu;
@@ -182,8 +171,7 @@ private slots:
         QCOMPARE(chosen.at(0).at(0).value<TrayContact>(), expected);
     }
 
-    void contactWithoutNumberOpensNothing()
-    {
+    void contactWithoutNumberOpensNothing() {
         ContactBook book;
         book.setGroups({group(QStringLiteral("A"), {contact(QStringLiteral("x"), QString())})});
         QMenu trayMenu;
@@ -196,8 +184,7 @@ private slots:
         QCOMPARE(chosen.size(), 0);
     }
 
-    void balloon_data()
-    {
+    void balloon_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("expectedIcon");
         // Before each row an information balloon was shown.
@@ -207,8 +194,7 @@ private slots:
         QTest::newRow("3 keeps the previous") << 3 << int(QSystemTrayIcon::Information);
         QTest::newRow("0 keeps the previous") << 0 << int(QSystemTrayIcon::Information);
     }
-    void balloon()
-    {
+    void balloon() {
         QFETCH(int, kind);
         QFETCH(int, expectedIcon);
         ContactBook book;
@@ -226,8 +212,7 @@ private slots:
         QCOMPARE(shown->timeoutMs, 5000);
     }
 
-    void balloonTipsOff()
-    {
+    void balloonTipsOff() {
         ContactBook book;
         TrayIcon tray(m_settings, book);
         tray.add();
@@ -239,8 +224,7 @@ private slots:
         QVERIFY(tray.lastBalloon());
     }
 
-    void balloonFromAnotherThread()
-    {
+    void balloonFromAnotherThread() {
         ContactBook book;
         TrayIcon tray(m_settings, book);
         tray.add();
@@ -255,8 +239,7 @@ private slots:
         QCOMPARE(tray.lastBalloon()->icon, QSystemTrayIcon::Critical);
     }
 
-    void addAndRemove()
-    {
+    void addAndRemove() {
         ContactBook book;
         TrayIcon tray(m_settings, book);
         QVERIFY(!tray.TrayIconAdded());
@@ -268,8 +251,7 @@ private slots:
         QVERIFY(!tray.isShownInTray());
     }
 
-    void hideToTray_data()
-    {
+    void hideToTray_data() {
         QTest::addColumn<bool>("minimizeSendWindow");
         QTest::addColumn<bool>("sendHidden");
         QTest::addColumn<QStringList>("calls");
@@ -279,8 +261,7 @@ private slots:
         QTest::newRow("open send window goes, comes back") << true << false << both;
         QTest::newRow("hidden send window stays hidden") << true << true << both;
     }
-    void hideToTray()
-    {
+    void hideToTray() {
         QFETCH(bool, minimizeSendWindow);
         QFETCH(bool, sendHidden);
         QFETCH(QStringList, calls);

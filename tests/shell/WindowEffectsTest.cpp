@@ -1,7 +1,7 @@
+#include "shell/WindowEffects.h"
 #include "TestProfile.h"
 #include "platform/Registry.h"
-#include "settings/Settings.h"
-#include "shell/WindowEffects.h"
+#include "shared/Settings.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -14,8 +14,7 @@ namespace {
 QtMessageHandler g_previousHandler = nullptr;
 
 // The offscreen platform keeps the opacity but says at every change that it cannot show it.
-void quietOpacityWarning(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
+void quietOpacityWarning(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (!text.contains(QLatin1String("setting window opacity")))
         g_previousHandler(type, context, text);
 }
@@ -38,8 +37,7 @@ class WindowEffectsTest : public QObject {
         WindowEffects effects;
         // Without a cursor point the real cursor is watched.
         Scene(Settings& settings, QPoint* cursor)
-            : effects(&window, settings)
-        {
+            : effects(&window, settings) {
             window.setWindowFlags(Qt::FramelessWindowHint); // as the main window: no frame
             window.setGeometry(100, 100, 200, 300);
             if (cursor)
@@ -50,8 +48,7 @@ class WindowEffectsTest : public QObject {
         }
     };
 
-    void configure(bool slowHide, bool onlyInactive, int showTime, int hideTime)
-    {
+    void configure(bool slowHide, bool onlyInactive, int showTime, int hideTime) {
         m_settings.set(Setting::UseAlphaBlend, true);
         m_settings.set(Setting::AlphaBlendValue, 100);
         m_settings.set(Setting::SlowHideOnClose, slowHide);
@@ -61,8 +58,7 @@ class WindowEffectsTest : public QObject {
     }
 
     // Milliseconds until the alpha value reaches `value`, or -1 after `limitMs`.
-    static qint64 timeUntil(const WindowEffects& effects, int value, int limitMs)
-    {
+    static qint64 timeUntil(const WindowEffects& effects, int value, int limitMs) {
         QElapsedTimer clock;
         clock.start();
         while (effects.alpha() != value) {
@@ -76,14 +72,12 @@ class WindowEffectsTest : public QObject {
 private slots:
     void initTestCase() { g_previousHandler = qInstallMessageHandler(quietOpacityWarning); }
 
-    void init()
-    {
+    void init() {
         m_registry.deleteKeyTree(QString());
         m_cursor = kOutside;
     }
 
-    void translucencyAtCreation()
-    {
+    void translucencyAtCreation() {
         configure(false, false, 300, 1000);
         Scene scene(m_settings, &m_cursor);
         QCOMPARE(scene.effects.alpha(), 100);
@@ -96,8 +90,7 @@ private slots:
         QCOMPARE(scene.window.windowOpacity(), 50 / 255.0);
     }
 
-    void hoverWithoutFadesChangesNothing()
-    {
+    void hoverWithoutFadesChangesNothing() {
         configure(false, false, 50, 50);
         Scene scene(m_settings, &m_cursor);
         m_cursor = kInside;
@@ -111,8 +104,7 @@ private slots:
         QCOMPARE(scene.window.windowOpacity(), 100 / 255.0);
     }
 
-    void followsTheRealCursor()
-    {
+    void followsTheRealCursor() {
         QCursor::setPos(kOutside);
         if (QCursor::pos() != kOutside)
             QSKIP("this platform cannot move the cursor");
@@ -124,8 +116,7 @@ private slots:
         QTRY_COMPARE(scene.effects.alpha(), 100);
     }
 
-    void rightAndBottomEdgesAreOutside_data()
-    {
+    void rightAndBottomEdgesAreOutside_data() {
         QTest::addColumn<QPoint>("cursor");
         QTest::addColumn<bool>("inside");
         QTest::newRow("top left") << QPoint(100, 100) << true;
@@ -133,8 +124,7 @@ private slots:
         QTest::newRow("right edge") << QPoint(300, 200) << false;
         QTest::newRow("bottom edge") << QPoint(200, 400) << false;
     }
-    void rightAndBottomEdgesAreOutside()
-    {
+    void rightAndBottomEdgesAreOutside() {
         QFETCH(QPoint, cursor);
         QFETCH(bool, inside);
         configure(false, false, 50, 50);
@@ -144,8 +134,7 @@ private slots:
         QCOMPARE(scene.effects.cursorInside(), inside);
     }
 
-    void fadeInThenOut()
-    {
+    void fadeInThenOut() {
         configure(true, false, 300, 400);
         Scene scene(m_settings, &m_cursor);
         // Timed from the cursor's move: the watcher's next pass is at most 50 ms away.
@@ -162,8 +151,7 @@ private slots:
         QCOMPARE(scene.window.windowOpacity(), 100 / 255.0);
     }
 
-    void leavingDuringFadeInFadesOutFromThere()
-    {
+    void leavingDuringFadeInFadesOutFromThere() {
         configure(true, false, 1000, 300);
         Scene scene(m_settings, &m_cursor);
         m_cursor = kInside;
@@ -183,8 +171,7 @@ private slots:
         QCOMPARE(scene.effects.alpha(), 100);
     }
 
-    void missingDurationsAreWrittenBack()
-    {
+    void missingDurationsAreWrittenBack() {
         configure(true, false, 0, 0);
         m_registry.deleteValue(QString(), QStringLiteral("ShowTime"));
         m_registry.deleteValue(QString(), QStringLiteral("HideTime"));
@@ -197,14 +184,12 @@ private slots:
         QCOMPARE(m_settings.find(Setting::HideTime), std::optional<qint32>(1000));
     }
 
-    void activation_data()
-    {
+    void activation_data() {
         QTest::addColumn<bool>("slowHide");
         QTest::newRow("slow hide") << true;
         QTest::newRow("no slow hide") << false;
     }
-    void activation()
-    {
+    void activation() {
         QFETCH(bool, slowHide);
         configure(slowHide, true, 1000, 200);
         Scene scene(m_settings, &m_cursor);
@@ -240,8 +225,7 @@ private slots:
         }
     }
 
-    void activationNeedsBothSettings()
-    {
+    void activationNeedsBothSettings() {
         configure(false, false, 300, 300);
         Scene scene(m_settings, &m_cursor);
         scene.effects.windowActivated();
@@ -249,8 +233,7 @@ private slots:
         QVERIFY(!scene.effects.hoverPaused());
     }
 
-    void closingFade_data()
-    {
+    void closingFade_data() {
         QTest::addColumn<bool>("slowHide");
         QTest::addColumn<bool>("alphaBlend");
         QTest::addColumn<int>("expected");
@@ -258,8 +241,7 @@ private slots:
         QTest::newRow("no slow hide") << false << true << 100;
         QTest::newRow("no blending") << true << false << 100;
     }
-    void closingFade()
-    {
+    void closingFade() {
         QFETCH(bool, slowHide);
         QFETCH(bool, alphaBlend);
         QFETCH(int, expected);
@@ -278,8 +260,7 @@ private slots:
         }
     }
 
-    void watcherIdlesWhileHidden()
-    {
+    void watcherIdlesWhileHidden() {
         configure(true, false, 300, 300);
         Scene scene(m_settings, &m_cursor);
         QVERIFY(scene.effects.hoverWatcherActive());

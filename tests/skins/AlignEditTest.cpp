@@ -1,4 +1,4 @@
-#include "skins/AlignEdit.h"
+#include "skins/ui/AlignEdit.h"
 
 #include <QImage>
 #include <QSignalSpy>

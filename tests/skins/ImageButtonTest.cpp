@@ -1,5 +1,5 @@
 #include "TestProfile.h"
-#include "skins/ImageButton3.h"
+#include "skins/ui/ImageButton3.h"
 
 #include <QDialog>
 #include <QLineEdit>

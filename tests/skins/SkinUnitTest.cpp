@@ -1,10 +1,10 @@
-#include "skins/SkinUnit.h"
+#include "skins/ui/SkinUnit.h"
 #include "SkinBytes.h"
 #include "TestProfile.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
-#include "platform/Prompts.h"
 #include "platform/Registry.h"
+#include "platform/ui/Prompts.h"
 #include "skins/SkinColors.h"
 #include "skins/SkinReader.h"
 

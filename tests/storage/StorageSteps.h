@@ -1,7 +1,7 @@
 #pragma once
 
-#include "contacts/BookGroup.h"
 #include "history/TMess.h"
+#include "shared/BookGroup.h"
 
 #include <QByteArray>
 #include <QList>

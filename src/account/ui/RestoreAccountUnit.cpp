@@ -1,0 +1,164 @@
+#include "RestoreAccountUnit.h"
+
+#include "ServerWait.h"
+#include "account/AccountKey.h"
+#include "account/RegistrationReply.h"
+#include "platform/Ansi.h"
+#include "platform/FailureText.h"
+#include "platform/Registry.h"
+#include "platform/ui/Prompts.h"
+#include "service/ServiceCommands.h"
+#include "service/ServiceError.h"
+#include "service/ServiceState.h"
+#include "skins/ui/SkinUnit.h"
+#include "widgets/FieldRules.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* flatButton(const QString& caption, int glyphIndex, const char* name, QWidget* parent) {
+    const QImage image = SkinUnit::active().sprites().smallIcon(glyphIndex);
+    auto* button = new QPushButton(image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)),
+                                   caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFlat(true);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+TRestoreAccountForm::TRestoreAccountForm(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("RestoreAccountForm"));
+    setWindowTitle(QStringLiteral("Восстановление аккаунта"));
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setScaledContents(true);
+    Image1->setFixedHeight(25);
+    Image2 = new QLabel(this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Label6 = new QLabel(QStringLiteral("Восстановление аккаунта"), this);
+    QFont bold = Label6->font();
+    bold.setBold(true);
+    Label6->setFont(bold);
+
+    EditEMail = new QLineEdit(this);
+    EditEMail->setObjectName(QStringLiteral("EditEMail"));
+    FieldRules::codePageOnly(EditEMail);
+    Label7 =
+        new QLabel(QStringLiteral("На указанный адрес будет выслан регистрационный код"), this);
+    ButOK = flatButton(QStringLiteral("Выслать код"), 15, "ButOK", this);
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    FieldRules::codePageOnly(Edit1);
+    SpeedButton1 = flatButton(QStringLiteral("OK"), 13, "SpeedButton1", this);
+    ButCancel = flatButton(QStringLiteral("Отмена"), 14, "ButCancel", this);
+    ButOK->setEnabled(false);
+    SpeedButton1->setEnabled(false);
+
+    auto* header = new QHBoxLayout;
+    header->addWidget(Label6, 1);
+    header->addWidget(Image2);
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("Email адрес:"), this), 0, 0);
+    grid->addWidget(EditEMail, 0, 1);
+    grid->addWidget(Label7, 1, 0, 1, 2);
+    grid->addWidget(ButOK, 2, 1, Qt::AlignRight);
+    grid->addWidget(new QLabel(QStringLiteral("Регистрационный код:"), this), 3, 0);
+    grid->addWidget(Edit1, 3, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(SpeedButton1);
+    buttons->addWidget(ButCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 8);
+    layout->addWidget(Image1);
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(10, 4, 10, 0);
+    body->addLayout(header);
+    body->addLayout(grid);
+    body->addLayout(buttons);
+    layout->addLayout(body);
+    setFixedWidth(420);
+
+    connect(EditEMail, &QLineEdit::textChanged, this, &TRestoreAccountForm::Edit1Change);
+    connect(Edit1, &QLineEdit::textChanged, this, &TRestoreAccountForm::Edit1Change);
+    connect(ButOK, &QPushButton::clicked, this, &TRestoreAccountForm::ButOKClick);
+    connect(SpeedButton1, &QPushButton::clicked, this, &TRestoreAccountForm::SpeedButton1Click);
+    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    SkinUnit::active().dress(this, {Image1, Image2, QStringLiteral("12.bmp"), {Label6}, {}, {}});
+}
+
+void TRestoreAccountForm::Edit1Change() {
+    // Either the code is asked for or it is typed in, never both at once.
+    ButOK->setEnabled(Edit1->text().isEmpty() && !EditEMail->text().isEmpty());
+    SpeedButton1->setEnabled(!Edit1->text().isEmpty());
+}
+
+void TRestoreAccountForm::ButOKClick() {
+    const QString email = EditEMail->text();
+    QString reply;
+    m_busy = true;
+    try {
+        reply = WaitForServer(this, [email] { return RestoreAccount(email); });
+    } catch (const ServiceError&) {
+        m_busy = false;
+        Prompts::error(this, QStringLiteral("Невозможно установить соединение с сервером!\r\n"
+                                            "Проверьте настройки соединения."));
+        reject();
+        return;
+    } catch (...) {
+        // Not the connection: the dialog stays for another try once the cause is mended.
+        m_busy = false;
+        Prompts::error(this, FailureText::describe(std::current_exception()));
+        return;
+    }
+    m_busy = false;
+    // The box is this dialog's child, so it stays above the dialog that stays on top; hiding
+    // a modal dialog would end it.
+    if (!reply.isEmpty())
+        Prompts::message(this, reply, QStringLiteral("Инфо"), QMessageBox::Information);
+    else
+        Prompts::error(this, QStringLiteral("Возможно такого пользователя нет."));
+}
+
+void TRestoreAccountForm::SpeedButton1Click() {
+    const QString code = RegistrationReply::withoutBlanks(Edit1->text());
+    try {
+        AccountKey::writeStoredValue(Ansi::fromUnicode(code));
+    } catch (const RegistryError& error) {
+        Prompts::error(this, QString::fromStdString(error.what()));
+        return;
+    }
+    ServiceState::UserKey.set(code);
+    ServiceState::RegistrationOffered.set(false);
+    accept();
+}
+
+void TRestoreAccountForm::closeEvent(QCloseEvent* event) {
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TRestoreAccountForm::keyPressEvent(QKeyEvent* event) {
+    if (m_busy && event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
+}

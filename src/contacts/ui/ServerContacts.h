@@ -1,0 +1,37 @@
+#pragma once
+
+#include "shared/TContactEntry.h"
+
+#include <QString>
+
+class ContactBook;
+class QWidget;
+
+// The copy of the contact book kept by the service: "Сохранить на сервере" uploads the whole
+// book, "Загрузить с сервера" replaces the book by the service's copy. Both ask first and
+// report the outcome; the request runs on a worker while the window keeps painting.
+namespace ServerContacts {
+
+inline const QString kCaption = QStringLiteral("Сохранение");
+inline const QString kUploadQuestion =
+    QStringLiteral("Вы действительно хотите сохранить свой контакт лист на сервере?\r\n"
+                   "Сохраненные ранее контакты будут уничтожены!");
+inline const QString kUploaded = QStringLiteral("Данные успешно сохранены на сервере");
+inline const QString kUploadFailed = QStringLiteral("Не удалось сохранить данные!");
+inline const QString kDownloadQuestion =
+    QStringLiteral("Вы действительно хотите загрузить свой контакт лист с сервера?\r\n"
+                   "Ваш текущий контакт лист будет очищен!");
+inline const QString kDownloadFailed =
+    QStringLiteral("Не удается выполнить загрузку контактов с сервера!");
+inline const QString kNothingStored =
+    QStringLiteral("На сервере не найдено сохраненных контактов!");
+inline const QString kDownloaded = QStringLiteral("Контакт лист успешно загружен!");
+inline const QString kDoneCaption = QStringLiteral("Выполнено");
+inline const QString kErrorCaption = QStringLiteral("Ошибка");
+
+// Upload; `owner` owns the message boxes.
+void N21Click(QWidget* owner, const ContactBook& book);
+// Download. The new book is not saved here: it reaches the store at the next save.
+void N22Click(QWidget* owner, ContactBook& book);
+
+} // namespace ServerContacts

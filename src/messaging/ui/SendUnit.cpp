@@ -1,0 +1,409 @@
+#include "SendUnit.h"
+
+#include "MessageEdit.h"
+#include "MySheet.h"
+#include "SendPages.h"
+#include "contacts/ContactBook.h"
+#include "contacts/DefaultSender.h"
+#include "history/HistoryFile.h"
+#include "messaging/SendFlow.h"
+#include "platform/FailureText.h"
+#include "service/MainWindowLink.h"
+#include "service/ServiceState.h"
+#include "shared/Settings.h"
+#include "skins/ui/SkinUnit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QThread>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kHeaderHeight = 50;
+constexpr int kWindowWidth = 440;
+constexpr int kBottomGap = 4;
+constexpr int kDoubleClickMs = 500;
+constexpr int kIconContact = 1;
+// How long closing the program waits for a send in flight before stopping it.
+constexpr unsigned long kExitGraceMs = 3000;
+
+struct DelayItem {
+    QAction* TSendForm::*member;
+    const char16_t* caption;
+    int minutes;
+};
+
+constexpr DelayItem kDelays[] = {
+    {&TSendForm::N51, u"...через 5 мин", 5},    {&TSendForm::N101, u"...через 10 мин", 10},
+    {&TSendForm::N151, u"...через 15 мин", 15}, {&TSendForm::N301, u"...через 30 мин", 30},
+    {&TSendForm::N451, u"...через 45 мин", 45}, {&TSendForm::N1, u"...через час", 60},
+};
+
+QString soundPath(SendOutcome::Sound sound) {
+    const std::shared_ptr<Registry> store = ServiceState::SettingsStore();
+    if (!store || sound == SendOutcome::Sound::None)
+        return {};
+    const Settings settings(*store);
+    return settings.get(sound == SendOutcome::Sound::SentOK ? Setting::SoundSentOK
+                                                            : Setting::SoundSentErr);
+}
+
+qint32 historyLimit() {
+    const std::shared_ptr<Registry> store = ServiceState::SettingsStore();
+    return store ? Settings(*store).historyMessCount() : 0;
+}
+
+// A send that ended in an error instead of a reply (a failing settings store): its text
+// in the status bar, and the page as it was, to send again.
+SendOutcome failedSend(const QString& failure) {
+    SendOutcome outcome;
+    outcome.statusText = failure;
+    outcome.sendEnabled = true;
+    return outcome;
+}
+
+// The send flow on its worker thread: the exchange, the history records, then the outcome
+// handed to the window, the main window's part and the sound. The outcome is posted, not
+// waited for, so a window that waits for its sends while closing never waits for a worker
+// that waits for it.
+void runSend(const SendRequest& request,
+             const std::function<void(const SendOutcome&, const QString&)>& finish) {
+    const auto post = [&finish](const SendOutcome& outcome, const QString& historyError) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [=] { finish(outcome, historyError); },
+            Qt::QueuedConnection);
+    };
+    SendOutcome outcome;
+    try {
+        outcome = SendOutcome::judge(RequestSend(request), request.number);
+    } catch (...) {
+        post(failedSend(FailureText::describe(std::current_exception())), QString());
+        return;
+    }
+    const std::shared_ptr<MainWindowLink> link = MainWindowLink::current();
+    if (outcome.action == SendOutcome::Action::ShowNotice) {
+        ServiceState::ServiceMessage.set(outcome.notice);
+        link->ShowServiceMessage();
+    }
+    // The service has the message by now: a failure from here on costs the record, never
+    // the report of the send.
+    QString historyError;
+    if (!outcome.accepted.isEmpty()) {
+        try {
+            const QList<TMess> records = AcceptedRecords(outcome, request.sender, request.text,
+                                                         QDateTime::currentDateTime());
+            historyError = HistoryFile().AppendHistory(records, historyLimit());
+        } catch (...) {
+            historyError = FailureText::describe(std::current_exception());
+        }
+    }
+    post(outcome, historyError);
+    if (outcome.action == SendOutcome::Action::ConnectTimeOut)
+        link->EnableConnectTimeOutTimer();
+    try {
+        const QString sound = soundPath(outcome.sound);
+        if (!sound.isEmpty() && QFile::exists(sound))
+            link->PlaySoundFile(sound);
+    } catch (...) {
+        // Sounds never report anything.
+    }
+}
+
+} // namespace
+
+TSendForm::TSendForm(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    , m_lastUpMs(std::numeric_limits<qint64>::min() / 2) {
+    setObjectName(QStringLiteral("SendForm"));
+    setWindowTitle(QStringLiteral("Varnelo"));
+    auto timer = std::make_shared<QElapsedTimer>();
+    timer->start();
+    m_clock = [timer] { return timer->elapsed(); };
+    FormCreate();
+}
+
+TSendForm::~TSendForm() {
+    for (QThread* thread : std::as_const(m_sends)) {
+        if (!thread->wait(kExitGraceMs)) {
+            thread->requestInterruption();
+            thread->wait();
+        }
+        delete thread;
+    }
+    // The pages go while the form is whole: closing the window moves the focus, and a page
+    // that has it would take its number and write the tab text of a form half torn down.
+    delete Pages;
+    Pages = nullptr;
+}
+
+void TSendForm::FormCreate() {
+    auto* header = new QWidget(this);
+    header->setFixedHeight(kHeaderHeight);
+    Image1 = new QLabel(header);
+    Image1->setScaledContents(true);
+    Image1->setGeometry(0, 0, kWindowWidth, kHeaderHeight);
+    Image2 = new QLabel(header);
+    Image2->setGeometry(4, 4, 42, 42);
+    Label6 = new QLabel(QStringLiteral("Сообщение"), header);
+    QFont bold = Label6->font();
+    bold.setBold(true);
+    Label6->setFont(bold);
+    Label6->move(54, 8);
+    Label7 =
+        new QLabel(QStringLiteral("Введите сообщение, количество символов ограничено"), header);
+    QFont small = Label7->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    Label7->setFont(small);
+    Label7->move(54, 28);
+
+    Pages = new SendPages(this);
+    Pages->setTabIcon(
+        QIcon(QPixmap::fromImage(SkinUnit::active().sprites().smallIcon(kIconContact))));
+    connect(Pages, &SendPages::tabsMouseUp, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint& at) {
+                PagesMouseUp(button, modifiers, at.x(), at.y());
+            });
+    connect(Pages, &SendPages::currentChanged, this, [this] { UpdateHeight(); });
+    Status = new QStatusBar(this);
+    Status->setSizeGripEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, kBottomGap);
+    layout->setSpacing(0);
+    layout->addWidget(header);
+    layout->addWidget(Pages, 1);
+    layout->addWidget(Status);
+    setFixedWidth(kWindowWidth);
+
+    buildDelayMenu();
+    IsHidden = true;
+}
+
+void TSendForm::buildDelayMenu() {
+    PopupMenu1 = new QMenu(this);
+    N2 = PopupMenu1->addAction(QStringLiteral("Доставить немедленно"));
+    N2->setData(0);
+    QFont bold = N2->font();
+    bold.setBold(true);
+    N2->setFont(bold);
+    PopupMenu1->setDefaultAction(N2);
+    N3 = PopupMenu1->addSeparator();
+    for (const DelayItem& item : kDelays) {
+        QAction* action = PopupMenu1->addAction(QString::fromUtf16(item.caption));
+        action->setData(item.minutes);
+        this->*item.member = action;
+    }
+    connect(PopupMenu1, &QMenu::triggered, this, &TSendForm::N2Click);
+}
+
+void TSendForm::setContactBook(ContactBook* book) {
+    m_book = book;
+}
+
+QModelIndex TSendForm::nodeIndex(const BookEntry* node) const {
+    if (!m_book || !node)
+        return {};
+    for (int row = 0; row < m_book->groupCount(); ++row) {
+        const BookGroup& group = m_book->group(row);
+        if (&group.entry == node)
+            return m_book->groupIndex(row);
+        for (int child = 0; child < group.contacts.size(); ++child) {
+            if (&group.contacts[child] == node)
+                return m_book->index(child, 0, m_book->groupIndex(row));
+        }
+    }
+    return {};
+}
+
+BookEntry* TSendForm::nodeAt(const QModelIndex& index) const {
+    if (!m_book || !index.isValid() || index.model() != m_book)
+        return nullptr;
+    const QModelIndex groupIndex = m_book->groupOf(index);
+    const BookGroup& group = m_book->group(groupIndex.row());
+    // The page writes through the book's own setData, never through this pointer; it only
+    // names the entry.
+    const BookEntry& entry =
+        ContactBook::isGroup(index) ? group.entry : group.contacts.at(index.row());
+    return const_cast<BookEntry*>(&entry);
+}
+
+TMySheet* TSendForm::page(int index) const {
+    return qobject_cast<TMySheet*>(Pages->page(index));
+}
+
+TMySheet* TSendForm::activePage() const {
+    return qobject_cast<TMySheet*>(Pages->currentPage());
+}
+
+int TSendForm::pageCount() const {
+    return Pages->count();
+}
+
+QString TSendForm::statusText() const {
+    return Status->currentMessage();
+}
+
+void TSendForm::CreateNewPage(const QString& sender, const QString& name, const QString& number,
+                              const QString& sign, const QString& text, bool translit,
+                              BookEntry* node) {
+    TMySheet* found = nullptr;
+    for (int i = 0; i < pageCount(); ++i) {
+        TMySheet* candidate = page(i);
+        if (candidate->RecipientName == name && candidate->Number == number)
+            found = candidate;
+    }
+    TMySheet* created = nullptr;
+    if (!found) {
+        created = new TMySheet(*this, m_book);
+        const int index = Pages->addPage(created, QString());
+        const QModelIndex bound = nodeIndex(node);
+        created->ContactNode = bound;
+        created->RecipientKind = bound.isValid() ? bound.data(ContactBook::LevelRole).toInt() : 1;
+        created->SetNumber(number);
+        created->Recount();
+        created->SetSign(sign);
+        Pages->setCurrentIndex(index);
+        created->SetText(text);
+        created->SetSign(sign);
+        created->SetSender(sender.isEmpty() ? kDefaultSender : sender);
+    } else {
+        Pages->setCurrentIndex(Pages->indexOf(found));
+    }
+    TMySheet* active = activePage();
+    if (!text.isEmpty()) {
+        active->SetText(text);
+        active->SetSign(sign);
+        active->Recount();
+    }
+    show();
+    raise();
+    activateWindow();
+    if (created)
+        created->FocusMessage();
+    if (active->TranslitBox->isChecked() != translit) {
+        active->TranslitBox->setChecked(translit);
+        active->TranslitBoxClick();
+    }
+    UpdateHeight();
+}
+
+void TSendForm::UpdateHeight() {
+    if (layout())
+        layout()->activate();
+    const int height = kHeaderHeight + Pages->pageTop() + TMySheet::kContentHeight +
+                       Status->sizeHint().height() + kBottomGap;
+    setFixedHeight(height);
+}
+
+void TSendForm::N2Click(QAction* item) {
+    if (TMySheet* active = activePage())
+        active->StartSend(item);
+}
+
+void TSendForm::PagesMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+    const qint64 now = m_clock();
+    if (now - m_lastUpMs > kDoubleClickMs) {
+        m_lastUpMs = now;
+        m_lastUpAt = QPoint(x, y);
+        return;
+    }
+    if (QPoint(x, y) != m_lastUpAt)
+        return;
+    // A third release must not count as another double click.
+    m_lastUpMs -= kDoubleClickMs;
+    if (TMySheet* active = activePage())
+        active->ClosePage();
+}
+
+void TSendForm::SendWorker(TMySheet* page) {
+    Status->showMessage(SendOutcome::kConnecting);
+    // Drawn at once, without handling other input in the middle of this handler.
+    Status->repaint();
+    page->SendButton->setEnabled(false);
+
+    SendRequest request;
+    request.userKey = ServiceState::UserKey.get();
+    request.number = page->Number;
+    request.sender = page->Sender;
+    request.text = SendText::compose(page->MessageMemo->text(), page->SignEdit->text(),
+                                     page->TranslitBox->isChecked());
+    request.delayMinutes = page->DelayMinutes;
+
+    const QPointer<TSendForm> form(this);
+    const QPointer<TMySheet> target(page);
+    const auto finish = [form, target](const SendOutcome& outcome, const QString& historyError) {
+        if (form)
+            form->finishSend(target, outcome, historyError);
+    };
+    QThread* thread = QThread::create(runSend, request, finish);
+    m_sends.append(thread);
+    connect(thread, &QThread::finished, this, [this, thread] {
+        m_sends.removeOne(thread);
+        thread->deleteLater();
+    });
+    // The window keeps the processor first; the worker mostly waits for the service anyway.
+    thread->start(QThread::LowPriority);
+}
+
+void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendOutcome& outcome,
+                           const QString& historyError) {
+    QString status = outcome.statusText;
+    if (!historyError.isEmpty())
+        status += QStringLiteral(" — история не записана: ") + historyError;
+    Status->showMessage(status);
+    if (page) {
+        page->SendButton->setEnabled(outcome.sendEnabled);
+        if (outcome.clearMessage)
+            page->SetText(QString());
+    }
+    if (!outcome.accepted.isEmpty() && historyError.isEmpty())
+        emit HistoryChanged();
+    if (outcome.action == SendOutcome::Action::LowBalance)
+        emit LowBalance();
+}
+
+void TSendForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    const SkinUnit& skin = SkinUnit::active();
+    SkinnedWindow parts;
+    parts.banner = Image1;
+    parts.picture = Image2;
+    parts.pictureFile = QStringLiteral("8.bmp");
+    parts.captions = {Label6, Label7};
+    skin.dress(this, parts);
+    SkinUnit::setBackground(Status, skin.Main());
+    if (!m_placed) {
+        m_placed = true;
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    IsHidden = false;
+}
+
+void TSendForm::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        IsHidden = true;
+}
+
+// Esc reaches the window from whichever control has the focus: none of them takes it.
+void TSendForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "messaging/SendOutcome.h"
+#include "skins/ui/IconCache.h"
+
+#include <QList>
+#include <QModelIndex>
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class ContactBook;
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QThread;
+class SendPages;
+class TMySheet;
+struct BookEntry;
+
+// The send window: one compose page per open recipient, and the send flow that takes a
+// page's message to the service and shows the outcome in the status bar. It lives for the
+// run; closing only hides it, and its pages survive.
+class TSendForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSendForm(QWidget* parent = nullptr);
+    // Waits a moment for sends in flight so their history is written, then stops them.
+    ~TSendForm() override;
+
+    // The book the pages look numbers up in and write a contact's sender and translit to.
+    void setContactBook(ContactBook* book);
+    ContactBook* contactBook() const { return m_book; }
+    // The entry of the book at `index`, as CreateNewPage takes it; none for an invalid index.
+    BookEntry* nodeAt(const QModelIndex& index) const;
+
+    // Opens or brings forward the page for a recipient. `node` is the book's entry (a contact,
+    // or a group with `number` its contacts' numbers joined by "|"), or none.
+    void CreateNewPage(const QString& sender, const QString& name, const QString& number,
+                       const QString& sign, const QString& text, bool translit, BookEntry* node);
+
+    // The delay menu's items.
+    void N2Click(QAction* item);
+    // Every mouse release on the tabs: two at the same spot within 500 ms close the page.
+    void PagesMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    // Starts the send flow for a page on a worker thread of its own; returns at once.
+    void SendWorker(TMySheet* page);
+    // Client height: the header, the tab rows, one page and the status bar.
+    void UpdateHeight();
+
+    TMySheet* activePage() const;
+    int pageCount() const;
+    TMySheet* page(int index) const;
+    int sendsInFlight() const { return int(m_sends.size()); }
+    // The pictures of the pages' buttons, made once for all pages.
+    IconCache& pageIcons() { return m_pageIcons; }
+    QString statusText() const;
+
+    // Tests replace the millisecond clock of the tab double click.
+    void setClockForTests(std::function<qint64()> clock) { m_clock = std::move(clock); }
+
+    // True while the user keeps the window closed; the main window then shows it no more.
+    bool IsHidden = true;
+
+    QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    SendPages* Pages = nullptr;
+    QStatusBar* Status = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* N51 = nullptr;
+    QAction* N101 = nullptr;
+    QAction* N151 = nullptr;
+    QAction* N301 = nullptr;
+    QAction* N451 = nullptr;
+    QAction* N1 = nullptr;
+
+signals:
+    // History records were written; the history window refills.
+    void HistoryChanged();
+    // A page's history button: the history window for that number.
+    void ShowHistoryFor(const QString& number);
+    // The balance is too low for a send: the main window opens the payment page (message 252).
+    void LowBalance();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override; // FormKeyDown
+
+private:
+    void FormCreate();
+    void buildDelayMenu();
+    // On the user-interface thread, once a run has its outcome.
+    void finishSend(const QPointer<TMySheet>& page, const SendOutcome& outcome,
+                    const QString& historyError);
+    QModelIndex nodeIndex(const BookEntry* node) const;
+
+    ContactBook* m_book = nullptr;
+    IconCache m_pageIcons;
+    QList<QThread*> m_sends;
+    std::function<qint64()> m_clock;
+    qint64 m_lastUpMs;
+    QPoint m_lastUpAt;
+    bool m_placed = false;
+};

@@ -1,0 +1,159 @@
+#include "Settings.h"
+
+#include "StoredValueCipher.h"
+#include "platform/Ansi.h"
+#include "platform/Registry.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString kRoot; // the settings key itself
+
+QString nameOf(const char* name) {
+    return QString::fromLatin1(name);
+}
+
+} // namespace
+
+Settings::Settings(Registry& registry)
+    : m_registry(registry) {
+}
+
+QString Settings::get(Setting::Str setting) const {
+    return m_registry.readStringValue(kRoot, nameOf(setting.name))
+        .value_or(QString::fromLatin1(setting.fallback));
+}
+
+qint32 Settings::get(Setting::Int setting) const {
+    return find(setting).value_or(setting.fallback);
+}
+
+bool Settings::get(Setting::Bool setting) const {
+    return find(setting).value_or(setting.fallback);
+}
+
+std::optional<qint32> Settings::find(Setting::Int setting) const {
+    return m_registry.readInteger(kRoot, nameOf(setting.name));
+}
+
+std::optional<bool> Settings::find(Setting::Bool setting) const {
+    return m_registry.readBool(kRoot, nameOf(setting.name));
+}
+
+void Settings::set(Setting::Str setting, const QString& value) {
+    m_registry.writeString(kRoot, nameOf(setting.name), value);
+}
+
+void Settings::set(Setting::Int setting, qint32 value) {
+    m_registry.writeInteger(kRoot, nameOf(setting.name), value);
+}
+
+void Settings::set(Setting::Bool setting, bool value) {
+    m_registry.writeBool(kRoot, nameOf(setting.name), value);
+}
+
+QString Settings::theme() const {
+    const QString stored = m_registry.readString(kRoot, nameOf(Setting::Theme.name));
+    return stored.isEmpty() ? QString::fromLatin1(Setting::Theme.fallback) : stored;
+}
+
+qint32 Settings::historyMessCount() const {
+    const qint32 stored = find(Setting::HistoryMessCount).value_or(0);
+    return stored > 0 ? stored : Setting::HistoryMessCount.fallback;
+}
+
+qint32 Settings::alphaBlendValue() const {
+    return std::clamp(get(Setting::AlphaBlendValue), 0, 255);
+}
+
+qint32 Settings::hideTime() {
+    if (const auto stored = find(Setting::HideTime))
+        return *stored;
+    set(Setting::HideTime, Setting::HideTime.fallback);
+    return Setting::HideTime.fallback;
+}
+
+qint32 Settings::showTime() {
+    if (const auto stored = find(Setting::ShowTime))
+        return *stored;
+    set(Setting::ShowTime, Setting::ShowTime.fallback);
+    return Setting::ShowTime.fallback;
+}
+
+bool Settings::showSplash() {
+    if (const auto stored = find(Setting::ShowSplash))
+        return *stored;
+    set(Setting::ShowSplash, true);
+    return true;
+}
+
+bool Settings::checkTextLength() const {
+    return !find(Setting::NotCheckTextLength).has_value();
+}
+
+QString Settings::timeFormatForDialog() const {
+    const QString stored = get(Setting::TimeFormat);
+    return stored.isEmpty() ? kDialogTimeFormat : stored;
+}
+
+QString Settings::proxyPassword() const {
+    const auto stored = m_registry.readBytes(kRoot, nameOf(Setting::ProxyPassword.name));
+    if (!stored)
+        return {};
+    const auto plain =
+        StoredValueCipher::DecipherValue(*stored, StoredValueCipher::kProxyPasswordKey);
+    return plain ? Ansi::toUnicode(*plain) : QString();
+}
+
+void Settings::setProxyPassword(const QString& password) {
+    m_registry.writeBytes(kRoot, nameOf(Setting::ProxyPassword.name),
+                          StoredValueCipher::EncipherValue(Ansi::fromUnicode(password),
+                                                           StoredValueCipher::kProxyPasswordKey));
+}
+
+QString Settings::storedUserKey() const {
+    return m_registry.readString(kRoot, QString());
+}
+
+void Settings::setStoredUserKey(const QString& value) {
+    m_registry.writeString(kRoot, QString(), value);
+}
+
+std::optional<Settings::ServerAddress> Settings::serverAddress() const {
+    const auto port = find(Setting::Port);
+    if (!port)
+        return std::nullopt;
+    return ServerAddress{get(Setting::Host), *port};
+}
+
+Settings::ServerAddress Settings::runFirstStart(const WindowPlace& place) {
+    Registry::Transaction batch(m_registry);
+    set(Setting::Left, place.left);
+    set(Setting::Height, place.height);
+    set(Setting::Top, place.top);
+    set(Setting::StayOnTop, false);
+    set(Setting::Host, kDefaultHost);
+    set(Setting::Port, kDefaultPort);
+    set(Setting::UseIESettings, false);
+    set(Setting::TimeFormat, kFirstStartTimeFormat);
+    set(Setting::ShowSplash, true);
+    set(Setting::SoundConnectOK, QString());
+    set(Setting::SoundConnectErr, QString());
+    set(Setting::SoundSentOK, QString());
+    set(Setting::SoundSentErr, QString());
+    set(Setting::UseProxy, false);
+    set(Setting::ProxyAuthentication, false);
+    set(Setting::ProxyServer, QString());
+    set(Setting::ProxyPort, 0);
+    set(Setting::ProxyUserName, QString());
+    set(Setting::ProxyPassword, QString());
+    set(Setting::UseAlphaBlend, false);
+    set(Setting::MenuWithGroup, true);
+    set(Setting::AlphaBlendValue, 200);
+    set(Setting::HistoryMessCount, 3000);
+    set(Setting::Theme, QStringLiteral("Default.skn"));
+    set(Setting::TimeStamp, false);
+    batch.commit();
+    return {kDefaultHost, kDefaultPort};
+}
