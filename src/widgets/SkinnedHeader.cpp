@@ -1,5 +1,6 @@
 #include "SkinnedHeader.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 
 namespace {
@@ -39,5 +40,25 @@ SkinnedHeader SkinnedHeader::create(QWidget* parent, const QString& title,
         header.subtitle->adjustSize();
         header.subtitle->move(kTextLeft, titleTop + header.title->height() + 2);
     }
+    return header;
+}
+
+SkinnedHeader SkinnedHeader::createStrip(QWidget* parent, const QString& title) {
+    SkinnedHeader header;
+    header.banner = new QLabel(parent);
+    header.banner->setObjectName(QStringLiteral("Image1"));
+    header.banner->setScaledContents(true);
+    header.banner->setFixedHeight(kStripHeight);
+
+    header.picture = new QLabel(parent);
+    header.picture->setObjectName(QStringLiteral("Image2"));
+    header.title = new QLabel(title, parent);
+    QFont bold = header.title->font();
+    bold.setBold(true);
+    header.title->setFont(bold);
+
+    header.titleRow = new QHBoxLayout;
+    header.titleRow->addWidget(header.title, 1);
+    header.titleRow->addWidget(header.picture);
     return header;
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QHBoxLayout;
 class QLabel;
 class QWidget;
 
@@ -13,9 +14,16 @@ struct SkinnedHeader {
     QLabel* picture = nullptr;  // Image2
     QLabel* title = nullptr;    // Label6
     QLabel* subtitle = nullptr; // Label7, may be left out
+    // Only in the strip shape: the title, then the picture, for the body's layout.
+    QHBoxLayout* titleRow = nullptr;
 
     static constexpr int kHeight = 56;
+    static constexpr int kStripHeight = 25;
 
     // The banner is the returned header; `subtitle` empty leaves the second label out.
     static SkinnedHeader create(QWidget* parent, const QString& title, const QString& subtitle);
+
+    // The account dialogs' shape: a thin banner across the top, and a bold title in a row of
+    // its own below it, the picture at the row's right end. No subtitle.
+    static SkinnedHeader createStrip(QWidget* parent, const QString& title);
 };

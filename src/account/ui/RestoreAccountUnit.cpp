@@ -12,9 +12,9 @@
 #include "service/ServiceState.h"
 #include "skins/ui/SkinUnit.h"
 #include "widgets/FieldRules.h"
+#include "widgets/SkinnedHeader.h"
 
 #include <QCloseEvent>
-#include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -43,16 +43,12 @@ TRestoreAccountForm::TRestoreAccountForm(QWidget* parent)
     setObjectName(QStringLiteral("RestoreAccountForm"));
     setWindowTitle(QStringLiteral("Восстановление аккаунта"));
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setScaledContents(true);
-    Image1->setFixedHeight(25);
-    Image2 = new QLabel(this);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Label6 = new QLabel(QStringLiteral("Восстановление аккаунта"), this);
-    QFont bold = Label6->font();
-    bold.setBold(true);
-    Label6->setFont(bold);
+    const SkinnedHeader header =
+        SkinnedHeader::createStrip(this, QStringLiteral("Восстановление аккаунта"));
+    Image1 = header.banner;
+    Image2 = header.picture;
+    Label6 = header.title;
+    Label6->setObjectName(QStringLiteral("Label6"));
 
     EditEMail = new QLineEdit(this);
     EditEMail->setObjectName(QStringLiteral("EditEMail"));
@@ -68,9 +64,6 @@ TRestoreAccountForm::TRestoreAccountForm(QWidget* parent)
     ButOK->setEnabled(false);
     SpeedButton1->setEnabled(false);
 
-    auto* header = new QHBoxLayout;
-    header->addWidget(Label6, 1);
-    header->addWidget(Image2);
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Email адрес:"), this), 0, 0);
     grid->addWidget(EditEMail, 0, 1);
@@ -88,7 +81,7 @@ TRestoreAccountForm::TRestoreAccountForm(QWidget* parent)
     layout->addWidget(Image1);
     auto* body = new QVBoxLayout;
     body->setContentsMargins(10, 4, 10, 0);
-    body->addLayout(header);
+    body->addLayout(header.titleRow);
     body->addLayout(grid);
     body->addLayout(buttons);
     layout->addLayout(body);

@@ -14,10 +14,10 @@
 #include "service/ServiceState.h"
 #include "skins/ui/SkinUnit.h"
 #include "widgets/FieldRules.h"
+#include "widgets/SkinnedHeader.h"
 
 #include <QCloseEvent>
 #include <QDateEdit>
-#include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -66,19 +66,17 @@ QDate TRegForm::zeroDate() {
 }
 
 void TRegForm::buildControls() {
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setScaledContents(true);
-    Image1->setFixedHeight(25);
+    // The skin's picture sits at the title's right end; the small icon before the title.
+    const SkinnedHeader header =
+        SkinnedHeader::createStrip(this, QStringLiteral("Регистрация пользователя"));
+    Image1 = header.banner;
+    Image3 = header.picture;
+    Image3->setObjectName(QStringLiteral("Image3"));
+    Label8 = header.title;
+    Label8->setObjectName(QStringLiteral("Label8"));
     Image2 = new QLabel(this);
     Image2->setObjectName(QStringLiteral("Image2"));
-    Image3 = new QLabel(this);
-    Image3->setObjectName(QStringLiteral("Image3"));
-
-    Label8 = new QLabel(QStringLiteral("Регистрация пользователя"), this);
-    QFont bold = Label8->font();
-    bold.setBold(true);
-    Label8->setFont(bold);
+    header.titleRow->insertWidget(0, Image2);
     Label6 = new QLabel(QStringLiteral("Заполните все поля для регистрации нового пользователя.\n"
                                        "ВНИМАНИЕ!\n"
                                        "1. Указывайте Ваш реальный EMail адрес.\n"
@@ -111,11 +109,6 @@ void TRegForm::buildControls() {
     SpeedButton1 = flatButton(QStringLiteral("Настройка соединения"), 5, "SpeedButton1", this);
     SpeedButton2 = flatButton(QStringLiteral("Восстановление аккаунта"), 12, "SpeedButton2", this);
 
-    auto* header = new QHBoxLayout;
-    header->addWidget(Image2);
-    header->addWidget(Label8, 1);
-    header->addWidget(Image3);
-
     auto* fields = new QGridLayout;
     const QList<std::pair<QString, QWidget*>> rows = {
         {QStringLiteral("ФИО:"), EditFIO},
@@ -145,7 +138,7 @@ void TRegForm::buildControls() {
     layout->addWidget(Image1);
     auto* body = new QVBoxLayout;
     body->setContentsMargins(10, 4, 10, 0);
-    body->addLayout(header);
+    body->addLayout(header.titleRow);
     body->addWidget(Label6);
     body->addLayout(fields);
     body->addLayout(buttons);
