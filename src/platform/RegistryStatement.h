@@ -1,16 +1,39 @@
 #pragma once
 
+#include "Ansi.h"
 #include "Registry.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <sqlite3.h>
 
 namespace RegistryStore {
 
 enum StoredType { TypeString = 1, TypeInteger = 4 }; // REG_SZ, REG_DWORD
+
+// Key names compare like the registry's: case-insensitively, but they keep their case.
+inline QString foldName(const QString& name) {
+    return name.toCaseFolded();
+}
+
+// Names pass through the code page like everything else stored.
+inline QString storedName(const QString& name) {
+    return Ansi::representable(name);
+}
+
+inline QStringList keyParts(const QString& key) {
+    return key.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+}
+
+inline QByteArray dataFromInteger(qint32 value) {
+    const auto u = quint32(value);
+    const char bytes[4] = {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF),
+                           char((u >> 24) & 0xFF)};
+    return QByteArray(bytes, 4);
+}
 
 inline qint32 integerFromData(QByteArrayView data) {
     const auto* b = reinterpret_cast<const unsigned char*>(data.data());
@@ -78,6 +101,5 @@ private:
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
 };
-
 
 } // namespace RegistryStore
