@@ -1,5 +1,6 @@
 #include "ModalDriver.h"
 #include "TestProfile.h"
+#include "account/ui/MakePswUnit.h"
 #include "contacts/ContactBook.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
@@ -372,6 +373,22 @@ private slots:
 
     // Moving the slider previews on the main window; Cancel or Escape returns it to the
     // stored opacity, OK keeps it.
+    // The dialog as the main window opens it reaches the access password's own dialog.
+    void accessPasswordButtonOpensItsDialog() {
+        Settings s = settings();
+        s.runFirstStart({});
+        s.setStoredUserKey(kKey);
+        auto main = mainWindow();
+        ModalDriver<TMakePswForm> password([](TMakePswForm* form) { form->ButCancel->click(); });
+        ModalDriver<TSettingsForm> driver([](TSettingsForm* form) {
+            form->SpeedButton1->click();
+            form->ButCancel->click();
+        });
+        SettingsDialogs::settings(main.get());
+        QCOMPARE(driver.count(), 1);
+        QCOMPARE(password.count(), 1);
+    }
+
     void sliderPreviewUndoneOnCancel_data() {
         QTest::addColumn<QString>("closeBy");
         QTest::addColumn<int>("alphaAfter");
