@@ -3,6 +3,7 @@
 #include "SandboxProcess.h"
 #include "StoreDamage.h"
 #include "TestProfile.h"
+#include "account/ui/BirthDateEdit.h"
 #include "account/ui/MakePswUnit.h"
 #include "account/ui/PasswordUnit.h"
 #include "account/ui/RestoreAccountUnit.h"
@@ -17,8 +18,9 @@
 #include "shell/MainUnit.h"
 #include "skins/ui/SkinUnit.h"
 
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -157,6 +159,9 @@ private slots:
         QCOMPARE(key.size(), 48);
         QCOMPARE(ServiceState::UserKey.get(), key);
         QCOMPARE(m_sandbox.account(key).value(QLatin1String("email")).toString(), Person().email);
+        // The birth date goes as the system's short date text, whatever the field shows.
+        QCOMPARE(m_sandbox.account(key).value(QLatin1String("birthDate")).toString(),
+                 QLocale::system().toString(Person().birth, QLocale::ShortFormat));
         QCOMPARE(askedTexts(), QStringList{QStringLiteral(
                                    "Информация: Регистрация прошла успешно!\r\nНа указанный адрес "
                                    "выслана ссылка для активации вашего аккаунта.")});
@@ -216,6 +221,113 @@ private slots:
         QVERIFY(form.isVisible());
         QVERIFY(storedKey().isEmpty());
         QVERIFY(ServiceState::UserKey.get().isEmpty());
+    }
+
+    // The birth date typed by keys: with or without the dots; what cannot make a date is
+    // refused key by key, and a text that names no real date leaves the field without one.
+    void birthDateTyped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QDate>("date");
+
+        const QDate feb1(1990, 2, 1);
+        QTest::newRow("with dots") << "01.02.1990"
+                                   << "01.02.1990" << feb1;
+        QTest::newRow("without dots") << "01021990"
+                                      << "01.02.1990" << feb1;
+        QTest::newRow("one-digit day and month") << "1.2.1990"
+                                                 << "01.02.1990" << feb1;
+        QTest::newRow("letters after the date") << "01021990ivan@example.ru"
+                                                << "01.02.1990" << feb1;
+        QTest::newRow("a ninth digit") << "010219901"
+                                       << "01.02.1990" << feb1;
+        QTest::newRow("letters alone") << "ivan"
+                                       << "" << QDate();
+        QTest::newRow("a thirteenth month") << "0113"
+                                            << "01.1" << QDate();
+        QTest::newRow("a 32nd day") << "32"
+                                    << "3" << QDate();
+        QTest::newRow("31 February") << "31021990"
+                                     << "31.02.1990" << QDate();
+        QTest::newRow("29 February of a leap year") << "29022000"
+                                                    << "29.02.2000" << QDate(2000, 2, 29);
+        QTest::newRow("29 February of another year") << "29021990"
+                                                     << "29.02.1990" << QDate();
+        QTest::newRow("before 1900") << "31121899"
+                                     << "31.12.1899" << QDate();
+        QTest::newRow("after today")
+            << QDate::currentDate().addDays(1).toString(QStringLiteral("ddMMyyyy"))
+            << QDate::currentDate().addDays(1).toString(QStringLiteral("dd.MM.yyyy")) << QDate();
+        QTest::newRow("unfinished") << "0102199"
+                                    << "01.02.199" << QDate();
+        QTest::newRow("empty") << ""
+                               << "" << QDate();
+    }
+    void birthDateTyped() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QDate, date);
+        TRegForm form;
+        form.show();
+        QTest::keyClicks(form.EditBirth, typed);
+        QCOMPARE(form.EditBirth->text(), shown);
+        QCOMPARE(form.EditBirth->date(), date.isValid() ? date : TRegForm::zeroDate());
+        // The other fields are empty: a date passes the first check and meets the second.
+        form.ButOK->click();
+        QCOMPARE(askedTexts(),
+                 QStringList{date.isValid() ? QStringLiteral("Предупреждение: Вы заполнили "
+                                                             "не все поля!")
+                                            : QStringLiteral("Предупреждение: Неверно указана "
+                                                             "дата рождения!")});
+        QVERIFY(form.isVisible());
+    }
+
+    void birthDateTakesItsTurnAtTab() {
+        TRegForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(QApplication::focusWidget(), form.EditFIO);
+        const QList<QWidget*> order = {form.EditFIO,   form.EditCity,  form.Editnumber,
+                                       form.EditBirth, form.EditEMail, form.Edit1};
+        for (int i = 1; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), order[i]);
+        }
+    }
+
+    // Empty, the calendar opens at January thirty years back; with a date, at that date.
+    // Picked by keys, the date fills the field; Escape closes the calendar, not the dialog.
+    void birthCalendarByKeys() {
+        TRegForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.EditBirth->setFocus();
+        QTest::keyClick(form.EditBirth, Qt::Key_F4);
+        QCalendarWidget* calendar = form.EditBirth->calendar();
+        QVERIFY(calendar);
+        QVERIFY(form.EditBirth->calendarShown());
+        const int year = QDate::currentDate().year() - 30;
+        QCOMPARE(calendar->yearShown(), year);
+        QCOMPARE(calendar->monthShown(), 1);
+        QTest::keyClick(calendar->focusProxy(), Qt::Key_Escape);
+        QVERIFY(!form.EditBirth->calendarShown());
+        QVERIFY(form.isVisible());
+        QVERIFY(!form.gaveUp());
+        QCOMPARE(form.EditBirth->date(), TRegForm::zeroDate());
+
+        QTest::keyClick(form.EditBirth, Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(form.EditBirth->calendarShown());
+        QTest::keyClick(calendar->focusProxy(), Qt::Key_Right);
+        QTest::keyClick(calendar->focusProxy(), Qt::Key_Return);
+        QVERIFY(!form.EditBirth->calendarShown());
+        QCOMPARE(form.EditBirth->date(), QDate(year, 1, 2));
+        QCOMPARE(form.EditBirth->text(), QStringLiteral("02.01.%1").arg(year));
+
+        form.EditBirth->setDate(QDate(1980, 5, 17));
+        form.EditBirth->showCalendar();
+        QCOMPARE(calendar->yearShown(), 1980);
+        QCOMPARE(calendar->monthShown(), 5);
+        QCOMPARE(calendar->selectedDate(), QDate(1980, 5, 17));
     }
 
     void referrerMayBeEmpty() {

@@ -31,7 +31,6 @@ QPushButton* flatButton(const QString& caption, int glyphIndex, const char* name
                                    caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setFlat(true);
-    button->setAutoDefault(false);
     return button;
 }
 
@@ -61,8 +60,7 @@ TRestoreAccountForm::TRestoreAccountForm(QWidget* parent)
     FieldRules::codePageOnly(Edit1);
     SpeedButton1 = flatButton(QStringLiteral("OK"), 13, "SpeedButton1", this);
     ButCancel = flatButton(QStringLiteral("Отмена"), 14, "ButCancel", this);
-    ButOK->setEnabled(false);
-    SpeedButton1->setEnabled(false);
+    Edit1Change();
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Email адрес:"), this), 0, 0);
@@ -100,6 +98,8 @@ void TRestoreAccountForm::Edit1Change() {
     // Either the code is asked for or it is typed in, never both at once.
     ButOK->setEnabled(Edit1->text().isEmpty() && !EditEMail->text().isEmpty());
     SpeedButton1->setEnabled(!Edit1->text().isEmpty());
+    // Enter presses whichever of the two the fields allow.
+    (Edit1->text().isEmpty() ? ButOK : SpeedButton1)->setDefault(true);
 }
 
 void TRestoreAccountForm::ButOKClick() {

@@ -1,5 +1,6 @@
 #include "UnitReg.h"
 
+#include "BirthDateEdit.h"
 #include "RestoreAccountUnit.h"
 #include "ServerWait.h"
 #include "account/AccountKey.h"
@@ -17,7 +18,6 @@
 #include "widgets/SkinnedHeader.h"
 
 #include <QCloseEvent>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,7 +40,6 @@ QPushButton* flatButton(const QString& caption, int glyphIndex, const char* name
     auto* button = new QPushButton(glyph(glyphIndex), caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setFlat(true);
-    button->setAutoDefault(false);
     return button;
 }
 
@@ -62,7 +61,7 @@ TRegForm::TRegForm(Hooks hooks, QWidget* parent)
 }
 
 QDate TRegForm::zeroDate() {
-    return QDate(1899, 12, 30);
+    return BirthDateEdit::zeroDate();
 }
 
 void TRegForm::buildControls() {
@@ -90,24 +89,21 @@ void TRegForm::buildControls() {
         FieldRules::codePageOnly(field);
         return field;
     };
+    // Made in their on-screen order, which is the order Tab walks them in.
     EditFIO = edit("EditFIO");
     EditCity = edit("EditCity");
     Editnumber = edit("Editnumber");
+    EditBirth = new BirthDateEdit(this);
+    EditBirth->setObjectName(QStringLiteral("EditBirth"));
     EditEMail = edit("EditEMail");
     Edit1 = edit("Edit1");
-    EditBirth = new QDateEdit(this);
-    EditBirth->setObjectName(QStringLiteral("EditBirth"));
-    EditBirth->setCalendarPopup(true);
-    // The zero date stands for "not given" and shows as an empty field.
-    EditBirth->setMinimumDate(zeroDate());
-    EditBirth->setSpecialValueText(QStringLiteral(" "));
-    EditBirth->setDate(zeroDate());
-    EditBirth->setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
 
-    ButOK = flatButton(QStringLiteral("ОК"), 13, "ButOK", this);
-    ButCancel = flatButton(QStringLiteral("Отмена"), 14, "ButCancel", this);
     SpeedButton1 = flatButton(QStringLiteral("Настройка соединения"), 5, "SpeedButton1", this);
+    ButOK = flatButton(QStringLiteral("ОК"), 13, "ButOK", this);
     SpeedButton2 = flatButton(QStringLiteral("Восстановление аккаунта"), 12, "SpeedButton2", this);
+    ButCancel = flatButton(QStringLiteral("Отмена"), 14, "ButCancel", this);
+    // Enter in a field registers; on a button it presses that button.
+    ButOK->setDefault(true);
 
     auto* fields = new QGridLayout;
     const QList<std::pair<QString, QWidget*>> rows = {

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-class QDateEdit;
+class BirthDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -36,7 +36,7 @@ public:
     QLineEdit* EditFIO = nullptr;
     QLineEdit* EditCity = nullptr;
     QLineEdit* Editnumber = nullptr;
-    QDateEdit* EditBirth = nullptr;
+    BirthDateEdit* EditBirth = nullptr;
     QLineEdit* EditEMail = nullptr;
     QLineEdit* Edit1 = nullptr;
     QPushButton* ButOK = nullptr;

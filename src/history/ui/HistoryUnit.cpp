@@ -202,7 +202,8 @@ void THistoryForm::buildControls() {
     connect(SpeedButton1, &QToolButton::clicked, this, &THistoryForm::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &QWidget::close);
     connect(SpeedButton3, &QToolButton::clicked, this, &THistoryForm::SpeedButton3Click);
-    connect(Edit1, &QLineEdit::returnPressed, this, &THistoryForm::SpeedButton3Click);
+    // Enter in the filter presses "Отобрать".
+    connect(Edit1, &QLineEdit::returnPressed, SpeedButton3, &QToolButton::click);
     // What cannot go into code page 1251 shows as "?", as it would be searched.
     connect(Edit1, &QLineEdit::textEdited, this, [this](const QString& text) {
         const QString representable = Ansi::representable(text);

@@ -144,7 +144,13 @@ void TMySheet::buildControls() {
     layout->addLayout(middle, 1);
     layout->addLayout(bottom);
 
-    setTabOrder(MessageMemo, SignEdit);
+    // The message and the signature come first; the rest follow on from there in their
+    // on-screen order, round from the top.
+    const QList<QWidget*> tabOrder = {MessageMemo, SignEdit,      TranslitBox,
+                                      CloseButton, SendButton,    RecipientEdit,
+                                      SenderEdit,  HistoryButton, TemplatesButton};
+    for (int i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     connect(MessageMemo, &QPlainTextEdit::textChanged, this, &TMySheet::Recount);
     connect(SignEdit, &QLineEdit::textChanged, this, &TMySheet::Recount);

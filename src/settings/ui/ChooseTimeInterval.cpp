@@ -46,14 +46,15 @@ TChooseTimeInterval::TChooseTimeInterval(double detailPrice, QWidget* parent)
     Label2->setFont(bold);
     Label3 = new QLabel(QStringLiteral("Период С"), this);
     D1 = datePicker(this);
+    D1->setObjectName(QStringLiteral("D1"));
     Label4 = new QLabel(QStringLiteral("ПО"), this);
     D2 = datePicker(this);
+    D2->setObjectName(QStringLiteral("D2"));
     ButOK = new QPushButton(QStringLiteral("ОК"), this);
     ButCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    for (QPushButton* button : {ButOK, ButCancel}) {
+    for (QPushButton* button : {ButOK, ButCancel})
         button->setFlat(true);
-        button->setAutoDefault(false);
-    }
+    ButOK->setDefault(true);
 
     auto* period = new QHBoxLayout;
     period->addWidget(Label3);

@@ -59,9 +59,10 @@ QWidget* TSettingsForm::buildConnectionPage() {
 
     GroupBox2 = new QGroupBox(page);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    CheckBox2 = checkBox(QStringLiteral("Авторизация"), "CheckBox2", GroupBox2);
+    // Made in their on-screen order, which Tab follows: server and port, then the login.
     Edit3 = textField("Edit3", GroupBox2);
     Edit4 = digitField("Edit4", GroupBox2);
+    CheckBox2 = checkBox(QStringLiteral("Авторизация"), "CheckBox2", GroupBox2);
     Edit5 = textField("Edit5", GroupBox2);
     Edit6 = textField("Edit6", GroupBox2);
     Edit6->setEchoMode(QLineEdit::Password);

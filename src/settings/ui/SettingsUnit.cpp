@@ -125,10 +125,9 @@ void TSettingsForm::FormCreate() {
     ButOK->setObjectName(QStringLiteral("ButOK"));
     ButCancel = new QPushButton(glyph(14), QStringLiteral("Отмена"), this);
     ButCancel->setObjectName(QStringLiteral("ButCancel"));
-    for (QPushButton* button : {ButOK, ButCancel}) {
+    for (QPushButton* button : {ButOK, ButCancel})
         button->setFlat(true);
-        button->setAutoDefault(false);
-    }
+    ButOK->setDefault(true);
 
     auto* header = new QHBoxLayout;
     header->setContentsMargins(10, 4, 10, 0);
