@@ -2,6 +2,7 @@
 
 #include "FontWarmUp.h"
 #include "MainUnit.h"
+#include "ProgramIcon.h"
 #include "ProgramWindows.h"
 #include "SplashUnit.h"
 #include "contacts/BookReadAhead.h"
@@ -61,6 +62,7 @@ StartUp::EarlyWork StartUp::begin(int argc, char* argv[]) {
 
 int StartUp::run(QApplication& app, EarlyWork early) {
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
+    QApplication::setWindowIcon(ProgramIcon::icon());
     // The main window's close ends the program even while the send window is open.
     app.setQuitOnLastWindowClosed(false);
 
