@@ -97,6 +97,9 @@ int StartUp::run(QApplication& app, EarlyWork early) {
 
         QObject::connect(&mainForm, &TMainForm::FormClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
+        // Direct: the loop returns without running what is still queued.
+        QObject::connect(&mainForm, &TMainForm::EndedAtOnce, &app,
+                         [] { QCoreApplication::exit(0); });
         // A session that ends runs the closing steps, so the book and position are kept.
         QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm,
                          [&mainForm] { mainForm.close(); });
