@@ -2,6 +2,7 @@
 
 #include "ContactTreeDelegate.h"
 #include "MainFormLayout.h"
+#include "StatusLabel.h"
 #include "contacts/ui/ContactTreeView.h"
 #include "skins/ui/ImageButton3.h"
 #include "skins/ui/SkinUnit.h"
@@ -64,6 +65,8 @@ void TMainForm::buildControls() {
         (kClientWidth - (int(buttons.size()) - 1) * kToolButtonStep - SkinSprites::ButtonSize) / 2;
     for (int i = 0; i < buttons.size(); ++i) {
         auto* button = new TImageButton(Panel3);
+        // The sheet's own mask colour, whatever colour a skin puts in a picture's corner.
+        button->setTransparentColor(QColor::fromRgb(SkinSprites::MaskColor));
         button->setToolTip(buttons[i].second);
         button->setGeometry(left + i * kToolButtonStep, kToolButtonTop, SkinSprites::ButtonSize,
                             SkinSprites::ButtonSize);
@@ -82,7 +85,7 @@ void TMainForm::buildControls() {
 
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    m_statusLabel = new QLabel(StatusBar);
+    m_statusLabel = new StatusLabel(StatusBar);
     StatusBar->addWidget(m_statusLabel, 1);
     StatusBar->installEventFilter(this);
     m_statusLabel->installEventFilter(this);

@@ -232,10 +232,15 @@ void TMainForm::ShowServiceMessage() {
 
 void TMainForm::OfferRegistration() {
     ServiceState::RegistrationOffered.set(true);
-    // Giving up ends the program, as it does at start. Queued, so that the login thread
-    // waiting for this message is let go before the window closes.
     if (m_options.dialogs.registration && !m_options.dialogs.registration())
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        endAtOnce();
+}
+
+void TMainForm::endAtOnce() {
+    // As a give-up at start: the closing steps never run, so nothing is saved and nothing
+    // fades; the login thread waiting for this message is let go when the handler returns.
+    m_creation = Creation::GaveUp;
+    emit EndedAtOnce();
 }
 
 void TMainForm::SaveWindowPosition() {

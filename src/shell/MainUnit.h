@@ -169,6 +169,9 @@ public:
 signals:
     // The window has run its closing steps: the program ends.
     void FormClosed();
+    // The user gave up a registration the login asked for: the program ends at once, without
+    // the closing steps.
+    void EndedAtOnce();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -189,6 +192,7 @@ private:
     void openPayment();
     void ShowServiceMessage();
     void OfferRegistration();
+    void endAtOnce();
 
     Options m_options;
     TrayIcon* m_trayIcon = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -12,6 +13,18 @@ namespace {
 constexpr int kWidth = 400;
 constexpr int kHeight = 250;
 constexpr int kShowMs = 5000;
+constexpr int kSmallestPointSize = 6;
+
+// The font, a point smaller at a time, until the text lies inside its area: a desktop's
+// wide or large font must not push it past the window's edge.
+QFont fitted(QFont font, const QPaintDevice* device, const QRect& area, int flags,
+             const QString& text) {
+    while (font.pointSize() > kSmallestPointSize &&
+           !area.contains(QFontMetrics(font, device).boundingRect(area, flags, text)))
+        font.setPointSize(font.pointSize() - 1);
+    return font;
+}
+
 } // namespace
 
 TSplashForm::TSplashForm(std::function<void()> applySkin, QWidget* parent)
@@ -102,15 +115,26 @@ void TSplashForm::paintEvent(QPaintEvent*) {
         painter.drawEllipse(QPointF(70 + i * 25, 110), 8, 8);
 
     painter.setPen(QColor(0xF4, 0xFB, 0xF5));
+    for (const PaintedText& text : paintedTexts()) {
+        painter.setFont(text.font);
+        painter.drawText(text.area, text.flags, text.text);
+    }
+}
+
+QList<TSplashForm::PaintedText> TSplashForm::paintedTexts() const {
     QFont title = font();
     title.setPointSize(30);
     title.setBold(true);
-    painter.setFont(title);
-    painter.drawText(QRect(170, 70, 220, 50), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Varnelo"));
     QFont subtitle = font();
     subtitle.setPointSize(11);
-    painter.setFont(subtitle);
-    painter.drawText(QRect(172, 120, 220, 40), Qt::AlignLeft | Qt::AlignTop,
-                     QStringLiteral("SMS-сообщения с компьютера"));
+    // The subtitle may take two lines; it ends above the version label.
+    QList<PaintedText> texts = {
+        {QStringLiteral("Varnelo"), title, QRect(170, 70, 218, 50),
+         Qt::AlignLeft | Qt::AlignVCenter},
+        {QStringLiteral("SMS-сообщения с компьютера"), subtitle, QRect(172, 120, 216, 56),
+         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap},
+    };
+    for (PaintedText& text : texts)
+        text.font = fitted(text.font, this, text.area, text.flags, text.text);
+    return texts;
 }

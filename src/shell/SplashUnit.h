@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
+#include <QList>
+#include <QRect>
 
 #include <functional>
 
@@ -18,6 +21,16 @@ public:
     QTimer* HideTimer = nullptr;
 
     bool skinApplied() const { return m_skinApplied; }
+
+    // A text painted on the picture: in which font, within which area, with which flags.
+    struct PaintedText {
+        QString text;
+        QFont font;
+        QRect area;
+        int flags = 0;
+    };
+    // The title and the subtitle, as they are painted.
+    QList<PaintedText> paintedTexts() const;
 
     // Shows the window and waits until it is closed. Unlike exec(), safe when the window
     // closes while it is still being shown.

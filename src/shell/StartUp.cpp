@@ -2,6 +2,7 @@
 
 #include "FontWarmUp.h"
 #include "MainUnit.h"
+#include "ProgramIcon.h"
 #include "ProgramWindows.h"
 #include "SplashUnit.h"
 #include "contacts/BookReadAhead.h"
@@ -61,6 +62,7 @@ StartUp::EarlyWork StartUp::begin(int argc, char* argv[]) {
 
 int StartUp::run(QApplication& app, EarlyWork early) {
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
+    QApplication::setWindowIcon(ProgramIcon::icon());
     // The main window's close ends the program even while the send window is open.
     app.setQuitOnLastWindowClosed(false);
 
@@ -95,6 +97,9 @@ int StartUp::run(QApplication& app, EarlyWork early) {
 
         QObject::connect(&mainForm, &TMainForm::FormClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
+        // Direct: the loop returns without running what is still queued.
+        QObject::connect(&mainForm, &TMainForm::EndedAtOnce, &app,
+                         [] { QCoreApplication::exit(0); });
         // A session that ends runs the closing steps, so the book and position are kept.
         QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm,
                          [&mainForm] { mainForm.close(); });

@@ -11,8 +11,7 @@ constexpr int kGroupImage = 0;
 constexpr int kContactImage = 1;
 
 // Captions are the user's own texts: an "&" in them is a character, not an access key.
-QString menuText(const QString& caption)
-{
+QString menuText(const QString& caption) {
     QString text = caption;
     return text.replace(QLatin1Char('&'), QLatin1String("&&"));
 }
@@ -22,17 +21,17 @@ QString menuText(const QString& caption)
 TrayContactMenu::TrayContactMenu(QMenu* menu, const QList<QIcon>& images, QObject* parent)
     : QObject(parent)
     , m_menu(menu)
-    , m_images(images)
-{
+    , m_images(images) {
+    // An empty group keeps its separator, so two may follow each other; Qt would merge them.
+    if (m_menu)
+        m_menu->setSeparatorsCollapsible(false);
 }
 
-TrayContactMenu::~TrayContactMenu()
-{
+TrayContactMenu::~TrayContactMenu() {
     freeItems();
 }
 
-void TrayContactMenu::rebuild(const ContactBook& book, bool menuWithGroup)
-{
+void TrayContactMenu::rebuild(const ContactBook& book, bool menuWithGroup) {
     freeItems();
     if (!m_menu)
         return;
@@ -54,24 +53,22 @@ void TrayContactMenu::rebuild(const ContactBook& book, bool menuWithGroup)
             m_groupItems.append(into->menuAction());
         }
         for (const BookEntry& entry : group.contacts)
-            addContactItem(into,
-                           TrayContact{entry.Sender, entry.Name, entry.Number, entry.Sign,
-                                       entry.Translit},
-                           entry.caption);
+            addContactItem(
+                into,
+                TrayContact{entry.Sender, entry.Name, entry.Number, entry.Sign, entry.Translit},
+                entry.caption);
         if (!menuWithGroup && g + 1 < groups.size())
             m_menu->addSeparator();
     }
 }
 
-void TrayContactMenu::N6Click(const QAction* item)
-{
+void TrayContactMenu::N6Click(const QAction* item) {
     const TrayContact contact = item->data().value<TrayContact>();
     if (!contact.Number.isEmpty())
         emit contactChosen(contact);
 }
 
-void TrayContactMenu::freeItems()
-{
+void TrayContactMenu::freeItems() {
     // The group submenus own their contact items; everything else belongs to the menu.
     for (const QPointer<QMenu>& groupMenu : std::as_const(m_groupMenus))
         delete groupMenu.data();
@@ -83,8 +80,7 @@ void TrayContactMenu::freeItems()
 }
 
 QAction* TrayContactMenu::addContactItem(QMenu* into, const TrayContact& contact,
-                                         const QString& caption)
-{
+                                         const QString& caption) {
     auto* item = new QAction(m_images.value(kContactImage), menuText(caption), into);
     item->setData(QVariant::fromValue(contact));
     connect(item, &QAction::triggered, this, [this, item] { N6Click(item); });

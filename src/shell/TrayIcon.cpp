@@ -3,32 +3,16 @@
 #include "contacts/ContactBook.h"
 #include "platform/Registry.h"
 #include "shared/Settings.h"
+#include "shell/ProgramIcon.h"
 #include "shell/TrayContactMenu.h"
 
-#include <QGuiApplication>
 #include <QMenu>
-#include <QPainter>
-#include <QPixmap>
 
 namespace {
 
 // The limits of the notification area's balloon fields.
 constexpr int kBalloonTextLength = 255;
 constexpr int kBalloonTitleLength = 63;
-
-QIcon drawnIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x2f, 0x6f, 0xb5));
-    painter.drawRoundedRect(QRectF(2, 5, 28, 19), 5, 5);
-    painter.drawPolygon(QPolygonF({QPointF(8, 23), QPointF(8, 30), QPointF(15, 23)}));
-    painter.setPen(QPen(Qt::white, 2));
-    painter.drawText(QRectF(2, 5, 28, 19), Qt::AlignCenter, QStringLiteral("V"));
-    return QIcon(pixmap);
-}
 
 bool balloonTipsOn(const Settings& settings) {
     try {
@@ -74,8 +58,7 @@ void TrayIcon::setIcon(const QIcon& icon) {
 
 void TrayIcon::add() {
     if (m_icon->icon().isNull())
-        m_icon->setIcon(QGuiApplication::windowIcon().isNull() ? drawnIcon()
-                                                               : QGuiApplication::windowIcon());
+        m_icon->setIcon(ProgramIcon::icon());
     m_added = true;
     if (QSystemTrayIcon::isSystemTrayAvailable())
         m_icon->show();

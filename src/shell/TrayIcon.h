@@ -31,8 +31,9 @@ public:
     // "Отправить СМС", refilled each time TrayMenu opens. images: the 16 x 16 list, 0 for a
     // group, 1 for a contact.
     void setMenu(QMenu* trayMenu, QMenu* sendSmsMenu, const QList<QIcon>& images);
-    // Without one, the application's icon, or a drawn one when that is missing too.
+    // Without one, the program's icon.
     void setIcon(const QIcon& icon);
+    QIcon icon() const { return m_icon->icon(); }
 
     // At the main window's first showing; TrayIconAdded from then on.
     void add();

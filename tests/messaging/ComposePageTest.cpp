@@ -339,6 +339,75 @@ private slots:
         QCOMPARE(page->MessageMemo->text(), QString(60, QLatin1Char('a')) + "0123456789");
     }
 
+    // The one-line fields take of a paste the part that fits, as the message field does.
+    void lineFieldPasteIsCutToTheRoom_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("from");   // the caret, or the selection's start
+        QTest::addColumn<int>("length"); // of the selection; 0 for none
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("expected");
+        const QString digits = QStringLiteral("12345678901234567890");
+        QTest::newRow("recipient, empty")
+            << "recipient" << QString() << 0 << 0 << digits << digits.left(15);
+        QTest::newRow("recipient, at the end")
+            << "recipient"
+            << "7916" << 4 << 0 << digits << QStringLiteral("791612345678901");
+        QTest::newRow("recipient, in the middle")
+            << "recipient"
+            << "7916" << 2 << 0 << digits << QStringLiteral("791234567890116");
+        QTest::newRow("recipient, over a selection")
+            << "recipient"
+            << "791600000011234" << 4 << 4 << "abcdefgh" << QStringLiteral("7916abcd0011234");
+        QTest::newRow("recipient, full")
+            << "recipient"
+            << "791600000011234" << 5 << 0 << "xyz" << QStringLiteral("791600000011234");
+        QTest::newRow("recipient, the program's longer text kept")
+            << "recipient"
+            << "Неизвестный (123)" << 17 << 0 << "x" << QStringLiteral("Неизвестный (123)");
+        QTest::newRow("recipient, the program's longer text shortened by a paste")
+            << "recipient"
+            << "Неизвестный (123)" << 0 << 11 << "Аня Петрова"
+            << QStringLiteral("Аня Петрова (123)");
+        QTest::newRow("sender, a name")
+            << "sender"
+            << "Office" << 6 << 0 << "Moscow2024" << QStringLiteral("OfficeMosco");
+        QTest::newRow("sender, outside the code page")
+            << "sender" << QString() << 0 << 0 << "ab☺€cdefghijkl" << QStringLiteral("ab?€cdefghi");
+        QTest::newRow("signature")
+            << "sign"
+            << "Вася" << 4 << 0 << " Пупкин из Москвы" << QStringLiteral("Вася Пупки");
+    }
+    void lineFieldPasteIsCutToTheRoom() {
+        QFETCH(QString, field);
+        QFETCH(QString, start);
+        QFETCH(int, from);
+        QFETCH(int, length);
+        QFETCH(QString, clip);
+        QFETCH(QString, expected);
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        // A message of 59 leaves 11 for a signature and its blank.
+        page->SetText(QString(59, QLatin1Char('a')));
+        QCOMPARE(page->signTypingLimit(), 11);
+        QLineEdit* edit = field == QLatin1String("recipient") ? page->RecipientEdit
+                          : field == QLatin1String("sender")  ? page->SenderEdit
+                                                              : page->SignEdit;
+        edit->setText(start);
+        if (length > 0)
+            edit->setSelection(from, length);
+        else
+            edit->setCursorPosition(from);
+        QGuiApplication::clipboard()->setText(clip);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), expected);
+        // Typing on stays stopped at the limit.
+        if (expected.size() >= 10) {
+            QTest::keyClick(edit, Qt::Key_End);
+            QTest::keyClicks(edit, QStringLiteral("z"));
+            QCOMPARE(edit->text(), expected);
+        }
+    }
+
     void signatureWithoutRoom() {
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
         page->SetText(QString(70, QLatin1Char('a')));

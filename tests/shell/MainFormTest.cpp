@@ -4,6 +4,7 @@
 #include "contacts/ui/AddContactUnit.h"
 #include "contacts/ui/ContactTreeView.h"
 #include "platform/Ansi.h"
+#include "platform/AppPaths.h"
 #include "platform/Registry.h"
 #include "platform/Sound.h"
 #include "platform/ui/Prompts.h"
@@ -12,11 +13,15 @@
 #include "shared/Settings.h"
 #include "shared/StoredValueCipher.h"
 #include "shell/MainUnit.h"
+#include "shell/StatusLabel.h"
 #include "shell/TrayIcon.h"
+#include "shell/WindowEffects.h"
+#include "skins/SkinWriter.h"
 #include "skins/ui/ImageButton3.h"
 #include "skins/ui/SkinUnit.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -25,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSizeGrip>
@@ -239,6 +245,8 @@ private slots:
             QCOMPARE(question.text, QStringLiteral("Неверный пароль!"));
             QCOMPARE(question.caption, QStringLiteral("Error"));
             QCOMPARE(question.buttons, QMessageBox::Retry | QMessageBox::Cancel);
+            // The window is not shown yet: the box goes to the screen's centre.
+            QVERIFY(!question.parent);
         }
         QCOMPARE(boxes, wrongPasswordBoxes);
         QCOMPARE(form->creation() == TMainForm::Creation::Running, running);
@@ -339,6 +347,59 @@ private slots:
         QCOMPARE(gaveUp.creation(), TMainForm::Creation::GaveUp);
     }
 
+    // Every text the login shows in the status bar fits beside the size grip of the
+    // 204-pixel window, in the desktop's font and in the wide DejaVu Sans.
+    void statusTextsShowWhole_data() {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QString>("text");
+        const QLocale russian(QLocale::Russian, QLocale::Russia);
+        for (const QString& family : {QString(), QStringLiteral("DejaVu Sans")}) {
+            const QString font = family.isEmpty() ? QStringLiteral("desktop font") : family;
+            QStringList texts{QStringLiteral("Подключение..."), QStringLiteral("Не активирован"),
+                              QStringLiteral("Ошибка. Проверьте настройки."),
+                              QStringLiteral("SMS: 123456")};
+            for (const double balance : {0.0, -5.0, 125.5, 999999.99})
+                texts << QStringLiteral("Баланс: ") + russian.toCurrencyString(balance)
+                      << QStringLiteral("Баланс: ") + QLocale::c().toCurrencyString(balance);
+            for (const QString& text : texts)
+                QTest::addRow("%s: %s", qPrintable(font), qPrintable(text)) << family << text;
+        }
+    }
+    void statusTextsShowWhole() {
+        QFETCH(QString, family);
+        QFETCH(QString, text);
+        FormUnderTest form;
+        if (!family.isEmpty())
+            form->setFont(QFont(family));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
+        QCOMPARE(form->width(), 204);
+        form->SetStatusText(text);
+        QCoreApplication::processEvents();
+        auto* label = form->StatusBar->findChild<StatusLabel*>();
+        QVERIFY(label);
+        QCOMPARE(label->text(), text);
+        const QFont shown = label->shownFont();
+        const int needed = QFontMetrics(shown, label).horizontalAdvance(text);
+        const QRect room = label->contentsRect();
+        QVERIFY2(needed <= room.width(),
+                 qPrintable(QStringLiteral("%1 wide in %2").arg(needed).arg(room.width())));
+        // Smaller only where the window's font would not fit, and still readable.
+        if (label->fontMetrics().horizontalAdvance(text) <= room.width())
+            QCOMPARE(shown.pointSizeF(), label->font().pointSizeF());
+        QVERIFY(shown.pointSizeF() >= 7);
+        const QString path = qEnvironmentVariable("VARNELO_SHELL_SCREENSHOT");
+        if (!path.isEmpty())
+            QVERIFY(form->StatusBar->grab().save(path + QStringLiteral(".status.") +
+                                                 QTest::currentDataTag() + QStringLiteral(".png")));
+        // Nothing lies over the text: not the grip, not the window's edge.
+        const QRect area(label->mapTo(form.form.get(), room.topLeft()), room.size());
+        QVERIFY(form->rect().contains(area));
+        if (QWidget* grip = form->StatusBar->findChild<QSizeGrip*>())
+            QVERIFY(!QRect(grip->mapTo(form.form.get(), QPoint()), grip->size())
+                         .intersects(QRect(area.topLeft(), QSize(needed, area.height()))));
+    }
+
     void statusBarClickRule() {
         FormUnderTest form;
         form->show();
@@ -436,14 +497,45 @@ private slots:
         Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
         FormUnderTest form;
         form.onRegistration = [registered] { return registered; };
-        QSignalSpy closed(form.form.get(), &TMainForm::FormClosed);
+        QSignalSpy ended(form.form.get(), &TMainForm::EndedAtOnce);
         form->show();
         QCOMPARE(form.registrations, 0);
         form->WMUserMessage(253, 0);
         QCOMPARE(form.registrations, 1);
         QVERIFY(ServiceState::RegistrationOffered.get());
+        QCOMPARE(ended.count(), registered ? 0 : 1);
+    }
+
+    // Giving up the registration the login offered ends the program as giving up at start
+    // does: no closing steps, so neither the book nor the position is saved, and no fade.
+    void givenUpRegistrationEndsAtOnce() {
+        Registry registry;
+        Settings settings(registry);
+        settings.runFirstStart({});
+        settings.setStoredUserKey(kKey);
+        settings.set(Setting::UseAlphaBlend, true);
+        settings.set(Setting::SlowHideOnClose, true);
+        FormUnderTest form;
+        form.onRegistration = [] { return false; };
+        QSignalSpy ended(form.form.get(), &TMainForm::EndedAtOnce);
+        QSignalSpy closed(form.form.get(), &TMainForm::FormClosed);
+        BookEntry group;
+        group.caption = QStringLiteral("Друзья");
+        form->book().appendGroup(group);
+        form->show();
+        form->move(300, 200);
+        const int alpha = form->windowEffects()->alpha();
+
+        form->WMUserMessage(253, 0);
+        QCOMPARE(ended.count(), 1);
+        // Whatever still reaches the window afterwards (the quit's own close) runs no step.
         QCoreApplication::processEvents();
-        QCOMPARE(closed.count(), registered ? 0 : 1);
+        form->close();
+        QCOMPARE(closed.count(), 0);
+        QCOMPARE(form->windowEffects()->alpha(), alpha);
+        QCOMPARE(registry.readInteger(QString(), QStringLiteral("Left")), 248);
+        QCOMPARE(registry.readInteger(QString(), QStringLiteral("Top")), 111);
+        QVERIFY(ContactStore::readBook(registry).isEmpty());
     }
 
     void message252OpensThePaymentPage() {
@@ -836,6 +928,54 @@ private slots:
         title.clear();
         emit form->SpeedButton3->clicked();
         QVERIFY(title.isEmpty());
+    }
+
+    // A skin whose button pictures have another colour in the corner than pure red: the
+    // buttons still cut out pure red, and only that.
+    void toolButtonsCutOutPureRed() {
+        Registry registry;
+        Settings(registry).runFirstStart({});
+        Settings(registry).setStoredUserKey(kKey);
+        QImage sheet(330, 66, QImage::Format_RGB32);
+        sheet.fill(Qt::red);
+        for (int column = 0; column < 8; ++column) {
+            for (int row = 0; row < 3; ++row) {
+                const QRect cell(column * 22, row * 22, 22, 22);
+                QPainter(&sheet).fillRect(cell.adjusted(5, 5, -5, -5), Qt::darkGreen);
+                // The bottom-left pixel, which the automatic mode would take as see-through.
+                sheet.setPixel(cell.bottomLeft(), qRgb(0, 0, 255));
+            }
+        }
+        QByteArray bitmap;
+        QBuffer bitmapBuffer(&bitmap);
+        QVERIFY(bitmapBuffer.open(QIODevice::WriteOnly));
+        QVERIFY(sheet.save(&bitmapBuffer, "BMP"));
+        QFile skin(AppPaths::dataFolder() + QStringLiteral("Corner.skn"));
+        QVERIFY(skin.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        SkinWriter writer(skin);
+        QVERIFY(writer.writeHeader(QStringLiteral("Corner")));
+        QVERIFY(writer.addEntry(QStringLiteral("1.bmp"), bitmap));
+        skin.close();
+        Settings(registry).set(Setting::Theme, QStringLiteral("Corner.skn"));
+        QVERIFY(SkinUnit::active().loadActiveSkin());
+
+        FormUnderTest form;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
+        const QList<TImageButton*> buttons = form->Panel3->findChildren<TImageButton*>();
+        QCOMPARE(buttons.size(), 8);
+        for (TImageButton* button : buttons) {
+            QCOMPARE(button->TransparentMode(), TImageButton::tmFixed);
+            QCOMPARE(button->TransparentColor(), QColor(Qt::red));
+            const QRegion shape = button->mask();
+            QVERIFY2(!shape.contains(QPoint(1, 1)), qPrintable(button->objectName()));
+            QVERIFY(!shape.contains(QPoint(21, 0)));
+            QVERIFY(shape.contains(QPoint(11, 11)));
+            QVERIFY(shape.contains(QPoint(0, 21)));
+        }
+        const QString path = qEnvironmentVariable("VARNELO_SHELL_SCREENSHOT");
+        if (!path.isEmpty())
+            QVERIFY(form->grab(QRect(0, 0, 204, 60)).save(path + QStringLiteral(".corner.png")));
     }
 
     // Last: the skin is loaded for the rest of the run.

@@ -2,6 +2,7 @@
 #include "shell/SplashUnit.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
@@ -42,6 +43,38 @@ private slots:
         splash.runModal();
         QCOMPARE(applied, 1);
         QVERIFY(!splash.HideTimer->isActive());
+    }
+
+    // Title and subtitle lie whole inside the window, clear of the version label, in the
+    // desktop's font and in wide ones.
+    void textsLieInsideTheWindow_data() {
+        QTest::addColumn<QString>("family");
+        QTest::newRow("desktop font") << QString();
+        QTest::newRow("DejaVu Sans") << QStringLiteral("DejaVu Sans");
+        QTest::newRow("DejaVu Sans Mono") << QStringLiteral("DejaVu Sans Mono");
+        QTest::newRow("DejaVu Serif") << QStringLiteral("DejaVu Serif");
+    }
+    void textsLieInsideTheWindow() {
+        QFETCH(QString, family);
+        TSplashForm splash({});
+        if (!family.isEmpty())
+            splash.setFont(QFont(family));
+        QList<QRect> taken{splash.Label1->geometry()};
+        const QList<TSplashForm::PaintedText> texts = splash.paintedTexts();
+        QCOMPARE(texts.size(), 2);
+        for (const TSplashForm::PaintedText& text : texts) {
+            const QRect drawn =
+                QFontMetrics(text.font, &splash).boundingRect(text.area, text.flags, text.text);
+            QVERIFY2(text.area.contains(drawn), qPrintable(text.text));
+            QVERIFY(splash.rect().contains(text.area));
+            for (const QRect& other : std::as_const(taken))
+                QVERIFY2(!drawn.intersects(other), qPrintable(text.text));
+            taken << drawn;
+        }
+        const QString path = qEnvironmentVariable("VARNELO_SPLASH_SCREENSHOT");
+        if (!path.isEmpty())
+            QVERIFY(splash.grab().save(path + QLatin1Char('.') + QTest::currentDataTag() +
+                                       QStringLiteral(".png")));
     }
 };
 

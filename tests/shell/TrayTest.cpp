@@ -139,6 +139,53 @@ private slots:
         QCOMPARE(trayMenu.actions().size(), 1);
     }
 
+    // What the open menu shows, not only what it holds: separators that follow each other
+    // each keep their line.
+    void flatMenuShowsEverySeparator_data() {
+        QTest::addColumn<QList<BookGroup>>("groups");
+        QTest::addColumn<int>("separators");
+        QTest::newRow("A, empty B, C") << threeGroups() << 2;
+        QTest::newRow("two empty groups")
+            << QList<BookGroup>{group(QStringLiteral("X"), {}), group(QStringLiteral("Y"), {})}
+            << 1;
+        QTest::newRow("three empty groups")
+            << QList<BookGroup>{group(QStringLiteral("X"), {}), group(QStringLiteral("Y"), {}),
+                                group(QStringLiteral("Z"), {})}
+            << 2;
+    }
+    void flatMenuShowsEverySeparator() {
+        QFETCH(QList<BookGroup>, groups);
+        QFETCH(int, separators);
+        ContactBook book;
+        book.setGroups(groups);
+        QMenu trayMenu;
+        QMenu* sendSms = trayMenu.addMenu(QStringLiteral("Отправить СМС"));
+        m_settings.set(Setting::MenuWithGroup, false);
+        TrayIcon tray(m_settings, book);
+        tray.setMenu(&trayMenu, sendSms, m_images);
+        emit trayMenu.aboutToShow();
+        sendSms->popup(QPoint(10, 10));
+        QVERIFY(QTest::qWaitForWindowExposed(sendSms));
+        int shown = 0;
+        int lastBottom = -1;
+        for (QAction* action : sendSms->actions()) {
+            const QRect place = sendSms->actionGeometry(action);
+            if (action->isSeparator() && !place.isEmpty())
+                ++shown;
+            // Nothing drawn over another.
+            if (!place.isEmpty()) {
+                QVERIFY(place.top() >= lastBottom);
+                lastBottom = place.bottom();
+            }
+        }
+        QCOMPARE(shown, separators);
+        const QString path = qEnvironmentVariable("VARNELO_TRAY_SCREENSHOT");
+        if (!path.isEmpty())
+            QVERIFY(sendSms->grab().save(path + QLatin1Char('.') + QTest::currentDataTag() +
+                                         QStringLiteral(".png")));
+        sendSms->close();
+    }
+
     void layoutFollowsTheSettingAtEachOpening() {
         ContactBook book;
         book.setGroups(threeGroups());
@@ -237,6 +284,20 @@ private slots:
         QTRY_VERIFY(tray.lastBalloon());
         QCOMPARE(tray.lastBalloon()->text, QStringLiteral("from the login"));
         QCOMPARE(tray.lastBalloon()->icon, QSystemTrayIcon::Critical);
+    }
+
+    // The program's own icon, not a picture drawn in its place.
+    void iconIsTheProgramIcon() {
+        ContactBook book;
+        TrayIcon tray(m_settings, book);
+        tray.add();
+        const QImage shown =
+            tray.icon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage program = QPixmap(QStringLiteral(VARNELO_ICONS_DIR "/varnelo-32.png"))
+                                   .toImage()
+                                   .convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(!program.isNull());
+        QCOMPARE(shown, program);
     }
 
     void addAndRemove() {

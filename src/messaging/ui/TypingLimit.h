@@ -5,9 +5,9 @@
 class QLineEdit;
 
 // The typing limit of a one-line field, as a Windows edit keeps it: the user cannot make the
-// text longer than the limit, but text the program put in is never cut, and shortening an
-// overlong text is always allowed. Typed characters outside code page 1251 become "?", so
-// what the field shows is what will be sent.
+// text longer than the limit, and of a paste only the part that fits comes in; text the
+// program put in is never cut, and shortening an overlong text is always allowed. Typed
+// characters outside code page 1251 become "?", so what the field shows is what will be sent.
 class TypingLimit : public QValidator {
     Q_OBJECT
 public:
@@ -19,8 +19,15 @@ public:
     State validate(QString& input, int& position) const override;
 
 private:
+    // The limit, or the longer text the field already holds.
+    qsizetype allowedLength() const;
+    // Cuts what the user put in before the caret to the room left; false when `input` is not
+    // the field's text with something put in at the caret.
+    bool cutInsertion(QString& input, int& position) const;
+
+    QLineEdit* m_edit;
     int m_limit;
-    // The field's length before the change being checked; the field already holds the new
+    // The field's text before the change being checked; the field already holds the new
     // text while its validator runs.
-    qsizetype m_length = 0;
+    QString m_text;
 };

@@ -30,6 +30,12 @@ std::optional<QVariant> answerForTest(const Prompts::Asked& asked) {
     return s.answers.isEmpty() ? QVariant() : s.answers.dequeue();
 }
 
+// A window not on the screen yet (the main window during its creation) has no useful place
+// to centre a box on: the box then goes to the screen's centre, as a parentless dialog does.
+QWidget* boxParent(QWidget* parent) {
+    return parent && parent->window()->isVisible() ? parent : nullptr;
+}
+
 } // namespace
 
 namespace Prompts {
@@ -37,8 +43,9 @@ namespace Prompts {
 QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& caption,
                                     QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton) {
-    if (auto answer =
-            answerForTest({QStringLiteral("message"), caption, text, icon, buttons, {}})) {
+    parent = boxParent(parent);
+    if (auto answer = answerForTest(
+            {QStringLiteral("message"), caption, text, icon, buttons, {}, 0, parent})) {
         if (answer->isValid())
             return static_cast<QMessageBox::StandardButton>(answer->toInt());
         if (defaultButton != QMessageBox::NoButton)
@@ -70,13 +77,15 @@ bool confirm(QWidget* parent, const QString& text) {
 std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
                                  const QString& initial, int maxLength) {
     const int limit = maxLength > 0 ? qMax(maxLength, int(initial.size())) : 0;
+    parent = boxParent(parent);
     if (auto answer = answerForTest({QStringLiteral("input"),
                                      caption,
                                      prompt,
                                      QMessageBox::NoIcon,
                                      {},
                                      initial,
-                                     maxLength})) {
+                                     maxLength,
+                                     parent})) {
         if (!answer->isValid())
             return std::nullopt;
         // The queued answer stands for what was typed: the box lets no more through.

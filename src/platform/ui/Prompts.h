@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -12,7 +13,8 @@ class QWidget;
 // test can queue the answers and read back exactly what was asked (texts are behaviour).
 namespace Prompts {
 
-// A modal message box; returns the button pressed.
+// A modal message box; returns the button pressed. Boxes are centred on the parent's window,
+// or on the screen while that window is not shown.
 QMessageBox::StandardButton
 message(QWidget* parent, const QString& text, const QString& caption, QMessageBox::Icon icon,
         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
@@ -42,6 +44,8 @@ struct Asked {
     QMessageBox::StandardButtons buttons;
     QString initial;   // an input box's text at opening
     int maxLength = 0; // an input box's typing limit; 0 for none
+    // The window the box is centred on; none for the screen's centre.
+    QPointer<QWidget> parent = nullptr;
 };
 
 // From now on no dialog is shown: each prompt takes the next queued answer (a
