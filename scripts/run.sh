@@ -1,11 +1,14 @@
 #!/bin/bash
-# Installs what is missing, builds, starts the local sandbox service (unless something
-# already listens on port 3000) and starts the client, whose fresh profile talks to it.
+# Installs what is missing, builds the optimised program into build-release/ (only what
+# running it needs), starts the local sandbox service (unless something already listens on
+# port 3000) and starts the client, whose fresh profile talks to it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" "$root/build"
-bin="$root/build/bin"
+build="$root/build-release"
+BUILD_TYPE=Release "$root/scripts/build.sh" "$build" \
+    varnelo varnelo-cli varnelo-sandbox varnelo_payform skin_files
+bin="$build/bin"
 
 sandbox_pid=""
 if ! (exec 3<>/dev/tcp/127.0.0.1/3000) 2>/dev/null; then

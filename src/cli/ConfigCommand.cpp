@@ -4,6 +4,7 @@
 #include "cli/CliOutput.h"
 #include "cli/RegFile.h"
 #include "platform/Registry.h"
+#include "shared/Settings.h"
 
 #include <QFile>
 
@@ -21,7 +22,11 @@ const QString kHelp = QStringLiteral(
     "that key; '@' names its default value, the account key.\n"
     "  get      prints the value: a string as text, an integer in decimal; exit 1 when the\n"
     "           value is missing\n"
-    "  set      writes a string, or with --integer a 32-bit integer in decimal\n"
+    "  set      writes a setting of the program with its own type: a string, or a\n"
+    "           32-bit integer in decimal (0 off, 1 on for a switch); text for an integer\n"
+    "           setting, or --integer for a string one, is refused. '@' takes a string.\n"
+    "           Any other NAME is written as a string, or with --integer as an integer,\n"
+    "           with a warning. Names compare case-insensitively, as in the store\n"
     "  import   reads a registry export of the key (REGEDIT4 in code page 1251, or version\n"
     "           5.00 in UTF-16LE or UTF-8): string and dword values, the Contacts subtree\n"
     "           included; all of the file is applied or none of it\n"
@@ -56,24 +61,60 @@ int get(const QStringList& arguments) {
     return CliOutput::kFailed;
 }
 
+using Type = Setting::Entry::Type;
+
+QString typeText(Type type) {
+    switch (type) {
+    case Type::String:
+        return QStringLiteral("a string");
+    case Type::Integer:
+        break;
+    case Type::Flag:
+        return QStringLiteral("an integer (0 off, 1 on)");
+    }
+    return QStringLiteral("an integer");
+}
+
+// The program reads a value of another type than its own as missing, and a Port that is not
+// an integer even makes the next start reset every setting: so a value the program knows is
+// written with its own type, whatever the command line asks.
 int set(QStringList arguments) {
-    const bool integer = arguments.removeAll(QStringLiteral("--integer")) > 0;
+    const bool integerAsked = arguments.removeAll(QStringLiteral("--integer")) > 0;
     if (arguments.size() != 2)
         return CliOutput::usage(kCommand, QStringLiteral("config set takes NAME and VALUE"));
     const QString name = valueName(arguments[0]);
+    const QString& text = arguments[1];
+    std::optional<Type> known;
+    if (name.isEmpty())
+        known = Type::String; // the account key
+    else if (const std::optional<Setting::Entry> setting = Setting::byName(name))
+        known = setting->type;
+    const Type type = known.value_or(integerAsked ? Type::Integer : Type::String);
+    if (integerAsked && type == Type::String)
+        return CliOutput::usage(kCommand, QStringLiteral("%1 holds %2; --integer does not apply")
+                                              .arg(arguments[0], typeText(type)));
     qint32 number = 0;
-    if (integer) {
+    if (type != Type::String) {
         bool ok = false;
-        number = arguments[1].toInt(&ok, 10);
-        if (!ok)
+        number = text.toInt(&ok, 10);
+        if (!ok) {
+            const QString notNumber = QStringLiteral("'%1' is not a 32-bit integer").arg(text);
             return CliOutput::usage(
-                kCommand, QStringLiteral("'%1' is not a 32-bit integer").arg(arguments[1]));
+                kCommand,
+                known
+                    ? QStringLiteral("%1 holds %2; %3").arg(arguments[0], typeText(type), notNumber)
+                    : notNumber);
+        }
     }
+    if (!known)
+        CliOutput::error(
+            QStringLiteral("warning: %1 is not a setting of the program; written as %2")
+                .arg(arguments[0], typeText(type)));
     CliContext context;
-    if (integer)
-        context.registry().writeInteger(QString(), name, number);
+    if (type == Type::String)
+        context.registry().writeString(QString(), name, text);
     else
-        context.registry().writeString(QString(), name, arguments[1]);
+        context.registry().writeInteger(QString(), name, number);
     return CliOutput::kOk;
 }
 

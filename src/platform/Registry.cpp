@@ -60,6 +60,10 @@ Registry::Registry()
     : Registry(AppPaths::registryFile()) {
 }
 
+bool Registry::sameName(const QString& a, const QString& b) {
+    return foldName(storedName(a)) == foldName(storedName(b));
+}
+
 Registry::Registry(const QString& filePath)
     : m_path(filePath) {
     // Every use of the connection holds m_mutex, so SQLite's own lock on each call (a

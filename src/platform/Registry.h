@@ -40,6 +40,9 @@ public:
 
     QString filePath() const { return m_path; }
 
+    // Whether two names address the same key or value, compared as the store compares them.
+    static bool sameName(const QString& a, const QString& b);
+
     bool keyExists(const QString& key) const;
     void createKey(const QString& key);            // with any missing parents
     QStringList subkeys(const QString& key) const; // stored case, ordered case-insensitively

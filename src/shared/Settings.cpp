@@ -16,6 +16,14 @@ QString nameOf(const char* name) {
 
 } // namespace
 
+std::optional<Setting::Entry> Setting::byName(const QString& name) {
+    for (const Entry& entry : kTable) {
+        if (Registry::sameName(name, nameOf(entry.name)))
+            return entry;
+    }
+    return std::nullopt;
+}
+
 Settings::Settings(Registry& registry)
     : m_registry(registry) {
 }

@@ -58,6 +58,62 @@ inline constexpr Int NotCheckTextLength{"NotCheckTextLength", 0};
 inline constexpr Bool CanUseStatus{"CanUseStatus", false};
 inline constexpr Bool TimeStamp{"TimeStamp", false};
 
+// A value of the table as seen by a caller that meets it by its name (the command line).
+struct Entry {
+    enum class Type { String, Integer, Flag }; // a flag is stored as an integer, 0 or 1
+    const char* name;
+    Type type;
+    constexpr Entry(Str setting)
+        : name(setting.name)
+        , type(Type::String) {}
+    constexpr Entry(Int setting)
+        : name(setting.name)
+        , type(Type::Integer) {}
+    constexpr Entry(Bool setting)
+        : name(setting.name)
+        , type(Type::Flag) {}
+};
+
+// Every value above; a value added above belongs here too.
+inline constexpr Entry kTable[] = {Host,
+                                   Port,
+                                   UseIESettings,
+                                   UseProxy,
+                                   ProxyServer,
+                                   ProxyPort,
+                                   ProxyAuthentication,
+                                   ProxyUserName,
+                                   ProxyPassword,
+                                   TimeFormat,
+                                   ShowSplash,
+                                   SoundConnectOK,
+                                   SoundConnectErr,
+                                   SoundSentOK,
+                                   SoundSentErr,
+                                   UseBalloonTips,
+                                   MinimizeSendWindow,
+                                   UseAlphaBlend,
+                                   AlphaBlendValue,
+                                   TransparentOnlyInActive,
+                                   SlowHideOnClose,
+                                   ShowBalance,
+                                   MenuWithGroup,
+                                   HistoryMessCount,
+                                   Theme,
+                                   StayOnTop,
+                                   Left,
+                                   Top,
+                                   Height,
+                                   HideTime,
+                                   ShowTime,
+                                   NotCheckTextLength,
+                                   CanUseStatus,
+                                   TimeStamp};
+
+// The table's value of that name, matched as the store matches names; nothing when the
+// table has no such value.
+std::optional<Entry> byName(const QString& name);
+
 } // namespace Setting
 
 // Typed access to the settings key (the root of the store). Values are read when needed, so

@@ -4,6 +4,8 @@
 #include "history/HistoryFile.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
+#include "platform/Registry.h"
+#include "shared/Settings.h"
 #include "shared/StoredValueCipher.h"
 #include "shared/TContactEntry.h"
 
@@ -130,6 +132,93 @@ private slots:
         QCOMPARE(missing.code, 1);
         QVERIFY(missing.out.isEmpty());
         QVERIFY(missing.err.contains(QLatin1String("Missing")));
+    }
+
+    // A value the program knows is stored with the program's type whatever the command line
+    // says; what does not fit that type is refused and leaves the store as it was.
+    void configSetTypedBySettingsTable_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QVariant>("stored"); // for exit 0: the value read back, typed
+        QTest::addColumn<QStringList>("errorWords");
+        const QStringList quiet;
+        QTest::newRow("integer setting, plain number")
+            << QStringList{"Port", "3001"} << 0 << QVariant(3001) << quiet;
+        QTest::newRow("integer setting, name in other case")
+            << QStringList{"hISTORYmESScOUNT", "-5"} << 0 << QVariant(-5) << quiet;
+        QTest::newRow("on/off setting, plain number")
+            << QStringList{"UseProxy", "1"} << 0 << QVariant(1) << quiet;
+        QTest::newRow("integer setting, --integer")
+            << QStringList{"AlphaBlendValue", "100", "--integer"} << 0 << QVariant(100) << quiet;
+        QTest::newRow("string setting") << QStringList{"ProxyServer", "proxy.example.org"} << 0
+                                        << QVariant(QStringLiteral("proxy.example.org")) << quiet;
+        QTest::newRow("string setting, a number")
+            << QStringList{"TimeFormat", "12"} << 0 << QVariant(QStringLiteral("12")) << quiet;
+        QTest::newRow("account key, a number")
+            << QStringList{"@", "12345"} << 0 << QVariant(QStringLiteral("12345")) << quiet;
+        QTest::newRow("unknown name")
+            << QStringList{"Colour", "blue"} << 0 << QVariant(QStringLiteral("blue"))
+            << QStringList{"warning", "Colour", "string"};
+        QTest::newRow("unknown name, a number")
+            << QStringList{"Colour", "42"} << 0 << QVariant(QStringLiteral("42"))
+            << QStringList{"warning", "Colour", "string"};
+        QTest::newRow("unknown name, --integer")
+            << QStringList{"Colour", "42", "--integer"} << 0 << QVariant(42)
+            << QStringList{"warning", "Colour", "integer"};
+        QTest::newRow("integer setting, text")
+            << QStringList{"Port", "3001a"} << 2 << QVariant() << QStringList{"Port", "integer"};
+        QTest::newRow("integer setting, text, --integer")
+            << QStringList{"port", "x", "--integer"} << 2 << QVariant()
+            << QStringList{"port", "integer"};
+        QTest::newRow("integer setting, past 32 bits")
+            << QStringList{"HideTime", "4294967296"} << 2 << QVariant()
+            << QStringList{"HideTime", "integer"};
+        QTest::newRow("on/off setting, a word")
+            << QStringList{"ShowBalance", "yes"} << 2 << QVariant()
+            << QStringList{"ShowBalance", "integer"};
+        QTest::newRow("string setting, --integer") << QStringList{"Host", "5", "--integer"} << 2
+                                                   << QVariant() << QStringList{"Host", "string"};
+        QTest::newRow("account key, --integer")
+            << QStringList{"@", "5", "--integer"} << 2 << QVariant() << QStringList{"@", "string"};
+    }
+    void configSetTypedBySettingsTable() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QVariant, stored);
+        QFETCH(QStringList, errorWords);
+        const QString before = ok({"config", "export"});
+        const Run run = cli(QStringList{"config", "set"} + arguments);
+        QCOMPARE(run.code, code);
+        for (const QString& word : errorWords)
+            QVERIFY2(run.err.contains(word), qPrintable(run.err));
+        if (errorWords.isEmpty())
+            QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        if (code != 0) {
+            QCOMPARE(ok({"config", "export"}), before);
+            return;
+        }
+        const Registry store(AppPaths::registryFile());
+        const QString name = arguments[0] == QLatin1String("@") ? QString() : arguments[0];
+        if (stored.typeId() == QMetaType::Int)
+            QCOMPARE(store.readInteger({}, name), std::optional<qint32>(stored.toInt()));
+        else
+            QCOMPARE(store.readStringValue({}, name), std::optional<QString>(stored.toString()));
+    }
+
+    // An ordinary command on a fresh profile must not make the next start reset the others.
+    void portByPlainNumberKeepsHost() {
+        QVERIFY(QFile::remove(AppPaths::registryFile()));
+        QCOMPARE(cli({"config", "set", "Host", "example.org"}).code, 0);
+        QCOMPARE(cli({"config", "set", "Port", "3001"}).code, 0);
+        {
+            Registry store(AppPaths::registryFile());
+            const std::optional<Settings::ServerAddress> address = Settings(store).serverAddress();
+            QVERIFY(address.has_value()); // no first start
+            QCOMPARE(address->host, QStringLiteral("example.org"));
+            QCOMPARE(address->port, 3001);
+        }
+        QCOMPARE(ok({"config", "get", "Host"}), QStringLiteral("example.org\n"));
+        QCOMPARE(ok({"config", "get", "Port"}), QStringLiteral("3001\n"));
     }
 
     void configExportImportRoundTrip() {

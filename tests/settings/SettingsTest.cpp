@@ -207,6 +207,51 @@ private slots:
         QCOMPARE(settings.proxyPassword(), QString());
     }
 
+    // A caller that meets a value by its name (the command line) finds it as the store does.
+    void settingByName_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type"); // -1: not a value of the table
+        using Type = Setting::Entry::Type;
+        QTest::newRow("Port") << "Port" << int(Type::Integer);
+        QTest::newRow("PORT") << "PORT" << int(Type::Integer);
+        QTest::newRow("host") << "host" << int(Type::String);
+        QTest::newRow("UseProxy") << "UseProxy" << int(Type::Flag);
+        QTest::newRow("timestamp") << "timestamp" << int(Type::Flag);
+        QTest::newRow("ProxyPassword") << "ProxyPassword" << int(Type::String);
+        QTest::newRow("default value") << "" << -1;
+        QTest::newRow("a contact's value") << "Sender" << -1;
+        QTest::newRow("trailing blank") << "Port " << -1;
+        QTest::newRow("longer") << "Ports" << -1;
+        // Outside code page 1251 the store names it "Ho?t", whatever Unicode folding says.
+        QTest::newRow("long s") << QStringLiteral("Ho\u017Ft") << -1;
+    }
+    void settingByName() {
+        QFETCH(QString, name);
+        QFETCH(int, type);
+        const std::optional<Setting::Entry> entry = Setting::byName(name);
+        QCOMPARE(entry.has_value(), type >= 0);
+        if (entry) {
+            QCOMPARE(int(entry->type), type);
+            QVERIFY(QString::fromLatin1(entry->name).compare(name, Qt::CaseInsensitive) == 0);
+        }
+    }
+
+    // Each value first start writes is in the table, with the type it is stored with.
+    void tableAgreesWithFirstStart() {
+        Settings(*m_registry).runFirstStart({});
+        const QStringList names = m_registry->valueNames({});
+        QCOMPARE(names.size(), 25);
+        for (const QString& name : names) {
+            const std::optional<Setting::Entry> entry = Setting::byName(name);
+            QVERIFY2(entry, qPrintable(name));
+            const bool integer = entry->type != Setting::Entry::Type::String;
+            QCOMPARE(m_registry->valueType({}, name),
+                     integer ? Registry::ValueType::Integer : Registry::ValueType::String);
+        }
+        for (const Setting::Entry& entry : Setting::kTable)
+            QCOMPARE(Setting::byName(QString::fromLatin1(entry.name))->name, entry.name);
+    }
+
     void failedWriteIsAnError() {
         const QString file = m_profile.root() + QStringLiteral("/readonly.db");
         {
