@@ -58,7 +58,8 @@ void showBalance(MainWindowLink& link, const Settings& settings) {
     QString status;
     QString balloon;
     if (settings.get(Setting::ShowBalance)) {
-        const QString money = QLocale().toCurrencyString(ServiceState::Balance.get());
+        // The desktop's money format, not the Russian one the widgets were given.
+        const QString money = QLocale::system().toCurrencyString(ServiceState::Balance.get());
         status = kBalanceStatus + money;
         balloon = kBalanceBalloon + money;
     } else {
