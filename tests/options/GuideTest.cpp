@@ -74,6 +74,26 @@ private slots:
         QFETCH(QString, id);
         QVERIFY(m_text.contains(QStringLiteral("id=\"%1\"").arg(id)));
     }
+
+    // The guide is read on Linux: it names no Windows-only program, place or file. The code
+    // page keeps its standard name, Windows-1251, which is the character set's own name.
+    void namesNothingOfWindows_data() {
+        QTest::addColumn<QString>("word");
+        for (const char* word : {"Internet Explorer", "Windows", "Проводник", "реестр", "Пуск",
+                                 ".exe", ".hlp", "Панель управления"})
+            QTest::newRow(word) << QString::fromUtf8(word);
+    }
+    void namesNothingOfWindows() {
+        QFETCH(QString, word);
+        QString text = m_text;
+        text.remove(QStringLiteral("Windows-1251"));
+        QVERIFY2(!text.contains(word, Qt::CaseInsensitive), qPrintable(word));
+    }
+
+    // The settings dialog's proxy choice, word for word as the dialog shows it.
+    void proxyChoiceAsTheDialogNamesIt() {
+        QVERIFY(m_text.contains(QStringLiteral("Использовать системные настройки прокси")));
+    }
 };
 
 QTEST_GUILESS_MAIN(GuideTest)

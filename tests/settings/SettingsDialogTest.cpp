@@ -227,6 +227,35 @@ private slots:
         QVERIFY(!form->LabelProxyServer->isEnabled());
     }
 
+    // The proxy choice names the system's settings, not a Windows browser's; no text of the
+    // dialog names a Windows-only thing.
+    void textsNameNothingOfWindows_data() {
+        QTest::addColumn<QString>("word");
+        for (const char* word : {"Internet Explorer", "Windows", "Проводник", "реестр", "Пуск",
+                                 ".exe", "Панель управления"})
+            QTest::newRow(word) << QString::fromUtf8(word);
+    }
+    void textsNameNothingOfWindows() {
+        QFETCH(QString, word);
+        TSettingsForm* form = open();
+        QCOMPARE(form->CheckBox4->text(),
+                 QStringLiteral("Использовать системные настройки прокси"));
+        QStringList texts{form->windowTitle()};
+        for (int i = 0; i < form->PageControl1->count(); ++i)
+            texts << form->PageControl1->tabText(i);
+        for (const QWidget* widget : form->findChildren<QWidget*>()) {
+            texts << widget->toolTip();
+            if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+                texts << button->text();
+            else if (const auto* label = qobject_cast<const QLabel*>(widget))
+                texts << label->text();
+            else if (const auto* box = qobject_cast<const QGroupBox*>(widget))
+                texts << box->title();
+        }
+        for (const QString& text : texts)
+            QVERIFY2(!text.contains(word, Qt::CaseInsensitive), qPrintable(text));
+    }
+
     void confirmWritesEverything() {
         settings().runFirstStart({});
         TSettingsForm* form = open();
