@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ToolkitRussian.h"
 #include "shared/Tariff.h"
 
 #include <QLocale>
@@ -22,4 +23,5 @@ struct RecountResult {
 // a blank and the signature when there is one. Lengths are code-page-1251 characters, so a
 // line break counts as two. The price is written in the money format of the desktop's locale.
 RecountResult Recount(const QString& message, const QString& sign, bool translit,
-                      const Tariff& tariff, const QLocale& locale = QLocale::system());
+                      const Tariff& tariff,
+                      const QLocale& locale = ToolkitRussian::desktopLocale());

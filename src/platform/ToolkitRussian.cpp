@@ -5,9 +5,20 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <optional>
+
+namespace {
+
+// Set once, at start, before any other thread runs.
+std::optional<QLocale> g_desktopLocale;
+
+} // namespace
+
 namespace ToolkitRussian {
 
 bool install(QCoreApplication& app) {
+    if (!g_desktopLocale)
+        g_desktopLocale = QLocale();
     const QLocale russian(QLocale::Russian, QLocale::Russia);
     QLocale::setDefault(russian);
     auto* translator = new QTranslator(&app);
@@ -17,6 +28,10 @@ bool install(QCoreApplication& app) {
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+QLocale desktopLocale() {
+    return g_desktopLocale.value_or(QLocale());
 }
 
 } // namespace ToolkitRussian

@@ -1,6 +1,7 @@
 #include "LoginRoutine.h"
 
 #include "platform/Registry.h"
+#include "platform/ToolkitRussian.h"
 #include "service/MainWindowLink.h"
 #include "service/ServiceCommands.h"
 #include "service/ServiceState.h"
@@ -59,7 +60,8 @@ void showBalance(MainWindowLink& link, const Settings& settings) {
     QString balloon;
     if (settings.get(Setting::ShowBalance)) {
         // The desktop's money format, not the Russian one the widgets were given.
-        const QString money = QLocale::system().toCurrencyString(ServiceState::Balance.get());
+        const QString money =
+            ToolkitRussian::desktopLocale().toCurrencyString(ServiceState::Balance.get());
         status = kBalanceStatus + money;
         balloon = kBalanceBalloon + money;
     } else {

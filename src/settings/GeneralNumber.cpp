@@ -1,6 +1,6 @@
 #include "GeneralNumber.h"
 
-#include <QLocale>
+#include "platform/ToolkitRussian.h"
 
 namespace {
 
@@ -10,7 +10,7 @@ constexpr int kSignificantDigits = 15;
 
 QString generalNumberText(double value) {
     // The desktop's own number format, whatever locale the widgets were given.
-    QLocale locale = QLocale::system();
+    QLocale locale = ToolkitRussian::desktopLocale();
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale.toString(value, 'g', kSignificantDigits);
 }
