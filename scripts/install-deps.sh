@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev
+    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
     libsqlite3-dev libcpp-httplib-dev libcanberra-dev libfontconfig-dev
     libbenchmark-dev
     tinyproxy

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TMess.h"
+#include "platform/ToolkitRussian.h"
 
 #include <QHash>
 #include <QLocale>
@@ -17,8 +18,11 @@ public:
     // takes the name (its first 30) of the first contact that has it. No book, no names.
     static QHash<QString, QString> ContactNamesFrom(const ContactBook* book);
 
+    // The moment is written in the desktop's own date and time format, not in the widgets'
+    // Russian one.
     HistoryFilter(const QString& numberFilter, const QString& filterText,
-                  QHash<QString, QString> contactNames, const QLocale& locale = QLocale());
+                  QHash<QString, QString> contactNames,
+                  const QLocale& locale = ToolkitRussian::desktopLocale());
 
     // The contact's name for a record's number; empty when no contact has it.
     QString nameOf(const QString& number) const { return m_contactNames.value(number); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ToolkitRussian.h"
 #include "shared/Tariff.h"
 
 #include <QLocale>
@@ -20,6 +21,7 @@ struct RecountResult {
 
 // Counts the message as it will be sent: transliterated when `translit` is set, followed by
 // a blank and the signature when there is one. Lengths are code-page-1251 characters, so a
-// line break counts as two. The price is written in the locale's money format.
+// line break counts as two. The price is written in the money format of the desktop's locale.
 RecountResult Recount(const QString& message, const QString& sign, bool translit,
-                      const Tariff& tariff, const QLocale& locale = QLocale());
+                      const Tariff& tariff,
+                      const QLocale& locale = ToolkitRussian::desktopLocale());

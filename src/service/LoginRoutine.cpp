@@ -1,6 +1,7 @@
 #include "LoginRoutine.h"
 
 #include "platform/Registry.h"
+#include "platform/ToolkitRussian.h"
 #include "service/MainWindowLink.h"
 #include "service/ServiceCommands.h"
 #include "service/ServiceState.h"
@@ -58,7 +59,9 @@ void showBalance(MainWindowLink& link, const Settings& settings) {
     QString status;
     QString balloon;
     if (settings.get(Setting::ShowBalance)) {
-        const QString money = QLocale().toCurrencyString(ServiceState::Balance.get());
+        // The desktop's money format, not the Russian one the widgets were given.
+        const QString money =
+            ToolkitRussian::desktopLocale().toCurrencyString(ServiceState::Balance.get());
         status = kBalanceStatus + money;
         balloon = kBalanceBalloon + money;
     } else {

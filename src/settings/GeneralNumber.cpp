@@ -1,6 +1,6 @@
 #include "GeneralNumber.h"
 
-#include <QLocale>
+#include "platform/ToolkitRussian.h"
 
 namespace {
 
@@ -9,7 +9,8 @@ constexpr int kSignificantDigits = 15;
 } // namespace
 
 QString generalNumberText(double value) {
-    QLocale locale;
+    // The desktop's own number format, whatever locale the widgets were given.
+    QLocale locale = ToolkitRussian::desktopLocale();
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale.toString(value, 'g', kSignificantDigits);
 }

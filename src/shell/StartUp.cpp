@@ -10,6 +10,7 @@
 #include "messaging/ui/SendUnit.h"
 #include "platform/Registry.h"
 #include "platform/SingleInstance.h"
+#include "platform/ToolkitRussian.h"
 #include "platform/ui/Prompts.h"
 #include "settings/ProgramRestart.h"
 #include "shared/Settings.h"
@@ -74,6 +75,9 @@ int StartUp::run(QApplication& app, EarlyWork early) {
     // the main window checks again for two copies started at the same moment.
     if (SingleInstance().handOver(kMessageShow, kMessageShow))
         return 0;
+
+    // Before the first widget, so that every one of them is made in Russian.
+    ToolkitRussian::install(app);
 
     // The splash is the first to draw text.
     early.fonts.reset();

@@ -4,6 +4,7 @@
 #include "contacts/ui/ContactTreeView.h"
 #include "platform/ui/Prompts.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QTest>
 
@@ -493,6 +494,30 @@ private slots:
         contact.caption = QStringLiteral("z");
         tree.book.appendContact(tree.book.groupIndex(2), contact);
         QVERIFY(tree.view.isExpanded(tree.book.groupIndex(2)));
+    }
+
+    // A screen reader reads each shown entry of the tree by its caption, in the tree's order,
+    // and learns which entries are groups that open.
+    void screenReaderReadsEntriesByCaption() {
+        TreeUnderTest tree(QStringLiteral("Семья+[Мама,Папа] Работа[Шеф] Пусто[]"));
+        tree.view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree.view));
+        QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&tree.view);
+        QVERIFY(view);
+        QCOMPARE(view->role(), QAccessible::Tree);
+        QStringList captions;
+        QStringList expandable;
+        for (int i = 0; i < view->childCount(); ++i) {
+            QAccessibleInterface* item = view->child(i);
+            QVERIFY(item);
+            if (item->role() != QAccessible::TreeItem)
+                continue;
+            captions << item->text(QAccessible::Name);
+            if (item->state().expandable)
+                expandable << item->text(QAccessible::Name);
+        }
+        QCOMPARE(captions, (QStringList{"Семья", "Мама", "Папа", "Работа", "Пусто"}));
+        QCOMPARE(expandable, (QStringList{"Семья", "Работа"}));
     }
 };
 

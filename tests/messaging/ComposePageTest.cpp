@@ -14,6 +14,7 @@
 #include "skins/ui/AlignEdit.h"
 #include "skins/ui/SkinUnit.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -144,6 +145,16 @@ private slots:
         page->TranslitBox->click();
         QCOMPARE(m_book.group(0).contacts[0].Sender, QString());
         QVERIFY(!m_book.group(0).contacts[0].Translit);
+    }
+
+    // The buttons with a picture only are read by their hints.
+    void pictureButtonsAreReadByTheirHints() {
+        TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
+        const auto nameOf = [](QWidget* button) {
+            return QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
+        };
+        QCOMPARE(nameOf(page->HistoryButton), QStringLiteral("История для этого номера"));
+        QCOMPARE(nameOf(page->TemplatesButton), QStringLiteral("Готовые сообщения"));
     }
 
     void sendFollowsTheMessage_data() {

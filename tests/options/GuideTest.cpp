@@ -74,6 +74,28 @@ private slots:
         QFETCH(QString, id);
         QVERIFY(m_text.contains(QStringLiteral("id=\"%1\"").arg(id)));
     }
+
+    // The guide is read on Linux: it names no Windows-only program, place or file. The code
+    // page keeps its standard name, Windows-1251, which is the character set's own name.
+    void namesNothingOfWindows_data() {
+        QTest::addColumn<QString>("pattern");
+        for (const char* pattern : {"Internet Explorer", "Windows(?!-1251)", "Проводник", "реестр",
+                                    "\\bПуск\\b", "\\.exe\\b", "\\.hlp\\b", "Панель управления"})
+            QTest::newRow(pattern) << QString::fromUtf8(pattern);
+    }
+    void namesNothingOfWindows() {
+        QFETCH(QString, pattern);
+        const QRegularExpression windowsOnly(pattern,
+                                             QRegularExpression::CaseInsensitiveOption |
+                                                 QRegularExpression::UseUnicodePropertiesOption);
+        const QRegularExpressionMatch found = windowsOnly.match(m_text);
+        QVERIFY2(!found.hasMatch(), qPrintable(found.captured()));
+    }
+
+    // The settings dialog's proxy choice, word for word as the dialog shows it.
+    void proxyChoiceAsTheDialogNamesIt() {
+        QVERIFY(m_text.contains(QStringLiteral("Использовать системные настройки прокси")));
+    }
 };
 
 QTEST_GUILESS_MAIN(GuideTest)

@@ -7,6 +7,7 @@
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
 
+#include <QAccessible>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -116,6 +117,13 @@ private slots:
         QVERIFY(!form->findChild<QLabel*>(QStringLiteral("Image2"))->pixmap().isNull());
         QCOMPARE(button(form.get(), "But1")->toolTip(), "Назад");
         QCOMPARE(button(form.get(), "But2")->toolTip(), "Вперед");
+        // A screen reader says the hints, not the arrows.
+        QCOMPARE(QAccessible::queryAccessibleInterface(button(form.get(), "But1"))
+                     ->text(QAccessible::Name),
+                 "Назад");
+        QCOMPARE(QAccessible::queryAccessibleInterface(button(form.get(), "But2"))
+                     ->text(QAccessible::Name),
+                 "Вперед");
         QVERIFY(!button(form.get(), "SpeedButton1")->icon().isNull());
         QVERIFY(!button(form.get(), "But1")->isEnabled());
         QVERIFY(!button(form.get(), "But2")->isEnabled());

@@ -27,6 +27,7 @@
 #include <QLocalServer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabWidget>
@@ -225,6 +226,42 @@ private slots:
         QVERIFY(!form->CheckBox1->isEnabled());
         QVERIFY(!form->GroupBox2->isEnabled());
         QVERIFY(!form->LabelProxyServer->isEnabled());
+    }
+
+    // The proxy choice names the system's settings, not a Windows browser's.
+    void proxyChoiceNamesTheSystemSettings() {
+        TSettingsForm* form = open();
+        QCOMPARE(form->CheckBox4->text(),
+                 QStringLiteral("Использовать системные настройки прокси"));
+    }
+
+    // No text of the dialog names a Windows-only thing.
+    void textsNameNothingOfWindows_data() {
+        QTest::addColumn<QString>("pattern");
+        for (const char* pattern : {"Internet Explorer", "Windows", "Проводник", "реестр",
+                                    "\\bПуск\\b", "\\.exe\\b", "Панель управления"})
+            QTest::newRow(pattern) << QString::fromUtf8(pattern);
+    }
+    void textsNameNothingOfWindows() {
+        QFETCH(QString, pattern);
+        const QRegularExpression windowsOnly(pattern,
+                                             QRegularExpression::CaseInsensitiveOption |
+                                                 QRegularExpression::UseUnicodePropertiesOption);
+        TSettingsForm* form = open();
+        QStringList texts{form->windowTitle()};
+        for (int i = 0; i < form->PageControl1->count(); ++i)
+            texts << form->PageControl1->tabText(i);
+        for (const QWidget* widget : form->findChildren<QWidget*>()) {
+            texts << widget->toolTip();
+            if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+                texts << button->text();
+            else if (const auto* label = qobject_cast<const QLabel*>(widget))
+                texts << label->text();
+            else if (const auto* box = qobject_cast<const QGroupBox*>(widget))
+                texts << box->title();
+        }
+        for (const QString& text : texts)
+            QVERIFY2(!windowsOnly.match(text).hasMatch(), qPrintable(text));
     }
 
     void confirmWritesEverything() {

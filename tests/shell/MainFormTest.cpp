@@ -20,6 +20,7 @@
 #include "skins/ui/ImageButton3.h"
 #include "skins/ui/SkinUnit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -1023,6 +1024,43 @@ private slots:
                 QVERIFY(menu->grab().save(path + QLatin1Char('.') + menu->objectName() + ".png"));
             }
         }
+    }
+
+    // A screen reader names each tool button by its hint and knows it for a button it can press.
+    void toolButtonsAreReadByTheirHints_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("add") << "AddContactButton"
+                             << "Добавить контакт";
+        QTest::newRow("edit") << "SpeedButton3"
+                              << "Редактировать контакт";
+        QTest::newRow("delete") << "ButDelContact"
+                                << "Удалить контакт";
+        QTest::newRow("settings") << "ButOptions"
+                                  << "Настройка";
+        QTest::newRow("history") << "SpeedButton1"
+                                 << "История";
+        QTest::newRow("payment") << "SpeedButton2"
+                                 << "Оплата";
+        QTest::newRow("tray") << "ButTray"
+                              << "Свернуть";
+        QTest::newRow("close") << "ButClose"
+                               << "Закрыть";
+    }
+    void toolButtonsAreReadByTheirHints() {
+        QFETCH(QString, button);
+        QFETCH(QString, hint);
+        FormUnderTest form;
+        auto* control = form->findChild<TImageButton*>(button);
+        QVERIFY(control);
+        QCOMPARE(control->toolTip(), hint);
+        QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(control);
+        QVERIFY(readable);
+        QCOMPARE(readable->text(QAccessible::Name), hint);
+        QCOMPARE(readable->role(), QAccessible::Button);
+        QVERIFY(readable->actionInterface());
+        QVERIFY(readable->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()));
     }
 };
 

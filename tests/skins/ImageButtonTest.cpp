@@ -1,6 +1,7 @@
 #include "TestProfile.h"
 #include "skins/ui/ImageButton3.h"
 
+#include <QAccessible>
 #include <QDialog>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -169,6 +170,36 @@ private slots:
         QCOMPARE(cancel->visualState(), TImageButton::Pressed);
         QTest::keyRelease(cancel, Qt::Key_Space);
         QCOMPARE(cancelClicks.count(), 2);
+    }
+
+    // A screen reader reads a button by its hint, hears when the hint changes, and can press it;
+    // a name given on purpose wins over the hint.
+    void screenReaderReadsTheHint() {
+        QWidget window;
+        TImageButton* button = makeButton(&window, 1);
+        QSignalSpy clicks(button, &TImageButton::clicked);
+        button->setToolTip(QStringLiteral("История"));
+        QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(readable);
+        QCOMPARE(readable->role(), QAccessible::Button);
+        QCOMPARE(readable->text(QAccessible::Name), QStringLiteral("История"));
+        QVERIFY(readable->text(QAccessible::Description).isEmpty());
+        QVERIFY(readable->state().checkable);
+        QVERIFY(!readable->state().checked);
+
+        button->setToolTip(QStringLiteral("Оплата"));
+        QCOMPARE(readable->text(QAccessible::Name), QStringLiteral("Оплата"));
+        button->setAccessibleName(QStringLiteral("Пополнить счёт"));
+        QCOMPARE(readable->text(QAccessible::Name), QStringLiteral("Пополнить счёт"));
+
+        readable->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(clicks.size(), 1);
+        QVERIFY(readable->state().checked);
+        button->setEnabled(false);
+        QVERIFY(!readable->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()));
+        readable->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(clicks.size(), 1);
     }
 };
 

@@ -107,8 +107,11 @@ void TMySheet::buildControls() {
     TemplatesButton =
         flatButton(this, m_form.pageIcons().icon(sprites.icon22(kIcon22Templates)), QString());
     TemplatesButton->setToolTip(QStringLiteral("Готовые сообщения"));
-    for (QToolButton* button : {HistoryButton, TemplatesButton})
+    // Buttons with a picture only: screen readers name them by their hints.
+    for (QToolButton* button : {HistoryButton, TemplatesButton}) {
         button->setIconSize(QSize(22, 22));
+        button->setAccessibleName(button->toolTip());
+    }
     TemplatesMenu = new QMenu(this);
 
     auto* top = new QGridLayout;

@@ -54,7 +54,7 @@ QWidget* TSettingsForm::buildConnectionPage() {
     serviceLayout->addRow(QStringLiteral("Порт:"), Edit2);
 
     CheckBox4 =
-        checkBox(QStringLiteral("Использовать настройки Internet Explorer"), "CheckBox4", page);
+        checkBox(QStringLiteral("Использовать системные настройки прокси"), "CheckBox4", page);
     CheckBox1 = checkBox(QStringLiteral("Использовать прокси"), "CheckBox1", page);
 
     GroupBox2 = new QGroupBox(page);

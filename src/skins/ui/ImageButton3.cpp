@@ -1,5 +1,8 @@
 #include "ImageButton3.h"
 
+#include "ImageButtonAccessible.h"
+
+#include <QAccessible>
 #include <QBitmap>
 #include <QDialog>
 #include <QKeyEvent>
@@ -25,6 +28,12 @@ QImage withHoles(const QImage& image, const QColor& transparent) {
 
 TImageButton::TImageButton(QWidget* parent)
     : QWidget(parent) {
+    // Screen readers learn of every image button through its own description.
+    static const bool readable = [] {
+        QAccessible::installFactory(&ImageButtonAccessible::create);
+        return true;
+    }();
+    Q_UNUSED(readable);
     setFocusPolicy(Qt::StrongFocus);
     resize(35, 35);
     watchWindowKeys();
@@ -277,6 +286,15 @@ void TImageButton::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     m_shapedState = kShapeStale;
     Redraw();
+}
+
+bool TImageButton::event(QEvent* event) {
+    // A reader that already read the button hears of the hint that names it now.
+    if (event->type() == QEvent::ToolTipChange && accessibleName().isEmpty()) {
+        QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&nameChanged);
+    }
+    return QWidget::event(event);
 }
 
 void TImageButton::changeEvent(QEvent* event) {

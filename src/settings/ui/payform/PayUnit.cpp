@@ -32,6 +32,9 @@ TPayForm::TPayForm(const QString& address, QWidget* parent)
     But2 = new QPushButton(QStringLiteral(">"), this);
     But2->setObjectName(QStringLiteral("But2"));
     But2->setToolTip(QStringLiteral("Вперед"));
+    // Screen readers say the hints, not the arrows drawn on the buttons.
+    But1->setAccessibleName(But1->toolTip());
+    But2->setAccessibleName(But2->toolTip());
     SpeedButton1 = new QPushButton(QStringLiteral("Закрыть"), this);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setFlat(true);
