@@ -33,6 +33,10 @@ void record(const QStringList& fields) {
     line(flattened.join(QLatin1Char('\t')));
 }
 
+void raw(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
 void error(const QString& text) {
     write(stderr, QStringLiteral("varnelo-cli: ") + text);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,8 @@ enum ExitCode {
 void line(const QString& text);
 // One record; TAB, CR and LF inside a field become blanks so every record stays one line.
 void record(const QStringList& fields);
+// Bytes as they are, for output in another format than TAB-separated lines.
+void raw(const QByteArray& bytes);
 void error(const QString& text);
 // A usage error with the command's help hint; returns kUsage.
 int usage(const QString& command, const QString& text);

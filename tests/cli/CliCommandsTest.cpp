@@ -72,6 +72,47 @@ class CliCommandsTest : public QObject {
     QString dataFile(const QString& name) const {
         return m_profile.dataFolder() + QLatin1Char('/') + name;
     }
+    // A book of two contacts, one with a comma in its name, as an old Contacts.dat that the
+    // program moves into the settings store when it first reads the book.
+    void writeBook() const {
+        QDir().mkpath(m_profile.dataFolder());
+        QFile file(dataFile(QStringLiteral("Contacts.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(TContactEntry::make("Работа", "", "", true, 0).toRecord());
+        file.write(TContactEntry::make("Иван", "+79160000001", "", false, 0).toRecord());
+        file.write(TContactEntry::make("Петров, Пётр", "+79160000002", "", false, 0).toRecord());
+    }
+    // One record sent at 2025-03-04 05:06:07 local time.
+    static TMess record(qint32 id, const QString& number, const QString& sender,
+                        const QString& text, const QString& sign, quint8 status) {
+        TMess record;
+        record.Id = id;
+        record.setMoment(QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)));
+        record.Number = number;
+        record.Sender = sender;
+        record.Text = text;
+        record.Sign = sign;
+        record.Status = status;
+        return record;
+    }
+    void writeHistory(const QList<TMess>& records) const {
+        QDir().mkpath(m_profile.dataFolder());
+        QCOMPARE(HistoryFile(dataFile(QStringLiteral("History.dat"))).rewrite(records), QString());
+    }
+    // Runs and expects exit 0 and nothing on stderr; the output's bytes.
+    QByteArray okBytes(const QStringList& arguments) const {
+        QProcess process;
+        process.start(QStringLiteral(VARNELO_CLI_EXE), arguments);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+            process.exitCode() != 0) {
+            qWarning() << arguments << process.exitCode() << process.readAllStandardError();
+            return "<failed>";
+        }
+        const QByteArray err = process.readAllStandardError();
+        if (!err.isEmpty())
+            qWarning() << err;
+        return process.readAllStandardOutput();
+    }
 
 private slots:
     void initTestCase() {
@@ -108,6 +149,8 @@ private slots:
         QTest::newRow("bad integer")
             << QStringList{"config", "set", "A", "1e3", "--integer"} << 2 << "";
         QTest::newRow("contacts without list") << QStringList{"contacts"} << 2 << "";
+        QTest::newRow("history format without a value")
+            << QStringList{"history", "--format"} << 2 << "";
     }
     void helpAndUsage() {
         QFETCH(QStringList, arguments);
@@ -357,6 +400,103 @@ private slots:
         QCOMPARE(ok({"history"}),
                  QStringLiteral("5\t%1 12:00:00\t11\t+79161234567\tOlga\tHi\t\n").arg(day));
         QVERIFY(HistoryBytes::readFile(path).startsWith("Varnelo History v2.2"));
+    }
+
+    void historyCsv_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sign");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("row");
+        QTest::newRow("plain, contact in the book")
+            << "+79160000001" << "Olga" << "Hi" << "" << 11
+            << QByteArray("7,2025-03-04T05:06:07,+79160000001,Иван,Olga,Hi,,11,Доставлено\r\n");
+        QTest::newRow("number not in the book")
+            << "+79169999999" << "Olga" << "Hi" << "" << 10
+            << QByteArray("7,2025-03-04T05:06:07,+79169999999,,Olga,Hi,,10,Отправлено\r\n");
+        QTest::newRow("contact name with a comma")
+            << "+79160000002" << "Olga" << "Hi" << "" << 1
+            << QByteArray("7,2025-03-04T05:06:07,+79160000002,\"Петров, Пётр\",Olga,Hi,,1,"
+                          "В очереди\r\n");
+        QTest::newRow("comma in the text")
+            << "+79169999999" << "Olga" << "Завтра, в 10" << "Оля" << 2
+            << QByteArray("7,2025-03-04T05:06:07,+79169999999,,Olga,\"Завтра, в 10\",Оля,2,"
+                          "Ошибка при отправке\r\n");
+        QTest::newRow("quotes doubled")
+            << "+79169999999" << "ООО \"Ромашка\"" << "\"Да\"" << "" << 5
+            << QByteArray("7,2025-03-04T05:06:07,+79169999999,,\"ООО \"\"Ромашка\"\"\","
+                          "\"\"\"Да\"\"\",,5,Ошибка при отправке\r\n");
+        QTest::newRow("line breaks kept inside quotes")
+            << "+79169999999" << "Olga" << "one\ntwo" << "a\r\nb" << 3
+            << QByteArray("7,2025-03-04T05:06:07,+79169999999,,Olga,\"one\ntwo\",\"a\r\nb\",3,"
+                          "Не отправлено (кончились СМС)\r\n");
+        QTest::newRow("TAB and semicolon need no quotes")
+            << "+79169999999" << "Olga" << "a\tb;c" << "" << 12
+            << QByteArray("7,2025-03-04T05:06:07,+79169999999,,Olga,a\tb;c,,12,"
+                          "Истекло время ожидания\r\n");
+        QTest::newRow("status without a legend text")
+            << "+79160000001" << "Olga" << "Hi" << "" << 19
+            << QByteArray("7,2025-03-04T05:06:07,+79160000001,Иван,Olga,Hi,,19,\r\n");
+        QTest::newRow("unknown status") << "+79160000001" << "" << "" << "" << 255
+                                        << QByteArray("7,2025-03-04T05:06:07,+79160000001,Иван,"
+                                                      ",,,255,\r\n");
+    }
+    void historyCsv() {
+        QFETCH(QString, number);
+        QFETCH(QString, sender);
+        QFETCH(QString, text);
+        QFETCH(QString, sign);
+        QFETCH(int, status);
+        QFETCH(QByteArray, row);
+        writeBook();
+        writeHistory({record(7, number, sender, text, sign, quint8(status))});
+        const QByteArray header = "id,sent,number,contact,sender,text,signature,status,"
+                                  "status_text\r\n";
+        QCOMPARE(okBytes({"history", "--format", "csv"}), header + row);
+    }
+
+    // Rows in file order like the TSV lines, --number narrows them, and a moment the file
+    // cannot hold leaves "sent" empty.
+    void historyCsvOrderAndNumber() {
+        writeBook();
+        TMess noMoment = record(3, "+79160000001", "S", "c", "", 10);
+        noMoment.Date = qQNaN();
+        writeHistory({record(9, "+79160000002", "S", "a", "", 11),
+                      record(2, "+79160000001", "S", "b", "", 11), noMoment});
+        const QByteArray header = "id,sent,number,contact,sender,text,signature,status,"
+                                  "status_text\r\n";
+        QCOMPARE(okBytes({"history", "--format", "csv"}),
+                 header +
+                     "9,2025-03-04T05:06:07,+79160000002,\"Петров, Пётр\",S,a,,11,Доставлено\r\n"
+                     "2,2025-03-04T05:06:07,+79160000001,Иван,S,b,,11,Доставлено\r\n"
+                     "3,,+79160000001,Иван,S,c,,10,Отправлено\r\n");
+        QCOMPARE(okBytes({"history", "--number", "+79160000002", "--format", "csv"}),
+                 header +
+                     "9,2025-03-04T05:06:07,+79160000002,\"Петров, Пётр\",S,a,,11,Доставлено\r\n");
+        writeHistory({});
+        QCOMPARE(okBytes({"history", "--format", "csv"}), header);
+    }
+
+    // A format the command does not know is named in the message, and nothing is written.
+    void historyUnknownFormat() {
+        writeHistory({record(7, "+79160000001", "S", "a", "", 11)});
+        const Run run = cli({"history", "--format", "xlsx"});
+        QCOMPARE(run.code, 2);
+        QCOMPARE(run.out, QString());
+        QVERIFY2(run.err.contains(QLatin1String("'xlsx'")), qPrintable(run.err));
+    }
+
+    // The TSV lines stay as they were, with or without --format tsv and a book: no names,
+    // TAB and line breaks as blanks, LF line ends.
+    void historyTsvUnchanged() {
+        writeBook();
+        writeHistory({record(7, "+79160000002", "ООО \"Р\"", "a,b\tc\nd", "x\r\ny", 11),
+                      record(8, "+79160000001", "S", "Привет", "", 19)});
+        const QByteArray tsv = "7\t04.03.2025 05:06:07\t11\t+79160000002\tООО \"Р\"\ta,b c d\tx  y\n"
+                               "8\t04.03.2025 05:06:07\t19\t+79160000001\tS\tПривет\t\n";
+        QCOMPARE(okBytes({"history"}), tsv);
+        QCOMPARE(okBytes({"history", "--format", "tsv"}), tsv);
     }
 
     void sendOneAndHistory() {

@@ -1,5 +1,7 @@
 #include "HistoryColors.h"
 
+#include "history/HistoryStatus.h"
+
 namespace HistoryColors {
 
 namespace {
@@ -31,14 +33,10 @@ std::optional<QColor> StatusColor(quint8 status) {
 }
 
 QList<LegendEntry> legend() {
-    return {
-        {QStringLiteral("Отправлено"), std::nullopt},
-        {QStringLiteral("Доставлено"), kDelivered},
-        {QStringLiteral("Ошибка при отправке"), kFailed},
-        {QStringLiteral("Не отправлено (кончились СМС)"), kNoMessagesLeft},
-        {QStringLiteral("Истекло время ожидания"), kExpired},
-        {QStringLiteral("В очереди"), kQueued},
-    };
+    QList<LegendEntry> entries;
+    for (const quint8 status : HistoryStatus::legendStatuses())
+        entries.append({HistoryStatus::legendText(status), StatusColor(status)});
+    return entries;
 }
 
 } // namespace HistoryColors

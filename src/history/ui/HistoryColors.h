@@ -18,8 +18,7 @@ struct LegendEntry {
     std::optional<QColor> color; // nothing: the list's own colour
 };
 
-// "Отправлено", "Доставлено", "Ошибка при отправке", "Не отправлено (кончились СМС)",
-// "Истекло время ожидания", "В очереди".
+// The legend texts of HistoryStatus in their order, each with its status's colour.
 QList<LegendEntry> legend();
 
 } // namespace HistoryColors

@@ -1,0 +1,64 @@
+#include "HistoryCsv.h"
+
+#include "HistoryStatus.h"
+
+#include <array>
+
+namespace {
+
+const std::array<const char*, 9> kColumns{"id",   "sent",      "number", "contact",    "sender",
+                                          "text", "signature", "status", "status_text"};
+
+} // namespace
+
+QByteArray HistoryCsv::header() const {
+    QByteArray row;
+    for (const char* column : kColumns) {
+        if (!row.isEmpty())
+            row += m_separator;
+        row += column;
+    }
+    return row + "\r\n";
+}
+
+void HistoryCsv::appendRow(QByteArray& out, const TMess& record, const QString& contact) const {
+    const QDateTime moment = record.moment();
+    out += QByteArray::number(record.Id);
+    out += m_separator;
+    if (moment.isValid())
+        out += moment.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1();
+    out += m_separator;
+    appendField(out, record.Number);
+    out += m_separator;
+    appendField(out, contact);
+    out += m_separator;
+    appendField(out, record.Sender);
+    out += m_separator;
+    appendField(out, record.Text);
+    out += m_separator;
+    appendField(out, record.Sign);
+    out += m_separator;
+    out += QByteArray::number(record.Status);
+    out += m_separator;
+    appendField(out, HistoryStatus::legendText(record.Status));
+    out += "\r\n";
+}
+
+void HistoryCsv::appendField(QByteArray& out, const QString& field) const {
+    const char16_t separator = char16_t(m_separator);
+    bool quoted = false;
+    for (const QChar c : field) {
+        const char16_t unit = c.unicode();
+        if (unit == u'"' || unit == u'\r' || unit == u'\n' || unit == separator) {
+            quoted = true;
+            break;
+        }
+    }
+    if (!quoted) {
+        out += field.toUtf8();
+        return;
+    }
+    out += '"';
+    out += field.toUtf8().replace("\"", "\"\"");
+    out += '"';
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+// What the stored delivery statuses mean to the user: the texts of the history window's legend,
+// which exports show beside the stored number too.
+namespace HistoryStatus {
+
+// The legend text of a status: "В очереди" (1), "Ошибка при отправке" (2 and 5),
+// "Не отправлено (кончились СМС)" (3), "Отправлено" (10), "Доставлено" (11),
+// "Истекло время ожидания" (12); empty for every other status.
+QString legendText(quint8 status);
+
+// One status of each legend text, in the order the legend shows them.
+QList<quint8> legendStatuses();
+
+} // namespace HistoryStatus
