@@ -44,8 +44,7 @@ void printTsv(const TMess& record) {
     CliOutput::record(
         {QString::number(record.Id),
          moment.isValid() ? moment.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : QString(),
-         QString::number(record.Status), record.Number, record.Sender, record.Text,
-         record.Sign});
+         QString::number(record.Status), record.Number, record.Sender, record.Text, record.Sign});
 }
 
 } // namespace
@@ -54,8 +53,8 @@ int run(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption number(QStringLiteral("number"), QString(), QStringLiteral("N"));
-    const QCommandLineOption format(QStringLiteral("format"), QString(),
-                                    QStringLiteral("FORMAT"), kTsv);
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"),
+                                    kTsv);
     parser.addOptions({help, number, format});
     if (!parser.parse(QStringList{kCommand} + arguments))
         return CliOutput::usage(kCommand, parser.errorText());
@@ -69,8 +68,8 @@ int run(const QStringList& arguments) {
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     const QString formatName = parser.value(format);
     if (formatName != kTsv && formatName != kCsv)
-        return CliOutput::usage(
-            kCommand, QStringLiteral("unknown format '%1' (tsv or csv)").arg(formatName));
+        return CliOutput::usage(kCommand,
+                                QStringLiteral("unknown format '%1' (tsv or csv)").arg(formatName));
     const bool csv = formatName == kCsv;
 
     CliContext context;

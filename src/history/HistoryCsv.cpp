@@ -22,11 +22,13 @@ QByteArray HistoryCsv::header() const {
 }
 
 void HistoryCsv::appendRow(QByteArray& out, const TMess& record, const QString& contact) const {
-    const QDateTime moment = record.moment();
     out += QByteArray::number(record.Id);
     out += m_separator;
-    if (moment.isValid())
-        out += moment.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1();
+    if (const auto clock = record.wallClock()) {
+        out += clock->first.toString(QStringLiteral("yyyy-MM-dd")).toLatin1();
+        out += 'T';
+        out += clock->second.toString(QStringLiteral("HH:mm:ss")).toLatin1();
+    }
     out += m_separator;
     appendField(out, record.Number);
     out += m_separator;

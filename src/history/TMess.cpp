@@ -18,17 +18,22 @@ bool TMess::isPending() const {
 }
 
 QDateTime TMess::moment() const {
+    const auto clock = wallClock();
+    return clock ? QDateTime(clock->first, clock->second) : QDateTime();
+}
+
+std::optional<std::pair<QDate, QTime>> TMess::wallClock() const {
     // Anything a corrupt file may hold (NaN, infinities, years far out) gives no moment.
     if (!std::isfinite(Date) || !std::isfinite(Time) || std::abs(Date) > 3e6 || Time < 0 ||
         Time >= 1)
-        return {};
+        return std::nullopt;
     qint64 days = static_cast<qint64>(std::trunc(Date));
     qint64 msecs = std::llround(Time * kMsecsPerDay);
     if (msecs >= kMsecsPerDay) {
         ++days;
         msecs -= kMsecsPerDay;
     }
-    return QDateTime(epoch().addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)));
+    return std::pair(epoch().addDays(days), QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
 
 void TMess::setMoment(const QDateTime& moment) {

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
+#include <utility>
+
 // One sent message as History.dat keeps it.
 struct TMess {
     // What the send flow writes; the status queries later put the service's codes in.
@@ -24,6 +27,9 @@ struct TMess {
 
     // Date plus Time as local time; invalid when the stored numbers are no real moment.
     QDateTime moment() const;
+    // The calendar date and clock time that Date plus Time stand for, without the time zone
+    // lookup a local QDateTime costs; nothing when they are no real moment.
+    std::optional<std::pair<QDate, QTime>> wallClock() const;
     void setMoment(const QDateTime& moment);
 
     friend bool operator==(const TMess&, const TMess&) = default;

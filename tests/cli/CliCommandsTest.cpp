@@ -403,54 +403,49 @@ private slots:
     }
 
     void historyCsv_data() {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("sender");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("sign");
+        // Number, sender, text and signature of the record.
+        QTest::addColumn<QStringList>("fields");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("row");
         QTest::newRow("plain, contact in the book")
-            << "+79160000001" << "Olga" << "Hi" << "" << 11
+            << QStringList{"+79160000001", "Olga", "Hi", ""} << 11
             << QByteArray("7,2025-03-04T05:06:07,+79160000001,Иван,Olga,Hi,,11,Доставлено\r\n");
         QTest::newRow("number not in the book")
-            << "+79169999999" << "Olga" << "Hi" << "" << 10
+            << QStringList{"+79169999999", "Olga", "Hi", ""} << 10
             << QByteArray("7,2025-03-04T05:06:07,+79169999999,,Olga,Hi,,10,Отправлено\r\n");
         QTest::newRow("contact name with a comma")
-            << "+79160000002" << "Olga" << "Hi" << "" << 1
+            << QStringList{"+79160000002", "Olga", "Hi", ""} << 1
             << QByteArray("7,2025-03-04T05:06:07,+79160000002,\"Петров, Пётр\",Olga,Hi,,1,"
                           "В очереди\r\n");
         QTest::newRow("comma in the text")
-            << "+79169999999" << "Olga" << "Завтра, в 10" << "Оля" << 2
+            << QStringList{"+79169999999", "Olga", "Завтра, в 10", "Оля"} << 2
             << QByteArray("7,2025-03-04T05:06:07,+79169999999,,Olga,\"Завтра, в 10\",Оля,2,"
                           "Ошибка при отправке\r\n");
         QTest::newRow("quotes doubled")
-            << "+79169999999" << "ООО \"Ромашка\"" << "\"Да\"" << "" << 5
+            << QStringList{"+79169999999", "ООО \"Ромашка\"", "\"Да\"", ""} << 5
             << QByteArray("7,2025-03-04T05:06:07,+79169999999,,\"ООО \"\"Ромашка\"\"\","
                           "\"\"\"Да\"\"\",,5,Ошибка при отправке\r\n");
         QTest::newRow("line breaks kept inside quotes")
-            << "+79169999999" << "Olga" << "one\ntwo" << "a\r\nb" << 3
+            << QStringList{"+79169999999", "Olga", "one\ntwo", "a\r\nb"} << 3
             << QByteArray("7,2025-03-04T05:06:07,+79169999999,,Olga,\"one\ntwo\",\"a\r\nb\",3,"
                           "Не отправлено (кончились СМС)\r\n");
         QTest::newRow("TAB and semicolon need no quotes")
-            << "+79169999999" << "Olga" << "a\tb;c" << "" << 12
+            << QStringList{"+79169999999", "Olga", "a\tb;c", ""} << 12
             << QByteArray("7,2025-03-04T05:06:07,+79169999999,,Olga,a\tb;c,,12,"
                           "Истекло время ожидания\r\n");
         QTest::newRow("status without a legend text")
-            << "+79160000001" << "Olga" << "Hi" << "" << 19
+            << QStringList{"+79160000001", "Olga", "Hi", ""} << 19
             << QByteArray("7,2025-03-04T05:06:07,+79160000001,Иван,Olga,Hi,,19,\r\n");
-        QTest::newRow("unknown status") << "+79160000001" << "" << "" << "" << 255
+        QTest::newRow("unknown status") << QStringList{"+79160000001", "", "", ""} << 255
                                         << QByteArray("7,2025-03-04T05:06:07,+79160000001,Иван,"
                                                       ",,,255,\r\n");
     }
     void historyCsv() {
-        QFETCH(QString, number);
-        QFETCH(QString, sender);
-        QFETCH(QString, text);
-        QFETCH(QString, sign);
+        QFETCH(QStringList, fields);
         QFETCH(int, status);
         QFETCH(QByteArray, row);
         writeBook();
-        writeHistory({record(7, number, sender, text, sign, quint8(status))});
+        writeHistory({record(7, fields[0], fields[1], fields[2], fields[3], quint8(status))});
         const QByteArray header = "id,sent,number,contact,sender,text,signature,status,"
                                   "status_text\r\n";
         QCOMPARE(okBytes({"history", "--format", "csv"}), header + row);
@@ -493,8 +488,9 @@ private slots:
         writeBook();
         writeHistory({record(7, "+79160000002", "ООО \"Р\"", "a,b\tc\nd", "x\r\ny", 11),
                       record(8, "+79160000001", "S", "Привет", "", 19)});
-        const QByteArray tsv = "7\t04.03.2025 05:06:07\t11\t+79160000002\tООО \"Р\"\ta,b c d\tx  y\n"
-                               "8\t04.03.2025 05:06:07\t19\t+79160000001\tS\tПривет\t\n";
+        const QByteArray tsv =
+            "7\t04.03.2025 05:06:07\t11\t+79160000002\tООО \"Р\"\ta,b c d\tx  y\n"
+            "8\t04.03.2025 05:06:07\t19\t+79160000001\tS\tПривет\t\n";
         QCOMPARE(okBytes({"history"}), tsv);
         QCOMPARE(okBytes({"history", "--format", "tsv"}), tsv);
     }
