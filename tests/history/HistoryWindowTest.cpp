@@ -470,6 +470,47 @@ private slots:
         QVERIFY(form->FilterText.isEmpty());
     }
 
+    // "Экспорт..." saves the rows shown, filter and order applied, as CSV for a Russian
+    // spreadsheet: a byte order mark, ";" between fields, quotes where a field needs them.
+    void exportShownRows() {
+        store({record(1, kAnna, QStringLiteral("Привет; как дела?"), 11),
+               record(2, kBoris, QStringLiteral("Привет, \"друг\""), 255, QStringLiteral("Магазин"),
+                      QStringLiteral("Оля")),
+               record(3, kAnna, QStringLiteral("Пока"), 2)});
+        auto form = makeForm();
+        form->showForNumber(QString());
+        form->Edit1->setText(QStringLiteral("привет"));
+        form->SpeedButton3Click();
+        QCOMPARE(shownIds(*form), (QList<qint32>{2, 1}));
+
+        const QString path = m_profile.root() + QStringLiteral("/export/история.csv");
+        Prompts::queueAnswer(path);
+        form->ExportButton->click();
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].kind, QStringLiteral("save file"));
+        QCOMPARE(asked[0].caption, QStringLiteral("Экспорт истории"));
+        QVERIFY(asked[0].initial.endsWith(QStringLiteral("/История.csv")));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(),
+                 "\xEF\xBB\xBF" +
+                     QStringLiteral("id;sent;number;contact;sender;text;signature;status;"
+                                    "status_text\r\n"
+                                    "2;2026-12-08T10:00:00;+79002220022;;Магазин;"
+                                    "\"Привет, \"\"друг\"\"\";Оля;255;\r\n"
+                                    "1;2026-12-08T10:00:00;+79001110011;Анна Ёлкина;Varnelo;"
+                                    "\"Привет; как дела?\";;11;Доставлено\r\n")
+                         .toUtf8());
+        file.close();
+
+        // Cancelled: nothing is written.
+        QVERIFY(file.remove());
+        form->ExportButtonClick();
+        QCOMPARE(Prompts::takeAsked().size(), 1);
+        QVERIFY(!file.exists());
+    }
+
     void filterDropsOutAtNextRefill() {
         store({record(1, kAnna, "один"), record(2, kBoris, "два")});
         auto form = makeForm();

@@ -3,17 +3,20 @@
 #include "HistoryColors.h"
 #include "HistoryListModel.h"
 #include "contacts/ContactBook.h"
+#include "history/HistoryCsv.h"
 #include "history/HistoryFilter.h"
 #include "history/HistoryLock.h"
 #include "platform/Ansi.h"
 #include "platform/FailureText.h"
 #include "platform/Registry.h"
+#include "platform/SaveFile.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServiceState.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,6 +28,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QThread>
@@ -174,9 +178,11 @@ void THistoryForm::buildControls() {
 
     SpeedButton1 = flatButton(QStringLiteral("Обновить статус сообщений"), this);
     SpeedButton1->setEnabled(false);
+    ExportButton = flatButton(QStringLiteral("Экспорт..."), this);
     SpeedButton2 = flatButton(QStringLiteral("Закрыть"), this);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(SpeedButton1);
+    buttonRow->addWidget(ExportButton);
     buttonRow->addStretch(1);
     buttonRow->addWidget(SpeedButton2);
 
@@ -201,6 +207,7 @@ void THistoryForm::buildControls() {
 
     connect(SpeedButton1, &QToolButton::clicked, this, &THistoryForm::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &QWidget::close);
+    connect(ExportButton, &QToolButton::clicked, this, &THistoryForm::ExportButtonClick);
     connect(SpeedButton3, &QToolButton::clicked, this, &THistoryForm::SpeedButton3Click);
     // Enter in the filter presses "Отобрать".
     connect(Edit1, &QLineEdit::returnPressed, SpeedButton3, &QToolButton::click);
@@ -430,6 +437,25 @@ void THistoryForm::deleteRows(bool all) {
 void THistoryForm::Timer1Timer() {
     Timer1->stop();
     SpeedButton1Click();
+}
+
+void THistoryForm::ExportButtonClick() {
+    const QString path =
+        Prompts::saveFile(this, QStringLiteral("Экспорт истории"),
+                          QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(QStringLiteral("История.csv")),
+                          QStringLiteral("Файлы CSV (*.csv);;Все файлы (*)"));
+    if (path.isEmpty())
+        return;
+    // Without the byte order mark a spreadsheet reads the file in the desktop's code page, and
+    // in a Russian locale it splits fields at ";", not at commas.
+    const HistoryCsv writer(';');
+    QByteArray csv = "\xEF\xBB\xBF" + writer.header();
+    for (const HistoryRow& row : m_model->rows())
+        writer.appendRow(csv, row.record, row.name);
+    const QString error = saveFileAtomically(path, csv);
+    if (!error.isEmpty())
+        Prompts::error(this, QStringLiteral("Не удалось сохранить файл %1: %2").arg(path, error));
 }
 
 void THistoryForm::SpeedButton1Click() {

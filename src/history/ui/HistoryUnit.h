@@ -70,6 +70,7 @@ public:
     QList<QLabel*> LegendBoxes;
     QList<QLabel*> LegendLabels;
     QToolButton* SpeedButton1 = nullptr;
+    QToolButton* ExportButton = nullptr; // "Экспорт..."
     QToolButton* SpeedButton2 = nullptr;
     QStatusBar* Stat = nullptr;
     QTimer* Timer1 = nullptr;
@@ -88,6 +89,8 @@ public slots:
 
     // Handlers.
     void SpeedButton1Click();
+    // Saves the rows shown, in their order, as CSV for a spreadsheet in a Russian locale.
+    void ExportButtonClick();
     void SpeedButton3Click();
     void Timer1Timer();
     void ListViewColumnClick(int column);

@@ -114,6 +114,14 @@ QString openFile(QWidget* parent, const QString& caption, const QString& folder,
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
+QString saveFile(QWidget* parent, const QString& caption, const QString& suggested,
+                 const QString& filter) {
+    if (auto answer = answerForTest(
+            {QStringLiteral("save file"), caption, filter, QMessageBox::NoIcon, {}, suggested}))
+        return answer->toString();
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+}
+
 void enableTestMode() {
     QMutexLocker lock(&seam().mutex);
     seam().enabled = true;

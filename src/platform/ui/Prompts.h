@@ -35,14 +35,19 @@ std::optional<QString> inputText(QWidget* parent, const QString& caption, const 
 QString openFile(QWidget* parent, const QString& caption, const QString& folder,
                  const QString& filter);
 
+// A file-save dialog that asks before replacing a file; `suggested` is the path it opens
+// with. Empty when cancelled.
+QString saveFile(QWidget* parent, const QString& caption, const QString& suggested,
+                 const QString& filter);
+
 // --- test seam ---
 struct Asked {
-    QString kind; // "message", "input", "file"
+    QString kind; // "message", "input", "file", "save file" (the filter in `text`)
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
-    QString initial;   // an input box's text at opening
+    QString initial;   // an input box's text, a save dialog's path, at opening
     int maxLength = 0; // an input box's typing limit; 0 for none
     // The window the box is centred on; none for the screen's centre.
     QPointer<QWidget> parent = nullptr;
