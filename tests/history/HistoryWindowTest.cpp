@@ -509,6 +509,18 @@ private slots:
         form->ExportButtonClick();
         QCOMPARE(Prompts::takeAsked().size(), 1);
         QVERIFY(!file.exists());
+
+        // A place that cannot take the file: the user is told, with the path.
+        const QString blocked = m_profile.root() + QStringLiteral("/export/история.csv/x.csv");
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        Prompts::queueAnswer(blocked);
+        form->ExportButtonClick();
+        const QList<Prompts::Asked> failed = Prompts::takeAsked();
+        QCOMPARE(failed.size(), 2);
+        QCOMPARE(failed[1].kind, QStringLiteral("message"));
+        QCOMPARE(failed[1].icon, QMessageBox::Critical);
+        QVERIFY2(failed[1].text.startsWith(QStringLiteral("Не удалось сохранить файл ") + blocked),
+                 qPrintable(failed[1].text));
     }
 
     void filterDropsOutAtNextRefill() {
