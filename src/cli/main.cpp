@@ -28,7 +28,7 @@ const QString kHelp = QStringLiteral(
     "  send       send a message to one number or a group\n"
     "  status     ask the delivery status of sent messages\n"
     "  history    print the history of sent messages, as TAB-separated lines or CSV\n"
-    "  contacts   print the contact book\n"
+    "  contacts   print or export the contact book\n"
     "\n"
     "'varnelo-cli COMMAND --help' describes each command.\n"
     "exit codes: 0 done, 1 failed, 2 wrong command line, 3 account missing, unknown or not\n"

@@ -149,6 +149,13 @@ private slots:
         QTest::newRow("bad integer")
             << QStringList{"config", "set", "A", "1e3", "--integer"} << 2 << "";
         QTest::newRow("contacts without list") << QStringList{"contacts"} << 2 << "";
+        QTest::newRow("export without format") << QStringList{"contacts", "export"} << 2 << "";
+        QTest::newRow("export format without a value")
+            << QStringList{"contacts", "export", "--format"} << 2 << "";
+        QTest::newRow("export unknown format")
+            << QStringList{"contacts", "export", "--format", "xml"} << 2 << "";
+        QTest::newRow("export stray argument")
+            << QStringList{"contacts", "export", "--format", "csv", "x"} << 2 << "";
         QTest::newRow("history format without a value")
             << QStringList{"history", "--format"} << 2 << "";
     }
@@ -673,6 +680,29 @@ private slots:
         QCOMPARE(failed.code, 1);
         QVERIFY(failed.err.contains(QStringLiteral("Ошибка при подключении!")));
         QCOMPARE(HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll(), records);
+    }
+
+    void contactsExport_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray vcard = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Иван\r\nN:;Иван;;;\r\n"
+                                 "TEL;TYPE=CELL:+79160000001\r\nCATEGORIES:Работа\r\nEND:VCARD\r\n"
+                                 "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Петров\\, Пётр\r\n"
+                                 "N:;Петров\\, Пётр;;;\r\nTEL;TYPE=CELL:+79160000002\r\n"
+                                 "CATEGORIES:Работа\r\nEND:VCARD\r\n";
+        const QByteArray csv = "Группа,Имя,Телефон,Подпись,Отправитель,Транслит\r\n"
+                               "Работа,Иван,+79160000001,,,0\r\n"
+                               "Работа,\"Петров, Пётр\",+79160000002,,,0\r\n";
+        QTest::newRow("vcard") << QStringList{"contacts", "export", "--format", "vcard"} << vcard;
+        QTest::newRow("csv") << QStringList{"contacts", "export", "--format", "csv"} << csv;
+        QTest::newRow("csv, option with =") << QStringList{"contacts", "export", "--format=csv"}
+                                            << csv;
+    }
+    void contactsExport() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, expected);
+        writeBook();
+        QCOMPARE(okBytes(arguments), expected);
     }
 
     void contactsFromOldFile() {
