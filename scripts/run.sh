@@ -7,7 +7,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 build="$root/build-release"
 BUILD_TYPE=Release "$root/scripts/build.sh" "$build" \
-    varnelo varnelo-cli varnelo-sandbox varnelo_payform skin_files
+    varnelo varnelo-cli varnelo-sandbox varnelo_payform varnelo_phonenumbers skin_files
 bin="$build/bin"
 
 sandbox_pid=""

@@ -1,5 +1,6 @@
 #include "PayWindow.h"
 
+#include "platform/ModuleFiles.h"
 #include "service/ServiceState.h"
 #include "settings/PayAddress.h"
 #include "settings/ui/payform/PayFormFactory.h"
@@ -9,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPluginLoader>
 #include <QPushButton>
@@ -67,18 +67,7 @@ void dress(QDialog* form) {
 namespace PayWindow {
 
 QString modulePath() {
-    QStringList folders;
-    if (QCoreApplication::instance())
-        folders << QCoreApplication::applicationDirPath() +
-                       QStringLiteral("/../" VARNELO_MODULE_SUBDIR);
-    folders << QStringLiteral(VARNELO_BUILD_MODULE_DIR)
-            << QStringLiteral(VARNELO_INSTALL_MODULE_DIR);
-    for (const QString& folder : folders) {
-        const QFileInfo file(folder + QLatin1Char('/') + kModuleFile);
-        if (file.isFile())
-            return file.canonicalFilePath();
-    }
-    return {};
+    return ModuleFiles::path(kModuleFile);
 }
 
 QDialog* create(QWidget* parent, QString* error) {

@@ -8,8 +8,7 @@ class QWidget;
 // The payment window: its module is loaded on the first opening and kept for the run.
 namespace PayWindow {
 
-// The file of the module found beside the program (bin/../lib.../varnelo), in the build tree
-// or under the install prefix; empty when there is none.
+// The module's file, as ModuleFiles finds it; empty when there is none.
 QString modulePath();
 
 // A new payment window for the live service address, the account key and the skin's
