@@ -23,31 +23,36 @@ bool equalsIgnoringCase(QByteArrayView a, QByteArrayView b) {
 // Where a line's name and parameters end: the first colon outside a quoted parameter value.
 // A quote left open makes the first colon count, so one stray quote does not hide a line.
 qsizetype colonOf(QByteArrayView logical) {
+    const char* const begin = logical.data();
+    const auto* first = static_cast<const char*>(std::memchr(begin, ':', size_t(logical.size())));
+    if (!first)
+        return -1;
+    if (!std::memchr(begin, '"', size_t(first - begin)))
+        return first - begin;
     bool quoted = false;
-    for (qsizetype i = 0; i < logical.size(); ++i) {
-        if (logical[i] == '"')
+    for (const char* c = begin; c != begin + logical.size(); ++c) {
+        if (*c == '"')
             quoted = !quoted;
-        else if (logical[i] == ':' && !quoted)
-            return i;
+        else if (*c == ':' && !quoted)
+            return c - begin;
     }
-    return logical.indexOf(':');
+    return first - begin;
 }
 
-// Pieces of a parameter list split at a separator outside double quotes.
-QList<QByteArrayView> splitOutsideQuotes(QByteArrayView text, char separator) {
-    QList<QByteArrayView> pieces;
+// Calls piece() with each piece of the text between separators outside double quotes.
+template <typename Piece> void forEachPiece(QByteArrayView text, char separator, Piece piece) {
+    const char* start = text.data();
+    const char* const end = start + text.size();
     bool quoted = false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == '"') {
+    for (const char* c = start; c != end; ++c) {
+        if (*c == '"') {
             quoted = !quoted;
-        } else if (text[i] == separator && !quoted) {
-            pieces += text.sliced(start, i - start);
-            start = i + 1;
+        } else if (*c == separator && !quoted) {
+            piece(QByteArrayView(start, c));
+            start = c + 1;
         }
     }
-    pieces += text.sliced(start);
-    return pieces;
+    piece(QByteArrayView(start, end));
 }
 
 QByteArray unquotedUpper(QByteArrayView value) {
@@ -73,32 +78,36 @@ void readParameter(QByteArrayView parameter, ContentLine& line) {
             line.types += bare;
         return;
     }
-    const QByteArray key = parameter.first(equals).trimmed().toByteArray().toUpper();
+    const QByteArrayView key = parameter.first(equals).trimmed();
     const QByteArray value = unquotedUpper(parameter.sliced(equals + 1));
-    if (key == "TYPE") {
-        for (const QByteArrayView type : splitOutsideQuotes(value, ','))
+    if (equalsIgnoringCase(key, "TYPE")) {
+        forEachPiece(value, ',', [&](QByteArrayView type) {
             if (!type.trimmed().isEmpty())
                 line.types += type.trimmed().toByteArray();
-    } else if (key == "ENCODING") {
+        });
+    } else if (equalsIgnoringCase(key, "ENCODING")) {
         line.encoding = value;
-    } else if (key == "CHARSET") {
+    } else if (equalsIgnoringCase(key, "CHARSET")) {
         line.charset = value;
-    } else if (key == "VALUE") {
+    } else if (equalsIgnoringCase(key, "VALUE")) {
         line.valueType = value;
     }
 }
 
 // Fills name and parameters from the part before the colon; false when there is no name.
 bool readHead(QByteArrayView head, ContentLine& line) {
-    const QList<QByteArrayView> parts = splitOutsideQuotes(head, ';');
-    QByteArrayView name = parts.front().trimmed();
-    name = name.sliced(name.lastIndexOf('.') + 1); // "item1.TEL" is a TEL of group item1
-    if (name.isEmpty())
-        return false;
-    line.name = name.toByteArray().toUpper();
-    for (qsizetype i = 1; i < parts.size(); ++i)
-        readParameter(parts[i], line);
-    return true;
+    bool named = false;
+    forEachPiece(head, ';', [&](QByteArrayView part) {
+        if (named) {
+            readParameter(part, line);
+            return;
+        }
+        named = true;
+        part = part.trimmed();
+        part = part.sliced(part.lastIndexOf('.') + 1); // "item1.TEL" is a TEL of group item1
+        line.name = part.toByteArray().toUpper();
+    });
+    return !line.name.isEmpty();
 }
 
 bool isNameChar(char c) {
@@ -222,7 +231,8 @@ bool Reader::next(ContentLine& line) {
                 joinFolds();
             }
         }
-        line.value = logical.sliced(colon + 1);
+        logical.remove(0, colon + 1);
+        line.value = std::move(logical);
         return true;
     }
     return false;

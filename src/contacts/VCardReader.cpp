@@ -2,6 +2,7 @@
 
 #include "VCardLines.h"
 
+#include <QHash>
 #include <QUrl>
 
 #include <optional>
@@ -62,46 +63,102 @@ QStringList splitUnescaped(const QString& text, QChar separator) {
     return pieces;
 }
 
-bool isCardMark(const ContentLine& line, const char* name) {
-    return line.name == name && line.value.trimmed().toUpper() == "VCARD";
-}
-
-bool isKept(const QByteArray& name) {
-    return name == "VERSION" || name == "FN" || name == "N" || name == "TEL" ||
-           name == "CATEGORIES" || name.startsWith("X-VARNELO-");
-}
-
-// One card's properties that make a contact, in card order.
-struct Card {
-    int line = 0;
-    QList<ContentLine> properties;
+// The properties that make a contact, and the card marks around them.
+enum class Field {
+    Other,
+    Begin,
+    End,
+    Version,
+    FormattedName,
+    Name,
+    Tel,
+    Categories,
+    Signature,
+    Sender,
+    Translit
 };
 
-Escapes escapesOf(const Card& card) {
-    for (const ContentLine& property : card.properties)
-        if (property.name == "VERSION")
-            return property.value.trimmed() == "2.1" ? Escapes::SemicolonOnly : Escapes::Full;
-    return Escapes::Full;
+Field fieldOf(const QByteArray& name) {
+    static const QHash<QByteArray, Field> kFields{
+        {"BEGIN", Field::Begin},
+        {"END", Field::End},
+        {"VERSION", Field::Version},
+        {"FN", Field::FormattedName},
+        {"N", Field::Name},
+        {"TEL", Field::Tel},
+        {"CATEGORIES", Field::Categories},
+        {"X-VARNELO-SIGNATURE", Field::Signature},
+        {"X-VARNELO-SENDER", Field::Sender},
+        {"X-VARNELO-TRANSLIT", Field::Translit},
+    };
+    return kFields.value(name, Field::Other);
 }
 
-QString nameOf(const Card& card, Escapes escapes) {
-    for (const ContentLine& property : card.properties) {
-        if (property.name != "FN")
-            continue;
-        const QString name = unescaped(VCardLines::decodedText(property), escapes).trimmed();
+bool namesVCard(const ContentLine& mark) {
+    return mark.value.trimmed().compare("VCARD", Qt::CaseInsensitive) == 0;
+}
+
+// One card's properties that make a contact, each kind in card order.
+struct Card {
+    int line = 0;
+    Escapes escapes = Escapes::Full;
+    QList<ContentLine> formattedNames;
+    QList<ContentLine> names;
+    QList<ContentLine> tels;
+    QList<ContentLine> categories;
+    QList<ContentLine> signatures;
+    QList<ContentLine> senders;
+    QList<ContentLine> translits;
+
+    void take(Field field, ContentLine&& property);
+};
+
+void Card::take(Field field, ContentLine&& property) {
+    switch (field) {
+    case Field::Version:
+        escapes = property.value.trimmed() == "2.1" ? Escapes::SemicolonOnly : Escapes::Full;
+        break;
+    case Field::FormattedName:
+        formattedNames += std::move(property);
+        break;
+    case Field::Name:
+        names += std::move(property);
+        break;
+    case Field::Tel:
+        tels += std::move(property);
+        break;
+    case Field::Categories:
+        categories += std::move(property);
+        break;
+    case Field::Signature:
+        signatures += std::move(property);
+        break;
+    case Field::Sender:
+        senders += std::move(property);
+        break;
+    case Field::Translit:
+        translits += std::move(property);
+        break;
+    case Field::Other:
+    case Field::Begin:
+    case Field::End:
+        break;
+    }
+}
+
+QString nameOf(const Card& card) {
+    for (const ContentLine& property : card.formattedNames) {
+        const QString name = unescaped(VCardLines::decodedText(property), card.escapes).trimmed();
         if (!name.isEmpty())
             return name;
     }
-    for (const ContentLine& property : card.properties) {
-        if (property.name != "N")
-            continue;
-        // Family name; given name; additional names; prefixes; suffixes.
-        const QStringList parts = splitUnescaped(VCardLines::decodedText(property), u';');
-        const QString family = unescaped(parts.value(0), escapes).trimmed();
-        const QString given = unescaped(parts.value(1), escapes).trimmed();
-        return (given + u' ' + family).trimmed();
-    }
-    return {};
+    if (card.names.isEmpty())
+        return {};
+    // Family name; given name; additional names; prefixes; suffixes.
+    const QStringList parts = splitUnescaped(VCardLines::decodedText(card.names.front()), u';');
+    const QString family = unescaped(parts.value(0), card.escapes).trimmed();
+    const QString given = unescaped(parts.value(1), card.escapes).trimmed();
+    return (given + u' ' + family).trimmed();
 }
 
 QString numberOf(const ContentLine& tel, Escapes escapes) {
@@ -119,12 +176,10 @@ QString numberOf(const ContentLine& tel, Escapes escapes) {
     return unescaped(text, escapes).trimmed();
 }
 
-QString cellOrFirstNumber(const Card& card, Escapes escapes) {
+QString cellOrFirstNumber(const Card& card) {
     QString first;
-    for (const ContentLine& property : card.properties) {
-        if (property.name != "TEL")
-            continue;
-        const QString number = numberOf(property, escapes);
+    for (const ContentLine& property : card.tels) {
+        const QString number = numberOf(property, card.escapes);
         if (number.isEmpty())
             continue;
         if (property.hasType("CELL"))
@@ -135,12 +190,10 @@ QString cellOrFirstNumber(const Card& card, Escapes escapes) {
     return first;
 }
 
-QString groupOf(const Card& card, Escapes escapes) {
-    for (const ContentLine& property : card.properties) {
-        if (property.name != "CATEGORIES")
-            continue;
+QString groupOf(const Card& card) {
+    for (const ContentLine& property : card.categories) {
         for (const QString& category : splitUnescaped(VCardLines::decodedText(property), u',')) {
-            const QString group = unescaped(category, escapes).trimmed();
+            const QString group = unescaped(category, card.escapes).trimmed();
             if (!group.isEmpty())
                 return group;
         }
@@ -148,23 +201,20 @@ QString groupOf(const Card& card, Escapes escapes) {
     return {};
 }
 
-// The first value of a property as text, escapes undone; empty when the card has none.
-QString textOf(const Card& card, const char* name, Escapes escapes) {
-    for (const ContentLine& property : card.properties)
-        if (property.name == name)
-            return unescaped(VCardLines::decodedText(property), escapes);
-    return {};
+// The first of a card's values as text, escapes undone; empty when the card has none.
+QString firstText(const Card& card, const QList<ContentLine>& values) {
+    return values.isEmpty() ? QString()
+                            : unescaped(VCardLines::decodedText(values.front()), card.escapes);
 }
 
 ImportedContact contactOf(const Card& card) {
-    const Escapes escapes = escapesOf(card);
     ImportedContact contact;
-    contact.name = nameOf(card, escapes);
-    contact.number = cellOrFirstNumber(card, escapes);
-    contact.group = groupOf(card, escapes);
-    contact.signature = textOf(card, "X-VARNELO-SIGNATURE", escapes);
-    contact.sender = textOf(card, "X-VARNELO-SENDER", escapes);
-    contact.translit = textOf(card, "X-VARNELO-TRANSLIT", escapes).trimmed() == u"1";
+    contact.name = nameOf(card);
+    contact.number = cellOrFirstNumber(card);
+    contact.group = groupOf(card);
+    contact.signature = firstText(card, card.signatures);
+    contact.sender = firstText(card, card.senders);
+    contact.translit = firstText(card, card.translits).trimmed() == u"1";
     contact.line = card.line;
     return contact;
 }
@@ -187,18 +237,19 @@ ImportedContacts read(const QByteArray& bytes) {
     ContentLine line;
     std::optional<Card> card;
     while (reader.next(line)) {
-        if (isCardMark(line, "BEGIN")) {
+        const Field field = fieldOf(line.name);
+        if (field == Field::Begin && namesVCard(line)) {
             // A card that begins before the last one ended: the last one lost its END.
             if (card)
                 contacts += contactOf(*card);
-            card = Card{.line = line.line, .properties = {}};
+            card.emplace().line = line.line;
         } else if (!card) {
             continue; // text between cards
-        } else if (isCardMark(line, "END")) {
+        } else if (field == Field::End && namesVCard(line)) {
             contacts += contactOf(*card);
             card.reset();
-        } else if (!line.isBase64() && isKept(line.name)) {
-            card->properties += std::move(line);
+        } else if (!line.isBase64()) {
+            card->take(field, std::move(line));
         }
     }
     if (card)
