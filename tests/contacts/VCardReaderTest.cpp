@@ -187,9 +187,13 @@ private slots:
                    "END:VCARD\n"
                    "BEGIN:VCARD\n"
                    "FN;CHARSET=UTF-8:Жанна\n"
+                   "END:VCARD\n"
+                   // Bytes that would also be valid UTF-8 ("ия").
+                   "BEGIN:VCARD\n"
+                   "FN;CHARSET=Windows-1251:РёСЏ\n"
                    "END:VCARD\n")
             << QStringList{"1|Ёлкин Фёдор|+7 916 1|", "6|Олег Кузнецов|+7 916 2|Работа",
-                           "12|Жанна||"};
+                           "12|Жанна||", "15|РёСЏ||"};
 
         QTest::newRow("4.0 with tel: URIs")
             << crlf("BEGIN:VCARD\n"
@@ -229,11 +233,11 @@ private slots:
                    "BEGIN:VCARD\nVERSION:3.0\nN:Смит\\; мл.;Джон\\,Дж;;;\nEND:VCARD\n"
                    "BEGIN:VCARD\nVERSION:3.0\nFN:  \nFN: Второй \nEND:VCARD\n"
                    "BEGIN:VCARD\nVERSION:3.0\nFN:a\\\\b\\nc\\Nd\\:e\nEND:VCARD\n"
-                   "BEGIN:VCARD\nVERSION:2.1\nFN:C:\\Users\\a\\;b\nEND:VCARD\n"
+                   "BEGIN:VCARD\nVERSION:2.1\nFN:C:\\new\\a\\;b\\,c\nEND:VCARD\n"
                    "BEGIN:VCARD\nVERSION:3.0\nORG:Только организация\nEND:VCARD\n")
             << QStringList{"1|Иван Иванов||",        "6|Иванов||",  "10|Иван||",
                            "14|Джон,Дж Смит; мл.||", "18|Второй||", "23|a\\b\nc\nd\\:e||",
-                           "27|C:\\Users\\a;b||",    "31|||"};
+                           "27|C:\\new\\a;b\\,c||",  "31|||"};
 
         QTest::newRow("folded lines: a blank or a tab, a long name cut inside a letter")
             << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Констан\xD1\r\n"
