@@ -28,13 +28,9 @@ ImportedContact contactOf(const CsvColumns::Layout& layout, const CsvText::Recor
 
 std::optional<ImportedContacts> read(const QByteArray& bytes) {
     const QString text = CsvText::decode(bytes);
-    bool hasSepLine = false;
-    const QChar separator = CsvText::detectSeparator(text, &hasSepLine);
-    CsvText::RecordReader reader(text, separator);
+    const CsvText::Dialect dialect = CsvText::detectDialect(text);
+    CsvText::RecordReader reader(text, dialect.separator, dialect.headerStart, dialect.headerLine);
     CsvText::Record row;
-    if (hasSepLine)
-        reader.next(row);
-
     while (reader.next(row) && row.isBlank()) {
     }
     if (row.isBlank())

@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 
 namespace CsvText {
@@ -44,10 +45,12 @@ QString decode(const QByteArray& bytes) {
     const QByteArrayView view(bytes);
     if (view.startsWith("\xEF\xBB\xBF"))
         return decodeAs(QStringDecoder::Utf8, view.sliced(3));
+    // Half a character at the end of UTF-16 is nothing, not a character to show.
+    const qsizetype evenSize = view.size() & ~qsizetype(1);
     if (view.startsWith("\xFF\xFE"))
-        return decodeAs(QStringDecoder::Utf16LE, view.sliced(2));
+        return decodeAs(QStringDecoder::Utf16LE, view.sliced(2, evenSize - 2));
     if (view.startsWith("\xFE\xFF"))
-        return decodeAs(QStringDecoder::Utf16BE, view.sliced(2));
+        return decodeAs(QStringDecoder::Utf16BE, view.sliced(2, evenSize - 2));
     bool failed = false;
     QString text = decodeAs(QStringDecoder::Utf8, view, &failed);
     return failed ? Ansi::toUnicode(bytes) : text;
@@ -65,9 +68,11 @@ QString Record::field(qsizetype index) const {
     return index >= 0 && index < fields.size() ? fields[index] : QString();
 }
 
-RecordReader::RecordReader(QStringView text, QChar separator)
+RecordReader::RecordReader(QStringView text, QChar separator, qsizetype start, int line)
     : m_text(text)
-    , m_separator(separator) {
+    , m_separator(separator)
+    , m_pos(start)
+    , m_line(line) {
 }
 
 bool RecordReader::next(Record& record) {
@@ -155,28 +160,51 @@ bool RecordReader::isSpace(QChar c) const {
     return c == u' ' || (c == u'\t' && m_separator != u'\t');
 }
 
-QChar detectSeparator(QStringView text, bool* hasSepLine) {
-    QChar named;
-    const bool sepLine = readSepLine(text, &named);
-    if (hasSepLine)
-        *hasSepLine = sepLine;
-    if (sepLine)
-        return named;
+Dialect detectDialect(QStringView text) {
+    Dialect dialect;
+    if (readSepLine(text, &dialect.separator)) {
+        qsizetype end = 5;
+        if (end < text.size() && text[end] == kCR)
+            ++end;
+        if (end < text.size() && text[end] == kLF)
+            ++end;
+        dialect.headerStart = end;
+        dialect.headerLine = 2;
+        return dialect;
+    }
 
+    // Counts each candidate outside quotes on the first line that holds more than
+    // separators and spaces; a quote opens and closes wherever it stands, as the header's
+    // own separator is not known yet.
     constexpr std::array<QChar, 3> kCandidates{u',', u';', u'\t'};
-    QChar best = kCandidates[0];
-    qsizetype bestCount = 0;
-    for (const QChar candidate : kCandidates) {
-        RecordReader reader(text, candidate);
-        Record header;
-        while (reader.next(header) && header.isBlank()) {
-        }
-        if (header.fields.size() > bestCount) {
-            best = candidate;
-            bestCount = header.fields.size();
+    std::array<qsizetype, 3> counts{};
+    bool inQuotes = false;
+    bool hasContent = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == kQuote) {
+            inQuotes = !inQuotes;
+            hasContent = true;
+        } else if (inQuotes) {
+            continue;
+        } else if (c == kCR || c == kLF) {
+            if (hasContent)
+                break;
+            if (c == kCR && i + 1 < text.size() && text[i + 1] == kLF)
+                ++i;
+            counts = {};
+            dialect.headerStart = i + 1;
+            ++dialect.headerLine;
+        } else if (const auto* found = std::find(kCandidates.begin(), kCandidates.end(), c);
+                   found != kCandidates.end()) {
+            ++counts[found - kCandidates.begin()];
+        } else if (c != u' ') {
+            hasContent = true;
         }
     }
-    return best;
+    const auto most = std::max_element(counts.begin(), counts.end()); // the first of a tie
+    dialect.separator = kCandidates[most - counts.begin()];
+    return dialect;
 }
 
 } // namespace CsvText

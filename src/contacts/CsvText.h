@@ -29,7 +29,8 @@ struct Record {
 // at CR LF, LF or a lone CR outside quotes; a quote left open takes the rest of the text.
 class RecordReader {
 public:
-    RecordReader(QStringView text, QChar separator);
+    // Reads from start, which is the beginning of the given line.
+    RecordReader(QStringView text, QChar separator, qsizetype start = 0, int line = 1);
 
     // The next record, false at the end of the text.
     bool next(Record& record);
@@ -47,9 +48,16 @@ private:
     int m_line = 1;
 };
 
-// The separator of a text whose first non-blank record is its header: comma, semicolon or
-// TAB, whichever splits that record into the most fields (ties in that order). Excel's
-// "sep=X" first line names it outright; hasSepLine then tells the caller to skip that line.
-QChar detectSeparator(QStringView text, bool* hasSepLine = nullptr);
+// How a text is laid out before its first record: its separator, and where its header
+// begins once empty rows (and Excel's "sep=X" line, which names the separator) are passed.
+struct Dialect {
+    QChar separator = u',';
+    qsizetype headerStart = 0;
+    int headerLine = 1;
+};
+
+// The separator is comma, semicolon or TAB, whichever appears most often outside quotes on
+// the first line that holds more than separators and spaces; ties go in that order.
+Dialect detectDialect(QStringView text);
 
 } // namespace CsvText
