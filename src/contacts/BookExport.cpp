@@ -32,6 +32,10 @@ void appendCard(QByteArray& out, const QString& group, const BookEntry& contact)
     out += "END:VCARD\r\n";
 }
 
+bool isEdgeSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+
 void appendCsvRow(QByteArray& out, const QStringList& fields) {
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
@@ -110,7 +114,11 @@ QByteArray foldVCardLine(const QByteArray& line) {
 
 QByteArray csvField(const QString& field) {
     const QByteArray bytes = field.toUtf8();
-    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\r') &&
+    // Readers drop spaces around a bare field, so a field that begins or ends with one is
+    // quoted to keep them.
+    const bool spaceAtEdge =
+        !bytes.isEmpty() && (isEdgeSpace(bytes.front()) || isEdgeSpace(bytes.back()));
+    if (!spaceAtEdge && !bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\r') &&
         !bytes.contains('\n'))
         return bytes;
     return '"' + QByteArray(bytes).replace("\"", "\"\"") + '"';

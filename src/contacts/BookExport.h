@@ -25,7 +25,8 @@ QString escapeVCardText(const QString& text);
 // One content line folded at 75 octets, never inside a UTF-8 character, each piece ended
 // by CR LF.
 QByteArray foldVCardLine(const QByteArray& line);
-// One CSV field, in double quotes when it holds a comma, a quote, CR or LF.
+// One CSV field, in double quotes when it holds a comma, a quote, CR or LF, or begins or
+// ends with a space or TAB.
 QByteArray csvField(const QString& field);
 
 } // namespace BookExport

@@ -120,6 +120,9 @@ private slots:
         QTest::newRow("LF") << "a\nb" << QByteArray("\"a\nb\"");
         QTest::newRow("CR") << "a\rb" << QByteArray("\"a\rb\"");
         QTest::newRow("semicolon stays bare") << "a;b" << QByteArray("a;b");
+        QTest::newRow("leading space") << " Иван" << QByteArray("\" Иван\"");
+        QTest::newRow("trailing TAB") << "Иван\t" << QByteArray("\"Иван\t\"");
+        QTest::newRow("inner space stays bare") << "Иван Петров" << QByteArray("Иван Петров");
     }
     void csvField() {
         QFETCH(QString, field);
