@@ -1,5 +1,6 @@
 // Exporting 100,000 history records to CSV takes under 1 s: the core's reading and writing in
 // this process, and the whole `varnelo-cli history --format csv` in its own.
+#include "BenchProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "history/HistoryCsv.h"
@@ -28,19 +29,7 @@ QString numberOf(int i) {
 class Profile {
 public:
     Profile() {
-        for (const char* sub : {"config", "data/Varnelo", "cache", "runtime"})
-            QDir(m_dir.path()).mkpath(QString::fromLatin1(sub));
-        QFile::setPermissions(m_dir.path() + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                  QFileDevice::ExeOwner);
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert(QStringLiteral("HOME"), m_dir.path());
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path() + QStringLiteral("/config"));
-        m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.path() + QStringLiteral("/data"));
-        m_env.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir.path() + QStringLiteral("/cache"));
-        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path() + QStringLiteral("/runtime"));
-
-        Registry registry(m_dir.path() + QStringLiteral("/config/Varnelo/registry.db"));
+        Registry registry(m_profile.registryFile());
         Settings(registry).runFirstStart({});
         const QModelIndex group = m_book.appendGroup(
             {QStringLiteral("Клиенты"), QStringLiteral("Клиенты"), {}, {}, {}, false, true});
@@ -72,14 +61,13 @@ public:
     }
 
     HistoryFile history() const {
-        return HistoryFile(m_dir.path() + QStringLiteral("/data/Varnelo/History.dat"));
+        return HistoryFile(m_profile.dataFolder() + QStringLiteral("History.dat"));
     }
     const ContactBook& book() const { return m_book; }
-    const QProcessEnvironment& environment() const { return m_env; }
+    const QProcessEnvironment& environment() const { return m_profile.environment(); }
 
 private:
-    QTemporaryDir m_dir;
-    QProcessEnvironment m_env;
+    BenchProfile m_profile;
     ContactBook m_book;
 };
 

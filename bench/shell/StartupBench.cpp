@@ -1,3 +1,4 @@
+#include "BenchProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "history/HistoryFile.h"
@@ -20,20 +21,9 @@ namespace {
 class Profile {
 public:
     Profile() {
-        for (const char* sub : {"config", "data", "cache", "runtime"})
-            QDir(m_dir.path()).mkpath(QString::fromLatin1(sub));
-        QFile::setPermissions(m_dir.path() + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                  QFileDevice::ExeOwner);
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert(QStringLiteral("HOME"), m_dir.path());
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path() + QStringLiteral("/config"));
-        m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.path() + QStringLiteral("/data"));
-        m_env.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir.path() + QStringLiteral("/cache"));
-        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path() + QStringLiteral("/runtime"));
-        m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        m_profile.setEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
 
-        Registry registry(m_dir.path() + QStringLiteral("/config/Varnelo/registry.db"));
+        Registry registry(m_profile.registryFile());
         Settings settings(registry);
         settings.runFirstStart({});
         settings.set(Setting::ShowSplash, false);
@@ -64,15 +54,14 @@ public:
             record.Text = QStringLiteral("Сообщение номер %1").arg(i);
             records.append(record);
         }
-        HistoryFile(m_dir.path() + QStringLiteral("/data/Varnelo/History.dat"))
+        HistoryFile(m_profile.dataFolder() + QStringLiteral("History.dat"))
             .AppendHistory(records, 3000);
     }
 
-    const QProcessEnvironment& environment() const { return m_env; }
+    const QProcessEnvironment& environment() const { return m_profile.environment(); }
 
 private:
-    QTemporaryDir m_dir;
-    QProcessEnvironment m_env;
+    BenchProfile m_profile;
 };
 
 // Milliseconds from starting the process to its window being shown.

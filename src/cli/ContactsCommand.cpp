@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
+#include "cli/ContactsImport.h"
 #include "contacts/BookExport.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
@@ -13,8 +14,8 @@ namespace {
 const QString kCommand = QStringLiteral("contacts");
 const QString kHelp = QStringLiteral(
     "usage: varnelo-cli contacts list\n"
-    "       varnelo-cli contacts export --format vcard|csv\n"
-    "\n"
+    "       varnelo-cli contacts export --format vcard|csv\n") + ContactsImport::kHelp +
+    QStringLiteral("\n"
     "list prints the contact book in tree order, one line per entry:\n"
     "  group<TAB>EXPANDED(0|1)<TAB>CAPTION\n"
     "  contact<TAB>CAPTION<TAB>NUMBER<TAB>SIGN<TAB>SENDER<TAB>TRANSLIT(0|1)\n"
@@ -24,7 +25,7 @@ const QString kHelp = QStringLiteral(
     "    X-VARNELO-SENDER and X-VARNELO-TRANSLIT. Groups without contacts are left out.\n"
     "  --format csv: CSV as in RFC 4180 with the header row\n"
     "    Группа,Имя,Телефон,Подпись,Отправитель,Транслит(0|1); a group without contacts\n"
-    "    is a row with only the group.\n"
+    "    is a row with only the group.\n") + ContactsImport::kHelpDetails + QStringLiteral(
     "An old Contacts.dat is moved into the settings store first, as the desktop program\n"
     "does.");
 const QString kVCard = QStringLiteral("vcard");
@@ -41,10 +42,12 @@ int run(const QStringList& arguments) {
         CliOutput::line(kHelp);
         return CliOutput::kOk;
     }
+    if (arguments.value(0) == QLatin1String("import"))
+        return ContactsImport::run(arguments.mid(1));
     const bool list = arguments == QStringList{QStringLiteral("list")};
     const bool exportCommand = arguments.value(0) == QLatin1String("export");
     if (!list && !exportCommand)
-        return CliOutput::usage(kCommand, QStringLiteral("contacts takes 'list' or 'export'"));
+        return CliOutput::usage(kCommand, QStringLiteral("contacts takes 'list', 'export' or 'import'"));
     QString format;
     if (exportCommand) {
         const QStringList options = arguments.mid(1);

@@ -70,6 +70,11 @@ void TMainForm::buildMenus() {
         PopupMenu->addAction(smallIcon(IconLoadFromServer), QStringLiteral("Загрузить с сервера"));
     connect(N22, &QAction::triggered, this, &TMainForm::N22Click);
     PopupMenu->addSeparator();
+    ImportContactsAction = PopupMenu->addAction(QStringLiteral("Импорт контактов..."));
+    connect(ImportContactsAction, &QAction::triggered, this, &TMainForm::ImportContactsClick);
+    ExportContactsAction = PopupMenu->addAction(QStringLiteral("Экспорт контактов..."));
+    connect(ExportContactsAction, &QAction::triggered, this, &TMainForm::ExportContactsClick);
+    PopupMenu->addSeparator();
     PopupSortAction =
         PopupMenu->addAction(ContactTreeView::sortPicture(), ContactTreeView::kSortCaption);
     connect(PopupSortAction, &QAction::triggered, ContactTree, &ContactTreeView::N24Click);

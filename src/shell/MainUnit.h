@@ -112,6 +112,8 @@ public:
     QAction* PopupEditAction = nullptr;
     QAction* PopupDeleteAction = nullptr;
     QAction* PopupSortAction = nullptr;
+    QAction* ImportContactsAction = nullptr; // "Импорт контактов..."
+    QAction* ExportContactsAction = nullptr; // "Экспорт контактов..."
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     QTimer* ConnectTimeOutTimer = nullptr;
@@ -163,6 +165,9 @@ public:
     // The book on the service: upload and download.
     void N21Click();
     void N22Click();
+    // The book from a vCard or CSV file, after a preview; the book to one.
+    void ImportContactsClick();
+    void ExportContactsClick();
     void SpeedButton2Click();
     void HelpClick();
 

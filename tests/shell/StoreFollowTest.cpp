@@ -1,4 +1,5 @@
 #include "TestProfile.h"
+#include "contacts/BookEdits.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "contacts/ui/ContactTreeView.h"
@@ -141,6 +142,32 @@ private slots:
         // The next save of the user's builds on the book the tool left.
         m_form->SaveContacts();
         QCOMPARE(ContactStore::readBook(Registry()).size(), 3);
+    }
+
+    void contactsImportedByTheToolSurviveTheUsersNextSave() {
+        const QString file = m_profile.root() + QStringLiteral("/phone.vcf");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Маша\r\nTEL;TYPE=CELL:8 916 000-00-11\r\n"
+                  "CATEGORIES:Работа\r\nEND:VCARD\r\n");
+        out.close();
+        QProcess import;
+        import.start(QStringLiteral(VARNELO_CLI_EXE), {"contacts", "import", file});
+        QVERIFY(import.waitForFinished(30000));
+        QCOMPARE(import.exitCode(), 0);
+        QCOMPARE(import.readAllStandardOutput(), QByteArray("imported 1, duplicates 0, invalid 0\n"));
+        QTRY_COMPARE(book().contactCount(), 4);
+
+        // The user's own change right after: both stay.
+        BookEdits::addContact(book(), {QStringLiteral("Друзья"), QStringLiteral("Света"),
+                                       QStringLiteral("+79160000012"), {}, false});
+        m_form->SaveContacts();
+        ContactBook stored;
+        stored.setGroups(ContactStore::readBook(Registry()));
+        QCOMPARE(captions(stored), QStringList({"Друзья", "  Оля", "  Света", "Работа", "  Иван",
+                                                "  Петр", "  Маша"}));
+        QCOMPARE(stored.entry(stored.index(2, 0, stored.groupIndex(1))).Number,
+                 QStringLiteral("+79160000011"));
     }
 
     void addressChangedByTheToolReachesTheNextRequest() {

@@ -1,0 +1,73 @@
+#include "MainUnit.h"
+
+#include "contacts/BookExport.h"
+#include "contacts/BookImport.h"
+#include "contacts/ContactBook.h"
+#include "contacts/ContactFileReader.h"
+#include "contacts/PhoneNumbers.h"
+#include "contacts/ui/ImportContactsDialog.h"
+#include "platform/SaveFile.h"
+#include "platform/ui/Prompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+// The contact book to and from the files of phones, address books and spreadsheets.
+
+namespace {
+
+QString documentsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+} // namespace
+
+void TMainForm::ImportContactsClick() {
+    const QString path = Prompts::openFile(
+        this, ImportContactsDialog::kTitle, documentsFolder(),
+        QStringLiteral("Контакты (*.vcf *.vcard *.csv *.txt);;vCard (*.vcf *.vcard);;"
+                       "CSV (*.csv *.txt);;Все файлы (*)"));
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Prompts::error(this, QStringLiteral("Не удалось открыть файл %1: %2")
+                                 .arg(path, file.errorString()));
+        return;
+    }
+    std::optional<ImportedContacts> rows = ContactFileReader::read(file.readAll());
+    if (!rows) {
+        Prompts::error(this, QStringLiteral("В файле %1 не найдены контакты: это не vCard и "
+                                            "не таблица CSV со столбцом телефона.")
+                                 .arg(path));
+        return;
+    }
+    QString moduleError;
+    const PhoneNumbers* numbers = PhoneNumbers::get(&moduleError);
+    if (!numbers) {
+        Prompts::error(this, QStringLiteral("Не удалось загрузить правила телефонных номеров: %1")
+                                 .arg(moduleError));
+        return;
+    }
+    ImportContactsDialog dialog(path, std::move(*rows), m_book->groups(), *numbers, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    BookImport::apply(*m_book, dialog.plan());
+    SaveContacts();
+}
+
+void TMainForm::ExportContactsClick() {
+    const QString path = Prompts::saveFile(
+        this, QStringLiteral("Экспорт контактов"),
+        QDir(documentsFolder()).filePath(QStringLiteral("Контакты.vcf")),
+        QStringLiteral("vCard (*.vcf);;CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    const QList<BookGroup> groups = m_book->groups();
+    const QString error =
+        saveFileAtomically(path, csv ? BookExport::toCsv(groups) : BookExport::toVCard(groups));
+    if (!error.isEmpty())
+        Prompts::error(this, QStringLiteral("Не удалось сохранить файл %1: %2").arg(path, error));
+}
