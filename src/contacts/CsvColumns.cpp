@@ -109,7 +109,7 @@ QStringList pieces(const QString& cell, const QString& separator) {
 
 QString phoneCell(const PhoneColumn& column, const CsvText::Record& row) {
     const QString cell = row.field(column.value).trimmed();
-    if (!column.severalNumbers || !cell.contains(kGoogleJoin))
+    if (!column.google || !cell.contains(kGoogleJoin))
         return cell;
     const QStringList numbers = pieces(cell, kGoogleJoin);
     return numbers.isEmpty() ? QString() : numbers.first();
@@ -179,7 +179,7 @@ Layout map(const QStringList& header) {
             layout.phones += PhoneColumn{.value = i};
         } else if (splitGooglePhone(name, &ordinal, &part)) {
             if (part == u"value")
-                layout.phones += PhoneColumn{.value = i, .type = -1, .severalNumbers = true};
+                layout.phones += PhoneColumn{.value = i, .type = -1, .google = true};
             else if (part == u"type" || part == u"label")
                 googleTypes.insert(ordinal, i);
         } else if (kGroups.contains(name)) {
@@ -196,7 +196,7 @@ Layout map(const QStringList& header) {
     for (PhoneColumn& phone : layout.phones) {
         QString ordinal;
         QString part;
-        if (phone.severalNumbers && splitGooglePhone(names[phone.value], &ordinal, &part))
+        if (phone.google && splitGooglePhone(names[phone.value], &ordinal, &part))
             phone.type = googleTypes.value(ordinal, -1);
     }
     return layout;

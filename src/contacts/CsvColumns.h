@@ -16,8 +16,9 @@ struct PhoneColumn {
     // Google's "Phone N - Type" (or "- Label") beside the value: the row says which
     // number is the mobile one.
     qsizetype type = -1;
-    bool mobile = false;         // the header itself names a mobile number
-    bool severalNumbers = false; // Google writes "a ::: b" for two numbers of one type
+    bool mobile = false; // the header itself names a mobile number
+    // Google's "Phone N - Value", which may hold "a ::: b", two numbers of one type.
+    bool google = false;
 };
 
 enum class GroupStyle {
