@@ -73,6 +73,7 @@ enum class Field {
     Name,
     Tel,
     Categories,
+    Organization,
     Signature,
     Sender,
     Translit
@@ -87,6 +88,7 @@ Field fieldOf(const QByteArray& name) {
         {"N", Field::Name},
         {"TEL", Field::Tel},
         {"CATEGORIES", Field::Categories},
+        {"ORG", Field::Organization},
         {"X-VARNELO-SIGNATURE", Field::Signature},
         {"X-VARNELO-SENDER", Field::Sender},
         {"X-VARNELO-TRANSLIT", Field::Translit},
@@ -106,6 +108,7 @@ struct Card {
     QList<ContentLine> names;
     QList<ContentLine> tels;
     QList<ContentLine> categories;
+    QList<ContentLine> organizations;
     QList<ContentLine> signatures;
     QList<ContentLine> senders;
     QList<ContentLine> translits;
@@ -130,6 +133,9 @@ void Card::take(Field field, ContentLine&& property) {
     case Field::Categories:
         categories += std::move(property);
         break;
+    case Field::Organization:
+        organizations += std::move(property);
+        break;
     case Field::Signature:
         signatures += std::move(property);
         break;
@@ -152,13 +158,29 @@ QString nameOf(const Card& card) {
         if (!name.isEmpty())
             return name;
     }
-    if (card.names.isEmpty())
+    if (!card.names.isEmpty()) {
+        // Family name; given name; additional names; prefixes; suffixes.
+        const QStringList parts =
+            splitUnescaped(VCardLines::decodedText(card.names.front()), u';');
+        const QString family = unescaped(parts.value(0), card.escapes).trimmed();
+        const QString given = unescaped(parts.value(1), card.escapes).trimmed();
+        const QString name = (given + u' ' + family).trimmed();
+        if (!name.isEmpty())
+            return name;
+    }
+    // A shop or a taxi service often has only its company name.
+    if (card.organizations.isEmpty())
         return {};
-    // Family name; given name; additional names; prefixes; suffixes.
-    const QStringList parts = splitUnescaped(VCardLines::decodedText(card.names.front()), u';');
-    const QString family = unescaped(parts.value(0), card.escapes).trimmed();
-    const QString given = unescaped(parts.value(1), card.escapes).trimmed();
-    return (given + u' ' + family).trimmed();
+    const QStringList units =
+        splitUnescaped(VCardLines::decodedText(card.organizations.front()), u';');
+    return unescaped(units.value(0), card.escapes).trimmed();
+}
+
+// Labels that phones add to every contact, which are no group of the user's.
+bool isSystemCategory(const QString& category) {
+    static const QStringList kSystem{QStringLiteral("myContacts"), QStringLiteral("starred"),
+                                     QStringLiteral("My Contacts"), QStringLiteral("Starred in Android")};
+    return category.startsWith(u'*') || kSystem.contains(category, Qt::CaseInsensitive);
 }
 
 QString numberOf(const ContentLine& tel, Escapes escapes) {
@@ -194,7 +216,7 @@ QString groupOf(const Card& card) {
     for (const ContentLine& property : card.categories) {
         for (const QString& category : splitUnescaped(VCardLines::decodedText(property), u',')) {
             const QString group = unescaped(category, card.escapes).trimmed();
-            if (!group.isEmpty())
+            if (!group.isEmpty() && !isSystemCategory(group))
                 return group;
         }
     }

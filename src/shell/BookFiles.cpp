@@ -11,21 +11,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 // The contact book to and from the files of phones, address books and spreadsheets.
 
-namespace {
-
-QString documentsFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-}
-
-} // namespace
-
 void TMainForm::ImportContactsClick() {
     const QString path = Prompts::openFile(
-        this, ImportContactsDialog::kTitle, documentsFolder(),
+        this, ImportContactsDialog::kTitle, Prompts::documentsFolder(),
         QStringLiteral("Контакты (*.vcf *.vcard *.csv *.txt);;vCard (*.vcf *.vcard);;"
                        "CSV (*.csv *.txt);;Все файлы (*)"));
     if (path.isEmpty())
@@ -60,7 +51,7 @@ void TMainForm::ImportContactsClick() {
 void TMainForm::ExportContactsClick() {
     const QString path = Prompts::saveFile(
         this, QStringLiteral("Экспорт контактов"),
-        QDir(documentsFolder()).filePath(QStringLiteral("Контакты.vcf")),
+        QDir(Prompts::documentsFolder()).filePath(QStringLiteral("Контакты.vcf")),
         QStringLiteral("vCard (*.vcf);;CSV (*.csv)"));
     if (path.isEmpty())
         return;

@@ -151,9 +151,22 @@ private slots:
                     "EMAIL;TYPE=INTERNET:mama@example.ru\n"
                     "TEL;TYPE=HOME:+74950000000\n"
                     "CATEGORIES: Семья ,myContacts\n"
+                    "END:VCARD\n"
+                    "BEGIN:VCARD\n"
+                    "VERSION:3.0\n"
+                    "FN:Оля\n"
+                    "TEL:+79160000001\n"
+                    "CATEGORIES:myContacts,starred,Друзья\n"
+                    "END:VCARD\n"
+                    "BEGIN:VCARD\n"
+                    "VERSION:3.0\n"
+                    "FN:Сосед\n"
+                    "TEL:+79160000002\n"
+                    "CATEGORIES:MYCONTACTS\n"
                     "END:VCARD\n")
             << QStringList{"1|Петров, Пётр|+79161234567|Школа, 10 «Б»",
-                           "9|Мама|+74950000000|Семья"};
+                           "9|Мама|+74950000000|Семья", "17|Оля|+79160000001|Друзья",
+                           "23|Сосед|+79160000002|"};
 
         QTest::newRow("Outlook 2.1, windows-1251")
             << crlf(Ansi::fromUnicode(
@@ -225,7 +238,7 @@ private slots:
                           "BEGIN:VCARD\nFN:f\nTEL;HOME:1\nTEL;TYPE=CELL:\nTEL;WORK:3\nEND:VCARD\n")
             << QStringList{"1|a|2|", "6|b|2|", "11|c|2|", "16|d|2|", "21|e|2|", "26|f|1|"};
 
-        QTest::newRow("names: FN, else given and family of N")
+        QTest::newRow("names: FN, else given and family of N, else the company")
             << QByteArray(
                    "BEGIN:VCARD\nVERSION:3.0\nFN:\nN:Иванов;Иван;Иванович;Д-р;мл.\nEND:VCARD\n"
                    "BEGIN:VCARD\nVERSION:3.0\nN:Иванов;;;;\nEND:VCARD\n"
@@ -237,7 +250,7 @@ private slots:
                    "BEGIN:VCARD\nVERSION:3.0\nORG:Только организация\nEND:VCARD\n")
             << QStringList{"1|Иван Иванов||",        "6|Иванов||",  "10|Иван||",
                            "14|Джон,Дж Смит; мл.||", "18|Второй||", "23|a\\b\nc\nd\\:e||",
-                           "27|C:\\new\\a;b\\,c||",  "31|||"};
+                           "27|C:\\new\\a;b\\,c||",  "31|Только организация||"};
 
         QTest::newRow("folded lines: a blank or a tab, a long name cut inside a letter")
             << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Констан\xD1\r\n"

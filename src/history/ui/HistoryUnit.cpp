@@ -28,7 +28,6 @@
 #include <QScreen>
 #include <QSet>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QThread>
@@ -442,7 +441,7 @@ void THistoryForm::Timer1Timer() {
 void THistoryForm::ExportButtonClick() {
     const QString path =
         Prompts::saveFile(this, QStringLiteral("Экспорт истории"),
-                          QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                          QDir(Prompts::documentsFolder())
                               .filePath(QStringLiteral("История.csv")),
                           QStringLiteral("Файлы CSV (*.csv);;Все файлы (*)"));
     if (path.isEmpty())

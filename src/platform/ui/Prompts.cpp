@@ -1,10 +1,12 @@
 #include "Prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMutex>
 #include <QQueue>
+#include <QStandardPaths>
 
 namespace {
 
@@ -112,6 +114,11 @@ QString openFile(QWidget* parent, const QString& caption, const QString& folder,
             answerForTest({QStringLiteral("file"), caption, filter, QMessageBox::NoIcon, {}, {}}))
         return answer->toString();
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString documentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
 }
 
 QString saveFile(QWidget* parent, const QString& caption, const QString& suggested,

@@ -31,6 +31,10 @@ bool confirm(QWidget* parent, const QString& text);
 std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
                                  const QString& initial = {}, int maxLength = 0);
 
+// Where the file prompts open: the user's documents folder, or the home folder when the
+// desktop has none.
+QString documentsFolder();
+
 // A file-open dialog; empty when cancelled.
 QString openFile(QWidget* parent, const QString& caption, const QString& folder,
                  const QString& filter);
