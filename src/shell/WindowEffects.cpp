@@ -69,14 +69,14 @@ void WindowEffects::setAlpha(int alpha) {
 
 void WindowEffects::start() {
     m_watcherStarted = true;
-    updateHoverTimer();
+    hoverPass();
 }
 
 void WindowEffects::stop() {
     stopFadeOut();
     stopFadeIn();
     m_watcherStarted = false;
-    updateHoverTimer();
+    m_hoverTimer.stop();
 }
 
 void WindowEffects::closingFade() {
@@ -105,6 +105,7 @@ void WindowEffects::windowActivated() {
     stopFadeOut();
     setAlpha(255);
     m_hoverPaused = true;
+    m_hoverTimer.stop();
 }
 
 void WindowEffects::windowDeactivated() {
@@ -118,6 +119,8 @@ void WindowEffects::windowDeactivated() {
     } else {
         setAlpha(alphaBlendValue());
     }
+    // The cursor may have come in while the window was active: catch up with it.
+    hoverPass();
 }
 
 void WindowEffects::setCursorSource(std::function<QPoint()> source) {
@@ -127,9 +130,17 @@ void WindowEffects::setCursorSource(std::function<QPoint()> source) {
 bool WindowEffects::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_window) {
         switch (event->type()) {
+        case QEvent::Enter:
+            m_leaveSeen = false;
+            hoverPass();
+            break;
+        case QEvent::Leave:
+            m_leaveSeen = true;
+            hoverPass();
+            break;
         case QEvent::Show:
         case QEvent::Hide:
-            updateHoverTimer();
+            hoverPass();
             break;
         case QEvent::ActivationChange:
             if (m_window->isActiveWindow())
@@ -145,8 +156,11 @@ bool WindowEffects::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void WindowEffects::hoverPass() {
-    if (m_hoverPaused || !m_window)
+    // Nothing to watch while the window sits in the tray: the idle cost stays at zero.
+    if (!m_watcherStarted || m_hoverPaused || !m_window || !m_window->isVisible()) {
+        m_hoverTimer.stop();
         return;
+    }
     // The right and bottom edges lie outside, as QRect::contains has it.
     const QRect area = m_window->frameGeometry();
     if (area.contains(m_cursor()) && !m_cursorInside && !m_fadeInRunning) {
@@ -159,6 +173,16 @@ void WindowEffects::hoverPass() {
         stopFadeIn();
         if (slowHideOnClose())
             startFadeOut();
+    }
+    keepFollowing(area.contains(m_cursor()));
+}
+
+void WindowEffects::keepFollowing(bool inside) {
+    if (inside != m_cursorInside || (m_leaveSeen && inside)) {
+        if (!m_hoverTimer.isActive())
+            m_hoverTimer.start();
+    } else {
+        m_hoverTimer.stop();
     }
 }
 
@@ -218,14 +242,6 @@ void WindowEffects::stopFadeIn() {
 void WindowEffects::stopFadeOut() {
     m_fadeOutTimer.stop();
     m_fadeOutRunning = false;
-}
-
-void WindowEffects::updateHoverTimer() {
-    // Nothing to watch while the window sits in the tray: the idle cost stays at zero.
-    if (m_watcherStarted && m_window && m_window->isVisible())
-        m_hoverTimer.start();
-    else
-        m_hoverTimer.stop();
 }
 
 bool WindowEffects::slowHideOnClose() const {

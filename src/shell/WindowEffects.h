@@ -36,7 +36,10 @@ public:
     void setAlpha(int alpha) override;
     int alpha() const { return m_alpha; }
 
-    // The hover watcher, until stop(). It idles while the window is hidden.
+    // The hover watcher, until stop(). It looks at the cursor when the pointer enters or
+    // leaves the window, and polls only while its state lags the cursor (a fade held it back,
+    // or a pointer grab sent a leave while the cursor stayed over the window); at rest, and
+    // while the window is hidden or active with TransparentOnlyInActive, nothing polls.
     void start();
     // Ends both fades and the hover watcher for good.
     void stop();
@@ -52,6 +55,7 @@ public:
     bool hoverPaused() const { return m_hoverPaused; }
     bool fadeInRunning() const { return m_fadeInRunning; }
     bool fadeOutRunning() const { return m_fadeOutRunning; }
+    // Whether the watcher is polling the cursor now.
     bool hoverWatcherActive() const { return m_hoverTimer.isActive(); }
 
     // Where the cursor is, in global coordinates; QCursor::pos() unless replaced.
@@ -62,13 +66,14 @@ protected:
 
 private:
     void hoverPass();
+    // Polls on while the state lags the cursor at `inside`; stops otherwise.
+    void keepFollowing(bool inside);
     void startFadeIn();
     void startFadeOut();
     void fadeInStep();
     void fadeOutStep();
     void stopFadeIn();
     void stopFadeOut();
-    void updateHoverTimer();
     bool slowHideOnClose() const;
     bool transparentOnlyWhenInactive() const;
     int alphaBlendValue() const;
@@ -92,6 +97,7 @@ private:
     bool m_alphaBlend = false;
     bool m_watcherStarted = false;
     bool m_cursorInside = false;
+    bool m_leaveSeen = false; // the pointer left the window and has not entered it since
     bool m_hoverPaused = false;
     bool m_fadeInRunning = false;
     bool m_fadeOutRunning = false;
