@@ -386,7 +386,8 @@ private slots:
         QTest::newRow("vCard") << utf8("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Иван\r\n"
                                        "TEL;TYPE=CELL:+7916\r\nEND:VCARD\r\n");
         QTest::newRow("header hidden in quotes") << utf8("\"Имя,Телефон\r\nИван,+7916\r\n");
-        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE", 20);
+        static const char kPngStart[] = "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE";
+        QTest::newRow("binary") << QByteArray(kPngStart, sizeof kPngStart - 1);
         QTest::newRow("UTF-16 BOM alone") << utf8("\xFF\xFE");
     }
     void notAContactTable() {
