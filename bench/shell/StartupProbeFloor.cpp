@@ -65,10 +65,10 @@ QWidget* toolPanel(QWidget* parent) {
     auto* panel = new QWidget(parent);
     panel->setFixedHeight(kPanelHeight);
     const QStyle::StandardPixmap pictures[kButtonCount] = {
-        QStyle::SP_FileIcon,         QStyle::SP_FileDialogDetailedView,
-        QStyle::SP_TrashIcon,        QStyle::SP_ComputerIcon,
+        QStyle::SP_FileIcon,           QStyle::SP_FileDialogDetailedView,
+        QStyle::SP_TrashIcon,          QStyle::SP_ComputerIcon,
         QStyle::SP_FileDialogInfoView, QStyle::SP_DialogSaveButton,
-        QStyle::SP_TitleBarMinButton, QStyle::SP_TitleBarCloseButton};
+        QStyle::SP_TitleBarMinButton,  QStyle::SP_TitleBarCloseButton};
     const int left = (kWidth - (kButtonCount - 1) * kButtonStep - kButtonSize) / 2;
     for (int i = 0; i < kButtonCount; ++i) {
         auto* button = new QToolButton(panel);
@@ -97,7 +97,8 @@ QTreeWidget* contactTree(QWidget* parent) {
         group->setIcon(0, groupIcon);
         group->setFont(0, bold);
         for (int c = 0; c < kContactsPerGroup; ++c) {
-            auto* contact = new QTreeWidgetItem(group, {QStringLiteral("Контакт %1-%2").arg(g).arg(c)});
+            auto* contact =
+                new QTreeWidgetItem(group, {QStringLiteral("Контакт %1-%2").arg(g).arg(c)});
             contact->setIcon(0, contactIcon);
         }
         groups.append(group);
