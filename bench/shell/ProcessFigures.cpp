@@ -43,19 +43,18 @@ double cpuSeconds(qint64 pid) {
     return double(ticks) / double(::sysconf(_SC_CLK_TCK));
 }
 
-QList<ThreadSwitches> threadSwitches(qint64 pid) {
-    QList<ThreadSwitches> threads;
+QList<ThreadWakeUps> threadWakeUps(qint64 pid) {
+    QList<ThreadWakeUps> threads;
     const QString folder = QStringLiteral("/proc/%1/task").arg(pid);
     for (const QString& tid : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QByteArray status = contents(folder + QLatin1Char('/') + tid + "/status");
         if (status.isEmpty())
             continue;
-        ThreadSwitches thread;
+        ThreadWakeUps thread;
         thread.tid = tid.toLongLong();
         thread.name =
             QString::fromUtf8(contents(folder + QLatin1Char('/') + tid + "/comm").trimmed());
-        thread.voluntary = statusField(status, "voluntary_ctxt_switches");
-        thread.involuntary = statusField(status, "nonvoluntary_ctxt_switches");
+        thread.count = statusField(status, "voluntary_ctxt_switches");
         threads.append(thread);
     }
     return threads;

@@ -12,13 +12,12 @@ qint64 residentKb(qint64 pid);
 // already ended included.
 double cpuSeconds(qint64 pid);
 
-// One thread's context switches: each voluntary one is a sleep that something woke.
-struct ThreadSwitches {
+// One thread's voluntary context switches: each is a sleep that something later woke.
+struct ThreadWakeUps {
     qint64 tid = 0;
     QString name;
-    qint64 voluntary = 0;
-    qint64 involuntary = 0;
+    qint64 count = 0;
 };
-QList<ThreadSwitches> threadSwitches(qint64 pid);
+QList<ThreadWakeUps> threadWakeUps(qint64 pid);
 
 } // namespace ProcessFigures

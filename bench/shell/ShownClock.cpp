@@ -46,7 +46,7 @@ bool ShownClock::eventFilter(QObject* watched, QEvent* event) {
     const auto* window = static_cast<QWindow*>(watched);
     if (!window->isExposed() || !isWatchedWindow(window))
         return false;
-    static_cast<QObject*>(watched)->event(event);
+    watched->event(event);
     std::printf("%lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
     std::fflush(stdout);
     if (m_mode == Mode::ExitAtOnce)

@@ -33,19 +33,15 @@ double residentAtShown(const QString& program, const StartupProfile& profile, QS
     return double(ProcessFigures::residentKb(run.processId()));
 }
 
-qint64 switchesOf(const ProcessFigures::ThreadSwitches& thread) {
-    return thread.voluntary + thread.involuntary;
-}
-
 // Wake-ups per thread between two looks; a thread born in between counts from nought.
-QList<std::pair<qint64, QString>> wakeUps(const QList<ProcessFigures::ThreadSwitches>& before,
-                                          const QList<ProcessFigures::ThreadSwitches>& after) {
+QList<std::pair<qint64, QString>> wakeUps(const QList<ProcessFigures::ThreadWakeUps>& before,
+                                          const QList<ProcessFigures::ThreadWakeUps>& after) {
     QHash<qint64, qint64> earlier;
-    for (const ProcessFigures::ThreadSwitches& thread : before)
-        earlier.insert(thread.tid, switchesOf(thread));
+    for (const ProcessFigures::ThreadWakeUps& thread : before)
+        earlier.insert(thread.tid, thread.count);
     QList<std::pair<qint64, QString>> counts;
-    for (const ProcessFigures::ThreadSwitches& thread : after)
-        counts.append({switchesOf(thread) - earlier.value(thread.tid, 0), thread.name});
+    for (const ProcessFigures::ThreadWakeUps& thread : after)
+        counts.append({thread.count - earlier.value(thread.tid, 0), thread.name});
     std::sort(counts.begin(), counts.end(),
               [](const auto& a, const auto& b) { return a.first > b.first; });
     return counts;
@@ -97,13 +93,13 @@ Idle idle(const QString& program, StartupProfile& profile, int seconds, QString*
     figures.loggedIn = profile.newCommands().contains(QStringLiteral("GetUserInfo"));
 
     const qint64 pid = run.processId();
-    const QList<ProcessFigures::ThreadSwitches> threadsBefore = ProcessFigures::threadSwitches(pid);
+    const QList<ProcessFigures::ThreadWakeUps> threadsBefore = ProcessFigures::threadWakeUps(pid);
     const double cpuBefore = ProcessFigures::cpuSeconds(pid);
     QElapsedTimer watched;
     watched.start();
     QThread::sleep(seconds);
     const double cpuAfter = ProcessFigures::cpuSeconds(pid);
-    const QList<ProcessFigures::ThreadSwitches> threadsAfter = ProcessFigures::threadSwitches(pid);
+    const QList<ProcessFigures::ThreadWakeUps> threadsAfter = ProcessFigures::threadWakeUps(pid);
     const double elapsed = double(watched.elapsed()) / 1000;
     figures.requests = profile.newCommands();
     if (cpuBefore < 0 || cpuAfter < 0) {
