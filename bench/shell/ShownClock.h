@@ -1,31 +1,28 @@
 #pragma once
 
-#include <QApplication>
-#include <QDateTime>
-#include <QEvent>
-#include <QWidget>
+#include <QObject>
 
-#include <cstdio>
-#include <unistd.h>
+class QWindow;
 
-// Prints the wall-clock millisecond at which the first window of the given kind is exposed,
-// then ends the process at once, so that shutdown does not count.
+// Prints the wall-clock millisecond at which the first top-level window of the given class is
+// on screen: mapped by the window system, its first frame drawn and handed to it. In the
+// timing mode the process then ends at once, so that shutdown does not count; with `--stay`
+// it goes on running untouched, for its memory and idle figures.
 class ShownClock : public QObject {
 public:
-    explicit ShownClock(const char* className)
-        : m_className(className) {}
+    enum class Mode { ExitAtOnce, Stay };
+
+    ShownClock(const char* className, Mode mode);
+
+    // Takes "--stay" out of the arguments, so that the program after it never sees it.
+    static Mode takeMode(int& argc, char** argv);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched->isWidgetType() &&
-            watched->inherits(m_className) && static_cast<QWidget*>(watched)->isWindow()) {
-            std::printf("%lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
-            std::fflush(stdout);
-            ::_exit(0);
-        }
-        return false;
-    }
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool isWatchedWindow(const QWindow* window) const;
+
     const char* m_className;
+    Mode m_mode;
 };

@@ -1,105 +1,93 @@
-#include "BenchProfile.h"
-#include "contacts/ContactBook.h"
-#include "contacts/ContactStore.h"
-#include "history/HistoryFile.h"
-#include "platform/Registry.h"
-#include "shared/Settings.h"
+// The program's start, resident size and idle CPU against its yardsticks: see
+// StartupOptions::usage().
+#include "StartupMeasures.h"
+#include "StartupOptions.h"
+#include "StartupProfile.h"
+#include "StartupReport.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
+#include <QCoreApplication>
+#include <QFile>
+#include <QThread>
 
-#include <benchmark/benchmark.h>
-
-#include <cstdlib>
+#include <cstdio>
 
 namespace {
 
-// A profile as a regular user has it: 2,000 contacts in 50 groups, 3,000 history records,
-// an account key, no splash, and the service address pointing at nothing that answers.
-class Profile {
-public:
-    Profile() {
-        m_profile.setEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+constexpr int kBroken = 1;
+constexpr int kUsage = 2;
 
-        Registry registry(m_profile.registryFile());
-        Settings settings(registry);
-        settings.runFirstStart({});
-        settings.set(Setting::ShowSplash, false);
-        settings.set(Setting::Port, 9); // discard: the login fails fast in the background
-        settings.setStoredUserKey(QString(48, QLatin1Char('A')));
-
-        ContactBook book;
-        for (int g = 0; g < 50; ++g) {
-            const QString group = QStringLiteral("Группа %1").arg(g);
-            const QModelIndex index = book.appendGroup({group, group, {}, {}, {}, false, true});
-            for (int c = 0; c < 40; ++c) {
-                const QString name = QStringLiteral("Контакт %1-%2").arg(g).arg(c);
-                book.appendContact(
-                    index, {name, name,
-                            QStringLiteral("+7916%1").arg(g * 100 + c, 7, 10, QLatin1Char('0')),
-                            QStringLiteral("varnelo.ru"), QStringLiteral("Подпись"), false, false});
-            }
-        }
-        ContactStore(registry).SaveContacts(book);
-
-        QList<TMess> records;
-        for (int i = 1; i <= 3000; ++i) {
-            TMess record;
-            record.Id = i;
-            record.Date = 46000;
-            record.Number = QStringLiteral("+79160000000");
-            record.Sender = QStringLiteral("varnelo.ru");
-            record.Text = QStringLiteral("Сообщение номер %1").arg(i);
-            records.append(record);
-        }
-        HistoryFile(m_profile.dataFolder() + QStringLiteral("History.dat"))
-            .AppendHistory(records, 3000);
-    }
-
-    const QProcessEnvironment& environment() const { return m_profile.environment(); }
-
-private:
-    BenchProfile m_profile;
-};
-
-// Milliseconds from starting the process to its window being shown.
-double timeToShown(const QString& program, const QProcessEnvironment& env) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    const qint64 started = QDateTime::currentMSecsSinceEpoch();
-    process.start(program, {});
-    if (!process.waitForFinished(30000))
-        return -1;
-    const qint64 shown = process.readAllStandardOutput().trimmed().toLongLong();
-    return shown > 0 ? double(shown - started) : -1;
+void print(const QString& text) {
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
 }
 
-void BM_StartUp(benchmark::State& state, const char* program) {
-    static const Profile profile;
-    double total = 0;
-    for (auto _ : state) {
-        const double ms = timeToShown(QString::fromLocal8Bit(program), profile.environment());
-        if (ms < 0) {
-            state.SkipWithError("the window was never shown");
-            break;
-        }
-        state.SetIterationTime(ms / 1000.0);
-        total += ms;
-    }
-    state.counters["ms"] = benchmark::Counter(total, benchmark::Counter::kAvgIterations);
+int fail(const QString& text, int code) {
+    std::fputs(qPrintable(QStringLiteral("bench_startup: %1\n").arg(text)), stderr);
+    return code;
+}
+
+// The first three fields of /proc/loadavg: how busy the machine was while it measured.
+QString machineLoad() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    const QList<QByteArray> fields = file.readAll().split(' ');
+    return QString::fromLatin1(fields.mid(0, 3).join(' '));
 }
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_StartUp, bare_window, BARE_PROBE)
-    ->UseManualTime()
-    ->Iterations(10)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_StartUp, varnelo, VARNELO_PROBE)
-    ->UseManualTime()
-    ->Iterations(10)
-    ->Unit(benchmark::kMillisecond);
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QString error;
+    bool help = false;
+    const std::optional<StartupOptions> options =
+        StartupOptions::parse(QCoreApplication::arguments(), &error, &help);
+    if (!options) {
+        if (help) {
+            print(StartupOptions::usage());
+            return 0;
+        }
+        return fail(error + QStringLiteral("\n\n") + StartupOptions::usage(), kUsage);
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return fail(QStringLiteral("DISPLAY is not set: these figures need a real X server.\n"
+                                   "Run it as: xvfb-run -a -s \"-screen 0 1280x1024x24\" %1")
+                        .arg(QCoreApplication::applicationFilePath()),
+                    kUsage);
 
-BENCHMARK_MAIN();
+    StartupProfile profile;
+    if (!profile.prepare(&error))
+        return fail(error, kBroken);
+    print(QStringLiteral("bench_startup: display %1, %2 cores, load before %3")
+              .arg(qEnvironmentVariable("DISPLAY"))
+              .arg(QThread::idealThreadCount())
+              .arg(machineLoad()));
+
+    const StartupMeasures::Programs programs{
+        QStringLiteral(BARE_PROBE), QStringLiteral(FLOOR_PROBE), QStringLiteral(VARNELO_PROBE)};
+    StartupReport report;
+    const StartupMeasures::StartTimes times =
+        StartupMeasures::startTimes(programs, profile, options->pairs, &error);
+    if (!error.isEmpty())
+        return fail(error, kBroken);
+    print(report.start(times));
+
+    const StartupMeasures::ResidentSizes sizes =
+        StartupMeasures::residentSizes(programs, profile, options->memoryRuns, &error);
+    if (!error.isEmpty())
+        return fail(error, kBroken);
+    print(report.memory(sizes));
+
+    for (const bool fades : {false, true}) {
+        profile.setFades(fades);
+        const StartupMeasures::Idle idle =
+            StartupMeasures::idle(programs.program, profile, options->idleSeconds, &error);
+        if (!error.isEmpty())
+            return fail(error, kBroken);
+        print(report.idle(fades, options->idleSeconds, idle));
+    }
+    print(QStringLiteral("load after %1").arg(machineLoad()));
+    print(report.summary());
+    return report.passed() ? 0 : kBroken;
+}

@@ -1,9 +1,13 @@
 #include "ShownClock.h"
 
-// The yardstick: a Qt window that only shows itself.
+#include <QApplication>
+#include <QWidget>
+
+// The plain yardstick: a Qt window that only shows itself.
 int main(int argc, char* argv[]) {
+    const ShownClock::Mode mode = ShownClock::takeMode(argc, argv);
     QApplication app(argc, argv);
-    ShownClock clock("QWidget");
+    ShownClock clock("QWidget", mode);
     app.installEventFilter(&clock);
     QWidget window;
     window.resize(204, 387);

@@ -1,11 +1,14 @@
 #include "ShownClock.h"
 #include "shell/StartUp.h"
 
-// The program's own entry sequence, stopped when the main window shows.
+#include <QApplication>
+
+// The program's own entry sequence, timed to its main window on screen.
 int main(int argc, char* argv[]) {
+    const ShownClock::Mode mode = ShownClock::takeMode(argc, argv);
     StartUp::EarlyWork early = StartUp::begin(argc, argv);
     QApplication app(argc, argv);
-    ShownClock clock("TMainForm");
+    ShownClock clock("TMainForm", mode);
     app.installEventFilter(&clock);
     return StartUp::run(app, std::move(early));
 }
