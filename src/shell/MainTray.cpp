@@ -11,6 +11,8 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include <utility>
+
 // The main window and the notification area: the icon, its balloons, hiding to it and
 // coming back.
 
@@ -59,7 +61,16 @@ void TMainForm::createTrayIcon(const Settings& settings) {
     });
 }
 
+void TMainForm::addPendingTrayIcon() {
+    if (!std::exchange(m_trayAddPending, false))
+        return;
+    if (m_trayIcon && !m_trayIcon->TrayIconAdded())
+        m_trayIcon->add();
+}
+
 void TMainForm::trayClick() {
+    // A hand-over from a second start may come before the first frame.
+    addPendingTrayIcon();
     if (!trayIconAdded())
         return;
     setWindowState(windowState() & ~Qt::WindowMinimized);

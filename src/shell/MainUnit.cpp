@@ -1,5 +1,6 @@
 #include "MainUnit.h"
 
+#include "FirstFrame.h"
 #include "MainFormLayout.h"
 #include "MainWindowBridge.h"
 #include "StoreFollower.h"
@@ -297,8 +298,17 @@ void TMainForm::HelpClick() {
 
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_trayIcon && !m_trayIcon->TrayIconAdded())
-        m_trayIcon->add();
+    if (m_trayIcon && !m_trayIcon->TrayIconAdded()) {
+        // The first time, after the window's first frame: the tray's pictures and its
+        // questions to the desktop are no part of what the user waits for.
+        if (m_shownOnce) {
+            m_trayIcon->add();
+        } else {
+            m_trayAddPending = true;
+            FirstFrame::then(*this, [this] { addPendingTrayIcon(); });
+        }
+    }
+    m_shownOnce = true;
     if (m_sendForm && !m_sendForm->IsHidden)
         m_sendForm->show();
 }

@@ -145,6 +145,8 @@ public:
     void trayClick();
     // ButTray and Esc.
     void hideToTray();
+    // The tray icon of the first show, now, if it still waits.
+    void addPendingTrayIcon();
 
     // The header's drag: where a window whose top left corner is planned at `planned` lands.
     QPoint snappedPosition(const QPoint& planned) const;
@@ -207,6 +209,8 @@ private:
     std::shared_ptr<MainWindowBridge> m_link;
     std::unique_ptr<ContactStore> m_store;
     StoreFollower* m_storeFollower = nullptr;
+    bool m_shownOnce = false;
+    bool m_trayAddPending = false; // the first show's tray icon waits for the first frame
     ContactBook* m_book = nullptr;
     TGetUserInfoThread* m_loginThread = nullptr;
     SingleInstance* m_instance = nullptr;

@@ -2,10 +2,12 @@
 
 namespace ProgramIcon {
 
-QIcon icon() {
+QIcon icon(int largest) {
     QIcon result;
-    for (const int size : {16, 32, 48, 64, 128, 256})
-        result.addFile(QStringLiteral(":/icons/varnelo-%1.png").arg(size), QSize(size, size));
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        if (size <= largest)
+            result.addFile(QStringLiteral(":/icons/varnelo-%1.png").arg(size), QSize(size, size));
+    }
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "FirstFrame.h"
 #include "FontWarmUp.h"
 #include "MainUnit.h"
 #include "ProgramIcon.h"
@@ -20,13 +21,13 @@
 #include <QLabel>
 
 #include <exception>
+#include <memory>
 
 namespace {
 
 const QString kVersionLabel = QStringLiteral("ver 3.1.6");
 constexpr int kMessageShow = 255;
 constexpr int kRestartWaitMs = 15000;
-
 // Shows the splash, which applies the skin while it is on the screen, or applies it at
 // once. False when the skin could not be loaded.
 bool applySkin(Registry& registry) {
@@ -63,7 +64,7 @@ StartUp::EarlyWork StartUp::begin(int argc, char* argv[]) {
 
 int StartUp::run(QApplication& app, EarlyWork early) {
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
-    QApplication::setWindowIcon(ProgramIcon::icon());
+    QApplication::setWindowIcon(ProgramIcon::icon(ProgramIcon::kStartSize));
     // The main window's close ends the program even while the send window is open.
     app.setQuitOnLastWindowClosed(false);
 
@@ -95,9 +96,6 @@ int StartUp::run(QApplication& app, EarlyWork early) {
         TMainForm mainForm(options);
         if (mainForm.creation() != TMainForm::Creation::Running)
             return 0;
-        TSendForm sendForm;
-        THistoryForm historyForm;
-        windows.join(mainForm, sendForm, historyForm);
 
         QObject::connect(&mainForm, &TMainForm::FormClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
@@ -108,6 +106,18 @@ int StartUp::run(QApplication& app, EarlyWork early) {
         QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm,
                          [&mainForm] { mainForm.close(); });
 
+        // The send and history windows are not on the screen at start; they are made once the
+        // main window is, and everything that uses them copes with their absence till then.
+        std::unique_ptr<TSendForm> sendForm;
+        std::unique_ptr<THistoryForm> historyForm;
+        FirstFrame::then(mainForm, [&] {
+            // Every size of the icon, for task switchers; writing them all to the window
+            // system takes longer than the first frame's drawing.
+            QApplication::setWindowIcon(ProgramIcon::icon());
+            sendForm = std::make_unique<TSendForm>();
+            historyForm = std::make_unique<THistoryForm>();
+            windows.join(mainForm, *sendForm, *historyForm);
+        });
         mainForm.show();
         return app.exec();
     } catch (const std::exception& error) {

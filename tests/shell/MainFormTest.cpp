@@ -636,7 +636,7 @@ private slots:
 
         QVERIFY(!form->trayIconAdded());
         form->show();
-        QVERIFY(form->trayIconAdded());
+        QTRY_VERIFY(form->trayIconAdded()); // once the window has drawn its first frame
         form->hide();
         emit form->trayIcon()->trayClick();
         QVERIFY(form->isVisible());
