@@ -1,27 +1,12 @@
 #include "contacts/BookExport.h"
+#include "BookEntries.h"
 
 #include <QTest>
 
 namespace {
 
-BookEntry contact(const QString& name, const QString& number, const QString& sign = {},
-                  const QString& sender = {}, bool translit = false) {
-    BookEntry entry;
-    entry.caption = name;
-    entry.Name = name;
-    entry.Number = number;
-    entry.Sign = sign;
-    entry.Sender = sender;
-    entry.Translit = translit;
-    return entry;
-}
-
-BookGroup group(const QString& caption, const QList<BookEntry>& contacts) {
-    BookGroup result;
-    result.entry.caption = caption;
-    result.contacts = contacts;
-    return result;
-}
+using BookEntries::contact;
+using BookEntries::group;
 
 // The unfolded lines of a vCard text: continuations joined back to their line.
 QList<QByteArray> unfolded(const QByteArray& text) {

@@ -1,4 +1,5 @@
 #include "contacts/CsvContactReader.h"
+#include "BookEntries.h"
 #include "contacts/BookExport.h"
 #include "platform/Ansi.h"
 
@@ -91,25 +92,6 @@ const QStringList kOutlookHeader =
                    "Mobile Phone,Other Fax,Other Phone,Pager,Primary Phone,Birthday,Categories,"
                    "E-mail Address,E-mail Display Name,Notes")
         .split(u',');
-
-BookEntry bookContact(const QString& name, const QString& number, const QString& sign,
-                      const QString& sender, bool translit) {
-    BookEntry entry;
-    entry.caption = name;
-    entry.Name = name;
-    entry.Number = number;
-    entry.Sign = sign;
-    entry.Sender = sender;
-    entry.Translit = translit;
-    return entry;
-}
-
-BookGroup bookGroup(const QString& caption, const QList<BookEntry>& contacts) {
-    BookGroup group;
-    group.entry.caption = caption;
-    group.contacts = contacts;
-    return group;
-}
 
 // Line breaks in a text as an editor counts them: CR LF, LF and a lone CR are one each.
 int lineBreaks(const QString& text) {
@@ -421,10 +403,10 @@ private slots:
         QFETCH(QString, text);
         const QString number = text.trimmed() == text ? text : QStringLiteral("+79161234567");
         const QList<BookGroup> book{
-            bookGroup(text, {bookContact(text, number, text, text, true),
-                             bookContact("Мама", "+79160000001", {}, {}, false)}),
-            bookGroup("Пусто", {}),
-            bookGroup("Работа", {bookContact({}, "+79160000002", {}, {}, false)}),
+            BookEntries::group(text, {BookEntries::contact(text, number, text, text, true),
+                                      BookEntries::contact("Мама", "+79160000001", {}, {}, false)}),
+            BookEntries::group("Пусто", {}),
+            BookEntries::group("Работа", {BookEntries::contact({}, "+79160000002", {}, {}, false)}),
         };
         // The first row holds the text four or five times, the second once (its group).
         const int firstRowBreaks = lineBreaks(text) * (number == text ? 5 : 4);

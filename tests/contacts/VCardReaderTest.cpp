@@ -1,4 +1,5 @@
 #include "contacts/VCardReader.h"
+#include "BookEntries.h"
 #include "contacts/BookExport.h"
 #include "contacts/VCardLines.h"
 #include "platform/Ansi.h"
@@ -6,6 +7,9 @@
 #include <QTest>
 
 namespace {
+
+using BookEntries::contact;
+using BookEntries::group;
 
 // One contact as a line of text, so a whole file's result compares in one QCOMPARE:
 // "line|name|number|group".
@@ -19,25 +23,6 @@ QStringList summary(const ImportedContacts& contacts) {
 
 QByteArray crlf(QByteArray text) {
     return text.replace("\n", "\r\n");
-}
-
-BookEntry contact(const QString& name, const QString& number, const QString& sign = {},
-                  const QString& sender = {}, bool translit = false) {
-    BookEntry entry;
-    entry.caption = name;
-    entry.Name = name;
-    entry.Number = number;
-    entry.Sign = sign;
-    entry.Sender = sender;
-    entry.Translit = translit;
-    return entry;
-}
-
-BookGroup group(const QString& caption, const QList<BookEntry>& contacts) {
-    BookGroup result;
-    result.entry.caption = caption;
-    result.contacts = contacts;
-    return result;
 }
 
 // A base64 photo of the given number of folded lines, as a 3.0 writer folds it.
@@ -164,9 +149,8 @@ private slots:
                     "TEL:+79160000002\n"
                     "CATEGORIES:MYCONTACTS\n"
                     "END:VCARD\n")
-            << QStringList{"1|Петров, Пётр|+79161234567|Школа, 10 «Б»",
-                           "9|Мама|+74950000000|Семья", "17|Оля|+79160000001|Друзья",
-                           "23|Сосед|+79160000002|"};
+            << QStringList{"1|Петров, Пётр|+79161234567|Школа, 10 «Б»", "9|Мама|+74950000000|Семья",
+                           "17|Оля|+79160000001|Друзья", "23|Сосед|+79160000002|"};
 
         QTest::newRow("Outlook 2.1, windows-1251")
             << crlf(Ansi::fromUnicode(
@@ -248,9 +232,14 @@ private slots:
                    "BEGIN:VCARD\nVERSION:3.0\nFN:a\\\\b\\nc\\Nd\\:e\nEND:VCARD\n"
                    "BEGIN:VCARD\nVERSION:2.1\nFN:C:\\new\\a\\;b\\,c\nEND:VCARD\n"
                    "BEGIN:VCARD\nVERSION:3.0\nORG:Только организация\nEND:VCARD\n")
-            << QStringList{"1|Иван Иванов||",        "6|Иванов||",  "10|Иван||",
-                           "14|Джон,Дж Смит; мл.||", "18|Второй||", "23|a\\b\nc\nd\\:e||",
-                           "27|C:\\new\\a;b\\,c||",  "31|Только организация||"};
+            << QStringList{"1|Иван Иванов||",
+                           "6|Иванов||",
+                           "10|Иван||",
+                           "14|Джон,Дж Смит; мл.||",
+                           "18|Второй||",
+                           "23|a\\b\nc\nd\\:e||",
+                           "27|C:\\new\\a;b\\,c||",
+                           "31|Только организация||"};
 
         QTest::newRow("folded lines: a blank or a tab, a long name cut inside a letter")
             << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Констан\xD1\r\n"

@@ -1,3 +1,4 @@
+#include "BookEntries.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "messaging/TemplatesFile.h"
@@ -30,23 +31,12 @@
 
 namespace {
 
-const QString kNoConnection = QStringLiteral("Невозможно установить соединение с сервером!");
-
-BookEntry contact(const QString& name, const QString& number, const QString& sender = {}) {
-    BookEntry entry;
-    entry.caption = name;
-    entry.Name = name;
-    entry.Number = number;
-    entry.Sender = sender;
-    return entry;
-}
-
+using BookEntries::contact;
 BookEntry group(const QString& caption) {
-    BookEntry entry;
-    entry.caption = caption;
-    entry.Name = caption;
-    return entry;
+    return BookEntries::groupEntry(caption);
 }
+
+const QString kNoConnection = QStringLiteral("Невозможно установить соединение с сервером!");
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -112,7 +102,7 @@ private slots:
              {contact(QStringLiteral("Аня"), QStringLiteral("+79160000001")),
               contact(QStringLiteral("Боря"), QStringLiteral("+79160000002"))}},
             {group(QStringLiteral("Работа")),
-             {contact(QStringLiteral("Вера"), QStringLiteral("+79160000001"),
+             {contact(QStringLiteral("Вера"), QStringLiteral("+79160000001"), {},
                       QStringLiteral("Office"))}},
         });
         m_form = std::make_unique<TSendForm>();

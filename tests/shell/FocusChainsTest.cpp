@@ -1,3 +1,4 @@
+#include "BookEntries.h"
 #include "TestProfile.h"
 #include "account/ui/MakePswUnit.h"
 #include "account/ui/PasswordUnit.h"
@@ -41,6 +42,11 @@
 
 namespace {
 
+using BookEntries::contact;
+BookEntry group(const QString& caption) {
+    return BookEntries::groupEntry(caption);
+}
+
 // One window as a test opens it, and what its keys should do.
 struct Opened {
     QPointer<QWidget> window;
@@ -52,21 +58,6 @@ struct Opened {
 };
 
 using Opener = std::function<Opened()>;
-
-BookEntry contact(const QString& name, const QString& number) {
-    BookEntry entry;
-    entry.caption = name;
-    entry.Name = name;
-    entry.Number = number;
-    return entry;
-}
-
-BookEntry group(const QString& caption) {
-    BookEntry entry;
-    entry.caption = caption;
-    entry.Name = caption;
-    return entry;
-}
 
 // The widget that a Tab stop really focuses (a tab widget's tab bar, a spin box's edit).
 // Radio buttons that exclude each other are one stop, as Tab treats them (the arrows move

@@ -1,0 +1,28 @@
+#include "BookEntries.h"
+
+namespace BookEntries {
+
+BookEntry contact(const QString& name, const QString& number, const QString& sign,
+                  const QString& sender, bool translit) {
+    BookEntry entry;
+    entry.caption = name;
+    entry.Name = name;
+    entry.Number = number;
+    entry.Sign = sign;
+    entry.Sender = sender;
+    entry.Translit = translit;
+    return entry;
+}
+
+BookEntry groupEntry(const QString& caption) {
+    BookEntry entry;
+    entry.caption = caption;
+    entry.Name = caption;
+    return entry;
+}
+
+BookGroup group(const QString& caption, const QList<BookEntry>& contacts) {
+    return {groupEntry(caption), contacts};
+}
+
+} // namespace BookEntries
