@@ -15,15 +15,11 @@ constexpr QChar kQuote = u'"';
 constexpr QChar kCR = u'\r';
 constexpr QChar kLF = u'\n';
 
-// Stateless, so that a character cut off at the end is an error rather than silently
-// held back; the one byte order mark is cut off by the caller, so keep any other.
-QString decodeAs(QStringDecoder::Encoding encoding, QByteArrayView bytes, bool* failed = nullptr) {
+// The one byte order mark is cut off by the caller, so keep any other.
+QString decodeAs(QStringDecoder::Encoding encoding, QByteArrayView bytes) {
     QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless |
                                          QStringDecoder::Flag::ConvertInitialBom);
-    QString text = decoder(bytes);
-    if (failed)
-        *failed = decoder.hasError();
-    return text;
+    return decoder(bytes);
 }
 
 // Excel's "sep=;" line, which names the separator and is no record.
@@ -51,9 +47,7 @@ QString decode(const QByteArray& bytes) {
         return decodeAs(QStringDecoder::Utf16LE, view.sliced(2, evenSize - 2));
     if (view.startsWith("\xFE\xFF"))
         return decodeAs(QStringDecoder::Utf16BE, view.sliced(2, evenSize - 2));
-    bool failed = false;
-    QString text = decodeAs(QStringDecoder::Utf8, view, &failed);
-    return failed ? Ansi::toUnicode(bytes) : text;
+    return Ansi::fromUtf8OrAnsi(view);
 }
 
 bool Record::isBlank() const {

@@ -2,7 +2,6 @@
 
 #include "platform/Ansi.h"
 
-#include <QStringDecoder>
 
 #include <cstring>
 
@@ -271,9 +270,7 @@ QString decodedText(const ContentLine& line) {
         line.isQuotedPrintable() ? decodeQuotedPrintable(line.value) : line.value;
     if (namesCodePage1251(line.charset))
         return Ansi::toUnicode(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? Ansi::toUnicode(bytes) : text;
+    return Ansi::fromUtf8OrAnsi(bytes);
 }
 
 } // namespace VCardLines

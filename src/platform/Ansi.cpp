@@ -1,5 +1,7 @@
 #include "Ansi.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <unordered_map>
 
@@ -76,6 +78,12 @@ QString toUnicode(const QByteArray& bytes) {
     for (const char byte : bytes)
         *out++ = fromByte(byte);
     return text;
+}
+
+QString fromUtf8OrAnsi(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? toUnicode(bytes.toByteArray()) : text;
 }
 
 QString representable(const QString& text) {

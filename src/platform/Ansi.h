@@ -10,6 +10,9 @@ namespace Ansi {
 
 QByteArray fromUnicode(const QString& text);
 QString toUnicode(const QByteArray& bytes);
+// Bytes from another program that may be either: UTF-8 when they are valid UTF-8 (a
+// character cut off at the end is not), else code page 1251.
+QString fromUtf8OrAnsi(QByteArrayView bytes);
 
 // The code-page-1251 byte of one character, or '?' when it has none.
 char toByte(QChar c);

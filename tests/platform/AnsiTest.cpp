@@ -41,6 +41,22 @@ private slots:
         QVERIFY(!Ansi::encodesAs(text, bytes + 'x'));
     }
 
+    void utf8OrAnsi_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("UTF-8") << QByteArray("\xD0\x9F\xD1\x80\xD0\xB8") << QStringLiteral("При");
+        QTest::newRow("1251") << QByteArray("\xCF\xF0\xE8") << QStringLiteral("При");
+        QTest::newRow("plain ASCII") << QByteArray("+7916") << QStringLiteral("+7916");
+        // A 1251 letter at the very end looks like the start of a UTF-8 character.
+        QTest::newRow("cut UTF-8 at the end is 1251")
+            << QByteArray("ab\xD0") << QStringLiteral("abР");
+    }
+    void utf8OrAnsi() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(Ansi::fromUtf8OrAnsi(bytes), text);
+    }
+
     void compareByCodes_data() {
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
