@@ -1,8 +1,8 @@
+#include "LoggedInProfile.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "contacts/ui/ImportContactsDialog.h"
-#include "platform/AppPaths.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
 #include "shell/MainUnit.h"
@@ -17,8 +17,6 @@
 #include <QTimer>
 
 namespace {
-
-const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
 
 BookEntry entry(const QString& caption, const QString& number = {}, const QString& sign = {},
                 const QString& sender = {}, bool translit = false) {
@@ -102,21 +100,7 @@ private slots:
     void initTestCase() { Prompts::enableTestMode(); }
 
     void init() {
-        for (const char* suffix : {"", "-wal", "-shm"})
-            QFile::remove(AppPaths::registryFile() + QLatin1String(suffix));
-        {
-            Registry registry;
-            registry.writeString({}, {}, kKey);
-            registry.writeString({}, QStringLiteral("Host"), QStringLiteral("localhost"));
-            registry.writeInteger({}, QStringLiteral("Port"), 9);
-            ContactBook start;
-            start.setGroups(startBook());
-            ContactStore::writeBook(registry, start);
-        }
-        TMainForm::Options options;
-        options.refresh = [] {};
-        options.instanceName = QStringLiteral("varnelo-bookfiles-test");
-        m_form = std::make_unique<TMainForm>(options);
+        m_form = LoggedInProfile::start(startBook(), 9, QStringLiteral("varnelo-bookfiles-test"));
         QCOMPARE(m_form->creation(), TMainForm::Creation::Running);
         Prompts::takeAsked();
     }

@@ -1,10 +1,10 @@
+#include "LoggedInProfile.h"
 #include "TestProfile.h"
 #include "contacts/BookEdits.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "contacts/ui/ContactTreeView.h"
 #include "platform/Ansi.h"
-#include "platform/AppPaths.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServiceState.h"
@@ -17,8 +17,6 @@
 #include <QTest>
 
 namespace {
-
-const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
 
 BookEntry contact(const QString& name, const QString& number) {
     BookEntry entry;
@@ -104,21 +102,8 @@ private slots:
     void initTestCase() { Prompts::enableTestMode(); }
 
     void init() {
-        for (const char* suffix : {"", "-wal", "-shm"})
-            QFile::remove(AppPaths::registryFile() + QLatin1String(suffix));
-        {
-            Registry registry;
-            registry.writeString({}, {}, kKey);
-            registry.writeString({}, QStringLiteral("Host"), QStringLiteral("localhost"));
-            registry.writeInteger({}, QStringLiteral("Port"), 3000);
-            ContactBook start;
-            start.setGroups(startBook());
-            ContactStore::writeBook(registry, start);
-        }
-        TMainForm::Options options;
-        options.refresh = [] {};
-        options.instanceName = QStringLiteral("varnelo-storefollow-test");
-        m_form = std::make_unique<TMainForm>(options);
+        m_form = LoggedInProfile::start(startBook(), 3000,
+                                        QStringLiteral("varnelo-storefollow-test"));
         QCOMPARE(m_form->creation(), TMainForm::Creation::Running);
         m_form->show();
         tree()->selectEntry(book().index(0, 0, book().groupIndex(1))); // Ivan

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "shared/BookGroup.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class TMainForm;
+
+// A fresh settings store holding an account key, a service address and a book, and the main
+// window started on it without reaching the service, for tests.
+namespace LoggedInProfile {
+
+inline const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
+
+std::unique_ptr<TMainForm> start(const QList<BookGroup>& book, int port,
+                                 const QString& instanceName);
+
+} // namespace LoggedInProfile
