@@ -1,6 +1,6 @@
 #include "StartupOptions.h"
 
-#include <QCommandLineParser>
+#include "BenchArguments.h"
 
 namespace {
 
@@ -51,21 +51,9 @@ std::optional<StartupOptions> StartupOptions::parse(const QStringList& arguments
     const QCommandLineOption pairs(QStringLiteral("pairs"), {}, QStringLiteral("N"));
     const QCommandLineOption memoryRuns(QStringLiteral("memory-runs"), {}, QStringLiteral("N"));
     const QCommandLineOption idleSeconds(QStringLiteral("idle-seconds"), {}, QStringLiteral("N"));
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({pairs, memoryRuns, idleSeconds, helpOption});
-    *help = false;
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
+    parser.addOptions({pairs, memoryRuns, idleSeconds});
+    if (!readBenchArguments(parser, arguments, error, help))
         return std::nullopt;
-    }
-    if (parser.isSet(helpOption)) {
-        *help = true;
-        return std::nullopt;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]);
-        return std::nullopt;
-    }
 
     StartupOptions options;
     const struct {

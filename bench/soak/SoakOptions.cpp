@@ -1,6 +1,7 @@
 #include "SoakOptions.h"
 
-#include <QCommandLineParser>
+#include "BenchArguments.h"
+
 #include <QDateTime>
 
 namespace {
@@ -40,21 +41,9 @@ std::optional<SoakOptions> SoakOptions::parse(const QStringList& arguments, QStr
     const QCommandLineOption minutes(QStringLiteral("minutes"), {}, QStringLiteral("N"));
     const QCommandLineOption seconds(QStringLiteral("seconds"), {}, QStringLiteral("N"));
     const QCommandLineOption seed(QStringLiteral("seed"), {}, QStringLiteral("N"));
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({minutes, seconds, seed, helpOption});
-    *help = false;
-    if (!parser.parse(arguments)) {
-        *error = parser.errorText();
+    parser.addOptions({minutes, seconds, seed});
+    if (!readBenchArguments(parser, arguments, error, help))
         return std::nullopt;
-    }
-    if (parser.isSet(helpOption)) {
-        *help = true;
-        return std::nullopt;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]);
-        return std::nullopt;
-    }
     if (parser.isSet(minutes) && parser.isSet(seconds)) {
         *error = QStringLiteral("give --minutes or --seconds, not both");
         return std::nullopt;
