@@ -6,6 +6,8 @@
 #include "account/ui/UnitReg.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ui/AddContactUnit.h"
+#include "contacts/PhoneNumbers.h"
+#include "contacts/ui/ImportContactsDialog.h"
 #include "history/ui/HistoryUnit.h"
 #include "messaging/ui/EditTemplateListUnit.h"
 #include "messaging/ui/MessageEdit.h"
@@ -340,6 +342,18 @@ class FocusChainsTest : public QObject {
                                       QStringLiteral("Привет"), false, nullptr);
             TMySheet* page = m_sendForm->activePage();
             Opened o{m_sendForm.get(), {page->MessageMemo, page->SignEdit}, nullptr, nullptr};
+            return o;
+        };
+        m_openers[QStringLiteral("contact import")] = [this] {
+            ImportedContact row;
+            row.name = QStringLiteral("Ира");
+            row.number = QStringLiteral("8 916 000-00-09");
+            row.line = 2;
+            auto* dialog = new ImportContactsDialog(QStringLiteral("/tmp/phone.vcf"), {row},
+                                                    m_book.groups(), *PhoneNumbers::get());
+            Opened o = opened(dialog);
+            o.enterFrom = dialog->GroupBox;
+            o.enterPresses = dialog->ImportButton;
             return o;
         };
         m_openers[QStringLiteral("history window")] = [this] {
