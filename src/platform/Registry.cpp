@@ -27,11 +27,13 @@ using RegistryStore::TypeString;
 
 constexpr qint64 kRootKey = 0;
 
+} // namespace
+
 // The store holds an account key and a proxy password: nobody else may read it. SQLite
 // itself creates the file, under a private creation mask, and gives its journal files the
 // file's mode. The file is never opened here by hand: closing any descriptor of it would
 // silently drop the locks that this process's open connections hold on it.
-int openPrivately(const QString& path, sqlite3** db) {
+int RegistryStore::openPrivately(const QString& path, sqlite3** db) {
     constexpr int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     const QByteArray native = QFile::encodeName(path);
     if (path == QLatin1String(":memory:"))
@@ -54,8 +56,6 @@ int openPrivately(const QString& path, sqlite3** db) {
     return rc;
 }
 
-} // namespace
-
 Registry::Registry()
     : Registry(AppPaths::registryFile()) {
 }
@@ -68,7 +68,7 @@ Registry::Registry(const QString& filePath)
     : m_path(filePath) {
     // Every use of the connection holds m_mutex, so SQLite's own lock on each call (a
     // large part of reading a big branch, column by column) would only be taken twice.
-    const int rc = openPrivately(filePath, &m_db);
+    const int rc = RegistryStore::openPrivately(filePath, &m_db);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
         sqlite3_close(m_db);

@@ -12,6 +12,10 @@
 
 namespace RegistryStore {
 
+// Opens (creating when needed, mode 0600) a connection to the store file, as the registry
+// does; other tables of the same file open their own connection with it. An SQLite code.
+int openPrivately(const QString& path, sqlite3** db);
+
 enum StoredType { TypeString = 1, TypeInteger = 4 }; // REG_SZ, REG_DWORD
 
 // Key names compare like the registry's: case-insensitively, but they keep their case.
