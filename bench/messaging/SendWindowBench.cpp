@@ -48,7 +48,7 @@ QString longMessage(int length) {
 void typingWithTranslit(benchmark::State& state) {
     // Room to type: transliterated, the message is longer than 5,000 characters.
     ServiceState::MaxMessageLength.set(20000);
-    TSendForm form;
+    TSendForm form(std::make_shared<Registry>(QStringLiteral(":memory:")));
     form.CreateNewPage({}, QStringLiteral("Bench"), QStringLiteral("+79160000000"), {},
                        longMessage(int(state.range(0)) - 1), true, nullptr);
     TMySheet* page = form.activePage();
@@ -80,7 +80,10 @@ void groupSend(benchmark::State& state) {
     // In the throw-away profile that main() set up.
     auto registry = std::make_shared<Registry>(qEnvironmentVariable("XDG_CONFIG_HOME") +
                                                QStringLiteral("/bench-settings.db"));
-    Settings(*registry).runFirstStart({});
+    Settings settings(*registry);
+    settings.runFirstStart({});
+    settings.set(Setting::Host, sandbox.host());
+    settings.set(Setting::Port, qint32(sandbox.port()));
     ServiceState::SetSettingsStore(registry);
     ServiceState::SetServiceAddress(sandbox.host(), sandbox.port());
     ServiceState::UserKey.set(key);
@@ -88,7 +91,7 @@ void groupSend(benchmark::State& state) {
     QStringList numbers;
     for (int i = 0; i < state.range(0); ++i)
         numbers << QStringLiteral("+7916%1").arg(i, 7, 10, QLatin1Char('0'));
-    TSendForm form;
+    TSendForm form(registry);
     form.CreateNewPage({}, QStringLiteral("Группа"), numbers.join(QLatin1Char('|')), {}, {}, false,
                        nullptr);
     TMySheet* page = form.activePage();

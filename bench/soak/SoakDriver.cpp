@@ -139,7 +139,7 @@ bool SoakDriver::start(QString* error) {
         *error = QStringLiteral("the main window did not start");
         return false;
     }
-    m_send = std::make_unique<TSendForm>();
+    m_send = std::make_unique<TSendForm>(options.registry);
     m_history = std::make_unique<THistoryForm>();
     m_windows->join(*m_main, *m_send, *m_history);
     m_main->show();

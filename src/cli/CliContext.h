@@ -22,6 +22,7 @@ public:
     CliContext& operator=(const CliContext&) = delete;
 
     Registry& registry() const { return *m_registry; }
+    std::shared_ptr<Registry> sharedRegistry() const { return m_registry; }
     CliLink& link() const { return *m_link; }
 
     // Reads the account key into ServiceState::UserKey, unlocking a protected one with the

@@ -7,9 +7,8 @@
 #include "messaging/LineBreaks.h"
 #include "messaging/SendFlow.h"
 #include "platform/Ansi.h"
-#include "service/SendReply.h"
 #include "service/ServerRequest.h"
-#include "service/ServiceCommands.h"
+#include "service/ServiceClient.h"
 #include "service/ServiceState.h"
 #include "shared/Settings.h"
 
@@ -32,9 +31,12 @@ const QString kHelp = QStringLiteral(
     "line breaks (LF, CR or CR LF) go out as CR LF.\n"
     "\n"
     "Prints the line the send window's status bar would show and writes a history record\n"
-    "for each message the service accepted. Exit 0 only when every recipient was\n"
-    "accepted; 1 otherwise, 3 when there is no usable account key. A notice from the\n"
-    "service goes to stderr; no message is sent with it.");
+    "for each message the service accepted. Before the request leaves, the send is written\n"
+    "to the send journal; a send whose outcome stays unknown (the reply lost, or naming\n"
+    "fewer messages than numbers) stays there and is reported on stderr: see\n"
+    "'varnelo-cli outbox'. Exit 0 only when every recipient was accepted and recorded; 1\n"
+    "otherwise, 3 when there is no usable account key. A notice from the service goes to\n"
+    "stderr; no message is sent with it.");
 
 const QList<int> kDelays = {0, 5, 10, 15, 30, 45, 60};
 
@@ -97,39 +99,39 @@ int run(const QStringList& arguments) {
         return CliOutput::kAccount;
     }
 
-    const SendText sent = SendText::compose(message, signature, parser.isSet(translit));
-
-    const QString userKey = ServiceState::UserKey.get();
-    QString reply;
-    if (userKey.isEmpty()) {
+    SendRequest request;
+    request.userKey = ServiceState::UserKey.get();
+    request.number = number;
+    request.sender = from;
+    request.text = SendText::compose(message, signature, parser.isSet(translit));
+    request.delayMinutes = delayMinutes;
+    if (request.userKey.isEmpty())
         CliOutput::error(QStringLiteral("no account key on this computer"));
-    } else {
-        try {
-            reply = SendSms(userKey, from, sent.full, number, delayMinutes);
-        } catch (const std::exception& e) {
-            CliOutput::error(QString::fromStdString(e.what()));
-            reply = QString::number(SendReply::kNoConnection);
-        }
-    }
 
-    const SendOutcome outcome = SendOutcome::judge(reply, number);
+    SendJournal journal(context.registry());
+    const ServiceClient client(context.sharedRegistry());
+    const SendTraces traces{client, journal, history,
+                            Settings(context.registry()).historyMessCount()};
+    const SendResult result = JournaledSend(traces, request);
+    const SendOutcome& outcome = result.outcome;
     if (outcome.action == SendOutcome::Action::ShowNotice) {
         CliOutput::error(QStringLiteral("notice from the service: %1").arg(outcome.notice));
         return CliOutput::kFailed;
     }
 
+    CliOutput::line(result.statusText());
     int exitCode = outcome.allAccepted ? CliOutput::kOk : CliOutput::kFailed;
-    if (!outcome.accepted.isEmpty()) {
-        const QList<TMess> records =
-            AcceptedRecords(outcome, from, sent, QDateTime::currentDateTime());
-        const QString written =
-            history.AppendHistory(records, Settings(context.registry()).historyMessCount());
-        if (!written.isEmpty()) {
-            CliOutput::error(QStringLiteral("the history was not written: %1").arg(written));
-            exitCode = CliOutput::kFailed;
-        }
+    if (!result.historyError.isEmpty() || !result.journalError.isEmpty())
+        exitCode = CliOutput::kFailed;
+    if (result.unknownRow) {
+        const std::optional<SendJournal::Row> row = journal.row(result.unknownRow);
+        CliOutput::error(QStringLiteral("outcome unknown for %1 (journal row %2): %3; see "
+                                        "'varnelo-cli outbox' before sending again")
+                             .arg(row ? row->numbers.join(QLatin1Char('|')) : number)
+                             .arg(result.unknownRow)
+                             .arg(row ? row->reason : QString()));
+        exitCode = CliOutput::kFailed;
     }
-    CliOutput::line(outcome.statusText);
     if (outcome.action == SendOutcome::Action::LowBalance)
         CliOutput::error(QStringLiteral("top up the balance on the service's payment page"));
     return exitCode;

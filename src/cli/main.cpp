@@ -3,6 +3,7 @@
 #include "cli/ConfigCommand.h"
 #include "cli/ContactsCommand.h"
 #include "cli/HistoryCommand.h"
+#include "cli/OutboxCommand.h"
 #include "cli/SendCommand.h"
 #include "cli/StatusCommand.h"
 #include "platform/Registry.h"
@@ -28,6 +29,7 @@ const QString kHelp = QStringLiteral(
     "  send       send a message to one number or a group\n"
     "  status     ask the delivery status of sent messages\n"
     "  history    print the history of sent messages, as TAB-separated lines or CSV\n"
+    "  outbox     print the send journal; settle sends whose outcome is unknown\n"
     "  contacts   print or export the contact book\n"
     "\n"
     "'varnelo-cli COMMAND --help' describes each command.\n"
@@ -47,6 +49,7 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("status"), StatusCommand::run},
         {QStringLiteral("history"), HistoryCommand::run},
         {QStringLiteral("contacts"), ContactsCommand::run},
+        {QStringLiteral("outbox"), OutboxCommand::run},
     };
 
     QStringList arguments = QCoreApplication::arguments().mid(1);

@@ -19,13 +19,15 @@ QString legendText(quint8 status) {
         return QStringLiteral("Доставлено");
     case 12:
         return QStringLiteral("Истекло время ожидания");
+    case TMess::kStatusOutcomeUnknown:
+        return QStringLiteral("Результат отправки неизвестен");
     default:
         return {};
     }
 }
 
 QList<quint8> legendStatuses() {
-    return {TMess::kStatusSent, 11, 2, 3, 12, 1};
+    return {TMess::kStatusSent, 11, 2, 3, 12, 1, TMess::kStatusOutcomeUnknown};
 }
 
 } // namespace HistoryStatus

@@ -11,6 +11,8 @@
 struct TMess {
     // What the send flow writes; the status queries later put the service's codes in.
     static constexpr quint8 kStatusSent = 10;
+    // A message the user counted as sent though its reply never came: no id to ask about.
+    static constexpr quint8 kStatusOutcomeUnknown = 40;
 
     qint32 Id = 0;
     quint32 Reserved = 0; // bytes 4-7 of the record, carried through rewrites untouched

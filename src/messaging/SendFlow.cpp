@@ -1,11 +1,63 @@
 #include "SendFlow.h"
 
+#include "history/HistoryFile.h"
 #include "messaging/Transliterate.h"
 #include "platform/Registry.h"
-#include "service/SendReply.h"
-#include "service/ServiceCommands.h"
+#include "service/ServiceClient.h"
 
-#include <exception>
+namespace {
+
+QStringList numbersOf(const QString& joined) {
+    return joined.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+}
+
+SendOutcome journalFailed(const QString& cause) {
+    SendOutcome outcome;
+    outcome.statusText =
+        QStringLiteral("Сообщение не отправлено: не удалось записать журнал отправки. %1")
+            .arg(cause);
+    outcome.sound = SendOutcome::Sound::SentErr;
+    outcome.sendEnabled = true;
+    return outcome;
+}
+
+// The reply is known from here on: its ids go to the journal, then to the history, and the
+// row keeps only what stays open. A stop between any two steps leaves a row that the next
+// start finishes without asking, since the ids tell what is in the history already.
+void recordReply(const SendTraces& traces, const SendRequest& request, qint64 row,
+                 SendResult& result) {
+    const SendOutcome& outcome = result.outcome;
+    try {
+        if (!outcome.accepted.isEmpty())
+            traces.journal.recordAccepted(row, outcome.accepted);
+    } catch (const RegistryError& error) {
+        result.journalError = QString::fromStdString(error.what());
+    }
+    if (!outcome.accepted.isEmpty()) {
+        try {
+            result.historyError = traces.history.AppendHistory(
+                AcceptedRecords(outcome.accepted, request.sender, request.text,
+                                QDateTime::currentDateTime()),
+                traces.historyLimit);
+        } catch (const std::exception& error) {
+            result.historyError = QString::fromStdString(error.what());
+        }
+    }
+    try {
+        if (!result.historyError.isEmpty()) {
+            traces.journal.markUnknown(
+                row, QStringLiteral("история не записана: %1").arg(result.historyError));
+            result.unknownRow = row;
+        } else {
+            traces.journal.settle(row, outcome.unresolved, outcome.unresolvedReason);
+            result.unknownRow = outcome.unresolved.isEmpty() ? 0 : row;
+        }
+    } catch (const RegistryError& error) {
+        result.journalError = QString::fromStdString(error.what());
+    }
+}
+
+} // namespace
 
 SendText SendText::compose(const QString& message, const QString& sign, bool translit) {
     SendText text{message, sign, sign.isEmpty() ? message : message + QLatin1Char(' ') + sign};
@@ -17,29 +69,86 @@ SendText SendText::compose(const QString& message, const QString& sign, bool tra
     return text;
 }
 
-QString RequestSend(const SendRequest& request) {
-    if (request.userKey.isEmpty())
-        return {};
-    try {
-        return SendSms(request.userKey, request.sender, request.text.full, request.number,
-                       request.delayMinutes);
-    } catch (const RegistryError&) {
-        throw;
-    } catch (const std::exception&) {
-        return QString::number(SendReply::kNoConnection);
-    }
+QString SendResult::statusText() const {
+    QString text = outcome.statusText;
+    if (!historyError.isEmpty())
+        text += QStringLiteral(" — история не записана (%1); записи сохранены в журнале "
+                               "отправки")
+                    .arg(historyError);
+    if (!journalError.isEmpty())
+        text += QStringLiteral(" — журнал отправки не обновлен: %1").arg(journalError);
+    return text;
 }
 
-QList<TMess> AcceptedRecords(const SendOutcome& outcome, const QString& sender,
+SendResult JournaledSend(const SendTraces& traces, const SendRequest& request) {
+    SendResult result;
+    if (request.userKey.isEmpty()) {
+        result.outcome = SendOutcome::judge(QString(), request.number);
+        return result;
+    }
+    SendJournal::Row entry;
+    entry.numbers = numbersOf(request.number);
+    entry.message = request.text.message;
+    entry.sign = request.text.sign;
+    entry.sender = request.sender;
+    entry.delayMinutes = request.delayMinutes;
+    qint64 row = 0;
+    try {
+        row = traces.journal.begin(entry);
+        if (request.replacesRow)
+            traces.journal.remove(request.replacesRow);
+    } catch (const RegistryError& error) {
+        result.outcome = journalFailed(QString::fromStdString(error.what()));
+        return result;
+    }
+
+    ServiceClient::SendExchange exchange;
+    try {
+        exchange = traces.client.SendSms(request.userKey, request.sender, request.text.full,
+                                         request.number, request.delayMinutes);
+    } catch (const RegistryError& error) {
+        // The settings could not be read: nothing went out.
+        exchange.failure = QString::fromStdString(error.what());
+    }
+    result.restartBalanceTimer = exchange.paid;
+
+    switch (exchange.delivery) {
+    case ServiceClient::SendExchange::Delivery::NotSent:
+        result.outcome = SendOutcome::judge(QString(), request.number);
+        break;
+    case ServiceClient::SendExchange::Delivery::LostAfterSend:
+        result.outcome = SendOutcome::lostReply(request.number, exchange.failure);
+        break;
+    case ServiceClient::SendExchange::Delivery::Replied:
+        result.outcome = SendOutcome::judge(exchange.reply, request.number);
+        if (result.outcome.action != SendOutcome::Action::ShowNotice) {
+            recordReply(traces, request, row, result);
+            return result;
+        }
+        break;
+    }
+    try {
+        if (result.outcome.unresolved.isEmpty())
+            traces.journal.remove(row);
+        else
+            traces.journal.settle(row, result.outcome.unresolved, result.outcome.unresolvedReason);
+        result.unknownRow = result.outcome.unresolved.isEmpty() ? 0 : row;
+    } catch (const RegistryError& error) {
+        result.journalError = QString::fromStdString(error.what());
+    }
+    return result;
+}
+
+QList<TMess> AcceptedRecords(const QList<SendOutcome::Accepted>& accepted, const QString& sender,
                              const SendText& text, const QDateTime& moment) {
     QList<TMess> records;
-    records.reserve(outcome.accepted.size());
-    for (const SendOutcome::Accepted& accepted : outcome.accepted) {
+    records.reserve(accepted.size());
+    for (const SendOutcome::Accepted& one : accepted) {
         TMess record;
-        record.Id = accepted.id;
+        record.Id = one.id;
         record.setMoment(moment);
         record.Status = TMess::kStatusSent;
-        record.Number = accepted.number;
+        record.Number = one.number;
         record.Sender = sender;
         record.Text = text.message;
         record.Sign = text.sign;

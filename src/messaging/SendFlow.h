@@ -1,14 +1,19 @@
 #pragma once
 
 #include "history/TMess.h"
+#include "messaging/SendJournal.h"
 #include "messaging/SendOutcome.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
 
-// The parts of one send that need no window: what goes out, the exchange, and the history
-// records of what the service accepted. The send window and the command-line tool share them.
+class HistoryFile;
+class ServiceClient;
+
+// The parts of one send that need no window: what goes out, the exchange with its trace in
+// the send journal, and the history records of what the service accepted. The send window
+// and the command-line tool share them.
 
 // The texts of a send as they go out: the message and the signature (both transliterated
 // when asked) and the two joined by one blank, the signature left out when empty.
@@ -26,13 +31,40 @@ struct SendRequest {
     QString sender;
     SendText text;
     int delayMinutes = 0;
+    // A journal row of unknown outcome that this send repeats: it goes once the new row is
+    // written, so the message is never without a trace.
+    qint64 replacesRow = 0;
 };
 
-// The reply of SendSms. Without an account key no request is made and the reply is empty;
-// any failure of the exchange gives the no-connection code, as an empty reply would. A
-// failing settings store throws its RegistryError.
-QString RequestSend(const SendRequest& request);
+// Where a send leaves its traces.
+struct SendTraces {
+    const ServiceClient& client;
+    SendJournal& journal;
+    const HistoryFile& history;
+    qint32 historyLimit = 0;
+};
+
+struct SendResult {
+    SendOutcome outcome;
+    // The records of accepted messages could not be written; the journal keeps them.
+    QString historyError;
+    // The journal could not be brought up to date after the reply.
+    QString journalError;
+    // The row left as an unknown outcome, 0 when none.
+    qint64 unknownRow = 0;
+    // A paid command went through: the balance is worth fetching again a minute later.
+    bool restartBalanceTimer = false;
+
+    // The status line with what went wrong with the traces after it.
+    QString statusText() const;
+};
+
+// One send: the journal row first (nothing goes out when it cannot be written), then the
+// exchange, the history records of what the service accepted, and the row removed, or left
+// as an unknown outcome for what the reply leaves open. Without an account key nothing is
+// sent. Never throws.
+SendResult JournaledSend(const SendTraces& traces, const SendRequest& request);
 
 // One record per accepted message, in reply order, all with the same moment.
-QList<TMess> AcceptedRecords(const SendOutcome& outcome, const QString& sender,
+QList<TMess> AcceptedRecords(const QList<SendOutcome::Accepted>& accepted, const QString& sender,
                              const SendText& text, const QDateTime& moment);

@@ -2,6 +2,7 @@
 
 #include "service/SendReply.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace {
@@ -50,6 +51,9 @@ QStringList pieces(const QString& text) {
     return list;
 }
 
+// How much of a reply the journal quotes when it cannot be read.
+constexpr int kQuotedReplyLength = 40;
+
 SendOutcome single(qint32 code, const QString& number) {
     SendOutcome outcome;
     outcome.sendEnabled = code <= 0;
@@ -70,6 +74,58 @@ SendOutcome single(qint32 code, const QString& number) {
     return outcome;
 }
 
+// One result per number, in the order of the numbers. A number gets a message id only when
+// its result is there, readable and not given to another number too; the rest stay open.
+SendOutcome group(const QList<std::optional<qint32>>& results, const QStringList& numbers) {
+    QHash<qint32, int> uses;
+    for (const std::optional<qint32>& id : results) {
+        if (id && *id > 0)
+            ++uses[*id];
+    }
+    SendOutcome outcome;
+    QStringList faults;
+    for (qsizetype i = 0; i < numbers.size(); ++i) {
+        const std::optional<qint32> id = i < results.size() ? results[i] : std::nullopt;
+        if (id && *id <= 0)
+            continue; // refused, nothing charged
+        if (id && uses.value(*id) == 1) {
+            outcome.accepted.append({*id, numbers[i]});
+            continue;
+        }
+        outcome.unresolved.append(numbers[i]);
+        if (!id && i < results.size())
+            faults.append(QStringLiteral("неразборчивый ответ для %1").arg(numbers[i]));
+        else if (id)
+            faults.append(QStringLiteral("идентификатор %1 повторяется").arg(*id));
+    }
+    if (results.size() != numbers.size())
+        faults.prepend(QStringLiteral("в ответе %1 результатов на %2 номеров")
+                           .arg(results.size())
+                           .arg(numbers.size()));
+    QStringList extraIds;
+    for (qsizetype i = numbers.size(); i < results.size(); ++i) {
+        if (results[i] && *results[i] > 0)
+            extraIds.append(QString::number(*results[i]));
+    }
+    if (!extraIds.isEmpty())
+        faults.append(QStringLiteral("идентификаторы без номера: %1").arg(extraIds.join(", ")));
+    outcome.sound = outcome.accepted.isEmpty() ? Sound::SentErr : Sound::SentOK;
+    if (faults.isEmpty()) {
+        outcome.statusText = QStringLiteral("%1 из %2 SMS отправлено")
+                                 .arg(outcome.accepted.size())
+                                 .arg(results.size());
+        outcome.allAccepted =
+            !outcome.accepted.isEmpty() && outcome.accepted.size() == numbers.size();
+        return outcome;
+    }
+    outcome.statusText = QStringLiteral("Сервер принял %1 из %2 — результат остальных неизвестен")
+                             .arg(outcome.accepted.size())
+                             .arg(numbers.size());
+    outcome.unresolvedReason = faults.join(QStringLiteral("; "));
+    outcome.sendEnabled = true;
+    return outcome;
+}
+
 } // namespace
 
 QString SendOutcome::codeText(qint32 code) {
@@ -77,6 +133,16 @@ QString SendOutcome::codeText(qint32 code) {
         return QStringLiteral("Сообщение с идентификатором %1 отправлено").arg(code);
     const CodeRow* row = findCode(code);
     return row ? QString::fromUtf16(row->text) : kUnknownError;
+}
+
+SendOutcome SendOutcome::lostReply(const QString& numbers, const QString& failure) {
+    SendOutcome outcome;
+    outcome.statusText = kLostReply;
+    outcome.sound = Sound::SentErr;
+    outcome.sendEnabled = true;
+    outcome.unresolved = pieces(numbers);
+    outcome.unresolvedReason = QStringLiteral("ответ сервера не получен (%1)").arg(failure);
+    return outcome;
 }
 
 SendOutcome SendOutcome::judge(const QString& reply, const QString& numbers) {
@@ -88,35 +154,26 @@ SendOutcome SendOutcome::judge(const QString& reply, const QString& numbers) {
         outcome.sendEnabled = true;
         return outcome;
     }
+    const QStringList numberList = pieces(numbers);
     if (read.kind == SendReply::Kind::Single) {
         if (!read.code) {
+            // The request went out and what came back says nothing: every message may
+            // have been taken.
             SendOutcome outcome;
-            outcome.statusText = kUnknownError;
+            outcome.statusText = kUnreadReply;
+            outcome.sound = Sound::SentErr;
+            outcome.sendEnabled = true;
+            outcome.unresolved = numberList;
+            outcome.unresolvedReason = QStringLiteral("ответ сервера не разобран: «%1»")
+                                           .arg(reply.left(kQuotedReplyLength));
             return outcome;
         }
-        return single(*read.code, numbers);
+        // One id for several numbers is a group answer cut short.
+        if (*read.code <= 0 || numberList.size() <= 1)
+            return single(*read.code, numbers);
     }
-
-    // A group: one result per number, in the order of the numbers.
-    SendOutcome outcome;
-    const QStringList numberList = pieces(numbers);
-    for (qsizetype i = 0; i < read.results.size(); ++i) {
-        const std::optional<qint32> id = read.results[i];
-        if (!id || (*id > 0 && i >= numberList.size())) {
-            // What was accepted before the fault is still recorded.
-            outcome.statusText = kUnknownError;
-            outcome.sound = Sound::None;
-            return outcome;
-        }
-        if (*id > 0)
-            outcome.accepted.append({*id, numberList[i]});
-    }
-    outcome.statusText = QStringLiteral("%1 из %2 SMS отправлено")
-                             .arg(outcome.accepted.size())
-                             .arg(read.results.size());
-    outcome.sound = outcome.accepted.isEmpty() ? Sound::SentErr : Sound::SentOK;
-    outcome.allAccepted = !outcome.accepted.isEmpty() &&
-                          outcome.accepted.size() == read.results.size() &&
-                          read.results.size() == numberList.size();
-    return outcome;
+    QList<std::optional<qint32>> results = read.results;
+    if (read.kind == SendReply::Kind::Single)
+        results = {read.code};
+    return group(results, numberList);
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // What the send flow makes of one reply of SendSms: the status-bar text, the sound, the
 // extra action and the messages the service accepted, each of which becomes a history
@@ -20,12 +21,23 @@ struct SendOutcome {
     };
 
     static inline const QString kConnecting = QStringLiteral("Установка соединения с сервером...");
+    static inline const QString kLostReply = QStringLiteral(
+        "Ответ сервера не получен, а запрос до него дошел: сообщение могло быть отправлено. "
+        "Проверьте, прежде чем отправлять снова.");
+    static inline const QString kUnreadReply = QStringLiteral(
+        "Неизвестная ошибка! Ответ сервера не разобран: сообщение могло быть отправлено. "
+        "Проверьте, прежде чем отправлять снова.");
 
     QString statusText;
     Sound sound = Sound::None;
     Action action = Action::None;
     QString notice;
-    QList<Accepted> accepted;  // in reply order
+    QList<Accepted> accepted; // in reply order
+    // Numbers whose outcome the reply leaves open: the service may have taken and charged
+    // their messages, so they are neither recorded as sent nor offered again as unsent.
+    QStringList unresolved;
+    // Why some outcome is open, for the journal; empty when everything is known.
+    QString unresolvedReason;
     bool clearMessage = false; // a single send went through
     bool sendEnabled = false;  // the page's Send button afterwards
     bool allAccepted = false;  // every recipient has its message id
@@ -33,6 +45,8 @@ struct SendOutcome {
     // `reply` as SendSms returned it, or empty for a send that could not be made or failed
     // in the exchange; `numbers` the page's Number (a group's joined by "|").
     static SendOutcome judge(const QString& reply, const QString& numbers);
+    // The request reached the service, but its reply was lost on the way back.
+    static SendOutcome lostReply(const QString& numbers, const QString& failure);
 
     // The status text of a single result code.
     static QString codeText(qint32 code);

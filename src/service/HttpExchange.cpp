@@ -64,6 +64,12 @@ QByteArray HttpExchange::post(const QByteArray& body) const {
         reply->abort();
     };
 
+    // Once every byte of the body is written, the service may act on it whatever follows.
+    bool sent = false;
+    QObject::connect(
+        reply.get(), &QNetworkReply::uploadProgress, reply.get(),
+        [&](qint64 done, qint64 total) { sent = sent || (total > 0 && done >= total); });
+
     QEventLoop loop;
     QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [&] {
         received += reply->readAll();
@@ -91,16 +97,21 @@ QByteArray HttpExchange::post(const QByteArray& body) const {
     watch.stop();
     if (stop == Stop::None && reply->isOpen())
         received += reply->readAll();
+    // Any byte of a reply says the request arrived, even when the reply is cut short.
+    sent = sent || !received.isEmpty() ||
+           reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
 
     switch (stop) {
     case Stop::Cap:
         throw ServiceError(ServiceError::Kind::Timeout,
-                           QStringLiteral("No complete reply within %1 ms").arg(m_overallCapMs));
+                           QStringLiteral("No complete reply within %1 ms").arg(m_overallCapMs),
+                           sent);
     case Stop::TooLarge:
         throw ServiceError(ServiceError::Kind::ReplyTooLarge,
-                           QStringLiteral("Reply larger than %1 bytes").arg(kMaxReplyBytes));
+                           QStringLiteral("Reply larger than %1 bytes").arg(kMaxReplyBytes), sent);
     case Stop::Cancelled:
-        throw ServiceError(ServiceError::Kind::Cancelled, QStringLiteral("Request cancelled"));
+        throw ServiceError(ServiceError::Kind::Cancelled, QStringLiteral("Request cancelled"),
+                           sent);
     case Stop::None:
         break;
     }
@@ -112,9 +123,11 @@ QByteArray HttpExchange::post(const QByteArray& body) const {
         return received;
     if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
         throw ServiceError(ServiceError::Kind::Timeout,
-                           QStringLiteral("No data for %1 ms").arg(m_readTimeoutMs));
+                           QStringLiteral("No data for %1 ms").arg(m_readTimeoutMs), sent);
+    // A refusal (4xx: the proxy's or the server's) carried nothing out; a server error may
+    // have come after the work was done.
     if (status != 0 && (status < 200 || status >= 300))
         throw ServiceError(ServiceError::Kind::HttpStatus,
-                           QStringLiteral("HTTP status %1").arg(status));
-    throw ServiceError(ServiceError::Kind::Connection, reply->errorString());
+                           QStringLiteral("HTTP status %1").arg(status), status >= 500);
+    throw ServiceError(ServiceError::Kind::Connection, reply->errorString(), sent);
 }

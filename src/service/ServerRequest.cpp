@@ -35,8 +35,7 @@ Value required(const Settings& settings, Setting setting) {
     return *value;
 }
 
-QUrl serviceUrl() {
-    const Settings::ServerAddress address = ServiceState::ServiceAddress();
+QUrl serviceUrl(const Settings::ServerAddress& address) {
     QUrl url;
     url.setScheme(QStringLiteral("http"));
     url.setHost(address.host);
@@ -65,9 +64,9 @@ void CreateHttpClient(const Settings& settings, HttpExchange& exchange) {
                                      Ansi::fromUnicode(settings.proxyPassword()));
 }
 
-QByteArray directPost(const Settings& settings, const QByteArray& base64,
+QByteArray directPost(const Settings& settings, const QUrl& url, const QByteArray& base64,
                       const RequestOptions& options) {
-    HttpExchange exchange(serviceUrl());
+    HttpExchange exchange(url);
     CreateHttpClient(settings, exchange);
     exchange.addHeader("Content-Type", kFormContentType);
     // The service answers in plain bytes; asking for no compression keeps a proxy from
@@ -79,8 +78,7 @@ QByteArray directPost(const Settings& settings, const QByteArray& base64,
     return exchange.post(FormLine(base64));
 }
 
-QByteArray BrowserPost(const QByteArray& base64, const RequestOptions& options) {
-    const QUrl url = serviceUrl();
+QByteArray BrowserPost(const QUrl& url, const QByteArray& base64, const RequestOptions& options) {
     const QList<QNetworkProxy> proxies =
         QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
     HttpExchange exchange(url);
@@ -102,9 +100,7 @@ bool isFormSafe(char c) {
 } // namespace
 
 TransportPath CurrentTransportPath() {
-    const Settings settings = settingsOrThrow(ServiceState::SettingsStore());
-    return required<bool>(settings, Setting::UseIESettings) ? TransportPath::SystemSettings
-                                                            : TransportPath::Direct;
+    return TransportPathOf(settingsOrThrow(ServiceState::SettingsStore()));
 }
 
 QString ServerRequest(const QString& request, int timeoutMs) {
@@ -116,11 +112,22 @@ QString ServerRequest(const QString& request, const RequestOptions& options) {
 }
 
 QString ServerRequest(const QString& request, const RequestOptions& options, TransportPath path) {
-    const QByteArray base64 = Ansi::fromUnicode(request).toBase64();
-    if (path == TransportPath::SystemSettings)
-        return Ansi::toUnicode(BrowserPost(base64, options));
     const Settings settings = settingsOrThrow(ServiceState::SettingsStore());
-    return Ansi::toUnicode(directPost(settings, base64, options));
+    return ServerRequest(settings, ServiceState::ServiceAddress(), request, options, path);
+}
+
+QString ServerRequest(const Settings& settings, const Settings::ServerAddress& address,
+                      const QString& request, const RequestOptions& options, TransportPath path) {
+    const QByteArray base64 = Ansi::fromUnicode(request).toBase64();
+    const QUrl url = serviceUrl(address);
+    if (path == TransportPath::SystemSettings)
+        return Ansi::toUnicode(BrowserPost(url, base64, options));
+    return Ansi::toUnicode(directPost(settings, url, base64, options));
+}
+
+TransportPath TransportPathOf(const Settings& settings) {
+    return required<bool>(settings, Setting::UseIESettings) ? TransportPath::SystemSettings
+                                                            : TransportPath::Direct;
 }
 
 QString StripFieldSeparators(const QString& text) {

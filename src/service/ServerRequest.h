@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/Settings.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,11 +25,15 @@ struct RequestOptions {
 
 // Reads UseIESettings; a missing or mistyped value throws ServiceError.
 TransportPath CurrentTransportPath();
+TransportPath TransportPathOf(const Settings& settings);
 
 QString ServerRequest(const QString& request, int timeoutMs);
 QString ServerRequest(const QString& request, const RequestOptions& options);
 // For commands whose request or follow-up depends on the path, read once beforehand.
 QString ServerRequest(const QString& request, const RequestOptions& options, TransportPath path);
+// The same with everything it reads given: the proxy settings and the service's address.
+QString ServerRequest(const Settings& settings, const Settings::ServerAddress& address,
+                      const QString& request, const RequestOptions& options, TransportPath path);
 
 // The text without any field separator 0x01.
 QString StripFieldSeparators(const QString& text);

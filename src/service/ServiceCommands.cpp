@@ -56,19 +56,6 @@ bool LoadContactsFromServer(TContacts& contacts) {
         requestOrFailed(QStringLiteral(">") + ServiceState::UserKey.get()), contacts);
 }
 
-QString SendSms(const QString& userKey, const QString& sender, const QString& text,
-                const QString& number, int delayMinutes) {
-    const QString request = QStringLiteral("B") + StripFieldSeparators(userKey) + kField +
-                            StripFieldSeparators(text) + kField + StripFieldSeparators(number) +
-                            kField + sender + kField + QString::number(delayMinutes);
-    RequestOptions options;
-    options.overallCap = false;
-    const QString reply = withLineBreaks(ServerRequest(request, options), kLineBreak);
-    if (!reply.startsWith(kNoticeMark))
-        MainWindowLink::current()->RestartBalanceTimer();
-    return reply;
-}
-
 QString SaveSettingsOnServer(const QString& userKey, const QString& data) {
     return balanceRequest(QStringLiteral("0") + StripFieldSeparators(userKey) + kField + kStore +
                           data);

@@ -19,12 +19,6 @@ bool SaveContactsOnServer(const QString& payload);
 // that does not start with a group leaves `contacts` as it was and gives true.
 bool LoadContactsFromServer(TContacts& contacts);
 
-// Sends `text` to `number` (several numbers joined by "|" for a group) with a delivery delay
-// in minutes. Returns the reply with its line breaks as CR LF (see SendReply). Waits for the
-// reply however long it takes.
-QString SendSms(const QString& userKey, const QString& sender, const QString& text,
-                const QString& number, int delayMinutes);
-
 // The account data: "1" means stored.
 QString SaveSettingsOnServer(const QString& userKey, const QString& data);
 // Base64 of the account data lines (see AccountData); empty is a failure.

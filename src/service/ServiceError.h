@@ -17,10 +17,14 @@ public:
         Cancelled,     // the calling thread was asked to stop
     };
 
-    ServiceError(Kind kind, const QString& message);
+    ServiceError(Kind kind, const QString& message, bool requestSent = false);
 
     Kind kind() const { return m_kind; }
+    // The whole request had reached the connection before the failure: the service may
+    // have carried it out, and only its reply is lost.
+    bool requestSent() const { return m_requestSent; }
 
 private:
     Kind m_kind;
+    bool m_requestSent;
 };

@@ -224,7 +224,10 @@ void TMainForm::WMUserMessage(int wParam, int lParam) {
 }
 
 void TMainForm::ShowServiceMessage() {
-    const QString text = ServiceState::ServiceMessage.exchange(QString());
+    showServiceNotice(ServiceState::ServiceMessage.exchange(QString()));
+}
+
+void TMainForm::showServiceNotice(const QString& text) {
     if (m_options.dialogs.info)
         m_options.dialogs.info(text);
     QCoreApplication::processEvents();

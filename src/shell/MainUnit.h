@@ -137,6 +137,8 @@ public:
     void SetStatusText(const QString& text);
     void SetServerContactsVisible(bool visible);
     void EnableConnectTimeOutTimer();
+    // A notice of the service in the information window, with the SoundSentOK sound.
+    void showServiceNotice(const QString& text);
 
     // Asks the login thread for one refresh.
     void requestUserInfo();

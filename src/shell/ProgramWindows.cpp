@@ -56,6 +56,11 @@ void ProgramWindows::join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm
                      &THistoryForm::showForNumber);
     QObject::connect(&sendForm, &TSendForm::LowBalance, &mainForm,
                      [&mainForm] { mainForm.WMUserMessage(kMessageLowBalance, 0); });
+    QObject::connect(&sendForm, &TSendForm::ServiceNotice, &mainForm,
+                     &TMainForm::showServiceNotice);
+    QObject::connect(&sendForm, &TSendForm::PaidSend, &mainForm, &TMainForm::RestartBalanceTimer);
+    QObject::connect(&sendForm, &TSendForm::ConnectionFailed, &mainForm,
+                     &TMainForm::EnableConnectTimeOutTimer);
 
     // Repeating a message opens its page with transliteration off and no contact entry,
     // then brings the send window forward.

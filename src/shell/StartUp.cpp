@@ -114,7 +114,7 @@ int StartUp::run(QApplication& app, EarlyWork early) {
             // Every size of the icon, for task switchers; writing them all to the window
             // system takes longer than the first frame's drawing.
             QApplication::setWindowIcon(ProgramIcon::icon());
-            sendForm = std::make_unique<TSendForm>();
+            sendForm = std::make_unique<TSendForm>(options.registry);
             historyForm = std::make_unique<THistoryForm>();
             windows.join(mainForm, *sendForm, *historyForm);
         });

@@ -99,7 +99,7 @@ private slots:
         QVERIFY(!m_key.isEmpty());
         ServiceState::UserKey.set(m_key);
         QFile::remove(HistoryFile::defaultPath());
-        m_form = std::make_unique<TSendForm>();
+        m_form = std::make_unique<TSendForm>(m_fixture.sharedRegistry());
     }
 
     void cleanup() {

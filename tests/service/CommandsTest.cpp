@@ -30,11 +30,11 @@ QByteArray decoded(const FakeHttpServer::Request& request) {
 
 // Each command called with fixed arguments that carry field separators where a caller might
 // let one through; the result as text.
-QString run(const QString& command) {
+QString run(const QString& command, const ServiceFixture& fixture) {
     const QString key = kKey + QStringLiteral("\x01");
     if (command == QLatin1String("SendSms"))
-        return SendSms(key, QStringLiteral("Send\x01r"), QStringLiteral("Привет\x01 мир"),
-                       QStringLiteral("+79161234567\x01|+79031234567"), 15);
+        return fixture.sendSms(key, QStringLiteral("Send\x01r"), QStringLiteral("Привет\x01 мир"),
+                               QStringLiteral("+79161234567\x01|+79031234567"), 15);
     if (command == QLatin1String("SaveSettingsOnServer"))
         return SaveSettingsOnServer(key, QStringLiteral("111\x05"
                                                         "222\x05"
@@ -198,7 +198,7 @@ private slots:
         QFETCH(QStringList, calls);
         m_fixture.settings().set(Setting::UseIESettings, systemPath);
         m_server.setDefault(FakeHttpServer::reply(reply));
-        QCOMPARE(run(command), result);
+        QCOMPARE(run(command, m_fixture), result);
         QCOMPARE(m_fixture.link().calls(), calls);
         QCOMPARE(m_server.requests().size(), 1);
         if (!request.isEmpty())
@@ -228,7 +228,7 @@ private slots:
             m_server.setDefault(behaviour);
             QString outcome;
             try {
-                outcome = run(command);
+                outcome = run(command, m_fixture);
             } catch (const ServiceError&) {
                 outcome = QStringLiteral("throws");
             }
@@ -242,16 +242,16 @@ private slots:
         m_fixture.registry().deleteValue(QString(), QStringLiteral("UseIESettings"));
         m_server.setDefault(FakeHttpServer::reply("1"));
         for (const char* command : {"RestoreAccount", "BuyVoucher", "SendSms"})
-            QVERIFY_THROWS_EXCEPTION(ServiceError, run(QLatin1String(command)));
+            QVERIFY_THROWS_EXCEPTION(ServiceError, run(QLatin1String(command), m_fixture));
         QVERIFY(m_server.requests().isEmpty());
     }
 
     void onlyTheSendWaitsPastTheCap() {
         ServiceState::OverallCapMs.set(200);
         m_server.setDefault(FakeHttpServer::reply("5", 200, 700));
-        QCOMPARE(run(QStringLiteral("SendSms")), QStringLiteral("5"));
-        QVERIFY_THROWS_EXCEPTION(ServiceError, run(QStringLiteral("RegisterUser")));
-        QCOMPARE(run(QStringLiteral("SaveContactsOnServer")), QStringLiteral("false"));
+        QCOMPARE(run(QStringLiteral("SendSms"), m_fixture), QStringLiteral("5"));
+        QVERIFY_THROWS_EXCEPTION(ServiceError, run(QStringLiteral("RegisterUser"), m_fixture));
+        QCOMPARE(run(QStringLiteral("SaveContactsOnServer"), m_fixture), QStringLiteral("false"));
     }
 
     void messageStatusGivesUpAfterFiveSeconds() {

@@ -139,7 +139,7 @@ private slots:
         QVERIFY(
             m_fixture.link().calls().contains(QStringLiteral("254 Плановые работы\r\nв 23:00")));
         m_fixture.link().take();
-        const QString reply = SendSms(m_key, QStringLiteral("Varnelo"), QStringLiteral("Hi"),
+        const QString reply = m_fixture.sendSms(m_key, QStringLiteral("Varnelo"), QStringLiteral("Hi"),
                                       QStringLiteral("+79161234567"), 0);
         const SendReply read = SendReply::read(reply);
         QCOMPARE(read.kind, SendReply::Kind::Notice);
@@ -148,7 +148,7 @@ private slots:
     }
 
     void sendAndStatus() {
-        const QString reply = SendSms(m_key + QStringLiteral("\x01"), QStringLiteral("Olga\x01"),
+        const QString reply = m_fixture.sendSms(m_key + QStringLiteral("\x01"), QStringLiteral("Olga\x01"),
                                       QStringLiteral("Привет\x01, мир"),
                                       QStringLiteral("+7916\x01"
                                                      "1234567"),
@@ -161,13 +161,13 @@ private slots:
         QCOMPARE(SendReply::read(reply).code, std::optional<qint32>(-1));
         QCOMPARE(m_fixture.link().take(), QStringList{QStringLiteral("RestartBalanceTimer")});
 
-        const QString sent = SendSms(m_key, QStringLiteral("Olga"), QStringLiteral("Привет"),
+        const QString sent = m_fixture.sendSms(m_key, QStringLiteral("Olga"), QStringLiteral("Привет"),
                                      QStringLiteral("+79161234567"), 0);
         const std::optional<qint32> id = SendReply::read(sent).code;
         QVERIFY2(id && *id > 0, qPrintable(sent));
         QCOMPARE(balanceOnServer(), QStringLiteral("98.50"));
 
-        const QString group = SendSms(m_key, QStringLiteral("Olga"), QStringLiteral("Всем"),
+        const QString group = m_fixture.sendSms(m_key, QStringLiteral("Olga"), QStringLiteral("Всем"),
                                       QStringLiteral("+79161111111|bad|+79162222222"), 0);
         const SendReply groupRead = SendReply::read(group);
         QCOMPARE(groupRead.kind, SendReply::Kind::Group);

@@ -1,6 +1,8 @@
 #include "ServiceFixture.h"
 
 #include "platform/Registry.h"
+#include "service/ServiceClient.h"
+#include "service/ServiceError.h"
 #include "service/ServiceState.h"
 #include "shared/Settings.h"
 
@@ -16,7 +18,10 @@ ServiceFixture::~ServiceFixture() {
 void ServiceFixture::reset(quint16 port, const QString& host) {
     m_registry = std::make_shared<Registry>(
         QStringLiteral("%1/settings-%2.db").arg(m_folder).arg(++m_generation));
-    Settings(*m_registry).runFirstStart({});
+    Settings settings(*m_registry);
+    settings.runFirstStart({});
+    settings.set(Setting::Host, host);
+    settings.set(Setting::Port, qint32(port));
     ServiceState::SetSettingsStore(m_registry);
     ServiceState::SetServiceAddress(host, port);
     m_link = std::make_shared<RecordingLink>();
@@ -39,4 +44,15 @@ void ServiceFixture::reset(quint16 port, const QString& host) {
 
 Settings ServiceFixture::settings() const {
     return Settings(*m_registry);
+}
+
+QString ServiceFixture::sendSms(const QString& userKey, const QString& sender, const QString& text,
+                                const QString& number, int delayMinutes) const {
+    const ServiceClient::SendExchange exchange =
+        ServiceClient(m_registry).SendSms(userKey, sender, text, number, delayMinutes);
+    if (exchange.delivery != ServiceClient::SendExchange::Delivery::Replied)
+        throw ServiceError(ServiceError::Kind::Connection, exchange.failure);
+    if (exchange.paid)
+        m_link->RestartBalanceTimer();
+    return exchange.reply;
 }

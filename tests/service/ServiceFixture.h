@@ -20,7 +20,13 @@ public:
     // A new store and initial values; the link's record is emptied.
     void reset(quint16 port, const QString& host = QStringLiteral("127.0.0.1"));
 
+    // SendSms through the client object, as the other commands report theirs: the reply, a
+    // ServiceError when there is none, and the balance refresh on the recording main window.
+    QString sendSms(const QString& userKey, const QString& sender, const QString& text,
+                    const QString& number, int delayMinutes) const;
+
     Registry& registry() const { return *m_registry; }
+    std::shared_ptr<Registry> sharedRegistry() const { return m_registry; }
     Settings settings() const;
     RecordingLink& link() const { return *m_link; }
 

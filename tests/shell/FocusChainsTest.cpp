@@ -395,7 +395,7 @@ private slots:
              {contact(QStringLiteral("Аня"), QStringLiteral("+79160000001"))}},
             {group(QStringLiteral("Работа")), {}},
         });
-        m_sendForm = std::make_unique<TSendForm>();
+        m_sendForm = std::make_unique<TSendForm>(m_registry);
         m_sendForm->setContactBook(&m_book);
         m_historyForm = std::make_unique<THistoryForm>();
         addOpeners();

@@ -1,6 +1,7 @@
 #include "HistoryColors.h"
 
 #include "history/HistoryStatus.h"
+#include "history/TMess.h"
 
 namespace HistoryColors {
 
@@ -11,6 +12,7 @@ const QColor kFailed(255, 204, 204);
 const QColor kNoMessagesLeft(156, 156, 255);
 const QColor kDelivered(170, 255, 170);
 const QColor kExpired(225, 154, 255);
+const QColor kOutcomeUnknown(255, 226, 150);
 
 } // namespace
 
@@ -27,6 +29,8 @@ std::optional<QColor> StatusColor(quint8 status) {
         return kDelivered;
     case 12:
         return kExpired;
+    case TMess::kStatusOutcomeUnknown:
+        return kOutcomeUnknown;
     default:
         return std::nullopt;
     }

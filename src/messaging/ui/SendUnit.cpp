@@ -8,7 +8,8 @@
 #include "history/HistoryFile.h"
 #include "messaging/SendFlow.h"
 #include "platform/FailureText.h"
-#include "service/MainWindowLink.h"
+#include "platform/Registry.h"
+#include "platform/Sound.h"
 #include "service/ServiceState.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -38,7 +40,8 @@ constexpr int kWindowWidth = 440;
 constexpr int kBottomGap = 4;
 constexpr int kDoubleClickMs = 500;
 constexpr int kIconContact = 1;
-// How long closing the program waits for a send in flight before stopping it.
+// How long the window, when it goes, waits for a send in flight before leaving it to the
+// journal as a send of unknown outcome.
 constexpr unsigned long kExitGraceMs = 3000;
 
 struct DelayItem {
@@ -53,71 +56,45 @@ constexpr DelayItem kDelays[] = {
     {&TSendForm::N451, u"...через 45 мин", 45}, {&TSendForm::N1, u"...через час", 60},
 };
 
-QString soundPath(SendOutcome::Sound sound) {
-    const std::shared_ptr<Registry> store = ServiceState::SettingsStore();
-    if (!store || sound == SendOutcome::Sound::None)
+QString soundPath(Registry& store, SendOutcome::Sound sound) {
+    if (sound == SendOutcome::Sound::None)
         return {};
-    const Settings settings(*store);
-    return settings.get(sound == SendOutcome::Sound::SentOK ? Setting::SoundSentOK
-                                                            : Setting::SoundSentErr);
-}
-
-qint32 historyLimit() {
-    const std::shared_ptr<Registry> store = ServiceState::SettingsStore();
-    return store ? Settings(*store).historyMessCount() : 0;
+    return Settings(store).get(sound == SendOutcome::Sound::SentOK ? Setting::SoundSentOK
+                                                                   : Setting::SoundSentErr);
 }
 
 // A send that ended in an error instead of a reply (a failing settings store): its text
 // in the status bar, and the page as it was, to send again.
-SendOutcome failedSend(const QString& failure) {
-    SendOutcome outcome;
-    outcome.statusText = failure;
-    outcome.sendEnabled = true;
-    return outcome;
+SendResult failedSend(const QString& failure) {
+    SendResult result;
+    result.outcome.statusText = failure;
+    result.outcome.sendEnabled = true;
+    return result;
 }
 
-// The send flow on its worker thread: the exchange, the history records, then the outcome
-// handed to the window, the main window's part and the sound. The outcome is posted, not
-// waited for, so a window that waits for its sends while closing never waits for a worker
-// that waits for it.
-void runSend(const SendRequest& request,
-             const std::function<void(const SendOutcome&, const QString&)>& finish) {
-    const auto post = [&finish](const SendOutcome& outcome, const QString& historyError) {
+// The send flow on its worker thread: the journaled exchange, then the result handed to the
+// window and the sound. The result is posted, not waited for, so a window that waits for its
+// sends while closing never waits for a worker that waits for it.
+void runSend(const std::shared_ptr<SendService>& service, const SendRequest& request,
+             const std::function<void(const SendResult&)>& finish) {
+    const auto post = [&finish](const SendResult& result) {
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [=] { finish(outcome, historyError); },
-            Qt::QueuedConnection);
+            QCoreApplication::instance(), [=] { finish(result); }, Qt::QueuedConnection);
     };
-    SendOutcome outcome;
+    SendResult result;
     try {
-        outcome = SendOutcome::judge(RequestSend(request), request.number);
+        const HistoryFile history;
+        SendJournal& journal = service->journal();
+        const SendTraces traces{service->client, journal, history,
+                                Settings(service->client.store()).historyMessCount()};
+        result = JournaledSend(traces, request);
     } catch (...) {
-        post(failedSend(FailureText::describe(std::current_exception())), QString());
+        post(failedSend(FailureText::describe(std::current_exception())));
         return;
     }
-    const std::shared_ptr<MainWindowLink> link = MainWindowLink::current();
-    if (outcome.action == SendOutcome::Action::ShowNotice) {
-        ServiceState::ServiceMessage.set(outcome.notice);
-        link->ShowServiceMessage();
-    }
-    // The service has the message by now: a failure from here on costs the record, never
-    // the report of the send.
-    QString historyError;
-    if (!outcome.accepted.isEmpty()) {
-        try {
-            const QList<TMess> records = AcceptedRecords(outcome, request.sender, request.text,
-                                                         QDateTime::currentDateTime());
-            historyError = HistoryFile().AppendHistory(records, historyLimit());
-        } catch (...) {
-            historyError = FailureText::describe(std::current_exception());
-        }
-    }
-    post(outcome, historyError);
-    if (outcome.action == SendOutcome::Action::ConnectTimeOut)
-        link->EnableConnectTimeOutTimer();
+    post(result);
     try {
-        const QString sound = soundPath(outcome.sound);
-        if (!sound.isEmpty() && QFile::exists(sound))
-            link->PlaySoundFile(sound);
+        Sound::playFile(soundPath(service->client.store(), result.outcome.sound));
     } catch (...) {
         // Sounds never report anything.
     }
@@ -125,8 +102,16 @@ void runSend(const SendRequest& request,
 
 } // namespace
 
-TSendForm::TSendForm(QWidget* parent)
+SendJournal& SendService::journal() {
+    const std::lock_guard lock(m_journalLock);
+    if (!m_journal)
+        m_journal = std::make_unique<SendJournal>(client.store());
+    return *m_journal;
+}
+
+TSendForm::TSendForm(std::shared_ptr<Registry> store, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    , m_service(std::make_shared<SendService>(std::move(store)))
     , m_lastUpMs(std::numeric_limits<qint64>::min() / 2) {
     setObjectName(QStringLiteral("SendForm"));
     setWindowTitle(QStringLiteral("Varnelo"));
@@ -137,12 +122,13 @@ TSendForm::TSendForm(QWidget* parent)
 }
 
 TSendForm::~TSendForm() {
-    for (QThread* thread : std::as_const(m_sends)) {
-        if (!thread->wait(kExitGraceMs)) {
-            thread->requestInterruption();
-            thread->wait();
-        }
-        delete thread;
+    // A send still out after the grace is left in the journal, where the next start finds
+    // it as a send of unknown outcome.
+    waitForSends(kExitGraceMs);
+    for (const InFlight& send : std::as_const(m_sends)) {
+        send.thread->requestInterruption();
+        send.thread->wait();
+        delete send.thread;
     }
     // The pages go while the form is whole: closing the window moves the focus, and a page
     // that has it would take its number and write the tab text of a form half torn down.
@@ -342,38 +328,89 @@ void TSendForm::SendWorker(TMySheet* page) {
     request.text = SendText::compose(page->MessageMemo->text(), page->SignEdit->text(),
                                      page->TranslitBox->isChecked());
     request.delayMinutes = page->DelayMinutes;
+    startSend(request, page);
+}
 
+void TSendForm::startSend(const SendRequest& request, TMySheet* page) {
     const QPointer<TSendForm> form(this);
     const QPointer<TMySheet> target(page);
-    const auto finish = [form, target](const SendOutcome& outcome, const QString& historyError) {
+    const auto finish = [form, target](const SendResult& result) {
         if (form)
-            form->finishSend(target, outcome, historyError);
+            form->finishSend(target, result);
     };
-    QThread* thread = QThread::create(runSend, request, finish);
-    m_sends.append(thread);
+    QThread* thread = QThread::create(runSend, m_service, request, finish);
+    m_sends.append(
+        {thread, int(request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts).size())});
     connect(thread, &QThread::finished, this, [this, thread] {
-        m_sends.removeOne(thread);
+        m_sends.removeIf([thread](const InFlight& send) { return send.thread == thread; });
         thread->deleteLater();
+        emit SendsChanged();
     });
     // The window keeps the processor first; the worker mostly waits for the service anyway.
     thread->start(QThread::LowPriority);
+    emit SendsChanged();
 }
 
-void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendOutcome& outcome,
-                           const QString& historyError) {
-    QString status = outcome.statusText;
-    if (!historyError.isEmpty())
-        status += QStringLiteral(" — история не записана: ") + historyError;
-    Status->showMessage(status);
+int TSendForm::messagesInFlight() const {
+    int messages = 0;
+    for (const InFlight& send : m_sends)
+        messages += send.messages;
+    return messages;
+}
+
+bool TSendForm::waitForSends(int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    for (const InFlight& send : std::as_const(m_sends)) {
+        if (!send.thread->wait(deadline))
+            return false;
+    }
+    return true;
+}
+
+void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& result) {
+    const SendOutcome& outcome = result.outcome;
+    if (outcome.action != SendOutcome::Action::ShowNotice)
+        Status->showMessage(result.statusText());
+    else
+        Status->clearMessage();
     if (page) {
         page->SendButton->setEnabled(outcome.sendEnabled);
         if (outcome.clearMessage)
             page->SetText(QString());
     }
-    if (!outcome.accepted.isEmpty() && historyError.isEmpty())
+    if (!outcome.accepted.isEmpty() && result.historyError.isEmpty())
         emit HistoryChanged();
-    if (outcome.action == SendOutcome::Action::LowBalance)
+    if (result.restartBalanceTimer)
+        emit PaidSend();
+    switch (outcome.action) {
+    case SendOutcome::Action::ShowNotice:
+        emit ServiceNotice(outcome.notice);
+        break;
+    case SendOutcome::Action::LowBalance:
         emit LowBalance();
+        break;
+    case SendOutcome::Action::ConnectTimeOut:
+        emit ConnectionFailed();
+        break;
+    case SendOutcome::Action::None:
+        break;
+    }
+    if (result.unknownRow || !result.historyError.isEmpty())
+        emit UnknownOutcome();
+}
+
+void TSendForm::sendAgain(qint64 journalRow) {
+    if (std::optional<SendJournal::Row> row = m_service->journal().row(journalRow)) {
+        SendRequest request;
+        request.userKey = ServiceState::UserKey.get();
+        request.number = row->numbers.join(QLatin1Char('|'));
+        request.sender = row->sender;
+        request.text = SendText{row->message, row->sign, row->fullText()};
+        request.delayMinutes = row->delayMinutes;
+        request.replacesRow = journalRow;
+        Status->showMessage(SendOutcome::kConnecting);
+        startSend(request, nullptr);
+    }
 }
 
 void TSendForm::showEvent(QShowEvent* event) {

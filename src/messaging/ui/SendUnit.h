@@ -1,6 +1,8 @@
 #pragma once
 
-#include "messaging/SendOutcome.h"
+#include "messaging/SendFlow.h"
+#include "messaging/SendJournal.h"
+#include "service/ServiceClient.h"
 #include "skins/ui/IconCache.h"
 
 #include <QList>
@@ -10,8 +12,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <mutex>
 
 class ContactBook;
+class Registry;
 class QAction;
 class QLabel;
 class QMenu;
@@ -21,14 +26,31 @@ class SendPages;
 class TMySheet;
 struct BookEntry;
 
+// What a send needs besides its page, shared with the workers so that it outlives a window
+// that goes while they run: the way to the service and the journal, opened at the first send.
+class SendService {
+public:
+    explicit SendService(std::shared_ptr<Registry> store)
+        : client(std::move(store)) {}
+    const ServiceClient client;
+    // Throws RegistryError when the journal cannot be opened.
+    SendJournal& journal();
+
+private:
+    std::mutex m_journalLock;
+    std::unique_ptr<SendJournal> m_journal;
+};
+
 // The send window: one compose page per open recipient, and the send flow that takes a
 // page's message to the service and shows the outcome in the status bar. It lives for the
 // run; closing only hides it, and its pages survive.
 class TSendForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TSendForm(QWidget* parent = nullptr);
-    // Waits a moment for sends in flight so their history is written, then stops them.
+    // `store` is the settings store the sends read and journal in.
+    explicit TSendForm(std::shared_ptr<Registry> store, QWidget* parent = nullptr);
+    // Waits a moment for sends in flight so their history is written; what is still out
+    // then stays in the journal as a send of unknown outcome.
     ~TSendForm() override;
 
     // The book the pages look numbers up in and write a contact's sender and translit to.
@@ -55,6 +77,12 @@ public:
     int pageCount() const;
     TMySheet* page(int index) const;
     int sendsInFlight() const { return int(m_sends.size()); }
+    // The messages of the sends in flight (a group send counts each number).
+    int messagesInFlight() const;
+    // True once every send in flight has ended, false when `timeoutMs` ran out first.
+    bool waitForSends(int timeoutMs);
+    // "Отправить снова" of a send of unknown outcome: its open numbers get it again.
+    void sendAgain(qint64 journalRow);
     // The pictures of the pages' buttons, made once for all pages.
     IconCache& pageIcons() { return m_pageIcons; }
     QString statusText() const;
@@ -88,6 +116,16 @@ signals:
     void ShowHistoryFor(const QString& number);
     // The balance is too low for a send: the main window opens the payment page (message 252).
     void LowBalance();
+    // The service answered a send with a notice for the user instead of sending it.
+    void ServiceNotice(const QString& text);
+    // The service took a send: the balance is worth fetching again a minute later.
+    void PaidSend();
+    // A send could not reach the service: the login is tried again later.
+    void ConnectionFailed();
+    // A send left an outcome the user has to settle (see the send journal).
+    void UnknownOutcome();
+    // A send started or ended.
+    void SendsChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -98,13 +136,19 @@ private:
     void FormCreate();
     void buildDelayMenu();
     // On the user-interface thread, once a run has its outcome.
-    void finishSend(const QPointer<TMySheet>& page, const SendOutcome& outcome,
-                    const QString& historyError);
+    void startSend(const SendRequest& request, TMySheet* page);
+    void finishSend(const QPointer<TMySheet>& page, const SendResult& result);
     QModelIndex nodeIndex(const BookEntry* node) const;
 
+    struct InFlight {
+        QThread* thread;
+        int messages;
+    };
+
+    std::shared_ptr<SendService> m_service;
     ContactBook* m_book = nullptr;
     IconCache m_pageIcons;
-    QList<QThread*> m_sends;
+    QList<InFlight> m_sends;
     std::function<qint64()> m_clock;
     qint64 m_lastUpMs;
     QPoint m_lastUpAt;

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QStringList>
+
+// varnelo-cli outbox: the send journal, and settling a send of unknown outcome.
+namespace OutboxCommand {
+
+int run(const QStringList& arguments);
+
+} // namespace OutboxCommand

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "messaging/SendOutcome.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QRecursiveMutex>
+#include <QString>
+#include <QStringList>
+
+class Registry;
+struct sqlite3;
+
+// What the program is about to send, written to a table of the settings store and committed
+// before the request leaves, so that a message the service may have charged always leaves a
+// trace: in the history once its reply is recorded, in the journal until then. A row that
+// outlives its send (a kill, a lost reply, a reply that names fewer ids than numbers) is an
+// unknown outcome that the user settles; nothing is ever sent again without being asked.
+//
+// Safe to share between threads; several processes may use the same store. Every failure
+// throws RegistryError.
+class SendJournal {
+public:
+    enum class State { Sending, Unknown, Scheduled };
+
+    struct Row {
+        qint64 id = 0;
+        State state = State::Sending;
+        QDateTime moment;    // when the send started (UTC inside, local when shown)
+        QStringList numbers; // those whose outcome is still open
+        QString message;     // as sent: transliterated when asked
+        QString sign;
+        QString sender;
+        int delayMinutes = 0;
+        QString owner;  // the process sending it, while it sends
+        QString reason; // why the outcome is unknown
+        // What the reply said, written before the history records, so that a stop between
+        // the two steps neither loses nor doubles a record.
+        QList<SendOutcome::Accepted> accepted;
+
+        QString fullText() const;
+    };
+
+    // Opens the journal in the store's file, creating its table when missing.
+    explicit SendJournal(const Registry& store);
+    ~SendJournal();
+    SendJournal(const SendJournal&) = delete;
+    SendJournal& operator=(const SendJournal&) = delete;
+
+    static QString stateName(State state);
+
+    // Writes a row in the state Sending, owned by this process, flushed to disk; its id.
+    qint64 begin(const Row& row);
+    // The reply's ids, before the history is written.
+    void recordAccepted(qint64 id, const QList<SendOutcome::Accepted>& accepted);
+    // After the history records: the row goes when nothing is left open, else it keeps only
+    // the open numbers and becomes an unknown outcome.
+    void settle(qint64 id, const QStringList& unresolved, const QString& reason);
+    // The row becomes an unknown outcome as it is, ids of the reply included.
+    void markUnknown(qint64 id, const QString& reason);
+    void remove(qint64 id);
+
+    // Every row, oldest first.
+    QList<Row> rows() const;
+    std::optional<Row> row(qint64 id) const;
+
+    // Rows no live process is sending any more become unknown outcomes, and ids a reply
+    // gave are taken over: those the history holds by now are simply dropped.
+    void releaseOrphans();
+
+private:
+    void exec(const char* sql);
+    void write(qint64 id, const char* sql, const QString& first, const QString& second = {});
+
+    sqlite3* m_db = nullptr;
+    mutable QRecursiveMutex m_mutex;
+};
