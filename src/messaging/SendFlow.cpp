@@ -2,6 +2,7 @@
 
 #include "history/HistoryFile.h"
 #include "messaging/Transliterate.h"
+#include "platform/FailureText.h"
 #include "platform/Registry.h"
 #include "service/ServiceClient.h"
 
@@ -9,16 +10,6 @@ namespace {
 
 QStringList numbersOf(const QString& joined) {
     return joined.split(QLatin1Char('|'), Qt::SkipEmptyParts);
-}
-
-SendOutcome journalFailed(const QString& cause) {
-    SendOutcome outcome;
-    outcome.statusText =
-        QStringLiteral("Сообщение не отправлено: не удалось записать журнал отправки. %1")
-            .arg(cause);
-    outcome.sound = SendOutcome::Sound::SentErr;
-    outcome.sendEnabled = true;
-    return outcome;
 }
 
 // The reply is known from here on: its ids go to the journal, then to the history, and the
@@ -98,7 +89,7 @@ SendResult JournaledSend(const SendTraces& traces, const SendRequest& request) {
         if (request.replacesRow)
             traces.journal.remove(request.replacesRow);
     } catch (const RegistryError& error) {
-        result.outcome = journalFailed(QString::fromStdString(error.what()));
+        result.outcome = SendOutcome::journalFailed(QString::fromStdString(error.what()));
         return result;
     }
 
@@ -106,9 +97,16 @@ SendResult JournaledSend(const SendTraces& traces, const SendRequest& request) {
     try {
         exchange = traces.client.SendSms(request.userKey, request.sender, request.text.full,
                                          request.number, request.delayMinutes);
-    } catch (const RegistryError& error) {
+    } catch (const RegistryError&) {
         // The settings could not be read: nothing went out.
-        exchange.failure = QString::fromStdString(error.what());
+        result.outcome.statusText = FailureText::describe(std::current_exception());
+        result.outcome.sendEnabled = true;
+        try {
+            traces.journal.remove(row);
+        } catch (const RegistryError& error) {
+            result.journalError = QString::fromStdString(error.what());
+        }
+        return result;
     }
     result.restartBalanceTimer = exchange.paid;
 

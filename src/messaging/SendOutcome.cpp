@@ -82,34 +82,40 @@ SendOutcome group(const QList<std::optional<qint32>>& results, const QStringList
         if (id && *id > 0)
             ++uses[*id];
     }
-    SendOutcome outcome;
     QStringList faults;
-    for (qsizetype i = 0; i < numbers.size(); ++i) {
-        const std::optional<qint32> id = i < results.size() ? results[i] : std::nullopt;
-        if (id && *id <= 0)
-            continue; // refused, nothing charged
-        if (id && uses.value(*id) == 1) {
-            outcome.accepted.append({*id, numbers[i]});
-            continue;
-        }
-        outcome.unresolved.append(numbers[i]);
-        if (!id && i < results.size())
-            faults.append(QStringLiteral("неразборчивый ответ для %1").arg(numbers[i]));
-        else if (id)
-            faults.append(QStringLiteral("идентификатор %1 повторяется").arg(*id));
-    }
     if (results.size() != numbers.size())
-        faults.prepend(QStringLiteral("в ответе %1 результатов на %2 номеров")
-                           .arg(results.size())
-                           .arg(numbers.size()));
+        faults.append(QStringLiteral("в ответе %1 результатов на %2 номеров")
+                          .arg(results.size())
+                          .arg(numbers.size()));
     QStringList extraIds;
     for (qsizetype i = numbers.size(); i < results.size(); ++i) {
         if (results[i] && *results[i] > 0)
             extraIds.append(QString::number(*results[i]));
     }
+    // Ids beyond the numbers say the reply is not the answer to this request in this order:
+    // no id in it can be given to a number.
     if (!extraIds.isEmpty())
         faults.append(QStringLiteral("идентификаторы без номера: %1").arg(extraIds.join(", ")));
-    outcome.sound = outcome.accepted.isEmpty() ? Sound::SentErr : Sound::SentOK;
+
+    SendOutcome outcome;
+    for (qsizetype i = 0; i < numbers.size(); ++i) {
+        const std::optional<qint32> id = i < results.size() ? results[i] : std::nullopt;
+        if (id && *id <= 0)
+            continue; // refused, nothing charged
+        if (id && uses.value(*id) == 1 && extraIds.isEmpty()) {
+            outcome.accepted.append({*id, numbers[i]});
+            continue;
+        }
+        outcome.unresolved.append(numbers[i]);
+        if (id && uses.value(*id) > 1)
+            faults.append(QStringLiteral("идентификатор %1 повторяется").arg(*id));
+        else if (id)
+            faults.append(QStringLiteral("идентификатор %1 для %2").arg(*id).arg(numbers[i]));
+        else if (i < results.size())
+            faults.append(QStringLiteral("неразборчивый ответ для %1").arg(numbers[i]));
+    }
+    faults.removeDuplicates();
+    outcome.sound = uses.isEmpty() ? Sound::SentErr : Sound::SentOK;
     if (faults.isEmpty()) {
         outcome.statusText = QStringLiteral("%1 из %2 SMS отправлено")
                                  .arg(outcome.accepted.size())
@@ -119,7 +125,7 @@ SendOutcome group(const QList<std::optional<qint32>>& results, const QStringList
         return outcome;
     }
     outcome.statusText = QStringLiteral("Сервер принял %1 из %2 — результат остальных неизвестен")
-                             .arg(outcome.accepted.size())
+                             .arg(uses.size())
                              .arg(numbers.size());
     outcome.unresolvedReason = faults.join(QStringLiteral("; "));
     outcome.sendEnabled = true;
@@ -133,6 +139,16 @@ QString SendOutcome::codeText(qint32 code) {
         return QStringLiteral("Сообщение с идентификатором %1 отправлено").arg(code);
     const CodeRow* row = findCode(code);
     return row ? QString::fromUtf16(row->text) : kUnknownError;
+}
+
+SendOutcome SendOutcome::journalFailed(const QString& cause) {
+    SendOutcome outcome;
+    outcome.statusText =
+        QStringLiteral("Сообщение не отправлено: не удалось записать журнал отправки. %1")
+            .arg(cause);
+    outcome.sound = Sound::SentErr;
+    outcome.sendEnabled = true;
+    return outcome;
 }
 
 SendOutcome SendOutcome::lostReply(const QString& numbers, const QString& failure) {

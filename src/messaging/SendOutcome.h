@@ -45,6 +45,8 @@ struct SendOutcome {
     // `reply` as SendSms returned it, or empty for a send that could not be made or failed
     // in the exchange; `numbers` the page's Number (a group's joined by "|").
     static SendOutcome judge(const QString& reply, const QString& numbers);
+    // The send journal could not be written, so nothing was sent.
+    static SendOutcome journalFailed(const QString& cause);
     // The request reached the service, but its reply was lost on the way back.
     static SendOutcome lostReply(const QString& numbers, const QString& failure);
 

@@ -1,7 +1,9 @@
 #include "HistoryBytes.h"
 #include "SandboxProcess.h"
+#include "StoreDamage.h"
 #include "TestProfile.h"
 #include "history/HistoryFile.h"
+#include "messaging/SendOutcome.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
@@ -616,12 +618,13 @@ private slots:
         QTest::newRow("no money") << ""
                                   << "0.00"
                                   << "На Вашем балансе недостаточно средств!";
+        // The request reached the service: the message may have been charged.
         QTest::newRow("server error") << "http500"
-                                      << "100.00"
-                                      << "Невозможно установить соединение с сервером!";
+                                      << "100.00" << SendOutcome::kLostReply;
         QTest::newRow("dropped") << "close"
-                                 << "100.00"
-                                 << "Невозможно установить соединение с сервером!";
+                                 << "100.00" << SendOutcome::kLostReply;
+        QTest::newRow("unreadable reply") << "garbage"
+                                          << "100.00" << SendOutcome::kUnreadReply;
     }
     void sendFailures() {
         QFETCH(QString, fault);
@@ -635,6 +638,66 @@ private slots:
         QCOMPARE(run.code, 1);
         QVERIFY(!QFile::exists(dataFile(QStringLiteral("History.dat"))) ||
                 HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll().isEmpty());
+        // What may have been charged stays in the journal until the user says what it was.
+        const QStringList outbox = ok({"outbox"}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(outbox.size(), fault.isEmpty() ? 0 : 1);
+        if (!fault.isEmpty()) {
+            QVERIFY(run.err.contains(QStringLiteral("outcome unknown for +79161234567")));
+            const QStringList fields = outbox[0].split('\t');
+            QCOMPARE(fields.mid(3), (QStringList{"+79161234567", QStringLiteral("Привет")}));
+            QCOMPARE(fields[1], QStringLiteral("unknown"));
+            QCOMPARE(cli({"outbox", "resolve", fields[0], "--drop"}).code, 0);
+        }
+        QCOMPARE(ok({"outbox"}), QString());
+    }
+
+    // A reply that names fewer messages than numbers: what it names is recorded, the rest
+    // waits in the journal; settled as sent, it reaches the history as of unknown delivery.
+    void replyShortOfNumbers() {
+        QVERIFY(m_sandbox
+                    .admin("POST", QStringLiteral("/admin/faults"),
+                           {{"mode", "reply"}, {"reply", "9101|9102|"}})
+                    .contains(QLatin1String("mode")));
+        const Run run =
+            cli({"send", "--to", "+79161111111|+79162222222|+79163333333", "--text", "Трем"});
+        QCOMPARE(run.out,
+                 QStringLiteral("Сервер принял 2 из 3 — результат остальных неизвестен\n"));
+        QCOMPARE(run.code, 1);
+        const QStringList outbox = ok({"outbox"}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(outbox.size(), 1);
+        const QStringList fields = outbox[0].split('\t');
+        QCOMPARE(fields[3], QStringLiteral("+79163333333"));
+        QCOMPARE(cli({"outbox", "resolve", fields[0], "--sent"}).code, 0);
+        QCOMPARE(cli({"outbox", "resolve", fields[0], "--sent"}).code, 1); // settled already
+        QCOMPARE(ok({"outbox"}), QString());
+        const QList<TMess> records = HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll();
+        QCOMPARE(records.size(), 3);
+        QCOMPARE(records[0].Id, 9101);
+        QCOMPARE(records[1].Id, 9102);
+        QCOMPARE(records[2].Number, QStringLiteral("+79163333333"));
+        QCOMPARE(records[2].Status, TMess::kStatusOutcomeUnknown);
+    }
+
+    // Nothing goes out when the journal cannot be written; here another writer makes the
+    // store refuse the journal's rows, as a full disk would refuse them.
+    void journalRefusedSendsNothing() {
+        QCOMPARE(ok({"outbox"}), QString());
+        {
+            Registry store;
+            QVERIFY(StoreDamage::execute(store.filePath(),
+                                         "CREATE TRIGGER refuse BEFORE INSERT ON send_journal "
+                                         "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); "
+                                         "END"));
+        }
+        const int requests = int(m_sandbox.log().size());
+        const Run run = cli({"send", "--to", "+79161234567", "--text", "x"});
+        QVERIFY2(run.out.startsWith(QStringLiteral("Сообщение не отправлено: не удалось записать "
+                                                   "журнал отправки.")),
+                 qPrintable(run.out + run.err));
+        QVERIFY(run.out.contains(QStringLiteral("database or disk is full")));
+        QCOMPARE(run.code, 1);
+        QCOMPARE(int(m_sandbox.log().size()), requests);
+        QVERIFY(StoreDamage::execute(Registry().filePath(), "DROP TRIGGER refuse"));
     }
 
     void sendWithoutKeyMakesNoRequest() {
@@ -695,8 +758,8 @@ private slots:
                                "Работа,\"Петров, Пётр\",+79160000002,,,0\r\n";
         QTest::newRow("vcard") << QStringList{"contacts", "export", "--format", "vcard"} << vcard;
         QTest::newRow("csv") << QStringList{"contacts", "export", "--format", "csv"} << csv;
-        QTest::newRow("csv, option with =") << QStringList{"contacts", "export", "--format=csv"}
-                                            << csv;
+        QTest::newRow("csv, option with =")
+            << QStringList{"contacts", "export", "--format=csv"} << csv;
     }
     void contactsExport() {
         QFETCH(QStringList, arguments);

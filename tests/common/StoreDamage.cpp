@@ -4,10 +4,7 @@
 
 #include <sqlite3.h>
 
-namespace {
-
-// Runs `sql` through a connection of its own, as another program would.
-bool execute(const QString& path, const char* sql) {
+bool StoreDamage::execute(const QString& path, const char* sql) {
     sqlite3* db = nullptr;
     bool done = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
                                 nullptr) == SQLITE_OK;
@@ -18,6 +15,8 @@ bool execute(const QString& path, const char* sql) {
     sqlite3_close(db);
     return done;
 }
+
+namespace {
 
 int schemaVersion(const QString& path) {
     sqlite3* db = nullptr;
@@ -43,7 +42,7 @@ bool corrupt(const QString& path) {
                            "UPDATE sqlite_master SET rootpage=1000000 WHERE type='table';"
                            "PRAGMA schema_version=" +
                            QByteArray::number(version + 1) + ";PRAGMA writable_schema=OFF;";
-    return execute(path, sql.constData());
+    return StoreDamage::execute(path, sql.constData());
 }
 
 } // namespace

@@ -17,4 +17,7 @@ bool apply(Kind kind, const QString& storePath);
 
 QString name(Kind kind);
 
+// Runs `sql` through a connection of its own, as another program would.
+bool execute(const QString& storePath, const char* sql);
+
 } // namespace StoreDamage

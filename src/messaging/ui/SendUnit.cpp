@@ -82,10 +82,17 @@ void runSend(const std::shared_ptr<SendService>& service, const SendRequest& req
             QCoreApplication::instance(), [=] { finish(result); }, Qt::QueuedConnection);
     };
     SendResult result;
+    SendJournal* journal = nullptr;
+    try {
+        journal = &service->journal();
+    } catch (const RegistryError& error) {
+        result.outcome = SendOutcome::journalFailed(QString::fromStdString(error.what()));
+        post(result);
+        return;
+    }
     try {
         const HistoryFile history;
-        SendJournal& journal = service->journal();
-        const SendTraces traces{service->client, journal, history,
+        const SendTraces traces{service->client, *journal, history,
                                 Settings(service->client.store()).historyMessCount()};
         result = JournaledSend(traces, request);
     } catch (...) {
