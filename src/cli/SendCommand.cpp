@@ -86,7 +86,10 @@ int run(const QStringList& arguments) {
 
     CliContext context;
     const HistoryFile history;
-    const QString converted = history.ConvertHistory();
+    HistoryFile::Damage damage;
+    const QString converted = history.ConvertHistory(&damage);
+    if (damage)
+        CliOutput::error(damage->message());
     if (!converted.isEmpty()) {
         CliOutput::error(converted);
         return CliOutput::kFailed;
@@ -122,8 +125,11 @@ int run(const QStringList& arguments) {
     if (!outcome.accepted.isEmpty()) {
         const QList<TMess> records =
             AcceptedRecords(outcome, from, sent, QDateTime::currentDateTime());
-        const QString written =
-            history.AppendHistory(records, Settings(context.registry()).historyMessCount());
+        const HistoryFile::Damage toldAtStart = damage;
+        const QString written = history.AppendHistory(
+            records, Settings(context.registry()).historyMessCount(), &damage);
+        if (damage && damage != toldAtStart)
+            CliOutput::error(damage->message());
         if (!written.isEmpty()) {
             CliOutput::error(QStringLiteral("the history was not written: %1").arg(written));
             exitCode = CliOutput::kFailed;
