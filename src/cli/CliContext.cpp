@@ -1,6 +1,7 @@
 #include "CliContext.h"
 
 #include "platform/Ansi.h"
+#include "platform/AppPaths.h"
 #include "platform/Registry.h"
 #include "service/ServiceState.h"
 #include "shared/Settings.h"
@@ -8,8 +9,18 @@
 
 #include <QtGlobal>
 
+namespace {
+
+// A profile made under a looser mask is closed before the store is opened in it.
+std::shared_ptr<Registry> openPrivateProfile() {
+    AppPaths::makeOwnFilesPrivate();
+    return std::make_shared<Registry>();
+}
+
+} // namespace
+
 CliContext::CliContext()
-    : m_registry(std::make_shared<Registry>())
+    : m_registry(openPrivateProfile())
     , m_link(std::make_shared<CliLink>()) {
     Settings settings(*m_registry);
     std::optional<Settings::ServerAddress> address = settings.serverAddress();

@@ -86,8 +86,15 @@ int run(const QStringList& arguments) {
     }
 
     const HistoryFile history;
-    QString error = history.ConvertHistory();
-    const QList<TMess> records = error.isEmpty() ? history.readAll(&error) : QList<TMess>();
+    HistoryFile::Damage damage;
+    QString error = history.ConvertHistory(&damage);
+    if (damage)
+        CliOutput::error(damage->message());
+    const HistoryFile::Damage converted = damage;
+    const QList<TMess> records =
+        error.isEmpty() ? history.readAll(&error, &damage) : QList<TMess>();
+    if (damage && damage != converted)
+        CliOutput::error(damage->message());
     const bool filter = parser.isSet(number);
     const QString wanted = parser.value(number).left(kStoredNumberLength);
     const HistoryCsv writer;

@@ -88,7 +88,10 @@ int run(const QStringList& arguments) {
 
     CliContext context;
     const HistoryFile history;
-    const QString converted = history.ConvertHistory();
+    HistoryFile::Damage damage;
+    const QString converted = history.ConvertHistory(&damage);
+    if (damage)
+        CliOutput::error(damage->message());
     if (!converted.isEmpty()) {
         CliOutput::error(converted);
         return CliOutput::kFailed;

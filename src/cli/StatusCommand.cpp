@@ -41,7 +41,10 @@ int run(const QStringList& arguments) {
 
     CliContext context;
     const HistoryFile history;
-    QString error = history.ConvertHistory();
+    HistoryFile::Damage damage;
+    QString error = history.ConvertHistory(&damage);
+    if (damage)
+        CliOutput::error(damage->message());
     if (error.isEmpty() && ids.isEmpty())
         ids = history.pendingIds(&error);
     if (!error.isEmpty()) {

@@ -14,7 +14,20 @@ QString readError(const QString& path, const QString& reason) {
     return QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, reason);
 }
 
+void report(HistoryFile::Damage* out, const HistoryFile::Damage& damage) {
+    if (out)
+        *out = damage;
+}
+
 } // namespace
+
+QString HistoryFile::Reading::refusal() const {
+    if (!error.isEmpty())
+        return error;
+    if (damage && damage->copyPath.isEmpty())
+        return damage->message();
+    return {};
+}
 
 QString HistoryFile::defaultPath() {
     return AppPaths::dataFolder() + QStringLiteral("History.dat");
@@ -24,41 +37,54 @@ HistoryFile::HistoryFile(const QString& path)
     : m_path(path) {
 }
 
-QList<TMess> HistoryFile::readAll(QString* error) const {
+HistoryFile::Reading HistoryFile::read() const {
     const HistoryLock lock(m_path);
-    QList<TMess> records;
+    Reading reading;
     if (!lock.errorString().isEmpty()) {
-        if (error)
-            *error = lock.errorString();
-        return records;
+        reading.error = lock.errorString();
+        return reading;
     }
     HistoryReader reader(m_path);
+    QString damage;
     if (reader.OpenHistory()) {
         // Read in place: no copy of each record into the list.
-        TMess* record = &records.emplaceBack();
+        TMess* record = &reading.records.emplaceBack();
         while (reader.ReadRecord(*record))
-            record = &records.emplaceBack();
-        records.removeLast();
+            record = &reading.records.emplaceBack();
+        reading.records.removeLast();
+        damage = reader.damage();
+    } else if (!reader.failed()) {
+        damage = QStringLiteral("no current header");
     }
-    if (error)
-        *error = reader.failed() ? readError(m_path, reader.errorString()) : QString();
-    return records;
+    if (reader.failed())
+        reading.error = readError(m_path, reader.errorString());
+    else if (!damage.isEmpty())
+        reading.damage = HistoryDamage::keepCopy(m_path, int(reading.records.size()), damage);
+    return reading;
 }
 
-QList<qint32> HistoryFile::pendingIds(QString* error) const {
+QList<TMess> HistoryFile::readAll(QString* error, Damage* damage) const {
+    Reading reading = read();
+    if (error)
+        *error = reading.error;
+    report(damage, reading.damage);
+    return std::move(reading.records);
+}
+
+QList<qint32> HistoryFile::pendingIds(QString* error, Damage* damage) const {
     QList<qint32> ids;
-    for (const TMess& record : readAll(error)) {
+    for (const TMess& record : readAll(error, damage)) {
         if (record.isPending())
             ids.append(record.Id);
     }
     return ids;
 }
 
-QString HistoryFile::AppendHistory(const TMess& record, qint32 limit) const {
-    return AppendHistory(QList<TMess>{record}, limit);
+QString HistoryFile::AppendHistory(const TMess& record, qint32 limit, Damage* damage) const {
+    return AppendHistory(QList<TMess>{record}, limit, damage);
 }
 
-QString HistoryFile::AppendHistory(QList<TMess> records, qint32 limit) const {
+QString HistoryFile::AppendHistory(QList<TMess> records, qint32 limit, Damage* damage) const {
     if (limit <= 0)
         limit = Setting::HistoryMessCount.fallback;
     for (TMess& record : records)
@@ -67,10 +93,11 @@ QString HistoryFile::AppendHistory(QList<TMess> records, qint32 limit) const {
     const HistoryLock lock(m_path);
     if (!lock.errorString().isEmpty())
         return lock.errorString();
-    QString error;
-    QList<TMess> all = readAll(&error);
-    if (!error.isEmpty())
-        return error;
+    Reading reading = read();
+    report(damage, reading.damage);
+    if (const QString refusal = reading.refusal(); !refusal.isEmpty())
+        return refusal;
+    QList<TMess>& all = reading.records;
     all.append(records);
     if (all.size() > limit)
         all.remove(0, all.size() - limit);
@@ -88,16 +115,17 @@ QString HistoryFile::rewrite(const QList<TMess>& records) const {
     return writer.commit();
 }
 
-QString HistoryFile::applyStatuses(const QHash<qint32, quint8>& statuses, bool* anyPending) const {
+QString HistoryFile::applyStatuses(const QHash<qint32, quint8>& statuses, bool* anyPending,
+                                   Damage* damage) const {
     const HistoryLock lock(m_path);
     if (!lock.errorString().isEmpty())
         return lock.errorString();
-    QString error;
-    QList<TMess> records = readAll(&error);
-    if (!error.isEmpty())
-        return error;
+    Reading reading = read();
+    report(damage, reading.damage);
+    if (const QString refusal = reading.refusal(); !refusal.isEmpty())
+        return refusal;
     bool pending = false;
-    for (TMess& record : records) {
+    for (TMess& record : reading.records) {
         const auto it = statuses.constFind(record.Id);
         if (it != statuses.constEnd())
             record.Status = it.value();
@@ -105,22 +133,24 @@ QString HistoryFile::applyStatuses(const QHash<qint32, quint8>& statuses, bool* 
     }
     if (anyPending)
         *anyPending = pending;
-    return rewrite(records);
+    return rewrite(reading.records);
 }
 
-QString HistoryFile::removeRecords(const std::function<bool(const TMess&)>& drop) const {
+QString HistoryFile::removeRecords(const std::function<bool(const TMess&)>& drop,
+                                   Damage* damage) const {
     const HistoryLock lock(m_path);
     if (!lock.errorString().isEmpty())
         return lock.errorString();
-    QString error;
-    QList<TMess> records = readAll(&error);
-    if (!error.isEmpty())
-        return error;
-    records.removeIf(drop);
-    return rewrite(records);
+    Reading reading = read();
+    report(damage, reading.damage);
+    if (const QString refusal = reading.refusal(); !refusal.isEmpty())
+        return refusal;
+    reading.records.removeIf(drop);
+    return rewrite(reading.records);
 }
 
-QString HistoryFile::ConvertHistory() const {
+QString HistoryFile::ConvertHistory(Damage* damage) const {
+    report(damage, std::nullopt);
     const HistoryLock lock(m_path);
     if (!lock.errorString().isEmpty())
         return lock.errorString();
@@ -130,16 +160,27 @@ QString HistoryFile::ConvertHistory() const {
     const std::optional<HistoryFormat> format = reader.openAnyFormat();
     if (!format)
         return readError(m_path, reader.errorString());
-    if (*format == HistoryFormat::V22)
-        return {};
 
+    // A current file is only walked through, without building its records: this runs at
+    // every start.
+    const bool current = *format == HistoryFormat::V22;
     HistoryWriter writer(m_path);
     writer.RewriteHistory();
+    int count = 0;
     TMess record;
-    while (reader.ReadRecord(record))
-        writer.WriteRecord(record);
+    while (current ? reader.skipRecord() : reader.ReadRecord(record)) {
+        if (!current)
+            writer.WriteRecord(record);
+        ++count;
+    }
     if (reader.failed())
         return readError(m_path, reader.errorString());
     reader.close();
-    return writer.commit();
+    if (!reader.damage().isEmpty()) {
+        const HistoryDamage found = HistoryDamage::keepCopy(m_path, count, reader.damage());
+        report(damage, found);
+        if (found.copyPath.isEmpty() && !current)
+            return found.message();
+    }
+    return current ? QString() : writer.commit();
 }

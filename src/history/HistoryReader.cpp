@@ -2,9 +2,12 @@
 
 #include "platform/Ansi.h"
 
+#include <QStringList>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -55,6 +58,35 @@ QString decode(const char* bytes, qsizetype size) {
     return text;
 }
 
+// 31 December 9999, the last day a stored date can name.
+constexpr double kLastDay = 2958465;
+
+// A record of the headerless layout that can be a sent message: a real day (whole days since
+// 1899), a time of day, a number length that fits and texts without control characters. Any
+// other bytes, read in that layout, fail this nearly always: the date alone must be a whole
+// number of a narrow range.
+bool plausibleHeaderless(const char* bytes) {
+    const double date = readDouble(bytes + 8);
+    const double time = readDouble(bytes + 16);
+    if (!(date >= 1 && date <= kLastDay && date == std::trunc(date)) || !(time >= 0 && time < 1))
+        return false;
+    const auto* number = reinterpret_cast<const unsigned char*>(bytes + 26);
+    const int numberLength = static_cast<quint8>(bytes[25]);
+    if (numberLength > kMaxNumber ||
+        std::any_of(number, number + numberLength, [](unsigned char c) { return c < 0x20; }))
+        return false;
+    const auto* text = reinterpret_cast<const unsigned char*>(bytes + kFixedBlock + 2);
+    for (int i = 0; i < kHeaderlessText && text[i] != 0; ++i) {
+        if (text[i] < 0x20 && text[i] != '\t' && text[i] != '\r' && text[i] != '\n')
+            return false;
+    }
+    return true;
+}
+
+bool allZero(const char* bytes, qsizetype size) {
+    return std::all_of(bytes, bytes + size, [](char c) { return c == 0; });
+}
+
 } // namespace
 
 HistoryReader::HistoryReader(const QString& path)
@@ -71,7 +103,8 @@ bool HistoryReader::openFile() {
 bool HistoryReader::OpenHistory() {
     if (!m_file.exists()) {
         QFile created(m_file.fileName());
-        created.open(QIODevice::WriteOnly);
+        created.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                     QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     if (!m_file.exists())
         return true; // could not even be created: nothing to read, like an empty history
@@ -96,7 +129,11 @@ std::optional<HistoryFormat> HistoryReader::openAnyFormat() {
             close();
             return std::nullopt;
         }
-        m_format = HistoryFormat::Headerless; // shorter than any header
+        // Shorter than any header. The start of a current one holds no record to lose, and
+        // is taken whole.
+        if (kV22.startsWith(m_buffer))
+            m_pos = m_buffer.size();
+        m_format = HistoryFormat::Headerless;
         return m_format;
     }
     const QByteArray header = m_buffer.first(kHeaderSize);
@@ -175,42 +212,97 @@ void HistoryReader::readFixedBlock(const char* block, TMess& record) {
     record.Number = text(block + 26, numberLength, false);
 }
 
-bool HistoryReader::takeText(QString& out, bool cutAtZero, Recent* recent) {
+qsizetype HistoryReader::takeText(QString* out, bool cutAtZero, Recent* recent) {
     const char* length = take(2);
     if (!length)
-        return false;
+        return -1;
     const qsizetype size = qFromLittleEndian<quint16>(length);
     const char* bytes = take(size);
     if (!bytes)
-        return false;
-    out = text(bytes, size, cutAtZero, recent);
-    return true;
+        return -1;
+    if (out)
+        *out = text(bytes, size, cutAtZero, recent);
+    return size;
 }
 
 bool HistoryReader::ReadRecord(TMess& record) {
-    record = TMess();
-    if (m_format == HistoryFormat::Headerless) {
-        const char* bytes = take(kHeaderlessRecord);
-        if (!bytes)
+    return next(&record);
+}
+
+bool HistoryReader::skipRecord() {
+    return next(nullptr);
+}
+
+QString HistoryReader::damage() const {
+    QStringList parts;
+    if (m_passedOver > 0)
+        parts << (m_format == HistoryFormat::Headerless
+                      ? QStringLiteral("%1 records that are no message")
+                      : QStringLiteral("%1 records of zero bytes"))
+                     .arg(m_passedOver);
+    if (m_torn)
+        parts << QStringLiteral("a torn last record");
+    return parts.join(QStringLiteral(", "));
+}
+
+bool HistoryReader::next(TMess* record) {
+    for (;;) {
+        if (record)
+            *record = TMess();
+        if (!m_file.isOpen())
             return false;
-        readFixedBlock(bytes, record);
-        record.Text = text(bytes + kFixedBlock + 2, kHeaderlessText, true);
-        return true;
+        // Not one byte left is the end; any bytes short of a whole record are a torn one.
+        if (m_pos == m_buffer.size() && !fill(1))
+            return false;
+        switch (m_format == HistoryFormat::Headerless ? headerlessStep(record)
+                                                      : headerStep(record)) {
+        case Step::Taken:
+            return true;
+        case Step::PassedOver:
+            ++m_passedOver;
+            continue;
+        case Step::Torn:
+            m_torn = !m_failed;
+            return false;
+        }
     }
+}
+
+HistoryReader::Step HistoryReader::headerlessStep(TMess* record) {
+    const char* bytes = take(kHeaderlessRecord);
+    if (!bytes)
+        return Step::Torn;
+    if (!plausibleHeaderless(bytes))
+        return Step::PassedOver;
+    if (record) {
+        readFixedBlock(bytes, *record);
+        record->Text = text(bytes + kFixedBlock + 2, kHeaderlessText, true);
+    }
+    return Step::Taken;
+}
+
+HistoryReader::Step HistoryReader::headerStep(TMess* record) {
     const char* block = take(kFixedBlock);
     if (!block)
-        return false;
-    readFixedBlock(block, record);
-    switch (m_format) {
-    case HistoryFormat::V22:
-        return takeText(record.Text, false) && takeText(record.Sender, false, &m_sender) &&
-               takeText(record.Sign, false, &m_sign);
-    case HistoryFormat::V21:
-        return takeText(record.Text, false) && takeText(record.Sender, true, &m_sender);
-    case HistoryFormat::V20:
-        return takeText(record.Text, true);
-    case HistoryFormat::Headerless:
-        break;
+        return Step::Torn;
+    // Looked at now: the next take may move the buffer.
+    const bool zeroBlock = allZero(block, kFixedBlock);
+    if (record)
+        readFixedBlock(block, *record);
+    // Text in every layout, Sender from 2.1 on, Sign in 2.2. The older layouts end a text at
+    // its first zero byte, 2.1 only the Sender.
+    const int fields = m_format == HistoryFormat::V22 ? 3 : m_format == HistoryFormat::V21 ? 2 : 1;
+    QString TMess::*const members[] = {&TMess::Text, &TMess::Sender, &TMess::Sign};
+    Recent* const recent[] = {nullptr, &m_sender, &m_sign};
+    qsizetype texts = 0;
+    for (int i = 0; i < fields; ++i) {
+        const bool cutAtZero =
+            m_format == HistoryFormat::V20 || (m_format == HistoryFormat::V21 && i == 1);
+        const qsizetype size =
+            takeText(record ? &(record->*members[i]) : nullptr, cutAtZero, recent[i]);
+        if (size < 0)
+            return Step::Torn;
+        texts += size;
     }
-    return false;
+    return zeroBlock && texts == 0 ? Step::PassedOver : Step::Taken;
 }

@@ -30,6 +30,42 @@ bool makePrivateFolder(const QString& path) {
     return true;
 }
 
+QString configFolder() {
+    const QString folder =
+        withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
+        kFolderName + QLatin1Char('/');
+    // A link or a folder of another user is left as it is: it was put there on purpose.
+    makePrivateFolder(folder);
+    return folder;
+}
+
+// The files the program and varnelo-cli write in their folders: the data files, the settings
+// store, and beside them their lock files, journals, copies of damaged files and the
+// temporary files of a rewrite.
+bool isOwnFile(const QString& name) {
+    static const QStringList kOwn = {QStringLiteral("History.dat"), QStringLiteral("Templates.dat"),
+                                     QStringLiteral("Vouchers.txt"), QStringLiteral("registry.db")};
+    for (const QString& own : kOwn) {
+        if (name == own || (name.startsWith(own) && name.at(own.size()) == QLatin1Char('.')))
+            return true;
+    }
+    return false;
+}
+
+void makeOwnFilesPrivateIn(const QString& folder) {
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!isOwnFile(name))
+            continue;
+        const QByteArray native = QFile::encodeName(folder + name);
+        struct stat info {};
+        // By name, never through a link; and only files of this user.
+        if (::lstat(native.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::getuid() && (info.st_mode & 0077) != 0)
+            ::chmod(native.constData(), info.st_mode & 0700);
+    }
+}
+
 } // namespace
 
 namespace AppPaths {
@@ -38,13 +74,19 @@ QString dataFolder() {
     const QString folder =
         withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
         kFolderName + QLatin1Char('/');
-    QDir().mkpath(folder);
+    // A link or a folder of another user is left as it is: it was put there on purpose.
+    makePrivateFolder(folder);
     return folder;
 }
 
 QString registryFile() {
-    return withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
-           kFolderName + QStringLiteral("/registry.db");
+    return configFolder() + QStringLiteral("registry.db");
+}
+
+void makeOwnFilesPrivate() {
+    makeOwnFilesPrivateIn(dataFolder());
+    makeOwnFilesPrivateIn(configFolder());
+    skinWorkFolder();
 }
 
 QString shareFolder() {

@@ -8,11 +8,18 @@
 namespace AppPaths {
 
 // Per-user data folder, ending in "/": History.dat, Templates.dat, Vouchers.txt, Contacts.dat
-// and the user's own skins. Created on first use.
+// and the user's own skins. Created on first use, mode 0700.
 QString dataFolder();
 
-// The settings store file (the registry stand-in), in the per-user config folder.
+// The settings store file (the registry stand-in), in the per-user config folder, which is
+// created (mode 0700) when missing.
 QString registryFile();
+
+// For a profile made by an earlier version or under a looser creation mask: the data,
+// config and working folders become mode 0700, and the files the program writes in them
+// (data files, settings store, their lock files and the copies of damaged files) lose every
+// group and other bit. Files of the user's own in those folders are left alone. At start.
+void makeOwnFilesPrivate();
 
 // The installed share folder (skins, user guide): next to the program (bin/../share/varnelo)
 // when that exists, else the build tree's or the install prefix's.

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMutex>
@@ -41,6 +42,8 @@ HeldFile takeLockFile(const QString& lockPath) {
     const QDeadlineTimer deadline(FileLock::kWaitMs);
     for (;;) {
         if (file->tryLock(0)) {
+            // It names this process and host: nobody else's business.
+            QFile::setPermissions(lockPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
             held.file = std::move(file);
             return held;
         }

@@ -8,9 +8,9 @@
 //
 // Inside the process the given recursive mutex serialises the threads and lets the holder take
 // the lock again; across processes a lock file "<file>.lock" beside the data file does, taken
-// only by the outermost holder of this thread, because a lock file is not re-entrant. A lock
-// file left by a process that died is taken over. Hold it only around local file work, never
-// across a request to the service.
+// only by the outermost holder of this thread, because a lock file is not re-entrant. The lock
+// file is private (mode 0600). A lock file left by a process that died is taken over. Hold it only
+// around local file work, never across a request to the service.
 class FileLock {
 public:
     FileLock(QRecursiveMutex& inProcess, const QString& filePath);

@@ -57,8 +57,8 @@ void TMainForm::ExportContactsClick() {
         return;
     const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
     const QList<BookGroup> groups = m_book->groups();
-    const QString error =
-        saveFileAtomically(path, csv ? BookExport::toCsv(groups) : BookExport::toVCard(groups));
+    const QString error = saveFileAtomically(
+        path, csv ? BookExport::toCsv(groups) : BookExport::toVCard(groups), FileAccess::Ordinary);
     if (!error.isEmpty())
         Prompts::error(this, QStringLiteral("Не удалось сохранить файл %1: %2").arg(path, error));
 }

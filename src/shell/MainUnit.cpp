@@ -81,7 +81,8 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() {
     // The history window and the send flow read the file only in its present layout; a
     // file that cannot be read is reported there, when it is read.
-    HistoryFile().ConvertHistory();
+    HistoryFile::Damage historyDamage;
+    HistoryFile().ConvertHistory(&historyDamage);
 
     m_loginThread = m_options.refresh ? new TGetUserInfoThread(m_options.refresh, this)
                                       : new TGetUserInfoThread(this);
@@ -97,6 +98,9 @@ void TMainForm::FormCreate() {
         return;
     }
     m_instance->listen();
+    // Told by the copy that stays, not by one that only hands over.
+    if (historyDamage)
+        Prompts::error(this, historyDamage->message());
     m_link = std::make_shared<MainWindowBridge>(this);
     MainWindowLink::install(m_link);
     connect(m_instance, &SingleInstance::messageReceived, this, &TMainForm::WMUserMessage);

@@ -9,6 +9,7 @@
 #include "contacts/BookReadAhead.h"
 #include "history/ui/HistoryUnit.h"
 #include "messaging/ui/SendUnit.h"
+#include "platform/AppPaths.h"
 #include "platform/Registry.h"
 #include "platform/SingleInstance.h"
 #include "platform/ToolkitRussian.h"
@@ -76,6 +77,9 @@ int StartUp::run(QApplication& app, EarlyWork early) {
     // the main window checks again for two copies started at the same moment.
     if (SingleInstance().handOver(kMessageShow, kMessageShow))
         return 0;
+
+    // A profile made under a looser mask: closed before anything is read or written in it.
+    AppPaths::makeOwnFilesPrivate();
 
     // Before the first widget, so that every one of them is made in Russian.
     ToolkitRussian::install(app);

@@ -29,8 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const TMess& record : history.readAll())
         record.moment();
 
-    // After the conversion the file must read as a current history.
-    history.ConvertHistory();
+    // A damaged file is kept as it was; after the conversion the file reads as a current
+    // history.
+    HistoryFile::Damage damage;
+    history.ConvertHistory(&damage);
+    if (damage && !damage->copyPath.isEmpty()) {
+        QFile copy(damage->copyPath);
+        if (!copy.open(QIODevice::ReadOnly) || copy.readAll() != input)
+            __builtin_trap();
+    }
     HistoryReader reader(path);
     if (!reader.OpenHistory())
         __builtin_trap();
@@ -40,5 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     history.AppendHistory(TMess(), 2);
     if (history.readAll().isEmpty())
         __builtin_trap();
+    // Every run leaves its copies; they must not pile up.
+    for (const QString& name :
+         QDir(folder.path()).entryList({QStringLiteral("History.dat.damaged-*")}, QDir::Files))
+        QFile::remove(folder.path() + QLatin1Char('/') + name);
     return 0;
 }

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMutexLocker>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 
@@ -511,6 +513,100 @@ private slots:
         QCOMPARE(readFile(m_path), before);
         QCOMPARE(QDir(m_folder).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("History.dat")});
+    }
+
+    void damagedFileIsKeptBeforeItIsRewritten_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QList<qint32>>("kept");
+        QTest::addColumn<bool>("damaged");
+        const QByteArray two = kHeader22 + v22Bytes(message(1)) + v22Bytes(message(2));
+        QByteArray random(6 * 1024, '\0');
+        QRandomGenerator(26).fillRange(reinterpret_cast<quint32*>(random.data()),
+                                       random.size() / 4);
+        Fixed old;
+        old.id = 11;
+        old.date = 38000;
+        old.time = 0.5;
+        old.number = "+79001112233";
+        old.numberLength = 12;
+        const QByteArray headerless = headerlessRecord(old, "first");
+        QTest::newRow("torn record")
+            << two + v22Bytes(message(3)).chopped(5) << QList<qint32>{1, 2} << true;
+        QTest::newRow("100 zero bytes appended")
+            << two + QByteArray(100, '\0') << QList<qint32>{1, 2} << true;
+        QTest::newRow("zero records between")
+            << two + QByteArray(92, '\0') + v22Bytes(message(3)) << QList<qint32>{1, 2, 3} << true;
+        QTest::newRow("6 KB of random bytes") << random << QList<qint32>{} << true;
+        QTest::newRow("unknown header")
+            << "Varnelo History v9.9" + v22Bytes(message(1)) << QList<qint32>{} << true;
+        QTest::newRow("headerless with a record of garbage")
+            << headerless + random.left(288) + headerless << QList<qint32>{11, 11} << true;
+        QTest::newRow("headerless, whole") << headerless << QList<qint32>{11} << false;
+        QTest::newRow("Id 0 on a real date is a message")
+            << kHeader22 + v22Bytes(message(0)) << QList<qint32>{0} << false;
+    }
+    void damagedFileIsKeptBeforeItIsRewritten() {
+        QFETCH(QByteArray, content);
+        QFETCH(QList<qint32>, kept);
+        QFETCH(bool, damaged);
+        writeFile(m_path, content);
+        const HistoryFile history(m_path);
+        HistoryFile::Damage damage;
+        QCOMPARE(history.ConvertHistory(&damage), QString());
+        QCOMPARE(damage.has_value(), damaged);
+        QCOMPARE(idsOf(history.readAll()), kept);
+        if (damaged) {
+            QCOMPARE(damage->recordsRead, kept.size());
+            QVERIFY2(QRegularExpression(QStringLiteral("/History\\.dat\\.damaged-\\d{8}-\\d{6}$"))
+                         .match(damage->copyPath)
+                         .hasMatch(),
+                     qPrintable(damage->copyPath));
+            QCOMPARE(readFile(damage->copyPath), content);
+            QCOMPARE(damage->message(),
+                     QStringLiteral("Файл истории %1 поврежден: прочитано записей: %2. Копия "
+                                    "поврежденного файла сохранена как %3.")
+                         .arg(m_path)
+                         .arg(kept.size())
+                         .arg(damage->copyPath));
+        }
+        QCOMPARE(history.AppendHistory(message(9), 3000, &damage), QString());
+        QCOMPARE(idsOf(history.readAll(nullptr, &damage)), kept + QList<qint32>{9});
+        QVERIFY(!damage);
+        // One copy, however often the damage was met before the rewrite mended it.
+        const QStringList copies =
+            QDir(m_folder).entryList({QStringLiteral("History.dat.damaged-*")}, QDir::Files);
+        QCOMPARE(copies.size(), damaged ? 1 : 0);
+    }
+
+    void laterDamageGetsACopyOfItsOwn() {
+        const QByteArray first = kHeader22 + v22Bytes(message(1)) + "torn";
+        const QByteArray second = kHeader22 + v22Bytes(message(2)) + "torn";
+        HistoryFile::Damage damage;
+        QStringList copies;
+        for (const QByteArray& content : {first, second}) {
+            writeFile(m_path, content);
+            HistoryFile(m_path).readAll(nullptr, &damage);
+            QVERIFY(damage && !copies.contains(damage->copyPath));
+            copies.append(damage->copyPath);
+        }
+        QCOMPARE(readFile(copies[0]), first);
+        QCOMPARE(readFile(copies[1]), second);
+    }
+
+    void damageWithoutACopyIsNotRewritten() {
+        const QByteArray content = kHeader22 + v22Bytes(message(1)) + QByteArray(20000, '\0');
+        writeFile(m_path, content);
+        HistoryFile::Damage damage;
+        QString error;
+        {
+            // Room for the mended file, not for a copy of the damaged one.
+            FileSizeLimit limit(4000);
+            error = HistoryFile(m_path).AppendHistory(message(2), 3000, &damage);
+        }
+        QVERIFY(damage && damage->copyPath.isEmpty() && !damage->copyError.isEmpty());
+        QCOMPARE(error, damage->message());
+        QCOMPARE(readFile(m_path), content);
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{QStringLiteral("History.dat")});
     }
 
     void pending_data() {

@@ -3,6 +3,7 @@
 #include "contacts/ContactStore.h"
 #include "contacts/ui/AddContactUnit.h"
 #include "contacts/ui/ContactTreeView.h"
+#include "history/HistoryFile.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
@@ -26,7 +27,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -314,6 +317,30 @@ private slots:
             // Nothing was written over the stored value.
             QCOMPARE(Registry().readBytes(QString(), QString()), std::optional<QByteArray>(stored));
         }
+    }
+
+    // A damaged history is told once at start: how much was read, where its copy is.
+    void damagedHistoryIsToldAtStart() {
+        Registry registry;
+        Settings(registry).runFirstStart({});
+        Settings(registry).setStoredUserKey(kKey);
+        const QString path = HistoryFile::defaultPath();
+        QVERIFY(HistoryFile(path).rewrite({}).isEmpty());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("torn");
+        file.close();
+        FormUnderTest form;
+        const QDir data(m_profile.dataFolder());
+        const QStringList copies = data.entryList({QStringLiteral("History.dat.damaged-*")});
+        QCOMPARE(copies.size(), 1);
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].caption, QStringLiteral("Ошибка"));
+        QCOMPARE(asked[0].text, QStringLiteral("Файл истории %1 поврежден: прочитано записей: 0. "
+                                               "Копия поврежденного файла сохранена как %2.")
+                                    .arg(path, data.filePath(copies[0])));
+        QVERIFY(QFile::remove(path) && QFile::remove(data.filePath(copies[0])));
     }
 
     void plainKeyAsksNothing() {

@@ -316,7 +316,9 @@ void THistoryForm::fill(bool asShow) {
     if (isVisible())
         Panel3->repaint();
 
-    QList<HistoryRow> rows = rowsFromRecords(m_file.readAll(), filter);
+    HistoryFile::Damage damage;
+    QList<HistoryRow> rows = rowsFromRecords(m_file.readAll(nullptr, &damage), filter);
+    m_damageNote = damage ? damage->message() : QString();
     m_model->setRows(std::move(rows));
 
     const bool pending = m_model->anyPending();
@@ -336,7 +338,10 @@ void THistoryForm::fill(bool asShow) {
 }
 
 void THistoryForm::showTotal() {
-    Stat->showMessage(kTotal + QString::number(m_model->rowCount()));
+    QString text = kTotal + QString::number(m_model->rowCount());
+    if (!m_damageNote.isEmpty())
+        text += QStringLiteral(". ") + m_damageNote;
+    Stat->showMessage(text);
 }
 
 void THistoryForm::SpeedButton3Click() {
@@ -452,7 +457,7 @@ void THistoryForm::ExportButtonClick() {
     QByteArray csv = "\xEF\xBB\xBF" + writer.header();
     for (const HistoryRow& row : m_model->rows())
         writer.appendRow(csv, row.record, row.name);
-    const QString error = saveFileAtomically(path, csv);
+    const QString error = saveFileAtomically(path, csv, FileAccess::Ordinary);
     if (!error.isEmpty())
         Prompts::error(this, QStringLiteral("Не удалось сохранить файл %1: %2").arg(path, error));
 }

@@ -122,6 +122,8 @@ private:
                   std::function<void(const HistoryStatusQuery::Outcome&)> done);
 
     HistoryFile m_file;
+    // What the last fill found wrong with the file, shown after the total till the next fill.
+    QString m_damageNote;
     QPointer<ContactBook> m_book;
     HistoryListModel* m_model = nullptr;
     QList<QThread*> m_workers;
