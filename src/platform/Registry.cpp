@@ -93,19 +93,19 @@ Registry::Registry(const QString& filePath)
         execute(m_db, "PRAGMA foreign_keys=ON", Action::Open);
         execute(m_db,
                 "CREATE TABLE IF NOT EXISTS keys ("
-             " id INTEGER PRIMARY KEY,"
-             " parent INTEGER NOT NULL,"
-             " name TEXT NOT NULL,"
-             " folded TEXT NOT NULL,"
+                " id INTEGER PRIMARY KEY,"
+                " parent INTEGER NOT NULL,"
+                " name TEXT NOT NULL,"
+                " folded TEXT NOT NULL,"
                 " UNIQUE(parent, folded))",
                 Action::Open);
         execute(m_db,
                 "CREATE TABLE IF NOT EXISTS vals ("
-             " key INTEGER NOT NULL,"
-             " name TEXT NOT NULL,"
-             " folded TEXT NOT NULL,"
-             " type INTEGER NOT NULL,"
-             " data BLOB,"
+                " key INTEGER NOT NULL,"
+                " name TEXT NOT NULL,"
+                " folded TEXT NOT NULL,"
+                " type INTEGER NOT NULL,"
+                " data BLOB,"
                 " PRIMARY KEY(key, folded))",
                 Action::Open);
     } catch (...) {
@@ -152,9 +152,9 @@ qint64 Registry::ensureKey(const QString& key) {
         q.bind(1, id);
         q.bind(2, foldName(name));
         if (!q.step())
-            throw RegistryError(StoreFailure::describe(
-                Action::Write, SQLITE_ERROR, 0, QStringLiteral("cannot create key %1").arg(key),
-                m_path));
+            throw RegistryError(
+                StoreFailure::describe(Action::Write, SQLITE_ERROR, 0,
+                                       QStringLiteral("cannot create key %1").arg(key), m_path));
         id = q.integer(0);
     }
     return id;
@@ -366,8 +366,8 @@ qint64 Registry::dataVersion() const {
     QMutexLocker lock(&m_mutex);
     Statement q(m_db, "PRAGMA data_version");
     if (!q.step())
-        throw RegistryError(StoreFailure::describe(
-            Action::Read, SQLITE_ERROR, 0, QStringLiteral("no data version"), m_path));
+        throw RegistryError(StoreFailure::describe(Action::Read, SQLITE_ERROR, 0,
+                                                   QStringLiteral("no data version"), m_path));
     return q.integer(0);
 }
 

@@ -137,10 +137,10 @@ public:
         for (const Registry::Branch& branch : subkeys) {
             const QStringList parts = keyParts(branch.name);
             if (parts.size() != 1)
-                throw RegistryError(StoreFailure::describe(
-                    StoreFailure::Action::Write, SQLITE_MISUSE, 0,
-                    QStringLiteral("bad key name %1").arg(branch.name),
-                    QFile::decodeName(sqlite3_db_filename(m_db, "main"))));
+                throw RegistryError(
+                    StoreFailure::describe(StoreFailure::Action::Write, SQLITE_MISUSE, 0,
+                                           QStringLiteral("bad key name %1").arg(branch.name),
+                                           QFile::decodeName(sqlite3_db_filename(m_db, "main"))));
             const QString name = storedName(parts.first());
             const std::pair<qint64, QString> id{parent, foldName(name)};
             auto found = m_keys.find(id);

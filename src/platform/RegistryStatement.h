@@ -101,8 +101,8 @@ private:
     // A statement that failed to prepare was reading the schema.
     [[noreturn]] void fail() const {
         const bool writing = m_stmt && !sqlite3_stmt_readonly(m_stmt);
-        throw RegistryError(StoreFailure::describe(
-            m_db, writing ? StoreFailure::Action::Write : StoreFailure::Action::Read));
+        throw RegistryError(StoreFailure::describe(m_db, writing ? StoreFailure::Action::Write
+                                                                 : StoreFailure::Action::Read));
     }
 
     sqlite3* m_db;
