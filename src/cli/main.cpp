@@ -6,7 +6,6 @@
 #include "cli/OutboxCommand.h"
 #include "cli/SendCommand.h"
 #include "cli/StatusCommand.h"
-#include "platform/Registry.h"
 
 #include <QCoreApplication>
 
@@ -72,9 +71,6 @@ int main(int argc, char* argv[]) {
     }
     try {
         return command->second(arguments);
-    } catch (const RegistryError& e) {
-        CliOutput::error(
-            QStringLiteral("settings store: %1").arg(QString::fromStdString(e.what())));
     } catch (const std::exception& e) {
         CliOutput::error(QString::fromStdString(e.what()));
     }

@@ -15,7 +15,8 @@ QString FailureText::describe(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const RegistryError& failure) {
-        return withDetail(kStoreFailed, failure.what());
+        const QString sentence = QString::fromUtf8(failure.what()).trimmed();
+        return sentence.isEmpty() ? kStoreFailed + QLatin1Char('!') : sentence;
     } catch (const std::exception& failure) {
         return withDetail(kInternalError, failure.what());
     } catch (...) {

@@ -5,6 +5,7 @@
 #include "RegistryBranchRead.h"
 #include "RegistryBranchWrite.h"
 #include "RegistryStatement.h"
+#include "StoreFailure.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,7 +26,14 @@ using RegistryStore::storedName;
 using RegistryStore::TypeInteger;
 using RegistryStore::TypeString;
 
+using StoreFailure::Action;
+
 constexpr qint64 kRootKey = 0;
+
+void execute(sqlite3* db, const char* sql, Action action) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw RegistryError(StoreFailure::describe(db, action));
+}
 
 } // namespace
 
@@ -70,33 +78,36 @@ Registry::Registry(const QString& filePath)
     // large part of reading a big branch, column by column) would only be taken twice.
     const int rc = RegistryStore::openPrivately(filePath, &m_db);
     if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
+        const QString message = StoreFailure::describe(m_db, Action::Open, filePath);
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw RegistryError(
-            QStringLiteral("Cannot open settings store %1: %2").arg(filePath, message));
+        throw RegistryError(message);
     }
     try {
         sqlite3_busy_timeout(m_db, 10000);
-        exec("PRAGMA journal_mode=WAL");
-        exec("PRAGMA synchronous=NORMAL");
+        execute(m_db, "PRAGMA journal_mode=WAL", Action::Open);
+        execute(m_db, "PRAGMA synchronous=NORMAL", Action::Open);
         // Reading through a mapping spares copying every page into a cache of our own; the
         // contact book's read at start is most of the file.
-        exec("PRAGMA mmap_size=16777216");
-        exec("PRAGMA foreign_keys=ON");
-        exec("CREATE TABLE IF NOT EXISTS keys ("
-             " id INTEGER PRIMARY KEY,"
-             " parent INTEGER NOT NULL,"
-             " name TEXT NOT NULL,"
-             " folded TEXT NOT NULL,"
-             " UNIQUE(parent, folded))");
-        exec("CREATE TABLE IF NOT EXISTS vals ("
-             " key INTEGER NOT NULL,"
-             " name TEXT NOT NULL,"
-             " folded TEXT NOT NULL,"
-             " type INTEGER NOT NULL,"
-             " data BLOB,"
-             " PRIMARY KEY(key, folded))");
+        execute(m_db, "PRAGMA mmap_size=16777216", Action::Open);
+        execute(m_db, "PRAGMA foreign_keys=ON", Action::Open);
+        execute(m_db,
+                "CREATE TABLE IF NOT EXISTS keys ("
+                " id INTEGER PRIMARY KEY,"
+                " parent INTEGER NOT NULL,"
+                " name TEXT NOT NULL,"
+                " folded TEXT NOT NULL,"
+                " UNIQUE(parent, folded))",
+                Action::Open);
+        execute(m_db,
+                "CREATE TABLE IF NOT EXISTS vals ("
+                " key INTEGER NOT NULL,"
+                " name TEXT NOT NULL,"
+                " folded TEXT NOT NULL,"
+                " type INTEGER NOT NULL,"
+                " data BLOB,"
+                " PRIMARY KEY(key, folded))",
+                Action::Open);
     } catch (...) {
         sqlite3_close(m_db);
         throw;
@@ -107,13 +118,9 @@ Registry::~Registry() {
     sqlite3_close(m_db);
 }
 
+// Transaction control: what fails here is the writing of the batch.
 void Registry::exec(const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : "unknown error");
-        sqlite3_free(error);
-        throw RegistryError(QStringLiteral("Settings store: %1").arg(message));
-    }
+    execute(m_db, sql, Action::Write);
 }
 
 qint64 Registry::findKey(const QString& key) const {
@@ -145,7 +152,9 @@ qint64 Registry::ensureKey(const QString& key) {
         q.bind(1, id);
         q.bind(2, foldName(name));
         if (!q.step())
-            throw RegistryError(QStringLiteral("Settings store: cannot create key %1").arg(key));
+            throw RegistryError(
+                StoreFailure::describe(Action::Write, SQLITE_ERROR, 0,
+                                       QStringLiteral("cannot create key %1").arg(key), m_path));
         id = q.integer(0);
     }
     return id;
@@ -357,7 +366,8 @@ qint64 Registry::dataVersion() const {
     QMutexLocker lock(&m_mutex);
     Statement q(m_db, "PRAGMA data_version");
     if (!q.step())
-        throw RegistryError(QStringLiteral("Settings store: no data version"));
+        throw RegistryError(StoreFailure::describe(Action::Read, SQLITE_ERROR, 0,
+                                                   QStringLiteral("no data version"), m_path));
     return q.integer(0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "RegistryStatement.h"
 
+#include <QFile>
 #include <QHash>
 #include <QSet>
 
@@ -137,7 +138,9 @@ public:
             const QStringList parts = keyParts(branch.name);
             if (parts.size() != 1)
                 throw RegistryError(
-                    QStringLiteral("Settings store: bad key name %1").arg(branch.name));
+                    StoreFailure::describe(StoreFailure::Action::Write, SQLITE_MISUSE, 0,
+                                           QStringLiteral("bad key name %1").arg(branch.name),
+                                           QFile::decodeName(sqlite3_db_filename(m_db, "main"))));
             const QString name = storedName(parts.first());
             const std::pair<qint64, QString> id{parent, foldName(name)};
             auto found = m_keys.find(id);

@@ -2,6 +2,7 @@
 
 #include "Ansi.h"
 #include "Registry.h"
+#include "StoreFailure.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -97,9 +98,11 @@ public:
     }
 
 private:
+    // A statement that failed to prepare was reading the schema.
     [[noreturn]] void fail() const {
-        throw RegistryError(
-            QStringLiteral("Settings store: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
+        const bool writing = m_stmt && !sqlite3_stmt_readonly(m_stmt);
+        throw RegistryError(StoreFailure::describe(m_db, writing ? StoreFailure::Action::Write
+                                                                 : StoreFailure::Action::Read));
     }
 
     sqlite3* m_db;

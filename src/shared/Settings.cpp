@@ -14,6 +14,18 @@ QString nameOf(const char* name) {
     return QString::fromLatin1(name);
 }
 
+QByteArray storedForm(const QString& value, const char* cipherKey) {
+    const QByteArray text = Ansi::fromUnicode(value);
+    return cipherKey ? StoredValueCipher::EncipherValue(text, cipherKey) : text;
+}
+
+QString plainForm(const QByteArray& stored, const char* cipherKey) {
+    if (!cipherKey)
+        return Ansi::toUnicode(stored);
+    const auto plain = StoredValueCipher::DecipherValue(stored, cipherKey);
+    return plain ? Ansi::toUnicode(*plain) : QString();
+}
+
 } // namespace
 
 std::optional<Setting::Entry> Setting::byName(const QString& name) {
@@ -29,8 +41,7 @@ Settings::Settings(Registry& registry)
 }
 
 QString Settings::get(Setting::Str setting) const {
-    return m_registry.readStringValue(kRoot, nameOf(setting.name))
-        .value_or(QString::fromLatin1(setting.fallback));
+    return findText(setting).value_or(QString::fromLatin1(setting.fallback));
 }
 
 qint32 Settings::get(Setting::Int setting) const {
@@ -50,7 +61,7 @@ std::optional<bool> Settings::find(Setting::Bool setting) const {
 }
 
 void Settings::set(Setting::Str setting, const QString& value) {
-    m_registry.writeString(kRoot, nameOf(setting.name), value);
+    setText(setting, value);
 }
 
 void Settings::set(Setting::Int setting, qint32 value) {
@@ -105,19 +116,15 @@ QString Settings::timeFormatForDialog() const {
     return stored.isEmpty() ? kDialogTimeFormat : stored;
 }
 
-QString Settings::proxyPassword() const {
-    const auto stored = m_registry.readBytes(kRoot, nameOf(Setting::ProxyPassword.name));
+std::optional<QString> Settings::findText(const Setting::Entry& setting) const {
+    const auto stored = m_registry.readBytes(kRoot, nameOf(setting.name));
     if (!stored)
-        return {};
-    const auto plain =
-        StoredValueCipher::DecipherValue(*stored, StoredValueCipher::kProxyPasswordKey);
-    return plain ? Ansi::toUnicode(*plain) : QString();
+        return std::nullopt;
+    return plainForm(*stored, setting.cipherKey);
 }
 
-void Settings::setProxyPassword(const QString& password) {
-    m_registry.writeBytes(kRoot, nameOf(Setting::ProxyPassword.name),
-                          StoredValueCipher::EncipherValue(Ansi::fromUnicode(password),
-                                                           StoredValueCipher::kProxyPasswordKey));
+void Settings::setText(const Setting::Entry& setting, const QString& value) {
+    m_registry.writeBytes(kRoot, nameOf(setting.name), storedForm(value, setting.cipherKey));
 }
 
 QString Settings::storedUserKey() const {

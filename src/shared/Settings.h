@@ -1,22 +1,30 @@
 #pragma once
 
+#include "StoredValueCipher.h"
+
 #include <QString>
 
+#include <limits>
 #include <optional>
 
 class Registry;
 
 // Every value of the settings key once: its stored name, type and the default its readers
-// use when it is missing or of another type.
+// use when it is missing or of another type; for a protected value the key it is enciphered
+// with, for an integer the range the program can use.
 namespace Setting {
 
 struct Str {
     const char* name;
     const char* fallback;
+    const char* cipherKey = nullptr; // set: never stored in plain
 };
 struct Int {
     const char* name;
     qint32 fallback;
+    // The dialog stores whatever number is typed; the command line refuses what lies outside.
+    qint32 minimum = std::numeric_limits<qint32>::min();
+    qint32 maximum = std::numeric_limits<qint32>::max();
 };
 struct Bool {
     const char* name;
@@ -24,14 +32,14 @@ struct Bool {
 };
 
 inline constexpr Str Host{"Host", ""};
-inline constexpr Int Port{"Port", 3000};
+inline constexpr Int Port{"Port", 3000, 1, 65535};
 inline constexpr Bool UseIESettings{"UseIESettings", false};
 inline constexpr Bool UseProxy{"UseProxy", false};
 inline constexpr Str ProxyServer{"ProxyServer", ""};
-inline constexpr Int ProxyPort{"ProxyPort", 0};
+inline constexpr Int ProxyPort{"ProxyPort", 0, 0, 65535}; // 0 until a proxy is set
 inline constexpr Bool ProxyAuthentication{"ProxyAuthentication", false};
 inline constexpr Str ProxyUserName{"ProxyUserName", ""};
-inline constexpr Str ProxyPassword{"ProxyPassword", ""}; // enciphered; see Settings::proxyPassword
+inline constexpr Str ProxyPassword{"ProxyPassword", "", StoredValueCipher::kProxyPasswordKey};
 inline constexpr Str TimeFormat{"TimeFormat", ""};
 inline constexpr Bool ShowSplash{"ShowSplash", true};
 inline constexpr Str SoundConnectOK{"SoundConnectOK", ""};
@@ -63,15 +71,23 @@ struct Entry {
     enum class Type { String, Integer, Flag }; // a flag is stored as an integer, 0 or 1
     const char* name;
     Type type;
+    const char* cipherKey = nullptr; // strings only
+    qint32 minimum = std::numeric_limits<qint32>::min();
+    qint32 maximum = std::numeric_limits<qint32>::max();
     constexpr Entry(Str setting)
         : name(setting.name)
-        , type(Type::String) {}
+        , type(Type::String)
+        , cipherKey(setting.cipherKey) {}
     constexpr Entry(Int setting)
         : name(setting.name)
-        , type(Type::Integer) {}
+        , type(Type::Integer)
+        , minimum(setting.minimum)
+        , maximum(setting.maximum) {}
     constexpr Entry(Bool setting)
         : name(setting.name)
         , type(Type::Flag) {}
+    constexpr bool isProtected() const { return cipherKey != nullptr; }
+    constexpr bool accepts(qint32 value) const { return value >= minimum && value <= maximum; }
 };
 
 // Every value above; a value added above belongs here too.
@@ -129,7 +145,8 @@ public:
     explicit Settings(Registry& registry);
     Registry& registry() const { return m_registry; }
 
-    // Missing or mistyped: the table's default.
+    // Missing or mistyped: the table's default. A protected value is deciphered on reading
+    // and enciphered on writing; a stored text that does not decipher reads as empty.
     QString get(Setting::Str setting) const;
     qint32 get(Setting::Int setting) const;
     bool get(Setting::Bool setting) const;
@@ -152,10 +169,13 @@ public:
     bool checkTextLength() const;        // off while NotCheckTextLength exists as an integer
     QString timeFormatForDialog() const; // empty → "<DD.MM.YY HH:MM>"
 
-    // The proxy password is stored enciphered; a stored text that does not decipher gives
-    // an empty password.
-    QString proxyPassword() const;
-    void setProxyPassword(const QString& password);
+    // A string value met by its name (the command line), read and written as get() and set()
+    // do; missing or not a string reads as nothing.
+    std::optional<QString> findText(const Setting::Entry& setting) const;
+    void setText(const Setting::Entry& setting, const QString& value);
+
+    QString proxyPassword() const { return get(Setting::ProxyPassword); }
+    void setProxyPassword(const QString& password) { set(Setting::ProxyPassword, password); }
 
     // The default (unnamed) value: the account key, in plain or protected.
     QString storedUserKey() const;

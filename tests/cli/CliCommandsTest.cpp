@@ -41,7 +41,8 @@ class CliCommandsTest : public QObject {
     SandboxProcess m_sandbox;
     QString m_key;
 
-    Run cli(const QStringList& arguments, const QString& password = QString()) const {
+    Run cli(const QStringList& arguments, const QString& password = QString(),
+            const QByteArray& input = QByteArray()) const {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
@@ -49,6 +50,8 @@ class CliCommandsTest : public QObject {
             environment.insert(QStringLiteral("VARNELO_ACCESS_PASSWORD"), password);
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VARNELO_CLI_EXE), arguments);
+        process.write(input);
+        process.closeWriteChannel();
         Run run;
         if (!process.waitForFinished(60000)) {
             process.kill();
@@ -67,6 +70,11 @@ class CliCommandsTest : public QObject {
         if (run.code != 0)
             qWarning() << arguments << run.code << run.err;
         return run.code == 0 ? run.out : QStringLiteral("<failed>");
+    }
+    // What the program reads as the proxy password.
+    static QString storedProxyPassword() {
+        Registry store;
+        return Settings(store).proxyPassword();
     }
     QByteArray lastRequest() const {
         return hexBytes(m_sandbox.log().last().toObject().value(QLatin1String("request")));
@@ -232,6 +240,15 @@ private slots:
                                                    << QVariant() << QStringList{"Host", "string"};
         QTest::newRow("account key, --integer")
             << QStringList{"@", "5", "--integer"} << 2 << QVariant() << QStringList{"@", "string"};
+        QTest::newRow("port, highest")
+            << QStringList{"Port", "65535"} << 0 << QVariant(65535) << quiet;
+        QTest::newRow("proxy port, none")
+            << QStringList{"ProxyPort", "0"} << 0 << QVariant(0) << quiet;
+        for (const char* number : {"70000", "-5", "0"})
+            QTest::addRow("port %s", number) << QStringList{"Port", number} << 2 << QVariant()
+                                             << QStringList{"Port", "1 to 65535", number};
+        QTest::newRow("proxy port past its range")
+            << QStringList{"ProxyPort", "65536"} << 2 << QVariant() << QStringList{"0 to 65535"};
     }
     void configSetTypedBySettingsTable() {
         QFETCH(QStringList, arguments);
@@ -273,7 +290,21 @@ private slots:
         QCOMPARE(ok({"config", "get", "Port"}), QStringLiteral("3001\n"));
     }
 
+    // A secret from standard input is stored as the settings dialog stores it and never shown.
+    void protectedValueFromStandardInput() {
+        const QString password = QStringLiteral("пароль с пробелом ");
+        QCOMPARE(cli({"config", "set", "ProxyPassword", "-"}, {}, password.toUtf8() + "\n").code,
+                 0);
+        QCOMPARE(storedProxyPassword(), password);
+        QVERIFY(!Registry().readString({}, "ProxyPassword").contains(QStringLiteral("пароль")));
+        QCOMPARE(ok({"config", "get", "ProxyPassword"}), QStringLiteral("set\n"));
+        QCOMPARE(cli({"config", "set", "proxypassword", "-"}).code, 0); // empty input clears it
+        QCOMPARE(ok({"config", "get", "ProxyPassword"}), QStringLiteral("empty\n"));
+        QCOMPARE(storedProxyPassword(), QString());
+    }
+
     void configExportImportRoundTrip() {
+        QCOMPARE(cli({"config", "set", "ProxyPassword", "-"}, {}, "тайна").code, 0);
         QCOMPARE(cli({"config", "set", "Theme", "Синий \\ \"скин\""}).code, 0);
         QCOMPARE(cli({"config", "set", "Code", "4294", "--integer"}).code, 0);
         // A contact book in the store, so the Contacts subtree goes along.
@@ -313,6 +344,21 @@ private slots:
         QCOMPARE(cli({"config", "import", saved}).code, 0);
         QCOMPARE(ok({"config", "export"}), exported);
         QCOMPARE(ok({"contacts", "list"}), contacts);
+        QCOMPARE(storedProxyPassword(), QStringLiteral("тайна"));
+    }
+
+    // A store that fails is told in the store's own sentence, naming its file.
+    void storeFailureIsOneSentence() {
+        QFile file(AppPaths::registryFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'Z'));
+        file.close();
+        const Run run = cli({"config", "get", "Host"});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.startsWith("varnelo-cli: Не удалось открыть файл настроек " +
+                                    QFileInfo(file).canonicalFilePath() + ": файл повреждён") &&
+                     run.err.endsWith(" (file is not a database)\n"),
+                 qPrintable(run.err));
     }
 
     void badImportChangesNothing() {
