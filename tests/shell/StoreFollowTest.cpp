@@ -95,6 +95,16 @@ class StoreFollowTest : public QObject {
         return cli({"config", "import", file});
     }
 
+    // A second copy of the program changing the stored book.
+    static void writeElsewhere(const std::function<void(ContactBook&)>& change) {
+        Registry registry;
+        ContactStore store(registry);
+        ContactBook other;
+        store.LoadContacts(other);
+        change(other);
+        store.SaveContacts(other);
+    }
+
     ContactTreeView* tree() const { return m_form->findChild<ContactTreeView*>(); }
     ContactBook& book() const { return m_form->book(); }
 
@@ -193,8 +203,48 @@ private slots:
         m_form->SaveContacts();
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
-        QCOMPARE(asked[0].text, StoreFollower::kChangedElsewhereText);
+        // The change of a field made in place is not an edit that can be made again.
+        QCOMPARE(asked[0].text, StoreFollower::kChangedElsewhereText.arg(3));
 
+        ContactBook inStore;
+        inStore.setGroups(ContactStore::readBook(Registry()));
+        QCOMPARE(captions(inStore), stored);
+        QCOMPARE(captions(book()), stored);
+    }
+
+    void dragMeetsABookChangedElsewhere_data() {
+        QTest::addColumn<bool>("ivanGone");
+        QTest::addColumn<QVariant>("answer"); // invalid: none given, the default button
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("both kept, nothing asked")
+            << false << QVariant()
+            << QStringList({"Друзья", "  Оля", "  Иван", "Работа", "  Анна", "  Петр"});
+        QTest::newRow("moved contact gone: by default theirs")
+            << true << QVariant() << QStringList({"Друзья", "  Оля", "Работа", "  Анна", "  Петр"});
+        QTest::newRow("moved contact gone: mine on Yes")
+            << true << QVariant(int(QMessageBox::Yes))
+            << QStringList({"Друзья", "  Оля", "  Иван", "Работа", "  Петр"});
+    }
+    // The user drags Ivan to the friends over a book that a second copy changed unseen: Anna
+    // came in at work, perhaps Ivan went.
+    void dragMeetsABookChangedElsewhere() {
+        QFETCH(bool, ivanGone);
+        QFETCH(QVariant, answer);
+        QFETCH(QStringList, stored);
+        writeElsewhere([ivanGone](ContactBook& other) {
+            const QModelIndex work = other.groupIndex(1);
+            if (ivanGone)
+                other.removeRows(0, 1, work);
+            other.insertRows(0, 1, work);
+            other.setEntry(other.index(0, 0, work), contact("Анна", "+79160000009"));
+        });
+        if (answer.isValid())
+            Prompts::queueAnswer(answer);
+        QVERIFY(tree()->ContactTreeDragDrop(book().groupIndex(0)));
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), ivanGone ? 1 : 0);
+        if (ivanGone)
+            QCOMPARE(asked[0].text, StoreFollower::kChangedElsewhereText.arg(2));
         ContactBook inStore;
         inStore.setGroups(ContactStore::readBook(Registry()));
         QCOMPARE(captions(inStore), stored);
