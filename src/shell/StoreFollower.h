@@ -23,7 +23,7 @@ class StoreFollower : public QObject {
     Q_OBJECT
 
 public:
-    // %1: how many groups and contacts of the other program's the user's book would undo.
+    // %1: how many groups and contacts of the other program's saving the user's book undoes.
     static inline const QString kChangedElsewhereText = QStringLiteral(
         "Контакт лист изменен другой программой, пока вы его редактировали, и ваше последнее "
         "изменение нельзя к нему применить.\r\n"

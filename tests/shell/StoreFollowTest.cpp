@@ -95,16 +95,6 @@ class StoreFollowTest : public QObject {
         return cli({"config", "import", file});
     }
 
-    // A second copy of the program changing the stored book.
-    static void writeElsewhere(const std::function<void(ContactBook&)>& change) {
-        Registry registry;
-        ContactStore store(registry);
-        ContactBook other;
-        store.LoadContacts(other);
-        change(other);
-        store.SaveContacts(other);
-    }
-
     ContactTreeView* tree() const { return m_form->findChild<ContactTreeView*>(); }
     ContactBook& book() const { return m_form->book(); }
 
@@ -218,9 +208,9 @@ private slots:
         QTest::addColumn<QStringList>("stored");
         QTest::newRow("both kept, nothing asked")
             << false << QVariant()
-            << QStringList({"Друзья", "  Оля", "  Иван", "Работа", "  Анна", "  Петр"});
+            << QStringList({"Друзья", "  Оля", "  Иван", "Работа", "  Петр", "  Анна"});
         QTest::newRow("moved contact gone: by default theirs")
-            << true << QVariant() << QStringList({"Друзья", "  Оля", "Работа", "  Анна", "  Петр"});
+            << true << QVariant() << QStringList({"Друзья", "  Оля", "Работа", "  Петр", "  Анна"});
         QTest::newRow("moved contact gone: mine on Yes")
             << true << QVariant(int(QMessageBox::Yes))
             << QStringList({"Друзья", "  Оля", "  Иван", "Работа", "  Петр"});
@@ -231,13 +221,14 @@ private slots:
         QFETCH(bool, ivanGone);
         QFETCH(QVariant, answer);
         QFETCH(QStringList, stored);
-        writeElsewhere([ivanGone](ContactBook& other) {
-            const QModelIndex work = other.groupIndex(1);
-            if (ivanGone)
-                other.removeRows(0, 1, work);
-            other.insertRows(0, 1, work);
-            other.setEntry(other.index(0, 0, work), contact("Анна", "+79160000009"));
-        });
+        Registry registry; // a second copy of the program
+        ContactStore store(registry);
+        ContactBook other;
+        store.LoadContacts(other);
+        if (ivanGone)
+            other.removeRows(0, 1, other.groupIndex(1));
+        other.appendContact(other.groupIndex(1), contact("Анна", "+79160000009"));
+        store.SaveContacts(other);
         if (answer.isValid())
             Prompts::queueAnswer(answer);
         QVERIFY(tree()->ContactTreeDragDrop(book().groupIndex(0)));
