@@ -27,34 +27,43 @@ AddCheck checkNewContact(const ContactFields& fields) {
     return AddCheck::Ok;
 }
 
-QModelIndex addContact(ContactBook& book, const ContactFields& fields) {
-    QModelIndex group = book.findGroup(fields.group);
-    if (!group.isValid()) {
-        BookEntry entry;
-        entry.caption = fields.group;
-        entry.Name = fields.group;
-        group = book.appendGroup(entry);
-    }
+BookEntry newGroup(const QString& caption) {
+    BookEntry group;
+    group.caption = caption;
+    group.Name = caption;
+    return group;
+}
+
+BookEntry newContact(const ContactFields& fields) {
     BookEntry contact;
     contact.caption = fields.name;
     contact.Name = fields.name;
     contact.Number = fields.number;
     contact.Sign = fields.sign;
     contact.Translit = fields.translit;
-    return book.appendContact(group, contact);
+    return contact;
+}
+
+BookEntry editedContact(BookEntry contact, const ContactFields& fields) {
+    contact.caption = fields.name;
+    contact.Name = fields.name;
+    contact.Sender = kDefaultSender;
+    contact.Number = fields.number;
+    contact.Sign = fields.sign;
+    contact.Translit = fields.translit;
+    return contact;
+}
+
+QModelIndex addContact(ContactBook& book, const ContactFields& fields) {
+    QModelIndex group = book.findGroup(fields.group);
+    if (!group.isValid())
+        group = book.appendGroup(newGroup(fields.group));
+    return book.appendContact(group, newContact(fields));
 }
 
 void editContact(ContactBook& book, const QModelIndex& contact, const ContactFields& fields) {
-    if (!ContactBook::isContact(contact))
-        return;
-    BookEntry entry = book.entry(contact);
-    entry.caption = fields.name;
-    entry.Name = fields.name;
-    entry.Sender = kDefaultSender;
-    entry.Number = fields.number;
-    entry.Sign = fields.sign;
-    entry.Translit = fields.translit;
-    book.setEntry(contact, entry);
+    if (ContactBook::isContact(contact))
+        book.setEntry(contact, editedContact(book.entry(contact), fields));
 }
 
 void renameGroup(ContactBook& book, const QModelIndex& group, const QString& caption) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/BookEntry.h"
+
 #include <QModelIndex>
 #include <QString>
 
@@ -24,6 +26,11 @@ AddCheck checkNewContact(const ContactFields& fields);
 // Nothing but blanks (or nothing at all).
 bool isBlank(const QString& text);
 bool isInternational(const QString& number);
+
+// The entries the editor makes: a group, a contact, and a contact as editing leaves it.
+BookEntry newGroup(const QString& caption);
+BookEntry newContact(const ContactFields& fields);
+BookEntry editedContact(BookEntry contact, const ContactFields& fields);
 
 // Appends the contact to the last group whose caption is exactly `fields.group`, creating
 // that group at the end of the book when there is none. Returns the new contact.

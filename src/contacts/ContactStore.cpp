@@ -347,10 +347,6 @@ ContactStore::SaveResult ContactStore::SaveContacts(const ContactBook& book,
     return SaveResult::Saved;
 }
 
-bool ContactStore::isUnchanged(const ContactBook& book) const {
-    return book.groups() == m_synced;
-}
-
 std::optional<QList<BookGroup>> ContactStore::changedElsewhere() {
     if (m_loadFailed)
         return std::nullopt;

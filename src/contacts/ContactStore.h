@@ -60,8 +60,9 @@ public:
     // Throws ContactStoreError; the stored book is then the previous one.
     SaveResult SaveContacts(const ContactBook& book, OutsideChanges outside = OutsideChanges::Keep);
 
-    // Whether the book is still as this store last loaded or saved it.
-    bool isUnchanged(const ContactBook& book) const;
+    // The book as this store last loaded, saved or took it from changedElsewhere(): what
+    // the user's edits since then started from.
+    const QList<BookGroup>& syncedBook() const { return m_synced; }
 
     // The stored book, when another program changed it since this store last loaded or
     // saved; the caller shows it, and later saves build on it. Nothing after a failed load.

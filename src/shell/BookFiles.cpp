@@ -1,5 +1,6 @@
 #include "MainUnit.h"
 
+#include "contacts/BookEdit.h"
 #include "contacts/BookExport.h"
 #include "contacts/BookImport.h"
 #include "contacts/ContactBook.h"
@@ -45,7 +46,7 @@ void TMainForm::ImportContactsClick() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     BookImport::apply(*m_book, dialog.plan());
-    SaveContacts();
+    SaveContacts(BookEdit::import(dialog.plan()));
 }
 
 void TMainForm::ExportContactsClick() {

@@ -1,6 +1,7 @@
 #include "MainUnit.h"
 
 #include "StoreFollower.h"
+#include "contacts/BookEdit.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "contacts/ui/AddContactUnit.h"
@@ -17,7 +18,7 @@ void TMainForm::buildContactTree(QBoxLayout* layout) {
     ContactTree->setObjectName(QStringLiteral("ContactTree"));
     ContactTree->setFrameShape(QFrame::NoFrame);
     ContactTree->setBook(m_book);
-    ContactTree->saveContacts = [this] { SaveContacts(); };
+    ContactTree->saveContacts = [this](const BookEdit& edit) { SaveContacts(edit); };
     ContactTree->openPage = [this](const PageRequest& page) {
         if (m_options.dialogs.createNewPage)
             m_options.dialogs.createNewPage(page.sender, page.name, page.number, page.sign,
@@ -28,12 +29,14 @@ void TMainForm::buildContactTree(QBoxLayout* layout) {
 
 void TMainForm::AddContactClick() {
     TAddContactForm::runAdd(
-        *m_book, ContactTree->selectedEntry(), [this] { SaveContacts(); }, this);
+        *m_book, ContactTree->selectedEntry(), [this](const BookEdit& edit) { SaveContacts(edit); },
+        this);
 }
 
 void TMainForm::EditContactClick() {
     TAddContactForm::runEdit(
-        *m_book, ContactTree->selectedEntry(), [this] { SaveContacts(); }, this);
+        *m_book, ContactTree->selectedEntry(), [this](const BookEdit& edit) { SaveContacts(edit); },
+        this);
 }
 
 // Both entries exist only while the service keeps contacts for the account.
@@ -42,17 +45,28 @@ void TMainForm::N21Click() {
         ServerContacts::N21Click(this, *m_book);
 }
 
+// The book from the service reaches the store with the next save; until then it is an edit
+// of the user's like any other.
 void TMainForm::N22Click() {
-    if (N22->isVisible())
-        ServerContacts::N22Click(this, *m_book);
+    if (!N22->isVisible())
+        return;
+    const QList<BookGroup> before = m_book->groups();
+    ServerContacts::N22Click(this, *m_book);
+    if (m_storeFollower && !BookEdit::sameStored(before, m_book->groups()))
+        m_storeFollower->record(BookEdit::replaceBook(before, m_book->groups()));
+}
+
+void TMainForm::SaveContacts(const BookEdit& edit) {
+    if (m_storeFollower)
+        m_storeFollower->record(edit);
+    SaveContacts();
 }
 
 void TMainForm::SaveContacts() {
-    if (!m_store)
+    if (!m_storeFollower)
         return;
     try {
-        if (m_store->SaveContacts(*m_book) == ContactStore::SaveResult::ChangedElsewhere)
-            m_storeFollower->resolveSaveConflict();
+        m_storeFollower->save();
     } catch (const ContactStoreError& error) {
         Prompts::error(this, QString::fromStdString(error.what()));
     }

@@ -11,6 +11,7 @@
 #include <optional>
 
 struct BookEntry;
+class BookEdit;
 class BookReadAhead;
 class ContactBook;
 class ContactTreeView;
@@ -131,6 +132,8 @@ public:
     void RestartBalanceTimer();
     void SaveWindowPosition();
     void SaveContacts();
+    // After an edit of the user's, which is made again on a book stored elsewhere meanwhile.
+    void SaveContacts(const BookEdit& edit);
     static void PlaySoundFile(const QString& path);
     void ShowBalloon(const QString& title, const QString& text, MainWindowLink::BalloonKind kind,
                      int timeoutMs);

@@ -16,39 +16,8 @@ namespace {
 
 // While an edit is open, another look after this long.
 constexpr int kRetryMs = 500;
-
-// Where the selection was, by the captions that identify an entry in the store.
-struct SelectedPlace {
-    QString group;
-    std::optional<BookEntry> contact;
-};
-
-std::optional<SelectedPlace> selectedPlace(const ContactBook& book, const QModelIndex& selected) {
-    if (!selected.isValid())
-        return std::nullopt;
-    SelectedPlace place{book.entry(book.groupOf(selected)).caption, std::nullopt};
-    if (ContactBook::isContact(selected))
-        place.contact = book.entry(selected);
-    return place;
-}
-
-QModelIndex findPlace(const ContactBook& book, const SelectedPlace& place) {
-    const QModelIndex group = book.findGroup(place.group);
-    if (!group.isValid() || !place.contact)
-        return group;
-    QModelIndex sameCaption;
-    for (int row = 0; row < book.rowCount(group); ++row) {
-        const QModelIndex contact = book.index(row, 0, group);
-        const BookEntry entry = book.entry(contact);
-        if (entry.caption != place.contact->caption)
-            continue;
-        if (entry.Number == place.contact->Number)
-            return contact;
-        if (!sameCaption.isValid())
-            sameCaption = contact;
-    }
-    return sameCaption;
-}
+// Saves in a row that may each meet yet another book stored elsewhere.
+constexpr int kSaveAttempts = 5;
 
 } // namespace
 
@@ -92,6 +61,10 @@ bool StoreFollower::editInFlight() const {
 }
 
 void StoreFollower::followBook() {
+    // Edits not saved yet (a book from the service, a save that failed) are made again on the
+    // other book by the save that follows them.
+    if (!m_edits.isEmpty())
+        return;
     if (editInFlight()) {
         m_retry.start();
         return;
@@ -105,7 +78,8 @@ void StoreFollower::followBook() {
 }
 
 void StoreFollower::showBook(QList<BookGroup> groups) {
-    const std::optional<SelectedPlace> selected = selectedPlace(m_book, m_tree.selectedEntry());
+    const std::optional<BookPlace> selected = BookPlace::of(m_book, m_tree.selectedEntry());
+    const std::optional<BookPlace::Rows> rows = selected ? selected->findIn(groups) : std::nullopt;
     QHash<QString, bool> expanded;
     for (int row = 0; row < m_book.groupCount(); ++row)
         expanded.insert(m_book.group(row).entry.caption, m_book.group(row).entry.expanded);
@@ -113,23 +87,46 @@ void StoreFollower::showBook(QList<BookGroup> groups) {
         group.entry.expanded = expanded.value(group.entry.caption, group.entry.expanded);
 
     m_book.setGroups(groups);
-    if (selected)
-        m_tree.selectEntry(findPlace(m_book, *selected));
+    if (!rows)
+        return;
+    const QModelIndex group = m_book.groupIndex(int(rows->group));
+    m_tree.selectEntry(rows->contact < 0 ? group : m_book.index(int(rows->contact), 0, group));
 }
 
-void StoreFollower::resolveSaveConflict() {
-    // With nothing of the user's to keep, the other book is simply shown.
-    if (m_store.isUnchanged(m_book)) {
-        followBook();
-        return;
+void StoreFollower::record(BookEdit edit) {
+    m_edits.append(std::move(edit));
+}
+
+void StoreFollower::save() {
+    for (int attempt = 0; attempt < kSaveAttempts; ++attempt) {
+        if (m_store.SaveContacts(m_book) != ContactStore::SaveResult::ChangedElsewhere) {
+            m_edits.clear();
+            return;
+        }
+        if (!buildOnNewerBook())
+            return;
     }
-    const auto answer = Prompts::message(m_window, kChangedElsewhereText,
-                                         QStringLiteral("Подтверждение"), QMessageBox::Question,
-                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    if (answer == QMessageBox::Yes) {
+}
+
+bool StoreFollower::buildOnNewerBook() {
+    const QList<BookGroup> base = m_store.syncedBook();
+    std::optional<QList<BookGroup>> newer = m_store.changedElsewhere();
+    if (!newer)
+        return true;
+    if (std::optional<QList<BookGroup>> both =
+            BookEdit::rebase(m_edits, base, m_book.groups(), *newer)) {
+        showBook(std::move(*both));
+        return true;
+    }
+    // The safe answer keeps the other program's work.
+    const auto answer =
+        Prompts::message(m_window, kChangedElsewhereText.arg(BookEdit::countChanges(base, *newer)),
+                         QStringLiteral("Подтверждение"), QMessageBox::Question,
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    m_edits.clear();
+    if (answer == QMessageBox::Yes)
         m_store.SaveContacts(m_book, ContactStore::OutsideChanges::Overwrite);
-        return;
-    }
-    if (std::optional<QList<BookGroup>> groups = m_store.changedElsewhere())
-        showBook(std::move(*groups));
+    else
+        showBook(std::move(*newer));
+    return false;
 }

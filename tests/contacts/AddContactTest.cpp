@@ -43,7 +43,7 @@ struct EditorUnderTest {
             if (selectedContact >= 0)
                 selected = book.index(selectedContact, 0, selected);
         }
-        form = new TAddContactForm(book, selected, [this] {
+        form = new TAddContactForm(book, selected, [this](const BookEdit&) {
             ++saves;
             store.SaveContacts(book);
         });

@@ -52,12 +52,16 @@ struct TreeUnderTest {
     ContactTreeView view;
     QList<PageRequest> pages;
     int saves = 0;
+    std::optional<BookEdit> saved; // the change the last save was handed
 
     explicit TreeUnderTest(const QString& layout) {
         book.setGroups(BookLayout::parse(layout));
         view.setBook(&book);
         view.openPage = [this](const PageRequest& page) { pages << page; };
-        view.saveContacts = [this] { ++saves; };
+        view.saveContacts = [this](const BookEdit& edit) {
+            ++saves;
+            saved = edit;
+        };
         view.resize(220, 400);
     }
     void select(const QString& path) {
@@ -66,6 +70,11 @@ struct TreeUnderTest {
         view.selectEntry(index);
     }
     QPoint centreOf(const QString& path) { return view.visualRect(entryAt(book, path)).center(); }
+    // The saved change made again on the book laid out so; empty when it cannot be.
+    QString replayedOn(const QString& layout) const {
+        QList<BookGroup> groups = BookLayout::parse(layout);
+        return saved && saved->applyTo(groups) ? BookLayout::of(groups) : QString();
+    }
 };
 
 } // namespace
@@ -327,6 +336,7 @@ private slots:
         QCOMPARE(tree.saves, accepted ? 1 : 0);
         if (!accepted)
             return;
+        QCOMPARE(tree.replayedOn(layout), after);
         // The moved entry stays selected and keeps its fields; the view shows its group open.
         QCOMPARE(pathOf(tree.book, tree.view.selectedEntry()).section('/', -1),
                  dragged.section('/', -1));
@@ -372,6 +382,7 @@ private slots:
         tree.view.N24Click();
         QCOMPARE(BookLayout::of(tree.book), after);
         QCOMPARE(tree.saves, 1);
+        QCOMPARE(tree.replayedOn(layout), after);
         QCOMPARE(pathOf(tree.book, tree.view.sortAnchor()), anchor);
         QCOMPARE(pathOf(tree.book, tree.view.selectedEntry()), anchor);
     }
@@ -434,6 +445,8 @@ private slots:
         QCOMPARE(asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(BookLayout::of(tree.book), after);
         QCOMPARE(tree.saves, answer == QMessageBox::Yes ? 1 : 0);
+        if (tree.saves)
+            QCOMPARE(tree.replayedOn(QStringLiteral("Работа+[Иван,Петр] Дом[Мама]")), after);
     }
 
     void deleteWithoutSelectionAsksNothing() {

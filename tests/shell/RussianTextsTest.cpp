@@ -87,7 +87,7 @@ private slots:
         ContactTreeView view;
         int saves = 0;
         view.setBook(&book);
-        view.saveContacts = [&saves] { ++saves; };
+        view.saveContacts = [&saves](const BookEdit&) { ++saves; };
         view.resize(220, 300);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));

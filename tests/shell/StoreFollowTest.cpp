@@ -193,8 +193,49 @@ private slots:
         m_form->SaveContacts();
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
-        QCOMPARE(asked[0].text, StoreFollower::kChangedElsewhereText);
+        // The change of a field made in place is not an edit that can be made again.
+        QCOMPARE(asked[0].text, StoreFollower::kChangedElsewhereText.arg(3));
 
+        ContactBook inStore;
+        inStore.setGroups(ContactStore::readBook(Registry()));
+        QCOMPARE(captions(inStore), stored);
+        QCOMPARE(captions(book()), stored);
+    }
+
+    void dragMeetsABookChangedElsewhere_data() {
+        QTest::addColumn<bool>("ivanGone");
+        QTest::addColumn<QVariant>("answer"); // invalid: none given, the default button
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("both kept, nothing asked")
+            << false << QVariant()
+            << QStringList({"Друзья", "  Оля", "  Иван", "Работа", "  Петр", "  Анна"});
+        QTest::newRow("moved contact gone: by default theirs")
+            << true << QVariant() << QStringList({"Друзья", "  Оля", "Работа", "  Петр", "  Анна"});
+        QTest::newRow("moved contact gone: mine on Yes")
+            << true << QVariant(int(QMessageBox::Yes))
+            << QStringList({"Друзья", "  Оля", "  Иван", "Работа", "  Петр"});
+    }
+    // The user drags Ivan to the friends over a book that a second copy changed unseen: Anna
+    // came in at work, perhaps Ivan went.
+    void dragMeetsABookChangedElsewhere() {
+        QFETCH(bool, ivanGone);
+        QFETCH(QVariant, answer);
+        QFETCH(QStringList, stored);
+        Registry registry; // a second copy of the program
+        ContactStore store(registry);
+        ContactBook other;
+        store.LoadContacts(other);
+        if (ivanGone)
+            other.removeRows(0, 1, other.groupIndex(1));
+        other.appendContact(other.groupIndex(1), contact("Анна", "+79160000009"));
+        store.SaveContacts(other);
+        if (answer.isValid())
+            Prompts::queueAnswer(answer);
+        QVERIFY(tree()->ContactTreeDragDrop(book().groupIndex(0)));
+        const QList<Prompts::Asked> asked = Prompts::takeAsked();
+        QCOMPARE(asked.size(), ivanGone ? 1 : 0);
+        if (ivanGone)
+            QCOMPARE(asked[0].text, StoreFollower::kChangedElsewhereText.arg(2));
         ContactBook inStore;
         inStore.setGroups(ContactStore::readBook(Registry()));
         QCOMPARE(captions(inStore), stored);

@@ -61,7 +61,7 @@ QIcon iconOf(const QImage& image) {
 } // namespace
 
 TAddContactForm::TAddContactForm(ContactBook& book, const QModelIndex& selected,
-                                 std::function<void()> saveContacts, QWidget* parent)
+                                 std::function<void(const BookEdit&)> saveContacts, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
     , m_book(book)
@@ -257,22 +257,25 @@ void TAddContactForm::ButOKClick() {
     }
     BookEdits::addContact(m_book, typed);
     if (m_saveContacts)
-        m_saveContacts();
+        m_saveContacts(BookEdit::addContact(typed));
     accept();
 }
 
 void TAddContactForm::ButADDClick() {
-    if (m_mode == Mode::EditContact && ContactBook::isContact(m_selected))
+    std::optional<BookEdit> edit;
+    if (m_mode == Mode::EditContact && ContactBook::isContact(m_selected)) {
+        edit = BookEdit::editContact(m_book, m_selected, fields());
         BookEdits::editContact(m_book, m_selected, fields());
-    else if (m_mode == Mode::EditGroup && ContactBook::isGroup(m_selected))
+    } else if (m_mode == Mode::EditGroup && ContactBook::isGroup(m_selected)) {
+        edit = BookEdit::renameGroup(m_book, m_selected, Group->currentText());
         BookEdits::renameGroup(m_book, m_selected, Group->currentText());
-    else {
+    } else {
         // The entry left the book while the dialog was open.
         reject();
         return;
     }
     if (m_saveContacts)
-        m_saveContacts();
+        m_saveContacts(*edit);
     accept();
 }
 
@@ -291,13 +294,15 @@ void TAddContactForm::ButCancelClick() {
 }
 
 void TAddContactForm::runAdd(ContactBook& book, const QModelIndex& selected,
-                             const std::function<void()>& saveContacts, QWidget* parent) {
+                             const std::function<void(const BookEdit&)>& saveContacts,
+                             QWidget* parent) {
     auto* form = new TAddContactForm(book, selected, saveContacts, parent);
     form->exec();
 }
 
 void TAddContactForm::runEdit(ContactBook& book, const QModelIndex& selected,
-                              const std::function<void()>& saveContacts, QWidget* parent) {
+                              const std::function<void(const BookEdit&)>& saveContacts,
+                              QWidget* parent) {
     if (!selected.isValid())
         return;
     auto* form = new TAddContactForm(book, selected, saveContacts, parent);

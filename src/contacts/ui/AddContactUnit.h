@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contacts/BookEdit.h"
 #include "contacts/BookEdits.h"
 
 #include <QDialog>
@@ -16,7 +17,7 @@ class QPushButton;
 
 // The contact editor: adds a contact (creating its group on the way), or, reshaped for the
 // selected entry, edits a contact's fields or renames a group. Every confirmed change is
-// saved at once through the save hook. Frees itself when closed.
+// saved at once through the save hook, which is handed the change. Frees itself when closed.
 class TAddContactForm : public QDialog {
     Q_OBJECT
 
@@ -35,7 +36,7 @@ public:
 
     // Add mode, with the group of `selected` preselected.
     TAddContactForm(ContactBook& book, const QModelIndex& selected,
-                    std::function<void()> saveContacts, QWidget* parent = nullptr);
+                    std::function<void(const BookEdit&)> saveContacts, QWidget* parent = nullptr);
 
     // Edit mode for `selected` (a contact or a group): relabels the dialog, hides what does
     // not apply, fills the fields and makes OK run the edit command.
@@ -46,9 +47,9 @@ public:
 
     // Opens the editor modally; nothing to edit without a selected entry.
     static void runAdd(ContactBook& book, const QModelIndex& selected,
-                       const std::function<void()>& saveContacts, QWidget* parent);
+                       const std::function<void(const BookEdit&)>& saveContacts, QWidget* parent);
     static void runEdit(ContactBook& book, const QModelIndex& selected,
-                        const std::function<void()>& saveContacts, QWidget* parent);
+                        const std::function<void(const BookEdit&)>& saveContacts, QWidget* parent);
 
     // Handlers: OK in add mode, OK in edit mode, Cancel.
     void ButOKClick();
@@ -84,6 +85,6 @@ private:
 
     ContactBook& m_book;
     QPersistentModelIndex m_selected;
-    std::function<void()> m_saveContacts;
+    std::function<void(const BookEdit&)> m_saveContacts;
     Mode m_mode = Mode::Add;
 };

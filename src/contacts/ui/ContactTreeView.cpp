@@ -145,8 +145,9 @@ bool ContactTreeView::ContactTreeDragDrop(const QModelIndex& target) {
     const QModelIndex dragged = selectedEntry();
     if (!m_book || !BookDrop::accepts(dragged, target))
         return false;
+    const BookEdit edit = BookEdit::drop(*m_book, dragged, target);
     selectEntry(BookDrop::drop(*m_book, dragged, target));
-    save();
+    save(edit);
     return true;
 }
 
@@ -177,8 +178,9 @@ void ContactTreeView::ButDelContactClick() {
         m_book->entry(selected).caption + kQuote + QLatin1Char('?');
     if (!Prompts::confirm(window(), question))
         return;
+    const BookEdit edit = BookEdit::remove(*m_book, selected);
     m_book->removeRows(selected.row(), 1, selected.parent());
-    save();
+    save(edit);
 }
 
 void ContactTreeView::N24Click() {
@@ -186,11 +188,12 @@ void ContactTreeView::N24Click() {
     if (!m_book || !anchor.isValid())
         return;
     m_sortAnchor = anchor;
+    const BookEdit edit = BookEdit::sort(*m_book, anchor);
     if (ContactBook::isContact(anchor))
         m_book->sortContacts(anchor.parent());
     else
         m_book->sortGroups();
-    save();
+    save(edit);
 }
 
 QIcon ContactTreeView::sortPicture() {
@@ -300,7 +303,7 @@ void ContactTreeView::rememberExpansion(const QModelIndex& index, bool expanded)
         m_book->setExpanded(index, expanded);
 }
 
-void ContactTreeView::save() {
+void ContactTreeView::save(const BookEdit& edit) {
     if (saveContacts)
-        saveContacts();
+        saveContacts(edit);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contacts/BookEdit.h"
 #include "contacts/ContactPage.h"
 
 #include <QPersistentModelIndex>
@@ -34,8 +35,8 @@ public:
 
     // Called with the page to open (double click, Enter, "Отправить СМС").
     std::function<void(const PageRequest& page)> openPage;
-    // Called after every change of the book made here.
-    std::function<void()> saveContacts;
+    // Called after every change of the book made here, with the change.
+    std::function<void(const BookEdit& edit)> saveContacts;
 
     // An in-place rename or a drag is under way.
     bool isEditing() const { return state() != NoState; }
@@ -77,7 +78,7 @@ private:
     void showExpansion(const QModelIndex& group);
     void showAllExpansions();
     void rememberExpansion(const QModelIndex& index, bool expanded);
-    void save();
+    void save(const BookEdit& edit);
 
     ContactBook* m_book = nullptr;
     QPersistentModelIndex m_sortAnchor;
