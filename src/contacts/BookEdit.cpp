@@ -45,8 +45,8 @@ bool sameStoredContact(const BookEntry& a, const BookEntry& b) {
 }
 
 // Contacts pair up by caption and number, the n-th with the n-th, then the rest by caption
-// alone (a changed number); a pair counts when a stored field differs, and every contact left
-// without a partner counts.
+// alone (a changed number, one change). A pair counts when a stored field differs, and so
+// does every contact left without a partner.
 int contactChanges(const QList<BookEntry>& before, const QList<BookEntry>& after) {
     const auto identity = [](const BookEntry& c) { return c.caption + QChar(0) + c.Number; };
     QHash<QString, QList<qsizetype>> byIdentity;
