@@ -17,4 +17,8 @@ bool apply(Kind kind, const QString& storePath);
 
 QString name(Kind kind);
 
+// Whether `text` starts with what the user is told when that store fails: the store's own
+// sentence, which names its file.
+bool isReported(const QString& text, const QString& storePath);
+
 } // namespace StoreDamage
