@@ -2,6 +2,7 @@
 #include "TestProfile.h"
 #include "platform/AppPaths.h"
 #include "platform/RegistryStatement.h"
+#include "platform/StoreFailure.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -314,6 +315,23 @@ private slots:
         }
         QCOMPARE(shown, sentence.replace(QStringLiteral("%1"), canonical + "/registry.db")
                             .replace(QStringLiteral("%2"), canonical));
+    }
+
+    // The end of a batch fails in its writing, though SQLite counts it as read-only.
+    void failedStatementTellsWhatItDid() {
+        Registry store(freshFile());
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(store.filePath()).constData(), &db), SQLITE_OK);
+        const auto close = qScopeGuard([db] { sqlite3_close(db); });
+        QList<StoreFailure::Action> actions;
+        for (const char* sql : {"SELECT name FROM vals", "DELETE FROM vals", " commit;", "END"}) {
+            sqlite3_stmt* statement = nullptr;
+            sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+            actions.append(StoreFailure::actionOf(statement));
+            sqlite3_finalize(statement);
+        }
+        using enum StoreFailure::Action;
+        QCOMPARE(actions, (QList<StoreFailure::Action>{Read, Write, Write, Write}));
     }
 
     void unreadableFileIsAnError() {
