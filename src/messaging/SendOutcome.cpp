@@ -83,7 +83,8 @@ SendOutcome group(const QList<std::optional<qint32>>& results, const QStringList
             ++uses[*id];
     }
     QStringList faults;
-    if (results.size() != numbers.size())
+    // Refusals beyond the numbers charge nothing; fewer results leave numbers open.
+    if (results.size() < numbers.size())
         faults.append(QStringLiteral("в ответе %1 результатов на %2 номеров")
                           .arg(results.size())
                           .arg(numbers.size()));

@@ -98,11 +98,8 @@ public:
     }
 
 private:
-    // A statement that failed to prepare was reading the schema.
     [[noreturn]] void fail() const {
-        const bool writing = m_stmt && !sqlite3_stmt_readonly(m_stmt);
-        throw RegistryError(StoreFailure::describe(m_db, writing ? StoreFailure::Action::Write
-                                                                 : StoreFailure::Action::Read));
+        throw RegistryError(StoreFailure::describe(m_db, StoreFailure::actionOf(m_stmt)));
     }
 
     sqlite3* m_db;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <sqlite3.h>
 
@@ -98,6 +99,25 @@ QString StoreFailure::describe(Action action, int extendedCode, int systemErrno,
     if (!sqliteText.isEmpty())
         text += QStringLiteral(" (%1)").arg(sqliteText);
     return text;
+}
+
+StoreFailure::Action StoreFailure::actionOf(sqlite3_stmt* statement) {
+    if (!statement)
+        return Action::Read;
+    if (!sqlite3_stmt_readonly(statement))
+        return Action::Write;
+    // SQLite counts the statements that begin and end a transaction as read-only, but what
+    // fails in them is the writing of the batch.
+    static const QStringList kTransactionControl = {
+        QStringLiteral("BEGIN"),    QStringLiteral("COMMIT"),    QStringLiteral("END"),
+        QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE")};
+    QString first;
+    for (const QChar c : QString::fromUtf8(sqlite3_sql(statement)).trimmed()) {
+        if (!c.isLetter())
+            break;
+        first += c;
+    }
+    return kTransactionControl.contains(first, Qt::CaseInsensitive) ? Action::Write : Action::Read;
 }
 
 QString StoreFailure::describe(sqlite3* db, Action action, const QString& filePath) {

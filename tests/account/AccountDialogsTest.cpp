@@ -428,8 +428,8 @@ private slots:
             QVERIFY(form.isEnabled());
         }
         QCOMPARE(asked.size(), 1);
-        QVERIFY2(asked[0].startsWith(
-                     QStringLiteral("Ошибка: Ошибка при обращении к настройкам программы: ")),
+        QVERIFY2(asked[0].startsWith(QStringLiteral("Ошибка: ")) &&
+                     StoreDamage::isReported(asked[0].mid(8), path),
                  qPrintable(asked[0]));
         QCOMPARE(int(m_sandbox.log().size()), requests);
         // A fresh store for the next test.

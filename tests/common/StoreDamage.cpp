@@ -1,6 +1,8 @@
 #include "StoreDamage.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <sqlite3.h>
 
@@ -55,6 +57,15 @@ bool StoreDamage::apply(Kind kind, const QString& storePath) {
         return corrupt(storePath);
     }
     return false;
+}
+
+bool StoreDamage::isReported(const QString& text, const QString& storePath) {
+    const QRegularExpression start(
+        QStringLiteral("^Не удалось (открыть файл настроек|прочитать настройки из файла|"
+                       "записать настройки в файл) ") +
+        QRegularExpression::escape(QFileInfo(storePath).canonicalFilePath()) +
+        QStringLiteral("[:.] "));
+    return start.match(text).hasMatch();
 }
 
 QString StoreDamage::name(Kind kind) {

@@ -20,4 +20,8 @@ QString name(Kind kind);
 // Runs `sql` through a connection of its own, as another program would.
 bool execute(const QString& storePath, const char* sql);
 
+// Whether `text` starts with what the user is told when that store fails: the store's own
+// sentence, which names its file.
+bool isReported(const QString& text, const QString& storePath);
+
 } // namespace StoreDamage
