@@ -354,10 +354,10 @@ private slots:
         send(target);
         // The store's own sentence, after what became of the send when it says so.
         const QString text = m_form->statusText();
-        QVERIFY2(text.startsWith(status) &&
-                     StoreDamage::isReported(text.mid(status.size()),
-                                             m_fixture.registry().filePath()),
-                 qPrintable(text));
+        QVERIFY2(
+            text.startsWith(status) &&
+                StoreDamage::isReported(text.mid(status.size()), m_fixture.registry().filePath()),
+            qPrintable(text));
         QVERIFY(target->SendButton->isEnabled());
         QCOMPARE(target->MessageMemo->text(), QStringLiteral("текст"));
         QCOMPARE(sentMessages().size(), 0);
