@@ -589,7 +589,7 @@ private slots:
             error = HistoryFile(m_path).AppendHistory(message(2), 3000, &damage);
         }
         QVERIFY(damage && damage->copyPath.isEmpty() && !damage->copyError.isEmpty());
-        QCOMPARE(error, damage->message());
+        QCOMPARE(error, damage->notRewritten());
         QCOMPARE(readFile(m_path), content);
         QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{QStringLiteral("History.dat")});
     }
