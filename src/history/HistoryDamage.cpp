@@ -63,13 +63,16 @@ HistoryDamage HistoryDamage::keepCopy(const QString& path, int recordsRead, cons
 
 QString HistoryDamage::message() const {
     const QString damaged = QStringLiteral("Файл истории %1 поврежден: прочитано записей: %2.")
-                                .arg(QDir::toNativeSeparators(path))
-                                .arg(recordsRead);
+                                .arg(QDir::toNativeSeparators(path), QString::number(recordsRead));
     if (!copyPath.isEmpty())
         return damaged + QStringLiteral(" Копия поврежденного файла сохранена как %1.")
                              .arg(QDir::toNativeSeparators(copyPath));
     return damaged +
-           QStringLiteral(" Сохранить копию поврежденного файла не удалось (%1), поэтому файл "
-                          "не изменен.")
-               .arg(copyError);
+           QStringLiteral(" Сохранить копию поврежденного файла не удалось: %1.").arg(copyError);
+}
+
+QString HistoryDamage::notRewritten() const {
+    return QStringLiteral("Файл истории %1 не изменен: копию поврежденного файла сохранить не "
+                          "удалось (%2).")
+        .arg(QDir::toNativeSeparators(path), copyError);
 }

@@ -18,8 +18,10 @@ struct HistoryDamage {
     // where. An existing file is never written over: the name gets a "-2", "-3"...
     static HistoryDamage keepCopy(const QString& path, int recordsRead, const QString& reason);
 
-    // What the user is told, one or two Russian sentences.
+    // What the user is told, two Russian sentences.
     QString message() const;
+    // The error of an operation that would have rewritten the file, had its copy been made.
+    QString notRewritten() const;
 
     friend bool operator==(const HistoryDamage&, const HistoryDamage&) = default;
 };

@@ -25,7 +25,7 @@ QString HistoryFile::Reading::refusal() const {
     if (!error.isEmpty())
         return error;
     if (damage && damage->copyPath.isEmpty())
-        return damage->message();
+        return damage->notRewritten();
     return {};
 }
 
@@ -180,7 +180,7 @@ QString HistoryFile::ConvertHistory(Damage* damage) const {
         const HistoryDamage found = HistoryDamage::keepCopy(m_path, count, reader.damage());
         report(damage, found);
         if (found.copyPath.isEmpty() && !current)
-            return found.message();
+            return found.notRewritten();
     }
     return current ? QString() : writer.commit();
 }

@@ -21,7 +21,7 @@
 // damaged: the records read are kept, but before anything rewrites the file its original is
 // kept beside it (see HistoryDamage). Every operation that meets damage says so through its
 // `damage` (left empty when the file read whole); one that cannot keep the copy rewrites
-// nothing and returns the damage's message as its error.
+// nothing and returns the damage's notRewritten() as its error.
 class HistoryFile {
 public:
     using Damage = std::optional<HistoryDamage>;

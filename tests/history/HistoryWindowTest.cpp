@@ -15,8 +15,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -243,30 +241,6 @@ private slots:
         for (int column = 0; column < 4; ++column)
             others += header->sectionSize(column);
         QCOMPARE(header->sectionSize(4), form->ListView->viewport()->width() - others);
-    }
-
-    // Zero bytes at the end of the file: the records before them are shown, and the status
-    // bar tells of the damage and the copy until a fill finds the file whole.
-    void damageIsToldInTheStatusBar() {
-        store({record(1, kAnna, "a", 11), record(2, kBoris, "b", 11)});
-        QFile file(HistoryFile::defaultPath());
-        QVERIFY(file.open(QIODevice::Append));
-        file.write(QByteArray(100, '\0'));
-        file.close();
-        auto form = makeForm();
-        form->showForNumber(QString());
-        QCOMPARE(shownIds(*form), (QList<qint32>{2, 1}));
-        QDir data(m_profile.dataFolder());
-        const QStringList copies = data.entryList({QStringLiteral("History.dat.damaged-*")});
-        QCOMPARE(copies.size(), 1);
-        QCOMPARE(form->statusText(),
-                 kTotal + QStringLiteral("2. Файл истории %1 поврежден: прочитано записей: 2. "
-                                         "Копия поврежденного файла сохранена как %2.")
-                              .arg(HistoryFile::defaultPath(), data.filePath(copies[0])));
-        store({record(1, kAnna, "a", 11)});
-        form->Refill();
-        QCOMPARE(form->statusText(), kTotal + "1");
-        QVERIFY(data.remove(copies[0]));
     }
 
     // Opened from a compose page whose number has no messages.

