@@ -115,7 +115,13 @@ int run(const QStringList& arguments) {
     const ServiceClient client(context.sharedRegistry());
     const SendTraces traces{client, journal, history,
                             Settings(context.registry()).historyMessCount()};
-    const SendResult result = JournaledSend(traces, request);
+    SendResult result = JournaledSend(traces, request);
+    // Damage told at start is not told again; other damage goes where damage is told.
+    if (!result.historyDamage.isEmpty()) {
+        if (!damage || damage->message() != result.historyDamage)
+            CliOutput::error(result.historyDamage);
+        result.historyDamage.clear();
+    }
     const SendOutcome& outcome = result.outcome;
     if (outcome.action == SendOutcome::Action::ShowNotice) {
         CliOutput::error(QStringLiteral("notice from the service: %1").arg(outcome.notice));

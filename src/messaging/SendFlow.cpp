@@ -26,10 +26,13 @@ void recordReply(const SendTraces& traces, const SendRequest& request, qint64 ro
     }
     if (!outcome.accepted.isEmpty()) {
         try {
+            HistoryFile::Damage damage;
             result.historyError = traces.history.AppendHistory(
                 AcceptedRecords(outcome.accepted, request.sender, request.text,
                                 QDateTime::currentDateTime()),
-                traces.historyLimit);
+                traces.historyLimit, &damage);
+            if (damage)
+                result.historyDamage = damage->message();
         } catch (const std::exception& error) {
             result.historyError = QString::fromStdString(error.what());
         }
@@ -68,6 +71,8 @@ QString SendResult::statusText() const {
                     .arg(historyError);
     if (!journalError.isEmpty())
         text += QStringLiteral(" — журнал отправки не обновлен: %1").arg(journalError);
+    if (!historyDamage.isEmpty())
+        text += QStringLiteral(" — ") + historyDamage;
     return text;
 }
 

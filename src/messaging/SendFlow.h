@@ -48,6 +48,8 @@ struct SendResult {
     SendOutcome outcome;
     // The records of accepted messages could not be written; the journal keeps them.
     QString historyError;
+    // What the user must be told of a damaged history met on the way (its copy is kept).
+    QString historyDamage;
     // The journal could not be brought up to date after the reply.
     QString journalError;
     // The row left as an unknown outcome, 0 when none.
