@@ -99,7 +99,10 @@ private slots:
         QRandomGenerator random(20261210);
         Seen seen;
         int killed = 0;
-        for (int round = 0; round < kKills; ++round) {
+        qint64 lastId = 0;
+        // Sends that end before their kill moment count for the traces, not for the kills.
+        int round = 0;
+        for (; killed < kKills && round < 4 * kKills; ++round) {
             QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), kServiceDelayMs));
             const QString text = QStringLiteral("Проверка %1").arg(round);
             QProcess send;
@@ -112,9 +115,14 @@ private slots:
                 ++killed;
             }
             send.waitForFinished();
-            const QJsonArray messages = m_sandbox.admin("GET", QStringLiteral("/admin/messages"))
-                                            .value(QLatin1String("messages"))
-                                            .toArray();
+            // This round's messages only: the list comes a thousand at a time.
+            const QJsonArray messages =
+                m_sandbox.admin("GET", QStringLiteral("/admin/messages?after=%1").arg(lastId))
+                    .value(QLatin1String("messages"))
+                    .toArray();
+            for (const QJsonValue& message : messages)
+                lastId =
+                    std::max(lastId, message.toObject().value(QLatin1String("id")).toInteger());
             checkTraces(messages, text, false, seen);
             if (QTest::currentTestFailed())
                 return;
@@ -129,8 +137,8 @@ private slots:
         }
         qInfo("%d sends, %d killed: %d messages accepted, %d found in the history, %d in the "
               "journal",
-              kKills, killed, seen.accepted, seen.inHistory, seen.inJournal);
-        QVERIFY(killed > kKills / 2);
+              round, killed, seen.accepted, seen.inHistory, seen.inJournal);
+        QCOMPARE(killed, kKills);
         QVERIFY(seen.accepted > 0);
     }
 };

@@ -200,7 +200,7 @@ private slots:
             legend << label->text();
         QCOMPARE(legend, (QStringList{"Отправлено", "Доставлено", "Ошибка при отправке",
                                       "Не отправлено (кончились СМС)", "Истекло время ожидания",
-                                      "В очереди"}));
+                                      "В очереди", "Результат отправки неизвестен"}));
         const QList<QColor> boxes{skin.Other(),          kDelivered, kFailed,
                                   QColor(156, 156, 255), kExpired,   kQueued};
         for (int i = 0; i < boxes.size(); ++i)
