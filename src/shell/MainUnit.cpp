@@ -362,9 +362,8 @@ bool TMainForm::keepOpenForSends() {
     if (messages == 0)
         return false;
     const QMessageBox::StandardButton answer =
-        Prompts::message(this, kSendsInFlight.arg(messages), kConfirmCaption,
-                         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
-                         QMessageBox::Yes);
+        Prompts::message(this, kSendsInFlight.arg(messages), kConfirmCaption, QMessageBox::Question,
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return false;
     waitForSendsThenClose(-1);

@@ -151,11 +151,9 @@ public:
 
     // The session's end or a termination signal: the closing steps without a question. The
     // position and the book are kept at once; sends in flight are awaited at most
-    // `timeoutMs`, then left to the send journal. Called again while it waits, it closes at
-    // once.
+    // `timeoutMs`, then left to the send journal. A wait the user chose gets that bound too;
+    // called again while a bounded wait runs, it closes at once.
     void closeWithoutAsking(int timeoutMs);
-    // True while a close waits for the replies to sends in flight.
-    bool waitingForSends() const { return m_waitingForSends; }
 
     // Shows the window again from the tray, with the send window when it was open.
     void trayClick();

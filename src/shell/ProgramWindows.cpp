@@ -106,9 +106,8 @@ void ProgramWindows::recoverUnknownOutcomes() {
         return;
     UnknownOutcomes::Recovered recovered;
     try {
-        recovered =
-            UnknownOutcomes::recover(windows.send->journal(), HistoryFile(),
-                                     Settings(windows.send->store()).historyMessCount());
+        recovered = UnknownOutcomes::recover(windows.send->journal(), HistoryFile(),
+                                             Settings(windows.send->store()).historyMessCount());
     } catch (...) {
         Prompts::error(windows.main, FailureText::describe(std::current_exception()));
         return;

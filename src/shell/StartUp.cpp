@@ -66,8 +66,8 @@ void sendForTests(TMainForm& mainForm, TSendForm& sendForm) {
     const std::optional<PageRequest> page = ContactPage::pageOf(book, book.groupIndex(0));
     if (!page)
         return;
-    sendForm.CreateNewPage(page->sender, page->name, page->number, page->sign, text,
-                           page->translit, page->node);
+    sendForm.CreateNewPage(page->sender, page->name, page->number, page->sign, text, page->translit,
+                           page->node);
     sendForm.activePage()->SendButton->click();
 }
 
@@ -132,8 +132,7 @@ int StartUp::run(QApplication& app, EarlyWork early) {
         const auto closeWithoutAsking = [&mainForm] {
             mainForm.closeWithoutAsking(kUnaskedSendsWaitMs);
         };
-        QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm,
-                         closeWithoutAsking);
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm, closeWithoutAsking);
 
         // The send and history windows are not on the screen at start; they are made once the
         // main window is, and everything that uses them copes with their absence till then.

@@ -405,6 +405,8 @@ void TSendForm::sendAgain(qint64 journalRow) {
     if (row && row->state == SendJournal::State::Unknown) {
         for (const SendOutcome::Accepted& accepted : std::as_const(row->accepted))
             row->numbers.removeOne(accepted.number);
+        if (row->numbers.isEmpty())
+            return;
         SendRequest request;
         request.userKey = ServiceState::UserKey.get();
         request.number = row->numbers.join(QLatin1Char('|'));

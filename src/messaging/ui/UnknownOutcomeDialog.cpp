@@ -101,15 +101,14 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
     connect(SendAgainButton, &QPushButton::clicked, this, &UnknownOutcomeDialog::sendAgainClick);
     connect(RemoveButton, &QPushButton::clicked, this, &UnknownOutcomeDialog::removeClick);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Table, &QTableWidget::itemSelectionChanged, this,
-            &UnknownOutcomeDialog::updateButtons);
+    connect(Table, &QTableWidget::itemSelectionChanged, this, &UnknownOutcomeDialog::updateButtons);
 
     StatusLine = new QLabel;
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     StatusLine->setWordWrap(true);
     StatusLine->hide();
 
-    // Nested layouts would take the header's spacing of nothing.
+    // Set here: a nested layout takes its parent's spacing, which is none.
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);
     buttons->addWidget(CountAsSentButton);
@@ -131,8 +130,15 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
     layout->addLayout(body, 1);
     resize(600, 360);
 
-    SkinUnit::active().dress(this, {Image1, Image2, QStringLiteral("8.bmp"), {Label6, Label7},
-                                    {Explanation, StatusLine}, {Table}});
+    SkinnedWindow parts;
+    parts.banner = Image1;
+    parts.picture = Image2;
+    // The send window's picture: these are its sends.
+    parts.pictureFile = QStringLiteral("8.bmp");
+    parts.captions = {Label6, Label7};
+    parts.infoLabels = {Explanation, StatusLine};
+    parts.otherBackground = {Table};
+    SkinUnit::active().dress(this, parts);
 
     // A send again that ends tells how it went; the rows it replaced are gone by then.
     connect(&sendForm, &TSendForm::SendsChanged, this, [this] {
