@@ -27,11 +27,14 @@
 #include "shared/StoredValueCipher.h"
 #include "skins/ui/SkinUnit.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -47,6 +50,11 @@ const QString kTitle = QStringLiteral("Varnelo");
 const QString kWrongPassword = QStringLiteral("Неверный пароль!");
 const QString kPasswordCaption = QStringLiteral("Авторизация");
 const QString kPasswordPrompt = QStringLiteral("Введите пароль для доступа к программе.");
+const QString kConfirmCaption = QStringLiteral("Подтверждение");
+const QString kSendsInFlight =
+    QStringLiteral("Идет отправка сообщений (%1). Дождаться ответа сервера?");
+const QString kWaitingForServer = QStringLiteral("Ожидание ответа сервера...");
+const QString kUnknownOutcomesItem = QStringLiteral("Результат отправки неизвестен...");
 const QString kUnreadableKey =
     QStringLiteral("Сохраненный ключ аккаунта поврежден, прочитать его невозможно.\r\n"
                    "Зарегистрируйтесь заново или восстановите аккаунт (кнопка "
@@ -65,10 +73,12 @@ TMainForm::TMainForm(Options options, QWidget* parent)
     setObjectName(QStringLiteral("MainForm"));
     buildControls();
     buildMenus();
+    addUnknownOutcomesItem();
     FormCreate();
 }
 
 TMainForm::~TMainForm() {
+    endWaitForSends();
     if (m_link && MainWindowLink::current() == m_link)
         MainWindowLink::install(nullptr);
     if (m_loginThread)
@@ -320,9 +330,97 @@ void TMainForm::showEvent(QShowEvent* event) {
         m_sendForm->show();
 }
 
+void TMainForm::addUnknownOutcomesItem() {
+    UnknownOutcomesAction = new QAction(kUnknownOutcomesItem, TrayMenu);
+    // Beside "Отправить СМС": both are about sending.
+    TrayMenu->insertAction(TrayMenu->actions().value(1), UnknownOutcomesAction);
+    UnknownOutcomesAction->setVisible(false);
+    connect(UnknownOutcomesAction, &QAction::triggered, this, [this] {
+        if (m_options.dialogs.unknownOutcomes)
+            m_options.dialogs.unknownOutcomes();
+    });
+    // Asked at each opening: varnelo-cli settles and leaves such sends too.
+    connect(TrayMenu, &QMenu::aboutToShow, this, [this] {
+        UnknownOutcomesAction->setVisible(m_options.dialogs.hasUnknownOutcomes &&
+                                          m_options.dialogs.hasUnknownOutcomes());
+    });
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!m_leaveSends && keepOpenForSends()) {
+        event->ignore();
+        return;
+    }
+    endWaitForSends();
     FormClose();
     event->accept();
+}
+
+// The user closes while messages are out: whether to wait for the server's reply, which
+// keeps them out of the unknown outcomes. True while the window stays to wait.
+bool TMainForm::keepOpenForSends() {
+    // A second close while it waits goes at once.
+    if (m_waitingForSends || m_closed || m_creation != Creation::Running || !m_sendForm)
+        return false;
+    const int messages = m_sendForm->messagesInFlight();
+    if (messages == 0)
+        return false;
+    const QMessageBox::StandardButton answer =
+        Prompts::message(this, kSendsInFlight.arg(messages), kConfirmCaption, QMessageBox::Question,
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes)
+        return false;
+    waitForSendsThenClose(-1);
+    return true;
+}
+
+void TMainForm::closeWithoutAsking(int timeoutMs) {
+    if (m_closed || m_creation != Creation::Running)
+        return;
+    const bool bounded = m_sendsDeadline && m_sendsDeadline->isActive();
+    if (bounded || !m_sendForm || (!m_waitingForSends && m_sendForm->messagesInFlight() == 0)) {
+        closeAfterWait();
+        return;
+    }
+    // Kept before the wait: whoever ends the session may not wait as long.
+    SaveContacts();
+    SaveWindowPosition();
+    if (m_waitingForSends)
+        m_sendsDeadline->start(timeoutMs);
+    else
+        waitForSendsThenClose(timeoutMs);
+}
+
+// The event loop goes on meanwhile: the sends' results reach the window and the history.
+void TMainForm::waitForSendsThenClose(int timeoutMs) {
+    if (!m_sendsDeadline) {
+        m_sendsDeadline = new QTimer(this);
+        m_sendsDeadline->setSingleShot(true);
+        connect(m_sendsDeadline, &QTimer::timeout, this, &TMainForm::closeAfterWait);
+    }
+    m_waitingForSends = true;
+    SetStatusText(kWaitingForServer);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_sendsWatch = connect(m_sendForm, &TSendForm::SendsChanged, this, [this] {
+        if (m_sendForm->messagesInFlight() == 0)
+            closeAfterWait();
+    });
+    if (timeoutMs >= 0)
+        m_sendsDeadline->start(timeoutMs);
+}
+
+void TMainForm::closeAfterWait() {
+    m_leaveSends = true;
+    close();
+}
+
+void TMainForm::endWaitForSends() {
+    if (!m_waitingForSends)
+        return;
+    m_waitingForSends = false;
+    disconnect(m_sendsWatch);
+    m_sendsDeadline->stop();
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void TMainForm::FormClose() {

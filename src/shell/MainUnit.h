@@ -61,6 +61,9 @@ public:
                            const QString& sign, const QString& text, bool translit,
                            BookEntry* node)>
             createNewPage;
+        // The sends of unknown outcome: whether the send journal holds any, and their dialog.
+        std::function<bool()> hasUnknownOutcomes;
+        std::function<void()> unknownOutcomes;
     };
 
     struct Options {
@@ -115,6 +118,9 @@ public:
     QAction* PopupSortAction = nullptr;
     QAction* ImportContactsAction = nullptr; // "Импорт контактов..."
     QAction* ExportContactsAction = nullptr; // "Экспорт контактов..."
+    // "Результат отправки неизвестен...", in the header's and the tray's menu while the send
+    // journal holds such sends.
+    QAction* UnknownOutcomesAction = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     QTimer* ConnectTimeOutTimer = nullptr;
@@ -145,6 +151,12 @@ public:
 
     // Asks the login thread for one refresh.
     void requestUserInfo();
+
+    // The session's end or a termination signal: the closing steps without a question. The
+    // position and the book are kept at once; sends in flight are awaited at most
+    // `timeoutMs`, then left to the send journal. A wait the user chose gets that bound too;
+    // called again while a bounded wait runs, it closes at once.
+    void closeWithoutAsking(int timeoutMs);
 
     // Shows the window again from the tray, with the send window when it was open.
     void trayClick();
@@ -205,6 +217,11 @@ private:
     void ShowServiceMessage();
     void OfferRegistration();
     void endAtOnce();
+    void addUnknownOutcomesItem();
+    bool keepOpenForSends();
+    void waitForSendsThenClose(int timeoutMs);
+    void closeAfterWait();
+    void endWaitForSends();
 
     Options m_options;
     TrayIcon* m_trayIcon = nullptr;
@@ -225,6 +242,11 @@ private:
     QString m_storedKeyText;
     bool m_statusClickArmed = true;
     bool m_closed = false;
+    bool m_waitingForSends = false;
+    // The next close goes without asking or waiting.
+    bool m_leaveSends = false;
+    QTimer* m_sendsDeadline = nullptr;
+    QMetaObject::Connection m_sendsWatch;
     bool m_dragging = false;
     QPoint m_dragOffset;
     QWidget* m_sizeGrip = nullptr;

@@ -2,13 +2,21 @@
 
 #include "AccountDialogs.h"
 #include "SettingsDialogs.h"
+#include "history/HistoryFile.h"
 #include "history/ui/HistoryUnit.h"
+#include "messaging/UnknownOutcomes.h"
 #include "messaging/ui/SendUnit.h"
+#include "messaging/ui/UnknownOutcomeDialog.h"
+#include "platform/FailureText.h"
+#include "platform/ui/Prompts.h"
 #include "settings/ui/AboutUnit.h"
 #include "settings/ui/InfoUnit.h"
 #include "settings/ui/PayWindow.h"
 #include "settings/ui/ServerSettingsPage.h"
 #include "settings/ui/SettingsUnit.h"
+#include "shared/Settings.h"
+
+#include <algorithm>
 
 namespace {
 constexpr int kMessageLowBalance = 252;
@@ -39,6 +47,19 @@ TMainForm::Dialogs ProgramWindows::dialogs() {
         if (windows->send)
             windows->send->CreateNewPage(sender, name, number, sign, text, translit, node);
     };
+    dialogs.hasUnknownOutcomes = [windows] {
+        if (!windows->send)
+            return false;
+        try {
+            const QList<SendJournal::Row> rows = windows->send->journal().rows();
+            return std::any_of(rows.cbegin(), rows.cend(), [](const SendJournal::Row& row) {
+                return row.state == SendJournal::State::Unknown;
+            });
+        } catch (...) {
+            return false;
+        }
+    };
+    dialogs.unknownOutcomes = [windows] { showUnknownOutcomes(*windows); };
     return dialogs;
 }
 
@@ -61,6 +82,9 @@ void ProgramWindows::join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm
     QObject::connect(&sendForm, &TSendForm::PaidSend, &mainForm, &TMainForm::RestartBalanceTimer);
     QObject::connect(&sendForm, &TSendForm::ConnectionFailed, &mainForm,
                      &TMainForm::EnableConnectTimeOutTimer);
+    const std::shared_ptr<Windows> windows = m_windows;
+    QObject::connect(&sendForm, &TSendForm::UnknownOutcome, &mainForm,
+                     [windows] { showUnknownOutcomes(*windows); });
 
     // Repeating a message opens its page with transliteration off and no contact entry,
     // then brings the send window forward.
@@ -74,4 +98,43 @@ void ProgramWindows::join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm
         send->raise();
         send->activateWindow();
     };
+}
+
+void ProgramWindows::recoverUnknownOutcomes() {
+    Windows& windows = *m_windows;
+    if (!windows.send)
+        return;
+    UnknownOutcomes::Recovered recovered;
+    try {
+        recovered = UnknownOutcomes::recover(windows.send->journal(), HistoryFile(),
+                                             Settings(windows.send->store()).historyMessCount());
+    } catch (...) {
+        Prompts::error(windows.main, FailureText::describe(std::current_exception()));
+        return;
+    }
+    if (!recovered.historyError.isEmpty())
+        Prompts::error(windows.main,
+                       UnknownOutcomeDialog::kHistoryNotWritten.arg(recovered.historyError));
+    if (!recovered.unknown.isEmpty())
+        showUnknownOutcomes(windows);
+}
+
+UnknownOutcomeDialog* ProgramWindows::unknownOutcomeDialog() const {
+    return m_windows->unknownOutcomes;
+}
+
+void ProgramWindows::showUnknownOutcomes(Windows& windows) {
+    if (!windows.send)
+        return;
+    if (windows.unknownOutcomes) {
+        windows.unknownOutcomes->refresh();
+    } else {
+        windows.unknownOutcomes = new UnknownOutcomeDialog(*windows.send, windows.main);
+        if (windows.history)
+            QObject::connect(windows.unknownOutcomes, &UnknownOutcomeDialog::HistoryChanged,
+                             windows.history, &THistoryForm::Refill);
+    }
+    windows.unknownOutcomes->show();
+    windows.unknownOutcomes->raise();
+    windows.unknownOutcomes->activateWindow();
 }

@@ -8,6 +8,7 @@
 
 class THistoryForm;
 class TSendForm;
+class UnknownOutcomeDialog;
 
 // The program's long-lived windows, joined for the run: the dialogs the main window opens
 // and the ways the main, send and history windows reach each other.
@@ -24,11 +25,21 @@ public:
     // Called once all three windows exist.
     void join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm& historyForm);
 
+    // At start, once the windows are joined: sends that a stopped run left in the journal
+    // are taken over, and those of unknown outcome shown.
+    void recoverUnknownOutcomes();
+
+    // The dialog of the sends of unknown outcome, while it is open.
+    UnknownOutcomeDialog* unknownOutcomeDialog() const;
+
 private:
     struct Windows {
         QPointer<TMainForm> main;
         QPointer<TSendForm> send;
         QPointer<THistoryForm> history;
+        // One at a time: a new unknown outcome refreshes the one open.
+        QPointer<UnknownOutcomeDialog> unknownOutcomes;
     };
+    static void showUnknownOutcomes(Windows& windows);
     std::shared_ptr<Windows> m_windows = std::make_shared<Windows>();
 };

@@ -7,11 +7,15 @@
 #include "ProgramWindows.h"
 #include "SplashUnit.h"
 #include "contacts/BookReadAhead.h"
+#include "contacts/ContactBook.h"
+#include "contacts/ContactPage.h"
 #include "history/ui/HistoryUnit.h"
+#include "messaging/ui/MySheet.h"
 #include "messaging/ui/SendUnit.h"
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "platform/ToolkitRussian.h"
 #include "platform/ui/Prompts.h"
 #include "settings/ProgramRestart.h"
@@ -20,6 +24,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QToolButton>
 
 #include <exception>
 #include <memory>
@@ -29,6 +34,13 @@ namespace {
 const QString kVersionLabel = QStringLiteral("ver 3.1.6");
 constexpr int kMessageShow = 255;
 constexpr int kRestartWaitMs = 15000;
+// How long a close that asks nothing (the session's end, a termination signal) waits for
+// sends in flight before it leaves them to the send journal.
+constexpr int kUnaskedSendsWaitMs = 10000;
+// Test-only: a text that the program sends to the book's first group once its windows are
+// up, so that a test can stop the real program in the middle of a send.
+constexpr char kTestSendVariable[] = "VARNELO_TEST_SEND_TEXT";
+
 // Shows the splash, which applies the skin while it is on the screen, or applies it at
 // once. False when the skin could not be loaded.
 bool applySkin(Registry& registry) {
@@ -45,6 +57,19 @@ bool applySkin(Registry& registry) {
         apply();
     }
     return loaded;
+}
+
+void sendForTests(TMainForm& mainForm, TSendForm& sendForm) {
+    const QString text = qEnvironmentVariable(kTestSendVariable);
+    ContactBook& book = mainForm.book();
+    if (text.isEmpty() || book.groupCount() == 0)
+        return;
+    const std::optional<PageRequest> page = ContactPage::pageOf(book, book.groupIndex(0));
+    if (!page)
+        return;
+    sendForm.CreateNewPage(page->sender, page->name, page->number, page->sign, text, page->translit,
+                           page->node);
+    sendForm.activePage()->SendButton->click();
 }
 
 } // namespace
@@ -106,9 +131,12 @@ int StartUp::run(QApplication& app, EarlyWork early) {
         // Direct: the loop returns without running what is still queued.
         QObject::connect(&mainForm, &TMainForm::EndedAtOnce, &app,
                          [] { QCoreApplication::exit(0); });
-        // A session that ends runs the closing steps, so the book and position are kept.
-        QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm,
-                         [&mainForm] { mainForm.close(); });
+        // A session that ends, or a termination signal, runs the closing steps, so the book
+        // and position are kept and sends in flight get a moment to finish.
+        const auto closeWithoutAsking = [&mainForm] {
+            mainForm.closeWithoutAsking(kUnaskedSendsWaitMs);
+        };
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm, closeWithoutAsking);
 
         // The send and history windows are not on the screen at start; they are made once the
         // main window is, and everything that uses them copes with their absence till then.
@@ -121,7 +149,14 @@ int StartUp::run(QApplication& app, EarlyWork early) {
             sendForm = std::make_unique<TSendForm>(options.registry);
             historyForm = std::make_unique<THistoryForm>();
             windows.join(mainForm, *sendForm, *historyForm);
+            windows.recoverUnknownOutcomes();
+            sendForTests(mainForm, *sendForm);
         });
+        // Made after the windows that it closes, so it goes first: once the loop has ended,
+        // a signal ends the program as usual.
+        TerminationSignals termination;
+        QObject::connect(&termination, &TerminationSignals::received, &mainForm,
+                         closeWithoutAsking);
         mainForm.show();
         return app.exec();
     } catch (const std::exception& error) {

@@ -13,6 +13,7 @@
 #include "messaging/ui/MessageEdit.h"
 #include "messaging/ui/MySheet.h"
 #include "messaging/ui/SendUnit.h"
+#include "messaging/ui/UnknownOutcomeDialog.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServiceState.h"
@@ -34,6 +35,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTcpServer>
 #include <QTest>
 #include <QToolButton>
@@ -354,6 +356,16 @@ class FocusChainsTest : public QObject {
             Opened o = opened(dialog);
             o.enterFrom = dialog->GroupBox;
             o.enterPresses = dialog->ImportButton;
+            return o;
+        };
+        m_openers[QStringLiteral("unknown outcomes")] = [this] {
+            SendJournal::Row row;
+            row.numbers = {QStringLiteral("+79160000001")};
+            m_sendForm->journal().markUnknown(m_sendForm->journal().begin(row), QString());
+            auto* dialog = new UnknownOutcomeDialog(*m_sendForm);
+            Opened o = opened(dialog);
+            o.enterFrom = dialog->Table;
+            o.enterPresses = dialog->CloseButton;
             return o;
         };
         m_openers[QStringLiteral("history window")] = [this] {

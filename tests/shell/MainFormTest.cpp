@@ -825,8 +825,10 @@ private slots:
         QStringList tray;
         for (QAction* action : form->TrayMenu->actions())
             tray << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(tray, (QStringList{"Отправить СМС", "-", "Поверх всех окон", "Настройка", "-",
-                                    "Вызов справки", "О программе", "-", "Закрыть"}));
+        QCOMPARE(tray, (QStringList{"Отправить СМС", "Результат отправки неизвестен...", "-",
+                                    "Поверх всех окон", "Настройка", "-", "Вызов справки",
+                                    "О программе", "-", "Закрыть"}));
+        QVERIFY(!form->UnknownOutcomesAction->isVisible());
         QVERIFY(form->N15->isCheckable());
     }
     void treeAndTrayOpenPagesThroughTheHook() {

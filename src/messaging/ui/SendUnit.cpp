@@ -407,7 +407,13 @@ void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& res
 }
 
 void TSendForm::sendAgain(qint64 journalRow) {
-    if (std::optional<SendJournal::Row> row = m_service->journal().row(journalRow)) {
+    std::optional<SendJournal::Row> row = m_service->journal().row(journalRow);
+    // A row still being sent would go out twice; numbers a reply gave an id to went already.
+    if (row && row->state == SendJournal::State::Unknown) {
+        for (const SendOutcome::Accepted& accepted : std::as_const(row->accepted))
+            row->numbers.removeOne(accepted.number);
+        if (row->numbers.isEmpty())
+            return;
         SendRequest request;
         request.userKey = ServiceState::UserKey.get();
         request.number = row->numbers.join(QLatin1Char('|'));

@@ -83,6 +83,10 @@ public:
     bool waitForSends(int timeoutMs);
     // "Отправить снова" of a send of unknown outcome: its open numbers get it again.
     void sendAgain(qint64 journalRow);
+    // The journal the sends write (throws RegistryError when it cannot be opened), and the
+    // settings store it is kept in.
+    SendJournal& journal() { return m_service->journal(); }
+    Registry& store() const { return m_service->client.store(); }
     // The pictures of the pages' buttons, made once for all pages.
     IconCache& pageIcons() { return m_pageIcons; }
     QString statusText() const;
