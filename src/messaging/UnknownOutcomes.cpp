@@ -112,18 +112,19 @@ QString countAsSent(SendJournal& journal, const HistoryFile& history, qint32 his
     return error;
 }
 
-SendResult sendAgain(const SendTraces& traces, const QString& userKey, qint64 rowId) {
-    const std::optional<SendJournal::Row> row = openRow(traces.journal, rowId);
-    if (!row)
-        return {};
+std::optional<SendRequest> againRequest(const SendJournal& journal, const QString& userKey,
+                                        qint64 rowId) {
+    const std::optional<SendJournal::Row> row = openRow(journal, rowId);
+    if (!row || !row->accepted.isEmpty() || row->numbers.isEmpty())
+        return std::nullopt;
     SendRequest request;
     request.userKey = userKey;
-    request.number = openNumbers(*row).join(QLatin1Char('|'));
+    request.number = row->numbers.join(QLatin1Char('|'));
     request.sender = row->sender;
     request.text = textOf(*row);
     request.delayMinutes = row->delayMinutes;
     request.replacesRow = rowId;
-    return JournaledSend(traces, request);
+    return request;
 }
 
 QString momentText(const SendJournal::Row& row) {

@@ -26,8 +26,11 @@ Recovered recover(SendJournal& journal, const HistoryFile& history, qint32 histo
 QString countAsSent(SendJournal& journal, const HistoryFile& history, qint32 historyLimit,
                     qint64 rowId);
 
-// "Отправить снова": the open numbers get the message again, as a new journaled send.
-SendResult sendAgain(const SendTraces& traces, const QString& userKey, qint64 rowId);
+// "Отправить снова": the send that gives the open numbers the message again, replacing the
+// row once its own is written. Nothing for a row that is being sent, is settled, or still
+// holds ids of a reply that the history has not taken (they would go with the row).
+std::optional<SendRequest> againRequest(const SendJournal& journal, const QString& userKey,
+                                        qint64 rowId);
 
 // The texts a row shows: its moment in local time, its numbers, its text.
 QString momentText(const SendJournal::Row& row);

@@ -7,6 +7,7 @@
 #include "contacts/DefaultSender.h"
 #include "history/HistoryFile.h"
 #include "messaging/SendFlow.h"
+#include "messaging/UnknownOutcomes.h"
 #include "platform/FailureText.h"
 #include "platform/Registry.h"
 #include "platform/Sound.h"
@@ -407,22 +408,10 @@ void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& res
 }
 
 void TSendForm::sendAgain(qint64 journalRow) {
-    std::optional<SendJournal::Row> row = m_service->journal().row(journalRow);
-    // A row still being sent would go out twice; numbers a reply gave an id to went already.
-    if (row && row->state == SendJournal::State::Unknown) {
-        for (const SendOutcome::Accepted& accepted : std::as_const(row->accepted))
-            row->numbers.removeOne(accepted.number);
-        if (row->numbers.isEmpty())
-            return;
-        SendRequest request;
-        request.userKey = ServiceState::UserKey.get();
-        request.number = row->numbers.join(QLatin1Char('|'));
-        request.sender = row->sender;
-        request.text = SendText{row->message, row->sign, row->fullText()};
-        request.delayMinutes = row->delayMinutes;
-        request.replacesRow = journalRow;
+    if (const std::optional<SendRequest> request = UnknownOutcomes::againRequest(
+            m_service->journal(), ServiceState::UserKey.get(), journalRow)) {
         Status->showMessage(SendOutcome::kConnecting);
-        startSend(request, nullptr);
+        startSend(*request, nullptr);
     }
 }
 
