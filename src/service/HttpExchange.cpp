@@ -129,5 +129,12 @@ QByteArray HttpExchange::post(const QByteArray& body) const {
     if (status != 0 && (status < 200 || status >= 300))
         throw ServiceError(ServiceError::Kind::HttpStatus,
                            QStringLiteral("HTTP status %1").arg(status), status >= 500);
-    throw ServiceError(ServiceError::Kind::Connection, reply->errorString(), sent);
+    // A connection closed before the reply's first byte makes Qt want to post again, which
+    // the one-shot body refuses; Qt then names it only "Unknown error".
+    const bool closed = error == QNetworkReply::RemoteHostClosedError ||
+                        error == QNetworkReply::ContentReSendError;
+    const QString reason = closed
+                               ? QStringLiteral("Connection closed by the server before its reply")
+                               : reply->errorString();
+    throw ServiceError(ServiceError::Kind::Connection, reason, sent);
 }
