@@ -1,6 +1,7 @@
 #include "UnknownOutcomes.h"
 
 #include "history/HistoryFile.h"
+#include "history/HistoryLock.h"
 #include "platform/Registry.h"
 
 #include <QSet>
@@ -31,8 +32,15 @@ std::optional<SendJournal::Row> openRow(const SendJournal& journal, qint64 rowId
 } // namespace
 
 Recovered recover(SendJournal& journal, const HistoryFile& history, qint32 historyLimit) {
-    journal.releaseOrphans();
+    // Held throughout, so that the program and varnelo-cli taking over the same row at once
+    // cannot both find its ids missing from the history and both append them.
+    const HistoryLock lock(history.path());
     Recovered recovered;
+    if (!lock.errorString().isEmpty()) {
+        recovered.historyError = lock.errorString();
+        return recovered;
+    }
+    journal.releaseOrphans();
     std::optional<QSet<qint32>> recorded;
     for (const SendJournal::Row& row : journal.rows()) {
         if (row.state != SendJournal::State::Unknown)
@@ -83,7 +91,10 @@ QString countAsSent(SendJournal& journal, const HistoryFile& history, qint32 his
     const std::optional<SendJournal::Row> row = openRow(journal, rowId);
     if (!row)
         return {};
-    // Ids already in the history are not written twice.
+    // Ids already in the history are not written twice, read and written under one lock.
+    const HistoryLock lock(history.path());
+    if (!lock.errorString().isEmpty())
+        return lock.errorString();
     QString error;
     QSet<qint32> recorded;
     if (!row->accepted.isEmpty()) {

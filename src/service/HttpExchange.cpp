@@ -131,8 +131,8 @@ QByteArray HttpExchange::post(const QByteArray& body) const {
                            QStringLiteral("HTTP status %1").arg(status), status >= 500);
     // A connection closed before the reply's first byte makes Qt want to post again, which
     // the one-shot body refuses; Qt then names it only "Unknown error".
-    const bool closed = error == QNetworkReply::RemoteHostClosedError ||
-                        error == QNetworkReply::ContentReSendError;
+    const bool closed =
+        error == QNetworkReply::RemoteHostClosedError || error == QNetworkReply::ContentReSendError;
     const QString reason = closed
                                ? QStringLiteral("Connection closed by the server before its reply")
                                : reply->errorString();
