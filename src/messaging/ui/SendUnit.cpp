@@ -377,10 +377,11 @@ bool TSendForm::waitForSends(int timeoutMs) {
 
 void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& result) {
     const SendOutcome& outcome = result.outcome;
-    if (outcome.action != SendOutcome::Action::ShowNotice)
-        Status->showMessage(result.statusText());
-    else
-        Status->clearMessage();
+    const QString status =
+        outcome.action == SendOutcome::Action::ShowNotice ? QString() : result.statusText();
+    Status->showMessage(status);
+    // The bar is as narrow as the window; what it cuts off stays readable under the pointer.
+    Status->setToolTip(status);
     if (page) {
         page->SendButton->setEnabled(outcome.sendEnabled);
         if (outcome.clearMessage)
