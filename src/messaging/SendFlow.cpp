@@ -65,10 +65,12 @@ SendText SendText::compose(const QString& message, const QString& sign, bool tra
 
 QString SendResult::statusText() const {
     QString text = outcome.statusText;
-    if (!historyError.isEmpty())
+    if (!historyError.isEmpty() && journalError.isEmpty())
         text += QStringLiteral(" — история не записана (%1); записи сохранены в журнале "
                                "отправки")
                     .arg(historyError);
+    else if (!historyError.isEmpty())
+        text += QStringLiteral(" — история не записана (%1)").arg(historyError);
     if (!journalError.isEmpty())
         text += QStringLiteral(" — журнал отправки не обновлен: %1").arg(journalError);
     if (!historyDamage.isEmpty())

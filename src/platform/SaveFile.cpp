@@ -22,7 +22,9 @@ QString saveFileAtomically(const QString& path, const QByteArray& content, FileA
         file.cancelWriting();
         return error;
     }
-    if (file.write(content) != content.size()) {
+    // The write only fills the file's buffer; a full disk shows when it is flushed, and
+    // commit() lets a failed flush through and puts the torn file in place of the old one.
+    if (file.write(content) != content.size() || !file.flush()) {
         const QString error = file.errorString();
         file.cancelWriting();
         return error;

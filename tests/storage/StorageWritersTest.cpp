@@ -99,6 +99,28 @@ private slots:
         QVERIFY(!QFile::exists(path + QStringLiteral(".lock")));
     }
 
+    // A disk that fills up: the file size limit stops the writer at the first step that does
+    // not fit, and the file holds every step done before it, whole.
+    void fullDiskKeepsTheLastWholeFile_data() { bothProcessesKeepEveryChange_data(); }
+    void fullDiskKeepsTheLastWholeFile() {
+        QFETCH(Kind, kind);
+        const QString path = StorageSteps::targetPath(kind, folder());
+        QProcess shell;
+        shell.start(QStringLiteral("bash"),
+                    {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 8; exec \"$@\""),
+                     QStringLiteral("-"), QStringLiteral(STORAGE_WRITER_EXE),
+                     StorageSteps::kindName(kind), path, QStringLiteral("1"),
+                     QStringLiteral("2000")}); // far more than fits
+        QVERIFY(shell.waitForFinished(120000));
+        QCOMPARE(shell.exitCode(), 1);
+        const qint64 done = shell.readAllStandardOutput().count("done ");
+        QVERIFY(done > 0);
+        QList<qint64> expected;
+        for (qint64 step = 1; step <= done; ++step)
+            expected.append(step);
+        QCOMPARE(stepsInFile(kind, path), expected);
+    }
+
     // As a user would: two shell loops of varnelo-cli send on one profile at once, against the
     // real service; every accepted message gets its history record.
     void twoCliSendLoopsKeepEveryRecord() {
