@@ -132,8 +132,15 @@ int run(const QStringList& arguments) {
     int exitCode = outcome.allAccepted ? CliOutput::kOk : CliOutput::kFailed;
     if (!result.historyError.isEmpty() || !result.journalError.isEmpty())
         exitCode = CliOutput::kFailed;
-    if (result.unknownRow) {
-        const std::optional<SendJournal::Row> row = journal.row(result.unknownRow);
+    const std::optional<SendJournal::Row> row =
+        result.unknownRow ? journal.row(result.unknownRow) : std::nullopt;
+    if (row && !row->accepted.isEmpty()) {
+        CliOutput::error(QStringLiteral("the history was not written; the send journal keeps "
+                                        "the message ids (row %1) and 'varnelo-cli outbox' "
+                                        "records them once the history can be written")
+                             .arg(result.unknownRow));
+        exitCode = CliOutput::kFailed;
+    } else if (result.unknownRow) {
         CliOutput::error(QStringLiteral("outcome unknown for %1 (journal row %2): %3; see "
                                         "'varnelo-cli outbox' before sending again")
                              .arg(row ? row->numbers.join(QLatin1Char('|')) : number)
