@@ -56,11 +56,7 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
     setWindowTitle(kTitle);
     setAttribute(Qt::WA_DeleteOnClose);
 
-    const SkinnedHeader header = SkinnedHeader::create(this, kTitle, kSubtitle);
-    Image1 = header.banner;
-    Image2 = header.picture;
-    Label6 = header.title;
-    Label7 = header.subtitle;
+    Header = SkinnedHeader::create(this, kTitle, kSubtitle);
 
     Explanation = new QLabel(kExplanation);
     Explanation->setObjectName(QStringLiteral("Explanation"));
@@ -126,16 +122,16 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Image1);
+    layout->addWidget(Header.banner);
     layout->addLayout(body, 1);
     resize(600, 360);
 
     SkinnedWindow parts;
-    parts.banner = Image1;
-    parts.picture = Image2;
+    parts.banner = Header.banner;
+    parts.picture = Header.picture;
     // The send window's picture: these are its sends.
     parts.pictureFile = QStringLiteral("8.bmp");
-    parts.captions = {Label6, Label7};
+    parts.captions = {Header.title, Header.subtitle};
     parts.infoLabels = {Explanation, StatusLine};
     parts.otherBackground = {Table};
     SkinUnit::active().dress(this, parts);

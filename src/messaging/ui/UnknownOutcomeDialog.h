@@ -1,6 +1,7 @@
 #pragma once
 
 #include "messaging/SendJournal.h"
+#include "widgets/SkinnedHeader.h"
 
 #include <QDialog>
 #include <QList>
@@ -39,10 +40,7 @@ public:
     void sendAgainClick();
     void removeClick();
 
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
+    SkinnedHeader Header;
     QLabel* Explanation = nullptr;
     QTableWidget* Table = nullptr;
     // How the last send again went, from the send window's status bar.
