@@ -31,7 +31,6 @@ QByteArray AccountKey::storedKeyText(const QByteArray& storedValue) {
         .value_or(QByteArray());
 }
 
-void AccountKey::writeStoredValue(const QByteArray& value) {
-    Registry registry;
+void AccountKey::writeStoredValue(Registry& registry, const QByteArray& value) {
     registry.writeBytes(QString(), QString(), value);
 }

@@ -6,8 +6,7 @@
 class Registry;
 
 // The account key as the settings key's default value holds it: plain, or protected by the
-// access password. Writers open a store handle of their own, so that the key is on disk
-// before the dialog that wrote it closes.
+// access password.
 namespace AccountKey {
 
 // The stored value's code-page bytes; empty when there is none.
@@ -25,7 +24,7 @@ bool isProtected(const QByteArray& storedValue);
 // password (every text would pass, or none would) and says the key cannot be read.
 bool isUnreadable(const QByteArray& storedValue);
 
-// Writes `value` as the default value through a handle of its own. Throws RegistryError.
-void writeStoredValue(const QByteArray& value);
+// Writes `value` as the default value; it is on disk when this returns. Throws RegistryError.
+void writeStoredValue(Registry& registry, const QByteArray& value);
 
 } // namespace AccountKey

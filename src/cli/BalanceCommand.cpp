@@ -3,7 +3,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
 #include "service/LoginRoutine.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 
 namespace BalanceCommand {
 
@@ -24,7 +24,7 @@ const QString kCheckSettings = QStringLiteral("Ошибка. Проверьте 
 
 } // namespace
 
-int run(const QStringList& arguments) {
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
         CliOutput::line(kHelp);
         return CliOutput::kOk;
@@ -32,26 +32,27 @@ int run(const QStringList& arguments) {
     if (!arguments.isEmpty())
         return CliOutput::usage(QStringLiteral("balance"),
                                 QStringLiteral("balance takes no arguments"));
-    CliContext context;
+    CliContext context(openStore);
     QString error;
     if (!context.loadUserKey(&error)) {
         CliOutput::error(error);
         return CliOutput::kAccount;
     }
-    if (ServiceState::UserKey.get().isEmpty()) {
+    if (context.client().userKey().isEmpty()) {
         CliOutput::error(QStringLiteral("no account key on this computer; register in Varnelo "
                                         "or set it with 'varnelo-cli config set @ KEY'"));
         return CliOutput::kAccount;
     }
 
-    RefreshUserInfo();
-    for (const QString& notice : context.link().notices())
-        CliOutput::error(QStringLiteral("notice from the service: %1").arg(notice));
-    if (context.link().registrationOffered()) {
+    LoginRoutine login(context.sharedClient());
+    const LoginOutcome outcome = login.login().value_or(LoginOutcome{});
+    if (!outcome.notice.isEmpty())
+        CliOutput::error(QStringLiteral("notice from the service: %1").arg(outcome.notice));
+    if (outcome.offerRegistration) {
         CliOutput::error(QStringLiteral("the service does not know this account key"));
         return CliOutput::kAccount;
     }
-    const QString status = context.link().statusText();
+    const QString status = outcome.statusText.value_or(QString());
     CliOutput::line(status);
     if (status == kNotActivated)
         return CliOutput::kAccount;

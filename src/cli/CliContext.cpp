@@ -3,7 +3,7 @@
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "shared/StoredValueCipher.h"
 
@@ -12,35 +12,28 @@
 namespace {
 
 // A profile made under a looser mask is closed before the store is opened in it.
-std::shared_ptr<Registry> openPrivateProfile() {
+std::shared_ptr<Registry> openPrivateProfile(const CliContext::OpenStore& openStore) {
     AppPaths::makeOwnFilesPrivate();
-    return std::make_shared<Registry>();
+    std::shared_ptr<Registry> store = openStore();
+    Settings settings(*store);
+    if (!settings.serverAddress())
+        settings.runFirstStart({});
+    return store;
 }
 
 } // namespace
 
-CliContext::CliContext()
-    : m_registry(openPrivateProfile())
-    , m_link(std::make_shared<CliLink>()) {
-    Settings settings(*m_registry);
-    std::optional<Settings::ServerAddress> address = settings.serverAddress();
-    if (!address)
-        address = settings.runFirstStart({});
-    ServiceState::SetSettingsStore(m_registry);
-    ServiceState::SetServiceAddress(address->host, address->port);
-    ServiceState::CheckTextLength.set(settings.checkTextLength());
-    MainWindowLink::install(m_link);
+CliContext::CliContext(const OpenStore& openStore)
+    : m_registry(openPrivateProfile(openStore))
+    , m_client(std::make_shared<ServiceClient>(m_registry)) {
 }
 
-CliContext::~CliContext() {
-    MainWindowLink::install(nullptr);
-    ServiceState::SetSettingsStore(nullptr);
-}
+CliContext::~CliContext() = default;
 
 bool CliContext::loadUserKey(QString* error) {
     const QByteArray stored = Ansi::fromUnicode(Settings(*m_registry).storedUserKey());
     if (StoredValueCipher::IsPlainUserKey(stored) || stored.size() <= 48) {
-        ServiceState::UserKey.set(Ansi::toUnicode(stored));
+        m_client->setUserKey(Ansi::toUnicode(stored));
         return true;
     }
     const std::optional<QByteArray> protectedKey =
@@ -61,6 +54,6 @@ bool CliContext::loadUserKey(QString* error) {
         *error = QStringLiteral("wrong access password");
         return false;
     }
-    ServiceState::UserKey.set(Ansi::toUnicode(key));
+    m_client->setUserKey(Ansi::toUnicode(key));
     return true;
 }

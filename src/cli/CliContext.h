@@ -1,35 +1,39 @@
 #pragma once
 
-#include "cli/CliLink.h"
-
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class Registry;
+class ServiceClient;
 
-// The program-wide state a command runs in: the user's settings store (with the first-start
-// values written when the profile is new, as the desktop program does), the service address
-// and a stand-in main window. Throws RegistryError when the store cannot be opened.
+// What a command runs in: the user's settings store (with the first-start values written
+// when the profile is new, as the desktop program does) and a client of the service over it.
+// Throws RegistryError when the store cannot be opened.
 class CliContext {
 public:
     // The environment variable that supplies the access password of a protected account key.
     static inline const char* const kPasswordVariable = "VARNELO_ACCESS_PASSWORD";
 
-    CliContext();
+    // Opens the user's settings store; main() hands it down to every command.
+    using OpenStore = std::function<std::shared_ptr<Registry>()>;
+
+    explicit CliContext(const OpenStore& openStore);
     ~CliContext();
     CliContext(const CliContext&) = delete;
     CliContext& operator=(const CliContext&) = delete;
 
     Registry& registry() const { return *m_registry; }
     std::shared_ptr<Registry> sharedRegistry() const { return m_registry; }
-    CliLink& link() const { return *m_link; }
+    ServiceClient& client() const { return *m_client; }
+    const std::shared_ptr<ServiceClient>& sharedClient() const { return m_client; }
 
-    // Reads the account key into ServiceState::UserKey, unlocking a protected one with the
-    // access password. False with a text for the user when it cannot be unlocked.
+    // Gives the client the account key, unlocking a protected one with the access password.
+    // False with a text for the user when it cannot be unlocked.
     bool loadUserKey(QString* error);
 
 private:
     std::shared_ptr<Registry> m_registry;
-    std::shared_ptr<CliLink> m_link;
+    std::shared_ptr<ServiceClient> m_client;
 };

@@ -50,10 +50,10 @@ std::optional<Setting::Entry> protectedSetting(const QString& name) {
     return setting && setting->isProtected() ? setting : std::nullopt;
 }
 
-int get(const QStringList& arguments) {
+int get(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     if (arguments.size() != 1)
         return CliOutput::usage(kCommand, QStringLiteral("config get takes one NAME"));
-    CliContext context;
+    CliContext context(openStore);
     const QString name = valueName(arguments[0]);
     Registry& registry = context.registry();
     switch (registry.valueType(QString(), name)) {
@@ -111,7 +111,7 @@ std::optional<QString> standardInputLine() {
 // The program reads a value of another type than its own as missing, and a Port that is not
 // an integer even makes the next start reset every setting: so a value the program knows is
 // written with its own type, whatever the command line asks.
-int set(QStringList arguments) {
+int set(QStringList arguments, const CliContext::OpenStore& openStore) {
     const bool integerAsked = arguments.removeAll(QStringLiteral("--integer")) > 0;
     if (arguments.size() != 2)
         return CliOutput::usage(kCommand, QStringLiteral("config set takes NAME and VALUE"));
@@ -158,7 +158,7 @@ int set(QStringList arguments) {
         CliOutput::error(
             QStringLiteral("warning: %1 is not a setting of the program; written as %2")
                 .arg(arguments[0], typeText(type)));
-    CliContext context;
+    CliContext context(openStore);
     if (setting && type == Type::String)
         Settings(context.registry()).setText(*setting, text); // enciphered when protected
     else if (type == Type::String)
@@ -168,7 +168,7 @@ int set(QStringList arguments) {
     return CliOutput::kOk;
 }
 
-int import(const QStringList& arguments) {
+int import(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     if (arguments.size() != 1)
         return CliOutput::usage(kCommand, QStringLiteral("config import takes one FILE.reg"));
     QFile file(arguments[0]);
@@ -198,15 +198,15 @@ int import(const QStringList& arguments) {
         CliOutput::error(QStringLiteral("%1: %2; nothing imported").arg(arguments[0], error));
         return CliOutput::kFailed;
     }
-    CliContext context;
+    CliContext context(openStore);
     RegFile::apply(context.registry(), *changes);
     return CliOutput::kOk;
 }
 
-int exportStore(const QStringList& arguments) {
+int exportStore(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     if (!arguments.isEmpty())
         return CliOutput::usage(kCommand, QStringLiteral("config export takes no arguments"));
-    CliContext context;
+    CliContext context(openStore);
     QStringList warnings;
     const QString text = RegFile::write(context.registry().readBranch(QString()), &warnings);
     for (const QString& warning : warnings)
@@ -217,7 +217,7 @@ int exportStore(const QStringList& arguments) {
 
 } // namespace
 
-int run(const QStringList& arguments) {
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
         CliOutput::line(kHelp);
         return CliOutput::kOk;
@@ -228,13 +228,13 @@ int run(const QStringList& arguments) {
     const QString action = arguments[0];
     const QStringList rest = arguments.mid(1);
     if (action == QLatin1String("get"))
-        return get(rest);
+        return get(rest, openStore);
     if (action == QLatin1String("set"))
-        return set(rest);
+        return set(rest, openStore);
     if (action == QLatin1String("import"))
-        return import(rest);
+        return import(rest, openStore);
     if (action == QLatin1String("export"))
-        return exportStore(rest);
+        return exportStore(rest, openStore);
     return CliOutput::usage(kCommand, QStringLiteral("unknown config action '%1'").arg(action));
 }
 

@@ -37,13 +37,13 @@ QString flag(bool on) {
 
 } // namespace
 
-int run(const QStringList& arguments) {
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
         CliOutput::line(kHelp);
         return CliOutput::kOk;
     }
     if (arguments.value(0) == QLatin1String("import"))
-        return ContactsImport::run(arguments.mid(1));
+        return ContactsImport::run(arguments.mid(1), openStore);
     const bool list = arguments == QStringList{QStringLiteral("list")};
     const bool exportCommand = arguments.value(0) == QLatin1String("export");
     if (!list && !exportCommand)
@@ -63,7 +63,7 @@ int run(const QStringList& arguments) {
                 kCommand, QStringLiteral("unknown format '%1' (vcard or csv)").arg(format));
     }
 
-    CliContext context;
+    CliContext context(openStore);
     ContactStore store(context.registry());
     ContactBook book;
     try {

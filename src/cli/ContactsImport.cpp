@@ -65,7 +65,7 @@ void listInvalid(const QString& file, const QList<BookImport::Invalid>& invalid)
 
 } // namespace
 
-int run(const QStringList& arguments) {
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     QString problem;
     const std::optional<Options> options = parse(arguments, &problem);
     if (!options)
@@ -91,7 +91,7 @@ int run(const QStringList& arguments) {
         return CliOutput::kFailed;
     }
 
-    CliContext context;
+    CliContext context(openStore);
     try {
         for (int attempt = 0; attempt < kSaveAttempts; ++attempt) {
             ContactStore store(context.registry());

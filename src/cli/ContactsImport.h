@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/CliContext.h"
+
 #include <QStringList>
 
 // varnelo-cli contacts import FILE [--group NAME]: the contacts of a vCard or CSV file into
@@ -19,6 +21,6 @@ inline const QString kHelpDetails = QStringLiteral(
     "  and exits 0 when the file was read, 1 when it is no vCard or contact CSV file.\n");
 
 // `arguments` are those after "import".
-int run(const QStringList& arguments);
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore);
 
 } // namespace ContactsImport

@@ -49,7 +49,7 @@ void printTsv(const TMess& record) {
 
 } // namespace
 
-int run(const QStringList& arguments) {
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption number(QStringLiteral("number"), QString(), QStringLiteral("N"));
@@ -72,7 +72,7 @@ int run(const QStringList& arguments) {
                                 QStringLiteral("unknown format '%1' (tsv or csv)").arg(formatName));
     const bool csv = formatName == kCsv;
 
-    CliContext context;
+    CliContext context(openStore);
     QHash<QString, QString> contactNames;
     if (csv) {
         ContactBook book;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "cli/CliContext.h"
+
 #include <QStringList>
 
 // varnelo-cli history: see kHelp in the source for its arguments.
 namespace HistoryCommand {
 
 // The arguments after the command's name; returns the exit code.
-int run(const QStringList& arguments);
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore);
 
 } // namespace HistoryCommand

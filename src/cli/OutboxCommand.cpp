@@ -44,7 +44,7 @@ int list(SendJournal& journal, const HistoryFile& history, qint32 limit) {
 
 } // namespace
 
-int run(const QStringList& arguments) {
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption sent(QStringLiteral("sent"), QString());
@@ -62,7 +62,7 @@ int run(const QStringList& arguments) {
         return CliOutput::usage(kCommand,
                                 QStringLiteral("unexpected argument '%1'").arg(positional.first()));
 
-    CliContext context;
+    CliContext context(openStore);
     const HistoryFile history;
     SendJournal journal(context.registry());
     const qint32 limit = Settings(context.registry()).historyMessCount();

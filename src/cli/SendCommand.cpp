@@ -9,7 +9,6 @@
 #include "platform/Ansi.h"
 #include "service/ServerRequest.h"
 #include "service/ServiceClient.h"
-#include "service/ServiceState.h"
 #include "shared/Settings.h"
 
 #include <QCommandLineParser>
@@ -42,7 +41,7 @@ const QList<int> kDelays = {0, 5, 10, 15, 30, 45, 60};
 
 } // namespace
 
-int run(const QStringList& arguments) {
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("NUMBER"));
@@ -86,7 +85,7 @@ int run(const QStringList& arguments) {
     const QString signature =
         LineBreaks::toCrLf(StripFieldSeparators(Ansi::representable(parser.value(sign))));
 
-    CliContext context;
+    CliContext context(openStore);
     const HistoryFile history;
     HistoryFile::Damage damage;
     const QString converted = history.ConvertHistory(&damage);
@@ -103,7 +102,7 @@ int run(const QStringList& arguments) {
     }
 
     SendRequest request;
-    request.userKey = ServiceState::UserKey.get();
+    request.userKey = context.client().userKey();
     request.number = number;
     request.sender = from;
     request.text = SendText::compose(message, signature, parser.isSet(translit));
@@ -112,8 +111,7 @@ int run(const QStringList& arguments) {
         CliOutput::error(QStringLiteral("no account key on this computer"));
 
     SendJournal journal(context.registry());
-    const ServiceClient client(context.sharedRegistry());
-    const SendTraces traces{client, journal, history,
+    const SendTraces traces{context.client(), journal, history,
                             Settings(context.registry()).historyMessCount()};
     SendResult result = JournaledSend(traces, request);
     // Damage told at start is not told again; other damage goes where damage is told.

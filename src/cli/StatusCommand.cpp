@@ -3,7 +3,7 @@
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
 #include "history/HistoryFile.h"
-#include "service/ServiceCommands.h"
+#include "service/ServiceClient.h"
 #include "service/StatusReply.h"
 
 #include <QHash>
@@ -24,7 +24,7 @@ const QString kHelp = QStringLiteral(
 
 } // namespace
 
-int run(const QStringList& arguments) {
+int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
         CliOutput::line(kHelp);
         return CliOutput::kOk;
@@ -39,7 +39,7 @@ int run(const QStringList& arguments) {
         ids.append(id);
     }
 
-    CliContext context;
+    CliContext context(openStore);
     const HistoryFile history;
     HistoryFile::Damage damage;
     QString error = history.ConvertHistory(&damage);
@@ -56,7 +56,7 @@ int run(const QStringList& arguments) {
 
     std::optional<QList<quint8>> codes;
     try {
-        codes = StatusReply::readCodes(QueryMessagesStatus(ids), ids.size());
+        codes = StatusReply::readCodes(context.client().QueryMessagesStatus(ids), ids.size());
     } catch (const std::exception& e) {
         CliOutput::error(QString::fromStdString(e.what()));
     }

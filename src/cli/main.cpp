@@ -6,6 +6,7 @@
 #include "cli/OutboxCommand.h"
 #include "cli/SendCommand.h"
 #include "cli/StatusCommand.h"
+#include "platform/Registry.h"
 
 #include <QCoreApplication>
 
@@ -41,7 +42,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Varnelo"));
 
-    const std::map<QString, std::function<int(const QStringList&)>> commands = {
+    const CliContext::OpenStore openStore = [] { return std::make_shared<Registry>(); };
+    const std::map<QString, std::function<int(const QStringList&, const CliContext::OpenStore&)>>
+        commands = {
         {QStringLiteral("config"), ConfigCommand::run},
         {QStringLiteral("balance"), BalanceCommand::run},
         {QStringLiteral("send"), SendCommand::run},
@@ -70,7 +73,7 @@ int main(int argc, char* argv[]) {
         return CliOutput::kUsage;
     }
     try {
-        return command->second(arguments);
+        return command->second(arguments, openStore);
     } catch (const std::exception& e) {
         CliOutput::error(QString::fromStdString(e.what()));
     }

@@ -1,7 +1,7 @@
 #include "HistoryStatusQuery.h"
 
 #include "platform/Registry.h"
-#include "service/ServiceCommands.h"
+#include "service/ServiceClient.h"
 #include "service/StatusReply.h"
 
 #include <exception>
@@ -28,7 +28,7 @@ Outcome apply(const HistoryFile& file, QHash<qint32, quint8> statuses) {
 
 } // namespace
 
-Outcome queryAll(const HistoryFile& file) {
+Outcome queryAll(const ServiceClient& client, const HistoryFile& file) {
     QString error;
     const QList<qint32> ids = file.pendingIds(&error);
     if (!error.isEmpty())
@@ -41,7 +41,7 @@ Outcome queryAll(const HistoryFile& file) {
 
     QString reply;
     try {
-        reply = QueryMessagesStatus(ids);
+        reply = client.QueryMessagesStatus(ids);
     } catch (const RegistryError&) {
         throw;
     } catch (const std::exception& failure) {
@@ -58,10 +58,10 @@ Outcome queryAll(const HistoryFile& file) {
     return apply(file, std::move(statuses));
 }
 
-Outcome queryOne(const HistoryFile& file, qint32 id) {
+Outcome queryOne(const ServiceClient& client, const HistoryFile& file, qint32 id) {
     QString reply;
     try {
-        reply = QueryMessageStatus(id);
+        reply = client.QueryMessageStatus(id);
     } catch (const RegistryError&) {
         throw;
     } catch (const std::exception& failure) {

@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QString>
 
+class ServiceClient;
+
 // The delivery-status queries of the history window. Each holds the history lock only to read
 // the file and to rewrite it, never across the request, so a fill or an append made meanwhile
 // neither waits for the service nor is lost: the answer is applied by Id to the file as it is
@@ -23,11 +25,11 @@ struct Outcome {
 
 // Asks one request for every pending record of the file and rewrites the file once. With
 // nothing pending, nothing is asked and nothing written.
-Outcome queryAll(const HistoryFile& file);
+Outcome queryAll(const ServiceClient& client, const HistoryFile& file);
 
 // Asks for one message and gives every record with its Id the answer.
 //
 // Both throw the RegistryError of a failing settings store, which is no connection failure.
-Outcome queryOne(const HistoryFile& file, qint32 id);
+Outcome queryOne(const ServiceClient& client, const HistoryFile& file, qint32 id);
 
 } // namespace HistoryStatusQuery

@@ -35,14 +35,14 @@ QString SingleInstance::defaultName() {
     return QStringLiteral("Varnelo-%1").arg(::getuid());
 }
 
-bool SingleInstance::handOver(int wParam, int lParam) {
+bool SingleInstance::handOver(int request, int detail) {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(kConnectTimeoutMs))
         return false;
     QByteArray message;
     QDataStream out(&message, QIODevice::WriteOnly);
-    out << qint32(wParam) << qint32(lParam);
+    out << qint32(request) << qint32(detail);
     socket.write(message);
     if (!socket.waitForBytesWritten(kConnectTimeoutMs))
         return false;
@@ -79,10 +79,10 @@ bool SingleInstance::listen() {
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                 while (socket->bytesAvailable() >= kMessageSize) {
                     QDataStream in(socket->read(kMessageSize));
-                    qint32 wParam = 0;
-                    qint32 lParam = 0;
-                    in >> wParam >> lParam;
-                    emit messageReceived(wParam, lParam);
+                    qint32 request = 0;
+                    qint32 detail = 0;
+                    in >> request >> detail;
+                    emit messageReceived(request, detail);
                 }
             });
         }

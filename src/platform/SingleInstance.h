@@ -15,8 +15,11 @@ public:
 
     static QString defaultName(); // one per user session
 
-    // True when another copy answered and took the message (wParam, lParam).
-    bool handOver(int wParam, int lParam);
+    // The request a later start hands over, as both numbers: show the running copy's window.
+    static constexpr int kShowWindow = 255;
+
+    // True when another copy answered and took the message (`request`, `detail`).
+    bool handOver(int request, int detail);
     // Waits until no copy answers on the name any more (a copy that is ending); false when
     // one still answers after `timeoutMs`. Sends nothing.
     bool waitUntilFree(int timeoutMs);
@@ -24,7 +27,7 @@ public:
     bool listen();
 
 signals:
-    void messageReceived(int wParam, int lParam);
+    void messageReceived(int request, int detail);
 
 private:
     QString m_name;

@@ -1,10 +1,9 @@
 #include "LoginRoutine.h"
 
 #include "platform/Registry.h"
+#include "platform/Sound.h"
 #include "platform/ToolkitRussian.h"
-#include "service/MainWindowLink.h"
-#include "service/ServiceCommands.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 
 #include <QFileInfo>
@@ -29,90 +28,20 @@ const QString kUnknownKey = QStringLiteral("-2");
 const QString kNotActivated = QStringLiteral("-1");
 constexpr int kBalloonMs = 10000;
 
-using Kind = MainWindowLink::BalloonKind;
+using Kind = LoginOutcome::BalloonKind;
 
-Settings currentSettings() {
-    const std::shared_ptr<Registry> store = ServiceState::SettingsStore();
-    if (!store)
-        throw std::runtime_error("no settings store");
-    return Settings(*store);
-}
-
-void playSound(MainWindowLink& link, const Settings& settings, Setting::Str setting) {
-    const QString path = settings.get(setting);
-    if (!path.isEmpty() && QFileInfo(path).isFile())
-        link.PlaySoundFile(path);
+LoginOutcome::Balloon balloon(const QString& text, Kind kind) {
+    return {kBalloonTitle, text, kind, kBalloonMs};
 }
 
 // Balance / SmsPrice to the nearest whole message, halves to even.
-qint64 messageCount() {
-    const double price = ServiceState::SmsPrice.get();
+qint64 messageCount(double balance, double price) {
     if (price == 0)
         throw std::domain_error("zero message price");
-    const double count = std::nearbyint(ServiceState::Balance.get() / price);
+    const double count = std::nearbyint(balance / price);
     if (!std::isfinite(count) || std::fabs(count) >= 9.2e18)
         throw std::overflow_error("message count out of range");
     return static_cast<qint64>(count);
-}
-
-void showBalance(MainWindowLink& link, const Settings& settings) {
-    QString status;
-    QString balloon;
-    if (settings.get(Setting::ShowBalance)) {
-        // The desktop's money format, not the Russian one the widgets were given.
-        const QString money =
-            ToolkitRussian::desktopLocale().toCurrencyString(ServiceState::Balance.get());
-        status = kBalanceStatus + money;
-        balloon = kBalanceBalloon + money;
-    } else {
-        const QString count = QString::number(messageCount());
-        status = kCountStatus + count;
-        balloon = kCountBalloon + count;
-    }
-    link.SetStatusText(status);
-    link.ShowBalloon(kBalloonTitle, balloon, Kind::Information, kBalloonMs);
-    ServiceState::LastConnectFailed.set(false);
-    playSound(link, settings, Setting::SoundConnectOK);
-}
-
-void judge(MainWindowLink& link, const Settings& settings, const QString& reply) {
-    if (reply == kUnknownKey) {
-        ServiceState::UserKey.set(QString());
-        if (ServiceState::UserKey.get().isEmpty() && !ServiceState::RegistrationOffered.get())
-            link.OfferRegistration();
-        if (!ServiceState::LastConnectFailed.get())
-            playSound(link, settings, Setting::SoundConnectErr);
-        ServiceState::LastConnectFailed.set(true);
-    } else if (reply == kNotActivated) {
-        link.SetStatusText(kNotActivatedStatus);
-        link.ShowBalloon(kBalloonTitle, kNotActivatedBalloon, Kind::Information, kBalloonMs);
-        ServiceState::LastConnectFailed.set(false);
-        playSound(link, settings, Setting::SoundConnectOK);
-    } else if (!IsNumberText(reply)) {
-        link.SetStatusText(kCheckSettings);
-        link.EnableConnectTimeOutTimer();
-        if (!ServiceState::LastConnectFailed.get()) {
-            link.ShowBalloon(kBalloonTitle, kCheckSettings, Kind::Error, kBalloonMs);
-            playSound(link, settings, Setting::SoundConnectErr);
-        }
-        ServiceState::LastConnectFailed.set(true);
-    } else {
-        showBalance(link, settings);
-    }
-}
-
-// Whatever went wrong, the user hears of it once and a retry follows.
-void reportFailure(MainWindowLink& link) {
-    try {
-        link.SetStatusText(kCheckSettings);
-        link.ShowBalloon(kBalloonTitle, kCheckSettings, Kind::Error, kBalloonMs);
-        link.EnableConnectTimeOutTimer();
-        if (!ServiceState::LastConnectFailed.get())
-            playSound(link, currentSettings(), Setting::SoundConnectErr);
-    } catch (...) {
-        // Nothing further can be shown.
-    }
-    ServiceState::LastConnectFailed.set(true);
 }
 
 bool stopping() {
@@ -121,19 +50,107 @@ bool stopping() {
 
 } // namespace
 
-void RefreshUserInfo() {
-    const std::shared_ptr<MainWindowLink> link = MainWindowLink::current();
-    try {
-        link->SetStatusText(kConnecting);
-        QString reply;
-        GetUserInfo(ServiceState::UserKey.get(), reply);
-        if (stopping())
-            return;
-        judge(*link, currentSettings(), reply);
-    } catch (...) {
-        if (!stopping())
-            reportFailure(*link);
+LoginRoutine::LoginRoutine(std::shared_ptr<ServiceClient> client)
+    : m_client(std::move(client)) {
+}
+
+LoginOutcome LoginRoutine::connecting() {
+    LoginOutcome outcome;
+    outcome.statusText = kConnecting;
+    return outcome;
+}
+
+// The sound setting of a connect or a failure, when it names an existing file.
+QString LoginRoutine::soundOf(bool connected) const {
+    const QString path = Settings(m_client->store())
+                             .get(connected ? Setting::SoundConnectOK : Setting::SoundConnectErr);
+    return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+}
+
+LoginOutcome LoginRoutine::balanceShown() {
+    const AccountState account = m_client->account();
+    LoginOutcome outcome;
+    if (Settings(m_client->store()).get(Setting::ShowBalance)) {
+        // The desktop's money format, not the Russian one the widgets were given.
+        const QString money = ToolkitRussian::desktopLocale().toCurrencyString(account.balance);
+        outcome.statusText = kBalanceStatus + money;
+        outcome.balloon = balloon(kBalanceBalloon + money, Kind::Information);
+    } else {
+        const QString count =
+            QString::number(messageCount(account.balance, account.tariff.SmsPrice));
+        outcome.statusText = kCountStatus + count;
+        outcome.balloon = balloon(kCountBalloon + count, Kind::Information);
     }
+    m_lastConnectFailed = false;
+    outcome.sound = soundOf(true);
+    return outcome;
+}
+
+LoginOutcome LoginRoutine::judge(const QString& reply) {
+    LoginOutcome outcome;
+    if (reply == kUnknownKey) {
+        m_client->setUserKey(QString());
+        outcome.offerRegistration = true;
+        if (!m_lastConnectFailed)
+            outcome.sound = soundOf(false);
+        m_lastConnectFailed = true;
+    } else if (reply == kNotActivated) {
+        outcome.statusText = kNotActivatedStatus;
+        outcome.balloon = balloon(kNotActivatedBalloon, Kind::Information);
+        m_lastConnectFailed = false;
+        outcome.sound = soundOf(true);
+    } else if (!IsNumberText(reply)) {
+        outcome.statusText = kCheckSettings;
+        outcome.retryLater = true;
+        if (!m_lastConnectFailed) {
+            outcome.balloon = balloon(kCheckSettings, Kind::Error);
+            outcome.sound = soundOf(false);
+        }
+        m_lastConnectFailed = true;
+    } else {
+        outcome = balanceShown();
+    }
+    return outcome;
+}
+
+// Whatever went wrong, the user hears of it once and a retry follows.
+LoginOutcome LoginRoutine::failed() {
+    LoginOutcome outcome;
+    outcome.statusText = kCheckSettings;
+    outcome.balloon = balloon(kCheckSettings, Kind::Error);
+    outcome.retryLater = true;
+    try {
+        if (!m_lastConnectFailed)
+            outcome.sound = soundOf(false);
+    } catch (...) {
+        // Nothing further can be told.
+    }
+    m_lastConnectFailed = true;
+    return outcome;
+}
+
+std::optional<LoginOutcome> LoginRoutine::login() {
+    try {
+        const ServiceClient::UserInfo info = m_client->GetUserInfo(m_client->userKey());
+        if (stopping())
+            return std::nullopt;
+        LoginOutcome outcome = judge(info.judged);
+        outcome.serverContactsVisible = info.serverContactsEnabled;
+        outcome.notice = info.notice;
+        return outcome;
+    } catch (...) {
+        if (stopping())
+            return std::nullopt;
+        return failed();
+    }
+}
+
+void LoginRoutine::refresh(const std::function<bool(const LoginOutcome&)>& show) {
+    if (!show(connecting()))
+        return;
+    const std::optional<LoginOutcome> outcome = login();
+    if (outcome && show(*outcome) && !outcome->sound.isEmpty())
+        Sound::playFile(outcome->sound);
 }
 
 bool IsNumberText(const QString& text) {

@@ -3,8 +3,8 @@
 #include <mutex>
 #include <utility>
 
-// A program-wide value that one thread writes and others read: every read sees a whole
-// value, either the old one or the new one.
+// A value that one thread writes and others read: every read sees a whole value, either the
+// old one or the new one.
 template <typename T> class PublishedValue {
 public:
     PublishedValue() = default;
@@ -21,11 +21,10 @@ public:
         std::lock_guard lock(m_mutex);
         m_value = std::move(value);
     }
-    // Replaces the value and returns the one it held.
-    T exchange(T value) {
+    // Changes part of the value in one step; `change` runs under the lock and must be short.
+    template <typename Change> void update(Change&& change) {
         std::lock_guard lock(m_mutex);
-        std::swap(m_value, value);
-        return value;
+        change(m_value);
     }
 
 private:

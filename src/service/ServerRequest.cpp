@@ -5,7 +5,6 @@
 #include "service/HttpExchange.h"
 #include "service/ServiceError.h"
 #include "service/ServiceProtocol.h"
-#include "service/ServiceState.h"
 #include "shared/Settings.h"
 #include "shared/StoredValueCipher.h"
 
@@ -18,12 +17,6 @@ const QByteArray kFormContentType = QByteArrayLiteral("application/x-www-form-ur
 const QByteArray kLineBreakMark = QByteArrayLiteral("%13%");
 const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 constexpr char kNoticeMarkBytes[] = "\x01\x01\x01";
-
-Settings settingsOrThrow(const std::shared_ptr<Registry>& store) {
-    if (!store)
-        throw ServiceError(ServiceError::Kind::Settings, QStringLiteral("No settings store"));
-    return Settings(*store);
-}
 
 template <typename Value, typename Setting>
 Value required(const Settings& settings, Setting setting) {
@@ -73,8 +66,7 @@ QByteArray directPost(const Settings& settings, const QUrl& url, const QByteArra
     // adding any that the reply cleaning would then have to undo.
     exchange.addHeader("Accept-Encoding", "identity");
     exchange.setReadTimeout(options.readTimeoutMs);
-    if (options.overallCap)
-        exchange.setOverallCap(ServiceState::OverallCapMs.get());
+    exchange.setOverallCap(options.overallCapMs);
     return exchange.post(FormLine(base64));
 }
 
@@ -87,8 +79,7 @@ QByteArray BrowserPost(const QUrl& url, const QByteArray& base64, const RequestO
     exchange.addHeader("CharSet", "windows-1251");
     exchange.addHeader("User-Agent", "Varnelo");
     exchange.setReadTimeout(options.readTimeoutMs);
-    if (options.overallCap)
-        exchange.setOverallCap(ServiceState::SystemPathCapMs.get());
+    exchange.setOverallCap(options.overallCapMs);
     QByteArray reply = CleanBrowserReply(exchange.post(base64));
     return reply.replace(kLineBreakMark, kCrLf);
 }
@@ -98,23 +89,6 @@ bool isFormSafe(char c) {
 }
 
 } // namespace
-
-TransportPath CurrentTransportPath() {
-    return TransportPathOf(settingsOrThrow(ServiceState::SettingsStore()));
-}
-
-QString ServerRequest(const QString& request, int timeoutMs) {
-    return ServerRequest(request, RequestOptions{timeoutMs, true});
-}
-
-QString ServerRequest(const QString& request, const RequestOptions& options) {
-    return ServerRequest(request, options, CurrentTransportPath());
-}
-
-QString ServerRequest(const QString& request, const RequestOptions& options, TransportPath path) {
-    const Settings settings = settingsOrThrow(ServiceState::SettingsStore());
-    return ServerRequest(settings, ServiceState::ServiceAddress(), request, options, path);
-}
 
 QString ServerRequest(const Settings& settings, const Settings::ServerAddress& address,
                       const QString& request, const RequestOptions& options, TransportPath path) {

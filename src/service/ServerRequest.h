@@ -5,9 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
-// The one exchange with the service: the request text goes out as the Base64 of its
-// code-page-1251 bytes, the reply text comes back. Blocking; callable from any thread but the
-// user-interface thread. Failures of the transport throw ServiceError.
+// The one exchange with the service (ServiceClient reaches it for every command): the request
+// text goes out as the Base64 of its code-page-1251 bytes, the reply text comes back.
+// Blocking; callable from any thread but the user-interface thread. Failures of the transport
+// throw ServiceError.
 
 // The two ways to the service, chosen by the setting UseIESettings.
 enum class TransportPath {
@@ -18,20 +19,14 @@ enum class TransportPath {
 struct RequestOptions {
     // Longest silence of the peer; 0 waits for data without limit.
     int readTimeoutMs = 0;
-    // False only for a send: giving up on a send the service may have taken would invite
-    // the user to send it twice.
-    bool overallCap = true;
+    // Longest the whole exchange may take; 0 waits without limit.
+    int overallCapMs = 0;
 };
 
 // Reads UseIESettings; a missing or mistyped value throws ServiceError.
-TransportPath CurrentTransportPath();
 TransportPath TransportPathOf(const Settings& settings);
 
-QString ServerRequest(const QString& request, int timeoutMs);
-QString ServerRequest(const QString& request, const RequestOptions& options);
-// For commands whose request or follow-up depends on the path, read once beforehand.
-QString ServerRequest(const QString& request, const RequestOptions& options, TransportPath path);
-// The same with everything it reads given: the proxy settings and the service's address.
+// With everything it reads given: the proxy settings and the service's address.
 QString ServerRequest(const Settings& settings, const Settings::ServerAddress& address,
                       const QString& request, const RequestOptions& options, TransportPath path);
 

@@ -1,12 +1,12 @@
-#include "ServiceCommands.h"
+#include "ServiceClient.h"
 
 #include "platform/Registry.h"
 #include "service/ContactsPayload.h"
-#include "service/MainWindowLink.h"
-#include "service/ServerRequest.h"
 #include "service/ServiceProtocol.h"
-#include "service/ServiceState.h"
 #include "service/UserInfoReply.h"
+
+// The commands other than the send: each builds its request text and hands the reply back in
+// the form its caller reads.
 
 namespace {
 
@@ -17,9 +17,15 @@ constexpr int kMessageStatusTimeoutMs = 5000;
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kDone = QStringLiteral("OK");
 
+QString withLineBreaks(QString text, QChar separator) {
+    return text.replace(separator, kCrLf);
+}
+
+} // namespace
+
 // The contact commands turn every failure of the exchange into a reply of their own; a
 // failing settings store is no reply of the service and reaches the caller.
-QString requestOrFailed(const QString& request) {
+QString ServiceClient::requestOrFailed(const QString& request) const {
     try {
         return ServerRequest(request, 0);
     } catch (const RegistryError&) {
@@ -29,66 +35,55 @@ QString requestOrFailed(const QString& request) {
     }
 }
 
-// The account commands that may change the balance ask for a refresh a minute later, but
-// only on the direct path; through the system's proxy settings the balance waits for the
-// next refresh that something else asks for (a click on the status bar, a reconnect).
-QString balanceRequest(const QString& request) {
-    const TransportPath path = CurrentTransportPath();
-    const QString reply = ServerRequest(request, RequestOptions{}, path);
-    if (path == TransportPath::Direct)
-        MainWindowLink::current()->RestartBalanceTimer();
-    return reply;
+ServiceClient::AccountReply ServiceClient::accountRequest(const QString& request) const {
+    const TransportPath path = transportPath();
+    return {ServerRequest(request, RequestOptions{}, path), path == TransportPath::Direct};
 }
 
-QString withLineBreaks(QString text, QChar separator) {
-    return text.replace(separator, kCrLf);
+bool ServiceClient::SaveContactsOnServer(const QString& payload) const {
+    return requestOrFailed(QStringLiteral("=") + userKey() + kField + payload) == kDone;
 }
 
-} // namespace
-
-bool SaveContactsOnServer(const QString& payload) {
-    return requestOrFailed(QStringLiteral("=") + ServiceState::UserKey.get() + kField + payload) ==
-           kDone;
+bool ServiceClient::LoadContactsFromServer(TContacts& contacts) const {
+    return ContactsPayload::readReply(requestOrFailed(QStringLiteral(">") + userKey()), contacts);
 }
 
-bool LoadContactsFromServer(TContacts& contacts) {
-    return ContactsPayload::readReply(
-        requestOrFailed(QStringLiteral(">") + ServiceState::UserKey.get()), contacts);
-}
-
-QString SaveSettingsOnServer(const QString& userKey, const QString& data) {
-    return balanceRequest(QStringLiteral("0") + StripFieldSeparators(userKey) + kField + kStore +
+ServiceClient::AccountReply ServiceClient::SaveSettingsOnServer(const QString& userKey,
+                                                                const QString& data) const {
+    return accountRequest(QStringLiteral("0") + StripFieldSeparators(userKey) + kField + kStore +
                           data);
 }
 
-QString LoadSettingsFromServer(const QString& userKey) {
-    return balanceRequest(QStringLiteral("0") + StripFieldSeparators(userKey) + kField + kRead);
+ServiceClient::AccountReply ServiceClient::LoadSettingsFromServer(const QString& userKey) const {
+    return accountRequest(QStringLiteral("0") + StripFieldSeparators(userKey) + kField + kRead);
 }
 
-QString BuyVoucher(const QString& userKey, const QString& amount) {
-    return balanceRequest(QStringLiteral(",") + StripFieldSeparators(userKey) + kField + kRead +
+ServiceClient::AccountReply ServiceClient::BuyVoucher(const QString& userKey,
+                                                      const QString& amount) const {
+    return accountRequest(QStringLiteral(",") + StripFieldSeparators(userKey) + kField + kRead +
                           kField + amount);
 }
 
-QString ActivateVoucher(const QString& userKey, const QString& serial) {
-    return balanceRequest(QStringLiteral(",") + StripFieldSeparators(userKey) + kField + kStore +
+ServiceClient::AccountReply ServiceClient::ActivateVoucher(const QString& userKey,
+                                                           const QString& serial) const {
+    return accountRequest(QStringLiteral(",") + StripFieldSeparators(userKey) + kField + kStore +
                           kField + serial);
 }
 
-QString QueryMessagesStatus(const QList<qint32>& ids) {
+QString ServiceClient::QueryMessagesStatus(const QList<qint32>& ids) const {
     QString request = QStringLiteral("4");
     for (const qint32 id : ids)
         request += QString::number(id) + kField;
     return withLineBreaks(ServerRequest(request, 0), kField);
 }
 
-QString QueryMessageStatus(qint32 id) {
+QString ServiceClient::QueryMessageStatus(qint32 id) const {
     return withLineBreaks(
         ServerRequest(QStringLiteral(";") + QString::number(id), kMessageStatusTimeoutMs), kField);
 }
 
-QString RestoreAccount(const QString& email) {
-    const TransportPath path = CurrentTransportPath();
+QString ServiceClient::RestoreAccount(const QString& email) const {
+    const TransportPath path = transportPath();
     // The browser's way of posting carried a sub-command mark in front of the address.
     const QString request = path == TransportPath::SystemSettings
                                 ? QStringLiteral("7") + kRead + email
@@ -96,48 +91,48 @@ QString RestoreAccount(const QString& email) {
     return withLineBreaks(ServerRequest(request, RequestOptions{}, path), kField);
 }
 
-void GetUserInfo(const QString& userKey, QString& reply) {
-    try {
-        const QString request =
-            QStringLiteral("?") + StripFieldSeparators(userKey) + kField + kClientVersion;
-        reply = ServerRequest(request, kUserInfoTimeoutMs);
-        const UserInfoReply info = UserInfoReply::read(reply);
-        reply = info.judged;
-
-        if (!info.Balance)
-            return;
-        ServiceState::Balance.set(*info.Balance);
-        if (!info.SmsPrice)
-            return;
-        ServiceState::SmsPrice.set(*info.SmsPrice);
-        if (!info.ExtraPartPrice)
-            return;
-        ServiceState::ExtraPartPrice.set(*info.ExtraPartPrice);
-        if (!info.PartLength)
-            return;
-        ServiceState::PartLength.set(*info.PartLength);
-        if (!info.MaxMessageLength)
-            return;
-        ServiceState::MaxMessageLength.set(*info.MaxMessageLength);
-
-        const auto link = MainWindowLink::current();
-        ServiceState::ServerContactsEnabled.set(info.ServerContactsEnabled.value_or(false));
-        link->SetServerContactsVisible(info.ServerContactsEnabled.value_or(false));
-        ServiceState::ExtraOptionEnabled.set(info.ExtraOptionEnabled.value_or(false));
-        if (info.ServiceMessage) {
-            ServiceState::ServiceMessage.set(*info.ServiceMessage);
-            link->ShowServiceMessage();
-        }
-    } catch (...) {
-        // The login judges what the reply holds by now; nothing else is reported.
-    }
-}
-
-QString RegisterUser(const QString& name, const QString& number, const QString& city,
-                     const QString& birthDate, const QString& email, const QString& referrer) {
+QString ServiceClient::RegisterUser(const QString& name, const QString& number,
+                                    const QString& city, const QString& birthDate,
+                                    const QString& email, const QString& referrer) const {
     const QString request = QStringLiteral("1") + StripFieldSeparators(name) + kField +
                             StripFieldSeparators(number) + kField + StripFieldSeparators(city) +
                             kField + StripFieldSeparators(birthDate) + kField +
                             StripFieldSeparators(email) + kField + referrer;
     return ServerRequest(request, 0);
+}
+
+// Each value is stored as soon as it is read: a reply cut short keeps what came before.
+ServiceClient::UserInfo ServiceClient::GetUserInfo(const QString& userKey) {
+    UserInfo result;
+    try {
+        const QString request =
+            QStringLiteral("?") + StripFieldSeparators(userKey) + kField + kClientVersion;
+        const UserInfoReply info = UserInfoReply::read(ServerRequest(request, kUserInfoTimeoutMs));
+        result.judged = info.judged;
+        m_account.update([&info, &result](AccountState& account) {
+            Tariff& tariff = account.tariff;
+            if (!info.Balance)
+                return;
+            account.balance = *info.Balance;
+            if (!info.SmsPrice)
+                return;
+            tariff.SmsPrice = *info.SmsPrice;
+            if (!info.ExtraPartPrice)
+                return;
+            tariff.ExtraPartPrice = *info.ExtraPartPrice;
+            if (!info.PartLength)
+                return;
+            tariff.PartLength = *info.PartLength;
+            if (!info.MaxMessageLength)
+                return;
+            tariff.MaxMessageLength = *info.MaxMessageLength;
+            account.serverContactsEnabled = info.ServerContactsEnabled.value_or(false);
+            account.extraOptionEnabled = info.ExtraOptionEnabled.value_or(false);
+            result.serverContactsEnabled = account.serverContactsEnabled;
+            result.notice = info.ServiceMessage.value_or(QString());
+        });
+    } catch (...) {
+        // The login judges what the reply holds by now; nothing else is reported.
+    }
+    return result;
 }

@@ -1,11 +1,5 @@
 #include "TGetUserInfoThread.h"
 
-#include "service/LoginRoutine.h"
-
-TGetUserInfoThread::TGetUserInfoThread(QObject* parent)
-    : TGetUserInfoThread(RefreshUserInfo, parent) {
-}
-
 TGetUserInfoThread::TGetUserInfoThread(std::function<void()> refresh, QObject* parent)
     : QThread(parent)
     , m_refresh(std::move(refresh)) {

@@ -6,16 +6,14 @@
 
 #include <functional>
 
-// The login thread: lives for the run and runs one refresh (RefreshUserInfo) per request.
+// The login thread: lives for the run and runs one refresh (a LoginRoutine's) per request.
 // Requests made while a refresh runs are taken by the next round; several requests before
 // it give one refresh. Between requests it sleeps on a wait condition.
 class TGetUserInfoThread : public QThread {
     Q_OBJECT
 
 public:
-    // `refresh` replaces RefreshUserInfo in tests.
-    explicit TGetUserInfoThread(QObject* parent = nullptr);
-    TGetUserInfoThread(std::function<void()> refresh, QObject* parent = nullptr);
+    explicit TGetUserInfoThread(std::function<void()> refresh, QObject* parent = nullptr);
     ~TGetUserInfoThread() override;
 
     // Asks for one refresh (sets UserInfoRequested); callable from any thread.

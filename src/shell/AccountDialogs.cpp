@@ -3,21 +3,20 @@
 #include "SettingsDialogs.h"
 #include "account/ui/PasswordUnit.h"
 #include "account/ui/UnitReg.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 
 std::optional<QString> AccountDialogs::password() {
     return TPswForm::ask();
 }
 
-bool AccountDialogs::registration(const std::function<void()>& requestRefresh) {
-    const bool askedByLogin = ServiceState::RegistrationOffered.get();
+bool AccountDialogs::registration(const std::shared_ptr<ServiceClient>& client,
+                                  const std::function<void()>& restored) {
     TRegForm::Hooks hooks;
-    hooks.connectionSettings = [](QWidget* parent) { SettingsDialogs::connectionSettings(parent); };
-    hooks.restored = [askedByLogin, requestRefresh] {
-        if (askedByLogin && requestRefresh)
-            requestRefresh();
+    hooks.connectionSettings = [store = client->sharedStore()](QWidget* parent) {
+        SettingsDialogs::connectionSettings(store, parent);
     };
-    TRegForm form(std::move(hooks));
+    hooks.restored = restored;
+    TRegForm form(client, std::move(hooks));
     form.exec();
     return !form.gaveUp();
 }

@@ -2,7 +2,10 @@
 
 #include <QString>
 
+class ServiceClient;
+
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The account dialogs as the main window opens them (TMainForm::Dialogs).
@@ -12,9 +15,9 @@ namespace AccountDialogs {
 std::optional<QString> password();
 
 // Dialogs::registration: registration, with account restore and the connection settings
-// reachable from it. False when the user gave up, which must end the program. When the
-// login thread asked for it (RegistrationOffered set) and an account was restored,
-// `requestRefresh` is called so that the restored key is tried at once.
-bool registration(const std::function<void()>& requestRefresh = {});
+// reachable from it. False when the user gave up, which must end the program. An account
+// restored calls `restored`, when given.
+bool registration(const std::shared_ptr<ServiceClient>& client,
+                  const std::function<void()>& restored = {});
 
 } // namespace AccountDialogs

@@ -90,13 +90,13 @@ void TMainForm::hideToTray() {
     ::hideToTray(windows, Settings(*m_registry).get(Setting::MinimizeSendWindow));
 }
 
-void TMainForm::ShowBalloon(const QString& title, const QString& text,
-                            MainWindowLink::BalloonKind kind, int timeoutMs) {
+void TMainForm::ShowBalloon(const LoginOutcome::Balloon& balloon) {
     if (m_trayIcon)
-        m_trayIcon->ShowBalloon(title, text,
-                                kind == MainWindowLink::BalloonKind::Error ? kBalloonError
-                                                                           : kBalloonInformation,
-                                timeoutMs);
+        m_trayIcon->ShowBalloon(balloon.title, balloon.text,
+                                balloon.kind == LoginOutcome::BalloonKind::Error
+                                    ? kBalloonError
+                                    : kBalloonInformation,
+                                balloon.timeoutMs);
 }
 
 bool TMainForm::trayIconAdded() const {

@@ -2,7 +2,6 @@
 
 #include "FirstFrame.h"
 #include "MainFormLayout.h"
-#include "MainWindowBridge.h"
 #include "StoreFollower.h"
 #include "TrayIcon.h"
 #include "UserKeyMask.h"
@@ -21,7 +20,8 @@
 #include "platform/SingleInstance.h"
 #include "platform/Sound.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/BlockingHandoff.h"
+#include "service/ServiceClient.h"
 #include "service/TGetUserInfoThread.h"
 #include "shared/Settings.h"
 #include "shared/StoredValueCipher.h"
@@ -38,11 +38,6 @@
 #include <QUrl>
 
 namespace {
-
-constexpr int kMessageShow = 255;
-constexpr int kMessageServiceNotice = 254;
-constexpr int kMessageRegistration = 253;
-constexpr int kMessageLowBalance = 252;
 
 constexpr int kMinHeight = 250;
 
@@ -69,6 +64,9 @@ QString hexColor(quint32 value) {
 TMainForm::TMainForm(Options options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_options(std::move(options))
+    , m_registry(m_options.client->sharedStore())
+    , m_client(m_options.client)
+    , m_login(std::make_shared<LoginRoutine>(m_client))
     , m_book(new ContactBook(this)) {
     setObjectName(QStringLiteral("MainForm"));
     buildControls();
@@ -79,8 +77,6 @@ TMainForm::TMainForm(Options options, QWidget* parent)
 
 TMainForm::~TMainForm() {
     endWaitForSends();
-    if (m_link && MainWindowLink::current() == m_link)
-        MainWindowLink::install(nullptr);
     if (m_loginThread)
         m_loginThread->Stop();
     // Both watch this window; they go while it is still whole.
@@ -94,8 +90,20 @@ void TMainForm::FormCreate() {
     HistoryFile::Damage historyDamage;
     HistoryFile().ConvertHistory(&historyDamage);
 
-    m_loginThread = m_options.refresh ? new TGetUserInfoThread(m_options.refresh, this)
-                                      : new TGetUserInfoThread(this);
+    // Each round hands its outcome to this window and waits until it is shown; the wait ends
+    // when the window stops the thread on closing, so neither waits for the other.
+    std::function<void()> round = m_options.refresh;
+    if (!round) {
+        round = [login = m_login, window = QPointer<TMainForm>(this)] {
+            login->refresh([window](const LoginOutcome& outcome) {
+                return RunAndWait(QCoreApplication::instance(), [window, outcome] {
+                    if (window)
+                        window->showLogin(outcome);
+                });
+            });
+        };
+    }
+    m_loginThread = new TGetUserInfoThread(std::move(round), this);
     m_loginThread->start();
 
     loadSkinPictures();
@@ -103,7 +111,7 @@ void TMainForm::FormCreate() {
     m_instance = new SingleInstance(m_options.instanceName.isEmpty() ? SingleInstance::defaultName()
                                                                      : m_options.instanceName,
                                     this);
-    if (m_instance->handOver(kMessageShow, kMessageShow)) {
+    if (m_instance->handOver(SingleInstance::kShowWindow, SingleInstance::kShowWindow)) {
         m_creation = Creation::SecondInstance;
         return;
     }
@@ -111,27 +119,23 @@ void TMainForm::FormCreate() {
     // Told by the copy that stays, not by one that only hands over.
     if (historyDamage)
         Prompts::error(this, historyDamage->message());
-    m_link = std::make_shared<MainWindowBridge>(this);
-    MainWindowLink::install(m_link);
-    connect(m_instance, &SingleInstance::messageReceived, this, &TMainForm::WMUserMessage);
+    connect(m_instance, &SingleInstance::messageReceived, this, [this](int request, int detail) {
+        if (request == SingleInstance::kShowWindow && detail == SingleInstance::kShowWindow)
+            trayClick();
+    });
 
     setWindowTitle(kTitle);
 
-    m_registry = m_options.registry ? m_options.registry : std::make_shared<Registry>();
-    ServiceState::SetSettingsStore(m_registry);
     Settings settings(*m_registry);
-    ServiceState::CheckTextLength.set(settings.checkTextLength());
-    std::optional<Settings::ServerAddress> address = settings.serverAddress();
-    if (!address)
-        address = settings.runFirstStart({});
-    ServiceState::SetServiceAddress(address->host, address->port);
+    if (!settings.serverAddress())
+        settings.runFirstStart({});
 
     if (!checkAccessPassword()) {
         m_creation = Creation::GaveUp;
         return;
     }
-    while (ServiceState::UserKey.get().isEmpty() && m_options.dialogs.registration) {
-        if (!m_options.dialogs.registration()) {
+    while (m_client->userKey().isEmpty() && m_options.dialogs.registration) {
+        if (!m_options.dialogs.registration({})) {
             m_creation = Creation::GaveUp;
             return;
         }
@@ -171,14 +175,14 @@ bool TMainForm::checkAccessPassword() {
     m_storedKeyText = stored;
     const QByteArray storedBytes = Ansi::fromUnicode(stored);
     if (!AccountKey::isProtected(storedBytes)) {
-        ServiceState::UserKey.set(stored);
+        m_client->setUserKey(stored);
         return true;
     }
     // No password could unlock it: rather than a prompt that takes any text or none, the
     // user hears why and goes on to registration, which also offers the account restore.
     if (AccountKey::isUnreadable(storedBytes)) {
         m_storedKeyText.clear();
-        ServiceState::UserKey.set(QString());
+        m_client->setUserKey(QString());
         Prompts::error(this, kUnreadableKey);
         return true;
     }
@@ -194,7 +198,7 @@ bool TMainForm::checkAccessPassword() {
         const QByteArray key =
             StoredValueCipher::ScrambleWithPassword(protectedKey, Ansi::fromUnicode(*password));
         if (StoredValueCipher::IsPlainUserKey(key)) {
-            ServiceState::UserKey.set(Ansi::toUnicode(key));
+            m_client->setUserKey(Ansi::toUnicode(key));
             return true;
         }
         const auto answer =
@@ -217,28 +221,19 @@ QString TMainForm::statusText() const {
     return m_statusLabel->text();
 }
 
-void TMainForm::WMUserMessage(int wParam, int lParam) {
-    switch (wParam) {
-    case kMessageShow:
-        if (lParam == kMessageShow)
-            trayClick();
-        break;
-    case kMessageServiceNotice:
-        ShowServiceMessage();
-        break;
-    case kMessageRegistration:
+void TMainForm::showLogin(const LoginOutcome& outcome) {
+    if (outcome.serverContactsVisible)
+        SetServerContactsVisible(*outcome.serverContactsVisible);
+    if (!outcome.notice.isEmpty())
+        showServiceNotice(outcome.notice);
+    if (outcome.statusText)
+        SetStatusText(*outcome.statusText);
+    if (outcome.balloon)
+        ShowBalloon(*outcome.balloon);
+    if (outcome.retryLater)
+        EnableConnectTimeOutTimer();
+    if (outcome.offerRegistration && m_client->userKey().isEmpty() && !m_registrationOffered)
         OfferRegistration();
-        break;
-    case kMessageLowBalance:
-        SpeedButton2Click();
-        break;
-    default:
-        break;
-    }
-}
-
-void TMainForm::ShowServiceMessage() {
-    showServiceNotice(ServiceState::ServiceMessage.exchange(QString()));
 }
 
 void TMainForm::showServiceNotice(const QString& text) {
@@ -249,8 +244,15 @@ void TMainForm::showServiceNotice(const QString& text) {
 }
 
 void TMainForm::OfferRegistration() {
-    ServiceState::RegistrationOffered.set(true);
-    if (m_options.dialogs.registration && !m_options.dialogs.registration())
+    m_registrationOffered = true;
+    // A restored account is tried at once, and may be offered registration again.
+    const auto restored = [window = QPointer<TMainForm>(this)] {
+        if (!window)
+            return;
+        window->m_registrationOffered = false;
+        window->requestUserInfo();
+    };
+    if (m_options.dialogs.registration && !m_options.dialogs.registration(restored))
         endAtOnce();
 }
 
@@ -290,7 +292,7 @@ void TMainForm::SpeedButton1Click() {
 void TMainForm::SpeedButton2Click() {
     const Qt::KeyboardModifiers all = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
     const bool secretKeys = (QGuiApplication::queryKeyboardModifiers() & all) == all;
-    if (secretKeys || ServiceState::ExtraOptionEnabled.get()) {
+    if (secretKeys || m_client->account().extraOptionEnabled) {
         if (m_options.dialogs.payWindow)
             m_options.dialogs.payWindow();
         return;
@@ -300,11 +302,10 @@ void TMainForm::SpeedButton2Click() {
 
 void TMainForm::openPayment() {
     const SkinColors& colors = SkinUnit::active().colorValues();
-    const QString address = QStringLiteral("http://%1:%2/howpay.php?")
-                                .arg(ServiceState::ServiceHost())
-                                .arg(ServiceState::ServicePort()) +
-                            MaskUserKey(ServiceState::UserKey.get()) + hexColor(colors.InfoText) +
-                            hexColor(colors.Main);
+    const Settings::ServerAddress server = m_client->serverAddress();
+    const QString address =
+        QStringLiteral("http://%1:%2/howpay.php?").arg(server.host).arg(server.port) +
+        MaskUserKey(m_client->userKey()) + hexColor(colors.InfoText) + hexColor(colors.Main);
     QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
 }
 
@@ -430,8 +431,6 @@ void TMainForm::FormClose() {
     SaveContacts();
     SaveWindowPosition();
     m_effects->closingFade();
-    if (MainWindowLink::current() == m_link)
-        MainWindowLink::install(nullptr);
     m_loginThread->Stop();
     m_trayIcon->remove();
     emit FormClosed();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "service/MainWindowLink.h"
+#include "service/LoginRoutine.h"
 
 #include <QPointer>
 #include <QString>
@@ -15,7 +15,6 @@ class BookEdit;
 class BookReadAhead;
 class ContactBook;
 class ContactTreeView;
-class MainWindowBridge;
 class ContactStore;
 class QAction;
 class QBoxLayout;
@@ -24,6 +23,7 @@ class QMenu;
 class QStatusBar;
 class QTimer;
 class Registry;
+class ServiceClient;
 class Settings;
 class SingleInstance;
 class StoreFollower;
@@ -48,8 +48,9 @@ public:
     struct Dialogs {
         // The access password; nothing when the user cancelled. Without one, an input box.
         std::function<std::optional<QString>()> password;
-        // Registration; false when the user gave up, which ends the program.
-        std::function<bool()> registration;
+        // Registration; false when the user gave up, which ends the program. `restored`,
+        // when given, is called after an account was restored instead.
+        std::function<bool(const std::function<void()>& restored)> registration;
         std::function<void(const QString& text)> info;
         std::function<void()> settings;
         std::function<void()> about;
@@ -68,14 +69,14 @@ public:
 
     struct Options {
         Dialogs dialogs;
-        // Replaces the login routine (tests).
+        // The way into the service, with the settings store of the run.
+        std::shared_ptr<ServiceClient> client;
+        // Replaces the login round (tests).
         std::function<void()> refresh;
         // The single-instance name; empty takes the per-user one.
         QString instanceName;
         // The stored contact book, read while the rest of the start went on.
         std::shared_ptr<BookReadAhead> bookReadAhead;
-        // The settings store the start opened; none opens one for the window.
-        std::shared_ptr<Registry> registry;
     };
 
     explicit TMainForm(Options options = {}, QWidget* parent = nullptr);
@@ -127,13 +128,13 @@ public:
 
     ContactBook& book() const { return *m_book; }
     std::shared_ptr<Registry> settingsStore() const { return m_registry; }
+    const std::shared_ptr<ServiceClient>& serviceClient() const { return m_client; }
+    // What the logins remember between rounds (tests set it).
+    LoginRoutine& loginRoutine() const { return *m_login; }
     QString statusText() const;
     bool statusClickArmed() const { return m_statusClickArmed; }
     bool trayIconAdded() const;
     QString StoredKeyText() const { return m_storedKeyText; }
-
-    // The program's internal message (word and long parameter).
-    void WMUserMessage(int wParam, int lParam);
 
     void RestartBalanceTimer();
     void SaveWindowPosition();
@@ -141,13 +142,16 @@ public:
     // After an edit of the user's, which is made again on a book stored elsewhere meanwhile.
     void SaveContacts(const BookEdit& edit);
     static void PlaySoundFile(const QString& path);
-    void ShowBalloon(const QString& title, const QString& text, MainWindowLink::BalloonKind kind,
-                     int timeoutMs);
+    void ShowBalloon(const LoginOutcome::Balloon& balloon);
     void SetStatusText(const QString& text);
     void SetServerContactsVisible(bool visible);
     void EnableConnectTimeOutTimer();
     // A notice of the service in the information window, with the SoundSentOK sound.
     void showServiceNotice(const QString& text);
+    // What a login found: the status, a balloon, the retry, the registration it asks for.
+    void showLogin(const LoginOutcome& outcome);
+    // The login found a key the service does not know: registration, once per key.
+    void OfferRegistration();
 
     // Asks the login thread for one refresh.
     void requestUserInfo();
@@ -214,8 +218,6 @@ private:
     bool checkAccessPassword();
     void applyStacking();
     void openPayment();
-    void ShowServiceMessage();
-    void OfferRegistration();
     void endAtOnce();
     void addUnknownOutcomesItem();
     bool keepOpenForSends();
@@ -228,7 +230,10 @@ private:
     WindowEffects* m_effects = nullptr;
     Creation m_creation = Creation::Running;
     std::shared_ptr<Registry> m_registry;
-    std::shared_ptr<MainWindowBridge> m_link;
+    std::shared_ptr<ServiceClient> m_client;
+    std::shared_ptr<LoginRoutine> m_login;
+    // The login asked for registration; set until an account is restored.
+    bool m_registrationOffered = false;
     std::unique_ptr<ContactStore> m_store;
     StoreFollower* m_storeFollower = nullptr;
     bool m_shownOnce = false;

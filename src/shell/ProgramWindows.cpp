@@ -18,29 +18,31 @@
 
 #include <algorithm>
 
-namespace {
-constexpr int kMessageLowBalance = 252;
-} // namespace
-
-ProgramWindows::ProgramWindows() {
-    TSettingsForm::setServerPageFactory(
-        [](QWidget* page) -> QWidget* { return new ServerSettingsPage(page); });
+ProgramWindows::ProgramWindows(std::shared_ptr<ServiceClient> client)
+    : m_client(std::move(client)) {
+    const std::shared_ptr<Windows> windows = m_windows;
+    TSettingsForm::setServerPageFactory([client = m_client, windows](QWidget* page) -> QWidget* {
+        auto* serverPage = new ServerSettingsPage(client, page);
+        QObject::connect(serverPage, &ServerSettingsPage::balanceMayChange, serverPage,
+                         [windows] {
+                             if (windows->main)
+                                 windows->main->RestartBalanceTimer();
+                         });
+        return serverPage;
+    });
 }
 
 TMainForm::Dialogs ProgramWindows::dialogs() {
     const std::shared_ptr<Windows> windows = m_windows;
     TMainForm::Dialogs dialogs;
     dialogs.password = [] { return AccountDialogs::password(); };
-    dialogs.registration = [windows] {
-        return AccountDialogs::registration([windows] {
-            if (windows->main)
-                windows->main->requestUserInfo();
-        });
+    dialogs.registration = [client = m_client](const std::function<void()>& restored) {
+        return AccountDialogs::registration(client, restored);
     };
     dialogs.info = [windows](const QString& text) { showInfoWindow(windows->main, text); };
     dialogs.settings = [windows] { SettingsDialogs::settings(windows->main); };
     dialogs.about = [windows] { showAboutWindow(windows->main); };
-    dialogs.payWindow = [windows] { openPayWindow(windows->main); };
+    dialogs.payWindow = [client = m_client, windows] { openPayWindow(*client, windows->main); };
     dialogs.createNewPage = [windows](const QString& sender, const QString& name,
                                       const QString& number, const QString& sign,
                                       const QString& text, bool translit, BookEntry* node) {
@@ -76,7 +78,7 @@ void ProgramWindows::join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm
     QObject::connect(&sendForm, &TSendForm::ShowHistoryFor, &historyForm,
                      &THistoryForm::showForNumber);
     QObject::connect(&sendForm, &TSendForm::LowBalance, &mainForm,
-                     [&mainForm] { mainForm.WMUserMessage(kMessageLowBalance, 0); });
+                     &TMainForm::SpeedButton2Click);
     QObject::connect(&sendForm, &TSendForm::ServiceNotice, &mainForm,
                      &TMainForm::showServiceNotice);
     QObject::connect(&sendForm, &TSendForm::PaidSend, &mainForm, &TMainForm::RestartBalanceTimer);

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class ServiceClient;
 class THistoryForm;
 class TSendForm;
 class UnknownOutcomeDialog;
@@ -14,8 +15,9 @@ class UnknownOutcomeDialog;
 // and the ways the main, send and history windows reach each other.
 class ProgramWindows {
 public:
-    // Also gives every settings dialog of the run its "Сервер" page.
-    ProgramWindows();
+    // Every window reaches the service through `client`. Also gives every settings dialog of
+    // the run its "Сервер" page.
+    explicit ProgramWindows(std::shared_ptr<ServiceClient> client);
 
     // The main window's dialogs. They reach the windows through this object, so the hooks
     // may be handed out before the windows exist (the main window runs some while it is
@@ -41,5 +43,6 @@ private:
         QPointer<UnknownOutcomeDialog> unknownOutcomes;
     };
     static void showUnknownOutcomes(Windows& windows);
+    std::shared_ptr<ServiceClient> m_client;
     std::shared_ptr<Windows> m_windows = std::make_shared<Windows>();
 };

@@ -5,26 +5,20 @@
 #include "account/ui/MakePswUnit.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "settings/ProgramRestart.h"
 #include "settings/ui/SettingsUnit.h"
 
 #include <QMetaObject>
 
-namespace {
-
-std::shared_ptr<Registry> storeOfTheRun() {
-    std::shared_ptr<Registry> registry = ServiceState::SettingsStore();
-    return registry ? registry : std::make_shared<Registry>();
-}
-
-} // namespace
-
 void SettingsDialogs::settings(TMainForm* mainForm) {
     TSettingsForm::Context context;
-    context.registry = mainForm->settingsStore() ? mainForm->settingsStore() : storeOfTheRun();
+    const std::shared_ptr<ServiceClient> client = mainForm->serviceClient();
+    context.registry = client->sharedStore();
     context.effects = mainForm->windowEffects();
-    context.changeAccessPassword = [](QWidget* parent) { ChangeAccessPassword(parent); };
+    context.changeAccessPassword = [client](QWidget* parent) {
+        ChangeAccessPassword(*client, parent);
+    };
     context.restart = [mainForm] {
         const QString title = mainForm->windowTitle();
         mainForm->setWindowTitle(QString());
@@ -46,9 +40,9 @@ void SettingsDialogs::settings(TMainForm* mainForm) {
     form.exec();
 }
 
-void SettingsDialogs::connectionSettings(QWidget* parent) {
+void SettingsDialogs::connectionSettings(std::shared_ptr<Registry> store, QWidget* parent) {
     TSettingsForm::Context context;
-    context.registry = storeOfTheRun();
+    context.registry = std::move(store);
     TSettingsForm form(std::move(context), parent);
     form.showConnectionPageOnly();
     form.exec();

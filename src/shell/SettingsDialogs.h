@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
+
 class QWidget;
+class Registry;
 class TMainForm;
 
 // The settings dialog as the rest of the program opens it.
@@ -14,6 +17,6 @@ void settings(TMainForm* mainForm);
 
 // The registration dialog's "Настройка соединения": the page "Подключение" alone, on the
 // settings store of the run.
-void connectionSettings(QWidget* parent);
+void connectionSettings(std::shared_ptr<Registry> store, QWidget* parent);
 
 } // namespace SettingsDialogs

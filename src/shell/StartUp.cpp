@@ -18,6 +18,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/ToolkitRussian.h"
 #include "platform/ui/Prompts.h"
+#include "service/ServiceClient.h"
 #include "settings/ProgramRestart.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
@@ -32,7 +33,6 @@
 namespace {
 
 const QString kVersionLabel = QStringLiteral("ver 3.1.6");
-constexpr int kMessageShow = 255;
 constexpr int kRestartWaitMs = 15000;
 // How long a close that asks nothing (the session's end, a termination signal) waits for
 // sends in flight before it leaves them to the send journal.
@@ -47,7 +47,7 @@ bool applySkin(Registry& registry) {
     const bool showSplash = Settings(registry).showSplash();
     bool loaded = false;
     const auto apply = [&loaded, &registry] {
-        loaded = SkinUnit::active().loadActiveSkin(&registry);
+        loaded = SkinUnit::active().loadActiveSkin(registry);
     };
     if (showSplash) {
         TSplashForm splash(apply);
@@ -74,8 +74,9 @@ void sendForTests(TMainForm& mainForm, TSendForm& sendForm) {
 
 } // namespace
 
-StartUp::EarlyWork StartUp::begin(int argc, char* argv[]) {
+StartUp::EarlyWork StartUp::begin(int argc, char* argv[], const QString& storePath) {
     EarlyWork early;
+    early.storePath = storePath;
     early.fonts = std::make_shared<FontWarmUp>();
     // A restarted copy reads the book only once the old copy, which may still be saving it,
     // has ended.
@@ -88,7 +89,7 @@ StartUp::EarlyWork StartUp::begin(int argc, char* argv[]) {
     return early;
 }
 
-int StartUp::run(QApplication& app, EarlyWork early) {
+int StartUp::run(QApplication& app, EarlyWork early, const OpenStore& openStore) {
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
     QApplication::setWindowIcon(ProgramIcon::icon(ProgramIcon::kStartSize));
     // The main window's close ends the program even while the send window is open.
@@ -100,7 +101,7 @@ int StartUp::run(QApplication& app, EarlyWork early) {
 
     // A second start hands over before its splash, so it never shows a window of its own;
     // the main window checks again for two copies started at the same moment.
-    if (SingleInstance().handOver(kMessageShow, kMessageShow))
+    if (SingleInstance().handOver(SingleInstance::kShowWindow, SingleInstance::kShowWindow))
         return 0;
 
     // A profile made under a looser mask: closed before anything is read or written in it.
@@ -112,14 +113,16 @@ int StartUp::run(QApplication& app, EarlyWork early) {
     // The splash is the first to draw text.
     early.fonts.reset();
     try {
-        ProgramWindows windows;
+        // One handle for the whole run: opening the store is a good part of the start.
+        const std::shared_ptr<Registry> store = openStore();
+        const auto client = std::make_shared<ServiceClient>(store);
+        ProgramWindows windows(client);
         TMainForm::Options options;
         options.dialogs = windows.dialogs();
+        options.client = client;
         options.bookReadAhead = early.bookReadAhead ? std::move(early.bookReadAhead)
                                                     : std::make_shared<BookReadAhead>();
-        // One handle for the whole start: opening the store is a good part of its cost.
-        options.registry = std::make_shared<Registry>();
-        if (!applySkin(*options.registry))
+        if (!applySkin(*store))
             return 1;
 
         TMainForm mainForm(options);
@@ -146,8 +149,8 @@ int StartUp::run(QApplication& app, EarlyWork early) {
             // Every size of the icon, for task switchers; writing them all to the window
             // system takes longer than the first frame's drawing.
             QApplication::setWindowIcon(ProgramIcon::icon());
-            sendForm = std::make_unique<TSendForm>(options.registry);
-            historyForm = std::make_unique<THistoryForm>();
+            sendForm = std::make_unique<TSendForm>(client);
+            historyForm = std::make_unique<THistoryForm>(client);
             windows.join(mainForm, *sendForm, *historyForm);
             windows.recoverUnknownOutcomes();
             sendForTests(mainForm, *sendForm);

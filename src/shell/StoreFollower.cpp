@@ -6,7 +6,6 @@
 #include "platform/Registry.h"
 #include "platform/StoreWatcher.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
 #include "shared/Settings.h"
 
 #include <QApplication>
@@ -37,21 +36,7 @@ StoreFollower::StoreFollower(Registry& registry, ContactStore& store, ContactBoo
 }
 
 void StoreFollower::follow() {
-    followAddress();
     followBook();
-}
-
-void StoreFollower::followAddress() {
-    try {
-        const std::optional<Settings::ServerAddress> stored = Settings(m_registry).serverAddress();
-        if (!stored)
-            return;
-        const Settings::ServerAddress live = ServiceState::ServiceAddress();
-        if (stored->host != live.host || stored->port != live.port)
-            ServiceState::SetServiceAddress(stored->host, stored->port);
-    } catch (const RegistryError&) {
-        // The next request reads the store itself and reports what is wrong.
-    }
 }
 
 // A dialog, an in-place rename or a drag works on entries of the book as it is now.

@@ -13,8 +13,7 @@ class Registry;
 class QWidget;
 
 // Keeps the main window in step with what other programs (varnelo-cli, a second copy) write
-// to the settings store while it runs: the service address reaches the next request, and a
-// book changed elsewhere replaces the one in the tree, keeping the selection and the open
+// to the settings store while it runs: a book changed elsewhere replaces the one in the tree, keeping the selection and the open
 // groups where they still exist. A book that the user is busy editing is replaced only once
 // the edit is over. The user's edits are recorded until they are saved, so that a save that
 // meets a book changed elsewhere makes them again on that book and neither side's work is
@@ -45,7 +44,6 @@ public:
 
 private:
     bool editInFlight() const;
-    void followAddress();
     void followBook();
     void showBook(QList<BookGroup> groups);
     // After a save met a book stored elsewhere: whether to save again (the edits were made

@@ -3,6 +3,7 @@
 #include "SkinReader.h"
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
+#include "shared/Settings.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -13,26 +14,13 @@
 
 namespace {
 
-const QString kThemeValue = QStringLiteral("Theme");
-
-std::unique_ptr<Registry> openStore() {
-    try {
-        return std::make_unique<Registry>();
-    } catch (const RegistryError&) {
-        return nullptr;
-    }
-}
-
 // An empty or unreadable value names the default skin.
-QString readTheme(const Registry* store) {
-    QString theme;
+QString readTheme(Registry& store) {
     try {
-        if (store)
-            theme = store->readString(QString(), kThemeValue);
+        return Settings(store).theme();
     } catch (const RegistryError&) {
-        theme.clear();
+        return SkinLoader::defaultTheme();
     }
-    return theme.isEmpty() ? SkinLoader::defaultTheme() : theme;
 }
 
 SkinError::Kind errorKind(SkinReader::Status status) {
@@ -127,9 +115,7 @@ SkinLoader::Result SkinLoader::load(const QString& skinPath, const QString& work
     return result;
 }
 
-SkinLoader::Result SkinLoader::loadActive(Registry* given) {
-    const std::unique_ptr<Registry> own = given ? nullptr : openStore();
-    Registry* const store = given ? given : own.get();
+SkinLoader::Result SkinLoader::loadActive(Registry& store) {
     const QString theme = readTheme(store);
     const QString path = AppPaths::skinFile(theme);
     Result result;
@@ -138,9 +124,9 @@ SkinLoader::Result SkinLoader::loadActive(Registry* given) {
         result.error = {SkinError::Kind::NotFound, path};
     else
         result = load(path, AppPaths::skinWorkFolder());
-    if (result.error.kind == SkinError::Kind::NotFound && store) {
+    if (result.error.kind == SkinError::Kind::NotFound) {
         try {
-            store->writeString(QString(), kThemeValue, defaultTheme());
+            Settings(store).set(Setting::Theme, defaultTheme());
         } catch (const RegistryError&) {
             // The program ends next anyway and the message names the missing file.
         }

@@ -2,6 +2,7 @@
 
 #include "SkinColors.h"
 #include "SkinError.h"
+#include "shared/Settings.h"
 
 #include <QString>
 
@@ -18,11 +19,11 @@ public:
         SkinColors colors;
     };
 
-    static QString defaultTheme() { return QStringLiteral("Default.skn"); }
+    static QString defaultTheme() { return QString::fromLatin1(Setting::Theme.fallback); }
 
-    // Reads Theme through the given store, or a handle of its own when there is none; a missing
-    // skin file resets Theme to the default so that the next start works.
-    static Result loadActive(Registry* store = nullptr);
+    // Reads Theme from the store; a missing skin file resets Theme to the default so that the
+    // next start works.
+    static Result loadActive(Registry& store);
 
     // The same for a given skin file and working folder (an empty folder is one that could
     // not be made safe, and fails as a read error).

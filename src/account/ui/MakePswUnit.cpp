@@ -5,7 +5,7 @@
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "skins/ui/SkinUnit.h"
 
 #include <QFormLayout>
@@ -91,32 +91,30 @@ bool TMakePswForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-bool ChangeAccessPassword(QWidget* parent) {
+bool ChangeAccessPassword(ServiceClient& client, QWidget* parent) {
     TMakePswForm form(parent);
     if (form.exec() != QDialog::Accepted)
         return false;
 
     // The key as the current password protects it: the store's value, deciphered. It
     // must still unscramble into the key this run logged in with.
-    const QByteArray storedKeyText = [] {
-        Registry registry;
-        return AccountKey::storedKeyText(AccountKey::storedValue(registry));
-    }();
+    const QByteArray storedKeyText =
+        AccountKey::storedKeyText(AccountKey::storedValue(client.store()));
     const std::optional<AccessPassword::Change> change =
         AccessPassword::change(storedKeyText, Ansi::fromUnicode(form.Edit3->text()),
                                Ansi::fromUnicode(form.Edit1->text()));
-    const QString inMemory = ServiceState::UserKey.get();
+    const QString inMemory = client.userKey();
     if (!change || (!inMemory.isEmpty() && Ansi::toUnicode(change->userKey) != inMemory)) {
         Prompts::error(parent, QStringLiteral("Неверный пароль!"));
         return false;
     }
     try {
-        AccountKey::writeStoredValue(change->storedValue);
+        AccountKey::writeStoredValue(client.store(), change->storedValue);
     } catch (const RegistryError& error) {
         Prompts::error(parent, QString::fromStdString(error.what()));
         return false;
     }
-    ServiceState::UserKey.set(Ansi::toUnicode(change->userKey));
+    client.setUserKey(Ansi::toUnicode(change->userKey));
     Prompts::information(parent, QStringLiteral("Пароль изменен!"));
     return true;
 }

@@ -5,6 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class ServiceClient;
 
 // Setting, changing or removing the access password: the current password, the new one and
 // its confirmation.
@@ -31,4 +32,4 @@ protected:
 // The settings dialog's "Задать пароль для доступа к программе...": asks with TMakePswForm,
 // checks the current password against the key in memory and the store, and writes the key
 // plain (no password) or protected, reporting the outcome. True when the password changed.
-bool ChangeAccessPassword(QWidget* parent);
+bool ChangeAccessPassword(ServiceClient& client, QWidget* parent);

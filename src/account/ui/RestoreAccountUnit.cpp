@@ -7,9 +7,8 @@
 #include "platform/FailureText.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceCommands.h"
+#include "service/ServiceClient.h"
 #include "service/ServiceError.h"
-#include "service/ServiceState.h"
 #include "skins/ui/SkinUnit.h"
 #include "widgets/FieldRules.h"
 #include "widgets/SkinnedHeader.h"
@@ -36,9 +35,10 @@ QPushButton* flatButton(const QString& caption, int glyphIndex, const char* name
 
 } // namespace
 
-TRestoreAccountForm::TRestoreAccountForm(QWidget* parent)
+TRestoreAccountForm::TRestoreAccountForm(std::shared_ptr<ServiceClient> client, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_client(std::move(client)) {
     setObjectName(QStringLiteral("RestoreAccountForm"));
     setWindowTitle(QStringLiteral("Восстановление аккаунта"));
 
@@ -107,7 +107,7 @@ void TRestoreAccountForm::ButOKClick() {
     QString reply;
     m_busy = true;
     try {
-        reply = WaitForServer(this, [email] { return RestoreAccount(email); });
+        reply = WaitForServer(this, [client = m_client, email] { return client->RestoreAccount(email); });
     } catch (const ServiceError&) {
         m_busy = false;
         Prompts::error(this, QStringLiteral("Невозможно установить соединение с сервером!\r\n"
@@ -132,13 +132,12 @@ void TRestoreAccountForm::ButOKClick() {
 void TRestoreAccountForm::SpeedButton1Click() {
     const QString code = RegistrationReply::withoutBlanks(Edit1->text());
     try {
-        AccountKey::writeStoredValue(Ansi::fromUnicode(code));
+        AccountKey::writeStoredValue(m_client->store(), Ansi::fromUnicode(code));
     } catch (const RegistryError& error) {
         Prompts::error(this, QString::fromStdString(error.what()));
         return;
     }
-    ServiceState::UserKey.set(code);
-    ServiceState::RegistrationOffered.set(false);
+    m_client->setUserKey(code);
     accept();
 }
 

@@ -2,9 +2,12 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class ServiceClient;
 
 // Account restore: the service mails the registration code to the account's address, the
 // user types it in here. A stored code closes the dialog with Accepted; the registration
@@ -12,7 +15,7 @@ class QPushButton;
 class TRestoreAccountForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TRestoreAccountForm(QWidget* parent = nullptr);
+    explicit TRestoreAccountForm(std::shared_ptr<ServiceClient> client, QWidget* parent = nullptr);
 
     QLabel* Label6 = nullptr;
     QLabel* Label7 = nullptr;
@@ -33,5 +36,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    std::shared_ptr<ServiceClient> m_client;
     bool m_busy = false;
 };

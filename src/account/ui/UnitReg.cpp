@@ -10,9 +10,8 @@
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServerRequest.h"
-#include "service/ServiceCommands.h"
+#include "service/ServiceClient.h"
 #include "service/ServiceError.h"
-#include "service/ServiceState.h"
 #include "skins/ui/SkinUnit.h"
 #include "widgets/FieldRules.h"
 #include "widgets/SkinnedHeader.h"
@@ -45,9 +44,10 @@ QPushButton* flatButton(const QString& caption, int glyphIndex, const char* name
 
 } // namespace
 
-TRegForm::TRegForm(Hooks hooks, QWidget* parent)
+TRegForm::TRegForm(std::shared_ptr<ServiceClient> client, Hooks hooks, QWidget* parent)
     : QDialog(parent,
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_client(std::move(client))
     , m_hooks(std::move(hooks)) {
     setObjectName(QStringLiteral("RegForm"));
     setWindowTitle(QStringLiteral("Регистрация пользователя"));
@@ -172,7 +172,9 @@ void TRegForm::ButOKClick() {
     m_busy = true;
     try {
         reply = WaitForServer(
-            this, [=] { return RegisterUser(name, number, city, birth, email, referrer); });
+            this, [=, client = m_client] {
+                return client->RegisterUser(name, number, city, birth, email, referrer);
+            });
     } catch (const ServiceError&) {
         m_busy = false;
         Prompts::error(this, QStringLiteral("Невозможно установить соединение с сервером!\r\n"
@@ -205,12 +207,12 @@ void TRegForm::ButOKClick() {
         break;
     }
     try {
-        AccountKey::writeStoredValue(Ansi::fromUnicode(reply));
+        AccountKey::writeStoredValue(m_client->store(), Ansi::fromUnicode(reply));
     } catch (const RegistryError& error) {
         Prompts::error(this, QString::fromStdString(error.what()));
         return;
     }
-    ServiceState::UserKey.set(reply);
+    m_client->setUserKey(reply);
     Prompts::information(this, QStringLiteral("Регистрация прошла успешно!\r\n"
                                               "На указанный адрес выслана ссылка для активации "
                                               "вашего аккаунта."));
@@ -240,7 +242,7 @@ void TRegForm::SpeedButton1Click() {
 }
 
 void TRegForm::SpeedButton2Click() {
-    TRestoreAccountForm restore(this);
+    TRestoreAccountForm restore(m_client, this);
     if (restore.exec() == QDialog::Accepted)
         closeAfterRestore();
 }

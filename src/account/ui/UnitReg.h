@@ -3,11 +3,13 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class BirthDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class ServiceClient;
 
 // Registration of a new user. The program cannot run without an account key, so giving up
 // here ("Отмена" or Escape) ends the program: exec() then returns Rejected and gaveUp() is
@@ -22,7 +24,8 @@ public:
         std::function<void()> restored;
     };
 
-    explicit TRegForm(Hooks hooks = {}, QWidget* parent = nullptr);
+    explicit TRegForm(std::shared_ptr<ServiceClient> client, Hooks hooks = {},
+                      QWidget* parent = nullptr);
 
     bool gaveUp() const { return m_gaveUp; }
     // A restore stored the key and closes this dialog too.
@@ -61,6 +64,7 @@ protected:
 private:
     void buildControls();
 
+    std::shared_ptr<ServiceClient> m_client;
     Hooks m_hooks;
     bool m_gaveUp = false;
     bool m_busy = false;

@@ -6,7 +6,7 @@
 #include "platform/FailureText.h"
 #include "platform/ui/Prompts.h"
 #include "service/ContactsPayload.h"
-#include "service/ServiceCommands.h"
+#include "service/ServiceClient.h"
 
 #include <QGuiApplication>
 
@@ -40,12 +40,12 @@ bool runRequest(QWidget* owner, const std::function<void()>& request) {
 
 } // namespace
 
-void N21Click(QWidget* owner, const ContactBook& book) {
+void N21Click(const ServiceClient& client, QWidget* owner, const ContactBook& book) {
     if (!ask(owner, kUploadQuestion))
         return;
     const QString payload = ContactsPayload::build(book.groups());
     bool saved = false;
-    if (!runRequest(owner, [&saved, payload] { saved = SaveContactsOnServer(payload); }))
+    if (!runRequest(owner, [&client, &saved, payload] { saved = client.SaveContactsOnServer(payload); }))
         return;
     if (saved)
         Prompts::message(owner, kUploaded, kCaption, QMessageBox::Information);
@@ -53,12 +53,14 @@ void N21Click(QWidget* owner, const ContactBook& book) {
         Prompts::message(owner, kUploadFailed, kErrorCaption, QMessageBox::Critical);
 }
 
-void N22Click(QWidget* owner, ContactBook& book) {
+void N22Click(const ServiceClient& client, QWidget* owner, ContactBook& book) {
     if (!ask(owner, kDownloadQuestion))
         return;
     TContacts records;
     bool loaded = false;
-    if (!runRequest(owner, [&loaded, &records] { loaded = LoadContactsFromServer(records); }))
+    if (!runRequest(owner, [&client, &loaded, &records] {
+            loaded = client.LoadContactsFromServer(records);
+        }))
         return;
     if (!loaded) {
         Prompts::message(owner, kDownloadFailed, kErrorCaption, QMessageBox::Critical);

@@ -11,7 +11,7 @@
 #include "platform/Registry.h"
 #include "platform/SaveFile.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
 
@@ -64,8 +64,10 @@ QToolButton* flatButton(const QString& text, QWidget* parent) {
 
 } // namespace
 
-THistoryForm::THistoryForm(QWidget* parent, const HistoryFile& file)
+THistoryForm::THistoryForm(std::shared_ptr<ServiceClient> client, QWidget* parent,
+                           const HistoryFile& file)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
+    , m_client(std::move(client))
     , m_file(file) {
     setObjectName(QStringLiteral("HistoryForm"));
     setWindowTitle(QStringLiteral("История"));
@@ -363,9 +365,8 @@ QList<int> THistoryForm::selectedRows() const {
 }
 
 bool THistoryForm::canUseStatus() const {
-    const std::shared_ptr<Registry> store = ServiceState::SettingsStore();
     try {
-        return store && Settings(*store).find(Setting::CanUseStatus).value_or(false);
+        return Settings(m_client->store()).find(Setting::CanUseStatus).value_or(false);
     } catch (const RegistryError&) {
         // A store that cannot be read allows no more than a missing value does.
         return false;
@@ -469,7 +470,7 @@ void THistoryForm::SpeedButton1Click() {
     SpeedButton1->setEnabled(false);
     Stat->showMessage(QStringLiteral("Запрос статуса сообщений..."));
     const HistoryFile file = m_file;
-    runQuery([file] { return HistoryStatusQuery::queryAll(file); },
+    runQuery([client = m_client, file] { return HistoryStatusQuery::queryAll(*client, file); },
              [this](const HistoryStatusQuery::Outcome& outcome) {
                  m_allQueryRunning = false;
                  SpeedButton1->setEnabled(outcome.ok ? outcome.anyPending : m_model->anyPending());
@@ -483,7 +484,9 @@ void THistoryForm::N6Click() {
     const qint32 id = m_model->row(selected.first()).record.Id;
     Stat->showMessage(QStringLiteral("Запрос статуса сообщения..."));
     const HistoryFile file = m_file;
-    runQuery([file, id] { return HistoryStatusQuery::queryOne(file, id); },
+    runQuery([client = m_client, file, id] {
+                 return HistoryStatusQuery::queryOne(*client, file, id);
+             },
              [this](const HistoryStatusQuery::Outcome& outcome) {
                  if (!outcome.ok)
                      return;

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class ContactBook;
 class HistoryListModel;
@@ -22,6 +23,7 @@ class QTableView;
 class QThread;
 class QTimer;
 class QToolButton;
+class ServiceClient;
 
 // The history window: every sent message of History.dat, newest first, all of them or those
 // of one number, coloured by delivery status. It filters, sorts, repeats and deletes, and asks
@@ -30,7 +32,9 @@ class QToolButton;
 class THistoryForm : public QWidget {
     Q_OBJECT
 public:
-    explicit THistoryForm(QWidget* parent = nullptr, const HistoryFile& file = HistoryFile());
+    // Status queries go through `client`, which also holds the settings store.
+    explicit THistoryForm(std::shared_ptr<ServiceClient> client, QWidget* parent = nullptr,
+                          const HistoryFile& file = HistoryFile());
     ~THistoryForm() override;
 
     // The book whose contact names stand for the numbers; read at every fill.
@@ -121,6 +125,7 @@ private:
     void runQuery(std::function<HistoryStatusQuery::Outcome()> query,
                   std::function<void(const HistoryStatusQuery::Outcome&)> done);
 
+    std::shared_ptr<ServiceClient> m_client;
     HistoryFile m_file;
     // What the last fill found wrong with the file, shown after the total till the next fill.
     QString m_damageNote;

@@ -9,7 +9,6 @@
 #include "messaging/SenderRule.h"
 #include "messaging/TemplatesFile.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
 #include "skins/ui/AlignEdit.h"
 #include "skins/ui/SkinUnit.h"
 
@@ -231,7 +230,7 @@ void TMySheet::SetText(const QString& text) {
 
 void TMySheet::Recount() {
     m_count = ::Recount(MessageMemo->text(), SignEdit->text(), TranslitBox->isChecked(),
-                        ServiceState::CurrentTariff());
+                        m_form.serviceClient().tariff());
     if (!m_count.signEnabled && !SignEdit->text().isEmpty()) {
         // No room for a signature: emptying the field counts again without it.
         SignEdit->clear();

@@ -11,7 +11,6 @@
 #include "platform/FailureText.h"
 #include "platform/Registry.h"
 #include "platform/Sound.h"
-#include "service/ServiceState.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
 
@@ -93,8 +92,8 @@ void runSend(const std::shared_ptr<SendService>& service, const SendRequest& req
     }
     try {
         const HistoryFile history;
-        const SendTraces traces{service->client, *journal, history,
-                                Settings(service->client.store()).historyMessCount()};
+        const SendTraces traces{*service->client, *journal, history,
+                                Settings(service->client->store()).historyMessCount()};
         result = JournaledSend(traces, request);
     } catch (...) {
         post(failedSend(FailureText::describe(std::current_exception())));
@@ -102,7 +101,7 @@ void runSend(const std::shared_ptr<SendService>& service, const SendRequest& req
     }
     post(result);
     try {
-        Sound::playFile(soundPath(service->client.store(), result.outcome.sound));
+        Sound::playFile(soundPath(service->client->store(), result.outcome.sound));
     } catch (...) {
         // Sounds never report anything.
     }
@@ -113,13 +112,13 @@ void runSend(const std::shared_ptr<SendService>& service, const SendRequest& req
 SendJournal& SendService::journal() {
     const std::lock_guard lock(m_journalLock);
     if (!m_journal)
-        m_journal = std::make_unique<SendJournal>(client.store());
+        m_journal = std::make_unique<SendJournal>(client->store());
     return *m_journal;
 }
 
-TSendForm::TSendForm(std::shared_ptr<Registry> store, QWidget* parent)
+TSendForm::TSendForm(std::shared_ptr<ServiceClient> client, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
-    , m_service(std::make_shared<SendService>(std::move(store)))
+    , m_service(std::make_shared<SendService>(std::move(client)))
     , m_lastUpMs(std::numeric_limits<qint64>::min() / 2) {
     setObjectName(QStringLiteral("SendForm"));
     setWindowTitle(QStringLiteral("Varnelo"));
@@ -330,7 +329,7 @@ void TSendForm::SendWorker(TMySheet* page) {
     page->SendButton->setEnabled(false);
 
     SendRequest request;
-    request.userKey = ServiceState::UserKey.get();
+    request.userKey = m_service->client->userKey();
     request.number = page->Number;
     request.sender = page->Sender;
     request.text = SendText::compose(page->MessageMemo->text(), page->SignEdit->text(),
@@ -410,7 +409,7 @@ void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& res
 
 void TSendForm::sendAgain(qint64 journalRow) {
     if (const std::optional<SendRequest> request = UnknownOutcomes::againRequest(
-            m_service->journal(), ServiceState::UserKey.get(), journalRow)) {
+            m_service->journal(), m_service->client->userKey(), journalRow)) {
         Status->showMessage(SendOutcome::kConnecting);
         startSend(*request, nullptr);
     }

@@ -30,9 +30,9 @@ struct BookEntry;
 // that goes while they run: the way to the service and the journal, opened at the first send.
 class SendService {
 public:
-    explicit SendService(std::shared_ptr<Registry> store)
-        : client(std::move(store)) {}
-    const ServiceClient client;
+    explicit SendService(std::shared_ptr<ServiceClient> client)
+        : client(std::move(client)) {}
+    const std::shared_ptr<ServiceClient> client;
     // Throws RegistryError when the journal cannot be opened.
     SendJournal& journal();
 
@@ -47,8 +47,8 @@ private:
 class TSendForm : public QWidget {
     Q_OBJECT
 public:
-    // `store` is the settings store the sends read and journal in.
-    explicit TSendForm(std::shared_ptr<Registry> store, QWidget* parent = nullptr);
+    // Sends go through `client`, whose settings store they read and journal in.
+    explicit TSendForm(std::shared_ptr<ServiceClient> client, QWidget* parent = nullptr);
     // Waits a moment for sends in flight so their history is written; what is still out
     // then stays in the journal as a send of unknown outcome.
     ~TSendForm() override;
@@ -56,6 +56,7 @@ public:
     // The book the pages look numbers up in and write a contact's sender and translit to.
     void setContactBook(ContactBook* book);
     ContactBook* contactBook() const { return m_book; }
+    const ServiceClient& serviceClient() const { return *m_service->client; }
     // The entry of the book at `index`, as CreateNewPage takes it; none for an invalid index.
     BookEntry* nodeAt(const QModelIndex& index) const;
 
@@ -86,7 +87,7 @@ public:
     // The journal the sends write (throws RegistryError when it cannot be opened), and the
     // settings store it is kept in.
     SendJournal& journal() { return m_service->journal(); }
-    Registry& store() const { return m_service->client.store(); }
+    Registry& store() const { return m_service->client->store(); }
     // The pictures of the pages' buttons, made once for all pages.
     IconCache& pageIcons() { return m_pageIcons; }
     QString statusText() const;

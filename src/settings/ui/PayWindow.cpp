@@ -1,7 +1,7 @@
 #include "PayWindow.h"
 
 #include "platform/ModuleFiles.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "settings/PayAddress.h"
 #include "settings/ui/payform/PayFormFactory.h"
 #include "skins/ui/SkinUnit.h"
@@ -21,10 +21,10 @@ namespace {
 
 const QString kModuleFile = QStringLiteral("varnelo_payform.so");
 
-QString currentAddress() {
+QString currentAddress(const ServiceClient& client) {
     const SkinColors& colors = SkinUnit::active().colorValues();
-    return payAddress(ServiceState::ServiceHost(), ServiceState::ServicePort(),
-                      ServiceState::UserKey.get(), colors.InfoText, colors.Main);
+    const Settings::ServerAddress server = client.serverAddress();
+    return payAddress(server.host, server.port, client.userKey(), colors.InfoText, colors.Main);
 }
 
 PayFormFactory* factory(QString* error) {
@@ -70,21 +70,21 @@ QString modulePath() {
     return ModuleFiles::path(kModuleFile);
 }
 
-QDialog* create(QWidget* parent, QString* error) {
+QDialog* create(const ServiceClient& client, QWidget* parent, QString* error) {
     PayFormFactory* module = factory(error);
     if (!module)
         return nullptr;
-    QDialog* form = module->createPayForm(currentAddress(), parent);
+    QDialog* form = module->createPayForm(currentAddress(client), parent);
     dress(form);
     return form;
 }
 
 } // namespace PayWindow
 
-void openPayWindow(QWidget* parent) {
-    QDialog* form = PayWindow::create(parent);
+void openPayWindow(const ServiceClient& client, QWidget* parent) {
+    QDialog* form = PayWindow::create(client, parent);
     if (!form) {
-        QDesktopServices::openUrl(QUrl(currentAddress(), QUrl::TolerantMode));
+        QDesktopServices::openUrl(QUrl(currentAddress(client), QUrl::TolerantMode));
         return;
     }
     form->exec();

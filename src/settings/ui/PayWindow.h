@@ -4,6 +4,7 @@
 
 class QDialog;
 class QWidget;
+class ServiceClient;
 
 // The payment window: its module is loaded on the first opening and kept for the run.
 namespace PayWindow {
@@ -13,10 +14,10 @@ QString modulePath();
 
 // A new payment window for the live service address, the account key and the skin's
 // colours, dressed in the skin; nothing when the module cannot be loaded (`error` says why).
-QDialog* create(QWidget* parent, QString* error = nullptr);
+QDialog* create(const ServiceClient& client, QWidget* parent, QString* error = nullptr);
 
 } // namespace PayWindow
 
 // The main window's payment command: the window, modal, freed when it closes. Without the
 // module the page opens in the desktop's browser instead.
-void openPayWindow(QWidget* parent);
+void openPayWindow(const ServiceClient& client, QWidget* parent);

@@ -4,9 +4,8 @@
 #include "platform/AppPaths.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServerRequest.h"
-#include "service/ServiceCommands.h"
+#include "service/ServiceClient.h"
 #include "service/ServiceError.h"
-#include "service/ServiceState.h"
 #include "settings/AccountData.h"
 #include "settings/GeneralNumber.h"
 #include "settings/VoucherFile.h"
@@ -74,8 +73,9 @@ constexpr int kTimer1IntervalMs = 1;
 
 // A service call's reply, or nothing when the exchange failed.
 using Reply = std::optional<QString>;
+using Answer = std::optional<ServiceClient::AccountReply>;
 
-template <typename Command> Reply tryRequest(Command command) {
+template <typename Command> Answer tryRequest(Command command) {
     try {
         return command();
     } catch (const ServiceError&) {
@@ -111,25 +111,30 @@ QPushButton* flatButton(const QString& text, QWidget* parent) {
 struct LoadOutcome {
     enum class Kind { NoConnection, Empty, Loaded } kind = Kind::NoConnection;
     AccountData data;
+    bool refreshBalanceSoon = false;
 };
 
-LoadOutcome loadAccountData(const QString& userKey) {
-    const Reply reply = tryRequest([&] { return LoadSettingsFromServer(userKey); });
-    if (!reply)
+LoadOutcome loadAccountData(const ServiceClient& client, const QString& userKey) {
+    const Answer answer = tryRequest([&] { return client.LoadSettingsFromServer(userKey); });
+    if (!answer)
         return {};
-    const QStringList lines = AccountData::decodeLines(*reply);
+    LoadOutcome outcome;
+    outcome.refreshBalanceSoon = answer->refreshBalanceSoon;
+    const QStringList lines = AccountData::decodeLines(answer->text);
+    const std::optional<AccountData> data =
+        lines.isEmpty() ? std::nullopt : AccountData::fromLines(lines);
     if (lines.isEmpty())
-        return {LoadOutcome::Kind::Empty, {}};
-    const std::optional<AccountData> data = AccountData::fromLines(lines);
-    if (!data)
-        return {};
-    return {LoadOutcome::Kind::Loaded, *data};
+        outcome.kind = LoadOutcome::Kind::Empty;
+    else if (data)
+        outcome = {LoadOutcome::Kind::Loaded, *data, outcome.refreshBalanceSoon};
+    return outcome;
 }
 
 } // namespace
 
-ServerSettingsPage::ServerSettingsPage(QWidget* parent)
-    : QWidget(parent) {
+ServerSettingsPage::ServerSettingsPage(std::shared_ptr<ServiceClient> client, QWidget* parent)
+    : QWidget(parent)
+    , m_client(std::move(client)) {
     setObjectName(QStringLiteral("ServerSettingsPage"));
     buildControls();
 }
@@ -249,6 +254,16 @@ void ServerSettingsPage::keepDigits(QLineEdit* edit) {
     }
 }
 
+// An account command may have moved money: the balance is fetched again soon.
+std::optional<QString> ServerSettingsPage::received(
+    const std::optional<ServiceClient::AccountReply>& answer) {
+    if (!answer)
+        return std::nullopt;
+    if (answer->refreshBalanceSoon)
+        emit balanceMayChange();
+    return answer->text;
+}
+
 void ServerSettingsPage::setSaveButtonVisible(bool visible) {
     SaveSettingsButton->setVisible(visible);
     BuyVoucherButt->setVisible(!visible);
@@ -259,8 +274,11 @@ void ServerSettingsPage::LoadSettingsButtonClick() {
     LoadSettingsLabel->setText(kLoading);
     LoadSettingsButton->hide();
     runThenCallback<LoadOutcome>(
-        this, [key = ServiceState::UserKey.get()] { return loadAccountData(key); },
+        this,
+        [client = m_client, key = m_client->userKey()] { return loadAccountData(*client, key); },
         [this](LoadOutcome outcome) {
+            if (outcome.refreshBalanceSoon)
+                emit balanceMayChange();
             switch (outcome.kind) {
             case LoadOutcome::Kind::Empty:
                 LoadSettingsLabel->setText(kFailed);
@@ -313,12 +331,13 @@ void ServerSettingsPage::SaveSettingsButtonClick() {
     SaveSettingsLabel->setText(kSaving);
     const QString data =
         Edit9->text() + QChar(0x05) + Edit10->text() + QChar(0x05) + QLatin1Char('0');
-    runThenCallback<Reply>(
+    runThenCallback<Answer>(
         this,
-        [key = ServiceState::UserKey.get(), data] {
-            return tryRequest([&] { return SaveSettingsOnServer(key, data); });
+        [client = m_client, key = m_client->userKey(), data] {
+            return tryRequest([&] { return client->SaveSettingsOnServer(key, data); });
         },
-        [this](Reply reply) {
+        [this](Answer answer) {
+            const Reply reply = received(answer);
             if (!reply) {
                 SaveSettingsLabel->setText(kNoConnection);
                 setSaveButtonVisible(true);
@@ -357,12 +376,13 @@ void ServerSettingsPage::BuyVoucherButtClick() {
     }
 
     auto block = std::make_shared<InputBlock>(window());
-    runThenCallback<Reply>(
+    runThenCallback<Answer>(
         this,
-        [key = ServiceState::UserKey.get(), amount] {
-            return tryRequest([&] { return BuyVoucher(key, amount); });
+        [client = m_client, key = m_client->userKey(), amount] {
+            return tryRequest([&] { return client->BuyVoucher(key, amount); });
         },
-        [this, amount, block](Reply reply) mutable {
+        [this, amount, block](Answer answer) mutable {
+            const Reply reply = received(answer);
             block.reset();
             if (!reply) {
                 showMessage(this, kBuyFailed);
@@ -421,12 +441,13 @@ void ServerSettingsPage::SellVoucherButtClick() {
     }
 
     auto block = std::make_shared<InputBlock>(window());
-    runThenCallback<Reply>(
+    runThenCallback<Answer>(
         this,
-        [key = ServiceState::UserKey.get(), serial = StripFieldSeparators(serial)] {
-            return tryRequest([&] { return ActivateVoucher(key, serial); });
+        [client = m_client, key = m_client->userKey(), serial = StripFieldSeparators(serial)] {
+            return tryRequest([&] { return client->ActivateVoucher(key, serial); });
         },
-        [this, block](Reply reply) mutable {
+        [this, block](Answer answer) mutable {
+            const Reply reply = received(answer);
             block.reset();
             if (!reply) {
                 showMessage(this, kSellFailed);

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "service/ServiceClient.h"
+
 #include <QWidget>
+
+#include <memory>
+#include <optional>
 
 class QFrame;
 class QLabel;
@@ -16,7 +21,7 @@ struct AccountData;
 class ServerSettingsPage : public QWidget {
     Q_OBJECT
 public:
-    explicit ServerSettingsPage(QWidget* parent = nullptr);
+    explicit ServerSettingsPage(std::shared_ptr<ServiceClient> client, QWidget* parent = nullptr);
 
     QPushButton* LoadSettingsButton = nullptr;
     QLabel* LoadSettingsLabel = nullptr;
@@ -58,6 +63,8 @@ signals:
     void loadFinished();
     void saveFinished();
     void voucherFinished();
+    // A command that may move money has been answered: the balance is worth a refresh soon.
+    void balanceMayChange();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -70,4 +77,7 @@ private:
     void setSaveButtonVisible(bool visible);
     void keepDigits(QLineEdit* edit);
     void buyIssued(const QString& serial, const QString& amount);
+    std::optional<QString> received(const std::optional<ServiceClient::AccountReply>& answer);
+
+    std::shared_ptr<ServiceClient> m_client;
 };

@@ -3,7 +3,6 @@
 #include "OpacityPreview.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
 
@@ -292,8 +291,7 @@ bool TSettingsForm::store() {
     Settings settings(*m_context.registry);
     try {
         settings.set(Setting::Host, Edit1->text());
-        const qint32 port = portNumber(Edit2->text());
-        settings.set(Setting::Port, port);
+        settings.set(Setting::Port, portNumber(Edit2->text()));
         settings.set(Setting::UseIESettings, CheckBox4->isChecked());
         settings.set(Setting::TimeFormat, Edit8->text());
         settings.set(Setting::ShowSplash, CheckBox5->isChecked());
@@ -307,8 +305,6 @@ bool TSettingsForm::store() {
         settings.set(Setting::ProxyPort, portNumber(Edit4->text()));
         settings.set(Setting::ProxyUserName, Edit5->text());
         settings.setProxyPassword(Edit6->text());
-
-        ServiceState::SetServiceAddress(Edit1->text(), port);
 
         settings.set(Setting::UseBalloonTips, CheckBox7->isChecked());
         settings.set(Setting::UseAlphaBlend, CheckBox3->isChecked());

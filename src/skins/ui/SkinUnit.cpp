@@ -31,7 +31,7 @@ QString SkinUnit::errorText(const SkinError& error) {
     return QStringLiteral("Ошибка при чтении файла ") + error.path + QStringLiteral("!!!");
 }
 
-bool SkinUnit::loadActiveSkin(Registry* store) {
+bool SkinUnit::loadActiveSkin(Registry& store) {
     const SkinLoader::Result result = SkinLoader::loadActive(store);
     if (result.error.failed()) {
         Prompts::message(nullptr, errorText(result.error), errorCaption(), QMessageBox::Critical,

@@ -30,10 +30,9 @@ public:
     // The program-wide instance that every window reads.
     static SkinUnit& active();
 
-    // Unpacks and loads the skin named by the setting Theme, read through the given store or
-    // a handle of its own. On a fatal error shows its message and returns false: the caller
+    // Unpacks and loads the skin named by the setting Theme. On a fatal error shows its message and returns false: the caller
     // then ends the program.
-    bool loadActiveSkin(Registry* store = nullptr);
+    bool loadActiveSkin(Registry& store);
 
     // The message for a failed load ("Файл ... не найден!!!" and the others).
     static QString errorText(const SkinError& error);
