@@ -130,19 +130,22 @@ LoginOutcome LoginRoutine::failed() {
 }
 
 std::optional<LoginOutcome> LoginRoutine::login() {
+    ServiceClient::UserInfo info;
+    LoginOutcome outcome;
     try {
-        const ServiceClient::UserInfo info = m_client->GetUserInfo(m_client->userKey());
+        info = m_client->GetUserInfo(m_client->userKey());
         if (stopping())
             return std::nullopt;
-        LoginOutcome outcome = judge(info.judged);
-        outcome.serverContactsVisible = info.serverContactsEnabled;
-        outcome.notice = info.notice;
-        return outcome;
+        outcome = judge(info.judged);
     } catch (...) {
         if (stopping())
             return std::nullopt;
-        return failed();
+        outcome = failed();
     }
+    // What the reply told is shown whatever the judgement.
+    outcome.serverContactsVisible = info.serverContactsEnabled;
+    outcome.notice = info.notice;
+    return outcome;
 }
 
 void LoginRoutine::refresh(const std::function<bool(const LoginOutcome&)>& show) {

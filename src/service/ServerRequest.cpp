@@ -66,7 +66,7 @@ QByteArray directPost(const Settings& settings, const QUrl& url, const QByteArra
     // adding any that the reply cleaning would then have to undo.
     exchange.addHeader("Accept-Encoding", "identity");
     exchange.setReadTimeout(options.readTimeoutMs);
-    exchange.setOverallCap(options.overallCapMs);
+    exchange.setOverallCap(options.overallCapMs.value_or(0));
     return exchange.post(FormLine(base64));
 }
 
@@ -79,7 +79,7 @@ QByteArray BrowserPost(const QUrl& url, const QByteArray& base64, const RequestO
     exchange.addHeader("CharSet", "windows-1251");
     exchange.addHeader("User-Agent", "Varnelo");
     exchange.setReadTimeout(options.readTimeoutMs);
-    exchange.setOverallCap(options.overallCapMs);
+    exchange.setOverallCap(options.overallCapMs.value_or(0));
     QByteArray reply = CleanBrowserReply(exchange.post(base64));
     return reply.replace(kLineBreakMark, kCrLf);
 }

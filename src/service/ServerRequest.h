@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // The one exchange with the service (ServiceClient reaches it for every command): the request
 // text goes out as the Base64 of its code-page-1251 bytes, the reply text comes back.
 // Blocking; callable from any thread but the user-interface thread. Failures of the transport
@@ -19,8 +21,9 @@ enum class TransportPath {
 struct RequestOptions {
     // Longest silence of the peer; 0 waits for data without limit.
     int readTimeoutMs = 0;
-    // Longest the whole exchange may take; 0 waits without limit.
-    int overallCapMs = 0;
+    // Longest the whole exchange may take; 0 waits without limit. Left out, the client applies
+    // the cap of the path the request takes.
+    std::optional<int> overallCapMs;
 };
 
 // Reads UseIESettings; a missing or mistyped value throws ServiceError.

@@ -30,7 +30,7 @@ TransportPath ServiceClient::transportPath() const {
 }
 
 QString ServiceClient::ServerRequest(const QString& request, int readTimeoutMs) const {
-    return ServerRequest(request, RequestOptions{readTimeoutMs, 0});
+    return ServerRequest(request, RequestOptions{readTimeoutMs, std::nullopt});
 }
 
 // The cap, unless the caller set its own, is the one of the path the request takes.
@@ -38,7 +38,7 @@ QString ServiceClient::ServerRequest(const QString& request, RequestOptions opti
                                      std::optional<TransportPath> path) const {
     const Settings settings(*m_store);
     const TransportPath route = path.value_or(TransportPathOf(settings));
-    if (options.overallCapMs == 0) {
+    if (!options.overallCapMs) {
         const Limits caps = limits();
         options.overallCapMs =
             route == TransportPath::Direct ? caps.overallCapMs : caps.systemPathCapMs;
@@ -69,7 +69,7 @@ ServiceClient::SendExchange ServiceClient::SendSms(const QString& userKey, const
 
     try {
         // No cap: the reply is awaited however long it takes.
-        exchange.reply = ::ServerRequest(settings, address, request, RequestOptions{}, path)
+        exchange.reply = ::ServerRequest(settings, address, request, RequestOptions{0, 0}, path)
                              .replace(kLineBreak, QStringLiteral("\r\n"));
         exchange.delivery = SendExchange::Delivery::Replied;
         exchange.paid = !exchange.reply.startsWith(kNoticeMark);

@@ -4,9 +4,8 @@
 #include "messaging/Recount.h"
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
-#include "service/ServiceCommands.h"
+#include "service/ServiceClient.h"
 #include "service/ServiceError.h"
-#include "service/ServiceState.h"
 #include "shared/Settings.h"
 
 #include <QElapsedTimer>
@@ -28,37 +27,55 @@ QByteArray decoded(const FakeHttpServer::Request& request) {
     return QByteArray::fromBase64(QByteArray::fromPercentEncoding(request.body));
 }
 
+// An account command's reply text, with the balance refresh it asks for in the record.
+QString account(ServiceFixture& fixture, const ServiceClient::AccountReply& reply) {
+    if (reply.refreshBalanceSoon)
+        fixture.record().add(QStringLiteral("RestartBalanceTimer"));
+    return reply.text;
+}
+
+// The login reply's text to judge, with what the window would show of it in the record.
+QString userInfo(ServiceFixture& fixture, const QString& key) {
+    const ServiceClient::UserInfo info = fixture.client().GetUserInfo(key);
+    LoginOutcome shown;
+    shown.serverContactsVisible = info.serverContactsEnabled;
+    shown.notice = info.notice;
+    fixture.record().add(shown);
+    return info.judged;
+}
+
 // Each command called with fixed arguments that carry field separators where a caller might
 // let one through; the result as text.
-QString run(const QString& command, const ServiceFixture& fixture) {
+QString run(const QString& command, ServiceFixture& fixture) {
+    const ServiceClient& client = fixture.client();
     const QString key = kKey + QStringLiteral("\x01");
     if (command == QLatin1String("SendSms"))
         return fixture.sendSms(key, QStringLiteral("Send\x01r"), QStringLiteral("Привет\x01 мир"),
                                QStringLiteral("+79161234567\x01|+79031234567"), 15);
     if (command == QLatin1String("SaveSettingsOnServer"))
-        return SaveSettingsOnServer(key, QStringLiteral("111\x05"
-                                                        "222\x05"
-                                                        "0"));
+        return account(fixture, client.SaveSettingsOnServer(key, QStringLiteral("111\x05"
+                                                                                "222\x05"
+                                                                                "0")));
     if (command == QLatin1String("LoadSettingsFromServer"))
-        return LoadSettingsFromServer(key);
+        return account(fixture, client.LoadSettingsFromServer(key));
     if (command == QLatin1String("BuyVoucher"))
-        return BuyVoucher(key, QStringLiteral("100"));
+        return account(fixture, client.BuyVoucher(key, QStringLiteral("100")));
     if (command == QLatin1String("ActivateVoucher"))
-        return ActivateVoucher(key, kSerial);
+        return account(fixture, client.ActivateVoucher(key, kSerial));
     if (command == QLatin1String("QueryMessagesStatus"))
-        return QueryMessagesStatus({5, 17, 2147483647});
+        return client.QueryMessagesStatus({5, 17, 2147483647});
     if (command == QLatin1String("QueryMessageStatus"))
-        return QueryMessageStatus(17);
+        return client.QueryMessageStatus(17);
     if (command == QLatin1String("RestoreAccount"))
-        return RestoreAccount(QStringLiteral("ivan@example.org"));
+        return client.RestoreAccount(QStringLiteral("ivan@example.org"));
     if (command == QLatin1String("RegisterUser"))
-        return RegisterUser(QStringLiteral("Иван\x01 Петров"), QStringLiteral("+7916\x01"),
+        return client.RegisterUser(QStringLiteral("Иван\x01 Петров"), QStringLiteral("+7916\x01"),
                             QStringLiteral("Моск\x01ва"), QStringLiteral("01.02.1990\x01"),
                             QStringLiteral("ivan@\x01"
                                            "example.org"),
                             QStringLiteral("ref\x01"));
     if (command == QLatin1String("SaveContactsOnServer"))
-        return SaveContactsOnServer(QStringLiteral("\x02"
+        return client.SaveContactsOnServer(QStringLiteral("\x02"
                                                    "1G\x04"
                                                    "C\x03N\x03\x03"
                                                    "0\x05"))
@@ -66,14 +83,11 @@ QString run(const QString& command, const ServiceFixture& fixture) {
                    : QStringLiteral("false");
     if (command == QLatin1String("LoadContactsFromServer")) {
         TContacts contacts;
-        const bool loaded = LoadContactsFromServer(contacts);
+        const bool loaded = client.LoadContactsFromServer(contacts);
         return QStringLiteral("%1 %2").arg(loaded).arg(contacts.size());
     }
-    if (command == QLatin1String("GetUserInfo")) {
-        QString reply = QStringLiteral("passed in");
-        GetUserInfo(key, reply);
-        return reply;
-    }
+    if (command == QLatin1String("GetUserInfo"))
+        return userInfo(fixture, key);
     qFatal("unknown command");
 }
 
@@ -90,7 +104,7 @@ private slots:
         m_server.clear();
         m_fixture.reset(m_server.port());
         // The contact commands send the key of the running program, unstripped.
-        ServiceState::UserKey.set(kKey + QStringLiteral("\x01"));
+        m_fixture.client().setUserKey(kKey + QStringLiteral("\x01"));
     }
 
     void wire_data() {
@@ -199,7 +213,7 @@ private slots:
         m_fixture.settings().set(Setting::UseIESettings, systemPath);
         m_server.setDefault(FakeHttpServer::reply(reply));
         QCOMPARE(run(command, m_fixture), result);
-        QCOMPARE(m_fixture.link().calls(), calls);
+        QCOMPARE(m_fixture.record().calls(), calls);
         QCOMPARE(m_server.requests().size(), 1);
         if (!request.isEmpty())
             QCOMPARE(decoded(m_server.requests()[0]), request);
@@ -216,8 +230,7 @@ private slots:
                                               << "false";
         QTest::newRow("LoadContactsFromServer") << "LoadContactsFromServer"
                                                 << "0 0";
-        QTest::newRow("GetUserInfo keeps what was passed in") << "GetUserInfo"
-                                                              << "passed in";
+        QTest::newRow("GetUserInfo gives nothing to judge") << "GetUserInfo" << "";
     }
     void exchangeFailures() {
         QFETCH(QString, command);
@@ -234,7 +247,7 @@ private slots:
             }
             QCOMPARE(outcome, result);
             // A failed exchange asks for no balance refresh.
-            QCOMPARE(m_fixture.link().take(), QStringList());
+            QCOMPARE(m_fixture.record().take(), QStringList());
         }
     }
 
@@ -247,7 +260,7 @@ private slots:
     }
 
     void onlyTheSendWaitsPastTheCap() {
-        ServiceState::OverallCapMs.set(200);
+        m_fixture.client().setLimits({200, 200});
         m_server.setDefault(FakeHttpServer::reply("5", 200, 700));
         QCOMPARE(run(QStringLiteral("SendSms"), m_fixture), QStringLiteral("5"));
         QVERIFY_THROWS_EXCEPTION(ServiceError, run(QStringLiteral("RegisterUser"), m_fixture));
@@ -259,7 +272,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         try {
-            QueryMessageStatus(1);
+            m_fixture.client().QueryMessageStatus(1);
             QFAIL("a reply from a silent server");
         } catch (const ServiceError& error) {
             QCOMPARE(error.kind(), ServiceError::Kind::Timeout);
@@ -289,7 +302,7 @@ private slots:
         QFETCH(int, rows);
         m_server.setDefault(FakeHttpServer::reply(reply));
         TContacts contacts{TContactEntry::make(QStringLiteral("old"), {}, {}, true, 1)};
-        QCOMPARE(LoadContactsFromServer(contacts), result);
+        QCOMPARE(m_fixture.client().LoadContactsFromServer(contacts), result);
         QCOMPARE(contacts.size(), rows);
     }
 
@@ -305,20 +318,19 @@ private slots:
         for (const auto language : {QLocale::Russian, QLocale::English}) {
             QLocale::setDefault(QLocale(language));
             m_fixture.reset(m_server.port());
-            QString reply;
-            GetUserInfo(kKey, reply);
-            QCOMPARE(reply, QStringLiteral("12.5"));
-            QCOMPARE(ServiceState::Balance.get(), 12.5);
-            QCOMPARE(ServiceState::SmsPrice.get(), 1.25);
-            QCOMPARE(ServiceState::ExtraPartPrice.get(), 0.5);
-            QCOMPARE(ServiceState::PartLength.get(), 67);
-            QCOMPARE(ServiceState::MaxMessageLength.get(), 670);
-            QVERIFY(ServiceState::ServerContactsEnabled.get());
-            QVERIFY(ServiceState::ExtraOptionEnabled.get());
-            QCOMPARE(m_fixture.link().calls(),
+            QCOMPARE(userInfo(m_fixture, kKey), QStringLiteral("12.5"));
+            const AccountState account = m_fixture.client().account();
+            QCOMPARE(account.balance, 12.5);
+            QCOMPARE(account.tariff.SmsPrice, 1.25);
+            QCOMPARE(account.tariff.ExtraPartPrice, 0.5);
+            QCOMPARE(account.tariff.PartLength, 67);
+            QCOMPARE(account.tariff.MaxMessageLength, 670);
+            QVERIFY(account.serverContactsEnabled);
+            QVERIFY(account.extraOptionEnabled);
+            QCOMPARE(m_fixture.record().calls(),
                      (QStringList{QStringLiteral("ServerContacts shown"),
                                   QStringLiteral("254 Новости\r\nсервиса")}));
-            const Tariff tariff = ServiceState::CurrentTariff();
+            const Tariff tariff = m_fixture.client().tariff();
             QCOMPARE(tariff.SmsPrice, 1.25);
             QCOMPARE(tariff.ExtraPartPrice, 0.5);
             QCOMPARE(tariff.PartLength, 67);
@@ -334,16 +346,19 @@ private slots:
                                                   "x\x01"
                                                   "160\x01"
                                                   "1"));
-        ServiceState::ServerContactsEnabled.set(true);
-        QString reply;
-        GetUserInfo(kKey, reply);
-        QCOMPARE(reply, QStringLiteral("30"));
-        QCOMPARE(ServiceState::Balance.get(), 30.0);
-        QCOMPARE(ServiceState::ExtraPartPrice.get(), 1.0);
-        QCOMPARE(ServiceState::PartLength.get(), 70);
-        QCOMPARE(ServiceState::MaxMessageLength.get(), 70);
-        QVERIFY(ServiceState::ServerContactsEnabled.get());
-        QCOMPARE(m_fixture.link().calls(), QStringList());
+        m_fixture.client().setAccount([] {
+            AccountState account;
+            account.serverContactsEnabled = true;
+            return account;
+        }());
+        QCOMPARE(userInfo(m_fixture, kKey), QStringLiteral("30"));
+        const AccountState account = m_fixture.client().account();
+        QCOMPARE(account.balance, 30.0);
+        QCOMPARE(account.tariff.ExtraPartPrice, 1.0);
+        QCOMPARE(account.tariff.PartLength, 70);
+        QCOMPARE(account.tariff.MaxMessageLength, 70);
+        QVERIFY(account.serverContactsEnabled);
+        QCOMPARE(m_fixture.record().calls(), QStringList());
     }
 
     void userInfoWithPartLengthZeroOrLessStoresEveryValue_data() {
@@ -362,19 +377,18 @@ private slots:
                                                   "1\x01"
                                                   "1\x01"
                                                   "News"));
-        QString reply;
-        GetUserInfo(kKey, reply);
-        QCOMPARE(reply, QStringLiteral("30"));
-        QCOMPARE(ServiceState::Balance.get(), 30.0);
-        QCOMPARE(ServiceState::PartLength.get(), partLength.toInt());
-        QCOMPARE(ServiceState::MaxMessageLength.get(), 160);
-        QVERIFY(ServiceState::ServerContactsEnabled.get());
-        QVERIFY(ServiceState::ExtraOptionEnabled.get());
-        QCOMPARE(m_fixture.link().calls(),
+        QCOMPARE(userInfo(m_fixture, kKey), QStringLiteral("30"));
+        const AccountState account = m_fixture.client().account();
+        QCOMPARE(account.balance, 30.0);
+        QCOMPARE(account.tariff.PartLength, partLength.toInt());
+        QCOMPARE(account.tariff.MaxMessageLength, 160);
+        QVERIFY(account.serverContactsEnabled);
+        QVERIFY(account.extraOptionEnabled);
+        QCOMPARE(m_fixture.record().calls(),
                  (QStringList{QStringLiteral("ServerContacts shown"), QStringLiteral("254 News")}));
         // The compose page counts such a text as one part.
         QCOMPARE(Recount(QString(100, QLatin1Char('x')), QString(), false,
-                         ServiceState::CurrentTariff(), QLocale::c())
+                         m_fixture.client().tariff(), QLocale::c())
                      .parts,
                  1);
     }
@@ -385,11 +399,14 @@ private slots:
                                                   "1\x01"
                                                   "70\x01"
                                                   "70"));
-        ServiceState::ServerContactsEnabled.set(true);
-        QString reply;
-        GetUserInfo(kKey, reply);
-        QVERIFY(!ServiceState::ServerContactsEnabled.get());
-        QCOMPARE(m_fixture.link().calls(), QStringList{QStringLiteral("ServerContacts hidden")});
+        m_fixture.client().setAccount([] {
+            AccountState account;
+            account.serverContactsEnabled = true;
+            return account;
+        }());
+        userInfo(m_fixture, kKey);
+        QVERIFY(!m_fixture.client().account().serverContactsEnabled);
+        QCOMPARE(m_fixture.record().calls(), QStringList{QStringLiteral("ServerContacts hidden")});
     }
 };
 

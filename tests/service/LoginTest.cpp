@@ -5,7 +5,7 @@
 #include "platform/Registry.h"
 #include "service/BlockingHandoff.h"
 #include "service/LoginRoutine.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "service/TGetUserInfoThread.h"
 #include "shared/Settings.h"
 
@@ -53,7 +53,7 @@ class LoginTest : public QObject {
 
     // The recorded calls with the sound paths named by their setting.
     QStringList calls() const {
-        QStringList recorded = m_fixture.link().calls();
+        QStringList recorded = m_fixture.record().calls();
         recorded.replaceInStrings(m_okSound, QStringLiteral("OK"));
         recorded.replaceInStrings(m_errSound, QStringLiteral("ERR"));
         return recorded;
@@ -74,31 +74,30 @@ private slots:
         m_fixture.reset(m_server.port());
         m_fixture.settings().set(Setting::SoundConnectOK, m_okSound);
         m_fixture.settings().set(Setting::SoundConnectErr, m_errSound);
-        ServiceState::UserKey.set(kKey);
+        m_fixture.client().setUserKey(kKey);
     }
 
     void outcomes_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<int>("showBalance"); // -1: missing
         QTest::addColumn<bool>("failedBefore");
-        QTest::addColumn<bool>("offeredBefore");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<bool>("failedAfter");
 
         const QString balance = QStringLiteral("12,50\u00a0₽");
-        QTest::newRow("balance") << info("12.5") << 1 << true << false
+        QTest::newRow("balance") << info("12.5") << 1 << true
                                  << QStringList{kConnecting, kHidden, "status Баланс: " + balance,
                                                 "balloon info 10000 Varnelo Текущий баланс: " +
                                                     balance,
                                                 kSoundOk}
                                  << false;
         QTest::newRow("balance with a comma, ShowBalance missing")
-            << info("12,5") << -1 << false << false
+            << info("12,5") << -1 << false
             << QStringList{kConnecting, kHidden, "status Баланс: " + balance,
                            "balloon info 10000 Varnelo Текущий баланс: " + balance, kSoundOk}
             << false;
         QTest::newRow("balance zero")
-            << info("0") << 1 << false << false
+            << info("0") << 1 << false
             << QStringList{kConnecting, kHidden,
                            QStringLiteral("status Баланс: 0,00\u00a0₽"),
                            QStringLiteral("balloon info 10000 Varnelo "
@@ -106,89 +105,83 @@ private slots:
                            kSoundOk}
             << false;
         QTest::newRow("negative balance is a number")
-            << info("-5") << 1 << false << false
+            << info("-5") << 1 << false
             << QStringList{kConnecting, kHidden,
                            QStringLiteral("status Баланс: -5,00\u00a0₽"),
                            QStringLiteral("balloon info 10000 Varnelo Текущий баланс: "
                                           "-5,00\u00a0₽"),
                            kSoundOk}
             << false;
-        QTest::newRow("message count") << info("12.5") << 0 << false << false
+        QTest::newRow("message count") << info("12.5") << 0 << false
                                        << QStringList{kConnecting, kHidden, "status SMS: 5",
                                                       "balloon info 10000 Varnelo "
                                                       "Количество SMS: 5",
                                                       kSoundOk}
                                        << false;
         QTest::newRow("count: a half rounds down to even")
-            << info("5", "2") << 0 << false << false
+            << info("5", "2") << 0 << false
             << QStringList{kConnecting, kHidden, "status SMS: 2",
                            "balloon info 10000 Varnelo Количество SMS: 2", kSoundOk}
             << false;
         QTest::newRow("count: a half rounds up to even")
-            << info("7", "2") << 0 << false << false
+            << info("7", "2") << 0 << false
             << QStringList{kConnecting, kHidden, "status SMS: 4",
                            "balloon info 10000 Varnelo Количество SMS: 4", kSoundOk}
             << false;
         QTest::newRow("count with a zero price fails")
-            << info("7", "0") << 0 << false << false
+            << info("7", "0") << 0 << false
             << QStringList{kConnecting, kHidden, kCheck, kCheckBalloon, kRetry, kSoundErr} << true;
         QTest::newRow("zero price after a failure: balloon, no sound")
-            << info("7", "0") << 0 << true << false
+            << info("7", "0") << 0 << true
             << QStringList{kConnecting, kHidden, kCheck, kCheckBalloon, kRetry} << true;
         QTest::newRow("not activated")
-            << QByteArray("-1") << 1 << true << false
+            << QByteArray("-1") << 1 << true
             << QStringList{kConnecting, "status Не активирован",
                            "balloon info 10000 Varnelo Пользователь не активирован", kSoundOk}
             << false;
         QTest::newRow("unknown key: registration offered")
-            << QByteArray("-2") << 1 << false << false << QStringList{kConnecting, "253", kSoundErr}
+            << QByteArray("-2") << 1 << false << QStringList{kConnecting, "253", kSoundErr}
             << true;
-        QTest::newRow("unknown key, already offered")
-            << QByteArray("-2") << 1 << false << true << QStringList{kConnecting, kSoundErr}
-            << true;
-        QTest::newRow("unknown key after a failure: silent")
-            << QByteArray("-2") << 1 << true << true << QStringList{kConnecting} << true;
+        QTest::newRow("unknown key after a failure: no sound")
+            << QByteArray("-2") << 1 << true << QStringList{kConnecting, "253"} << true;
         QTest::newRow("not a number")
-            << QByteArray("<html>") << 1 << false << false
-            << QStringList{kConnecting, kCheck, kRetry, kCheckBalloon, kSoundErr} << true;
+            << QByteArray("<html>") << 1 << false
+            << QStringList{kConnecting, kCheck, kCheckBalloon, kRetry, kSoundErr} << true;
         QTest::newRow("not a number after a failure")
-            << QByteArray("<html>") << 1 << true << false
+            << QByteArray("<html>") << 1 << true
             << QStringList{kConnecting, kCheck, kRetry} << true;
         QTest::newRow("minus alone")
-            << QByteArray("-") << 1 << false << false
-            << QStringList{kConnecting, kCheck, kRetry, kCheckBalloon, kSoundErr} << true;
+            << QByteArray("-") << 1 << false
+            << QStringList{kConnecting, kCheck, kCheckBalloon, kRetry, kSoundErr} << true;
         QTest::newRow("empty reply")
-            << QByteArray() << 1 << false << false
-            << QStringList{kConnecting, kCheck, kRetry, kCheckBalloon, kSoundErr} << true;
+            << QByteArray() << 1 << false
+            << QStringList{kConnecting, kCheck, kCheckBalloon, kRetry, kSoundErr} << true;
     }
     void outcomes() {
         QFETCH(QByteArray, reply);
         QFETCH(int, showBalance);
         QFETCH(bool, failedBefore);
-        QFETCH(bool, offeredBefore);
         QFETCH(QStringList, expected);
         QFETCH(bool, failedAfter);
         if (showBalance < 0)
             m_fixture.registry().deleteValue(QString(), QStringLiteral("ShowBalance"));
         else
             m_fixture.settings().set(Setting::ShowBalance, showBalance == 1);
-        ServiceState::LastConnectFailed.set(failedBefore);
-        ServiceState::RegistrationOffered.set(offeredBefore);
+        m_fixture.routine().setLastConnectFailed(failedBefore);
         m_server.setDefault(FakeHttpServer::reply(reply));
 
-        RefreshUserInfo();
+        m_fixture.login();
         QCOMPARE(calls(), expected);
-        QCOMPARE(ServiceState::LastConnectFailed.get(), failedAfter);
-        QCOMPARE(ServiceState::UserKey.get().isEmpty(), reply == "-2");
+        QCOMPARE(m_fixture.routine().lastConnectFailed(), failedAfter);
+        QCOMPARE(m_fixture.client().userKey().isEmpty(), reply == "-2");
         QCOMPARE(m_server.requests().size(), 1);
     }
 
-    void unknownKeyOffersRegistrationOncePerRun() {
-        m_fixture.link().onRegistration([] { ServiceState::RegistrationOffered.set(true); });
+    void unknownKeyIsForgotten() {
         m_server.setDefault(FakeHttpServer::reply("-2"));
-        RefreshUserInfo();
-        RefreshUserInfo();
-        QCOMPARE(calls(), (QStringList{kConnecting, "253", kSoundErr, kConnecting}));
+        m_fixture.login();
+        m_fixture.login();
+        QCOMPARE(calls(), (QStringList{kConnecting, "253", kSoundErr, kConnecting, "253"}));
         // The second login went out without a key.
         const auto requests = m_server.requests();
         QCOMPARE(requests.size(), 2);
@@ -203,7 +196,7 @@ private slots:
         m_server.enqueue(FakeHttpServer::reply(info("1")));
         m_server.enqueue(FakeHttpServer::reply("", 500));
         for (int i = 0; i < 4; ++i)
-            RefreshUserInfo();
+            m_fixture.login();
         const QStringList recorded = calls();
         QCOMPARE(recorded.count(kSoundErr), 2);
         QCOMPARE(recorded.count(kCheckBalloon), 2);
@@ -223,8 +216,8 @@ private slots:
         m_fixture.settings().set(Setting::SoundConnectOK, path);
         m_server.enqueue(FakeHttpServer::reply("x"));
         m_server.enqueue(FakeHttpServer::reply("-1"));
-        RefreshUserInfo();
-        RefreshUserInfo();
+        m_fixture.login();
+        m_fixture.login();
         for (const QString& call : calls())
             QVERIFY2(!call.startsWith(QLatin1String("sound")), qPrintable(call));
     }
@@ -243,18 +236,19 @@ private slots:
         m_server.setDefault(behaviour);
         QElapsedTimer clock;
         clock.start();
-        RefreshUserInfo();
+        m_fixture.login();
         // The login gives up after 10 s without data.
         QVERIFY2(clock.elapsed() < 12000, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(calls(), (QStringList{kConnecting, kCheck, kRetry, kCheckBalloon, kSoundErr}));
+        QCOMPARE(calls(), (QStringList{kConnecting, kCheck, kCheckBalloon, kRetry, kSoundErr}));
     }
 
-    void noSettingsStoreIsTheErrorOutcome() {
-        ServiceState::SetSettingsStore(nullptr);
+    void missingTransportSettingIsTheErrorOutcome() {
+        m_fixture.registry().deleteValue(QString(), QStringLiteral("UseIESettings"));
         m_server.setDefault(FakeHttpServer::reply(info("1")));
-        RefreshUserInfo();
-        QCOMPARE(calls(), (QStringList{kConnecting, kCheck, kCheckBalloon, kRetry}));
-        QVERIFY(ServiceState::LastConnectFailed.get());
+        m_fixture.login();
+        QCOMPARE(calls(), (QStringList{kConnecting, kCheck, kCheckBalloon, kRetry, kSoundErr}));
+        QVERIFY(m_fixture.routine().lastConnectFailed());
+        QVERIFY(m_server.requests().isEmpty());
     }
 
     void threadRefreshesOncePerRound() {
@@ -292,7 +286,7 @@ private slots:
 
     void threadStopsDuringARequestWithoutShowingAnything() {
         m_server.setDefault(FakeHttpServer::of(Mode::Silent));
-        TGetUserInfoThread thread;
+        TGetUserInfoThread thread([this] { m_fixture.login(); });
         thread.start();
         thread.RequestUserInfo();
         QTRY_COMPARE(m_server.requests().size(), 1);
@@ -301,17 +295,17 @@ private slots:
         thread.Stop();
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(calls(), QStringList{kConnecting});
-        QVERIFY(!ServiceState::LastConnectFailed.get());
+        QVERIFY(!m_fixture.routine().lastConnectFailed());
     }
 
     void threadRunsTheLogin() {
         m_server.setDefault(FakeHttpServer::reply(info("25")));
-        TGetUserInfoThread thread;
+        TGetUserInfoThread thread([this] { m_fixture.login(); });
         thread.start();
         thread.RequestUserInfo();
         QTRY_COMPARE(calls().size(), 5);
         QCOMPARE(calls().at(2), QStringLiteral("status Баланс: 25,00\u00a0₽"));
-        QCOMPARE(ServiceState::Balance.get(), 25.0);
+        QCOMPARE(m_fixture.client().account().balance, 25.0);
     }
 
     void handoffRunsOnTheContextThread() {

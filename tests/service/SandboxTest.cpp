@@ -6,9 +6,8 @@
 #include "service/ContactsPayload.h"
 #include "service/LoginRoutine.h"
 #include "service/SendReply.h"
-#include "service/ServiceCommands.h"
 #include "service/ServiceError.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "service/StatusReply.h"
 #include "shared/Settings.h"
 
@@ -29,12 +28,43 @@ QByteArray hexBytes(const QJsonValue& value) {
 } // namespace
 
 // The client's commands and login against the real sandbox service over HTTP.
+// The account commands as the settings page reads them: the reply's text, and the balance
+// refresh each asks for in the fixture's record.
+class AccountCommands {
+public:
+    explicit AccountCommands(ServiceFixture& fixture)
+        : m_fixture(fixture) {}
+    QString SaveSettingsOnServer(const QString& key, const QString& data) {
+        return paid(m_fixture.client().SaveSettingsOnServer(key, data));
+    }
+    QString LoadSettingsFromServer(const QString& key) {
+        return paid(m_fixture.client().LoadSettingsFromServer(key));
+    }
+    QString BuyVoucher(const QString& key, const QString& amount) {
+        return paid(m_fixture.client().BuyVoucher(key, amount));
+    }
+    QString ActivateVoucher(const QString& key, const QString& serial) {
+        return paid(m_fixture.client().ActivateVoucher(key, serial));
+    }
+
+private:
+    QString paid(const ServiceClient::AccountReply& reply) {
+        if (reply.refreshBalanceSoon)
+            m_fixture.record().add(QStringLiteral("RestartBalanceTimer"));
+        return reply.text;
+    }
+    ServiceFixture& m_fixture;
+};
+
 class SandboxTest : public QObject {
     Q_OBJECT
     TestProfile m_profile;
     ServiceFixture m_fixture{m_profile.root()};
     SandboxProcess m_sandbox;
     QString m_key;
+    AccountCommands m_accountCommands{m_fixture};
+
+    AccountCommands& accountCommand() { return m_accountCommands; }
 
     // What the sandbox decoded from the last request it received, and the body as posted.
     QByteArray lastRequest() const {
@@ -61,7 +91,7 @@ private slots:
         m_key = m_sandbox.createAccount({{QStringLiteral("email"), QStringLiteral("a@example.org")},
                                          {QStringLiteral("balance"), QStringLiteral("100.00")}});
         QCOMPARE(m_key.size(), 48);
-        ServiceState::UserKey.set(m_key);
+        m_fixture.client().setUserKey(m_key);
     }
 
     void formLineRuleOnTheWire_data() {
@@ -75,27 +105,27 @@ private slots:
         QFETCH(QString, ending);
         useSystemPath(systemPath);
         // ";" and one digit: two bytes, whose Base64 ends in "=", the next id in "==".
-        QueryMessageStatus(7);
+        m_fixture.client().QueryMessageStatus(7);
         QCOMPARE(lastRequest(), QByteArray(";7"));
         QVERIFY(lastBody().endsWith("=") && !lastBody().endsWith("=="));
-        QueryMessageStatus(77);
+        m_fixture.client().QueryMessageStatus(77);
         QCOMPARE(lastRequest(), QByteArray(";77"));
-        QueryMessageStatus(777);
+        m_fixture.client().QueryMessageStatus(777);
         QCOMPARE(lastRequest(), QByteArray(";777"));
         QVERIFY2(lastBody().endsWith(ending.toLatin1()), lastBody().constData());
     }
 
     void loginRequestAndBalance() {
-        RefreshUserInfo();
+        m_fixture.login();
         QCOMPARE(lastRequest(), "?" + m_key.toLatin1() +
                                     "\x01"
                                     "3.1.6");
-        const QStringList calls = m_fixture.link().calls();
+        const QStringList calls = m_fixture.record().calls();
         QCOMPARE(calls.value(0), kConnecting);
         QCOMPARE(calls.value(1), QStringLiteral("ServerContacts shown"));
         QCOMPARE(calls.value(2), QStringLiteral("status Баланс: 100,00\u00a0₽"));
-        QCOMPARE(ServiceState::SmsPrice.get(), 1.5);
-        QCOMPARE(ServiceState::PartLength.get(), 70);
+        QCOMPARE(m_fixture.client().tariff().SmsPrice, 1.5);
+        QCOMPARE(m_fixture.client().tariff().PartLength, 70);
     }
 
     void loginOutcomes_data() {
@@ -119,32 +149,32 @@ private slots:
         m_fixture.settings().set(Setting::ShowBalance, showBalance);
         if (!fault.isEmpty())
             QVERIFY(m_sandbox.failNext(1, fault));
-        RefreshUserInfo();
-        QVERIFY2(m_fixture.link().calls().contains(status),
-                 qPrintable(m_fixture.link().calls().join(QLatin1Char('|'))));
+        m_fixture.login();
+        QVERIFY2(m_fixture.record().calls().contains(status),
+                 qPrintable(m_fixture.record().calls().join(QLatin1Char('|'))));
     }
 
     void unknownKeyClearsItAndOffersRegistration() {
-        ServiceState::UserKey.set(QString(48, QLatin1Char('F')));
-        RefreshUserInfo();
-        QCOMPARE(m_fixture.link().calls(), (QStringList{kConnecting, QStringLiteral("253")}));
-        QVERIFY(ServiceState::UserKey.get().isEmpty());
-        QVERIFY(ServiceState::LastConnectFailed.get());
+        m_fixture.client().setUserKey(QString(48, QLatin1Char('F')));
+        m_fixture.login();
+        QCOMPARE(m_fixture.record().calls(), (QStringList{kConnecting, QStringLiteral("253")}));
+        QVERIFY(m_fixture.client().userKey().isEmpty());
+        QVERIFY(m_fixture.routine().lastConnectFailed());
     }
 
     void noticeAtLoginAndAtSend() {
         QVERIFY(m_sandbox.changeAccount(
             m_key, {{QStringLiteral("notice"), QStringLiteral("Плановые работы\nв 23:00")}}));
-        RefreshUserInfo();
+        m_fixture.login();
         QVERIFY(
-            m_fixture.link().calls().contains(QStringLiteral("254 Плановые работы\r\nв 23:00")));
-        m_fixture.link().take();
+            m_fixture.record().calls().contains(QStringLiteral("254 Плановые работы\r\nв 23:00")));
+        m_fixture.record().take();
         const QString reply = m_fixture.sendSms(m_key, QStringLiteral("Varnelo"), QStringLiteral("Hi"),
                                       QStringLiteral("+79161234567"), 0);
         const SendReply read = SendReply::read(reply);
         QCOMPARE(read.kind, SendReply::Kind::Notice);
         QCOMPARE(read.notice, QStringLiteral("Плановые работы\r\nв 23:00"));
-        QCOMPARE(m_fixture.link().calls(), QStringList());
+        QCOMPARE(m_fixture.record().calls(), QStringList());
     }
 
     void sendAndStatus() {
@@ -159,7 +189,7 @@ private slots:
                                     "5");
         // The sender went out as typed, with its 0x01, which shifted the delay field.
         QCOMPARE(SendReply::read(reply).code, std::optional<qint32>(-1));
-        QCOMPARE(m_fixture.link().take(), QStringList{QStringLiteral("RestartBalanceTimer")});
+        QCOMPARE(m_fixture.record().take(), QStringList{QStringLiteral("RestartBalanceTimer")});
 
         const QString sent = m_fixture.sendSms(m_key, QStringLiteral("Olga"), QStringLiteral("Привет"),
                                      QStringLiteral("+79161234567"), 0);
@@ -174,18 +204,18 @@ private slots:
         QCOMPARE(groupRead.results.size(), 3);
         QCOMPARE(groupRead.results[1], std::optional<qint32>(-4));
 
-        QCOMPARE(StatusReply::readCodes(QueryMessagesStatus({*id, *groupRead.results[0]}), 2),
+        QCOMPARE(StatusReply::readCodes(m_fixture.client().QueryMessagesStatus({*id, *groupRead.results[0]}), 2),
                  (QList<quint8>{10, 10}));
         QCOMPARE(lastRequest(), "4" + QByteArray::number(*id) + "\x01" +
                                     QByteArray::number(*groupRead.results[0]) + "\x01");
         QVERIFY(m_sandbox.setMessageStatus(*id, 11));
-        QCOMPARE(StatusReply::readCode(QueryMessageStatus(*id)), quint8(11));
+        QCOMPARE(StatusReply::readCode(m_fixture.client().QueryMessageStatus(*id)), quint8(11));
         QCOMPARE(lastRequest(), ";" + QByteArray::number(*id));
     }
 
     void contactsRoundTrip() {
         TContacts contacts;
-        QVERIFY(LoadContactsFromServer(contacts));
+        QVERIFY(m_fixture.client().LoadContactsFromServer(contacts));
         QVERIFY(contacts.isEmpty()); // nothing stored yet
 
         BookGroup family;
@@ -199,10 +229,10 @@ private slots:
         family.contacts << mother;
         BookGroup work;
         work.entry.caption = QStringLiteral("Работа");
-        QVERIFY(SaveContactsOnServer(ContactsPayload::build({family, work})));
+        QVERIFY(m_fixture.client().SaveContactsOnServer(ContactsPayload::build({family, work})));
         QCOMPARE(lastRequest().left(51), "=" + m_key.toLatin1() + "\x01\x02");
 
-        QVERIFY(LoadContactsFromServer(contacts));
+        QVERIFY(m_fixture.client().LoadContactsFromServer(contacts));
         QCOMPARE(lastRequest(), ">" + m_key.toLatin1());
         QCOMPARE(contacts.size(), 3);
         QCOMPARE(contacts[0], TContactEntry::make(QStringLiteral("Семья"), {}, {}, true, 1));
@@ -212,13 +242,13 @@ private slots:
         QCOMPARE(contacts[2], TContactEntry::make(QStringLiteral("Работа"), {}, {}, true, 0));
 
         QVERIFY(m_sandbox.changeAccount(m_key, {{QStringLiteral("serverContacts"), false}}));
-        QVERIFY(!SaveContactsOnServer(QString()));
-        QVERIFY(!LoadContactsFromServer(contacts));
+        QVERIFY(!m_fixture.client().SaveContactsOnServer(QString()));
+        QVERIFY(!m_fixture.client().LoadContactsFromServer(contacts));
         QCOMPARE(contacts.size(), 3);
     }
 
     void accountDataAndVouchers() {
-        QCOMPARE(SaveSettingsOnServer(m_key, QStringLiteral("111\x05"
+        QCOMPARE(accountCommand().SaveSettingsOnServer(m_key, QStringLiteral("111\x05"
                                                             "222\x05"
                                                             "0")),
                  "1");
@@ -227,24 +257,24 @@ private slots:
                                     "111\x05"
                                     "222\x05"
                                     "0");
-        const QByteArray data = QByteArray::fromBase64(LoadSettingsFromServer(m_key).toLatin1());
+        const QByteArray data = QByteArray::fromBase64(accountCommand().LoadSettingsFromServer(m_key).toLatin1());
         const QList<QByteArray> lines = data.split('\x01');
         QCOMPARE(lines.value(6), QByteArray("111"));
         QCOMPARE(lines.value(7), QByteArray("222"));
         QCOMPARE(lines.value(9), QByteArray("100.00"));
 
-        const QString serial = BuyVoucher(m_key, QStringLiteral("20"));
+        const QString serial = accountCommand().BuyVoucher(m_key, QStringLiteral("20"));
         QCOMPARE(serial.size(), 32);
         QCOMPARE(lastRequest(), "," + m_key.toLatin1() +
                                     "\x01\x03\x01"
                                     "20");
         const QString friendKey = m_sandbox.createAccount({});
-        QCOMPARE(ActivateVoucher(friendKey, serial), QStringLiteral("20"));
+        QCOMPARE(accountCommand().ActivateVoucher(friendKey, serial), QStringLiteral("20"));
         QCOMPARE(lastRequest(), "," + friendKey.toLatin1() + "\x01\x04\x01" + serial.toLatin1());
-        QCOMPARE(ActivateVoucher(friendKey, serial), QStringLiteral("-1"));
-        QCOMPARE(BuyVoucher(m_key, QStringLiteral("1000")), QStringLiteral("-1"));
+        QCOMPARE(accountCommand().ActivateVoucher(friendKey, serial), QStringLiteral("-1"));
+        QCOMPARE(accountCommand().BuyVoucher(m_key, QStringLiteral("1000")), QStringLiteral("-1"));
         // Every one of these asked for a balance refresh on the direct path.
-        QCOMPARE(m_fixture.link().calls().count(QStringLiteral("RestartBalanceTimer")), 6);
+        QCOMPARE(m_fixture.record().calls().count(QStringLiteral("RestartBalanceTimer")), 6);
     }
 
     void registrationAndRestore_data() {
@@ -256,7 +286,7 @@ private slots:
         QFETCH(bool, systemPath);
         useSystemPath(systemPath);
         const QString key =
-            RegisterUser(QStringLiteral("Иван\x01 Петров"), QStringLiteral("+79161234567"),
+            m_fixture.client().RegisterUser(QStringLiteral("Иван\x01 Петров"), QStringLiteral("+79161234567"),
                          QStringLiteral("Москва"), QStringLiteral("01.02.1990"),
                          QStringLiteral("ivan@example.org"), QString());
         QCOMPARE(key.size(), 48);
@@ -265,16 +295,16 @@ private slots:
                                     Ansi::fromUnicode(QStringLiteral("Москва")) +
                                     "\x01"
                                     "01.02.1990\x01ivan@example.org\x01");
-        QCOMPARE(RegisterUser(QStringLiteral("Другой"), QString(), QString(), QString(),
+        QCOMPARE(m_fixture.client().RegisterUser(QStringLiteral("Другой"), QString(), QString(), QString(),
                               QStringLiteral("ivan@example.org"), QString()),
                  QStringLiteral("-1"));
 
-        const QString letter = RestoreAccount(QStringLiteral("ivan@example.org"));
+        const QString letter = m_fixture.client().RestoreAccount(QStringLiteral("ivan@example.org"));
         QCOMPARE(lastRequest(), systemPath ? QByteArray("7\x03ivan@example.org")
                                            : QByteArray("7ivan@example.org"));
         QVERIFY(letter.contains(key));
         QVERIFY(letter.contains(QStringLiteral("\r\n")));
-        QCOMPARE(RestoreAccount(QStringLiteral("nobody@example.org")), QString());
+        QCOMPARE(m_fixture.client().RestoreAccount(QStringLiteral("nobody@example.org")), QString());
     }
 
     void throughAnAuthenticatingProxy() {
@@ -288,14 +318,14 @@ private slots:
         settings.set(Setting::ProxyAuthentication, true);
         settings.set(Setting::ProxyUserName, QStringLiteral("alice"));
         settings.setProxyPassword(QStringLiteral("s3cret"));
-        RefreshUserInfo();
-        QCOMPARE(m_fixture.link().calls().value(2),
+        m_fixture.login();
+        QCOMPARE(m_fixture.record().calls().value(2),
                  QStringLiteral("status Баланс: 100,00\u00a0₽"));
 
         settings.set(Setting::ProxyAuthentication, false);
-        m_fixture.link().take();
-        RefreshUserInfo();
-        QCOMPARE(m_fixture.link().calls().value(1), kCheck);
+        m_fixture.record().take();
+        m_fixture.login();
+        QCOMPARE(m_fixture.record().calls().value(1), kCheck);
     }
 
     void cleanupTestCase() { QCOMPARE(m_sandbox.stop(), 0); }

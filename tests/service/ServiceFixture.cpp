@@ -1,45 +1,35 @@
 #include "ServiceFixture.h"
 
 #include "platform/Registry.h"
+#include "service/LoginRoutine.h"
 #include "service/ServiceClient.h"
 #include "service/ServiceError.h"
-#include "service/ServiceState.h"
 #include "shared/Settings.h"
 
 ServiceFixture::ServiceFixture(const QString& folder)
     : m_folder(folder) {
 }
 
-ServiceFixture::~ServiceFixture() {
-    MainWindowLink::install(nullptr);
-    ServiceState::SetSettingsStore(nullptr);
-}
+ServiceFixture::~ServiceFixture() = default;
 
 void ServiceFixture::reset(quint16 port, const QString& host) {
+    m_routine.reset();
+    m_client.reset();
     m_registry = std::make_shared<Registry>(
         QStringLiteral("%1/settings-%2.db").arg(m_folder).arg(++m_generation));
     Settings settings(*m_registry);
     settings.runFirstStart({});
     settings.set(Setting::Host, host);
     settings.set(Setting::Port, qint32(port));
-    ServiceState::SetSettingsStore(m_registry);
-    ServiceState::SetServiceAddress(host, port);
-    m_link = std::make_shared<RecordingLink>();
-    MainWindowLink::install(m_link);
+    m_client = std::make_shared<ServiceClient>(m_registry);
+    m_routine = std::make_unique<LoginRoutine>(m_client);
+    m_record.take();
+}
 
-    ServiceState::UserKey.set(QString());
-    ServiceState::Balance.set(0);
-    ServiceState::SmsPrice.set(0);
-    ServiceState::ExtraPartPrice.set(0);
-    ServiceState::PartLength.set(70);
-    ServiceState::MaxMessageLength.set(70);
-    ServiceState::ServerContactsEnabled.set(false);
-    ServiceState::ExtraOptionEnabled.set(false);
-    ServiceState::ServiceMessage.set(QString());
-    ServiceState::LastConnectFailed.set(false);
-    ServiceState::RegistrationOffered.set(false);
-    ServiceState::OverallCapMs.set(ServiceState::kDefaultOverallCapMs);
-    ServiceState::SystemPathCapMs.set(ServiceState::kDefaultSystemPathCapMs);
+void ServiceFixture::login() {
+    m_record.add(LoginRoutine::connecting());
+    if (const std::optional<LoginOutcome> outcome = m_routine->login())
+        m_record.add(*outcome);
 }
 
 Settings ServiceFixture::settings() const {
@@ -47,12 +37,12 @@ Settings ServiceFixture::settings() const {
 }
 
 QString ServiceFixture::sendSms(const QString& userKey, const QString& sender, const QString& text,
-                                const QString& number, int delayMinutes) const {
+                                const QString& number, int delayMinutes) {
     const ServiceClient::SendExchange exchange =
-        ServiceClient(m_registry).SendSms(userKey, sender, text, number, delayMinutes);
+        m_client->SendSms(userKey, sender, text, number, delayMinutes);
     if (exchange.delivery != ServiceClient::SendExchange::Delivery::Replied)
         throw ServiceError(ServiceError::Kind::Connection, exchange.failure);
     if (exchange.paid)
-        m_link->RestartBalanceTimer();
+        m_record.add(QStringLiteral("RestartBalanceTimer"));
     return exchange.reply;
 }

@@ -7,7 +7,7 @@
 #include "service/HttpExchange.h"
 #include "service/ServerRequest.h"
 #include "service/ServiceError.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 
 #include <QElapsedTimer>
@@ -46,6 +46,12 @@ class TransportTest : public QObject {
     FakeHttpServer m_server;
 
     Settings settings() const { return m_fixture.settings(); }
+    const ServiceClient& client() const { return m_fixture.client(); }
+    // The service's address as the store holds it.
+    void setAddress(const QString& host, int port) {
+        settings().set(Setting::Host, host);
+        settings().set(Setting::Port, port);
+    }
 
 private slots:
     void init() {
@@ -68,7 +74,7 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QByteArray, body);
         m_server.setDefault(FakeHttpServer::reply("OK"));
-        QCOMPARE(ServerRequest(request, 0), QStringLiteral("OK"));
+        QCOMPARE(client().ServerRequest(request, 0), QStringLiteral("OK"));
         const auto received = m_server.requests();
         QCOMPARE(received.size(), 1);
         QCOMPARE(received[0].method, QByteArray("POST"));
@@ -84,7 +90,7 @@ private slots:
     void requestTextIsCodePage1251() {
         m_server.setDefault(FakeHttpServer::reply("OK"));
         const QString request = QStringLiteral("B\x01Привет, мир ё\x01+7916");
-        ServerRequest(request, 0);
+        client().ServerRequest(request, 0);
         QCOMPARE(decoded(m_server.requests().value(0)),
                  QByteArray("B\x01\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0 \xb8\x01+7916"));
     }
@@ -92,13 +98,13 @@ private slots:
     void directReplyIsTheBodyByteForByte() {
         const QByteArray body("\r\n\x01\x01\x01<b>%13%\xc4\xe0\x00\x05", 17);
         m_server.setDefault(FakeHttpServer::reply(body));
-        QCOMPARE(ServerRequest(QStringLiteral("?"), 0), Ansi::toUnicode(body));
+        QCOMPARE(client().ServerRequest(QStringLiteral("?"), 0), Ansi::toUnicode(body));
     }
 
     void systemPathPostsRawBodyAndBrowserHeaders() {
         settings().set(Setting::UseIESettings, true);
         m_server.setDefault(FakeHttpServer::reply("<html><body>\r\n OK%13%2</body></html>"));
-        QCOMPARE(ServerRequest(QStringLiteral("?"), 0), QStringLiteral(" OK\r\n2"));
+        QCOMPARE(client().ServerRequest(QStringLiteral("?"), 0), QStringLiteral(" OK\r\n2"));
         const auto received = m_server.requests();
         QCOMPARE(received.size(), 1);
         QCOMPARE(received[0].body, QByteArray("Pw=="));
@@ -111,7 +117,7 @@ private slots:
     void systemPathKeepsNoticeMark() {
         settings().set(Setting::UseIESettings, true);
         m_server.setDefault(FakeHttpServer::reply("<p>\x01\x01\x01Внимание!%13%Текст</p>"));
-        QCOMPARE(ServerRequest(QStringLiteral("?"), 0),
+        QCOMPARE(client().ServerRequest(QStringLiteral("?"), 0),
                  Ansi::toUnicode("\x01\x01\x01Внимание!\r\nТекст"));
     }
 
@@ -137,7 +143,7 @@ private slots:
         settings().set(Setting::UseProxy, useProxy);
         settings().set(Setting::ProxyServer, QString()); // an empty server: no proxy after all
         m_fixture.registry().deleteValue(QString(), missing);
-        const auto failure = failureOf([] { ServerRequest(QStringLiteral("?"), 0); });
+        const auto failure = failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); });
         QCOMPARE(failure.has_value(), fails);
         if (fails)
             QCOMPARE(*failure, Kind::Settings);
@@ -146,13 +152,8 @@ private slots:
     void mistypedBooleanFails() {
         m_fixture.registry().writeString(QString(), QStringLiteral("UseIESettings"),
                                          QStringLiteral("0"));
-        QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 0); }), Kind::Settings);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Settings);
         QVERIFY(m_server.requests().isEmpty());
-    }
-
-    void noSettingsStoreFails() {
-        ServiceState::SetSettingsStore(nullptr);
-        QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 0); }), Kind::Settings);
     }
 
     void failuresOfThePeer_data() {
@@ -178,7 +179,7 @@ private slots:
             settings().set(Setting::UseIESettings, systemPath);
             QElapsedTimer clock;
             clock.start();
-            QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 10000); }), Kind(kind));
+            QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 10000); }), Kind(kind));
             QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         }
     }
@@ -189,7 +190,7 @@ private slots:
         m_server.setDefault(FakeHttpServer::of(Mode::Drop));
         for (const bool systemPath : {false, true}) {
             settings().set(Setting::UseIESettings, systemPath);
-            QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("B"), 0); }), Kind::Connection);
+            QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("B"), 0); }), Kind::Connection);
         }
         QCOMPARE(m_server.requests().size(), 2);
     }
@@ -197,7 +198,7 @@ private slots:
     void replyJustUnderTheLimitArrives() {
         // With a length, so that how the peer closes the connection cannot cut the body.
         m_server.setDefault(FakeHttpServer::reply(QByteArray(HttpExchange::kMaxReplyBytes, '7')));
-        QCOMPARE(ServerRequest(QStringLiteral("?"), 0).size(), HttpExchange::kMaxReplyBytes);
+        QCOMPARE(client().ServerRequest(QStringLiteral("?"), 0).size(), HttpExchange::kMaxReplyBytes);
     }
 
     void refusedConnection() {
@@ -206,8 +207,8 @@ private slots:
             FakeHttpServer gone;
             closedPort = gone.port();
         }
-        ServiceState::SetServiceAddress(QStringLiteral("127.0.0.1"), closedPort);
-        QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 0); }), Kind::Connection);
+        setAddress(QStringLiteral("127.0.0.1"), closedPort);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Connection);
     }
 
     void invalidAddress_data() {
@@ -221,8 +222,8 @@ private slots:
     void invalidAddress() {
         QFETCH(QString, host);
         QFETCH(int, port);
-        ServiceState::SetServiceAddress(host, port);
-        QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 0); }), Kind::Connection);
+        setAddress(host, port);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Connection);
     }
 
     void readTimeOut() {
@@ -231,7 +232,7 @@ private slots:
             settings().set(Setting::UseIESettings, systemPath);
             QElapsedTimer clock;
             clock.start();
-            QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 300); }), Kind::Timeout);
+            QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 300); }), Kind::Timeout);
             QVERIFY(clock.elapsed() >= 250);
             QVERIFY(clock.elapsed() < 3000);
         }
@@ -240,20 +241,20 @@ private slots:
     void readTimeOutIsAboutSilence() {
         // One byte every 100 ms keeps a 400 ms read time-out from firing; the cap ends it.
         m_server.setDefault(FakeHttpServer::of(Mode::Trickle, 0, 100));
-        ServiceState::OverallCapMs.set(1500);
+        m_fixture.client().setLimits({1500, 60000});
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 400); }), Kind::Timeout);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 400); }), Kind::Timeout);
         QVERIFY2(clock.elapsed() >= 1400, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(clock.elapsed() < 5000);
     }
 
     void overallCapWithoutReadTimeOut() {
         m_server.setDefault(FakeHttpServer::of(Mode::Silent));
-        ServiceState::OverallCapMs.set(500);
+        m_fixture.client().setLimits({500, 60000});
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 0); }), Kind::Timeout);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Timeout);
         QVERIFY(clock.elapsed() >= 450);
         QVERIFY(clock.elapsed() < 3000);
     }
@@ -261,31 +262,30 @@ private slots:
     void systemPathHasItsOwnCap() {
         settings().set(Setting::UseIESettings, true);
         m_server.setDefault(FakeHttpServer::of(Mode::Silent));
-        ServiceState::SystemPathCapMs.set(400);
+        m_fixture.client().setLimits({120000, 400});
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 0); }), Kind::Timeout);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Timeout);
         QVERIFY(clock.elapsed() < 3000);
     }
 
     void uncappedRequestWaitsPastTheCap() {
         m_server.setDefault(FakeHttpServer::reply("42", 200, 800));
-        ServiceState::OverallCapMs.set(200);
-        ServiceState::SystemPathCapMs.set(200);
+        m_fixture.client().setLimits({200, 200});
         RequestOptions options;
-        options.overallCap = false;
+        options.overallCapMs = 0;
         for (const bool systemPath : {false, true}) {
             settings().set(Setting::UseIESettings, systemPath);
-            QCOMPARE(ServerRequest(QStringLiteral("B"), options), QStringLiteral("42"));
+            QCOMPARE(client().ServerRequest(QStringLiteral("B"), options), QStringLiteral("42"));
         }
-        QCOMPARE(failureOf([] { ServerRequest(QStringLiteral("?"), 0); }), Kind::Timeout);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Timeout);
     }
 
     void stopsWhenItsThreadIsInterrupted() {
         m_server.setDefault(FakeHttpServer::of(Mode::Silent));
         std::optional<Kind> failure;
         QThread* worker = QThread::create(
-            [&failure] { failure = failureOf([] { ServerRequest(QStringLiteral("?"), 0); }); });
+            [this, &failure] { failure = failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }); });
         worker->start();
         QTRY_COMPARE(m_server.requests().size(), 1);
         QElapsedTimer clock;
@@ -302,7 +302,7 @@ private slots:
         QString replies[3];
         std::thread threads[3];
         for (int i = 0; i < 3; ++i)
-            threads[i] = std::thread([&replies, i] { replies[i] = ServerRequest("?", 5000); });
+            threads[i] = std::thread([this, &replies, i] { replies[i] = client().ServerRequest("?", 5000); });
         for (auto& thread : threads)
             thread.join();
         for (const QString& reply : replies)
@@ -315,7 +315,7 @@ private slots:
         QVERIFY2(proxy.start(), qPrintable(proxy.errorString()));
         m_server.setDefault(FakeHttpServer::reply("OK"));
         useProxy(proxy.port(), false);
-        QCOMPARE(ServerRequest(QStringLiteral("?"), 5000), QStringLiteral("OK"));
+        QCOMPARE(client().ServerRequest(QStringLiteral("?"), 5000), QStringLiteral("OK"));
         QVERIFY(viaProxy());
     }
 
@@ -348,7 +348,7 @@ private slots:
         settings().setProxyPassword(password.section(QLatin1Char(' '), 0, 0));
         QElapsedTimer clock;
         clock.start();
-        const auto failure = failureOf([] { ServerRequest(QStringLiteral("?"), 5000); });
+        const auto failure = failureOf([this] { client().ServerRequest(QStringLiteral("?"), 5000); });
         QCOMPARE(!failure.has_value(), passes);
         QCOMPARE(m_server.requests().size(), passes ? 1 : 0);
         QVERIFY(clock.elapsed() < 5000);
@@ -361,7 +361,7 @@ private slots:
         settings().set(Setting::ProxyServer, QStringLiteral("127.0.0.1"));
         settings().set(Setting::ProxyPort, 1); // nothing listens there
         m_server.setDefault(FakeHttpServer::reply("OK"));
-        QCOMPARE(ServerRequest(QStringLiteral("?"), 0), QStringLiteral("OK"));
+        QCOMPARE(client().ServerRequest(QStringLiteral("?"), 0), QStringLiteral("OK"));
     }
 
     void systemPathUsesTheDesktopProxy() {
@@ -374,7 +374,7 @@ private slots:
         settings().set(Setting::ProxyPort, 1);
         qputenv("http_proxy", QByteArray("http://127.0.0.1:") + QByteArray::number(proxy.port()));
         m_server.setDefault(FakeHttpServer::reply("<b>OK</b>"));
-        QCOMPARE(ServerRequest(QStringLiteral("?"), 5000), QStringLiteral("OK"));
+        QCOMPARE(client().ServerRequest(QStringLiteral("?"), 5000), QStringLiteral("OK"));
         QVERIFY(viaProxy());
         qunsetenv("http_proxy");
     }
