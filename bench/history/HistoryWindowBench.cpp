@@ -7,7 +7,8 @@
 #include "history/HistoryStatusQuery.h"
 #include "history/ui/HistoryListModel.h"
 #include "history/ui/HistoryUnit.h"
-#include "service/ServiceState.h"
+#include "platform/Registry.h"
+#include "service/ServiceClient.h"
 
 #include <QApplication>
 #include <QJsonArray>
@@ -68,7 +69,9 @@ struct WindowFixture {
     WindowFixture()
         : file(folder.path() + QStringLiteral("/History.dat")) {
         file.rewrite(records(kRows));
-        form = std::make_unique<THistoryForm>(nullptr, file);
+        form = std::make_unique<THistoryForm>(
+            std::make_shared<ServiceClient>(std::make_shared<Registry>(QStringLiteral(":memory:"))),
+            nullptr, file);
         form->resize(900, 500);
     }
     QTemporaryDir folder;
@@ -211,7 +214,7 @@ void statusQuery3000(benchmark::State& state) {
         const qint64 since = sandbox.log().last().toObject().value("sequence").toInteger();
         state.ResumeTiming();
 
-        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryAll(file);
+        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryAll(service.client(), file);
 
         state.PauseTiming();
         if (!outcome.ok || outcome.statuses.size() != kPending)

@@ -8,7 +8,7 @@
 #include "messaging/ui/MySheet.h"
 #include "messaging/ui/SendUnit.h"
 #include "platform/Registry.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 
 #include <QApplication>
@@ -47,8 +47,12 @@ QString longMessage(int length) {
 // out, with the window's pending work (layout, painting) done before the next.
 void typingWithTranslit(benchmark::State& state) {
     // Room to type: transliterated, the message is longer than 5,000 characters.
-    ServiceState::MaxMessageLength.set(20000);
-    TSendForm form(std::make_shared<Registry>(QStringLiteral(":memory:")));
+    const auto client =
+        std::make_shared<ServiceClient>(std::make_shared<Registry>(QStringLiteral(":memory:")));
+    AccountState account = client->account();
+    account.tariff.MaxMessageLength = 20000;
+    client->setAccount(account);
+    TSendForm form(client);
     form.CreateNewPage({}, QStringLiteral("Bench"), QStringLiteral("+79160000000"), {},
                        longMessage(int(state.range(0)) - 1), true, nullptr);
     TMySheet* page = form.activePage();
@@ -84,14 +88,13 @@ void groupSend(benchmark::State& state) {
     settings.runFirstStart({});
     settings.set(Setting::Host, sandbox.host());
     settings.set(Setting::Port, qint32(sandbox.port()));
-    ServiceState::SetSettingsStore(registry);
-    ServiceState::SetServiceAddress(sandbox.host(), sandbox.port());
-    ServiceState::UserKey.set(key);
+    const auto client = std::make_shared<ServiceClient>(registry);
+    client->setUserKey(key);
 
     QStringList numbers;
     for (int i = 0; i < state.range(0); ++i)
         numbers << QStringLiteral("+7916%1").arg(i, 7, 10, QLatin1Char('0'));
-    TSendForm form(registry);
+    TSendForm form(client);
     form.CreateNewPage({}, QStringLiteral("Группа"), numbers.join(QLatin1Char('|')), {}, {}, false,
                        nullptr);
     TMySheet* page = form.activePage();

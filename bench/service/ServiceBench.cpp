@@ -6,8 +6,7 @@
 #include "SandboxProcess.h"
 #include "platform/Registry.h"
 #include "service/ServerRequest.h"
-#include "service/ServiceCommands.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "service/UserInfoReply.h"
 #include "shared/Settings.h"
 
@@ -22,13 +21,12 @@
 namespace {
 
 SandboxProcess* g_sandbox = nullptr;
+ServiceClient* g_client = nullptr;
 QString g_key;
 
 void BM_OneRequest(benchmark::State& state) {
     for (auto _ : state) {
-        QString reply;
-        GetUserInfo(g_key, reply);
-        benchmark::DoNotOptimize(reply);
+        benchmark::DoNotOptimize(g_client->GetUserInfo(g_key));
     }
 }
 BENCHMARK(BM_OneRequest)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
@@ -36,9 +34,7 @@ BENCHMARK(BM_OneRequest)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond)
 void BM_ThousandLogins(benchmark::State& state) {
     for (auto _ : state) {
         for (int i = 0; i < 1000; ++i) {
-            QString reply;
-            GetUserInfo(g_key, reply);
-            if (reply != QLatin1String("100.00"))
+            if (g_client->GetUserInfo(g_key).judged != QLatin1String("100.00"))
                 state.SkipWithError("unexpected login reply");
         }
     }
@@ -79,13 +75,15 @@ int main(int argc, char** argv) {
     g_sandbox = &sandbox;
     g_key = sandbox.createAccount({});
     auto registry = std::make_shared<Registry>(home.path() + QStringLiteral("/settings.db"));
-    Settings(*registry).runFirstStart({});
-    ServiceState::SetSettingsStore(registry);
-    ServiceState::SetServiceAddress(sandbox.host(), sandbox.port());
+    Settings settings(*registry);
+    settings.runFirstStart({});
+    settings.set(Setting::Host, sandbox.host());
+    settings.set(Setting::Port, qint32(sandbox.port()));
+    ServiceClient client(registry);
+    g_client = &client;
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    ServiceState::SetSettingsStore(nullptr);
     return 0;
 }

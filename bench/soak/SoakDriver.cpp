@@ -10,6 +10,7 @@
 #include "messaging/ui/MySheet.h"
 #include "messaging/ui/SendUnit.h"
 #include "platform/Registry.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "shell/MainUnit.h"
 #include "shell/ProgramWindows.h"
@@ -125,12 +126,14 @@ bool SoakDriver::start(QString* error) {
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
 
     // As the start does it: the dialogs' hooks, the skin, then the three windows joined.
-    m_windows = std::make_unique<ProgramWindows>();
+    const auto store = std::make_shared<Registry>();
+    const auto client = std::make_shared<ServiceClient>(store);
+    m_windows = std::make_unique<ProgramWindows>(client);
     TMainForm::Options options;
     options.dialogs = m_windows->dialogs();
+    options.client = client;
     options.bookReadAhead = std::make_shared<BookReadAhead>();
-    options.registry = std::make_shared<Registry>();
-    if (!SkinUnit::active().loadActiveSkin(options.registry.get())) {
+    if (!SkinUnit::active().loadActiveSkin(*store)) {
         *error = QStringLiteral("the skin did not load");
         return false;
     }
@@ -139,8 +142,8 @@ bool SoakDriver::start(QString* error) {
         *error = QStringLiteral("the main window did not start");
         return false;
     }
-    m_send = std::make_unique<TSendForm>(options.registry);
-    m_history = std::make_unique<THistoryForm>();
+    m_send = std::make_unique<TSendForm>(client);
+    m_history = std::make_unique<THistoryForm>(client);
     m_windows->join(*m_main, *m_send, *m_history);
     m_main->show();
 

@@ -11,7 +11,7 @@
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "settings/ui/SettingsUnit.h"
 #include "shared/Settings.h"
 #include "shared/StoredValueCipher.h"
@@ -79,15 +79,19 @@ QByteArray protectedKey(const QString& key, const QString& password) {
 }
 
 // The main window as the program builds it, with the account dialogs wired in.
-std::unique_ptr<TMainForm> mainWindow(int* refreshes = nullptr) {
+std::unique_ptr<TMainForm> mainWindow(const std::shared_ptr<ServiceClient>& client,
+                                      int* refreshes = nullptr) {
     TMainForm::Options options;
+    options.client = client;
     options.instanceName = QStringLiteral("varnelo-account-test");
     options.refresh = [refreshes] {
         if (refreshes)
             ++*refreshes;
     };
     options.dialogs.password = [] { return AccountDialogs::password(); };
-    options.dialogs.registration = [] { return AccountDialogs::registration(); };
+    options.dialogs.registration = [client](const std::function<void()>& restored) {
+        return AccountDialogs::registration(client, restored);
+    };
     return std::make_unique<TMainForm>(options);
 }
 
@@ -100,6 +104,7 @@ class AccountDialogsTest : public QObject {
     TestProfile m_profile;
     SandboxProcess m_sandbox;
     std::shared_ptr<Registry> m_registry;
+    std::shared_ptr<ServiceClient> m_client;
 
     // The store as the program leaves it, talking to the sandbox.
     void useSandbox(quint16 port) {
@@ -107,14 +112,13 @@ class AccountDialogsTest : public QObject {
         settings.runFirstStart({});
         settings.set(Setting::Host, QStringLiteral("127.0.0.1"));
         settings.set(Setting::Port, qint32(port));
-        ServiceState::SetServiceAddress(QStringLiteral("127.0.0.1"), port);
     }
 
 private slots:
     void initTestCase() {
         Prompts::enableTestMode();
         QVERIFY2(m_sandbox.start(), qPrintable(m_sandbox.errorString()));
-        QVERIFY(SkinUnit::active().loadActiveSkin());
+        QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
     }
 
     void init() {
@@ -125,9 +129,7 @@ private slots:
                 registry.deleteValue(QString(), name);
         }
         m_registry = std::make_shared<Registry>();
-        ServiceState::SetSettingsStore(m_registry);
-        ServiceState::UserKey.set(QString());
-        ServiceState::RegistrationOffered.set(false);
+        m_client = std::make_shared<ServiceClient>(m_registry);
         TSettingsForm::resetSkinChangedForTests();
         Prompts::takeAsked();
     }
@@ -150,14 +152,14 @@ private slots:
             form->ButOK->click();
         });
         int refreshes = 0;
-        auto form = mainWindow(&refreshes);
+        auto form = mainWindow(m_client, &refreshes);
         QCOMPARE(form->creation(), TMainForm::Creation::Running);
         QCOMPARE(registration.count(), 1);
         QCOMPARE(settings.count(), 1);
 
         const QString key = storedKey();
         QCOMPARE(key.size(), 48);
-        QCOMPARE(ServiceState::UserKey.get(), key);
+        QCOMPARE(m_client->userKey(), key);
         QCOMPARE(m_sandbox.account(key).value(QLatin1String("email")).toString(), Person().email);
         // The birth date goes as the system's short date text, whatever the field shows.
         QCOMPARE(m_sandbox.account(key).value(QLatin1String("birthDate")).toString(),
@@ -206,7 +208,7 @@ private slots:
         QVERIFY(
             !m_sandbox.createAccount({{QStringLiteral("email"), "taken@example.org"}}).isEmpty());
 
-        TRegForm form;
+        TRegForm form(m_client);
         Person person;
         person.email = email;
         person.referrer = QStringLiteral("friend@example.org");
@@ -220,7 +222,7 @@ private slots:
         QCOMPARE(askedTexts(), QStringList{asked});
         QVERIFY(form.isVisible());
         QVERIFY(storedKey().isEmpty());
-        QVERIFY(ServiceState::UserKey.get().isEmpty());
+        QVERIFY(m_client->userKey().isEmpty());
     }
 
     // The birth date typed by keys: with or without the dots; what cannot make a date is
@@ -267,7 +269,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         QFETCH(QDate, date);
-        TRegForm form;
+        TRegForm form(m_client);
         form.show();
         QTest::keyClicks(form.EditBirth, typed);
         QCOMPARE(form.EditBirth->text(), shown);
@@ -283,7 +285,7 @@ private slots:
     }
 
     void birthDateTakesItsTurnAtTab() {
-        TRegForm form;
+        TRegForm form(m_client);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QCOMPARE(QApplication::focusWidget(), form.EditFIO);
@@ -298,7 +300,7 @@ private slots:
     // Empty, the calendar opens at January thirty years back; with a date, at that date.
     // Picked by keys, the date fills the field; Escape closes the calendar, not the dialog.
     void birthCalendarByKeys() {
-        TRegForm form;
+        TRegForm form(m_client);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         form.EditBirth->setFocus();
@@ -332,7 +334,7 @@ private slots:
 
     void referrerMayBeEmpty() {
         useSandbox(m_sandbox.port());
-        TRegForm form;
+        TRegForm form(m_client);
         fill(&form, Person());
         form.show();
         form.ButOK->click();
@@ -345,7 +347,7 @@ private slots:
     void slowReplyBlocksTheDialog() {
         useSandbox(m_sandbox.port());
         QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 700));
-        TRegForm form;
+        TRegForm form(m_client);
         fill(&form, Person());
         form.show();
         int ticksWhileBlocked = 0;
@@ -380,7 +382,7 @@ private slots:
         closed.close();
         useSandbox(port);
 
-        TRegForm form;
+        TRegForm form(m_client);
         fill(&form, Person());
         form.show();
         form.ButOK->click();
@@ -411,7 +413,7 @@ private slots:
         QVERIFY(StoreDamage::apply(StoreDamage::Kind(damage), path));
         QStringList asked;
         if (registration) {
-            TRegForm form;
+            TRegForm form(m_client);
             fill(&form, Person());
             form.show();
             form.ButOK->click();
@@ -419,7 +421,7 @@ private slots:
             QVERIFY(form.isVisible());
             QVERIFY(form.isEnabled());
         } else {
-            TRestoreAccountForm form;
+            TRestoreAccountForm form(m_client);
             form.show();
             QTest::keyClicks(form.EditEMail, QStringLiteral("old@example.org"));
             form.ButOK->click();
@@ -433,7 +435,7 @@ private slots:
                  qPrintable(asked[0]));
         QCOMPARE(int(m_sandbox.log().size()), requests);
         // A fresh store for the next test.
-        ServiceState::SetSettingsStore(nullptr);
+        m_client.reset();
         m_registry.reset();
         for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
             QFile::remove(path + suffix);
@@ -453,7 +455,7 @@ private slots:
             else
                 form->ButCancel->click();
         });
-        auto form = mainWindow();
+        auto form = mainWindow(m_client);
         QCOMPARE(form->creation(), TMainForm::Creation::GaveUp);
         QVERIFY(!form->isVisible());
         QCOMPARE(registration.count(), 1);
@@ -481,7 +483,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(bool, sendEnabled);
         QFETCH(bool, okEnabled);
-        TRestoreAccountForm form;
+        TRestoreAccountForm form(m_client);
         QVERIFY(!form.ButOK->isEnabled());
         QVERIFY(!form.SpeedButton1->isEnabled());
         QTest::keyClicks(form.EditEMail, email);
@@ -509,13 +511,12 @@ private slots:
             form->SpeedButton1->click();
         });
         ModalDriver<TRegForm> registration([](TRegForm* form) { form->SpeedButton2->click(); });
-        ServiceState::RegistrationOffered.set(false);
-        auto form = mainWindow();
+        auto form = mainWindow(m_client);
         QCOMPARE(form->creation(), TMainForm::Creation::Running);
         QCOMPARE(registration.count(), 1);
         QCOMPARE(restore.count(), 1);
         QCOMPARE(storedKey(), key);
-        QCOMPARE(ServiceState::UserKey.get(), key);
+        QCOMPARE(m_client->userKey(), key);
 
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
@@ -526,7 +527,7 @@ private slots:
 
     void restoreOfAnUnknownUser() {
         useSandbox(m_sandbox.port());
-        TRestoreAccountForm form;
+        TRestoreAccountForm form(m_client);
         form.show();
         QTest::keyClicks(form.EditEMail, QStringLiteral("nobody@example.org"));
         form.ButOK->click();
@@ -542,7 +543,7 @@ private slots:
         const quint16 port = closed.serverPort();
         closed.close();
         useSandbox(port);
-        TRestoreAccountForm form;
+        TRestoreAccountForm form(m_client);
         form.show();
         QTest::keyClicks(form.EditEMail, QStringLiteral("old@example.org"));
         form.ButOK->click();
@@ -553,47 +554,36 @@ private slots:
         QVERIFY(!form.isVisible());
     }
 
-    // At run time the login thread asked for the dialog; a restore then asks for a refresh
-    // at once and lets registration be offered again.
-    void restoreAtRunTimeAsksForRefresh_data() {
-        QTest::addColumn<bool>("askedByLogin");
-        QTest::newRow("asked by the login thread") << true;
-        QTest::newRow("at start") << false;
-    }
-    void restoreAtRunTimeAsksForRefresh() {
-        QFETCH(bool, askedByLogin);
-        ServiceState::RegistrationOffered.set(askedByLogin);
+    // A restore in the registration dialog is told to whoever opened it.
+    void restoreIsTold() {
         ModalDriver<TRestoreAccountForm> restore([](TRestoreAccountForm* form) {
             QTest::keyClicks(form->Edit1, QStringLiteral(" ") + kKey);
             form->SpeedButton1->click();
         });
         ModalDriver<TRegForm> registration([](TRegForm* form) { form->SpeedButton2->click(); });
         int refreshes = 0;
-        QVERIFY(AccountDialogs::registration([&refreshes] { ++refreshes; }));
-        QCOMPARE(refreshes, askedByLogin ? 1 : 0);
-        QCOMPARE(ServiceState::RegistrationOffered.get(), false);
+        QVERIFY(AccountDialogs::registration(m_client, [&refreshes] { ++refreshes; }));
+        QCOMPARE(refreshes, 1);
         QCOMPARE(storedKey(), kKey);
+        QCOMPARE(m_client->userKey(), kKey);
     }
 
-    // Wired as the program wires it: message 253 from the login thread opens registration,
-    // and a restore there has the login thread try the new key at once.
+    // Wired as the program wires it: a login that finds the key unknown opens registration,
+    // and a restore there has the login thread try the new key at once and lets registration
+    // be offered again.
     void runTimeRestoreRefreshesAtOnce() {
         Settings(*m_registry).runFirstStart({});
         Registry().writeBytes(QString(), QString(),
                               "00000000000000000000000000000000000000000000FFFF");
         std::atomic<int> refreshes{0};
-        TMainForm* self = nullptr;
         TMainForm::Options options;
+        options.client = m_client;
         options.instanceName = QStringLiteral("varnelo-account-test");
         options.refresh = [&refreshes] { ++refreshes; };
-        options.dialogs.registration = [&self] {
-            return AccountDialogs::registration([&self] {
-                if (self)
-                    self->requestUserInfo();
-            });
+        options.dialogs.registration = [client = m_client](const std::function<void()>& restored) {
+            return AccountDialogs::registration(client, restored);
         };
         TMainForm form(options);
-        self = &form;
         QCOMPARE(form.creation(), TMainForm::Creation::Running);
         QTRY_COMPARE(refreshes.load(), 1);
 
@@ -602,15 +592,20 @@ private slots:
             dialog->SpeedButton1->click();
         });
         ModalDriver<TRegForm> registration([](TRegForm* dialog) { dialog->SpeedButton2->click(); });
-        form.WMUserMessage(253, 0);
+        LoginOutcome unknownKey;
+        unknownKey.offerRegistration = true;
+        m_client->setUserKey(QString());
+        form.showLogin(unknownKey);
         QCOMPARE(registration.count(), 1);
-        QCOMPARE(ServiceState::UserKey.get(), kKey);
-        QCOMPARE(ServiceState::RegistrationOffered.get(), false);
+        QCOMPARE(m_client->userKey(), kKey);
         QTRY_COMPARE(refreshes.load(), 2);
+        m_client->setUserKey(QString());
+        form.showLogin(unknownKey);
+        QCOMPARE(registration.count(), 2);
     }
 
     void restoreCancelStoresNothing() {
-        TRestoreAccountForm form;
+        TRestoreAccountForm form(m_client);
         form.show();
         QTest::keyClicks(form.Edit1, kKey);
         QTest::keyClick(form.Edit1, Qt::Key_Escape);
@@ -632,7 +627,7 @@ private slots:
         Prompts::queueAnswer(int(QMessageBox::Retry));
         Prompts::queueAnswer(int(QMessageBox::Retry));
         Prompts::queueAnswer(int(QMessageBox::Cancel));
-        auto form = mainWindow();
+        auto form = mainWindow(m_client);
         QCOMPARE(form->creation(), TMainForm::Creation::GaveUp);
         QCOMPARE(password.count(), 3);
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
@@ -642,14 +637,14 @@ private slots:
             QCOMPARE(box.caption, QStringLiteral("Error"));
             QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
         }
-        QVERIFY(ServiceState::UserKey.get().isEmpty() || ServiceState::UserKey.get() != kKey);
+        QVERIFY(m_client->userKey().isEmpty() || m_client->userKey() != kKey);
     }
 
     void passwordDialogCancelEndsTheProgram() {
         Settings(*m_registry).runFirstStart({});
         Registry().writeBytes(QString(), QString(), protectedKey(kKey, QStringLiteral("a")));
         ModalDriver<TPswForm> password([](TPswForm* form) { form->ButCancel->click(); });
-        auto form = mainWindow();
+        auto form = mainWindow(m_client);
         QCOMPARE(form->creation(), TMainForm::Creation::GaveUp);
         QVERIFY(Prompts::takeAsked().isEmpty());
     }
@@ -659,9 +654,9 @@ private slots:
     void passwordLife() {
         Settings(*m_registry).runFirstStart({});
         Registry().writeBytes(QString(), QString(), Ansi::fromUnicode(kKey));
-        ServiceState::UserKey.set(kKey);
+        m_client->setUserKey(kKey);
 
-        const auto change = [](const QString& current, const QString& next,
+        const auto change = [this](const QString& current, const QString& next,
                                const QString& confirmation) {
             ModalDriver<TMakePswForm> driver([&](TMakePswForm* form) {
                 form->Edit3->setText(current);
@@ -678,7 +673,7 @@ private slots:
                 }
                 QTest::keyClick(form->Edit2, Qt::Key_Return);
             });
-            return ChangeAccessPassword(nullptr);
+            return ChangeAccessPassword(*m_client, nullptr);
         };
 
         // Set.
@@ -687,7 +682,7 @@ private slots:
         QCOMPARE(Registry().readBytes(QString(), QString()),
                  std::optional<QByteArray>(protectedKey(kKey, QStringLiteral("пароль"))));
         QCOMPARE(storedKey().size(), 96);
-        QCOMPARE(ServiceState::UserKey.get(), kKey);
+        QCOMPARE(m_client->userKey(), kKey);
 
         // A wrong current password changes nothing; neither does a mismatch.
         QVERIFY(!change(QStringLiteral("другой"), QStringLiteral("x"), QStringLiteral("x")));
@@ -710,12 +705,11 @@ private slots:
                 QTest::keyClicks(form->Edit1, QStringLiteral("Z9"));
                 form->ButOK->click();
             });
-            ServiceState::UserKey.set(QString());
-            auto form = mainWindow();
+            m_client->setUserKey(QString());
+            auto form = mainWindow(m_client);
             QCOMPARE(form->creation(), TMainForm::Creation::Running);
             QCOMPARE(password.count(), 1);
-            QCOMPARE(ServiceState::UserKey.get(), kKey);
-            ServiceState::SetSettingsStore(m_registry);
+            QCOMPARE(m_client->userKey(), kKey);
         }
 
         // Remove: the plain key again, and no question at the next start.
@@ -724,7 +718,7 @@ private slots:
         QCOMPARE(storedKey(), kKey);
         {
             ModalDriver<TPswForm> password([](TPswForm* form) { form->ButCancel->click(); });
-            auto form = mainWindow();
+            auto form = mainWindow(m_client);
             QCOMPARE(form->creation(), TMainForm::Creation::Running);
             QCOMPARE(password.count(), 0);
         }
@@ -751,11 +745,11 @@ private slots:
         const QString folder = qEnvironmentVariable("VARNELO_ACCOUNT_SCREENSHOTS");
         if (folder.isEmpty())
             QSKIP("set VARNELO_ACCOUNT_SCREENSHOTS to a folder");
-        TRegForm registration;
+        TRegForm registration(m_client);
         registration.show();
         QVERIFY(QTest::qWaitForWindowExposed(&registration));
         QVERIFY(registration.grab().save(folder + QStringLiteral("/registration.png")));
-        TRestoreAccountForm restore;
+        TRestoreAccountForm restore(m_client);
         restore.show();
         QVERIFY(QTest::qWaitForWindowExposed(&restore));
         QVERIFY(restore.grab().save(folder + QStringLiteral("/restore.png")));

@@ -1,5 +1,7 @@
 #include "TestProfile.h"
 
+#include "platform/Registry.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -22,4 +24,14 @@ QString TestProfile::configFolder() const {
 
 QString TestProfile::dataFolder() const {
     return m_dir.path() + QStringLiteral("/data/Varnelo");
+}
+
+Registry& TestProfile::store() {
+    return *sharedStore();
+}
+
+std::shared_ptr<Registry> TestProfile::sharedStore() {
+    if (!m_store)
+        m_store = std::make_shared<Registry>();
+    return m_store;
 }

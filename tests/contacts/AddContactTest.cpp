@@ -90,7 +90,7 @@ private slots:
         Prompts::enableTestMode();
         Registry registry;
         Settings(registry).runFirstStart({});
-        QVERIFY(SkinUnit::active().loadActiveSkin());
+        QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
     }
     void init() { Prompts::takeAsked(); }
 

@@ -10,7 +10,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "shell/MainUnit.h"
 
@@ -100,6 +100,7 @@ private slots:
         settings.setStoredUserKey(m_key);
 
         TMainForm::Options options;
+        options.client = std::make_shared<ServiceClient>(m_profile.sharedStore());
         options.instanceName = QStringLiteral("varnelo-server-contacts-test");
         m_form = std::make_unique<TMainForm>(options);
         QCOMPARE(m_form->creation(), TMainForm::Creation::Running);

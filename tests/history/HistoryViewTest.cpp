@@ -7,7 +7,7 @@
 #include "history/HistoryLock.h"
 #include "history/HistoryRow.h"
 #include "history/HistoryStatusQuery.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -301,7 +301,7 @@ private slots:
         QVERIFY(file.rewrite(records).isEmpty());
         const qint64 since = m_sandbox.log().last().toObject().value("sequence").toInteger();
 
-        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryAll(file);
+        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryAll(m_fixture.client(), file);
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QVERIFY(!outcome.anyPending);
         QCOMPARE(outcome.statuses, expected);
@@ -322,7 +322,7 @@ private slots:
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
         const qsizetype logBefore = m_sandbox.log().size();
-        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryAll(file);
+        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryAll(m_fixture.client(), file);
         QVERIFY(outcome.ok);
         QVERIFY(outcome.statuses.isEmpty());
         QCOMPARE(m_sandbox.log().size(), logBefore);
@@ -347,12 +347,12 @@ private slots:
         QVERIFY(file.rewrite({record(id, "+79001112233", "Varnelo", "Hello")}).isEmpty());
         QVERIFY(m_sandbox.failNext(count, mode));
 
-        const HistoryStatusQuery::Outcome all = HistoryStatusQuery::queryAll(file);
+        const HistoryStatusQuery::Outcome all = HistoryStatusQuery::queryAll(m_fixture.client(), file);
         QVERIFY(!all.ok);
         QCOMPARE(file.readAll().value(0).Status, TMess::kStatusSent);
 
         QVERIFY(m_sandbox.failNext(count, mode));
-        const HistoryStatusQuery::Outcome one = HistoryStatusQuery::queryOne(file, id);
+        const HistoryStatusQuery::Outcome one = HistoryStatusQuery::queryOne(m_fixture.client(), file, id);
         QVERIFY(!one.ok);
         QCOMPARE(file.readAll().value(0).Status, TMess::kStatusSent);
     }
@@ -364,7 +364,7 @@ private slots:
         QVERIFY(file.rewrite({record(id, "+79001112299", "V", "a"), record(3, "+7", "V", "b"),
                               record(id, "+79001112299", "V", "c")})
                     .isEmpty());
-        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryOne(file, id);
+        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryOne(m_fixture.client(), file, id);
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QCOMPARE(outcome.statuses, (QHash<qint32, quint8>{{id, 12}}));
         QVERIFY(outcome.anyPending); // record 3 is still "sent"
@@ -385,7 +385,7 @@ private slots:
 
         HistoryStatusQuery::Outcome outcome;
         std::unique_ptr<QThread> worker(
-            QThread::create([&] { outcome = HistoryStatusQuery::queryAll(file); }));
+            QThread::create([&] { outcome = HistoryStatusQuery::queryAll(m_fixture.client(), file); }));
         worker->start();
         // The request is at the service once the armed delay has been taken.
         QTRY_COMPARE_WITH_TIMEOUT(

@@ -9,7 +9,7 @@
 #include "history/ui/HistoryUnit.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
 
@@ -111,7 +111,7 @@ class HistoryWindowTest : public QObject {
 
     // A window as the program makes it, with the contact book wired in.
     std::unique_ptr<THistoryForm> makeForm() {
-        auto form = std::make_unique<THistoryForm>();
+        auto form = std::make_unique<THistoryForm>(m_fixture.sharedClient());
         form->setContactBook(&m_book);
         return form;
     }
@@ -141,7 +141,7 @@ private slots:
             Registry registry;
             Settings(registry).runFirstStart({});
         }
-        QVERIFY(SkinUnit::active().loadActiveSkin());
+        QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
         QVERIFY2(m_sandbox.start({QStringLiteral("--status-step-ms"), QStringLiteral("100000")}),
                  qPrintable(m_sandbox.errorString()));
 

@@ -10,7 +10,7 @@
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "skins/ui/AlignEdit.h"
 #include "skins/ui/SkinUnit.h"
@@ -93,10 +93,6 @@ private slots:
     void initTestCase() { Prompts::enableTestMode(); }
 
     void init() {
-        ServiceState::UserKey.set(QString());
-        ServiceState::MaxMessageLength.set(70);
-        ServiceState::PartLength.set(70);
-        ServiceState::CheckTextLength.set(true);
         m_book.setGroups({
             {group(QStringLiteral("Друзья")),
              {contact(QStringLiteral("Аня"), QStringLiteral("+79160000001")),
@@ -105,7 +101,8 @@ private slots:
              {contact(QStringLiteral("Вера"), QStringLiteral("+79160000001"), {},
                       QStringLiteral("Office"))}},
         });
-        m_form = std::make_unique<TSendForm>(std::make_shared<Registry>(QStringLiteral(":memory:")));
+        m_form = std::make_unique<TSendForm>(
+            std::make_shared<ServiceClient>(std::make_shared<Registry>(QStringLiteral(":memory:"))));
         m_form->setContactBook(&m_book);
         m_form->setClockForTests([this] { return m_now; });
         QFile::remove(TemplatesFile::defaultPath());
@@ -792,8 +789,9 @@ private slots:
     void skinnedWindowWithTwoPages() {
         Registry registry;
         Settings(registry).runFirstStart({});
-        QVERIFY(SkinUnit::active().loadActiveSkin());
-        m_form = std::make_unique<TSendForm>(std::make_shared<Registry>(QStringLiteral(":memory:")));
+        QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
+        m_form = std::make_unique<TSendForm>(
+            std::make_shared<ServiceClient>(std::make_shared<Registry>(QStringLiteral(":memory:"))));
         m_form->setContactBook(&m_book);
         open(QStringLiteral("Вера"), QStringLiteral("+79160000001"), {}, {}, node(1, 0),
              QStringLiteral("Office"));

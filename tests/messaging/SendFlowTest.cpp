@@ -10,7 +10,7 @@
 #include "messaging/ui/SendUnit.h"
 #include "platform/Registry.h"
 #include "platform/Sound.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 
 #include <QCheckBox>
@@ -108,9 +108,9 @@ private slots:
         m_fixture.settings().set(Setting::SoundSentErr, m_soundErr);
         m_key = m_sandbox.createAccount();
         QVERIFY(!m_key.isEmpty());
-        ServiceState::UserKey.set(m_key);
+        m_fixture.client().setUserKey(m_key);
         QFile::remove(HistoryFile::defaultPath());
-        m_form = std::make_unique<TSendForm>(m_fixture.sharedRegistry());
+        m_form = std::make_unique<TSendForm>(m_fixture.sharedClient());
         mainWindowCalls();
         Sound::setPlayerForTests([this](const QString& path) { record("sound " + path); });
         connect(m_form.get(), &TSendForm::ConnectionFailed, this,
@@ -267,7 +267,7 @@ private slots:
         QString number = kNumber;
         QString text = QStringLiteral("текст");
         if (arrange == QLatin1String("key"))
-            ServiceState::UserKey.set(QString(48, QLatin1Char('0')));
+            m_fixture.client().setUserKey(QString(48, QLatin1Char('0')));
         else if (arrange == QLatin1String("balance"))
             QVERIFY(m_sandbox.changeAccount(m_key, {{"balance", "0.00"}}));
         else if (arrange == QLatin1String("refusal"))
@@ -365,7 +365,7 @@ private slots:
     }
 
     void noAccountMakesNoRequest() {
-        ServiceState::UserKey.set(QString());
+        m_fixture.client().setUserKey(QString());
         TMySheet* target = page(kNumber, QStringLiteral("текст"));
         send(target);
         QCOMPARE(m_form->statusText(), kNoConnection);

@@ -7,7 +7,7 @@
 #include "history/HistoryFile.h"
 #include "messaging/ui/SendUnit.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -57,7 +57,7 @@ private slots:
         QVERIFY(m_sandbox.reset());
         m_fixture.reset(m_sandbox.port());
         QFile::remove(HistoryFile::defaultPath());
-        m_form = std::make_unique<TSendForm>(m_fixture.sharedRegistry());
+        m_form = std::make_unique<TSendForm>(m_fixture.sharedClient());
         m_form->setContactBook(&m_book);
     }
     void cleanup() { m_form.reset(); }
@@ -108,7 +108,7 @@ private slots:
     // The open numbers go once more; the row leaves the list at once, so a second press
     // cannot send them twice.
     void sendAgain() {
-        ServiceState::UserKey.set(m_sandbox.createAccount());
+        m_fixture.client().setUserKey(m_sandbox.createAccount());
         unknownRow({kFirst, kSecond});
         UnknownOutcomeDialog dialog(*m_form);
         dialog.SendAgainButton->click();

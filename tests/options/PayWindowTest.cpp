@@ -2,7 +2,7 @@
 #include "SandboxProcess.h"
 #include "TestProfile.h"
 #include "platform/Registry.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "settings/PayAddress.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
@@ -55,6 +55,7 @@ class PayWindowTest : public QObject {
     SandboxProcess m_sandbox;
     QString m_key;
     std::shared_ptr<Registry> m_registry;
+    std::shared_ptr<ServiceClient> m_client;
 
 private slots:
     void initTestCase() {
@@ -63,9 +64,11 @@ private slots:
         QCOMPARE(m_key.size(), 48);
         m_registry = std::make_shared<Registry>();
         Settings(*m_registry).runFirstStart({});
-        QVERIFY(SkinUnit::active().loadActiveSkin());
-        ServiceState::SetServiceAddress(m_sandbox.host(), m_sandbox.port());
-        ServiceState::UserKey.set(m_key);
+        QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
+        Settings(*m_registry).set(Setting::Host, m_sandbox.host());
+        Settings(*m_registry).set(Setting::Port, qint32(m_sandbox.port()));
+        m_client = std::make_shared<ServiceClient>(m_registry);
+        m_client->setUserKey(m_key);
     }
 
     void address_data() {
@@ -106,7 +109,7 @@ private slots:
     void showsTheServicePage() {
         QVERIFY(!PayWindow::modulePath().isEmpty());
         QString error;
-        std::unique_ptr<QDialog> form(PayWindow::create(nullptr, &error));
+        std::unique_ptr<QDialog> form(PayWindow::create(*m_client, nullptr, &error));
         QVERIFY2(form, qPrintable(error));
         QVERIFY(browserEngineLoaded());
 
@@ -149,7 +152,7 @@ private slots:
     }
 
     void backAndForwardFollowTheHistory() {
-        std::unique_ptr<QDialog> form(PayWindow::create(nullptr));
+        std::unique_ptr<QDialog> form(PayWindow::create(*m_client, nullptr));
         QVERIFY(form);
         QPushButton* back = button(form.get(), "But1");
         QPushButton* forward = button(form.get(), "But2");
@@ -177,7 +180,7 @@ private slots:
     }
 
     void closeButtonClosesTheWindow() {
-        std::unique_ptr<QDialog> form(PayWindow::create(nullptr));
+        std::unique_ptr<QDialog> form(PayWindow::create(*m_client, nullptr));
         QVERIFY(form);
         form->show();
         button(form.get(), "SpeedButton1")->click();

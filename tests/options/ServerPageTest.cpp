@@ -7,7 +7,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "settings/AccountData.h"
 #include "settings/ui/ChooseTimeInterval.h"
 #include "settings/ui/ServerSettingsPage.h"
@@ -89,11 +89,11 @@ class ServerPageTest : public QObject {
 
     void useSandbox() {
         m_fixture.reset(m_sandbox.port());
-        ServiceState::UserKey.set(m_key);
+        m_fixture.client().setUserKey(m_key);
     }
+    // The page's client turns to the fake service at its next request.
     void useFake(const FakeHttpServer::Behaviour& behaviour) {
-        m_fixture.reset(m_fake.port());
-        ServiceState::UserKey.set(m_key);
+        m_fixture.settings().set(Setting::Port, qint32(m_fake.port()));
         m_fake.clear();
         m_fake.setDefault(behaviour);
     }
@@ -167,7 +167,7 @@ private slots:
         QFile::remove(AppPaths::dataFolder() + QStringLiteral("Vouchers.txt"));
         QDir(AppPaths::dataFolder() + QStringLiteral("Vouchers.txt")).removeRecursively();
         Prompts::takeAsked();
-        m_page = std::make_unique<ServerSettingsPage>();
+        m_page = std::make_unique<ServerSettingsPage>(m_fixture.sharedClient());
         m_page->resize(420, 360);
         m_page->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
@@ -423,7 +423,7 @@ private slots:
         const QString serial = buyWithPage("10");
         QCOMPARE(serial.size(), 32);
         const QString other = m_sandbox.createAccount({{"balance", "1.00"}});
-        ServiceState::UserKey.set(other);
+        m_fixture.client().setUserKey(other);
 
         Prompts::queueAnswer(serial);
         QVERIFY(voucher(m_page->SellVoucherButt));

@@ -61,7 +61,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
         Registry registry;
         Settings(registry).runFirstStart({});
-        QVERIFY(SkinUnit::active().loadActiveSkin());
+        QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
         for (const char* scheme : {"http", "mailto"})
             QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_urls, "open");
     }

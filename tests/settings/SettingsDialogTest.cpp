@@ -8,7 +8,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/Sound.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "settings/ProgramRestart.h"
 #include "settings/ui/SettingsUnit.h"
 #include "shared/Settings.h"
@@ -78,6 +78,8 @@ class SettingsDialogTest : public QObject {
 
     std::unique_ptr<TMainForm> mainWindow() {
         TMainForm::Options options;
+        options.client = std::make_shared<ServiceClient>(m_registry);
+        options.client->setUserKey(kKey);
         options.instanceName = QStringLiteral("varnelo-settings-test");
         options.refresh = [] {};
         return std::make_unique<TMainForm>(options);
@@ -86,7 +88,7 @@ class SettingsDialogTest : public QObject {
 private slots:
     void initTestCase() {
         Prompts::enableTestMode();
-        QVERIFY(SkinUnit::active().loadActiveSkin());
+        QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
         ProgramRestart::setLauncherForTests(
             [this](const QString& program, const QStringList& arguments) {
                 m_launches.append({program, arguments});
@@ -102,8 +104,6 @@ private slots:
                 registry.deleteValue(QString(), name);
         }
         m_registry = std::make_shared<Registry>();
-        ServiceState::SetSettingsStore(m_registry);
-        ServiceState::UserKey.set(kKey);
         TSettingsForm::resetSkinChangedForTests();
         m_launches.clear();
         Prompts::takeAsked();
@@ -289,8 +289,6 @@ private slots:
         const Settings s = settings();
         QCOMPARE(s.get(Setting::Host), QStringLiteral("sms.example.org"));
         QCOMPARE(s.get(Setting::Port), 8081);
-        QCOMPARE(ServiceState::ServiceHost(), QStringLiteral("sms.example.org"));
-        QCOMPARE(ServiceState::ServicePort(), 8081);
         QCOMPARE(s.get(Setting::UseProxy), true);
         QCOMPARE(s.get(Setting::ProxyAuthentication), true);
         QCOMPARE(s.get(Setting::ProxyServer), QStringLiteral("proxy"));
@@ -365,7 +363,6 @@ private slots:
         QCOMPARE(settings().get(Setting::Port), storedPort);
         QCOMPARE(settings().get(Setting::ProxyPort), storedProxyPort);
         QCOMPARE(settings().get(Setting::HistoryMessCount), storedHistory);
-        QCOMPARE(ServiceState::ServicePort(), storedPort);
         if (port.isEmpty())
             QCOMPARE(form->Edit2->text(), QStringLiteral("3000"));
     }
@@ -388,7 +385,6 @@ private slots:
         QFETCH(QString, writtenBefore);
         QFETCH(QString, notWrittenAfter);
         settings().runFirstStart({});
-        const auto address = ServiceState::ServiceAddress();
         TSettingsForm* form = open();
         form->Edit1->setText(QStringLiteral("new"));
         form->Edit3->setText(QStringLiteral("new"));
@@ -404,7 +400,6 @@ private slots:
         QCOMPARE(form->result(), 0);
         QCOMPARE(Registry().readString(QString(), writtenBefore), QStringLiteral("new"));
         QCOMPARE(Registry().readString(QString(), notWrittenAfter), QString());
-        QCOMPARE(ServiceState::ServiceHost(), address.host);
         QVERIFY(!Registry().readBool(QString(), QStringLiteral("UseBalloonTips")));
     }
 

@@ -16,7 +16,7 @@
 #include "messaging/ui/UnknownOutcomeDialog.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "settings/ui/ChooseTimeInterval.h"
 #include "settings/ui/ServerSettingsPage.h"
 #include "settings/ui/SettingsUnit.h"
@@ -204,6 +204,7 @@ class FocusChainsTest : public QObject {
     Q_OBJECT
     TestProfile m_profile;
     std::shared_ptr<Registry> m_registry;
+    std::shared_ptr<ServiceClient> m_client;
     ContactBook m_book;
     std::unique_ptr<TSendForm> m_sendForm;
     std::unique_ptr<THistoryForm> m_historyForm;
@@ -223,14 +224,14 @@ class FocusChainsTest : public QObject {
 
     void addOpeners() {
         m_openers[QStringLiteral("registration")] = [this] {
-            auto* form = new TRegForm;
+            auto* form = new TRegForm(m_client);
             Opened o = opened(form);
             o.enterFrom = form->Edit1;
             o.enterPresses = form->ButOK;
             return o;
         };
         m_openers[QStringLiteral("restore, asking for the code")] = [this] {
-            auto* form = new TRestoreAccountForm;
+            auto* form = new TRestoreAccountForm(m_client);
             form->EditEMail->setText(QStringLiteral("old@example.org"));
             Opened o = opened(form);
             o.enterFrom = form->EditEMail;
@@ -238,7 +239,7 @@ class FocusChainsTest : public QObject {
             return o;
         };
         m_openers[QStringLiteral("restore, the code typed")] = [this] {
-            auto* form = new TRestoreAccountForm;
+            auto* form = new TRestoreAccountForm(m_client);
             form->EditEMail->setText(QStringLiteral("old@example.org"));
             form->Edit1->setText(QStringLiteral("0123"));
             Opened o = opened(form);
@@ -390,7 +391,7 @@ private slots:
         const quint16 port = closed.serverPort();
         closed.close();
         m_registry = std::make_shared<Registry>();
-        ServiceState::SetSettingsStore(m_registry);
+        m_client = std::make_shared<ServiceClient>(m_registry);
         Settings settings(*m_registry);
         settings.runFirstStart({});
         settings.set(Setting::Host, QStringLiteral("127.0.0.1"));
@@ -398,18 +399,18 @@ private slots:
         // Every connection field open to the keyboard.
         settings.set(Setting::UseIESettings, false);
         settings.set(Setting::UseProxy, true);
-        ServiceState::SetServiceAddress(QStringLiteral("127.0.0.1"), port);
-        TSettingsForm::setServerPageFactory(
-            [](QWidget* page) -> QWidget* { return new ServerSettingsPage(page); });
+        TSettingsForm::setServerPageFactory([client = m_client](QWidget* page) -> QWidget* {
+            return new ServerSettingsPage(client, page);
+        });
 
         m_book.setGroups({
             {group(QStringLiteral("Друзья")),
              {contact(QStringLiteral("Аня"), QStringLiteral("+79160000001"))}},
             {group(QStringLiteral("Работа")), {}},
         });
-        m_sendForm = std::make_unique<TSendForm>(m_registry);
+        m_sendForm = std::make_unique<TSendForm>(m_client);
         m_sendForm->setContactBook(&m_book);
-        m_historyForm = std::make_unique<THistoryForm>();
+        m_historyForm = std::make_unique<THistoryForm>(m_client);
         addOpeners();
     }
 

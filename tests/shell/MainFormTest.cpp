@@ -9,8 +9,7 @@
 #include "platform/Registry.h"
 #include "platform/Sound.h"
 #include "platform/ui/Prompts.h"
-#include "service/MainWindowLink.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "shared/StoredValueCipher.h"
 #include "shell/MainUnit.h"
@@ -72,19 +71,22 @@ struct FormUnderTest {
         BookEntry* node = nullptr;
     };
     QList<Page> pages;
+    std::shared_ptr<ServiceClient> client =
+        std::make_shared<ServiceClient>(std::make_shared<Registry>());
     // A registration that succeeds.
-    std::function<bool()> onRegistration = [] {
-        ServiceState::UserKey.set(kKey);
+    std::function<bool()> onRegistration = [this] {
+        client->setUserKey(kKey);
         return true;
     };
     std::unique_ptr<TMainForm> form;
 
     explicit FormUnderTest(const QString& instance = QStringLiteral("varnelo-shell-test")) {
         TMainForm::Options options;
+        options.client = client;
         options.refresh = [this] { ++refreshes; };
         options.instanceName = instance;
         options.dialogs.info = [this](const QString& text) { infoTexts << text; };
-        options.dialogs.registration = [this] {
+        options.dialogs.registration = [this](const std::function<void()>&) {
             ++registrations;
             return onRegistration();
         };
@@ -144,10 +146,6 @@ private slots:
         clearStore();
         Prompts::takeAsked();
         m_urls.urls.clear();
-        ServiceState::UserKey.set(QString());
-        ServiceState::ServiceMessage.set(QString());
-        ServiceState::RegistrationOffered.set(false);
-        ServiceState::ExtraOptionEnabled.set(false);
     }
 
     void firstStartWritesDefaults() {
@@ -183,8 +181,8 @@ private slots:
         QCOMPARE(expected.size(), 25);
         for (const QString& name : expected)
             QVERIFY2(written.contains(name, Qt::CaseInsensitive), qPrintable(name));
-        QCOMPARE(ServiceState::ServiceHost(), QStringLiteral("localhost"));
-        QCOMPARE(ServiceState::ServicePort(), 3000);
+        QCOMPARE(form.client->serverAddress().host, QStringLiteral("localhost"));
+        QCOMPARE(form.client->serverAddress().port, 3000);
         QCOMPARE(form->pos(), QPoint(248, 111));
         QCOMPARE(form->size(), QSize(204, 387));
         QCOMPARE(form->minimumWidth(), 204);
@@ -254,7 +252,7 @@ private slots:
         QCOMPARE(boxes, wrongPasswordBoxes);
         QCOMPARE(form->creation() == TMainForm::Creation::Running, running);
         if (running) {
-            QCOMPARE(ServiceState::UserKey.get(), kKey);
+            QCOMPARE(form.client->userKey(), kKey);
             QCOMPARE(Ansi::fromUnicode(form->StoredKeyText()),
                      StoredValueCipher::ScrambleWithPassword(
                          Ansi::fromUnicode(kKey), Ansi::fromUnicode(QStringLiteral("секрет"))));
@@ -291,12 +289,14 @@ private slots:
 
         int registrations = 0;
         TMainForm::Options options;
+        options.client = std::make_shared<ServiceClient>(std::make_shared<Registry>());
         options.refresh = [] {};
         options.instanceName = QStringLiteral("varnelo-shell-test");
-        options.dialogs.registration = [&registrations, registered] {
+        options.dialogs.registration = [&registrations, registered,
+                                        client = options.client](const std::function<void()>&) {
             ++registrations;
             if (registered)
-                ServiceState::UserKey.set(kKey);
+                client->setUserKey(kKey);
             return registered;
         };
         TMainForm form(options);
@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(registrations, 1);
         QCOMPARE(form.StoredKeyText(), QString());
         QCOMPARE(form.creation() == TMainForm::Creation::Running, registered);
-        QCOMPARE(ServiceState::UserKey.get(), registered ? kKey : QString());
+        QCOMPARE(options.client->userKey(), registered ? kKey : QString());
         if (!registered) {
             // Nothing was written over the stored value.
             QCOMPARE(Registry().readBytes(QString(), QString()), std::optional<QByteArray>(stored));
@@ -344,18 +344,20 @@ private slots:
         Settings(registry).setStoredUserKey(kKey);
         FormUnderTest form;
         QVERIFY(Prompts::takeAsked().isEmpty());
-        QCOMPARE(ServiceState::UserKey.get(), kKey);
+        QCOMPARE(form.client->userKey(), kKey);
         QCOMPARE(form.registrations, 0);
     }
 
     void emptyKeyOpensRegistrationUntilThereIsOne() {
         int calls = 0;
         TMainForm::Options options;
+        options.client = std::make_shared<ServiceClient>(std::make_shared<Registry>());
         options.refresh = [] {};
         options.instanceName = QStringLiteral("varnelo-shell-test");
-        options.dialogs.registration = [&calls] {
+        options.dialogs.registration = [&calls, client = options.client](
+                                           const std::function<void()>&) {
             if (++calls == 2)
-                ServiceState::UserKey.set(kKey);
+                client->setUserKey(kKey);
             return true;
         };
         {
@@ -364,8 +366,8 @@ private slots:
             QCOMPARE(form.creation(), TMainForm::Creation::Running);
         }
 
-        options.dialogs.registration = [] { return false; };
-        ServiceState::UserKey.set(QString());
+        options.dialogs.registration = [](const std::function<void()>&) { return false; };
+        options.client->setUserKey(QString());
         TMainForm gaveUp(options);
         QCOMPARE(gaveUp.creation(), TMainForm::Creation::GaveUp);
     }
@@ -464,16 +466,6 @@ private slots:
         QVERIFY(!form->ConnectTimeOutTimer->isActive());
     }
 
-    void message255BringsTheWindowBack() {
-        FormUnderTest form;
-        form->show();
-        form->hide();
-        form->WMUserMessage(255, 0);
-        QVERIFY(!form->isVisible());
-        form->WMUserMessage(255, 255);
-        QVERIFY(form->isVisible());
-    }
-
     void secondStartHandsOver() {
         const QString name = QStringLiteral("varnelo-shell-handover");
         FormUnderTest first(name);
@@ -485,12 +477,12 @@ private slots:
         QVERIFY(!second->isVisible());
     }
 
-    void message254ShowsTheNoticeAndPlaysTheSound_data() {
+    void serviceNoticeIsShownWithTheSound_data() {
         QTest::addColumn<QString>("notice");
         QTest::newRow("notice") << QStringLiteral("Новый тариф с понедельника");
         QTest::newRow("empty") << QString();
     }
-    void message254ShowsTheNoticeAndPlaysTheSound() {
+    void serviceNoticeIsShownWithTheSound() {
         QFETCH(QString, notice);
         const QString sound = m_profile.root() + QStringLiteral("/sent.wav");
         QFile file(sound);
@@ -501,20 +493,18 @@ private slots:
 
         FormUnderTest form;
         Settings(*form->settingsStore()).set(Setting::SoundSentOK, sound);
-        ServiceState::ServiceMessage.set(notice);
-        form->WMUserMessage(254, 0);
+        form->showServiceNotice(notice);
         QCOMPARE(form.infoTexts, QStringList{notice});
-        QVERIFY(ServiceState::ServiceMessage.get().isEmpty());
         QCOMPARE(played, QStringList{sound});
         Sound::setPlayerForTests({});
     }
 
-    void message253OffersRegistration_data() {
+    void unknownKeyOffersRegistrationOnce_data() {
         QTest::addColumn<bool>("registered");
         QTest::newRow("registered") << true;
         QTest::newRow("gave up") << false; // ends the program, as at start
     }
-    void message253OffersRegistration() {
+    void unknownKeyOffersRegistrationOnce() {
         QFETCH(bool, registered);
         Settings(*std::make_shared<Registry>()).runFirstStart({});
         Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
@@ -523,10 +513,18 @@ private slots:
         QSignalSpy ended(form.form.get(), &TMainForm::EndedAtOnce);
         form->show();
         QCOMPARE(form.registrations, 0);
-        form->WMUserMessage(253, 0);
+        LoginOutcome unknownKey;
+        unknownKey.offerRegistration = true;
+        form.client->setUserKey(QString());
+        form->showLogin(unknownKey);
         QCOMPARE(form.registrations, 1);
-        QVERIFY(ServiceState::RegistrationOffered.get());
         QCOMPARE(ended.count(), registered ? 0 : 1);
+        if (registered) {
+            // Offered once a run, unless an account is restored there.
+            form.client->setUserKey(QString());
+            form->showLogin(unknownKey);
+            QCOMPARE(form.registrations, 1);
+        }
     }
 
     // Giving up the registration the login offered ends the program as giving up at start
@@ -549,7 +547,7 @@ private slots:
         form->move(300, 200);
         const int alpha = form->windowEffects()->alpha();
 
-        form->WMUserMessage(253, 0);
+        form->OfferRegistration();
         QCOMPARE(ended.count(), 1);
         // Whatever still reaches the window afterwards (the quit's own close) runs no step.
         QCoreApplication::processEvents();
@@ -561,11 +559,11 @@ private slots:
         QVERIFY(ContactStore::readBook(registry).isEmpty());
     }
 
-    void message252OpensThePaymentPage() {
+    void paymentOpensThePageOrTheWindow() {
         Settings(*std::make_shared<Registry>()).runFirstStart({});
         Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
         FormUnderTest form;
-        form->WMUserMessage(252, 0);
+        form->SpeedButton2Click();
         QCOMPARE(m_urls.urls.size(), 1);
         const QString address = m_urls.urls.first().toString();
         const QString prefix = QStringLiteral("http://localhost:3000/howpay.php?");
@@ -578,38 +576,24 @@ private slots:
         QCOMPARE(query.right(12), QStringLiteral("B1552CCEECD3"));
         QCOMPARE(form.payWindows, 0);
 
-        ServiceState::ExtraOptionEnabled.set(true);
-        form->WMUserMessage(252, 0);
+        AccountState account = form.client->account();
+        account.extraOptionEnabled = true;
+        form.client->setAccount(account);
+        form->SpeedButton2Click();
         QCOMPARE(form.payWindows, 1);
         QCOMPARE(m_urls.urls.size(), 1);
     }
 
-    void otherMessagesAreIgnored() {
+    void loginOutcomeReachesTheWindow() {
         FormUnderTest form;
-        const int registrations = form.registrations;
-        for (int wParam : {0, 251, 256, -1})
-            form->WMUserMessage(wParam, 255);
-        QVERIFY(form.infoTexts.isEmpty());
-        QCOMPARE(form.registrations, registrations);
-        QVERIFY(m_urls.urls.isEmpty());
-    }
-
-    void loginThreadReachesTheWindow() {
-        FormUnderTest form;
-        QString statusSeen;
-        QThread* worker = QThread::create([] {
-            const auto link = MainWindowLink::current();
-            link->SetStatusText(QStringLiteral("Баланс: 10,00 ₽"));
-            link->SetServerContactsVisible(true);
-            link->ShowBalloon(QStringLiteral("Varnelo"),
-                              QStringLiteral("Ошибка. Проверьте настройки."),
-                              MainWindowLink::BalloonKind::Error, 10000);
-            link->ShowServiceMessage(); // waits until the window has shown it
-        });
-        ServiceState::ServiceMessage.set(QStringLiteral("Внимание"));
-        worker->start();
-        QTRY_VERIFY(worker->isFinished());
-        delete worker;
+        LoginOutcome outcome;
+        outcome.statusText = QStringLiteral("Баланс: 10,00 ₽");
+        outcome.serverContactsVisible = true;
+        outcome.balloon = LoginOutcome::Balloon{QStringLiteral("Varnelo"),
+                                                QStringLiteral("Ошибка. Проверьте настройки."),
+                                                LoginOutcome::BalloonKind::Error, 10000};
+        outcome.notice = QStringLiteral("Внимание");
+        form->showLogin(outcome);
         QCOMPARE(form.infoTexts, QStringList{QStringLiteral("Внимание")});
         QTRY_COMPARE(form->statusText(), QStringLiteral("Баланс: 10,00 ₽"));
         QVERIFY(form->N21->isVisible());
@@ -632,9 +616,9 @@ private slots:
         settings.runFirstStart({});
         settings.set(Setting::Port, port);
         settings.setStoredUserKey(kKey);
-        ServiceState::LastConnectFailed.set(false);
 
         TMainForm::Options options;
+        options.client = std::make_shared<ServiceClient>(std::make_shared<Registry>());
         options.instanceName = QStringLiteral("varnelo-shell-test");
         TMainForm form(options);
         QTRY_COMPARE_WITH_TIMEOUT(form.statusText(), QStringLiteral("Ошибка. Проверьте настройки."),
@@ -665,21 +649,19 @@ private slots:
     }
 
     void closingStopsAWaitingLoginThread() {
-        // A refresh that waits for the registration dialog while the window closes.
-        std::atomic<bool> waiting{false};
-        TMainForm::Options options;
-        options.instanceName = QStringLiteral("varnelo-shell-test");
-        options.refresh = [&waiting] {
-            waiting = true;
-            MainWindowLink::current()->OfferRegistration();
-        };
-        options.dialogs.registration = [] { return true; };
+        // A login whose outcome waits for the window while the window closes.
         Settings(*std::make_shared<Registry>()).runFirstStart({});
         Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        Settings(*std::make_shared<Registry>()).set(Setting::Port, int(silent.serverPort()));
+        TMainForm::Options options;
+        options.client = std::make_shared<ServiceClient>(std::make_shared<Registry>());
+        options.instanceName = QStringLiteral("varnelo-shell-test");
+        options.dialogs.registration = [](const std::function<void()>&) { return true; };
         TMainForm form(options);
-        // No events run meanwhile, so the window has not taken the message yet.
-        while (!waiting.load())
-            QThread::msleep(1);
+        // The login thread waits for the window to show "connecting", which it cannot while
+        // this handler runs; the request then hangs on a peer that never answers.
         QElapsedTimer clock;
         clock.start();
         form.close();
@@ -983,7 +965,7 @@ private slots:
         QVERIFY(writer.addEntry(QStringLiteral("1.bmp"), bitmap));
         skin.close();
         Settings(registry).set(Setting::Theme, QStringLiteral("Corner.skn"));
-        QVERIFY(SkinUnit::active().loadActiveSkin());
+        QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
 
         FormUnderTest form;
         form->show();
@@ -1009,7 +991,7 @@ private slots:
         Registry registry;
         Settings(registry).runFirstStart({});
         Settings(registry).setStoredUserKey(kKey);
-        QVERIFY(SkinUnit::active().loadActiveSkin());
+        QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
         FormUnderTest form;
         BookEntry group;
         group.caption = QStringLiteral("Работа");

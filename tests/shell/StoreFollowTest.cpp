@@ -7,7 +7,7 @@
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
-#include "service/ServiceState.h"
+#include "service/ServiceClient.h"
 #include "shell/MainUnit.h"
 #include "shell/StoreFollower.h"
 
@@ -158,8 +158,9 @@ private slots:
     void addressChangedByTheToolReachesTheNextRequest() {
         QCOMPARE(cli({"config", "set", "Host", "example.org"}), 0);
         QCOMPARE(cli({"config", "set", "Port", "3001", "--integer"}), 0);
-        QTRY_COMPARE(ServiceState::ServiceHost(), QStringLiteral("example.org"));
-        QTRY_COMPARE(ServiceState::ServicePort(), 3001);
+        // Read from the store at the request, with nothing to follow in between.
+        QCOMPARE(m_form->serviceClient()->serverAddress().host, QStringLiteral("example.org"));
+        QCOMPARE(m_form->serviceClient()->serverAddress().port, 3001);
     }
 
     void editInFlightMeetsAChange_data() {

@@ -6,7 +6,9 @@
 #include "messaging/ui/MySheet.h"
 #include "messaging/ui/SendUnit.h"
 #include "messaging/ui/UnknownOutcomeDialog.h"
+#include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
+#include "service/ServiceClient.h"
 #include "shell/ProgramWindows.h"
 
 #include <QAction>
@@ -46,11 +48,12 @@ private slots:
         QVERIFY(m_sandbox.reset());
         QVERIFY(!m_sandbox.createAccount({{"key", LoggedInProfile::kKey}}).isEmpty());
         QFile::remove(HistoryFile::defaultPath());
-        m_windows = std::make_unique<ProgramWindows>();
-        m_main = LoggedInProfile::start({}, m_sandbox.port(), QStringLiteral("varnelo-unknown"),
+        const auto client = LoggedInProfile::write({}, m_sandbox.port());
+        m_windows = std::make_unique<ProgramWindows>(client);
+        m_main = LoggedInProfile::start(client, QStringLiteral("varnelo-unknown"),
                                         m_windows->dialogs());
-        m_send = std::make_unique<TSendForm>(m_main->settingsStore());
-        m_history = std::make_unique<THistoryForm>();
+        m_send = std::make_unique<TSendForm>(m_main->serviceClient());
+        m_history = std::make_unique<THistoryForm>(m_main->serviceClient());
         m_windows->join(*m_main, *m_send, *m_history);
         Prompts::takeAsked();
     }

@@ -326,7 +326,7 @@ private slots:
                                     entry("Config.cfg", "[Colors]\nMain=$010203\n") +
                                     entry("1.bmp", "sheet")));
         Registry().writeString(QString(), QStringLiteral("Theme"), QStringLiteral("Mine.skn"));
-        const SkinLoader::Result result = SkinLoader::loadActive();
+        const SkinLoader::Result result = SkinLoader::loadActive(m_profile.store());
         QVERIFY(!result.error.failed());
         QCOMPARE(result.displayName, QStringLiteral("Моя"));
         QCOMPARE(result.workFolder, AppPaths::skinWorkFolder());
@@ -350,7 +350,7 @@ private slots:
         const QString skin = AppPaths::dataFolder() + QStringLiteral("Mine.skn");
         QVERIFY(writeFile(skin, header("Mine") + entry("1.bmp", "sheet")));
         Registry().writeString(QString(), QStringLiteral("Theme"), QStringLiteral("Mine.skn"));
-        QVERIFY(!SkinLoader::loadActive().error.failed());
+        QVERIFY(!SkinLoader::loadActive(m_profile.store()).error.failed());
         const QString picture = AppPaths::skinWorkFolder() + QStringLiteral("1.bmp");
         QVERIFY(writeFile(picture, "edited")); // marks the copy the first load left
         if (change == QLatin1String("delete"))
@@ -359,7 +359,7 @@ private slots:
             QVERIFY(writeFile(skin, header("Mine") + entry("1.bmp", "sheet 2")));
         else if (change == QLatin1String("stamp"))
             QVERIFY(writeFile(AppPaths::skinWorkFolder() + QStringLiteral("..unpacked"), "x"));
-        const SkinLoader::Result result = SkinLoader::loadActive();
+        const SkinLoader::Result result = SkinLoader::loadActive(m_profile.store());
         QVERIFY(!result.error.failed());
         QCOMPARE(result.displayName, QStringLiteral("Mine"));
         const QByteArray expected = change == QLatin1String("replace") ? "sheet 2" : "sheet";
@@ -372,7 +372,7 @@ private slots:
         Registry().writeString(QString(), QStringLiteral("Theme"), QStringLiteral("Bare.skn"));
         const QString work = AppPaths::skinWorkFolder();
         QVERIFY(writeFile(work + QStringLiteral("Config.cfg"), "[Colors]\nOther=$0A0B0C\n"));
-        const SkinLoader::Result result = SkinLoader::loadActive();
+        const SkinLoader::Result result = SkinLoader::loadActive(m_profile.store());
         QVERIFY(!result.error.failed());
         QCOMPARE(result.colors.Other, 0x0A0B0Cu);
     }
@@ -388,12 +388,12 @@ private slots:
         QFETCH(QString, theme);
         QVERIFY(writeFile(AppPaths::dataFolder() + QStringLiteral("Default.skn"), header("Def")));
         Registry().writeString(QString(), QStringLiteral("Theme"), theme);
-        const SkinLoader::Result first = SkinLoader::loadActive();
+        const SkinLoader::Result first = SkinLoader::loadActive(m_profile.store());
         QCOMPARE(first.error.kind, SkinError::Kind::NotFound);
         QCOMPARE(first.error.path, AppPaths::skinFile(theme));
         QCOMPARE(Registry().readString(QString(), QStringLiteral("Theme")),
                  QStringLiteral("Default.skn"));
-        const SkinLoader::Result next = SkinLoader::loadActive();
+        const SkinLoader::Result next = SkinLoader::loadActive(m_profile.store());
         QVERIFY(!next.error.failed());
         QCOMPARE(next.displayName, QStringLiteral("Def"));
     }
@@ -401,9 +401,9 @@ private slots:
     void emptyThemeMeansDefault() {
         QVERIFY(writeFile(AppPaths::dataFolder() + QStringLiteral("Default.skn"), header("Def")));
         Registry().writeString(QString(), QStringLiteral("Theme"), QString());
-        QCOMPARE(SkinLoader::loadActive().displayName, QStringLiteral("Def"));
+        QCOMPARE(SkinLoader::loadActive(m_profile.store()).displayName, QStringLiteral("Def"));
         Registry().writeInteger(QString(), QStringLiteral("Theme"), 7);
-        QCOMPARE(SkinLoader::loadActive().displayName, QStringLiteral("Def"));
+        QCOMPARE(SkinLoader::loadActive(m_profile.store()).displayName, QStringLiteral("Def"));
     }
 
     void loadErrors_data() {
@@ -421,7 +421,7 @@ private slots:
         QFETCH(SkinError::Kind, kind);
         QVERIFY(writeFile(AppPaths::dataFolder() + QStringLiteral("Bad.skn"), bytes));
         Registry().writeString(QString(), QStringLiteral("Theme"), QStringLiteral("Bad.skn"));
-        const SkinLoader::Result result = SkinLoader::loadActive();
+        const SkinLoader::Result result = SkinLoader::loadActive(m_profile.store());
         QCOMPARE(result.error.kind, kind);
         QCOMPARE(result.error.path, AppPaths::dataFolder() + QStringLiteral("Bad.skn"));
         // Theme stays: only a missing file resets it.
@@ -439,7 +439,7 @@ private slots:
         const QString elsewhere = m_profile.root() + QStringLiteral("/planted");
         QVERIFY(QDir().mkpath(elsewhere));
         QVERIFY(QFile::link(elsewhere, runtime));
-        const SkinLoader::Result result = SkinLoader::loadActive();
+        const SkinLoader::Result result = SkinLoader::loadActive(m_profile.store());
         QFile::remove(runtime);
         QCOMPARE(result.error.kind, SkinError::Kind::ReadError);
         QVERIFY(QDir(elsewhere).isEmpty());

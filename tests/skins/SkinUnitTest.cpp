@@ -126,7 +126,7 @@ private slots:
         if (bytes.isEmpty())
             QFile::remove(AppPaths::dataFolder() + QStringLiteral("Test.skn"));
         SkinUnit skin;
-        QVERIFY(!skin.loadActiveSkin());
+        QVERIFY(!skin.loadActiveSkin(m_profile.store()));
         QVERIFY(!skin.isLoaded());
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
@@ -144,7 +144,7 @@ private slots:
                     entry("1.bmp", bmp(marked.sheet)) +
                     entry("Config.cfg", "[Colors]\nMain=$CEECD3\nCaptionText=$0000FF\n"));
         SkinUnit skin;
-        QVERIFY(skin.loadActiveSkin());
+        QVERIFY(skin.loadActiveSkin(m_profile.store()));
         QVERIFY(Prompts::takeAsked().isEmpty());
         QVERIFY(skin.isLoaded());
         QCOMPARE(skin.displayName(), QStringLiteral("Тест"));
@@ -161,7 +161,7 @@ private slots:
         QFile::remove(AppPaths::skinWorkFolder() + QStringLiteral("1.bmp"));
         installSkin(header("Bare"));
         SkinUnit skin;
-        QVERIFY(skin.loadActiveSkin());
+        QVERIFY(skin.loadActiveSkin(m_profile.store()));
         QVERIFY(skin.spriteSheet().isNull());
         QCOMPARE(skin.sprites().smallIcon(0).size(), QSize(16, 16));
         QVERIFY(isTransparent(skin.sprites().smallIcon(0)));
@@ -225,7 +225,7 @@ private slots:
                                         "InfoText=$778899\nCaptionText=$AABBCC\n"));
         QFile::remove(AppPaths::skinWorkFolder() + QStringLiteral("14.bmp"));
         SkinUnit skin;
-        QVERIFY(skin.loadActiveSkin());
+        QVERIFY(skin.loadActiveSkin(m_profile.store()));
         QWidget window;
         auto* banner = new QLabel(&window);
         auto* picture = new QLabel(&window);
@@ -249,7 +249,7 @@ private slots:
     void picturesStayInTheWorkFolder() {
         SkinUnit skin;
         installSkin(header("P"));
-        QVERIFY(skin.loadActiveSkin());
+        QVERIFY(skin.loadActiveSkin(m_profile.store()));
         QVERIFY(writeFile(m_profile.root() + QStringLiteral("/outside.bmp"),
                           bmp(filled(QSize(4, 4), qRgb(1, 1, 1)))));
         QVERIFY(skin.picture(QStringLiteral("../../../outside.bmp")).isNull());
