@@ -265,8 +265,8 @@ TMySheet* SoakDriver::openBookPage(bool group) {
     if (!group && contacts > 0)
         target = book.index(int(m_random.bounded(contacts)), 0, groupIndex);
     // A selection and a double click in the main window's tree.
-    m_main->ContactTree->setCurrentIndex(target);
-    m_main->ContactTree->ContactTreeDblClick();
+    m_main->contactTree()->setCurrentIndex(target);
+    m_main->contactTree()->ContactTreeDblClick();
     return m_send->activePage();
 }
 
@@ -336,7 +336,7 @@ void SoakDriver::statusTick() {
     armFaultMaybe(kOtherFaultChance);
     switch (m_statusTicks++ % 4) {
     case 0: // the main window's history button: shows the window, which asks by itself
-        m_main->SpeedButton1->Click();
+        m_main->historyButton()->Click();
         break;
     case 1: // the refresh button
         if (m_history->isVisible())
@@ -359,7 +359,7 @@ void SoakDriver::balanceTick() {
     ++m_counters.balanceClicks;
     if (m_main->statusClickArmed())
         ++m_counters.balanceClicksTaken;
-    m_main->StatusBarClick();
+    m_main->statusBarClick();
 }
 
 void SoakDriver::cliTick() {

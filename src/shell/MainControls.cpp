@@ -32,39 +32,39 @@ void TMainForm::buildControls() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setFixedHeight(kHeaderHeight);
-    Image1->setScaledContents(true);
-    Image1->setContextMenuPolicy(Qt::CustomContextMenu);
-    Image1->installEventFilter(this);
-    layout->addWidget(Image1);
+    m_headerImage = new QLabel(this);
+    m_headerImage->setObjectName(QStringLiteral("headerImage"));
+    m_headerImage->setFixedHeight(kHeaderHeight);
+    m_headerImage->setScaledContents(true);
+    m_headerImage->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_headerImage->installEventFilter(this);
+    layout->addWidget(m_headerImage);
 
-    Panel3 = new QWidget(this);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setFixedHeight(kPanelHeight);
-    Panel3->setContextMenuPolicy(Qt::CustomContextMenu);
-    Image3 = new QLabel(Panel3);
-    Image3->setObjectName(QStringLiteral("Image3"));
-    Image3->setScaledContents(true);
-    Image3->setGeometry(0, 0, kClientWidth, kPanelHeight);
-    Image3->setContextMenuPolicy(Qt::CustomContextMenu);
-    layout->addWidget(Panel3);
+    m_toolPanel = new QWidget(this);
+    m_toolPanel->setObjectName(QStringLiteral("toolPanel"));
+    m_toolPanel->setFixedHeight(kPanelHeight);
+    m_toolPanel->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_toolPanelImage = new QLabel(m_toolPanel);
+    m_toolPanelImage->setObjectName(QStringLiteral("toolPanelImage"));
+    m_toolPanelImage->setScaledContents(true);
+    m_toolPanelImage->setGeometry(0, 0, kClientWidth, kPanelHeight);
+    m_toolPanelImage->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(m_toolPanel);
 
     const QList<std::pair<TImageButton**, QString>> buttons = {
-        {&AddContactButton, QStringLiteral("Добавить контакт")},
-        {&SpeedButton3, QStringLiteral("Редактировать контакт")},
-        {&ButDelContact, QStringLiteral("Удалить контакт")},
-        {&ButOptions, kSettings},
-        {&SpeedButton1, QStringLiteral("История")},
-        {&SpeedButton2, QStringLiteral("Оплата")},
-        {&ButTray, QStringLiteral("Свернуть")},
-        {&ButClose, kClose},
+        {&m_addContactButton, QStringLiteral("Добавить контакт")},
+        {&m_editContactButton, QStringLiteral("Редактировать контакт")},
+        {&m_deleteContactButton, QStringLiteral("Удалить контакт")},
+        {&m_settingsButton, kSettings},
+        {&m_historyButton, QStringLiteral("История")},
+        {&m_paymentButton, QStringLiteral("Оплата")},
+        {&m_hideToTrayButton, QStringLiteral("Свернуть")},
+        {&m_closeButton, kClose},
     };
     const int left =
         (kClientWidth - (int(buttons.size()) - 1) * kToolButtonStep - SkinSprites::ButtonSize) / 2;
     for (int i = 0; i < buttons.size(); ++i) {
-        auto* button = new TImageButton(Panel3);
+        auto* button = new TImageButton(m_toolPanel);
         // The sheet's own mask colour, whatever colour a skin puts in a picture's corner.
         button->setTransparentColor(QColor::fromRgb(SkinSprites::MaskColor));
         button->setToolTip(buttons[i].second);
@@ -72,43 +72,43 @@ void TMainForm::buildControls() {
                             SkinSprites::ButtonSize);
         *buttons[i].first = button;
     }
-    AddContactButton->setObjectName(QStringLiteral("AddContactButton"));
-    SpeedButton3->setObjectName(QStringLiteral("SpeedButton3"));
-    ButDelContact->setObjectName(QStringLiteral("ButDelContact"));
-    ButOptions->setObjectName(QStringLiteral("ButOptions"));
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    ButTray->setObjectName(QStringLiteral("ButTray"));
-    ButClose->setObjectName(QStringLiteral("ButClose"));
+    m_addContactButton->setObjectName(QStringLiteral("addContactButton"));
+    m_editContactButton->setObjectName(QStringLiteral("editContactButton"));
+    m_deleteContactButton->setObjectName(QStringLiteral("deleteContactButton"));
+    m_settingsButton->setObjectName(QStringLiteral("settingsButton"));
+    m_historyButton->setObjectName(QStringLiteral("historyButton"));
+    m_paymentButton->setObjectName(QStringLiteral("paymentButton"));
+    m_hideToTrayButton->setObjectName(QStringLiteral("hideToTrayButton"));
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
 
     buildContactTree(layout);
 
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    m_statusLabel = new StatusLabel(StatusBar);
-    StatusBar->addWidget(m_statusLabel, 1);
-    StatusBar->installEventFilter(this);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("statusBar"));
+    m_statusLabel = new StatusLabel(m_statusBar);
+    m_statusBar->addWidget(m_statusLabel, 1);
+    m_statusBar->installEventFilter(this);
     m_statusLabel->installEventFilter(this);
-    layout->addWidget(StatusBar);
+    layout->addWidget(m_statusBar);
     // The grip sizes the window itself, so that sizing snaps to the work area like moving.
-    m_sizeGrip = StatusBar->findChild<QSizeGrip*>();
+    m_sizeGrip = m_statusBar->findChild<QSizeGrip*>();
     if (m_sizeGrip)
         m_sizeGrip->installEventFilter(this);
 
     buildTimers();
 
-    connect(AddContactButton, &TImageButton::clicked, this, &TMainForm::AddContactClick);
-    connect(SpeedButton3, &TImageButton::clicked, this, &TMainForm::EditContactClick);
-    connect(ButDelContact, &TImageButton::clicked, ContactTree,
+    connect(m_addContactButton, &TImageButton::clicked, this, &TMainForm::AddContactClick);
+    connect(m_editContactButton, &TImageButton::clicked, this, &TMainForm::EditContactClick);
+    connect(m_deleteContactButton, &TImageButton::clicked, m_contactTree,
             &ContactTreeView::ButDelContactClick);
-    connect(ButOptions, &TImageButton::clicked, this, [this] {
+    connect(m_settingsButton, &TImageButton::clicked, this, [this] {
         if (m_options.dialogs.settings)
             m_options.dialogs.settings();
     });
-    connect(SpeedButton1, &TImageButton::clicked, this, &TMainForm::SpeedButton1Click);
-    connect(SpeedButton2, &TImageButton::clicked, this, &TMainForm::SpeedButton2Click);
-    connect(ButTray, &TImageButton::clicked, this, &TMainForm::hideToTray);
-    connect(ButClose, &TImageButton::clicked, this, &QWidget::close);
+    connect(m_historyButton, &TImageButton::clicked, this, &TMainForm::showHistory);
+    connect(m_paymentButton, &TImageButton::clicked, this, &TMainForm::showPayment);
+    connect(m_hideToTrayButton, &TImageButton::clicked, this, &TMainForm::hideToTray);
+    connect(m_closeButton, &TImageButton::clicked, this, &QWidget::close);
 
     connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, &TMainForm::HelpClick);
     connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,
@@ -117,11 +117,11 @@ void TMainForm::buildControls() {
 
 void TMainForm::loadSkinPictures() {
     const SkinUnit& skin = SkinUnit::active();
-    Image1->setPixmap(QPixmap::fromImage(skin.picture(QStringLiteral("2.bmp"))));
-    Image3->setPixmap(QPixmap::fromImage(skin.picture(QStringLiteral("3.bmp"))));
+    m_headerImage->setPixmap(QPixmap::fromImage(skin.picture(QStringLiteral("2.bmp"))));
+    m_toolPanelImage->setPixmap(QPixmap::fromImage(skin.picture(QStringLiteral("3.bmp"))));
 
-    TImageButton* const order[] = {AddContactButton, SpeedButton3, ButDelContact, ButOptions,
-                                   SpeedButton1,     SpeedButton2, ButTray,       ButClose};
+    TImageButton* const order[] = {m_addContactButton, m_editContactButton, m_deleteContactButton, m_settingsButton,
+                                   m_historyButton,     m_paymentButton, m_hideToTrayButton,       m_closeButton};
     for (int i = 0; i < SkinSprites::ToolbarButtonCount; ++i) {
         TImageButton* button = order[i];
         const SkinSprites& sprites = skin.sprites();
@@ -131,11 +131,11 @@ void TMainForm::loadSkinPictures() {
         button->resize(SkinSprites::ButtonSize, SkinSprites::ButtonSize);
         button->update();
     }
-    ContactTree->setItemDelegate(
+    m_contactTree->setItemDelegate(
         new ContactTreeDelegate(skin.sprites().smallIcon(0), skin.sprites().smallIcon(1), this));
 
     skin.dress(this, {});
     for (QWidget* widget :
-         {static_cast<QWidget*>(ContactTree), Panel3, static_cast<QWidget*>(StatusBar)})
+         {static_cast<QWidget*>(m_contactTree), m_toolPanel, static_cast<QWidget*>(m_statusBar)})
         SkinUnit::setBackground(widget, skin.Main());
 }

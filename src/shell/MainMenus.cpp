@@ -49,95 +49,95 @@ void TMainForm::buildMenus() {
         if (m_options.dialogs.about)
             m_options.dialogs.about();
     };
-    PopupMenu = new QMenu(this);
-    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    PopupSendAction = PopupMenu->addAction(smallIcon(IconSend), kSendSms);
-    PopupMenu->setDefaultAction(PopupSendAction);
-    connect(PopupSendAction, &QAction::triggered, ContactTree,
+    m_treeMenu = new QMenu(this);
+    m_treeMenu->setObjectName(QStringLiteral("treeMenu"));
+    m_treeSendAction = m_treeMenu->addAction(smallIcon(IconSend), kSendSms);
+    m_treeMenu->setDefaultAction(m_treeSendAction);
+    connect(m_treeSendAction, &QAction::triggered, m_contactTree,
             &ContactTreeView::ContactTreeDblClick);
-    PopupMenu->addSeparator();
-    PopupAddAction = PopupMenu->addAction(smallIcon(IconAdd), QStringLiteral("Добавить абонента"));
-    connect(PopupAddAction, &QAction::triggered, this, &TMainForm::AddContactClick);
-    PopupEditAction = PopupMenu->addAction(smallIcon(IconEdit), QStringLiteral("Редактировать"));
-    connect(PopupEditAction, &QAction::triggered, this, &TMainForm::EditContactClick);
-    PopupDeleteAction = PopupMenu->addAction(smallIcon(IconDelete), QStringLiteral("Удалить"));
-    connect(PopupDeleteAction, &QAction::triggered, ContactTree,
+    m_treeMenu->addSeparator();
+    m_treeAddAction = m_treeMenu->addAction(smallIcon(IconAdd), QStringLiteral("Добавить абонента"));
+    connect(m_treeAddAction, &QAction::triggered, this, &TMainForm::AddContactClick);
+    m_treeEditAction = m_treeMenu->addAction(smallIcon(IconEdit), QStringLiteral("Редактировать"));
+    connect(m_treeEditAction, &QAction::triggered, this, &TMainForm::EditContactClick);
+    m_treeDeleteAction = m_treeMenu->addAction(smallIcon(IconDelete), QStringLiteral("Удалить"));
+    connect(m_treeDeleteAction, &QAction::triggered, m_contactTree,
             &ContactTreeView::ButDelContactClick);
-    PopupMenu->addSeparator();
-    N21 = PopupMenu->addAction(smallIcon(IconSaveOnServer), QStringLiteral("Сохранить на сервере"));
-    connect(N21, &QAction::triggered, this, &TMainForm::N21Click);
-    N22 =
-        PopupMenu->addAction(smallIcon(IconLoadFromServer), QStringLiteral("Загрузить с сервера"));
-    connect(N22, &QAction::triggered, this, &TMainForm::N22Click);
-    PopupMenu->addSeparator();
-    ImportContactsAction = PopupMenu->addAction(QStringLiteral("Импорт контактов..."));
-    connect(ImportContactsAction, &QAction::triggered, this, &TMainForm::ImportContactsClick);
-    ExportContactsAction = PopupMenu->addAction(QStringLiteral("Экспорт контактов..."));
-    connect(ExportContactsAction, &QAction::triggered, this, &TMainForm::ExportContactsClick);
-    PopupMenu->addSeparator();
-    PopupSortAction =
-        PopupMenu->addAction(ContactTreeView::sortPicture(), ContactTreeView::kSortCaption);
-    connect(PopupSortAction, &QAction::triggered, ContactTree, &ContactTreeView::N24Click);
-    connect(PopupMenu, &QMenu::aboutToShow, this,
-            [this] { ContactTree->PopupMenuPopup(PopupSendAction, PopupSortAction); });
-    N16 = PopupMenu->addSeparator();
-    connect(PopupMenu->addAction(smallIcon(IconHelp), kHelp), &QAction::triggered, this,
+    m_treeMenu->addSeparator();
+    m_uploadBookAction = m_treeMenu->addAction(smallIcon(IconSaveOnServer), QStringLiteral("Сохранить на сервере"));
+    connect(m_uploadBookAction, &QAction::triggered, this, &TMainForm::uploadBook);
+    m_downloadBookAction =
+        m_treeMenu->addAction(smallIcon(IconLoadFromServer), QStringLiteral("Загрузить с сервера"));
+    connect(m_downloadBookAction, &QAction::triggered, this, &TMainForm::downloadBook);
+    m_treeMenu->addSeparator();
+    m_importContactsAction = m_treeMenu->addAction(QStringLiteral("Импорт контактов..."));
+    connect(m_importContactsAction, &QAction::triggered, this, &TMainForm::ImportContactsClick);
+    m_exportContactsAction = m_treeMenu->addAction(QStringLiteral("Экспорт контактов..."));
+    connect(m_exportContactsAction, &QAction::triggered, this, &TMainForm::ExportContactsClick);
+    m_treeMenu->addSeparator();
+    m_treeSortAction =
+        m_treeMenu->addAction(ContactTreeView::sortPicture(), ContactTreeView::kSortCaption);
+    connect(m_treeSortAction, &QAction::triggered, m_contactTree, &ContactTreeView::N24Click);
+    connect(m_treeMenu, &QMenu::aboutToShow, this,
+            [this] { m_contactTree->PopupMenuPopup(m_treeSendAction, m_treeSortAction); });
+    m_serverBookSeparator = m_treeMenu->addSeparator();
+    connect(m_treeMenu->addAction(smallIcon(IconHelp), kHelp), &QAction::triggered, this,
             &TMainForm::HelpClick);
-    connect(PopupMenu->addAction(smallIcon(IconAbout), kAbout), &QAction::triggered, this, about);
-    PopupMenu->addSeparator();
-    connect(PopupMenu->addAction(smallIcon(IconClose), kClose), &QAction::triggered, this,
+    connect(m_treeMenu->addAction(smallIcon(IconAbout), kAbout), &QAction::triggered, this, about);
+    m_treeMenu->addSeparator();
+    connect(m_treeMenu->addAction(smallIcon(IconClose), kClose), &QAction::triggered, this,
             &QWidget::close);
     SetServerContactsVisible(false);
 
-    TrayMenu = new QMenu(this);
-    TrayMenu->setObjectName(QStringLiteral("TrayMenu"));
-    TrayMenuSend = TrayMenu->addMenu(smallIcon(IconSend), kSendSms);
-    TrayMenu->addSeparator();
-    N15 = TrayMenu->addAction(QStringLiteral("Поверх всех окон"));
-    N15->setCheckable(true);
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
+    m_traySendMenu = m_trayMenu->addMenu(smallIcon(IconSend), kSendSms);
+    m_trayMenu->addSeparator();
+    m_stayOnTopAction = m_trayMenu->addAction(QStringLiteral("Поверх всех окон"));
+    m_stayOnTopAction->setCheckable(true);
     // The menu has flipped the mark already when this runs.
-    connect(N15, &QAction::triggered, this, [this] {
+    connect(m_stayOnTopAction, &QAction::triggered, this, [this] {
         applyStacking();
-        Settings(*m_registry).set(Setting::StayOnTop, N15->isChecked());
+        Settings(*m_registry).set(Setting::StayOnTop, m_stayOnTopAction->isChecked());
     });
-    connect(TrayMenu->addAction(smallIcon(IconSettings), kSettings), &QAction::triggered, this,
+    connect(m_trayMenu->addAction(smallIcon(IconSettings), kSettings), &QAction::triggered, this,
             [this] {
                 if (m_options.dialogs.settings)
                     m_options.dialogs.settings();
             });
-    TrayMenu->addSeparator();
-    connect(TrayMenu->addAction(smallIcon(IconHelp), kHelp), &QAction::triggered, this,
+    m_trayMenu->addSeparator();
+    connect(m_trayMenu->addAction(smallIcon(IconHelp), kHelp), &QAction::triggered, this,
             &TMainForm::HelpClick);
-    connect(TrayMenu->addAction(smallIcon(IconAbout), kAbout), &QAction::triggered, this, about);
-    TrayMenu->addSeparator();
-    connect(TrayMenu->addAction(smallIcon(IconClose), kClose), &QAction::triggered, this,
+    connect(m_trayMenu->addAction(smallIcon(IconAbout), kAbout), &QAction::triggered, this, about);
+    m_trayMenu->addSeparator();
+    connect(m_trayMenu->addAction(smallIcon(IconClose), kClose), &QAction::triggered, this,
             &QWidget::close);
 
     const auto trayMenuAt = [this](QWidget* widget) {
         connect(widget, &QWidget::customContextMenuRequested, this,
-                [this, widget](const QPoint& pos) { TrayMenu->popup(widget->mapToGlobal(pos)); });
+                [this, widget](const QPoint& pos) { m_trayMenu->popup(widget->mapToGlobal(pos)); });
     };
-    trayMenuAt(Image1);
-    trayMenuAt(Panel3);
-    trayMenuAt(Image3);
-    connect(ContactTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        ContactTree->ContactTreeContextPopup(pos);
-        PopupMenu->popup(ContactTree->viewport()->mapToGlobal(pos));
+    trayMenuAt(m_headerImage);
+    trayMenuAt(m_toolPanel);
+    trayMenuAt(m_toolPanelImage);
+    connect(m_contactTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        m_contactTree->ContactTreeContextPopup(pos);
+        m_treeMenu->popup(m_contactTree->viewport()->mapToGlobal(pos));
     });
 }
 
 void TMainForm::SetServerContactsVisible(bool visible) {
-    N21->setVisible(visible);
-    N22->setVisible(visible);
-    N16->setVisible(visible);
+    m_uploadBookAction->setVisible(visible);
+    m_downloadBookAction->setVisible(visible);
+    m_serverBookSeparator->setVisible(visible);
 }
 
-void TMainForm::N15Click() {
-    N15->trigger();
+void TMainForm::toggleStayOnTop() {
+    m_stayOnTopAction->trigger();
 }
 
 void TMainForm::applyStacking() {
-    const bool onTop = N15->isChecked();
+    const bool onTop = m_stayOnTopAction->isChecked();
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
         return;
     const bool wasVisible = isVisible();

@@ -6,45 +6,45 @@
 // retry after a connection timed out.
 
 void TMainForm::buildTimers() {
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(60000);
-    Timer2 = new QTimer(this);
-    Timer2->setInterval(30000);
-    ConnectTimeOutTimer = new QTimer(this);
-    ConnectTimeOutTimer->setInterval(30000);
-    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
-    connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
-    connect(ConnectTimeOutTimer, &QTimer::timeout, this, &TMainForm::ConnectTimeOutTimerTimer);
+    m_balanceTimer = new QTimer(this);
+    m_balanceTimer->setInterval(60000);
+    m_statusClickPause = new QTimer(this);
+    m_statusClickPause->setInterval(30000);
+    m_loginRetryTimer = new QTimer(this);
+    m_loginRetryTimer->setInterval(30000);
+    connect(m_balanceTimer, &QTimer::timeout, this, &TMainForm::refreshBalance);
+    connect(m_statusClickPause, &QTimer::timeout, this, &TMainForm::rearmStatusClick);
+    connect(m_loginRetryTimer, &QTimer::timeout, this, &TMainForm::retryLogin);
 }
 
 void TMainForm::RestartBalanceTimer() {
-    Timer1->stop();
-    Timer1->start();
+    m_balanceTimer->stop();
+    m_balanceTimer->start();
 }
 
-void TMainForm::EnableConnectTimeOutTimer() {
-    ConnectTimeOutTimer->start();
+void TMainForm::enableLoginRetry() {
+    m_loginRetryTimer->start();
 }
 
-void TMainForm::StatusBarClick() {
+void TMainForm::statusBarClick() {
     if (!m_statusClickArmed)
         return;
     m_statusClickArmed = false;
-    Timer2->start();
+    m_statusClickPause->start();
     requestUserInfo();
 }
 
-void TMainForm::Timer1Timer() {
-    Timer1->stop();
+void TMainForm::refreshBalance() {
+    m_balanceTimer->stop();
     requestUserInfo();
 }
 
-void TMainForm::Timer2Timer() {
-    Timer2->stop();
+void TMainForm::rearmStatusClick() {
+    m_statusClickPause->stop();
     m_statusClickArmed = true;
 }
 
-void TMainForm::ConnectTimeOutTimerTimer() {
-    ConnectTimeOutTimer->stop();
+void TMainForm::retryLogin() {
+    m_loginRetryTimer->stop();
     requestUserInfo();
 }

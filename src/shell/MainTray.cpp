@@ -52,7 +52,7 @@ void TMainForm::createTrayIcon(const Settings& settings) {
     QList<QIcon> images;
     for (const QImage& image : SkinUnit::active().sprites().smallIcons())
         images << QIcon(QPixmap::fromImage(image));
-    m_trayIcon->setMenu(TrayMenu, TrayMenuSend, images);
+    m_trayIcon->setMenu(m_trayMenu, m_traySendMenu, images);
     connect(m_trayIcon, &TrayIcon::trayClick, this, &TMainForm::trayClick);
     connect(m_trayIcon, &TrayIcon::contactChosen, this, [this](const TrayContact& contact) {
         if (m_options.dialogs.createNewPage && !contact.Number.isEmpty())

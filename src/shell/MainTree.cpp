@@ -14,41 +14,41 @@
 // The main window's contact tree: its commands, the editor and the copy on the service.
 
 void TMainForm::buildContactTree(QBoxLayout* layout) {
-    ContactTree = new ContactTreeView(this);
-    ContactTree->setObjectName(QStringLiteral("ContactTree"));
-    ContactTree->setFrameShape(QFrame::NoFrame);
-    ContactTree->setBook(m_book);
-    ContactTree->saveContacts = [this](const BookEdit& edit) { SaveContacts(edit); };
-    ContactTree->openPage = [this](const PageRequest& page) {
+    m_contactTree = new ContactTreeView(this);
+    m_contactTree->setObjectName(QStringLiteral("contactTree"));
+    m_contactTree->setFrameShape(QFrame::NoFrame);
+    m_contactTree->setBook(m_book);
+    m_contactTree->saveContacts = [this](const BookEdit& edit) { SaveContacts(edit); };
+    m_contactTree->openPage = [this](const PageRequest& page) {
         if (m_options.dialogs.createNewPage)
             m_options.dialogs.createNewPage(page.sender, page.name, page.number, page.sign,
                                             page.text, page.translit, page.node);
     };
-    layout->addWidget(ContactTree, 1);
+    layout->addWidget(m_contactTree, 1);
 }
 
 void TMainForm::AddContactClick() {
     TAddContactForm::runAdd(
-        *m_book, ContactTree->selectedEntry(), [this](const BookEdit& edit) { SaveContacts(edit); },
+        *m_book, m_contactTree->selectedEntry(), [this](const BookEdit& edit) { SaveContacts(edit); },
         this);
 }
 
 void TMainForm::EditContactClick() {
     TAddContactForm::runEdit(
-        *m_book, ContactTree->selectedEntry(), [this](const BookEdit& edit) { SaveContacts(edit); },
+        *m_book, m_contactTree->selectedEntry(), [this](const BookEdit& edit) { SaveContacts(edit); },
         this);
 }
 
 // Both entries exist only while the service keeps contacts for the account.
-void TMainForm::N21Click() {
-    if (N21->isVisible())
+void TMainForm::uploadBook() {
+    if (m_uploadBookAction->isVisible())
         ServerContacts::N21Click(*m_client, this, *m_book);
 }
 
 // The book from the service reaches the store with the next save; until then it is an edit
 // of the user's like any other.
-void TMainForm::N22Click() {
-    if (!N22->isVisible())
+void TMainForm::downloadBook() {
+    if (!m_downloadBookAction->isVisible())
         return;
     const QList<BookGroup> before = m_book->groups();
     ServerContacts::N22Click(*m_client, this, *m_book);

@@ -148,7 +148,7 @@ void TMainForm::FormCreate() {
     } catch (const ContactStoreError& error) {
         Prompts::error(this, QString::fromStdString(error.what()));
     }
-    m_storeFollower = new StoreFollower(*m_registry, *m_store, *m_book, *ContactTree, this);
+    m_storeFollower = new StoreFollower(*m_registry, *m_store, *m_book, *m_contactTree, this);
 
     createTrayIcon(settings);
 
@@ -162,8 +162,8 @@ void TMainForm::FormCreate() {
     m_effects = new WindowEffects(this, settings, this);
     m_effects->applyStoredTranslucency();
 
-    N15->setChecked(!settings.get(Setting::StayOnTop));
-    N15Click();
+    m_stayOnTopAction->setChecked(!settings.get(Setting::StayOnTop));
+    toggleStayOnTop();
 
     m_effects->start();
 }
@@ -231,7 +231,7 @@ void TMainForm::showLogin(const LoginOutcome& outcome) {
     if (outcome.balloon)
         ShowBalloon(*outcome.balloon);
     if (outcome.retryLater)
-        EnableConnectTimeOutTimer();
+        enableLoginRetry();
     if (outcome.offerRegistration && m_client->userKey().isEmpty() && !m_registrationOffered)
         OfferRegistration();
 }
@@ -284,12 +284,12 @@ void TMainForm::requestUserInfo() {
     m_loginThread->RequestUserInfo();
 }
 
-void TMainForm::SpeedButton1Click() {
+void TMainForm::showHistory() {
     if (m_historyForm)
         m_historyForm->showForNumber(QString());
 }
 
-void TMainForm::SpeedButton2Click() {
+void TMainForm::showPayment() {
     const Qt::KeyboardModifiers all = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
     const bool secretKeys = (QGuiApplication::queryKeyboardModifiers() & all) == all;
     if (secretKeys || m_client->account().extraOptionEnabled) {
@@ -332,17 +332,17 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::addUnknownOutcomesItem() {
-    UnknownOutcomesAction = new QAction(kUnknownOutcomesItem, TrayMenu);
+    m_unknownOutcomesAction = new QAction(kUnknownOutcomesItem, m_trayMenu);
     // Beside "Отправить СМС": both are about sending.
-    TrayMenu->insertAction(TrayMenu->actions().value(1), UnknownOutcomesAction);
-    UnknownOutcomesAction->setVisible(false);
-    connect(UnknownOutcomesAction, &QAction::triggered, this, [this] {
+    m_trayMenu->insertAction(m_trayMenu->actions().value(1), m_unknownOutcomesAction);
+    m_unknownOutcomesAction->setVisible(false);
+    connect(m_unknownOutcomesAction, &QAction::triggered, this, [this] {
         if (m_options.dialogs.unknownOutcomes)
             m_options.dialogs.unknownOutcomes();
     });
     // Asked at each opening: varnelo-cli settles and leaves such sends too.
-    connect(TrayMenu, &QMenu::aboutToShow, this, [this] {
-        UnknownOutcomesAction->setVisible(m_options.dialogs.hasUnknownOutcomes &&
+    connect(m_trayMenu, &QMenu::aboutToShow, this, [this] {
+        m_unknownOutcomesAction->setVisible(m_options.dialogs.hasUnknownOutcomes &&
                                           m_options.dialogs.hasUnknownOutcomes());
     });
 }

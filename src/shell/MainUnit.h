@@ -91,40 +91,40 @@ public:
     TrayIcon* trayIcon() const { return m_trayIcon; }
     WindowEffects* windowEffects() const { return m_effects; }
 
-    // Controls the other parts of the program reach.
-    QLabel* Image1 = nullptr;
-    QWidget* Panel3 = nullptr;
-    QLabel* Image3 = nullptr;
-    TImageButton* AddContactButton = nullptr;
-    TImageButton* SpeedButton3 = nullptr;
-    TImageButton* ButDelContact = nullptr;
-    TImageButton* ButOptions = nullptr;
-    TImageButton* SpeedButton1 = nullptr;
-    TImageButton* SpeedButton2 = nullptr;
-    TImageButton* ButTray = nullptr;
-    TImageButton* ButClose = nullptr;
-    ContactTreeView* ContactTree = nullptr;
-    QStatusBar* StatusBar = nullptr;
-    QMenu* PopupMenu = nullptr;
-    QMenu* TrayMenu = nullptr;
-    QMenu* TrayMenuSend = nullptr; // "Отправить СМС": the contacts, filled at each opening
-    QAction* N15 = nullptr;        // "Поверх всех окон"
-    QAction* N16 = nullptr;        // the separator shown with the two server entries
-    QAction* N21 = nullptr;        // "Сохранить на сервере"
-    QAction* N22 = nullptr;        // "Загрузить с сервера"
-    QAction* PopupSendAction = nullptr;
-    QAction* PopupAddAction = nullptr;
-    QAction* PopupEditAction = nullptr;
-    QAction* PopupDeleteAction = nullptr;
-    QAction* PopupSortAction = nullptr;
-    QAction* ImportContactsAction = nullptr; // "Импорт контактов..."
-    QAction* ExportContactsAction = nullptr; // "Экспорт контактов..."
+    // Its controls, for the window's own parts and for tests.
+    QLabel* headerImage() const { return m_headerImage; }
+    QWidget* toolPanel() const { return m_toolPanel; }
+    QLabel* toolPanelImage() const { return m_toolPanelImage; }
+    TImageButton* addContactButton() const { return m_addContactButton; }
+    TImageButton* editContactButton() const { return m_editContactButton; }
+    TImageButton* deleteContactButton() const { return m_deleteContactButton; }
+    TImageButton* settingsButton() const { return m_settingsButton; }
+    TImageButton* historyButton() const { return m_historyButton; }
+    TImageButton* paymentButton() const { return m_paymentButton; }
+    TImageButton* hideToTrayButton() const { return m_hideToTrayButton; }
+    TImageButton* closeButton() const { return m_closeButton; }
+    ContactTreeView* contactTree() const { return m_contactTree; }
+    QStatusBar* statusBar() const { return m_statusBar; }
+    QMenu* treeMenu() const { return m_treeMenu; }
+    QMenu* trayMenu() const { return m_trayMenu; }
+    QMenu* traySendMenu() const { return m_traySendMenu; } // "Отправить СМС": the contacts, filled at each opening
+    QAction* stayOnTopAction() const { return m_stayOnTopAction; }        // "Поверх всех окон"
+    QAction* serverBookSeparator() const { return m_serverBookSeparator; }        // the separator shown with the two server entries
+    QAction* uploadBookAction() const { return m_uploadBookAction; }        // "Сохранить на сервере"
+    QAction* downloadBookAction() const { return m_downloadBookAction; }        // "Загрузить с сервера"
+    QAction* treeSendAction() const { return m_treeSendAction; }
+    QAction* treeAddAction() const { return m_treeAddAction; }
+    QAction* treeEditAction() const { return m_treeEditAction; }
+    QAction* treeDeleteAction() const { return m_treeDeleteAction; }
+    QAction* treeSortAction() const { return m_treeSortAction; }
+    QAction* importContactsAction() const { return m_importContactsAction; } // "Импорт контактов..."
+    QAction* exportContactsAction() const { return m_exportContactsAction; } // "Экспорт контактов..."
     // "Результат отправки неизвестен...", in the header's and the tray's menu while the send
     // journal holds such sends.
-    QAction* UnknownOutcomesAction = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QTimer* ConnectTimeOutTimer = nullptr;
+    QAction* unknownOutcomesAction() const { return m_unknownOutcomesAction; }
+    QTimer* balanceTimer() const { return m_balanceTimer; }
+    QTimer* statusClickPause() const { return m_statusClickPause; }
+    QTimer* loginRetryTimer() const { return m_loginRetryTimer; }
 
     ContactBook& book() const { return *m_book; }
     std::shared_ptr<Registry> settingsStore() const { return m_registry; }
@@ -145,7 +145,7 @@ public:
     void ShowBalloon(const LoginOutcome::Balloon& balloon);
     void SetStatusText(const QString& text);
     void SetServerContactsVisible(bool visible);
-    void EnableConnectTimeOutTimer();
+    void enableLoginRetry();
     // A notice of the service in the information window, with the SoundSentOK sound.
     void showServiceNotice(const QString& text);
     // What a login found: the status, a balloon, the retry, the registration it asks for.
@@ -164,7 +164,7 @@ public:
 
     // Shows the window again from the tray, with the send window when it was open.
     void trayClick();
-    // ButTray and Esc.
+    // m_hideToTrayButton and Esc.
     void hideToTray();
     // The tray icon of the first show, now, if it still waits.
     void addPendingTrayIcon();
@@ -176,22 +176,22 @@ public:
     QRect sizedGeometry(const QRect& from, int heightChange) const;
 
     // Handlers.
-    void StatusBarClick();
-    void Timer1Timer();
-    void Timer2Timer();
-    void ConnectTimeOutTimerTimer();
-    void N15Click();
-    void SpeedButton1Click();
+    void statusBarClick();
+    void refreshBalance();
+    void rearmStatusClick();
+    void retryLogin();
+    void toggleStayOnTop();
+    void showHistory();
     // The contact editor: a new contact, or the selected entry.
     void AddContactClick();
     void EditContactClick();
     // The book on the service: upload and download.
-    void N21Click();
-    void N22Click();
+    void uploadBook();
+    void downloadBook();
     // The book from a vCard or CSV file, after a preview; the book to one.
     void ImportContactsClick();
     void ExportContactsClick();
-    void SpeedButton2Click();
+    void showPayment();
     void HelpClick();
 
 signals:
@@ -226,6 +226,37 @@ private:
     void endWaitForSends();
 
     Options m_options;
+    QLabel* m_headerImage = nullptr;
+    QWidget* m_toolPanel = nullptr;
+    QLabel* m_toolPanelImage = nullptr;
+    TImageButton* m_addContactButton = nullptr;
+    TImageButton* m_editContactButton = nullptr;
+    TImageButton* m_deleteContactButton = nullptr;
+    TImageButton* m_settingsButton = nullptr;
+    TImageButton* m_historyButton = nullptr;
+    TImageButton* m_paymentButton = nullptr;
+    TImageButton* m_hideToTrayButton = nullptr;
+    TImageButton* m_closeButton = nullptr;
+    ContactTreeView* m_contactTree = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QMenu* m_treeMenu = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QMenu* m_traySendMenu = nullptr;
+    QAction* m_stayOnTopAction = nullptr;
+    QAction* m_serverBookSeparator = nullptr;
+    QAction* m_uploadBookAction = nullptr;
+    QAction* m_downloadBookAction = nullptr;
+    QAction* m_treeSendAction = nullptr;
+    QAction* m_treeAddAction = nullptr;
+    QAction* m_treeEditAction = nullptr;
+    QAction* m_treeDeleteAction = nullptr;
+    QAction* m_treeSortAction = nullptr;
+    QAction* m_importContactsAction = nullptr;
+    QAction* m_exportContactsAction = nullptr;
+    QAction* m_unknownOutcomesAction = nullptr;
+    QTimer* m_balanceTimer = nullptr;
+    QTimer* m_statusClickPause = nullptr;
+    QTimer* m_loginRetryTimer = nullptr;
     TrayIcon* m_trayIcon = nullptr;
     WindowEffects* m_effects = nullptr;
     Creation m_creation = Creation::Running;

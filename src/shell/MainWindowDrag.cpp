@@ -30,7 +30,7 @@ QRect TMainForm::sizedGeometry(const QRect& from, int heightChange) const {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     const auto mouse = [event] { return static_cast<QMouseEvent*>(event); };
-    if (watched == Image1) {
+    if (watched == m_headerImage) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             if (mouse()->button() == Qt::LeftButton) {
@@ -78,9 +78,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         default:
             break;
         }
-    } else if ((watched == StatusBar || watched == m_statusLabel) &&
+    } else if ((watched == m_statusBar || watched == m_statusLabel) &&
                event->type() == QEvent::MouseButtonRelease && mouse()->button() == Qt::LeftButton) {
-        StatusBarClick();
+        statusBarClick();
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -78,12 +78,12 @@ void ProgramWindows::join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm
     QObject::connect(&sendForm, &TSendForm::ShowHistoryFor, &historyForm,
                      &THistoryForm::showForNumber);
     QObject::connect(&sendForm, &TSendForm::LowBalance, &mainForm,
-                     &TMainForm::SpeedButton2Click);
+                     &TMainForm::showPayment);
     QObject::connect(&sendForm, &TSendForm::ServiceNotice, &mainForm,
                      &TMainForm::showServiceNotice);
     QObject::connect(&sendForm, &TSendForm::PaidSend, &mainForm, &TMainForm::RestartBalanceTimer);
     QObject::connect(&sendForm, &TSendForm::ConnectionFailed, &mainForm,
-                     &TMainForm::EnableConnectTimeOutTimer);
+                     &TMainForm::enableLoginRetry);
     const std::shared_ptr<Windows> windows = m_windows;
     QObject::connect(&sendForm, &TSendForm::UnknownOutcome, &mainForm,
                      [windows] { showUnknownOutcomes(*windows); });

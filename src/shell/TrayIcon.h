@@ -27,8 +27,8 @@ public:
     TrayIcon(const Settings& settings, const ContactBook& book, QObject* parent = nullptr);
     ~TrayIcon() override;
 
-    // trayMenu: the main window's TrayMenu; sendSmsMenu: the submenu of its entry
-    // "Отправить СМС", refilled each time TrayMenu opens. images: the 16 x 16 list, 0 for a
+    // trayMenu: the main window's tray menu; sendSmsMenu: the submenu of its entry
+    // "Отправить СМС", refilled each time that menu opens. images: the 16 x 16 list, 0 for a
     // group, 1 for a contact.
     void setMenu(QMenu* trayMenu, QMenu* sendSmsMenu, const QList<QIcon>& images);
     // Without one, the program's icon.
@@ -44,7 +44,7 @@ public:
     // window would leave the user no way back.
     bool isShownInTray() const;
 
-    // Refills the contact submenu by MenuWithGroup; run whenever TrayMenu opens.
+    // Refills the contact submenu by MenuWithGroup; run whenever the tray menu opens.
     void TrayMenuPopup();
     TrayContactMenu* contactMenu() const { return m_contactMenu; }
 

@@ -105,9 +105,9 @@ private slots:
         m_form = std::make_unique<TMainForm>(options);
         QCOMPARE(m_form->creation(), TMainForm::Creation::Running);
         // The login tells the window that the service keeps contacts.
-        QTRY_VERIFY(m_form->N21->isVisible());
-        QVERIFY(m_form->N22->isVisible());
-        QVERIFY(m_form->N16->isVisible());
+        QTRY_VERIFY(m_form->uploadBookAction()->isVisible());
+        QVERIFY(m_form->downloadBookAction()->isVisible());
+        QVERIFY(m_form->serverBookSeparator()->isVisible());
         Prompts::takeAsked();
     }
 
@@ -119,13 +119,13 @@ private slots:
     void entriesFollowTheService() {
         QVERIFY(m_sandbox.changeAccount(m_key, {{QStringLiteral("serverContacts"), false}}));
         m_form->requestUserInfo();
-        QTRY_VERIFY(!m_form->N21->isVisible());
-        QVERIFY(!m_form->N22->isVisible());
-        QVERIFY(!m_form->N16->isVisible());
+        QTRY_VERIFY(!m_form->uploadBookAction()->isVisible());
+        QVERIFY(!m_form->downloadBookAction()->isVisible());
+        QVERIFY(!m_form->serverBookSeparator()->isVisible());
         // A hidden entry runs nothing.
         const qsizetype before = requestsSoFar();
-        m_form->N21->trigger();
-        m_form->N22->trigger();
+        m_form->uploadBookAction()->trigger();
+        m_form->downloadBookAction()->trigger();
         QVERIFY(asked().isEmpty());
         QCOMPARE(requestsSoFar(), before);
     }
@@ -156,7 +156,7 @@ private slots:
         QFETCH(QByteArray, payload);
         book().setGroups(groups);
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        m_form->N21->trigger();
+        m_form->uploadBookAction()->trigger();
         QCOMPARE(asked(), QStringList({kSaving + "|" + kUploadQuestion,
                                        kSaving + "|Данные успешно сохранены на сервере"}));
         QCOMPARE(storedOnServer(), payload);
@@ -174,14 +174,14 @@ private slots:
              group(longGroup, false, {contact("Коллега", "+7003", {}, true, "Работа")}),
              group("Пустая", true, {})});
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        m_form->N21->trigger();
+        m_form->uploadBookAction()->trigger();
         QCOMPARE(asked().last(), kSaving + "|Данные успешно сохранены на сервере");
 
         // Something else locally, saved, then the service's copy comes back.
         book().setGroups(BookLayout::parse(QStringLiteral("Другое+[x,y]")));
         m_form->SaveContacts();
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        m_form->N22->trigger();
+        m_form->downloadBookAction()->trigger();
         QCOMPARE(asked(), QStringList({kSaving + "|" + kDownloadQuestion,
                                        "Выполнено|Контакт лист успешно загружен!"}));
 
@@ -196,8 +196,8 @@ private slots:
             for (const BookEntry& entry : downloaded.contacts)
                 QVERIFY(entry.Sender.isEmpty());
         }
-        QVERIFY(m_form->ContactTree->isExpanded(book().groupIndex(0)));
-        QVERIFY(!m_form->ContactTree->isExpanded(book().groupIndex(1)));
+        QVERIFY(m_form->contactTree()->isExpanded(book().groupIndex(0)));
+        QVERIFY(!m_form->contactTree()->isExpanded(book().groupIndex(1)));
 
         // Not saved at once: the store keeps the earlier book until the next save.
         Registry registry;
@@ -213,9 +213,9 @@ private slots:
         book().setGroups(BookLayout::parse(QStringLiteral("A+[a]")));
         const qsizetype before = requestsSoFar();
         Prompts::queueAnswer(int(QMessageBox::No));
-        m_form->N21->trigger();
+        m_form->uploadBookAction()->trigger();
         Prompts::queueAnswer(int(QMessageBox::No));
-        m_form->N22->trigger();
+        m_form->downloadBookAction()->trigger();
         QCOMPARE(asked(),
                  QStringList({kSaving + "|" + kUploadQuestion, kSaving + "|" + kDownloadQuestion}));
         QCOMPARE(requestsSoFar(), before);
@@ -226,7 +226,7 @@ private slots:
     void nothingStoredLeavesTheBook() {
         book().setGroups(BookLayout::parse(QStringLiteral("A+[a] B[]")));
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        m_form->N22->trigger();
+        m_form->downloadBookAction()->trigger();
         QCOMPARE(asked().last(), kSaving + "|На сервере не найдено сохраненных контактов!");
         QCOMPARE(BookLayout::of(book()), QStringLiteral("A+[a] B[]"));
     }
@@ -243,7 +243,7 @@ private slots:
         // A copy on the service to begin with.
         book().setGroups(BookLayout::parse(QStringLiteral("Сервер+[s]")));
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        m_form->N21->trigger();
+        m_form->uploadBookAction()->trigger();
         const QByteArray stored = storedOnServer();
         QVERIFY(!stored.isEmpty());
         book().setGroups(BookLayout::parse(QStringLiteral("A+[a] B[]")));
@@ -257,13 +257,13 @@ private slots:
         };
         arm();
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        m_form->N21->trigger();
+        m_form->uploadBookAction()->trigger();
         QCOMPARE(asked().last(), QStringLiteral("Ошибка|Не удалось сохранить данные!"));
         QCOMPARE(storedOnServer(), stored);
 
         arm();
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        m_form->N22->trigger();
+        m_form->downloadBookAction()->trigger();
         QCOMPARE(asked().last(),
                  QStringLiteral("Ошибка|Не удается выполнить загрузку контактов с сервера!"));
         QCOMPARE(BookLayout::of(book()), QStringLiteral("A+[a] B[]"));
@@ -282,7 +282,7 @@ private slots:
         const qsizetype before = requestsSoFar();
         QVERIFY(StoreDamage::apply(StoreDamage::Kind::TablesDropped, AppPaths::registryFile()));
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        (upload ? m_form->N21 : m_form->N22)->trigger();
+        (upload ? m_form->uploadBookAction() : m_form->downloadBookAction())->trigger();
         const QList<Prompts::Asked> boxes = Prompts::takeAsked();
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes[1].caption, QStringLiteral("Ошибка"));
@@ -316,7 +316,7 @@ private slots:
         bool timerRan = false;
         QTimer::singleShot(0, m_form.get(), [&timerRan] { timerRan = true; });
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        m_form->N21->trigger();
+        m_form->uploadBookAction()->trigger();
         QVERIFY(timerRan);
         QCOMPARE(asked().last(), kSaving + "|Данные успешно сохранены на сервере");
     }

@@ -90,7 +90,7 @@ class BookFilesTest : public QObject {
         });
         answer.start(0);
         Prompts::queueAnswer(path);
-        m_form->ImportContactsAction->trigger();
+        m_form->importContactsAction()->trigger();
         return seen;
     }
 
@@ -192,7 +192,7 @@ private slots:
         book().setGroups(original);
         const QString path = m_profile.root() + QLatin1Char('/') + fileName;
         Prompts::queueAnswer(path);
-        m_form->ExportContactsAction->trigger();
+        m_form->exportContactsAction()->trigger();
         QVERIFY(QFile::exists(path));
 
         book().clear();

@@ -201,11 +201,11 @@ private slots:
         FormUnderTest form;
         QCOMPARE(form->pos(), QPoint(30, 40));
         QCOMPARE(form->height(), 250); // never below the minimum
-        QVERIFY(form->N15->isChecked());
+        QVERIFY(form->stayOnTopAction()->isChecked());
         QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
-        form->N15Click();
-        QVERIFY(!form->N15->isChecked());
+        form->toggleStayOnTop();
+        QVERIFY(!form->stayOnTopAction()->isChecked());
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(Registry().readBool(QString(), QStringLiteral("StayOnTop")), false);
     }
@@ -401,7 +401,7 @@ private slots:
         QCOMPARE(form->width(), 204);
         form->SetStatusText(text);
         QCoreApplication::processEvents();
-        auto* label = form->StatusBar->findChild<StatusLabel*>();
+        auto* label = form->statusBar()->findChild<StatusLabel*>();
         QVERIFY(label);
         QCOMPARE(label->text(), text);
         const QFont shown = label->shownFont();
@@ -415,12 +415,12 @@ private slots:
         QVERIFY(shown.pointSizeF() >= 7);
         const QString path = qEnvironmentVariable("VARNELO_SHELL_SCREENSHOT");
         if (!path.isEmpty())
-            QVERIFY(form->StatusBar->grab().save(path + QStringLiteral(".status.") +
+            QVERIFY(form->statusBar()->grab().save(path + QStringLiteral(".status.") +
                                                  QTest::currentDataTag() + QStringLiteral(".png")));
         // Nothing lies over the text: not the grip, not the window's edge.
         const QRect area(label->mapTo(form.form.get(), room.topLeft()), room.size());
         QVERIFY(form->rect().contains(area));
-        if (QWidget* grip = form->StatusBar->findChild<QSizeGrip*>())
+        if (QWidget* grip = form->statusBar()->findChild<QSizeGrip*>())
             QVERIFY(!QRect(grip->mapTo(form.form.get(), QPoint()), grip->size())
                          .intersects(QRect(area.topLeft(), QSize(needed, area.height()))));
     }
@@ -429,19 +429,19 @@ private slots:
         FormUnderTest form;
         form->show();
         QTRY_COMPARE(form.refreshes.load(), 1); // the first login
-        form->Timer2->setInterval(1500);
-        QLabel* status = form->StatusBar->findChild<QLabel*>();
+        form->statusClickPause()->setInterval(1500);
+        QLabel* status = form->statusBar()->findChild<QLabel*>();
         QVERIFY(status);
 
         QTest::mouseClick(status, Qt::LeftButton);
-        QTest::mouseClick(form->StatusBar, Qt::LeftButton);
+        QTest::mouseClick(form->statusBar(), Qt::LeftButton);
         QTRY_COMPARE(form.refreshes.load(), 2);
         QVERIFY(!form->statusClickArmed());
         QTest::qWait(100);
         QCOMPARE(form.refreshes.load(), 2);
 
         QTRY_VERIFY(form->statusClickArmed());
-        QVERIFY(!form->Timer2->isActive());
+        QVERIFY(!form->statusClickPause()->isActive());
         QTest::mouseClick(status, Qt::LeftButton);
         QTRY_COMPARE(form.refreshes.load(), 3);
     }
@@ -449,21 +449,21 @@ private slots:
     void timersAskForRefresh() {
         FormUnderTest form;
         QTRY_COMPARE(form.refreshes.load(), 1);
-        QCOMPARE(form->Timer1->interval(), 60000);
-        QCOMPARE(form->ConnectTimeOutTimer->interval(), 30000);
-        QVERIFY(!form->Timer1->isActive());
+        QCOMPARE(form->balanceTimer()->interval(), 60000);
+        QCOMPARE(form->loginRetryTimer()->interval(), 30000);
+        QVERIFY(!form->balanceTimer()->isActive());
 
         form->RestartBalanceTimer();
-        QVERIFY(form->Timer1->isActive());
-        form->Timer1->setInterval(10);
+        QVERIFY(form->balanceTimer()->isActive());
+        form->balanceTimer()->setInterval(10);
         form->RestartBalanceTimer();
         QTRY_COMPARE(form.refreshes.load(), 2);
-        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->balanceTimer()->isActive());
 
-        form->ConnectTimeOutTimer->setInterval(10);
-        form->EnableConnectTimeOutTimer();
+        form->loginRetryTimer()->setInterval(10);
+        form->enableLoginRetry();
         QTRY_COMPARE(form.refreshes.load(), 3);
-        QVERIFY(!form->ConnectTimeOutTimer->isActive());
+        QVERIFY(!form->loginRetryTimer()->isActive());
     }
 
     void secondStartHandsOver() {
@@ -563,7 +563,7 @@ private slots:
         Settings(*std::make_shared<Registry>()).runFirstStart({});
         Settings(*std::make_shared<Registry>()).setStoredUserKey(kKey);
         FormUnderTest form;
-        form->SpeedButton2Click();
+        form->showPayment();
         QCOMPARE(m_urls.urls.size(), 1);
         const QString address = m_urls.urls.first().toString();
         const QString prefix = QStringLiteral("http://localhost:3000/howpay.php?");
@@ -579,7 +579,7 @@ private slots:
         AccountState account = form.client->account();
         account.extraOptionEnabled = true;
         form.client->setAccount(account);
-        form->SpeedButton2Click();
+        form->showPayment();
         QCOMPARE(form.payWindows, 1);
         QCOMPARE(m_urls.urls.size(), 1);
     }
@@ -596,9 +596,9 @@ private slots:
         form->showLogin(outcome);
         QCOMPARE(form.infoTexts, QStringList{QStringLiteral("Внимание")});
         QTRY_COMPARE(form->statusText(), QStringLiteral("Баланс: 10,00 ₽"));
-        QVERIFY(form->N21->isVisible());
-        QVERIFY(form->N22->isVisible());
-        QVERIFY(form->N16->isVisible());
+        QVERIFY(form->uploadBookAction()->isVisible());
+        QVERIFY(form->downloadBookAction()->isVisible());
+        QVERIFY(form->serverBookSeparator()->isVisible());
         QTRY_VERIFY(form->trayIcon()->lastBalloon().has_value());
         QCOMPARE(form->trayIcon()->lastBalloon()->text,
                  QStringLiteral("Ошибка. Проверьте настройки."));
@@ -623,7 +623,7 @@ private slots:
         TMainForm form(options);
         QTRY_COMPARE_WITH_TIMEOUT(form.statusText(), QStringLiteral("Ошибка. Проверьте настройки."),
                                   20000);
-        QTRY_VERIFY(form.ConnectTimeOutTimer->isActive());
+        QTRY_VERIFY(form.loginRetryTimer()->isActive());
         QTRY_VERIFY(form.trayIcon()->lastBalloon().has_value());
         QCOMPARE(form.trayIcon()->lastBalloon()->icon, QSystemTrayIcon::Critical);
         form.close();
@@ -637,8 +637,8 @@ private slots:
         contact.caption = QStringLiteral("Иван");
         contact.Number = QStringLiteral("79001234567");
         form->book().appendContact(form->book().appendGroup(group), contact);
-        emit form->TrayMenu->aboutToShow();
-        QVERIFY(!form->TrayMenuSend->actions().isEmpty());
+        emit form->trayMenu()->aboutToShow();
+        QVERIFY(!form->traySendMenu()->actions().isEmpty());
 
         QVERIFY(!form->trayIconAdded());
         form->show();
@@ -685,10 +685,10 @@ private slots:
         const QRect work = form->screen()->availableGeometry();
 
         const QPoint grab = form->pos() + QPoint(20, 10);
-        sendMouse(form->Image1, QEvent::MouseButtonPress, grab);
+        sendMouse(form->headerImage(), QEvent::MouseButtonPress, grab);
         const QPoint to = grab + QPoint(work.left() + plannedLeft - form->x(), 0);
-        sendMouse(form->Image1, QEvent::MouseMove, to);
-        sendMouse(form->Image1, QEvent::MouseButtonRelease, to);
+        sendMouse(form->headerImage(), QEvent::MouseMove, to);
+        sendMouse(form->headerImage(), QEvent::MouseButtonRelease, to);
         QCOMPARE(form->x(), work.left() + expectedLeft);
         QCOMPARE(form->y(), 150);
     }
@@ -710,7 +710,7 @@ private slots:
         form->resize(204, 250);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
-        auto* grip = form->StatusBar->findChild<QSizeGrip*>();
+        auto* grip = form->statusBar()->findChild<QSizeGrip*>();
         QVERIFY(grip);
 
         // Sizing snaps the window's place, never its size: a bottom edge close to the work
@@ -731,7 +731,7 @@ private slots:
         form->resize(204, 300);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
-        auto* grip = form->StatusBar->findChild<QSizeGrip*>();
+        auto* grip = form->statusBar()->findChild<QSizeGrip*>();
         QVERIFY(grip);
         const QPoint from = grip->mapToGlobal(QPoint(2, 2));
         sendMouse(grip, QEvent::MouseButtonPress, from);
@@ -775,7 +775,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.form.get()));
-        QTest::keyClick(form->ContactTree, Qt::Key_Escape);
+        QTest::keyClick(form->contactTree(), Qt::Key_Escape);
         // No tray offscreen: minimised, so the window can still be found.
         QVERIFY(form->isMinimized() || !form->isVisible());
         QCOMPARE(Registry().readInteger(QString(), QStringLiteral("Height")), form->height());
@@ -792,26 +792,26 @@ private slots:
     void menusHaveTheirEntries() {
         FormUnderTest form;
         QStringList popup;
-        for (QAction* action : form->PopupMenu->actions())
+        for (QAction* action : form->treeMenu()->actions())
             popup << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(popup,
                  (QStringList{"Отправить СМС", "-", "Добавить абонента", "Редактировать", "Удалить",
                               "-", "Сохранить на сервере", "Загрузить с сервера", "-",
                               "Импорт контактов...", "Экспорт контактов...", "-", "Сортировать",
                               "-", "Вызов справки", "О программе", "-", "Закрыть"}));
-        QCOMPARE(form->PopupMenu->defaultAction(), form->PopupSendAction);
-        QVERIFY(!form->N21->isVisible());
-        QVERIFY(!form->N22->isVisible());
-        QVERIFY(!form->N16->isVisible());
+        QCOMPARE(form->treeMenu()->defaultAction(), form->treeSendAction());
+        QVERIFY(!form->uploadBookAction()->isVisible());
+        QVERIFY(!form->downloadBookAction()->isVisible());
+        QVERIFY(!form->serverBookSeparator()->isVisible());
 
         QStringList tray;
-        for (QAction* action : form->TrayMenu->actions())
+        for (QAction* action : form->trayMenu()->actions())
             tray << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(tray, (QStringList{"Отправить СМС", "Результат отправки неизвестен...", "-",
                                     "Поверх всех окон", "Настройка", "-", "Вызов справки",
                                     "О программе", "-", "Закрыть"}));
-        QVERIFY(!form->UnknownOutcomesAction->isVisible());
-        QVERIFY(form->N15->isCheckable());
+        QVERIFY(!form->unknownOutcomesAction()->isVisible());
+        QVERIFY(form->stayOnTopAction()->isCheckable());
     }
     void treeAndTrayOpenPagesThroughTheHook() {
         FormUnderTest form;
@@ -828,14 +828,14 @@ private slots:
         }
         book.appendGroup(BookEntry{QStringLiteral("Пусто")});
 
-        form->ContactTree->selectEntry(group);
-        form->PopupSendAction->trigger();
+        form->contactTree()->selectEntry(group);
+        form->treeSendAction()->trigger();
         QCOMPARE(form.pages.size(), 1);
         QCOMPARE(form.pages[0].fields, QStringList({"", "Семья", "+7001|+7002|+7003", "", ""}));
         QCOMPARE(form.pages[0].node, book.entryPointer(group));
 
-        form->ContactTree->selectEntry(book.groupIndex(1));
-        QTest::keyClick(form->ContactTree, Qt::Key_Return);
+        form->contactTree()->selectEntry(book.groupIndex(1));
+        QTest::keyClick(form->contactTree(), Qt::Key_Return);
         QCOMPARE(form.pages.size(), 1); // an empty group opens nothing
 
         TrayContact chosen{QStringLiteral("Shop"), QStringLiteral("Анна"), QStringLiteral("+7999"),
@@ -858,12 +858,12 @@ private slots:
             for (const char* name : {"Яна", "Анна"})
                 book.appendContact(index, BookEntry{QString::fromUtf8(name)});
         }
-        form->ContactTree->selectEntry(book.index(0, 0, book.groupIndex(1)));
-        emit form->PopupMenu->aboutToShow();
-        QCOMPARE(form->PopupSendAction->text(), QStringLiteral("Отправить СМС"));
-        QCOMPARE(form->PopupSortAction->text(), QStringLiteral("Сортировать внутри группы"));
-        QVERIFY(!form->PopupSortAction->icon().isNull());
-        form->PopupSortAction->trigger();
+        form->contactTree()->selectEntry(book.index(0, 0, book.groupIndex(1)));
+        emit form->treeMenu()->aboutToShow();
+        QCOMPARE(form->treeSendAction()->text(), QStringLiteral("Отправить СМС"));
+        QCOMPARE(form->treeSortAction()->text(), QStringLiteral("Сортировать внутри группы"));
+        QVERIFY(!form->treeSortAction()->icon().isNull());
+        form->treeSortAction()->trigger();
         const auto stored = [] {
             Registry registry;
             QStringList groups;
@@ -877,12 +877,12 @@ private slots:
         };
         QCOMPARE(stored(), QStringLiteral("Работа:Яна,Анна Дом:Анна,Яна"));
 
-        form->ContactTree->selectEntry(book.groupIndex(0));
-        emit form->PopupMenu->aboutToShow();
-        QCOMPARE(form->PopupSendAction->text(), QStringLiteral("Отправить СМС группе"));
-        QCOMPARE(form->PopupSortAction->text(), QStringLiteral("Сортировать группы"));
+        form->contactTree()->selectEntry(book.groupIndex(0));
+        emit form->treeMenu()->aboutToShow();
+        QCOMPARE(form->treeSendAction()->text(), QStringLiteral("Отправить СМС группе"));
+        QCOMPARE(form->treeSortAction()->text(), QStringLiteral("Сортировать группы"));
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        emit form->ButDelContact->clicked();
+        emit form->deleteContactButton()->clicked();
         QCOMPARE(Prompts::takeAsked().value(0).text,
                  QStringLiteral("Вы действительно хотите удалить группу \"Работа\"?"));
         QCOMPARE(stored(), QStringLiteral("Дом:Анна,Яна"));
@@ -895,7 +895,7 @@ private slots:
         BookEntry contact{QStringLiteral("Иван")};
         contact.Sender = QStringLiteral("MyShop");
         book.appendContact(group, contact);
-        form->ContactTree->selectEntry(book.index(0, 0, group));
+        form->contactTree()->selectEntry(book.index(0, 0, group));
 
         // The editor runs modally; its own event loop fills and confirms it.
         QString title;
@@ -912,7 +912,7 @@ private slots:
             editor->EditNumber->setText(QStringLiteral("+7002"));
             editor->ButOK->click();
         });
-        emit form->AddContactButton->clicked();
+        emit form->addContactButton()->clicked();
         QCOMPARE(title, QStringLiteral("Создать контакт"));
         QCOMPARE(book.rowCount(group), 2);
         QCOMPARE(book.entry(book.index(1, 0, group)).caption, QStringLiteral("Пётр"));
@@ -921,7 +921,7 @@ private slots:
             editor->EditNumber->setText(QStringLiteral("+7111"));
             editor->ButOK->click();
         });
-        emit form->SpeedButton3->clicked();
+        emit form->editContactButton()->clicked();
         QCOMPARE(title, QStringLiteral("Изменить контакт"));
         const BookEntry edited = book.entry(book.index(0, 0, group));
         QCOMPARE(edited.Number, QStringLiteral("+7111"));
@@ -932,9 +932,9 @@ private slots:
                  QStringLiteral("varnelo.ru"));
 
         // Without a selection there is nothing to edit.
-        form->ContactTree->clearSelection();
+        form->contactTree()->clearSelection();
         title.clear();
-        emit form->SpeedButton3->clicked();
+        emit form->editContactButton()->clicked();
         QVERIFY(title.isEmpty());
     }
 
@@ -970,7 +970,7 @@ private slots:
         FormUnderTest form;
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
-        const QList<TImageButton*> buttons = form->Panel3->findChildren<TImageButton*>();
+        const QList<TImageButton*> buttons = form->toolPanel()->findChildren<TImageButton*>();
         QCOMPARE(buttons.size(), 8);
         for (TImageButton* button : buttons) {
             QCOMPARE(button->TransparentMode(), TImageButton::tmFixed);
@@ -1004,18 +1004,18 @@ private slots:
         }
         group.caption = QStringLiteral("Семья");
         form->book().appendGroup(group);
-        form->ContactTree->expandAll();
+        form->contactTree()->expandAll();
         form->SetStatusText(QStringLiteral("Баланс: 125,50 ₽"));
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
 
-        QVERIFY(!form->Image1->pixmap().isNull());
-        QVERIFY(!form->Image3->pixmap().isNull());
-        for (TImageButton* button : form->Panel3->findChildren<TImageButton*>()) {
+        QVERIFY(!form->headerImage()->pixmap().isNull());
+        QVERIFY(!form->toolPanelImage()->pixmap().isNull());
+        for (TImageButton* button : form->toolPanel()->findChildren<TImageButton*>()) {
             QVERIFY(!button->NoneBitmap().isNull());
             QCOMPARE(button->size(), QSize(22, 22));
         }
-        QCOMPARE(form->ContactTree->palette().color(QPalette::Base), SkinUnit::active().Main());
+        QCOMPARE(form->contactTree()->palette().color(QPalette::Base), SkinUnit::active().Main());
 
         const QImage shot = form->grab().toImage();
         QCOMPARE(shot.size(), QSize(204, 387));
@@ -1023,10 +1023,10 @@ private slots:
         if (!path.isEmpty()) {
             QVERIFY(shot.save(path));
             // The tree's menu as it opens over a group, on an account that keeps contacts.
-            form->ContactTree->selectEntry(work);
+            form->contactTree()->selectEntry(work);
             form->SetServerContactsVisible(true);
-            emit form->PopupMenu->aboutToShow();
-            for (QMenu* menu : {form->PopupMenu, form->TrayMenu}) {
+            emit form->treeMenu()->aboutToShow();
+            for (QMenu* menu : {form->treeMenu(), form->trayMenu()}) {
                 menu->adjustSize();
                 QVERIFY(menu->grab().save(path + QLatin1Char('.') + menu->objectName() + ".png"));
             }
@@ -1037,21 +1037,21 @@ private slots:
     void toolButtonsAreReadByTheirHints_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("add") << "AddContactButton"
+        QTest::newRow("add") << "addContactButton"
                              << "Добавить контакт";
-        QTest::newRow("edit") << "SpeedButton3"
+        QTest::newRow("edit") << "editContactButton"
                               << "Редактировать контакт";
-        QTest::newRow("delete") << "ButDelContact"
+        QTest::newRow("delete") << "deleteContactButton"
                                 << "Удалить контакт";
-        QTest::newRow("settings") << "ButOptions"
+        QTest::newRow("settings") << "settingsButton"
                                   << "Настройка";
-        QTest::newRow("history") << "SpeedButton1"
+        QTest::newRow("history") << "historyButton"
                                  << "История";
-        QTest::newRow("payment") << "SpeedButton2"
+        QTest::newRow("payment") << "paymentButton"
                                  << "Оплата";
-        QTest::newRow("tray") << "ButTray"
+        QTest::newRow("tray") << "hideToTrayButton"
                               << "Свернуть";
-        QTest::newRow("close") << "ButClose"
+        QTest::newRow("close") << "closeButton"
                                << "Закрыть";
     }
     void toolButtonsAreReadByTheirHints() {

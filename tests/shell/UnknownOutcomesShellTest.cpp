@@ -35,8 +35,8 @@ class UnknownOutcomesShellTest : public QObject {
         m_send->activePage()->SendButton->click();
     }
     bool menuOffersUnknownOutcomes() {
-        emit m_main->TrayMenu->aboutToShow();
-        return m_main->UnknownOutcomesAction->isVisible();
+        emit m_main->trayMenu()->aboutToShow();
+        return m_main->unknownOutcomesAction()->isVisible();
     }
 
 private slots:
@@ -80,7 +80,7 @@ private slots:
 
         dialog->close();
         QTRY_VERIFY(!dialog);
-        m_main->UnknownOutcomesAction->trigger();
+        m_main->unknownOutcomesAction()->trigger();
         QVERIFY(m_windows->unknownOutcomeDialog()->isVisible());
         for (const SendJournal::Row& row : m_send->journal().rows())
             m_send->journal().remove(row.id);
