@@ -423,8 +423,7 @@ private slots:
         s.runFirstStart({});
         s.setStoredUserKey(kKey);
         auto main = mainWindow();
-        ModalDriver<TMakePswForm> password(
-            [](TMakePswForm* form) { form->cancelButton()->click(); });
+        ModalDriver<TMakePswForm> password([](TMakePswForm* form) { form->ButCancel->click(); });
         ModalDriver<TSettingsForm> driver([](TSettingsForm* form) {
             form->accessPasswordButton()->click();
             form->cancelButton()->click();
