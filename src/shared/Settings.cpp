@@ -5,10 +5,14 @@
 #include "platform/Registry.h"
 
 #include <algorithm>
+#include <string_view>
+#include <utility>
 
 namespace {
 
 const QString kRoot; // the settings key itself
+// What the dialog shows for an empty time format (not what the first start writes).
+const QString kDialogTimeFormat = QStringLiteral("<DD.MM.YY HH:MM>");
 
 QString nameOf(const char* name) {
     return QString::fromLatin1(name);
@@ -103,8 +107,8 @@ qint32 Settings::showTime() {
 bool Settings::showSplash() {
     if (const auto stored = find(Setting::ShowSplash))
         return *stored;
-    set(Setting::ShowSplash, true);
-    return true;
+    set(Setting::ShowSplash, Setting::ShowSplash.fallback);
+    return Setting::ShowSplash.fallback;
 }
 
 bool Settings::checkTextLength() const {
@@ -143,32 +147,25 @@ std::optional<Settings::ServerAddress> Settings::serverAddress() const {
 }
 
 Settings::ServerAddress Settings::runFirstStart(const WindowPlace& place) {
+    const std::pair<Setting::Int, qint32> placed[] = {
+        {Setting::Left, place.left}, {Setting::Top, place.top}, {Setting::Height, place.height}};
+    const auto numberOf = [&placed](const Setting::Entry& entry) {
+        for (const auto& [setting, value] : placed) {
+            if (std::string_view(setting.name) == entry.name)
+                return value;
+        }
+        return entry.firstStartNumber;
+    };
+
     Registry::Transaction batch(m_registry);
-    set(Setting::Left, place.left);
-    set(Setting::Height, place.height);
-    set(Setting::Top, place.top);
-    set(Setting::StayOnTop, false);
-    set(Setting::Host, kDefaultHost);
-    set(Setting::Port, kDefaultPort);
-    set(Setting::UseIESettings, false);
-    set(Setting::TimeFormat, kFirstStartTimeFormat);
-    set(Setting::ShowSplash, true);
-    set(Setting::SoundConnectOK, QString());
-    set(Setting::SoundConnectErr, QString());
-    set(Setting::SoundSentOK, QString());
-    set(Setting::SoundSentErr, QString());
-    set(Setting::UseProxy, false);
-    set(Setting::ProxyAuthentication, false);
-    set(Setting::ProxyServer, QString());
-    set(Setting::ProxyPort, 0);
-    set(Setting::ProxyUserName, QString());
-    set(Setting::ProxyPassword, QString());
-    set(Setting::UseAlphaBlend, false);
-    set(Setting::MenuWithGroup, true);
-    set(Setting::AlphaBlendValue, 200);
-    set(Setting::HistoryMessCount, 3000);
-    set(Setting::Theme, QStringLiteral("Default.skn"));
-    set(Setting::TimeStamp, false);
+    for (const Setting::Entry& entry : Setting::kTable) {
+        if (!entry.firstStart)
+            continue;
+        if (entry.type == Setting::Entry::Type::String)
+            setText(entry, QString::fromLatin1(entry.firstStartText));
+        else
+            m_registry.writeInteger(kRoot, nameOf(entry.name), numberOf(entry));
+    }
     batch.commit();
-    return {kDefaultHost, kDefaultPort};
+    return {QString::fromLatin1(Setting::Host.firstStartText), Setting::Port.fallback};
 }

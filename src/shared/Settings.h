@@ -9,64 +9,83 @@
 
 class Registry;
 
-// Every value of the settings key once: its stored name, type and the default its readers
-// use when it is missing or of another type; for a protected value the key it is enciphered
-// with, for an integer the range the program can use.
+// Every value of the settings key once: its stored name, type, the default its readers use
+// when it is missing or of another type, and whether the first start of a fresh profile
+// writes it; for a protected value the key it is enciphered with, for an integer the range
+// the program can use. Adding a value: one line here and its name in kTable below.
 namespace Setting {
 
 struct Str {
     const char* name;
-    const char* fallback;
+    const char* fallback = "";
+    // Written by the first start: this text when given, else the default.
+    bool firstStart = false;
+    const char* firstStartText = nullptr;
     const char* cipherKey = nullptr; // set: never stored in plain
 };
 struct Int {
     const char* name;
-    qint32 fallback;
+    qint32 fallback = 0;
+    bool firstStart = false; // written with the default
     // The dialog stores whatever number is typed; the command line refuses what lies outside.
     qint32 minimum = std::numeric_limits<qint32>::min();
     qint32 maximum = std::numeric_limits<qint32>::max();
 };
 struct Bool {
     const char* name;
-    bool fallback;
+    bool fallback = false;
+    bool firstStart = false; // written with the default
 };
 
-inline constexpr Str Host{"Host", ""};
-inline constexpr Int Port{"Port", 3000, 1, 65535};
-inline constexpr Bool UseIESettings{"UseIESettings", false};
-inline constexpr Bool UseProxy{"UseProxy", false};
-inline constexpr Str ProxyServer{"ProxyServer", ""};
-inline constexpr Int ProxyPort{"ProxyPort", 0, 0, 65535}; // 0 until a proxy is set
-inline constexpr Bool ProxyAuthentication{"ProxyAuthentication", false};
-inline constexpr Str ProxyUserName{"ProxyUserName", ""};
-inline constexpr Str ProxyPassword{"ProxyPassword", "", StoredValueCipher::kProxyPasswordKey};
-inline constexpr Str TimeFormat{"TimeFormat", ""};
-inline constexpr Bool ShowSplash{"ShowSplash", true};
-inline constexpr Str SoundConnectOK{"SoundConnectOK", ""};
-inline constexpr Str SoundConnectErr{"SoundConnectErr", ""};
-inline constexpr Str SoundSentOK{"SoundSentOK", ""};
-inline constexpr Str SoundSentErr{"SoundSentErr", ""};
-inline constexpr Bool UseBalloonTips{"UseBalloonTips", true};
-inline constexpr Bool MinimizeSendWindow{"MinimizeSendWindow", false};
-inline constexpr Bool UseAlphaBlend{"UseAlphaBlend", false};
-inline constexpr Int AlphaBlendValue{"AlphaBlendValue", 200};
-inline constexpr Bool TransparentOnlyInActive{"TransparentOnlyInActive", false};
-inline constexpr Bool SlowHideOnClose{"SlowHideOnClose", false};
-inline constexpr Bool ShowBalance{"ShowBalance", true};
-inline constexpr Bool MenuWithGroup{"MenuWithGroup", true};
-inline constexpr Int HistoryMessCount{"HistoryMessCount", 3000};
-inline constexpr Str Theme{"Theme", "Default.skn"};
-inline constexpr Bool StayOnTop{"StayOnTop", false};
-inline constexpr Int Left{"Left", 248};
-inline constexpr Int Top{"Top", 111};
-inline constexpr Int Height{"Height", 387};
-inline constexpr Int HideTime{"HideTime", 1000};
-inline constexpr Int ShowTime{"ShowTime", 300};
-inline constexpr Int NotCheckTextLength{"NotCheckTextLength", 0};
-inline constexpr Bool CanUseStatus{"CanUseStatus", false};
-inline constexpr Bool TimeStamp{"TimeStamp", false};
+// In the order the first start writes them.
+inline constexpr Int Left{.name = "Left", .fallback = 248, .firstStart = true};
+inline constexpr Int Height{.name = "Height", .fallback = 387, .firstStart = true};
+inline constexpr Int Top{.name = "Top", .fallback = 111, .firstStart = true};
+inline constexpr Bool StayOnTop{.name = "StayOnTop", .firstStart = true};
+// A fresh profile sends its requests to the local sandbox service.
+inline constexpr Str Host{.name = "Host", .firstStart = true, .firstStartText = "localhost"};
+inline constexpr Int Port{
+    .name = "Port", .fallback = 3000, .firstStart = true, .minimum = 1, .maximum = 65535};
+inline constexpr Bool UseIESettings{.name = "UseIESettings", .firstStart = true};
+inline constexpr Str TimeFormat{
+    .name = "TimeFormat", .firstStart = true, .firstStartText = "<DD.MM.YY HH:NN>"};
+inline constexpr Bool ShowSplash{.name = "ShowSplash", .fallback = true, .firstStart = true};
+inline constexpr Str SoundConnectOK{.name = "SoundConnectOK", .firstStart = true};
+inline constexpr Str SoundConnectErr{.name = "SoundConnectErr", .firstStart = true};
+inline constexpr Str SoundSentOK{.name = "SoundSentOK", .firstStart = true};
+inline constexpr Str SoundSentErr{.name = "SoundSentErr", .firstStart = true};
+inline constexpr Bool UseProxy{.name = "UseProxy", .firstStart = true};
+inline constexpr Bool ProxyAuthentication{.name = "ProxyAuthentication", .firstStart = true};
+inline constexpr Str ProxyServer{.name = "ProxyServer", .firstStart = true};
+// 0 until a proxy is set.
+inline constexpr Int ProxyPort{
+    .name = "ProxyPort", .fallback = 0, .firstStart = true, .minimum = 0, .maximum = 65535};
+inline constexpr Str ProxyUserName{.name = "ProxyUserName", .firstStart = true};
+inline constexpr Str ProxyPassword{
+    .name = "ProxyPassword", .firstStart = true, .cipherKey = StoredValueCipher::kProxyPasswordKey};
+inline constexpr Bool UseAlphaBlend{.name = "UseAlphaBlend", .firstStart = true};
+inline constexpr Bool MenuWithGroup{.name = "MenuWithGroup", .fallback = true, .firstStart = true};
+inline constexpr Int AlphaBlendValue{
+    .name = "AlphaBlendValue", .fallback = 200, .firstStart = true};
+inline constexpr Int HistoryMessCount{
+    .name = "HistoryMessCount", .fallback = 3000, .firstStart = true};
+inline constexpr Str Theme{.name = "Theme", .fallback = "Default.skn", .firstStart = true};
+inline constexpr Bool TimeStamp{.name = "TimeStamp", .firstStart = true};
 
-// A value of the table as seen by a caller that meets it by its name (the command line).
+// Missing until the settings dialog is confirmed, or their reader writes the default back.
+inline constexpr Bool UseBalloonTips{.name = "UseBalloonTips", .fallback = true};
+inline constexpr Bool MinimizeSendWindow{.name = "MinimizeSendWindow"};
+inline constexpr Bool TransparentOnlyInActive{.name = "TransparentOnlyInActive"};
+inline constexpr Bool SlowHideOnClose{.name = "SlowHideOnClose"};
+inline constexpr Bool ShowBalance{.name = "ShowBalance", .fallback = true};
+inline constexpr Int HideTime{.name = "HideTime", .fallback = 1000};
+inline constexpr Int ShowTime{.name = "ShowTime", .fallback = 300};
+// Never written by the program.
+inline constexpr Int NotCheckTextLength{.name = "NotCheckTextLength"};
+inline constexpr Bool CanUseStatus{.name = "CanUseStatus"};
+
+// A value of the table as seen by a caller that meets it by its name (the command line, the
+// first start).
 struct Entry {
     enum class Type { String, Integer, Flag }; // a flag is stored as an integer, 0 or 1
     const char* name;
@@ -74,57 +93,67 @@ struct Entry {
     const char* cipherKey = nullptr; // strings only
     qint32 minimum = std::numeric_limits<qint32>::min();
     qint32 maximum = std::numeric_limits<qint32>::max();
+    bool firstStart = false;
+    // What the first start writes: the text of a string, the number of an integer or flag.
+    const char* firstStartText = nullptr;
+    qint32 firstStartNumber = 0;
     constexpr Entry(Str setting)
         : name(setting.name)
         , type(Type::String)
-        , cipherKey(setting.cipherKey) {}
+        , cipherKey(setting.cipherKey)
+        , firstStart(setting.firstStart)
+        , firstStartText(setting.firstStartText ? setting.firstStartText : setting.fallback) {}
     constexpr Entry(Int setting)
         : name(setting.name)
         , type(Type::Integer)
         , minimum(setting.minimum)
-        , maximum(setting.maximum) {}
+        , maximum(setting.maximum)
+        , firstStart(setting.firstStart)
+        , firstStartNumber(setting.fallback) {}
     constexpr Entry(Bool setting)
         : name(setting.name)
-        , type(Type::Flag) {}
+        , type(Type::Flag)
+        , firstStart(setting.firstStart)
+        , firstStartNumber(setting.fallback ? 1 : 0) {}
     constexpr bool isProtected() const { return cipherKey != nullptr; }
     constexpr bool accepts(qint32 value) const { return value >= minimum && value <= maximum; }
 };
 
-// Every value above; a value added above belongs here too.
-inline constexpr Entry kTable[] = {Host,
+// Every value above, in the same order; a value added above belongs here too.
+inline constexpr Entry kTable[] = {Left,
+                                   Height,
+                                   Top,
+                                   StayOnTop,
+                                   Host,
                                    Port,
                                    UseIESettings,
-                                   UseProxy,
-                                   ProxyServer,
-                                   ProxyPort,
-                                   ProxyAuthentication,
-                                   ProxyUserName,
-                                   ProxyPassword,
                                    TimeFormat,
                                    ShowSplash,
                                    SoundConnectOK,
                                    SoundConnectErr,
                                    SoundSentOK,
                                    SoundSentErr,
+                                   UseProxy,
+                                   ProxyAuthentication,
+                                   ProxyServer,
+                                   ProxyPort,
+                                   ProxyUserName,
+                                   ProxyPassword,
+                                   UseAlphaBlend,
+                                   MenuWithGroup,
+                                   AlphaBlendValue,
+                                   HistoryMessCount,
+                                   Theme,
+                                   TimeStamp,
                                    UseBalloonTips,
                                    MinimizeSendWindow,
-                                   UseAlphaBlend,
-                                   AlphaBlendValue,
                                    TransparentOnlyInActive,
                                    SlowHideOnClose,
                                    ShowBalance,
-                                   MenuWithGroup,
-                                   HistoryMessCount,
-                                   Theme,
-                                   StayOnTop,
-                                   Left,
-                                   Top,
-                                   Height,
                                    HideTime,
                                    ShowTime,
                                    NotCheckTextLength,
-                                   CanUseStatus,
-                                   TimeStamp};
+                                   CanUseStatus};
 
 // The table's value of that name, matched as the store matches names; nothing when the
 // table has no such value.
@@ -136,12 +165,6 @@ std::optional<Entry> byName(const QString& name);
 // a change takes effect at its next use. Writes throw RegistryError.
 class Settings {
 public:
-    // Where a fresh profile sends its requests: the local sandbox service.
-    static inline const QString kDefaultHost = QStringLiteral("localhost");
-    static constexpr qint32 kDefaultPort = 3000;
-    static inline const QString kFirstStartTimeFormat = QStringLiteral("<DD.MM.YY HH:NN>");
-    static inline const QString kDialogTimeFormat = QStringLiteral("<DD.MM.YY HH:MM>");
-
     explicit Settings(Registry& registry);
     Registry& registry() const { return m_registry; }
 
@@ -185,15 +208,16 @@ public:
     // integer, which is the sign of a first start.
     struct ServerAddress {
         QString host;
-        qint32 port = kDefaultPort;
+        qint32 port = Setting::Port.fallback;
     };
     std::optional<ServerAddress> serverAddress() const;
 
-    // Writes the 25 first-start values in their order, as one batch.
+    // Writes the table's first-start values in the table's order, as one batch; the main
+    // window's place, when given, stands in for the table's. Returns the address written.
     struct WindowPlace {
-        qint32 left = 248;
-        qint32 top = 111;
-        qint32 height = 387;
+        qint32 left = Setting::Left.fallback;
+        qint32 top = Setting::Top.fallback;
+        qint32 height = Setting::Height.fallback;
     };
     ServerAddress runFirstStart(const WindowPlace& place);
 

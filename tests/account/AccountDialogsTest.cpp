@@ -138,12 +138,12 @@ private slots:
     // connection settings, a new account from the sandbox, and then the main window.
     void firstStartRegistersAndRuns() {
         ModalDriver<TSettingsForm> settings([this](TSettingsForm* form) {
-            QVERIFY(!form->PageControl1->isTabVisible(1));
-            QVERIFY(!form->PageControl1->isTabVisible(2));
-            QVERIFY(!form->PageControl1->isTabVisible(3));
-            form->Edit1->setText(QStringLiteral("127.0.0.1"));
-            form->Edit2->setText(QString::number(m_sandbox.port()));
-            form->ButOK->click();
+            QVERIFY(!form->pages()->isTabVisible(1));
+            QVERIFY(!form->pages()->isTabVisible(2));
+            QVERIFY(!form->pages()->isTabVisible(3));
+            form->control<QLineEdit>(Setting::Host)->setText(QStringLiteral("127.0.0.1"));
+            form->control<QLineEdit>(Setting::Port)->setText(QString::number(m_sandbox.port()));
+            form->okButton()->click();
         });
         ModalDriver<TRegForm> registration([](TRegForm* form) {
             QCOMPARE(form->windowTitle(), QStringLiteral("Регистрация пользователя"));

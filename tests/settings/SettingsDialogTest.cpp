@@ -117,36 +117,39 @@ private slots:
         settings().runFirstStart({});
         TSettingsForm* form = open();
         QCOMPARE(form->windowTitle(), QStringLiteral("Varnelo"));
-        QCOMPARE(form->PageControl1->currentIndex(), 0);
-        QCOMPARE(form->PageControl1->count(), 4);
-        QCOMPARE(form->PageControl1->tabText(3), QStringLiteral("Сервер"));
-        QCOMPARE(form->Edit1->text(), Settings::kDefaultHost);
-        QCOMPARE(form->Edit2->text(), QStringLiteral("3000"));
-        QCOMPARE(form->Edit4->text(), QStringLiteral("0"));
-        QVERIFY(!form->CheckBox1->isChecked());
-        QVERIFY(!form->GroupBox2->isEnabled());
-        QVERIFY(!form->CheckBox4->isChecked());
-        QVERIFY(form->CheckBox5->isChecked());
-        QVERIFY(form->CheckBox7->isChecked());
-        QVERIFY(form->CheckBox12->isChecked());
-        QVERIFY(!form->CheckBox9->isChecked());
-        QVERIFY(!form->CheckBox10->isChecked());
-        QVERIFY(!form->CheckBox11->isChecked());
-        QVERIFY(!form->CheckBox3->isChecked());
-        QCOMPARE(form->TrackBar1->value(), 200);
-        QVERIFY(form->RadioButton1->isChecked());
-        QCOMPARE(form->Edit7->text(), QStringLiteral("3000"));
-        QCOMPARE(form->Edit8->text(), QStringLiteral("<DD.MM.YY HH:NN>"));
-        QCOMPARE(form->Edit6->text(), QString());
-        QCOMPARE(form->ComboBox1->currentText(), SkinUnit::active().displayName());
+        QCOMPARE(form->pages()->currentIndex(), 0);
+        QCOMPARE(form->pages()->count(), 4);
+        QCOMPARE(form->pages()->tabText(3), QStringLiteral("Сервер"));
+        QCOMPARE(form->control<QLineEdit>(Setting::Host)->text(), QStringLiteral("localhost"));
+        QCOMPARE(form->control<QLineEdit>(Setting::Port)->text(), QStringLiteral("3000"));
+        QCOMPARE(form->control<QLineEdit>(Setting::ProxyPort)->text(), QStringLiteral("0"));
+        QVERIFY(!form->control<QAbstractButton>(Setting::UseProxy)->isChecked());
+        QVERIFY(!form->proxyGroup()->isEnabled());
+        QVERIFY(!form->control<QAbstractButton>(Setting::UseIESettings)->isChecked());
+        QVERIFY(form->control<QAbstractButton>(Setting::ShowSplash)->isChecked());
+        QVERIFY(form->control<QAbstractButton>(Setting::UseBalloonTips)->isChecked());
+        QVERIFY(form->control<QAbstractButton>(Setting::ShowBalance)->isChecked());
+        QVERIFY(!form->control<QAbstractButton>(Setting::MinimizeSendWindow)->isChecked());
+        QVERIFY(!form->control<QAbstractButton>(Setting::TransparentOnlyInActive)->isChecked());
+        QVERIFY(!form->control<QAbstractButton>(Setting::SlowHideOnClose)->isChecked());
+        QVERIFY(!form->control<QAbstractButton>(Setting::UseAlphaBlend)->isChecked());
+        QCOMPARE(form->control<QSlider>(Setting::AlphaBlendValue)->value(), 200);
+        QVERIFY(form->control<QAbstractButton>(Setting::MenuWithGroup)->isChecked());
+        QCOMPARE(form->control<QLineEdit>(Setting::HistoryMessCount)->text(),
+                 QStringLiteral("3000"));
+        QCOMPARE(form->control<QLineEdit>(Setting::TimeFormat)->text(),
+                 QStringLiteral("<DD.MM.YY HH:NN>"));
+        QCOMPARE(form->control<QLineEdit>(Setting::ProxyPassword)->text(), QString());
+        QCOMPARE(form->skinBox()->currentText(), SkinUnit::active().displayName());
     }
 
     void emptyStoreShowsTheTableDefaults() {
         TSettingsForm* form = open();
-        QCOMPARE(form->Edit8->text(), QStringLiteral("<DD.MM.YY HH:MM>"));
-        QVERIFY(form->RadioButton1->isChecked());
-        QVERIFY(form->CheckBox7->isChecked());
-        QVERIFY(form->CheckBox12->isChecked());
+        QCOMPARE(form->control<QLineEdit>(Setting::TimeFormat)->text(),
+                 QStringLiteral("<DD.MM.YY HH:MM>"));
+        QVERIFY(form->control<QAbstractButton>(Setting::MenuWithGroup)->isChecked());
+        QVERIFY(form->control<QAbstractButton>(Setting::UseBalloonTips)->isChecked());
+        QVERIFY(form->control<QAbstractButton>(Setting::ShowBalance)->isChecked());
     }
 
     void storedValuesAreShown() {
@@ -160,27 +163,29 @@ private slots:
         s.set(Setting::SoundSentErr, QStringLiteral("/snd/err.wav"));
         s.set(Setting::UseBalloonTips, false);
         TSettingsForm* form = open();
-        QVERIFY(form->RadioButton2->isChecked());
-        QVERIFY(form->GroupBox2->isEnabled());
-        QCOMPARE(form->Edit3->text(), QStringLiteral("proxy.local"));
-        QCOMPARE(form->Edit4->text(), QStringLiteral("8080"));
-        QCOMPARE(form->Edit6->text(), QStringLiteral("тайна"));
-        QCOMPARE(form->Edit6->echoMode(), QLineEdit::Password);
-        QCOMPARE(form->FilenameEdit3->text(), QStringLiteral("/snd/err.wav"));
-        QVERIFY(!form->CheckBox7->isChecked());
+        QVERIFY(form->menuAsListButton()->isChecked());
+        QVERIFY(form->proxyGroup()->isEnabled());
+        QCOMPARE(form->control<QLineEdit>(Setting::ProxyServer)->text(),
+                 QStringLiteral("proxy.local"));
+        QCOMPARE(form->control<QLineEdit>(Setting::ProxyPort)->text(), QStringLiteral("8080"));
+        QCOMPARE(form->control<QLineEdit>(Setting::ProxyPassword)->text(), QStringLiteral("тайна"));
+        QCOMPARE(form->control<QLineEdit>(Setting::ProxyPassword)->echoMode(), QLineEdit::Password);
+        QCOMPARE(form->control<QLineEdit>(Setting::SoundSentErr)->text(),
+                 QStringLiteral("/snd/err.wav"));
+        QVERIFY(!form->control<QAbstractButton>(Setting::UseBalloonTips)->isChecked());
     }
 
     void digitsOnly_data() {
         QTest::addColumn<QString>("field");
-        QTest::newRow("server port") << "Edit2";
-        QTest::newRow("proxy port") << "Edit4";
-        QTest::newRow("history count") << "Edit7";
+        QTest::newRow("server port") << "Port";
+        QTest::newRow("proxy port") << "ProxyPort";
+        QTest::newRow("history count") << "HistoryMessCount";
     }
     void digitsOnly() {
         QFETCH(QString, field);
         settings().set(Setting::UseProxy, true);
         TSettingsForm* form = open();
-        auto* edit = form->findChild<QLineEdit*>(field);
+        auto* edit = form->control<QLineEdit>(*Setting::byName(field));
         QVERIFY(edit);
         edit->clear();
         QTest::keyClicks(edit, QStringLiteral("a1-b2 ,3.x+"));
@@ -196,14 +201,14 @@ private slots:
         QTest::addColumn<QStringList>("clicks");
         QTest::addColumn<bool>("groupEnabled");
         QTest::addColumn<bool>("proxyBoxEnabled");
-        QTest::newRow("proxy on") << false << QStringList{"CheckBox1"} << true << true;
+        QTest::newRow("proxy on") << false << QStringList{"UseProxy"} << true << true;
         QTest::newRow("proxy on and off")
-            << false << QStringList{"CheckBox1", "CheckBox1"} << false << true;
-        QTest::newRow("system settings") << true << QStringList{"CheckBox4"} << false << false;
+            << false << QStringList{"UseProxy", "UseProxy"} << false << true;
+        QTest::newRow("system settings") << true << QStringList{"UseIESettings"} << false << false;
         QTest::newRow("system settings on and off, proxy off")
-            << false << QStringList{"CheckBox4", "CheckBox4"} << true << true;
+            << false << QStringList{"UseIESettings", "UseIESettings"} << true << true;
         QTest::newRow("then the proxy box again")
-            << false << QStringList{"CheckBox4", "CheckBox4", "CheckBox1"} << true << true;
+            << false << QStringList{"UseIESettings", "UseIESettings", "UseProxy"} << true << true;
     }
     void proxyControlsEnabling() {
         QFETCH(bool, useProxy);
@@ -213,25 +218,27 @@ private slots:
         settings().set(Setting::UseProxy, useProxy);
         TSettingsForm* form = open();
         for (const QString& name : clicks)
-            QTest::mouseClick(form->findChild<QCheckBox*>(name), Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(form->GroupBox2->isEnabled(), groupEnabled);
-        QCOMPARE(form->Edit3->isEnabled(), groupEnabled);
-        QCOMPARE(form->CheckBox1->isEnabled(), proxyBoxEnabled);
+            QTest::mouseClick(form->control<QCheckBox>(*Setting::byName(name)), Qt::LeftButton, {},
+                              QPoint(5, 5));
+        QCOMPARE(form->proxyGroup()->isEnabled(), groupEnabled);
+        QCOMPARE(form->control<QLineEdit>(Setting::ProxyServer)->isEnabled(), groupEnabled);
+        QCOMPARE(form->control<QAbstractButton>(Setting::UseProxy)->isEnabled(), proxyBoxEnabled);
     }
 
     void systemSettingsStoredDisablesProxyAtShow() {
         settings().set(Setting::UseIESettings, true);
         settings().set(Setting::UseProxy, true);
         TSettingsForm* form = open();
-        QVERIFY(!form->CheckBox1->isEnabled());
-        QVERIFY(!form->GroupBox2->isEnabled());
-        QVERIFY(!form->LabelProxyServer->isEnabled());
+        QVERIFY(!form->control<QAbstractButton>(Setting::UseProxy)->isEnabled());
+        QVERIFY(!form->proxyGroup()->isEnabled());
+        for (const QLabel* label : form->proxyGroup()->findChildren<QLabel*>())
+            QVERIFY2(!label->isEnabled(), qPrintable(label->text()));
     }
 
     // The proxy choice names the system's settings, not a Windows browser's.
     void proxyChoiceNamesTheSystemSettings() {
         TSettingsForm* form = open();
-        QCOMPARE(form->CheckBox4->text(),
+        QCOMPARE(form->control<QAbstractButton>(Setting::UseIESettings)->text(),
                  QStringLiteral("Использовать системные настройки прокси"));
     }
 
@@ -249,8 +256,8 @@ private slots:
                                                  QRegularExpression::UseUnicodePropertiesOption);
         TSettingsForm* form = open();
         QStringList texts{form->windowTitle()};
-        for (int i = 0; i < form->PageControl1->count(); ++i)
-            texts << form->PageControl1->tabText(i);
+        for (int i = 0; i < form->pages()->count(); ++i)
+            texts << form->pages()->tabText(i);
         for (const QWidget* widget : form->findChildren<QWidget*>()) {
             texts << widget->toolTip();
             if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
@@ -267,23 +274,23 @@ private slots:
     void confirmWritesEverything() {
         settings().runFirstStart({});
         TSettingsForm* form = open();
-        form->Edit1->setText(QStringLiteral("sms.example.org"));
-        form->Edit2->setText(QStringLiteral("8081"));
-        form->CheckBox1->click();
-        form->CheckBox2->click();
-        form->Edit3->setText(QStringLiteral("proxy"));
-        form->Edit4->setText(QStringLiteral("3128"));
-        form->Edit5->setText(QStringLiteral("user"));
-        form->Edit6->setText(QStringLiteral("пароль"));
-        form->CheckBox5->click();
-        form->CheckBox7->click();
-        form->CheckBox9->click();
-        form->CheckBox12->click();
-        form->RadioButton2->click();
-        form->Edit7->setText(QStringLiteral("250"));
-        form->Edit8->setText(QStringLiteral("<HH:MM>"));
-        form->FilenameEdit1->setText(QStringLiteral("/a.wav"));
-        form->ButOK->click();
+        form->control<QLineEdit>(Setting::Host)->setText(QStringLiteral("sms.example.org"));
+        form->control<QLineEdit>(Setting::Port)->setText(QStringLiteral("8081"));
+        form->control<QAbstractButton>(Setting::UseProxy)->click();
+        form->control<QAbstractButton>(Setting::ProxyAuthentication)->click();
+        form->control<QLineEdit>(Setting::ProxyServer)->setText(QStringLiteral("proxy"));
+        form->control<QLineEdit>(Setting::ProxyPort)->setText(QStringLiteral("3128"));
+        form->control<QLineEdit>(Setting::ProxyUserName)->setText(QStringLiteral("user"));
+        form->control<QLineEdit>(Setting::ProxyPassword)->setText(QStringLiteral("пароль"));
+        form->control<QAbstractButton>(Setting::ShowSplash)->click();
+        form->control<QAbstractButton>(Setting::UseBalloonTips)->click();
+        form->control<QAbstractButton>(Setting::MinimizeSendWindow)->click();
+        form->control<QAbstractButton>(Setting::ShowBalance)->click();
+        form->menuAsListButton()->click();
+        form->control<QLineEdit>(Setting::HistoryMessCount)->setText(QStringLiteral("250"));
+        form->control<QLineEdit>(Setting::TimeFormat)->setText(QStringLiteral("<HH:MM>"));
+        form->control<QLineEdit>(Setting::SoundConnectOK)->setText(QStringLiteral("/a.wav"));
+        form->okButton()->click();
         QCOMPARE(form->result(), int(QDialog::Accepted));
 
         const Settings s = settings();
@@ -314,7 +321,7 @@ private slots:
 
     void emptyProxyPasswordIsStoredEnciphered() {
         TSettingsForm* form = open();
-        form->ButOK->click();
+        form->okButton()->click();
         QCOMPARE(Registry().valueType(QString(), QStringLiteral("ProxyPassword")),
                  Registry::ValueType::String);
         QCOMPARE(settings().proxyPassword(), QString());
@@ -354,17 +361,17 @@ private slots:
         QFETCH(int, storedHistory);
         settings().runFirstStart({});
         TSettingsForm* form = open();
-        form->Edit2->setText(port);
-        form->Edit4->setText(proxyPort);
-        form->Edit7->setText(history);
-        form->ButOK->click();
+        form->control<QLineEdit>(Setting::Port)->setText(port);
+        form->control<QLineEdit>(Setting::ProxyPort)->setText(proxyPort);
+        form->control<QLineEdit>(Setting::HistoryMessCount)->setText(history);
+        form->okButton()->click();
         QCOMPARE(form->result(), int(QDialog::Accepted));
         QVERIFY(Prompts::takeAsked().isEmpty());
         QCOMPARE(settings().get(Setting::Port), storedPort);
         QCOMPARE(settings().get(Setting::ProxyPort), storedProxyPort);
         QCOMPARE(settings().get(Setting::HistoryMessCount), storedHistory);
         if (port.isEmpty())
-            QCOMPARE(form->Edit2->text(), QStringLiteral("3000"));
+            QCOMPARE(form->control<QLineEdit>(Setting::Port)->text(), QStringLiteral("3000"));
     }
 
     // A port too large for 32 bits stops the confirmation where it is written: what came
@@ -373,10 +380,10 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("writtenBefore"); // a string value that must be new
         QTest::addColumn<QString>("notWrittenAfter");
-        QTest::newRow("server port") << "Edit2"
+        QTest::newRow("server port") << "Port"
                                      << "Host"
                                      << "ProxyServer";
-        QTest::newRow("proxy port") << "Edit4"
+        QTest::newRow("proxy port") << "ProxyPort"
                                     << "ProxyServer"
                                     << "ProxyUserName";
     }
@@ -386,11 +393,11 @@ private slots:
         QFETCH(QString, notWrittenAfter);
         settings().runFirstStart({});
         TSettingsForm* form = open();
-        form->Edit1->setText(QStringLiteral("new"));
-        form->Edit3->setText(QStringLiteral("new"));
-        form->Edit5->setText(QStringLiteral("new"));
-        form->findChild<QLineEdit*>(field)->setText(QStringLiteral("4294967296"));
-        form->ButOK->click();
+        form->control<QLineEdit>(Setting::Host)->setText(QStringLiteral("new"));
+        form->control<QLineEdit>(Setting::ProxyServer)->setText(QStringLiteral("new"));
+        form->control<QLineEdit>(Setting::ProxyUserName)->setText(QStringLiteral("new"));
+        form->control<QLineEdit>(*Setting::byName(field))->setText(QStringLiteral("4294967296"));
+        form->okButton()->click();
 
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
@@ -413,8 +420,8 @@ private slots:
         auto main = mainWindow();
         ModalDriver<TMakePswForm> password([](TMakePswForm* form) { form->ButCancel->click(); });
         ModalDriver<TSettingsForm> driver([](TSettingsForm* form) {
-            form->SpeedButton1->click();
-            form->ButCancel->click();
+            form->accessPasswordButton()->click();
+            form->cancelButton()->click();
         });
         SettingsDialogs::settings(main.get());
         QCOMPARE(driver.count(), 1);
@@ -444,20 +451,21 @@ private slots:
         QVERIFY(!effects->alphaBlend());
 
         ModalDriver<TSettingsForm> driver([&](TSettingsForm* form) {
-            form->PageControl1->setCurrentIndex(1);
-            QTest::mouseClick(form->CheckBox3, Qt::LeftButton, {}, QPoint(5, 5));
+            form->pages()->setCurrentIndex(1);
+            QTest::mouseClick(form->control<QAbstractButton>(Setting::UseAlphaBlend),
+                              Qt::LeftButton, {}, QPoint(5, 5));
             QVERIFY(effects->alphaBlend());
-            form->TrackBar1->setValue(90);
+            form->control<QSlider>(Setting::AlphaBlendValue)->setValue(90);
             QCOMPARE(effects->alpha(), 90);
             QCOMPARE(main->windowOpacity(), 90 / 255.0);
             if (closeBy == QLatin1String("cancel"))
-                form->ButCancel->click();
+                form->cancelButton()->click();
             else if (closeBy == QLatin1String("escape"))
                 QTest::keyClick(form, Qt::Key_Escape);
             else if (closeBy == QLatin1String("close"))
                 form->close();
             else
-                form->ButOK->click();
+                form->okButton()->click();
         });
         SettingsDialogs::settings(main.get());
         QCOMPARE(driver.count(), 1);
@@ -485,16 +493,16 @@ private slots:
             names << choice.displayName;
             files << choice.fileName;
         }
-        QCOMPARE(form->ComboBox1->count(), names.size());
+        QCOMPARE(form->skinBox()->count(), names.size());
         for (int i = 0; i < names.size(); ++i)
-            QCOMPARE(form->ComboBox1->itemText(i), names[i]);
+            QCOMPARE(form->skinBox()->itemText(i), names[i]);
         QVERIFY(names.contains(QStringLiteral("Моя тема")));
         QVERIFY(files.contains(QStringLiteral("Mine.skn")));
         QVERIFY(files.contains(QStringLiteral("Default.skn")));
         QVERIFY(files.contains(QStringLiteral("Ocean.skn")));
         for (const char* left : {"Old.skn", "Nameless.skn", "Garbage.skn", "Folder.skn"})
             QVERIFY2(!files.contains(QLatin1String(left)), left);
-        QCOMPARE(form->ComboBox1->currentText(), SkinUnit::active().displayName());
+        QCOMPARE(form->skinBox()->currentText(), SkinUnit::active().displayName());
 
         for (const char* name : {"Mine.skn", "Old.skn", "Nameless.skn", "Garbage.skn"})
             QFile::remove(AppPaths::dataFolder() + QLatin1String(name));
@@ -505,8 +513,8 @@ private slots:
     void noSkinSelectedKeepsTheme() {
         settings().set(Setting::Theme, QStringLiteral("Gone.skn"));
         TSettingsForm* form = open();
-        form->ComboBox1->setCurrentIndex(-1);
-        form->ButOK->click();
+        form->skinBox()->setCurrentIndex(-1);
+        form->okButton()->click();
         QCOMPARE(settings().get(Setting::Theme), QStringLiteral("Gone.skn"));
         QVERIFY(!TSettingsForm::skinChanged());
     }
@@ -533,12 +541,12 @@ private slots:
         QSignalSpy closed(main.get(), &TMainForm::FormClosed);
 
         ModalDriver<TSettingsForm> driver([](TSettingsForm* form) {
-            form->PageControl1->setCurrentIndex(1);
-            const int ocean = form->ComboBox1->findText(QStringLiteral("Морской"));
+            form->pages()->setCurrentIndex(1);
+            const int ocean = form->skinBox()->findText(QStringLiteral("Морской"));
             QVERIFY(ocean >= 0);
-            form->ComboBox1->setCurrentIndex(ocean);
-            emit form->ComboBox1->activated(ocean);
-            form->ButOK->click();
+            form->skinBox()->setCurrentIndex(ocean);
+            emit form->skinBox()->activated(ocean);
+            form->okButton()->click();
         });
         Prompts::queueAnswer(int(restart ? QMessageBox::Yes : QMessageBox::No));
         SettingsDialogs::settings(main.get());
@@ -572,45 +580,39 @@ private slots:
         // The skin stays changed for the run: the next OK asks again.
         TSettingsForm* form = open();
         Prompts::queueAnswer(int(QMessageBox::No));
-        form->ButOK->click();
+        form->okButton()->click();
         QCOMPARE(Prompts::takeAsked().size(), 1);
     }
 
-    // Each test button plays the file of its own field.
+    // Each test button plays the file of its own field, and nothing for a missing file.
     void soundTestButtons_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("button");
-        QTest::newRow("connected") << "FilenameEdit1"
-                                   << "SpeedButton2";
-        QTest::newRow("cannot connect") << "FilenameEdit4"
-                                        << "SpeedButton5";
-        QTest::newRow("sent") << "FilenameEdit2"
-                              << "SpeedButton3";
-        QTest::newRow("send failed") << "FilenameEdit3"
-                                     << "SpeedButton4";
+        QTest::addColumn<QString>("sound");
+        QTest::newRow("connected") << "SoundConnectOK";
+        QTest::newRow("cannot connect") << "SoundConnectErr";
+        QTest::newRow("sent") << "SoundSentOK";
+        QTest::newRow("send failed") << "SoundSentErr";
     }
     void soundTestButtons() {
-        QFETCH(QString, field);
-        QFETCH(QString, button);
+        QFETCH(QString, sound);
         QStringList played;
         Sound::setPlayerForTests([&played](const QString& path) { played << path; });
-        const QString sound = m_profile.root() + QStringLiteral("/") + field + ".wav";
-        QFile file(sound);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-
         TSettingsForm* form = open();
-        for (QLineEdit* edit :
-             {form->FilenameEdit1, form->FilenameEdit2, form->FilenameEdit3, form->FilenameEdit4})
-            edit->setText(m_profile.root() + QStringLiteral("/missing.wav"));
-        form->findChild<QLineEdit*>(field)->setText(sound);
-        for (QToolButton* test :
-             {form->SpeedButton2, form->SpeedButton5, form->SpeedButton3, form->SpeedButton4})
-            test->click();
+        const auto pathOf = [this](const QString& name) {
+            return m_profile.root() + QStringLiteral("/") + name + QStringLiteral(".wav");
+        };
+        for (const char* name :
+             {"SoundConnectOK", "SoundConnectErr", "SoundSentOK", "SoundSentErr"}) {
+            QFile file(pathOf(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            form->control<QLineEdit>(*Setting::byName(QLatin1String(name)))
+                ->setText(file.fileName());
+        }
+        const Setting::Entry setting = *Setting::byName(sound);
+        form->playButton(setting)->click();
+        form->control<QLineEdit>(setting)->setText(pathOf(QStringLiteral("missing")));
+        form->playButton(setting)->click();
         Sound::setPlayerForTests({});
-        QCOMPARE(played, QStringList{sound});
-        Q_UNUSED(button);
-        form->findChild<QToolButton*>(button)->click();
+        QCOMPARE(played, QStringList{pathOf(sound)});
     }
 
     void browseForASound_data() {
@@ -627,10 +629,10 @@ private slots:
         QFETCH(QString, chosen);
         QFETCH(QString, shown);
         TSettingsForm* form = open();
-        form->FilenameEdit2->setText(QStringLiteral("/old.wav"));
+        form->control<QLineEdit>(Setting::SoundSentOK)->setText(QStringLiteral("/old.wav"));
         Prompts::queueAnswer(chosen);
-        form->BrowseSound(form->FilenameEdit2);
-        QCOMPARE(form->FilenameEdit2->text(), shown);
+        form->browseSound(form->control<QLineEdit>(Setting::SoundSentOK));
+        QCOMPARE(form->control<QLineEdit>(Setting::SoundSentOK)->text(), shown);
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].kind, QStringLiteral("file"));
@@ -640,10 +642,10 @@ private slots:
     void connectionPageOnly() {
         TSettingsForm* form = open();
         form->showConnectionPageOnly();
-        QVERIFY(form->PageControl1->isTabVisible(0));
+        QVERIFY(form->pages()->isTabVisible(0));
         for (int page = 1; page < 4; ++page)
-            QVERIFY(!form->PageControl1->isTabVisible(page));
-        QCOMPARE(form->PageControl1->currentIndex(), 0);
+            QVERIFY(!form->pages()->isTabVisible(page));
+        QCOMPARE(form->pages()->currentIndex(), 0);
     }
 
     void serverPageComesFromItsFactory() {
@@ -654,10 +656,10 @@ private slots:
         });
         TSettingsForm* form = open();
         TSettingsForm::setServerPageFactory({});
-        auto* content = form->TabSheet4->findChild<QLabel*>(QStringLiteral("ServerPageContent"));
+        auto* content = form->serverPage()->findChild<QLabel*>(QStringLiteral("ServerPageContent"));
         QVERIFY(content);
-        QCOMPARE(form->PageControl1->indexOf(form->TabSheet4), 3);
-        QVERIFY(form->TabSheet4->layout()->indexOf(content) >= 0);
+        QCOMPARE(form->pages()->indexOf(form->serverPage()), 3);
+        QVERIFY(form->serverPage()->layout()->indexOf(content) >= 0);
     }
 
     // The copy started by a restart waits while the old one still holds the name.
@@ -681,7 +683,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form));
         const QStringList names = {"connection", "interface", "sounds", "server"};
         for (int page = 0; page < names.size(); ++page) {
-            form->PageControl1->setCurrentIndex(page);
+            form->pages()->setCurrentIndex(page);
             QVERIFY(form->grab().save(folder + QStringLiteral("/settings-") + names[page] +
                                       QStringLiteral(".png")));
         }

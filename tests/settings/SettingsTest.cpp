@@ -5,7 +5,51 @@
 
 #include <QTest>
 
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <memory>
+
+namespace {
+
+struct FirstStartValue {
+    const char* name;
+    QVariant value;
+};
+
+// What the first start of a fresh profile writes, in its order.
+const QList<FirstStartValue> kFirstStart = {{"Left", 248},
+                                            {"Height", 387},
+                                            {"Top", 111},
+                                            {"StayOnTop", 0},
+                                            {"Host", "localhost"},
+                                            {"Port", 3000},
+                                            {"UseIESettings", 0},
+                                            {"TimeFormat", "<DD.MM.YY HH:NN>"},
+                                            {"ShowSplash", 1},
+                                            {"SoundConnectOK", ""},
+                                            {"SoundConnectErr", ""},
+                                            {"SoundSentOK", ""},
+                                            {"SoundSentErr", ""},
+                                            {"UseProxy", 0},
+                                            {"ProxyAuthentication", 0},
+                                            {"ProxyServer", ""},
+                                            {"ProxyPort", 0},
+                                            {"ProxyUserName", ""},
+                                            {"ProxyPassword", ""},
+                                            {"UseAlphaBlend", 0},
+                                            {"MenuWithGroup", 1},
+                                            {"AlphaBlendValue", 200},
+                                            {"HistoryMessCount", 3000},
+                                            {"Theme", "Default.skn"},
+                                            {"TimeStamp", 0}};
+
+qsizetype firstStartCount() {
+    return std::count_if(std::begin(Setting::kTable), std::end(Setting::kTable),
+                         [](const Setting::Entry& entry) { return entry.firstStart; });
+}
+
+} // namespace
 
 class SettingsTest : public QObject {
     Q_OBJECT
@@ -71,47 +115,25 @@ private slots:
         }
     }
 
-    void firstStartWritesTheTwentyFiveValues() {
+    void firstStartWritesItsValues() {
         Settings settings(*m_registry);
         m_registry->writeString({}, "Host", "old.example.org");
         m_registry->writeInteger({}, "HistoryMessCount", 17);
         const auto live = settings.runFirstStart({10, 20, 300});
         QCOMPARE(live.host, QStringLiteral("localhost"));
         QCOMPARE(live.port, 3000);
-        QCOMPARE(m_registry->valueNames({}).size(), 25);
+        QCOMPARE(m_registry->valueNames({}).size(), firstStartCount());
+        QCOMPARE(m_registry->valueNames({}).size(), kFirstStart.size());
         QVERIFY(!m_registry->valueNames({}).contains(QString())); // the account key stays empty
 
-        struct Expected {
-            const char* name;
-            QVariant value;
-        };
-        const QList<Expected> expected = {{"Left", 10},
-                                          {"Height", 300},
-                                          {"Top", 20},
-                                          {"StayOnTop", 0},
-                                          {"Host", "localhost"},
-                                          {"Port", 3000},
-                                          {"UseIESettings", 0},
-                                          {"TimeFormat", "<DD.MM.YY HH:NN>"},
-                                          {"ShowSplash", 1},
-                                          {"SoundConnectOK", ""},
-                                          {"SoundConnectErr", ""},
-                                          {"SoundSentOK", ""},
-                                          {"SoundSentErr", ""},
-                                          {"UseProxy", 0},
-                                          {"ProxyAuthentication", 0},
-                                          {"ProxyServer", ""},
-                                          {"ProxyPort", 0},
-                                          {"ProxyUserName", ""},
-                                          {"ProxyPassword", ""},
-                                          {"UseAlphaBlend", 0},
-                                          {"MenuWithGroup", 1},
-                                          {"AlphaBlendValue", 200},
-                                          {"HistoryMessCount", 3000},
-                                          {"Theme", "Default.skn"},
-                                          {"TimeStamp", 0}};
-        for (const Expected& e : expected) {
+        for (FirstStartValue e : kFirstStart) {
             const QString name = QString::fromLatin1(e.name);
+            if (name == QLatin1String("Left"))
+                e.value = 10;
+            else if (name == QLatin1String("Top"))
+                e.value = 20;
+            else if (name == QLatin1String("Height"))
+                e.value = 300;
             if (e.value.typeId() == QMetaType::Int)
                 QCOMPARE(m_registry->readInteger({}, name), std::optional<qint32>(e.value.toInt()));
             else
@@ -119,6 +141,32 @@ private slots:
                          std::optional<QString>(e.value.toString()));
         }
         QVERIFY(settings.serverAddress().has_value());
+    }
+
+    // A fresh store holds the values in the order they were written.
+    void firstStartWritesInItsOrder() {
+        const QString file = m_profile.root() + QStringLiteral("/order.db");
+        {
+            Registry registry(file);
+            Settings(registry).runFirstStart({});
+        }
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
+                 SQLITE_OK);
+        sqlite3_stmt* query = nullptr;
+        QCOMPARE(
+            sqlite3_prepare_v2(db, "SELECT name FROM vals ORDER BY rowid", -1, &query, nullptr),
+            SQLITE_OK);
+        QStringList written;
+        while (sqlite3_step(query) == SQLITE_ROW)
+            written << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
+        sqlite3_finalize(query);
+        sqlite3_close(db);
+        QStringList expected;
+        for (const FirstStartValue& e : kFirstStart)
+            expected << QString::fromLatin1(e.name);
+        QCOMPARE(written, expected);
     }
 
     void historyMessCount_data() {
@@ -240,7 +288,7 @@ private slots:
     void tableAgreesWithFirstStart() {
         Settings(*m_registry).runFirstStart({});
         const QStringList names = m_registry->valueNames({});
-        QCOMPARE(names.size(), 25);
+        QCOMPARE(names.size(), firstStartCount());
         for (const QString& name : names) {
             const std::optional<Setting::Entry> entry = Setting::byName(name);
             QVERIFY2(entry, qPrintable(name));

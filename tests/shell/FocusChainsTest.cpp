@@ -5,8 +5,8 @@
 #include "account/ui/RestoreAccountUnit.h"
 #include "account/ui/UnitReg.h"
 #include "contacts/ContactBook.h"
-#include "contacts/ui/AddContactUnit.h"
 #include "contacts/PhoneNumbers.h"
+#include "contacts/ui/AddContactUnit.h"
 #include "contacts/ui/ImportContactsDialog.h"
 #include "history/ui/HistoryUnit.h"
 #include "messaging/ui/EditTemplateListUnit.h"
@@ -218,7 +218,7 @@ class FocusChainsTest : public QObject {
 
     TSettingsForm* settingsOn(int page) {
         auto* form = new TSettingsForm({m_registry, nullptr, {}, {}});
-        form->PageControl1->setCurrentIndex(page);
+        form->pages()->setCurrentIndex(page);
         return form;
     }
 
@@ -265,22 +265,22 @@ class FocusChainsTest : public QObject {
         m_openers[QStringLiteral("settings, Подключение")] = [this] {
             TSettingsForm* form = settingsOn(0);
             Opened o = opened(form);
-            o.enterFrom = form->Edit3;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->control<QLineEdit>(Setting::ProxyServer);
+            o.enterPresses = form->okButton();
             return o;
         };
         m_openers[QStringLiteral("settings, Интерфейс")] = [this] {
             TSettingsForm* form = settingsOn(1);
             Opened o = opened(form);
-            o.enterFrom = form->Edit8;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->control<QLineEdit>(Setting::TimeFormat);
+            o.enterPresses = form->okButton();
             return o;
         };
         m_openers[QStringLiteral("settings, Звуки")] = [this] {
             TSettingsForm* form = settingsOn(2);
             Opened o = opened(form);
-            o.enterFrom = form->FilenameEdit3;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->control<QLineEdit>(Setting::SoundSentErr);
+            o.enterPresses = form->okButton();
             return o;
         };
         m_openers[QStringLiteral("settings, Сервер before loading")] = [this] {
@@ -289,11 +289,11 @@ class FocusChainsTest : public QObject {
         m_openers[QStringLiteral("settings, Сервер loaded")] = [this] {
             TSettingsForm* form = settingsOn(3);
             auto* page = form->findChild<ServerSettingsPage*>();
-            page->LoadSettingsButton->hide();
-            page->Panel1->show();
+            page->loadButton()->hide();
+            page->accountPanel()->show();
             Opened o = opened(form);
-            o.enterFrom = page->Edit10;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = page->icq2Edit();
+            o.enterPresses = form->okButton();
             return o;
         };
         m_openers[QStringLiteral("contact editor, add")] = [this] {
@@ -333,8 +333,8 @@ class FocusChainsTest : public QObject {
         m_openers[QStringLiteral("choose time interval")] = [this] {
             auto* form = new TChooseTimeInterval(1.5);
             Opened o = opened(form);
-            o.enterFrom = form->D2;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->toDate();
+            o.enterPresses = form->okButton();
             return o;
         };
         // The page is opened with its message and signature first; Ctrl+Enter sends, which

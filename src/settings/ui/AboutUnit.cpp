@@ -53,41 +53,41 @@ TAboutForm::TAboutForm(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     const SkinnedHeader header = SkinnedHeader::create(this, QStringLiteral("О программе"), {});
-    Image1 = header.banner;
-    Image2 = header.picture;
-    Label6 = header.title;
-    Label2 = new QLabel(QStringLiteral("Varnelo version "), this);
-    QFont bold = Label2->font();
+    m_banner = header.banner;
+    m_picture = header.picture;
+    m_title = header.title;
+    m_versionLabel = new QLabel(QStringLiteral("Varnelo version "), this);
+    QFont bold = m_versionLabel->font();
     bold.setBold(true);
-    Label2->setFont(bold);
-    Label1 = new QLabel(aboutText(), this);
-    Label3 = linkLabel(QStringLiteral("Служба поддержки: ") + supportEmail(), this);
-    Label4 = linkLabel(QStringLiteral("Официальный сайт: ") + webSite(), this);
-    SpeedButton1 = new QPushButton(QStringLiteral("Закрыть"), this);
-    SpeedButton1->setFlat(true);
-    SpeedButton1->setAutoDefault(false);
+    m_versionLabel->setFont(bold);
+    m_aboutLabel = new QLabel(aboutText(), this);
+    m_supportLabel = linkLabel(QStringLiteral("Служба поддержки: ") + supportEmail(), this);
+    m_siteLabel = linkLabel(QStringLiteral("Официальный сайт: ") + webSite(), this);
+    m_closeButton = new QPushButton(QStringLiteral("Закрыть"), this);
+    m_closeButton->setFlat(true);
+    m_closeButton->setAutoDefault(false);
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(16, 8, 16, 8);
-    body->addWidget(Label2);
+    body->addWidget(m_versionLabel);
     body->addSpacing(6);
-    body->addWidget(Label1);
+    body->addWidget(m_aboutLabel);
     body->addSpacing(6);
-    body->addWidget(Label3);
-    body->addWidget(Label4);
+    body->addWidget(m_supportLabel);
+    body->addWidget(m_siteLabel);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(SpeedButton1);
+    buttons->addWidget(m_closeButton);
     body->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Image1);
+    layout->addWidget(m_banner);
     layout->addLayout(body);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    Label3->installEventFilter(this);
-    Label4->installEventFilter(this);
-    connect(SpeedButton1, &QPushButton::clicked, this, &TAboutForm::SpeedButton1Click);
+    m_supportLabel->installEventFilter(this);
+    m_siteLabel->installEventFilter(this);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
     FormCreate();
 }
 
@@ -101,22 +101,25 @@ QString TAboutForm::webSite() {
 
 void TAboutForm::FormCreate() {
     const SkinUnit& skin = SkinUnit::active();
-    skin.dress(
-        this,
-        {Image1, Image2, QStringLiteral("10.bmp"), {Label6, Label2}, {Label1, Label3, Label4}, {}});
-    SpeedButton1->setIcon(skinGlyph(SkinGlyph::Close));
-    Label2->setText(Label2->text() + kVersion);
+    skin.dress(this, {m_banner,
+                      m_picture,
+                      QStringLiteral("10.bmp"),
+                      {m_title, m_versionLabel},
+                      {m_aboutLabel, m_supportLabel, m_siteLabel},
+                      {}});
+    m_closeButton->setIcon(skinGlyph(SkinGlyph::Close));
+    m_versionLabel->setText(m_versionLabel->text() + kVersion);
 }
 
 bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == Label3) {
-            Label3Click();
+        if (watched == m_supportLabel) {
+            writeToSupport();
             return true;
         }
-        if (watched == Label4) {
-            Label4Click();
+        if (watched == m_siteLabel) {
+            openWebSite();
             return true;
         }
     }
@@ -124,16 +127,12 @@ bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // The desktop's mail program and browser; neither reports a failure.
-void TAboutForm::Label3Click() {
+void TAboutForm::writeToSupport() {
     QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + supportEmail()));
 }
 
-void TAboutForm::Label4Click() {
+void TAboutForm::openWebSite() {
     QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + webSite()));
-}
-
-void TAboutForm::SpeedButton1Click() {
-    close();
 }
 
 void showAboutWindow(QWidget* parent) {

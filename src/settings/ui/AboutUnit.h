@@ -14,24 +14,31 @@ public:
     static QString supportEmail();
     static QString webSite(); // without "http://"
 
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label3 = nullptr; // support e-mail: opens the mail program
-    QLabel* Label4 = nullptr; // web site: opens the browser
-    QPushButton* SpeedButton1 = nullptr;
-
-    void Label3Click();
-    void Label4Click();
-    void SpeedButton1Click();
+    QLabel* banner() const { return m_banner; }
+    QLabel* picture() const { return m_picture; }
+    QLabel* title() const { return m_title; }
+    QLabel* versionLabel() const { return m_versionLabel; }
+    QLabel* aboutLabel() const { return m_aboutLabel; }
+    QLabel* supportLabel() const { return m_supportLabel; } // opens the mail program
+    QLabel* siteLabel() const { return m_siteLabel; }       // opens the browser
+    QPushButton* closeButton() const { return m_closeButton; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
+    void writeToSupport();
+    void openWebSite();
+
+    QLabel* m_banner = nullptr;
+    QLabel* m_picture = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_versionLabel = nullptr;
+    QLabel* m_aboutLabel = nullptr;
+    QLabel* m_supportLabel = nullptr;
+    QLabel* m_siteLabel = nullptr;
+    QPushButton* m_closeButton = nullptr;
 };
 
 // The main window's "О программе": the window, modal, freed when it closes.

@@ -38,59 +38,63 @@ TChooseTimeInterval::TChooseTimeInterval(double detailPrice, QWidget* parent)
     setObjectName(QStringLiteral("ChooseTimeInterval"));
     setWindowTitle(kTitle);
 
-    Label1 = new QLabel(kCostBefore + QLatin1Char('0') + kPerDay, this);
-    Label1->setWordWrap(true);
-    Label2 = new QLabel(QStringLiteral("ВНИМАНИЕ!"), this);
-    QFont bold = Label2->font();
+    m_costLabel = new QLabel(kCostBefore + QLatin1Char('0') + kPerDay, this);
+    m_costLabel->setWordWrap(true);
+    m_warningLabel = new QLabel(QStringLiteral("ВНИМАНИЕ!"), this);
+    QFont bold = m_warningLabel->font();
     bold.setBold(true);
-    Label2->setFont(bold);
-    Label3 = new QLabel(QStringLiteral("Период С"), this);
-    D1 = datePicker(this);
-    D1->setObjectName(QStringLiteral("D1"));
-    Label4 = new QLabel(QStringLiteral("ПО"), this);
-    D2 = datePicker(this);
-    D2->setObjectName(QStringLiteral("D2"));
-    ButOK = new QPushButton(QStringLiteral("ОК"), this);
-    ButCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    for (QPushButton* button : {ButOK, ButCancel})
+    m_warningLabel->setFont(bold);
+    m_fromLabel = new QLabel(QStringLiteral("Период С"), this);
+    m_fromDate = datePicker(this);
+    m_fromDate->setObjectName(QStringLiteral("fromDate"));
+    m_toLabel = new QLabel(QStringLiteral("ПО"), this);
+    m_toDate = datePicker(this);
+    m_toDate->setObjectName(QStringLiteral("toDate"));
+    m_okButton = new QPushButton(QStringLiteral("ОК"), this);
+    m_cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    for (QPushButton* button : {m_okButton, m_cancelButton})
         button->setFlat(true);
-    ButOK->setDefault(true);
+    m_okButton->setDefault(true);
 
     auto* period = new QHBoxLayout;
-    period->addWidget(Label3);
-    period->addWidget(D1);
-    period->addWidget(Label4);
-    period->addWidget(D2);
+    period->addWidget(m_fromLabel);
+    period->addWidget(m_fromDate);
+    period->addWidget(m_toLabel);
+    period->addWidget(m_toDate);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ButOK);
-    buttons->addWidget(ButCancel);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label2, 0, Qt::AlignHCenter);
-    layout->addWidget(Label1);
+    layout->addWidget(m_warningLabel, 0, Qt::AlignHCenter);
+    layout->addWidget(m_costLabel);
     layout->addLayout(period);
     layout->addLayout(buttons);
     setMinimumWidth(340);
 
-    connect(ButOK, &QPushButton::clicked, this, &TChooseTimeInterval::ButOKClick);
-    connect(ButCancel, &QPushButton::clicked, this, &TChooseTimeInterval::ButCancelClick);
+    connect(m_okButton, &QPushButton::clicked, this, &TChooseTimeInterval::confirm);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     FormCreate();
 }
 
 void TChooseTimeInterval::FormCreate() {
-    ButOK->setIcon(skinGlyph(SkinGlyph::Ok));
-    ButCancel->setIcon(skinGlyph(SkinGlyph::Cancel));
+    m_okButton->setIcon(skinGlyph(SkinGlyph::Ok));
+    m_cancelButton->setIcon(skinGlyph(SkinGlyph::Cancel));
     SkinUnit::active().dress(this, {});
     m_confirmed = false;
-    D1->setDate(QDate::currentDate());
-    D2->setDate(QDate::currentDate());
+    m_fromDate->setDate(QDate::currentDate());
+    m_toDate->setDate(QDate::currentDate());
+}
+
+void TChooseTimeInterval::showDetailPrice() {
+    m_costLabel->setText(kCostBefore + generalNumberText(m_detailPrice) + kPerDay);
 }
 
 qint64 TChooseTimeInterval::dayCount() const {
-    return D1->date().daysTo(D2->date()) + 1;
+    return m_fromDate->date().daysTo(m_toDate->date()) + 1;
 }
 
-void TChooseTimeInterval::ButOKClick() {
+void TChooseTimeInterval::confirm() {
     const qint64 days = dayCount();
     if (days <= 0) {
         Prompts::error(this, kBadPeriod);
@@ -107,13 +111,9 @@ void TChooseTimeInterval::ButOKClick() {
     accept();
 }
 
-void TChooseTimeInterval::ButCancelClick() {
-    reject();
-}
-
 void orderMessageDetail(QWidget* parent, double detailPrice) {
     TChooseTimeInterval form(detailPrice, parent);
-    form.Label1->setText(kCostBefore + generalNumberText(detailPrice) + kPerDay);
+    form.showDetailPrice();
     form.exec();
     if (form.confirmed())
         Prompts::message(parent, kDone, QStringLiteral("Varnelo"), QMessageBox::NoIcon);

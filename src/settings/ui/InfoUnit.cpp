@@ -15,29 +15,29 @@ TInfoForm::TInfoForm(QWidget* parent)
 
     const SkinnedHeader header = SkinnedHeader::create(
         this, QStringLiteral("Информация"), QStringLiteral("Информация, переданная от сервиса"));
-    Image1 = header.banner;
-    Image2 = header.picture;
-    Label6 = header.title;
-    Label7 = header.subtitle;
-    Memo = new QPlainTextEdit(this);
-    Memo->setReadOnly(true);
-    Memo->setFrameShape(QFrame::NoFrame);
-    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_banner = header.banner;
+    m_picture = header.picture;
+    m_title = header.title;
+    m_subtitle = header.subtitle;
+    m_text = new QPlainTextEdit(this);
+    m_text->setReadOnly(true);
+    m_text->setFrameShape(QFrame::NoFrame);
+    m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Image1);
-    layout->addWidget(Memo, 1);
+    layout->addWidget(m_banner);
+    layout->addWidget(m_text, 1);
     resize(380, 260);
     FormCreate();
 }
 
 void TInfoForm::FormCreate() {
     SkinUnit::active().dress(
-        this, {Image1, Image2, QStringLiteral("13.bmp"), {Label6, Label7}, {}, {Memo}});
+        this, {m_banner, m_picture, QStringLiteral("13.bmp"), {m_title, m_subtitle}, {}, {m_text}});
 }
 
 TInfoForm* showInfoWindow(QWidget* parent, const QString& text) {
@@ -46,7 +46,7 @@ TInfoForm* showInfoWindow(QWidget* parent, const QString& text) {
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    form->Memo->setPlainText(lines);
+    form->textView()->setPlainText(lines);
     form->show();
     return form;
 }

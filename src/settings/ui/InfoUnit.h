@@ -11,14 +11,19 @@ class TInfoForm : public QDialog {
 public:
     explicit TInfoForm(QWidget* parent = nullptr);
 
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QPlainTextEdit* Memo = nullptr;
+    QLabel* title() const { return m_title; }
+    QLabel* subtitle() const { return m_subtitle; }
+    // The service's text, read-only.
+    QPlainTextEdit* textView() const { return m_text; }
 
 private:
     void FormCreate();
+
+    QLabel* m_banner = nullptr;
+    QLabel* m_picture = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_subtitle = nullptr;
+    QPlainTextEdit* m_text = nullptr;
 };
 
 // The main window's notice from the service: a new window with the text, shown without

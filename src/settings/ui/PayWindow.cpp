@@ -48,18 +48,14 @@ PayFormFactory* factory(QString* error) {
     return instance;
 }
 
-void dress(QDialog* form) {
-    const auto label = [form](const char* name) {
-        return form->findChild<QLabel*>(QLatin1String(name));
-    };
-    SkinUnit::active().dress(form, {label("Image1"),
-                                    label("Image2"),
-                                    QStringLiteral("11.bmp"),
-                                    {label("Label6"), label("Label7")},
-                                    {},
-                                    {}});
-    if (auto* close = form->findChild<QPushButton*>(QStringLiteral("SpeedButton1")))
-        close->setIcon(skinGlyph(SkinGlyph::Close));
+void dress(const PayFormParts& parts) {
+    SkinUnit::active().dress(parts.form, {parts.banner,
+                                          parts.picture,
+                                          QStringLiteral("11.bmp"),
+                                          {parts.title, parts.subtitle},
+                                          {},
+                                          {}});
+    parts.closeButton->setIcon(skinGlyph(SkinGlyph::Close));
 }
 
 } // namespace
@@ -74,9 +70,9 @@ QDialog* create(const ServiceClient& client, QWidget* parent, QString* error) {
     PayFormFactory* module = factory(error);
     if (!module)
         return nullptr;
-    QDialog* form = module->createPayForm(currentAddress(client), parent);
-    dress(form);
-    return form;
+    const PayFormParts parts = module->createPayForm(currentAddress(client), parent);
+    dress(parts);
+    return parts.form;
 }
 
 } // namespace PayWindow

@@ -69,7 +69,7 @@ const QString kSellFailed = QStringLiteral("Ошибка при попытке �
 
 const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kMaroon(0x80, 0x00, 0x00);
-constexpr int kTimer1IntervalMs = 1;
+constexpr int kPanelDelayMs = 1;
 
 // A service call's reply, or nothing when the exchange failed.
 using Reply = std::optional<QString>;
@@ -139,53 +139,94 @@ ServerSettingsPage::ServerSettingsPage(std::shared_ptr<ServiceClient> client, QW
     buildControls();
 }
 
+QString ServerSettingsPage::loadStatusText() const {
+    return m_loadStatus->text();
+}
+
+QWidget* ServerSettingsPage::accountPanel() const {
+    return m_accountPanel;
+}
+
+QString ServerSettingsPage::uniqueNumberText() const {
+    return m_uniqueNumberLabel->text();
+}
+
+QString ServerSettingsPage::greetingText() const {
+    return m_greetingLabel->text();
+}
+
+QString ServerSettingsPage::emailText() const {
+    return m_emailLabel->text();
+}
+
+QString ServerSettingsPage::registeredText() const {
+    return m_registeredLabel->text();
+}
+
+QString ServerSettingsPage::balanceText() const {
+    return m_balanceLabel->text();
+}
+
+QString ServerSettingsPage::smsPriceText() const {
+    return m_smsPriceLabel->text();
+}
+
+QString ServerSettingsPage::saveStatusText() const {
+    return m_saveStatus->text();
+}
+
 void ServerSettingsPage::buildControls() {
-    LoadSettingsButton = flatButton(QStringLiteral("Загрузить настройки с сервера"), this);
-    LoadSettingsLabel = new QLabel(this);
-    LoadSettingsLabel->setAlignment(Qt::AlignCenter);
-    LoadSettingsLabel->setWordWrap(true);
+    m_loadButton = flatButton(QStringLiteral("Загрузить настройки с сервера"), this);
+    m_loadStatus = new QLabel(this);
+    m_loadStatus->setAlignment(Qt::AlignCenter);
+    m_loadStatus->setWordWrap(true);
     auto* pageLayout = new QVBoxLayout(this);
     pageLayout->addStretch();
-    pageLayout->addWidget(LoadSettingsButton, 0, Qt::AlignHCenter);
-    pageLayout->addWidget(LoadSettingsLabel);
+    pageLayout->addWidget(m_loadButton, 0, Qt::AlignHCenter);
+    pageLayout->addWidget(m_loadStatus);
     pageLayout->addStretch();
 
     // Not in the layout: it covers the whole page once the data is in.
-    Panel1 = new QFrame(this);
-    Panel1->setAutoFillBackground(true);
-    Panel1->hide();
+    m_accountPanel = new QFrame(this);
+    m_accountPanel->setAutoFillBackground(true);
+    m_accountPanel->hide();
 
-    Label17 = valueLabel(Panel1, kNavy);
-    Label17->setAlignment(Qt::AlignCenter);
-    Label17->setWordWrap(true);
-    Label22 = new QLabel(QStringLiteral("Уникальный номер:"), Panel1);
-    Label23 = valueLabel(Panel1, kMaroon, true);
-    Label18 = new QLabel(QStringLiteral("EMail:"), Panel1);
-    Label19 = valueLabel(Panel1, kNavy);
-    Label20 = new QLabel(QStringLiteral("Дата регистрации:"), Panel1);
-    Label21 = valueLabel(Panel1, kNavy);
-    Label28 = new QLabel(QStringLiteral("Текущий баланс:"), Panel1);
-    Label29 = valueLabel(Panel1, kNavy);
-    Label30 = new QLabel(QStringLiteral("Стоимость СМС:"), Panel1);
-    Label31 = valueLabel(Panel1, kNavy);
-    Label32 = new QLabel(QStringLiteral("ICQ 1:"), Panel1);
-    Edit9 = new QLineEdit(Panel1);
-    Label33 = new QLabel(QStringLiteral("ICQ 2:"), Panel1);
-    Edit10 = new QLineEdit(Panel1);
-    SaveSettingsButton = flatButton(QStringLiteral("Сохранить настройки"), Panel1);
-    SaveSettingsLabel = new QLabel(Panel1);
-    SaveSettingsLabel->setAlignment(Qt::AlignCenter);
-    SaveSettingsLabel->setWordWrap(true);
-    BuyVoucherButt = flatButton(QStringLiteral("Купить ваучер"), Panel1);
-    SellVoucherButt = flatButton(QStringLiteral("Ввести ваучер"), Panel1);
-    SpeedButton6_ = flatButton(QStringLiteral("Заказать детализацию"), Panel1);
-    SpeedButton6_->hide();
+    m_greetingLabel = valueLabel(m_accountPanel, kNavy);
+    m_greetingLabel->setAlignment(Qt::AlignCenter);
+    m_greetingLabel->setWordWrap(true);
+    auto* uniqueNumberCaption = new QLabel(QStringLiteral("Уникальный номер:"), m_accountPanel);
+    m_uniqueNumberLabel = valueLabel(m_accountPanel, kMaroon, true);
+    auto* emailCaption = new QLabel(QStringLiteral("EMail:"), m_accountPanel);
+    m_emailLabel = valueLabel(m_accountPanel, kNavy);
+    auto* registeredCaption = new QLabel(QStringLiteral("Дата регистрации:"), m_accountPanel);
+    m_registeredLabel = valueLabel(m_accountPanel, kNavy);
+    auto* balanceCaption = new QLabel(QStringLiteral("Текущий баланс:"), m_accountPanel);
+    m_balanceLabel = valueLabel(m_accountPanel, kNavy);
+    auto* smsPriceCaption = new QLabel(QStringLiteral("Стоимость СМС:"), m_accountPanel);
+    m_smsPriceLabel = valueLabel(m_accountPanel, kNavy);
+    auto* icq1Caption = new QLabel(QStringLiteral("ICQ 1:"), m_accountPanel);
+    m_icq1Edit = new QLineEdit(m_accountPanel);
+    auto* icq2Caption = new QLabel(QStringLiteral("ICQ 2:"), m_accountPanel);
+    m_icq2Edit = new QLineEdit(m_accountPanel);
+    m_saveButton = flatButton(QStringLiteral("Сохранить настройки"), m_accountPanel);
+    m_saveStatus = new QLabel(m_accountPanel);
+    m_saveStatus->setAlignment(Qt::AlignCenter);
+    m_saveStatus->setWordWrap(true);
+    m_buyVoucherButton = flatButton(QStringLiteral("Купить ваучер"), m_accountPanel);
+    m_redeemVoucherButton = flatButton(QStringLiteral("Ввести ваучер"), m_accountPanel);
+    m_orderDetailButton = flatButton(QStringLiteral("Заказать детализацию"), m_accountPanel);
+    m_orderDetailButton->hide();
 
-    auto* grid = new QGridLayout(Panel1);
-    grid->addWidget(Label17, 0, 0, 1, 2);
+    auto* grid = new QGridLayout(m_accountPanel);
+    grid->addWidget(m_greetingLabel, 0, 0, 1, 2);
     const std::pair<QLabel*, QWidget*> rows[] = {
-        {Label22, Label23}, {Label18, Label19}, {Label20, Label21}, {Label28, Label29},
-        {Label30, Label31}, {Label32, Edit9},   {Label33, Edit10},
+        {uniqueNumberCaption, m_uniqueNumberLabel},
+        {emailCaption, m_emailLabel},
+        {registeredCaption, m_registeredLabel},
+        {balanceCaption, m_balanceLabel},
+        {smsPriceCaption, m_smsPriceLabel},
+        {icq1Caption, m_icq1Edit},
+        {icq2Caption, m_icq2Edit},
     };
     int row = 1;
     for (const auto& [caption, value] : rows) {
@@ -195,42 +236,41 @@ void ServerSettingsPage::buildControls() {
     }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton* button : {SaveSettingsButton, BuyVoucherButt, SellVoucherButt, SpeedButton6_})
+    for (QPushButton* button :
+         {m_saveButton, m_buyVoucherButton, m_redeemVoucherButton, m_orderDetailButton})
         buttons->addWidget(button);
     buttons->addStretch();
     grid->addLayout(buttons, row++, 0, 1, 2);
-    grid->addWidget(SaveSettingsLabel, row++, 0, 1, 2);
+    grid->addWidget(m_saveStatus, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
     setSaveButtonVisible(false);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(kTimer1IntervalMs);
+    // The panel shows on the next turn of the event loop, once the reply is handled.
+    m_panelTimer = new QTimer(this);
+    m_panelTimer->setInterval(kPanelDelayMs);
 
-    for (QLineEdit* edit : {Edit9, Edit10}) {
+    for (QLineEdit* edit : {m_icq1Edit, m_icq2Edit}) {
         edit->installEventFilter(this);
-        connect(edit, &QLineEdit::textChanged, this, &ServerSettingsPage::Edit9Change);
+        connect(edit, &QLineEdit::textChanged, this, &ServerSettingsPage::contactNumbersEdited);
         connect(edit, &QLineEdit::textEdited, this, [this, edit] { keepDigits(edit); });
     }
-    connect(LoadSettingsButton, &QPushButton::clicked, this,
-            &ServerSettingsPage::LoadSettingsButtonClick);
-    connect(Timer1, &QTimer::timeout, this, &ServerSettingsPage::Timer1Timer);
-    connect(SaveSettingsButton, &QPushButton::clicked, this,
-            &ServerSettingsPage::SaveSettingsButtonClick);
-    connect(BuyVoucherButt, &QPushButton::clicked, this, &ServerSettingsPage::BuyVoucherButtClick);
-    connect(SellVoucherButt, &QPushButton::clicked, this,
-            &ServerSettingsPage::SellVoucherButtClick);
-    connect(SpeedButton6_, &QPushButton::clicked, this, &ServerSettingsPage::SpeedButton6_Click);
+    connect(m_loadButton, &QPushButton::clicked, this, &ServerSettingsPage::loadFromService);
+    connect(m_panelTimer, &QTimer::timeout, this, &ServerSettingsPage::showAccountPanel);
+    connect(m_saveButton, &QPushButton::clicked, this, &ServerSettingsPage::saveToService);
+    connect(m_buyVoucherButton, &QPushButton::clicked, this, &ServerSettingsPage::buyVoucher);
+    connect(m_redeemVoucherButton, &QPushButton::clicked, this, &ServerSettingsPage::redeemVoucher);
+    connect(m_orderDetailButton, &QPushButton::clicked, this, &ServerSettingsPage::orderDetail);
 }
 
 void ServerSettingsPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    Panel1->setGeometry(rect());
+    m_accountPanel->setGeometry(rect());
 }
 
 // Only the digits 0 to 9 and Backspace are typed into the contact numbers.
 bool ServerSettingsPage::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == Edit9 || watched == Edit10) && event->type() == QEvent::KeyPress) {
+    if ((watched == m_icq1Edit || watched == m_icq2Edit) && event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         const bool printable = !text.isEmpty() && text[0].isPrint();
         if (printable && !(text.size() == 1 && text[0].isDigit() && text[0] <= QLatin1Char('9')))
@@ -265,14 +305,14 @@ std::optional<QString> ServerSettingsPage::received(
 }
 
 void ServerSettingsPage::setSaveButtonVisible(bool visible) {
-    SaveSettingsButton->setVisible(visible);
-    BuyVoucherButt->setVisible(!visible);
-    SellVoucherButt->setVisible(!BuyVoucherButt->isHidden());
+    m_saveButton->setVisible(visible);
+    m_buyVoucherButton->setVisible(!visible);
+    m_redeemVoucherButton->setVisible(!m_buyVoucherButton->isHidden());
 }
 
-void ServerSettingsPage::LoadSettingsButtonClick() {
-    LoadSettingsLabel->setText(kLoading);
-    LoadSettingsButton->hide();
+void ServerSettingsPage::loadFromService() {
+    m_loadStatus->setText(kLoading);
+    m_loadButton->hide();
     runThenCallback<LoadOutcome>(
         this,
         [client = m_client, key = m_client->userKey()] { return loadAccountData(*client, key); },
@@ -281,56 +321,56 @@ void ServerSettingsPage::LoadSettingsButtonClick() {
                 emit balanceMayChange();
             switch (outcome.kind) {
             case LoadOutcome::Kind::Empty:
-                LoadSettingsLabel->setText(kFailed);
-                LoadSettingsButton->show();
+                m_loadStatus->setText(kFailed);
+                m_loadButton->show();
                 break;
             case LoadOutcome::Kind::NoConnection:
-                LoadSettingsLabel->setText(kNoConnection);
-                LoadSettingsButton->show();
+                m_loadStatus->setText(kNoConnection);
+                m_loadButton->show();
                 break;
             case LoadOutcome::Kind::Loaded:
                 fill(outcome.data);
-                LoadSettingsLabel->clear();
-                Timer1->start();
+                m_loadStatus->clear();
+                m_panelTimer->start();
                 setSaveButtonVisible(false);
                 break;
             }
             emit loadFinished();
         },
         [this](const QString& failure) {
-            LoadSettingsLabel->setText(failure);
-            LoadSettingsButton->show();
+            m_loadStatus->setText(failure);
+            m_loadButton->show();
             emit loadFinished();
         });
 }
 
 void ServerSettingsPage::fill(const AccountData& data) {
-    Label23->setText(data.uniqueNumber);
-    Label17->setText(data.greeting);
-    Label19->setText(data.email);
-    Label21->setText(data.registered);
-    Edit9->setText(data.icq1);
-    Edit10->setText(data.icq2);
-    Label29->setText(data.balance + kRoubles);
-    Label31->setText(data.smsPrice + kRoubles);
+    m_uniqueNumberLabel->setText(data.uniqueNumber);
+    m_greetingLabel->setText(data.greeting);
+    m_emailLabel->setText(data.email);
+    m_registeredLabel->setText(data.registered);
+    m_icq1Edit->setText(data.icq1);
+    m_icq2Edit->setText(data.icq2);
+    m_balanceLabel->setText(data.balance + kRoubles);
+    m_smsPriceLabel->setText(data.smsPrice + kRoubles);
     AccountPrices::set(data.voucherFee, data.detailPrice);
 }
 
-void ServerSettingsPage::Timer1Timer() {
-    Timer1->stop();
-    Panel1->show();
-    Panel1->raise();
+void ServerSettingsPage::showAccountPanel() {
+    m_panelTimer->stop();
+    m_accountPanel->show();
+    m_accountPanel->raise();
 }
 
-void ServerSettingsPage::Edit9Change() {
+void ServerSettingsPage::contactNumbersEdited() {
     setSaveButtonVisible(true);
 }
 
-void ServerSettingsPage::SaveSettingsButtonClick() {
+void ServerSettingsPage::saveToService() {
     setSaveButtonVisible(false);
-    SaveSettingsLabel->setText(kSaving);
+    m_saveStatus->setText(kSaving);
     const QString data =
-        Edit9->text() + QChar(0x05) + Edit10->text() + QChar(0x05) + QLatin1Char('0');
+        m_icq1Edit->text() + QChar(0x05) + m_icq2Edit->text() + QChar(0x05) + QLatin1Char('0');
     runThenCallback<Answer>(
         this,
         [client = m_client, key = m_client->userKey(), data] {
@@ -339,25 +379,25 @@ void ServerSettingsPage::SaveSettingsButtonClick() {
         [this](Answer answer) {
             const Reply reply = received(answer);
             if (!reply) {
-                SaveSettingsLabel->setText(kNoConnection);
+                m_saveStatus->setText(kNoConnection);
                 setSaveButtonVisible(true);
             } else if (*reply == QLatin1String("1")) {
-                SaveSettingsLabel->setText(kSaved);
+                m_saveStatus->setText(kSaved);
                 setSaveButtonVisible(false);
             } else {
-                SaveSettingsLabel->setText(kFailed);
+                m_saveStatus->setText(kFailed);
                 setSaveButtonVisible(true);
             }
             emit saveFinished();
         },
         [this](const QString& failure) {
-            SaveSettingsLabel->setText(failure);
+            m_saveStatus->setText(failure);
             setSaveButtonVisible(true);
             emit saveFinished();
         });
 }
 
-void ServerSettingsPage::BuyVoucherButtClick() {
+void ServerSettingsPage::buyVoucher() {
     QString prompt = kBuyPrompt;
     const double fee = AccountPrices::voucherFee();
     if (fee > 0)
@@ -428,7 +468,7 @@ void ServerSettingsPage::buyIssued(const QString& serial, const QString& amount)
     Prompts::inputText(this, kVoucherCaption, kCopySerial + kLineBreak + kAllVouchers, serial);
 }
 
-void ServerSettingsPage::SellVoucherButtClick() {
+void ServerSettingsPage::redeemVoucher() {
     const QString serial = Prompts::inputText(this, kSellCaption, kSellPrompt).value_or(QString());
     if (serial.isEmpty()) {
         emit voucherFinished();
@@ -483,6 +523,6 @@ void ServerSettingsPage::SellVoucherButtClick() {
         });
 }
 
-void ServerSettingsPage::SpeedButton6_Click() {
+void ServerSettingsPage::orderDetail() {
     orderMessageDetail(this, AccountPrices::detailPrice());
 }

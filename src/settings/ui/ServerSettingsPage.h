@@ -23,40 +23,27 @@ class ServerSettingsPage : public QWidget {
 public:
     explicit ServerSettingsPage(std::shared_ptr<ServiceClient> client, QWidget* parent = nullptr);
 
-    QPushButton* LoadSettingsButton = nullptr;
-    QLabel* LoadSettingsLabel = nullptr;
-    QFrame* Panel1 = nullptr;
-    QLabel* Label17 = nullptr; // the service's line at the top
-    QLabel* Label18 = nullptr;
-    QLabel* Label19 = nullptr; // e-mail
-    QLabel* Label20 = nullptr;
-    QLabel* Label21 = nullptr; // registration date
-    QLabel* Label22 = nullptr;
-    QLabel* Label23 = nullptr; // unique number
-    QLabel* Label28 = nullptr;
-    QLabel* Label29 = nullptr; // balance
-    QLabel* Label30 = nullptr;
-    QLabel* Label31 = nullptr; // price of one message
-    QLabel* Label32 = nullptr;
-    QLabel* Label33 = nullptr;
-    QLineEdit* Edit9 = nullptr;  // ICQ 1
-    QLineEdit* Edit10 = nullptr; // ICQ 2
-    QPushButton* SaveSettingsButton = nullptr;
-    QLabel* SaveSettingsLabel = nullptr;
-    QPushButton* BuyVoucherButt = nullptr;
-    QPushButton* SellVoucherButt = nullptr;
-    // "Заказать детализацию": created hidden, nothing shows it.
-    QPushButton* SpeedButton6_ = nullptr;
-    QTimer* Timer1 = nullptr;
+    // What the page shows, for tests.
+    QPushButton* loadButton() const { return m_loadButton; }
+    QString loadStatusText() const;
+    QWidget* accountPanel() const;
+    QTimer* panelTimer() const { return m_panelTimer; }
+    QString uniqueNumberText() const;
+    QString greetingText() const;
+    QString emailText() const;
+    QString registeredText() const;
+    QString balanceText() const;
+    QString smsPriceText() const;
+    QLineEdit* icq1Edit() const { return m_icq1Edit; }
+    QLineEdit* icq2Edit() const { return m_icq2Edit; }
+    QPushButton* saveButton() const { return m_saveButton; }
+    QString saveStatusText() const;
+    QPushButton* buyVoucherButton() const { return m_buyVoucherButton; }
+    QPushButton* redeemVoucherButton() const { return m_redeemVoucherButton; }
+    QPushButton* orderDetailButton() const { return m_orderDetailButton; }
 
-    // Handlers.
-    void LoadSettingsButtonClick();
-    void Timer1Timer();
-    void Edit9Change();
-    void SaveSettingsButtonClick();
-    void BuyVoucherButtClick();
-    void SellVoucherButtClick();
-    void SpeedButton6_Click();
+    // "Заказать детализацию": asks for the period and confirms its cost.
+    void orderDetail();
 
 signals:
     // A flow has shown its outcome (tests wait for these).
@@ -73,11 +60,36 @@ protected:
 private:
     void buildControls();
     void fill(const AccountData& data);
-    // SaveSettingsButton and the voucher buttons share one place: one of them shows.
     void setSaveButtonVisible(bool visible);
     void keepDigits(QLineEdit* edit);
     void buyIssued(const QString& serial, const QString& amount);
+    void loadFromService();
+    void showAccountPanel();
+    void contactNumbersEdited();
+    void saveToService();
+    void buyVoucher();
+    void redeemVoucher();
     std::optional<QString> received(const std::optional<ServiceClient::AccountReply>& answer);
 
     std::shared_ptr<ServiceClient> m_client;
+    QPushButton* m_loadButton = nullptr;
+    QLabel* m_loadStatus = nullptr;
+    // Covers the whole page once the data is in.
+    QFrame* m_accountPanel = nullptr;
+    QLabel* m_greetingLabel = nullptr; // the service's line at the top
+    QLabel* m_uniqueNumberLabel = nullptr;
+    QLabel* m_emailLabel = nullptr;
+    QLabel* m_registeredLabel = nullptr;
+    QLabel* m_balanceLabel = nullptr;
+    QLabel* m_smsPriceLabel = nullptr;
+    QLineEdit* m_icq1Edit = nullptr;
+    QLineEdit* m_icq2Edit = nullptr;
+    // The save button and the voucher buttons share one place: one of them shows.
+    QPushButton* m_saveButton = nullptr;
+    QLabel* m_saveStatus = nullptr;
+    QPushButton* m_buyVoucherButton = nullptr;
+    QPushButton* m_redeemVoucherButton = nullptr;
+    // "Заказать детализацию": created hidden, nothing shows it.
+    QPushButton* m_orderDetailButton = nullptr;
+    QTimer* m_panelTimer = nullptr;
 };

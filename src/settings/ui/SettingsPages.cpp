@@ -44,141 +44,144 @@ QCheckBox* checkBox(const QString& caption, const char* name, QWidget* parent) {
 
 QWidget* TSettingsForm::buildConnectionPage() {
     auto* page = new QWidget(this);
-    page->setObjectName(QStringLiteral("TabSheet1"));
+    page->setObjectName(QStringLiteral("connectionPage"));
 
     auto* service = new QGroupBox(QStringLiteral("Сервис Varnelo"), page);
-    Edit1 = textField("Edit1", service);
-    Edit2 = digitField("Edit2", service);
+    m_hostEdit = textField("hostEdit", service);
+    m_portEdit = digitField("portEdit", service);
     auto* serviceLayout = new QFormLayout(service);
-    serviceLayout->addRow(QStringLiteral("Сервер:"), Edit1);
-    serviceLayout->addRow(QStringLiteral("Порт:"), Edit2);
+    serviceLayout->addRow(QStringLiteral("Сервер:"), m_hostEdit);
+    serviceLayout->addRow(QStringLiteral("Порт:"), m_portEdit);
 
-    CheckBox4 =
-        checkBox(QStringLiteral("Использовать системные настройки прокси"), "CheckBox4", page);
-    CheckBox1 = checkBox(QStringLiteral("Использовать прокси"), "CheckBox1", page);
+    m_systemProxyBox =
+        checkBox(QStringLiteral("Использовать системные настройки прокси"), "systemProxyBox", page);
+    m_useProxyBox = checkBox(QStringLiteral("Использовать прокси"), "useProxyBox", page);
 
-    GroupBox2 = new QGroupBox(page);
-    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    m_proxyGroup = new QGroupBox(page);
+    m_proxyGroup->setObjectName(QStringLiteral("proxyGroup"));
     // Made in their on-screen order, which Tab follows: server and port, then the login.
-    Edit3 = textField("Edit3", GroupBox2);
-    Edit4 = digitField("Edit4", GroupBox2);
-    CheckBox2 = checkBox(QStringLiteral("Авторизация"), "CheckBox2", GroupBox2);
-    Edit5 = textField("Edit5", GroupBox2);
-    Edit6 = textField("Edit6", GroupBox2);
-    Edit6->setEchoMode(QLineEdit::Password);
-    LabelProxyServer = new QLabel(QStringLiteral("Сервер:"), GroupBox2);
-    LabelProxyPort = new QLabel(QStringLiteral("Порт:"), GroupBox2);
-    LabelProxyUser = new QLabel(QStringLiteral("Логин:"), GroupBox2);
-    LabelProxyPassword = new QLabel(QStringLiteral("Пароль:"), GroupBox2);
-    auto* proxyLayout = new QGridLayout(GroupBox2);
-    proxyLayout->addWidget(LabelProxyServer, 0, 0);
-    proxyLayout->addWidget(Edit3, 0, 1);
-    proxyLayout->addWidget(LabelProxyPort, 0, 2);
-    proxyLayout->addWidget(Edit4, 0, 3);
-    proxyLayout->addWidget(CheckBox2, 1, 0, 1, 4);
-    proxyLayout->addWidget(LabelProxyUser, 2, 0);
-    proxyLayout->addWidget(Edit5, 2, 1, 1, 3);
-    proxyLayout->addWidget(LabelProxyPassword, 3, 0);
-    proxyLayout->addWidget(Edit6, 3, 1, 1, 3);
+    m_proxyServerEdit = textField("proxyServerEdit", m_proxyGroup);
+    m_proxyPortEdit = digitField("proxyPortEdit", m_proxyGroup);
+    m_proxyAuthBox = checkBox(QStringLiteral("Авторизация"), "proxyAuthBox", m_proxyGroup);
+    m_proxyUserEdit = textField("proxyUserEdit", m_proxyGroup);
+    m_proxyPasswordEdit = textField("proxyPasswordEdit", m_proxyGroup);
+    m_proxyPasswordEdit->setEchoMode(QLineEdit::Password);
+    auto* serverLabel = new QLabel(QStringLiteral("Сервер:"), m_proxyGroup);
+    auto* portLabel = new QLabel(QStringLiteral("Порт:"), m_proxyGroup);
+    auto* userLabel = new QLabel(QStringLiteral("Логин:"), m_proxyGroup);
+    auto* passwordLabel = new QLabel(QStringLiteral("Пароль:"), m_proxyGroup);
+    auto* proxyLayout = new QGridLayout(m_proxyGroup);
+    proxyLayout->addWidget(serverLabel, 0, 0);
+    proxyLayout->addWidget(m_proxyServerEdit, 0, 1);
+    proxyLayout->addWidget(portLabel, 0, 2);
+    proxyLayout->addWidget(m_proxyPortEdit, 0, 3);
+    proxyLayout->addWidget(m_proxyAuthBox, 1, 0, 1, 4);
+    proxyLayout->addWidget(userLabel, 2, 0);
+    proxyLayout->addWidget(m_proxyUserEdit, 2, 1, 1, 3);
+    proxyLayout->addWidget(passwordLabel, 3, 0);
+    proxyLayout->addWidget(m_proxyPasswordEdit, 3, 1, 1, 3);
     proxyLayout->setColumnStretch(1, 3);
     proxyLayout->setColumnStretch(3, 1);
+    m_proxyControls = {m_useProxyBox,   serverLabel,     portLabel,          userLabel,
+                       passwordLabel,   m_proxyAuthBox,  m_proxyGroup,       m_proxyServerEdit,
+                       m_proxyPortEdit, m_proxyUserEdit, m_proxyPasswordEdit};
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(service);
-    layout->addWidget(CheckBox4);
-    layout->addWidget(CheckBox1);
-    layout->addWidget(GroupBox2);
+    layout->addWidget(m_systemProxyBox);
+    layout->addWidget(m_useProxyBox);
+    layout->addWidget(m_proxyGroup);
     layout->addStretch(1);
 
-    connect(CheckBox1, &QCheckBox::clicked, this, &TSettingsForm::CheckBox1Click);
-    connect(CheckBox4, &QCheckBox::clicked, this, &TSettingsForm::CheckBox4Click);
+    connect(m_useProxyBox, &QCheckBox::clicked, this, &TSettingsForm::followUseProxy);
+    connect(m_systemProxyBox, &QCheckBox::clicked, this, &TSettingsForm::followSystemProxy);
     return page;
 }
 
 QWidget* TSettingsForm::buildInterfacePage() {
     auto* page = new QWidget(this);
-    page->setObjectName(QStringLiteral("TabSheet2"));
+    page->setObjectName(QStringLiteral("interfacePage"));
 
-    CheckBox5 = checkBox(QStringLiteral("Показывать заставку при запуске"), "CheckBox5", page);
-    CheckBox7 = checkBox(QStringLiteral("Показывать информацию в трее"), "CheckBox7", page);
-    CheckBox12 = checkBox(QStringLiteral("Показывать баланс вместо СМС"), "CheckBox12", page);
-    CheckBox9 = checkBox(QStringLiteral("Сворачивать окно отправки сообщений"), "CheckBox9", page);
-    CheckBox3 = checkBox(QStringLiteral("Использовать прозрачность"), "CheckBox3", page);
-    TrackBar1 = new QSlider(Qt::Horizontal, page);
-    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
-    TrackBar1->setRange(0, 255);
-    CheckBox10 = checkBox(QStringLiteral("Только для неактивного"), "CheckBox10", page);
-    CheckBox11 = checkBox(QStringLiteral("Плавное затухание главного окна"), "CheckBox11", page);
+    m_splashBox = checkBox(QStringLiteral("Показывать заставку при запуске"), "splashBox", page);
+    m_balloonTipsBox =
+        checkBox(QStringLiteral("Показывать информацию в трее"), "balloonTipsBox", page);
+    m_showBalanceBox =
+        checkBox(QStringLiteral("Показывать баланс вместо СМС"), "showBalanceBox", page);
+    m_minimizeSendBox =
+        checkBox(QStringLiteral("Сворачивать окно отправки сообщений"), "minimizeSendBox", page);
+    m_translucentBox =
+        checkBox(QStringLiteral("Использовать прозрачность"), "translucentBox", page);
+    m_opacitySlider = new QSlider(Qt::Horizontal, page);
+    m_opacitySlider->setObjectName(QStringLiteral("opacitySlider"));
+    m_opacitySlider->setRange(0, 255);
+    m_onlyInactiveBox = checkBox(QStringLiteral("Только для неактивного"), "onlyInactiveBox", page);
+    m_fadeOnCloseBox =
+        checkBox(QStringLiteral("Плавное затухание главного окна"), "fadeOnCloseBox", page);
 
     auto* menuGroup = new QGroupBox(QStringLiteral("Список контактов в меню"), page);
-    RadioButton1 = new QRadioButton(QStringLiteral("Разбить по группам"), menuGroup);
-    RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
-    RadioButton2 = new QRadioButton(QStringLiteral("В виде списка"), menuGroup);
-    RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
-    RadioButton2->setChecked(true);
+    m_menuByGroupButton = new QRadioButton(QStringLiteral("Разбить по группам"), menuGroup);
+    m_menuByGroupButton->setObjectName(QStringLiteral("menuByGroupButton"));
+    m_menuAsListButton = new QRadioButton(QStringLiteral("В виде списка"), menuGroup);
+    m_menuAsListButton->setObjectName(QStringLiteral("menuAsListButton"));
+    m_menuAsListButton->setChecked(true);
     auto* menuLayout = new QHBoxLayout(menuGroup);
-    menuLayout->addWidget(RadioButton1);
-    menuLayout->addWidget(RadioButton2);
+    menuLayout->addWidget(m_menuByGroupButton);
+    menuLayout->addWidget(m_menuAsListButton);
 
-    ComboBox1 = new QComboBox(page);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setEditable(false);
-    Edit8 = textField("Edit8", page);
-    Edit7 = digitField("Edit7", page);
-    SpeedButton1 =
+    m_skinBox = new QComboBox(page);
+    m_skinBox->setObjectName(QStringLiteral("skinBox"));
+    m_skinBox->setEditable(false);
+    m_timeFormatEdit = textField("timeFormatEdit", page);
+    m_historyCountEdit = digitField("historyCountEdit", page);
+    m_accessPasswordButton =
         new QPushButton(QStringLiteral("Задать пароль для доступа к программе..."), page);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setAutoDefault(false);
+    m_accessPasswordButton->setObjectName(QStringLiteral("accessPasswordButton"));
+    m_accessPasswordButton->setAutoDefault(false);
 
     auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("Тема:"), ComboBox1);
-    fields->addRow(QStringLiteral("Формат времени:"), Edit8);
-    fields->addRow(QStringLiteral("Сообщений в истории:"), Edit7);
+    fields->addRow(QStringLiteral("Тема:"), m_skinBox);
+    fields->addRow(QStringLiteral("Формат времени:"), m_timeFormatEdit);
+    fields->addRow(QStringLiteral("Сообщений в истории:"), m_historyCountEdit);
 
     auto* translucency = new QGridLayout;
-    translucency->addWidget(CheckBox3, 0, 0);
-    translucency->addWidget(TrackBar1, 0, 1);
-    translucency->addWidget(CheckBox10, 1, 0);
-    translucency->addWidget(CheckBox11, 1, 1);
+    translucency->addWidget(m_translucentBox, 0, 0);
+    translucency->addWidget(m_opacitySlider, 0, 1);
+    translucency->addWidget(m_onlyInactiveBox, 1, 0);
+    translucency->addWidget(m_fadeOnCloseBox, 1, 1);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(CheckBox5);
-    layout->addWidget(CheckBox7);
-    layout->addWidget(CheckBox12);
-    layout->addWidget(CheckBox9);
+    layout->addWidget(m_splashBox);
+    layout->addWidget(m_balloonTipsBox);
+    layout->addWidget(m_showBalanceBox);
+    layout->addWidget(m_minimizeSendBox);
     layout->addLayout(translucency);
     layout->addWidget(menuGroup);
     layout->addLayout(fields);
-    layout->addWidget(SpeedButton1);
+    layout->addWidget(m_accessPasswordButton);
     layout->addStretch(1);
 
-    connect(CheckBox3, &QCheckBox::clicked, this, &TSettingsForm::CheckBox3Click);
-    connect(ComboBox1, &QComboBox::activated, this, &TSettingsForm::ComboBox1Change);
-    connect(SpeedButton1, &QPushButton::clicked, this, &TSettingsForm::Button1Click);
+    connect(m_translucentBox, &QCheckBox::clicked, this, &TSettingsForm::previewTranslucency);
+    connect(m_skinBox, &QComboBox::activated, this, &TSettingsForm::noteSkinChanged);
+    connect(m_accessPasswordButton, &QPushButton::clicked, this,
+            &TSettingsForm::changeAccessPassword);
     return page;
 }
 
 QWidget* TSettingsForm::buildSoundsPage() {
     auto* page = new QWidget(this);
-    page->setObjectName(QStringLiteral("TabSheet3"));
+    page->setObjectName(QStringLiteral("soundsPage"));
     auto* layout = new QGridLayout(page);
 
     struct Row {
         QString caption;
         QLineEdit** field;
         const char* fieldName;
-        QToolButton** test;
-        const char* testName;
     };
     const Row rows[] = {
-        {QStringLiteral("Соединение удачно:"), &FilenameEdit1, "FilenameEdit1", &SpeedButton2,
-         "SpeedButton2"},
-        {QStringLiteral("Невозможно соединиться:"), &FilenameEdit4, "FilenameEdit4", &SpeedButton5,
-         "SpeedButton5"},
-        {QStringLiteral("Удачная отправка:"), &FilenameEdit2, "FilenameEdit2", &SpeedButton3,
-         "SpeedButton3"},
-        {QStringLiteral("Ошибка при отправке:"), &FilenameEdit3, "FilenameEdit3", &SpeedButton4,
-         "SpeedButton4"},
+        {QStringLiteral("Соединение удачно:"), &m_connectOkSoundEdit, "connectOkSoundEdit"},
+        {QStringLiteral("Невозможно соединиться:"), &m_connectErrSoundEdit, "connectErrSoundEdit"},
+        {QStringLiteral("Удачная отправка:"), &m_sentOkSoundEdit, "sentOkSoundEdit"},
+        {QStringLiteral("Ошибка при отправке:"), &m_sentErrSoundEdit, "sentErrSoundEdit"},
     };
     int line = 0;
     for (const Row& row : rows) {
@@ -186,18 +189,18 @@ QWidget* TSettingsForm::buildSoundsPage() {
         auto* browse = new QToolButton(page);
         browse->setObjectName(QLatin1String(row.fieldName) + QStringLiteral("Browse"));
         browse->setText(QStringLiteral("..."));
-        auto* test = new QToolButton(page);
-        test->setObjectName(QLatin1String(row.testName));
-        test->setText(QStringLiteral(">"));
+        auto* play = new QToolButton(page);
+        play->setObjectName(QLatin1String(row.fieldName) + QStringLiteral("Play"));
+        play->setText(QStringLiteral(">"));
         layout->addWidget(new QLabel(row.caption, page), line++, 0, 1, 3);
         layout->addWidget(field, line, 0);
         layout->addWidget(browse, line, 1);
-        layout->addWidget(test, line++, 2);
-        connect(browse, &QToolButton::clicked, this, [this, field] { BrowseSound(field); });
+        layout->addWidget(play, line++, 2);
+        connect(browse, &QToolButton::clicked, this, [this, field] { browseSound(field); });
         // Plays synchronously: the dialog waits until the sound has ended.
-        connect(test, &QToolButton::clicked, this, [field] { Sound::playFile(field->text()); });
+        connect(play, &QToolButton::clicked, this, [field] { Sound::playFile(field->text()); });
         *row.field = field;
-        *row.test = test;
+        m_playButtons.insert(field, play);
     }
     layout->setRowStretch(line, 1);
     return page;

@@ -18,15 +18,17 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <optional>
+#include <string_view>
+#include <utility>
 
 namespace {
 
-const QString kDefaultPortText = QStringLiteral("3000");
-const QString kDefaultProxyPortText = QStringLiteral("0");
-constexpr qint32 kHistoryCountFallback = 500;
+// What "ОК" stores for a history count field that holds no number.
+constexpr qint32 kHistoryCountNotANumber = 500;
 
 bool s_skinChanged = false;
 
@@ -55,11 +57,8 @@ public:
     QString text;
 };
 
-qint32 portNumber(const QString& text) {
-    const std::optional<qint32> value = toInt32(text);
-    if (!value)
-        throw NumberError(text);
-    return *value;
+bool sameSetting(const char* name, const Setting::Entry& setting) {
+    return std::string_view(name) == setting.name;
 }
 
 } // namespace
@@ -89,86 +88,179 @@ void TSettingsForm::resetSkinChangedForTests() {
     s_skinChanged = false;
 }
 
-void TSettingsForm::FormCreate() {
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setScaledContents(true);
-    Image1->setFixedHeight(25);
-    Image2 = new QLabel(this);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Label9 = new QLabel(QStringLiteral("Настройка"), this);
-    Label9->setObjectName(QStringLiteral("Label9"));
-    QFont bold = Label9->font();
-    bold.setBold(true);
-    Label9->setFont(bold);
+TSettingsForm::Binding::Binding(Setting::Bool setting, QAbstractButton* box)
+    : name(setting.name)
+    , control(box)
+    , load([setting, box](const Settings& settings) { box->setChecked(settings.get(setting)); })
+    , store([setting, box](Settings& settings) { settings.set(setting, box->isChecked()); }) {
+}
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    TabSheet1 = buildConnectionPage();
-    TabSheet2 = buildInterfacePage();
-    TabSheet3 = buildSoundsPage();
-    TabSheet4 = new QWidget(this);
-    TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
-    auto* serverLayout = new QVBoxLayout(TabSheet4);
+TSettingsForm::Binding::Binding(Setting::Str setting, QLineEdit* field,
+                                std::function<QString(const Settings&)> read)
+    : name(setting.name)
+    , control(field)
+    , load([setting, field, read](const Settings& settings) {
+        field->setText(read ? read(settings) : settings.get(setting));
+    })
+    , store([setting, field](Settings& settings) { settings.set(setting, field->text()); }) {
+}
+
+TSettingsForm::Binding::Binding(Setting::Int setting, QLineEdit* field,
+                                std::optional<qint32> whenNotANumber)
+    : name(setting.name)
+    , control(field)
+    , load([setting, field](const Settings& settings) {
+        field->setText(QString::number(settings.get(setting)));
+    })
+    , fillEmpty(whenNotANumber ? std::function<void()>() : [setting, field] {
+        if (field->text().isEmpty())
+            field->setText(QString::number(setting.fallback));
+    })
+    , store([setting, field, whenNotANumber](Settings& settings) {
+        if (whenNotANumber) {
+            settings.set(setting, toInt32(field->text()).value_or(*whenNotANumber));
+            return;
+        }
+        const std::optional<qint32> value = toInt32(field->text());
+        if (!value)
+            throw NumberError(field->text());
+        settings.set(setting, *value);
+    }) {
+}
+
+TSettingsForm::Binding::Binding(Setting::Int setting, QAbstractSlider* slider)
+    : name(setting.name)
+    , control(slider)
+    , load([setting, slider](const Settings& settings) { slider->setValue(settings.get(setting)); })
+    , store([setting, slider](Settings& settings) { settings.set(setting, slider->value()); }) {
+}
+
+// Which control shows which stored value, in the order "ОК" stores them. The skin box is
+// apart: it lists skin files, and the skin in use is selected by its display name.
+std::vector<TSettingsForm::Binding> TSettingsForm::bindings() const {
+    return {
+        {Setting::Host, m_hostEdit},
+        {Setting::Port, m_portEdit},
+        {Setting::UseIESettings, m_systemProxyBox},
+        {Setting::TimeFormat, m_timeFormatEdit,
+         [](const Settings& settings) { return settings.timeFormatForDialog(); }},
+        {Setting::ShowSplash, m_splashBox},
+        {Setting::SoundConnectOK, m_connectOkSoundEdit},
+        {Setting::SoundConnectErr, m_connectErrSoundEdit},
+        {Setting::SoundSentOK, m_sentOkSoundEdit},
+        {Setting::SoundSentErr, m_sentErrSoundEdit},
+        {Setting::UseProxy, m_useProxyBox},
+        {Setting::ProxyAuthentication, m_proxyAuthBox},
+        {Setting::ProxyServer, m_proxyServerEdit},
+        {Setting::ProxyPort, m_proxyPortEdit},
+        {Setting::ProxyUserName, m_proxyUserEdit},
+        {Setting::ProxyPassword, m_proxyPasswordEdit},
+        {Setting::UseBalloonTips, m_balloonTipsBox},
+        {Setting::UseAlphaBlend, m_translucentBox},
+        // Unchecked, the other option button stays checked.
+        {Setting::MenuWithGroup, m_menuByGroupButton},
+        {Setting::MinimizeSendWindow, m_minimizeSendBox},
+        {Setting::AlphaBlendValue, m_opacitySlider},
+        {Setting::TransparentOnlyInActive, m_onlyInactiveBox},
+        {Setting::SlowHideOnClose, m_fadeOnCloseBox},
+        {Setting::ShowBalance, m_showBalanceBox},
+        {Setting::HistoryMessCount, m_historyCountEdit, kHistoryCountNotANumber},
+    };
+}
+
+QWidget* TSettingsForm::control(const Setting::Entry& setting) const {
+    for (const Binding& binding : m_bindings) {
+        if (sameSetting(binding.name, setting))
+            return binding.control;
+    }
+    return nullptr;
+}
+
+QToolButton* TSettingsForm::playButton(const Setting::Entry& sound) const {
+    return m_playButtons.value(this->control<QLineEdit>(sound));
+}
+
+void TSettingsForm::FormCreate() {
+    m_banner = new QLabel(this);
+    m_banner->setObjectName(QStringLiteral("banner"));
+    m_banner->setScaledContents(true);
+    m_banner->setFixedHeight(25);
+    m_headerPicture = new QLabel(this);
+    m_headerPicture->setObjectName(QStringLiteral("headerPicture"));
+    m_title = new QLabel(QStringLiteral("Настройка"), this);
+    m_title->setObjectName(QStringLiteral("title"));
+    QFont bold = m_title->font();
+    bold.setBold(true);
+    m_title->setFont(bold);
+
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("pages"));
+    m_connectionPage = buildConnectionPage();
+    m_interfacePage = buildInterfacePage();
+    m_soundsPage = buildSoundsPage();
+    m_serverPage = new QWidget(this);
+    m_serverPage->setObjectName(QStringLiteral("serverPage"));
+    auto* serverLayout = new QVBoxLayout(m_serverPage);
     if (serverPageFactory()) {
-        if (QWidget* content = serverPageFactory()(TabSheet4))
+        if (QWidget* content = serverPageFactory()(m_serverPage))
             serverLayout->addWidget(content);
     }
-    PageControl1->addTab(TabSheet1, QStringLiteral("Подключение"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("Интерфейс"));
-    PageControl1->addTab(TabSheet3, QStringLiteral("Звуки"));
-    PageControl1->addTab(TabSheet4, QStringLiteral("Сервер"));
-    PageControl1->setCurrentIndex(0);
+    m_pages->addTab(m_connectionPage, QStringLiteral("Подключение"));
+    m_pages->addTab(m_interfacePage, QStringLiteral("Интерфейс"));
+    m_pages->addTab(m_soundsPage, QStringLiteral("Звуки"));
+    m_pages->addTab(m_serverPage, QStringLiteral("Сервер"));
+    m_pages->setCurrentIndex(0);
+    m_bindings = bindings();
 
-    ButOK = new QPushButton(glyph(13), QStringLiteral("ОК"), this);
-    ButOK->setObjectName(QStringLiteral("ButOK"));
-    ButCancel = new QPushButton(glyph(14), QStringLiteral("Отмена"), this);
-    ButCancel->setObjectName(QStringLiteral("ButCancel"));
-    for (QPushButton* button : {ButOK, ButCancel})
+    m_okButton = new QPushButton(glyph(13), QStringLiteral("ОК"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_cancelButton = new QPushButton(glyph(14), QStringLiteral("Отмена"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    for (QPushButton* button : {m_okButton, m_cancelButton})
         button->setFlat(true);
-    ButOK->setDefault(true);
+    m_okButton->setDefault(true);
 
     auto* header = new QHBoxLayout;
     header->setContentsMargins(10, 4, 10, 0);
-    header->addWidget(Image2);
-    header->addWidget(Label9, 1);
+    header->addWidget(m_headerPicture);
+    header->addWidget(m_title, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(ButOK);
-    buttons->addWidget(ButCancel);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
     auto* body = new QVBoxLayout;
     body->setContentsMargins(10, 4, 10, 8);
-    body->addWidget(PageControl1, 1);
+    body->addWidget(m_pages, 1);
     body->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Image1);
+    layout->addWidget(m_banner);
     layout->addLayout(header);
     layout->addLayout(body, 1);
     setMinimumSize(440, 470);
 
-    connect(ButOK, &QPushButton::clicked, this, &TSettingsForm::ButOKClick);
-    connect(ButCancel, &QPushButton::clicked, this, &TSettingsForm::ButCancelClick);
+    connect(m_okButton, &QPushButton::clicked, this, &TSettingsForm::confirm);
+    connect(m_cancelButton, &QPushButton::clicked, this, &TSettingsForm::reject);
 
     const SkinUnit& skin = SkinUnit::active();
-    skin.dress(this, {Image1, Image2, QStringLiteral("14.bmp"), {Label9}, {}, {}});
+    skin.dress(this, {m_banner, m_headerPicture, QStringLiteral("14.bmp"), {m_title}, {}, {}});
 
     // The skin list, and the entry of the skin in use selected (a later file of the same
     // name wins).
     m_skinFiles = ListSkinFiles();
     for (int i = 0; i < m_skinFiles.size(); ++i) {
-        ComboBox1->addItem(m_skinFiles[i].displayName);
+        m_skinBox->addItem(m_skinFiles[i].displayName);
         if (m_skinFiles[i].displayName == skin.displayName())
-            ComboBox1->setCurrentIndex(i);
+            m_skinBox->setCurrentIndex(i);
     }
-    if (ComboBox1->count() > 0 && ComboBox1->currentText() != skin.displayName())
-        ComboBox1->setCurrentIndex(-1);
+    if (m_skinBox->count() > 0 && m_skinBox->currentText() != skin.displayName())
+        m_skinBox->setCurrentIndex(-1);
 }
 
 void TSettingsForm::showConnectionPageOnly() {
-    PageControl1->setCurrentIndex(0);
-    for (int page = 1; page < PageControl1->count(); ++page)
-        PageControl1->setTabVisible(page, false);
+    m_pages->setCurrentIndex(0);
+    for (int page = 1; page < m_pages->count(); ++page)
+        m_pages->setTabVisible(page, false);
 }
 
 void TSettingsForm::showEvent(QShowEvent* event) {
@@ -181,80 +273,50 @@ void TSettingsForm::showEvent(QShowEvent* event) {
 
 void TSettingsForm::FormShow() {
     const Settings settings(*m_context.registry);
-    Edit1->setText(settings.get(Setting::Host));
-    Edit2->setText(QString::number(settings.get(Setting::Port)));
-
-    CheckBox1->setChecked(settings.get(Setting::UseProxy));
-    CheckBox2->setChecked(settings.get(Setting::ProxyAuthentication));
-    Edit3->setText(settings.get(Setting::ProxyServer));
-    Edit4->setText(QString::number(settings.get(Setting::ProxyPort)));
-    Edit5->setText(settings.get(Setting::ProxyUserName));
-    Edit6->setText(settings.proxyPassword());
-
-    CheckBox7->setChecked(settings.get(Setting::UseBalloonTips));
-    CheckBox9->setChecked(settings.get(Setting::MinimizeSendWindow));
-    CheckBox10->setChecked(settings.get(Setting::TransparentOnlyInActive));
-    CheckBox11->setChecked(settings.get(Setting::SlowHideOnClose));
-    CheckBox12->setChecked(settings.get(Setting::ShowBalance));
-
-    CheckBox3->setChecked(settings.get(Setting::UseAlphaBlend));
-    if (settings.get(Setting::MenuWithGroup))
-        RadioButton1->setChecked(true);
-    TrackBar1->setValue(settings.alphaBlendValue());
-    Edit7->setText(QString::number(settings.get(Setting::HistoryMessCount)));
-    CheckBox4->setChecked(settings.get(Setting::UseIESettings));
-    CheckBox5->setChecked(settings.get(Setting::ShowSplash));
-
-    Edit8->setText(settings.timeFormatForDialog());
-
-    FilenameEdit1->setText(settings.get(Setting::SoundConnectOK));
-    FilenameEdit4->setText(settings.get(Setting::SoundConnectErr));
-    FilenameEdit2->setText(settings.get(Setting::SoundSentOK));
-    FilenameEdit3->setText(settings.get(Setting::SoundSentErr));
+    for (const Binding& binding : m_bindings)
+        binding.load(settings);
 
     // The group follows its check box, then the system-settings box overrides both.
-    CheckBox1Click();
-    if (CheckBox4->isChecked())
-        CheckBox4Click();
-    CheckBox3Click();
-    TrackBar1Change();
+    followUseProxy();
+    if (m_systemProxyBox->isChecked())
+        followSystemProxy();
+    previewTranslucency();
+    previewOpacity();
     // Only now: filling the slider is not a preview.
-    connect(TrackBar1, &QSlider::valueChanged, this, &TSettingsForm::TrackBar1Change,
+    connect(m_opacitySlider, &QSlider::valueChanged, this, &TSettingsForm::previewOpacity,
             Qt::UniqueConnection);
 }
 
-void TSettingsForm::CheckBox1Click() {
-    GroupBox2->setEnabled(CheckBox1->isChecked());
+void TSettingsForm::followUseProxy() {
+    m_proxyGroup->setEnabled(m_useProxyBox->isChecked());
 }
 
-void TSettingsForm::CheckBox4Click() {
-    const bool enabled = !CheckBox4->isChecked();
-    for (QWidget* widget : std::initializer_list<QWidget*>{
-             CheckBox1, LabelProxyServer, LabelProxyPort, LabelProxyUser, LabelProxyPassword,
-             CheckBox2, GroupBox2, Edit3, Edit4, Edit5, Edit6})
+void TSettingsForm::followSystemProxy() {
+    const bool enabled = !m_systemProxyBox->isChecked();
+    for (QWidget* widget : std::as_const(m_proxyControls))
         widget->setEnabled(enabled);
 }
 
-void TSettingsForm::CheckBox3Click() {
+void TSettingsForm::previewTranslucency() {
     if (m_context.effects)
-        m_context.effects->setAlphaBlend(CheckBox3->isChecked());
+        m_context.effects->setAlphaBlend(m_translucentBox->isChecked());
 }
 
-void TSettingsForm::TrackBar1Change() {
+void TSettingsForm::previewOpacity() {
     if (m_context.effects)
-        m_context.effects->setAlpha(TrackBar1->value());
+        m_context.effects->setAlpha(m_opacitySlider->value());
 }
 
-void TSettingsForm::ComboBox1Change() {
+void TSettingsForm::noteSkinChanged() {
     s_skinChanged = true;
 }
 
-void TSettingsForm::Button1Click() {
+void TSettingsForm::changeAccessPassword() {
     if (m_context.changeAccessPassword)
         m_context.changeAccessPassword(this);
 }
 
-void TSettingsForm::BrowseSound(QLineEdit* field) {
+void TSettingsForm::browseSound(QLineEdit* field) {
     const QString folder = QFileInfo(field->text()).absolutePath();
     QString path =
         Prompts::openFile(this, QStringLiteral("Открыть"), folder, QStringLiteral("Media (*.wav)"));
@@ -265,11 +327,7 @@ void TSettingsForm::BrowseSound(QLineEdit* field) {
     field->setText(path);
 }
 
-void TSettingsForm::ButCancelClick() {
-    reject();
-}
-
-void TSettingsForm::ButOKClick() {
+void TSettingsForm::confirm() {
     if (!store())
         return;
     if (s_skinChanged &&
@@ -283,43 +341,19 @@ void TSettingsForm::ButOKClick() {
 // Writes every value in its order. False when a port does not fit in 32 bits or the store
 // fails: what was written before stays written, and the dialog stays open.
 bool TSettingsForm::store() {
-    if (Edit2->text().isEmpty())
-        Edit2->setText(kDefaultPortText);
-    if (Edit4->text().isEmpty())
-        Edit4->setText(kDefaultProxyPortText);
+    // Empty number fields show the default they store, should the dialog stay open.
+    for (const Binding& binding : m_bindings) {
+        if (binding.fillEmpty)
+            binding.fillEmpty();
+    }
 
     Settings settings(*m_context.registry);
     try {
-        settings.set(Setting::Host, Edit1->text());
-        settings.set(Setting::Port, portNumber(Edit2->text()));
-        settings.set(Setting::UseIESettings, CheckBox4->isChecked());
-        settings.set(Setting::TimeFormat, Edit8->text());
-        settings.set(Setting::ShowSplash, CheckBox5->isChecked());
-        settings.set(Setting::SoundConnectOK, FilenameEdit1->text());
-        settings.set(Setting::SoundConnectErr, FilenameEdit4->text());
-        settings.set(Setting::SoundSentOK, FilenameEdit2->text());
-        settings.set(Setting::SoundSentErr, FilenameEdit3->text());
-        settings.set(Setting::UseProxy, CheckBox1->isChecked());
-        settings.set(Setting::ProxyAuthentication, CheckBox2->isChecked());
-        settings.set(Setting::ProxyServer, Edit3->text());
-        settings.set(Setting::ProxyPort, portNumber(Edit4->text()));
-        settings.set(Setting::ProxyUserName, Edit5->text());
-        settings.setProxyPassword(Edit6->text());
-
-        settings.set(Setting::UseBalloonTips, CheckBox7->isChecked());
-        settings.set(Setting::UseAlphaBlend, CheckBox3->isChecked());
-        settings.set(Setting::MenuWithGroup, RadioButton1->isChecked());
-        settings.set(Setting::MinimizeSendWindow, CheckBox9->isChecked());
-        settings.set(Setting::AlphaBlendValue, TrackBar1->value());
-        settings.set(Setting::TransparentOnlyInActive, CheckBox10->isChecked());
-        settings.set(Setting::SlowHideOnClose, CheckBox11->isChecked());
-        settings.set(Setting::ShowBalance, CheckBox12->isChecked());
-
-        settings.set(Setting::HistoryMessCount,
-                     toInt32(Edit7->text()).value_or(kHistoryCountFallback));
+        for (const Binding& binding : m_bindings)
+            binding.store(settings);
 
         // No entry chosen (no skin file names the skin in use): the stored skin stays.
-        const int skin = ComboBox1->currentIndex();
+        const int skin = m_skinBox->currentIndex();
         if (skin >= 0 && skin < m_skinFiles.size())
             settings.set(Setting::Theme, m_skinFiles[skin].fileName);
     } catch (const NumberError& error) {

@@ -1,12 +1,18 @@
 #pragma once
 
 #include "settings/SkinList.h"
+#include "shared/Settings.h"
 
 #include <QDialog>
+#include <QHash>
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
+class QAbstractButton;
+class QAbstractSlider;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -53,89 +59,120 @@ public:
     static bool skinChanged();
     static void resetSkinChangedForTests();
 
-    // The skin files listed, parallel to ComboBox1's entries.
+    // The skin files listed, parallel to the skin box's entries.
     const QList<SkinChoice>& skinFiles() const { return m_skinFiles; }
 
-    QLabel* Image1 = nullptr; // banner
-    QLabel* Image2 = nullptr; // header picture
-    QLabel* Label9 = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* TabSheet3 = nullptr;
-    QWidget* TabSheet4 = nullptr; // "Сервер": its content is added by the account-data page
-    QPushButton* ButOK = nullptr;
-    QPushButton* ButCancel = nullptr;
+    // The control that shows a stored value (a check box or option button, a line edit, the
+    // slider); nothing for a value the dialog does not show.
+    QWidget* control(const Setting::Entry& setting) const;
+    template <class Control> Control* control(const Setting::Entry& setting) const {
+        return qobject_cast<Control*>(control(setting));
+    }
+    // The test button beside a sound's file field.
+    QToolButton* playButton(const Setting::Entry& sound) const;
 
-    // "Подключение"
-    QLineEdit* Edit1 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QCheckBox* CheckBox4 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QLabel* LabelProxyServer = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QLabel* LabelProxyPort = nullptr;
-    QLineEdit* Edit4 = nullptr;
-    QLabel* LabelProxyUser = nullptr;
-    QLineEdit* Edit5 = nullptr;
-    QLabel* LabelProxyPassword = nullptr;
-    QLineEdit* Edit6 = nullptr;
+    QTabWidget* pages() const { return m_pages; }
+    QWidget* serverPage() const { return m_serverPage; }
+    QComboBox* skinBox() const { return m_skinBox; }
+    QGroupBox* proxyGroup() const { return m_proxyGroup; }
+    QRadioButton* menuAsListButton() const { return m_menuAsListButton; }
+    QPushButton* accessPasswordButton() const { return m_accessPasswordButton; }
+    QPushButton* okButton() const { return m_okButton; }
+    QPushButton* cancelButton() const { return m_cancelButton; }
 
-    // "Интерфейс"
-    QCheckBox* CheckBox5 = nullptr;
-    QCheckBox* CheckBox7 = nullptr;
-    QCheckBox* CheckBox12 = nullptr;
-    QCheckBox* CheckBox9 = nullptr;
-    QCheckBox* CheckBox3 = nullptr;
-    QSlider* TrackBar1 = nullptr;
-    QCheckBox* CheckBox10 = nullptr;
-    QCheckBox* CheckBox11 = nullptr;
-    QRadioButton* RadioButton1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QLineEdit* Edit8 = nullptr;
-    QLineEdit* Edit7 = nullptr;
-    QPushButton* SpeedButton1 = nullptr;
-
-    // "Звуки": the file fields with their browse and test buttons.
-    QLineEdit* FilenameEdit1 = nullptr;
-    QLineEdit* FilenameEdit4 = nullptr;
-    QLineEdit* FilenameEdit2 = nullptr;
-    QLineEdit* FilenameEdit3 = nullptr;
-    QToolButton* SpeedButton2 = nullptr;
-    QToolButton* SpeedButton5 = nullptr;
-    QToolButton* SpeedButton3 = nullptr;
-    QToolButton* SpeedButton4 = nullptr;
-
-    // Handlers.
-    void FormShow();
-    void ButOKClick();
-    void ButCancelClick();
-    void CheckBox1Click();
-    void CheckBox4Click();
-    void CheckBox3Click();
-    void TrackBar1Change();
-    void ComboBox1Change();
-    void Button1Click();
-    // Opens the file dialog for one of the four sound fields.
-    void BrowseSound(QLineEdit* field);
+    // Opens the file dialog for one of the sound fields.
+    void browseSound(QLineEdit* field);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
 
 private:
+    // One stored value and the control that shows it. "ОК" refuses a number field that does
+    // not hold a 32-bit number, unless the row names what to store then; an empty number
+    // field without that takes the value's default.
+    struct Binding {
+        Binding(Setting::Bool setting, QAbstractButton* box);
+        Binding(Setting::Str setting, QLineEdit* field,
+                std::function<QString(const Settings&)> read = {});
+        Binding(Setting::Int setting, QLineEdit* field,
+                std::optional<qint32> whenNotANumber = std::nullopt);
+        Binding(Setting::Int setting, QAbstractSlider* slider);
+        const char* name;
+        QWidget* control;
+        std::function<void(const Settings&)> load;
+        // Set for a number field that takes the default when empty.
+        std::function<void()> fillEmpty;
+        std::function<void(Settings&)> store;
+    };
+    std::vector<Binding> bindings() const;
+
     void FormCreate();
+    void FormShow();
+    void FormClose();
     QWidget* buildConnectionPage();
     QWidget* buildInterfacePage();
     QWidget* buildSoundsPage();
     bool store();
-    void FormClose();
+    void confirm();
+    void followUseProxy();
+    void followSystemProxy();
+    void previewTranslucency();
+    void previewOpacity();
+    void noteSkinChanged();
+    void changeAccessPassword();
 
     Context m_context;
     QList<SkinChoice> m_skinFiles;
+    std::vector<Binding> m_bindings;
     bool m_shown = false;
     bool m_closed = false;
+
+    QLabel* m_banner = nullptr;
+    QLabel* m_headerPicture = nullptr;
+    QLabel* m_title = nullptr;
+    QTabWidget* m_pages = nullptr;
+    QWidget* m_connectionPage = nullptr;
+    QWidget* m_interfacePage = nullptr;
+    QWidget* m_soundsPage = nullptr;
+    QWidget* m_serverPage = nullptr; // its content comes from the page factory
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+
+    // "Подключение"
+    QLineEdit* m_hostEdit = nullptr;
+    QLineEdit* m_portEdit = nullptr;
+    QCheckBox* m_systemProxyBox = nullptr;
+    QCheckBox* m_useProxyBox = nullptr;
+    QGroupBox* m_proxyGroup = nullptr;
+    QCheckBox* m_proxyAuthBox = nullptr;
+    QLineEdit* m_proxyServerEdit = nullptr;
+    QLineEdit* m_proxyPortEdit = nullptr;
+    QLineEdit* m_proxyUserEdit = nullptr;
+    QLineEdit* m_proxyPasswordEdit = nullptr;
+    // Switched off while the system's proxy settings are used.
+    QList<QWidget*> m_proxyControls;
+
+    // "Интерфейс"
+    QCheckBox* m_splashBox = nullptr;
+    QCheckBox* m_balloonTipsBox = nullptr;
+    QCheckBox* m_showBalanceBox = nullptr;
+    QCheckBox* m_minimizeSendBox = nullptr;
+    QCheckBox* m_translucentBox = nullptr;
+    QSlider* m_opacitySlider = nullptr;
+    QCheckBox* m_onlyInactiveBox = nullptr;
+    QCheckBox* m_fadeOnCloseBox = nullptr;
+    QRadioButton* m_menuByGroupButton = nullptr;
+    QRadioButton* m_menuAsListButton = nullptr;
+    QComboBox* m_skinBox = nullptr;
+    QLineEdit* m_timeFormatEdit = nullptr;
+    QLineEdit* m_historyCountEdit = nullptr;
+    QPushButton* m_accessPasswordButton = nullptr;
+
+    // "Звуки": the file fields, each with its browse and test buttons.
+    QLineEdit* m_connectOkSoundEdit = nullptr;
+    QLineEdit* m_connectErrSoundEdit = nullptr;
+    QLineEdit* m_sentOkSoundEdit = nullptr;
+    QLineEdit* m_sentErrSoundEdit = nullptr;
+    QHash<QLineEdit*, QToolButton*> m_playButtons;
 };

@@ -3,7 +3,7 @@
 #include "PayUnit.h"
 #include "SharedGraphicsContext.h"
 
-QDialog* PayFormModule::createPayForm(const QString& address, QWidget* parent) {
+PayFormParts PayFormModule::createPayForm(const QString& address, QWidget* parent) {
     ensureSharedGraphicsContext();
-    return new TPayForm(address, parent);
+    return (new TPayForm(address, parent))->parts();
 }

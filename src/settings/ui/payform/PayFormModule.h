@@ -10,5 +10,5 @@ class PayFormModule : public QObject, public PayFormFactory {
     Q_PLUGIN_METADATA(IID PayFormFactory_iid)
     Q_INTERFACES(PayFormFactory)
 public:
-    QDialog* createPayForm(const QString& address, QWidget* parent) override;
+    PayFormParts createPayForm(const QString& address, QWidget* parent) override;
 };

@@ -19,68 +19,72 @@ TPayForm::TPayForm(const QString& address, QWidget* parent)
 
     const SkinnedHeader header = SkinnedHeader::create(
         this, QStringLiteral("Оплата"), QStringLiteral("Ознакомиться с технологией оплаты"));
-    Image1 = header.banner;
-    Image2 = header.picture;
-    Label6 = header.title;
-    Label7 = header.subtitle;
+    m_banner = header.banner;
+    m_picture = header.picture;
+    m_title = header.title;
+    m_subtitle = header.subtitle;
 
-    WB = new QWebEngineView(this);
-    WB->setObjectName(QStringLiteral("WB"));
-    But1 = new QPushButton(QStringLiteral("<"), this);
-    But1->setObjectName(QStringLiteral("But1"));
-    But1->setToolTip(QStringLiteral("Назад"));
-    But2 = new QPushButton(QStringLiteral(">"), this);
-    But2->setObjectName(QStringLiteral("But2"));
-    But2->setToolTip(QStringLiteral("Вперед"));
+    m_browser = new QWebEngineView(this);
+    m_browser->setObjectName(QStringLiteral("browser"));
+    m_backButton = new QPushButton(QStringLiteral("<"), this);
+    m_backButton->setObjectName(QStringLiteral("backButton"));
+    m_backButton->setToolTip(QStringLiteral("Назад"));
+    m_forwardButton = new QPushButton(QStringLiteral(">"), this);
+    m_forwardButton->setObjectName(QStringLiteral("forwardButton"));
+    m_forwardButton->setToolTip(QStringLiteral("Вперед"));
     // Screen readers say the hints, not the arrows drawn on the buttons.
-    But1->setAccessibleName(But1->toolTip());
-    But2->setAccessibleName(But2->toolTip());
-    SpeedButton1 = new QPushButton(QStringLiteral("Закрыть"), this);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setFlat(true);
-    for (QPushButton* button : {But1, But2, SpeedButton1})
+    m_backButton->setAccessibleName(m_backButton->toolTip());
+    m_forwardButton->setAccessibleName(m_forwardButton->toolTip());
+    m_closeButton = new QPushButton(QStringLiteral("Закрыть"), this);
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_closeButton->setFlat(true);
+    for (QPushButton* button : {m_backButton, m_forwardButton, m_closeButton})
         button->setAutoDefault(false);
-    But1->setEnabled(false);
-    But2->setEnabled(false);
+    m_backButton->setEnabled(false);
+    m_forwardButton->setEnabled(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(8, 4, 8, 8);
-    buttons->addWidget(But1);
-    buttons->addWidget(But2);
+    buttons->addWidget(m_backButton);
+    buttons->addWidget(m_forwardButton);
     buttons->addStretch();
-    buttons->addWidget(SpeedButton1);
+    buttons->addWidget(m_closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Image1);
-    layout->addWidget(WB, 1);
+    layout->addWidget(m_banner);
+    layout->addWidget(m_browser, 1);
     layout->addLayout(buttons);
     resize(640, 520);
 
     // The browser's back and forward commands report when they become possible.
-    connect(WB->pageAction(QWebEnginePage::Back), &QAction::changed, this,
-            &TPayForm::WBCommandStateChange);
-    connect(WB->pageAction(QWebEnginePage::Forward), &QAction::changed, this,
-            &TPayForm::WBCommandStateChange);
-    connect(WB, &QWebEngineView::loadFinished, this, [this](bool ok) {
-        WBCommandStateChange();
+    connect(m_browser->pageAction(QWebEnginePage::Back), &QAction::changed, this,
+            &TPayForm::followHistory);
+    connect(m_browser->pageAction(QWebEnginePage::Forward), &QAction::changed, this,
+            &TPayForm::followHistory);
+    connect(m_browser, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        followHistory();
         emit pageLoaded(ok);
     });
-    connect(But1, &QPushButton::clicked, this, &TPayForm::But1Click);
-    connect(But2, &QPushButton::clicked, this, &TPayForm::But2Click);
-    connect(SpeedButton1, &QPushButton::clicked, this, &TPayForm::SpeedButton1Click);
+    connect(m_backButton, &QPushButton::clicked, m_browser, &QWebEngineView::back);
+    connect(m_forwardButton, &QPushButton::clicked, m_browser, &QWebEngineView::forward);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+PayFormParts TPayForm::parts() {
+    return {this, m_banner, m_picture, m_title, m_subtitle, m_closeButton};
 }
 
 QString TPayForm::pageTitle() const {
-    return WB->title();
+    return m_browser->title();
 }
 
 QUrl TPayForm::pageUrl() const {
-    return WB->url();
+    return m_browser->url();
 }
 
 void TPayForm::navigate(const QUrl& url) {
-    WB->load(url);
+    m_browser->load(url);
 }
 
 void TPayForm::showEvent(QShowEvent* event) {
@@ -88,19 +92,7 @@ void TPayForm::showEvent(QShowEvent* event) {
     navigate(m_address);
 }
 
-void TPayForm::WBCommandStateChange() {
-    But1->setEnabled(WB->history()->canGoBack());
-    But2->setEnabled(WB->history()->canGoForward());
-}
-
-void TPayForm::But1Click() {
-    WB->back();
-}
-
-void TPayForm::But2Click() {
-    WB->forward();
-}
-
-void TPayForm::SpeedButton1Click() {
-    close();
+void TPayForm::followHistory() {
+    m_backButton->setEnabled(m_browser->history()->canGoBack());
+    m_forwardButton->setEnabled(m_browser->history()->canGoForward());
 }

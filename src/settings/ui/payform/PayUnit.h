@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PayFormFactory.h"
+
 #include <QDialog>
 #include <QUrl>
 
@@ -16,22 +18,12 @@ class TPayForm : public QDialog {
 public:
     TPayForm(const QString& address, QWidget* parent = nullptr);
 
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QWebEngineView* WB = nullptr;
-    QPushButton* But1 = nullptr; // back
-    QPushButton* But2 = nullptr; // forward
-    QPushButton* SpeedButton1 = nullptr;
+    // The window and what the program dresses in the skin.
+    PayFormParts parts();
 
     QString pageTitle() const;
     QUrl pageUrl() const;
     Q_INVOKABLE void navigate(const QUrl& url);
-
-    void But1Click();
-    void But2Click();
-    void SpeedButton1Click();
 
 signals:
     void pageLoaded(bool ok);
@@ -40,7 +32,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void WBCommandStateChange();
+    // Back and forward follow the browser's history.
+    void followHistory();
 
     QUrl m_address;
+    QLabel* m_banner = nullptr;
+    QLabel* m_picture = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_subtitle = nullptr;
+    QWebEngineView* m_browser = nullptr;
+    QPushButton* m_backButton = nullptr;
+    QPushButton* m_forwardButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
 };

@@ -100,17 +100,17 @@ class ServerPageTest : public QObject {
 
     bool load() {
         QSignalSpy finished(m_page.get(), &ServerSettingsPage::loadFinished);
-        m_page->LoadSettingsButton->click();
+        m_page->loadButton()->click();
         return finished.wait(kWaitMs);
     }
     bool loadAndShow() {
         if (!load())
             return false;
-        return QTest::qWaitFor([this] { return m_page->Panel1->isVisible(); }, kWaitMs);
+        return QTest::qWaitFor([this] { return m_page->accountPanel()->isVisible(); }, kWaitMs);
     }
     bool save() {
         QSignalSpy finished(m_page.get(), &ServerSettingsPage::saveFinished);
-        m_page->SaveSettingsButton->click();
+        m_page->saveButton()->click();
         return finished.wait(kWaitMs);
     }
     // Runs a voucher command; the flow may end at once (a refused input) or after the reply.
@@ -120,12 +120,12 @@ class ServerPageTest : public QObject {
         return !finished.isEmpty() || finished.wait(kWaitMs);
     }
     bool saveShownInsteadOfVouchers() const {
-        return !m_page->SaveSettingsButton->isHidden() && m_page->BuyVoucherButt->isHidden() &&
-               m_page->SellVoucherButt->isHidden();
+        return !m_page->saveButton()->isHidden() && m_page->buyVoucherButton()->isHidden() &&
+               m_page->redeemVoucherButton()->isHidden();
     }
     bool vouchersShownInsteadOfSave() const {
-        return m_page->SaveSettingsButton->isHidden() && !m_page->BuyVoucherButt->isHidden() &&
-               !m_page->SellVoucherButt->isHidden();
+        return m_page->saveButton()->isHidden() && !m_page->buyVoucherButton()->isHidden() &&
+               !m_page->redeemVoucherButton()->isHidden();
     }
     int sandboxRequests() const { return m_sandbox.log().size(); }
     QString lastSandboxRequest() const {
@@ -140,7 +140,7 @@ class ServerPageTest : public QObject {
     // Buys through the page and returns the serial it showed for copying.
     QString buyWithPage(const QString& amount) {
         Prompts::queueAnswer(amount);
-        if (!voucher(m_page->BuyVoucherButt))
+        if (!voucher(m_page->buyVoucherButton()))
             return {};
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         return asked.size() == 2 && asked[1].caption == QStringLiteral("Ваучер") ? asked[1].initial
@@ -176,34 +176,34 @@ private slots:
     void cleanup() { m_page.reset(); }
 
     void startsWithOnlyTheLoadButton() {
-        QVERIFY(!m_page->LoadSettingsButton->isHidden());
-        QVERIFY(m_page->Panel1->isHidden());
-        QVERIFY(m_page->SpeedButton6_->isHidden());
-        QVERIFY(!m_page->Timer1->isActive());
-        QCOMPARE(m_page->Timer1->interval(), 1);
+        QVERIFY(!m_page->loadButton()->isHidden());
+        QVERIFY(m_page->accountPanel()->isHidden());
+        QVERIFY(m_page->orderDetailButton()->isHidden());
+        QVERIFY(!m_page->panelTimer()->isActive());
+        QCOMPARE(m_page->panelTimer()->interval(), 1);
         QVERIFY(vouchersShownInsteadOfSave());
     }
 
     void loadsTheAccountFromTheService() {
         const QJsonObject account = m_sandbox.account(m_key);
-        m_page->LoadSettingsButton->click();
-        QCOMPARE(m_page->LoadSettingsLabel->text(), "Загрузка настроек с сервера...");
-        QVERIFY(m_page->LoadSettingsButton->isHidden());
-        QVERIFY(m_page->Panel1->isHidden());
+        m_page->loadButton()->click();
+        QCOMPARE(m_page->loadStatusText(), "Загрузка настроек с сервера...");
+        QVERIFY(m_page->loadButton()->isHidden());
+        QVERIFY(m_page->accountPanel()->isHidden());
         QSignalSpy finished(m_page.get(), &ServerSettingsPage::loadFinished);
         QVERIFY(finished.wait(kWaitMs));
-        QCOMPARE(m_page->LoadSettingsLabel->text(), QString());
-        QTRY_VERIFY(m_page->Panel1->isVisible());
-        QVERIFY(!m_page->Timer1->isActive());
+        QCOMPARE(m_page->loadStatusText(), QString());
+        QTRY_VERIFY(m_page->accountPanel()->isVisible());
+        QVERIFY(!m_page->panelTimer()->isActive());
 
-        QCOMPARE(m_page->Label23->text(), QString::number(account.value("id").toInt()));
-        QVERIFY(m_page->Label17->text().startsWith("Учебный сервис Varnelo"));
-        QCOMPARE(m_page->Label19->text(), "ivan.petrov@example.org");
-        QCOMPARE(m_page->Label21->text(), account.value("registered").toString());
-        QCOMPARE(m_page->Edit9->text(), "123456");
-        QCOMPARE(m_page->Edit10->text(), "7890");
-        QCOMPARE(m_page->Label29->text(), "100.00 руб.");
-        QCOMPARE(m_page->Label31->text(), "1.50 руб.");
+        QCOMPARE(m_page->uniqueNumberText(), QString::number(account.value("id").toInt()));
+        QVERIFY(m_page->greetingText().startsWith("Учебный сервис Varnelo"));
+        QCOMPARE(m_page->emailText(), "ivan.petrov@example.org");
+        QCOMPARE(m_page->registeredText(), account.value("registered").toString());
+        QCOMPARE(m_page->icq1Edit()->text(), "123456");
+        QCOMPARE(m_page->icq2Edit()->text(), "7890");
+        QCOMPARE(m_page->balanceText(), "100.00 руб.");
+        QCOMPARE(m_page->smsPriceText(), "1.50 руб.");
         // Filling the contact numbers counts as no edit.
         QVERIFY(vouchersShownInsteadOfSave());
         QCOMPARE(AccountPrices::voucherFee(), 2.0);
@@ -221,12 +221,12 @@ private slots:
         QTimer::singleShot(0, [&firstLine] {
             auto* form = qobject_cast<TChooseTimeInterval*>(QApplication::activeModalWidget());
             QVERIFY(form);
-            firstLine = form->Label1->text();
+            firstLine = form->costLabel()->text();
             Prompts::queueAnswer(int(QMessageBox::Ok));
-            form->ButOK->click();
+            form->okButton()->click();
         });
         const int before = sandboxRequests();
-        m_page->SpeedButton6_Click();
+        m_page->orderDetail();
         QCOMPARE(firstLine, "Стоимость составит 0,5 руб за сутки детализации");
         QCOMPARE(askedLines(), (QStringList{"message|Подтверждение|Количество заказанных дней: 1\n"
                                             "Стоимость составит 0,5 руб.",
@@ -264,20 +264,20 @@ private slots:
         AccountPrices::set(-1, -1);
         useFake(FakeHttpServer::reply(body, status));
         QVERIFY(load());
-        QCOMPARE(m_page->LoadSettingsLabel->text(), label);
+        QCOMPARE(m_page->loadStatusText(), label);
         QCOMPARE(AccountPrices::voucherFee(), fee);
         QCOMPARE(AccountPrices::detailPrice(), detail);
         if (label.isEmpty()) {
-            QTRY_VERIFY(m_page->Panel1->isVisible());
-            QCOMPARE(m_page->Label23->text(), "42");
-            QCOMPARE(m_page->Label19->text(), "mail@example.ru");
-            QCOMPARE(m_page->Label29->text(), "7.25 руб.");
-            QCOMPARE(m_page->Label31->text(), "1.50 руб.");
-            QVERIFY(m_page->LoadSettingsButton->isHidden());
+            QTRY_VERIFY(m_page->accountPanel()->isVisible());
+            QCOMPARE(m_page->uniqueNumberText(), "42");
+            QCOMPARE(m_page->emailText(), "mail@example.ru");
+            QCOMPARE(m_page->balanceText(), "7.25 руб.");
+            QCOMPARE(m_page->smsPriceText(), "1.50 руб.");
+            QVERIFY(m_page->loadButton()->isHidden());
         } else {
-            QVERIFY(!m_page->LoadSettingsButton->isHidden());
-            QVERIFY(!m_page->Timer1->isActive());
-            QVERIFY(m_page->Panel1->isHidden());
+            QVERIFY(!m_page->loadButton()->isHidden());
+            QVERIFY(!m_page->panelTimer()->isActive());
+            QVERIFY(m_page->accountPanel()->isHidden());
         }
     }
 
@@ -296,7 +296,7 @@ private slots:
         QFETCH(double, fee);
         QFETCH(QString, prompt);
         AccountPrices::set(fee, 0);
-        QVERIFY(voucher(m_page->BuyVoucherButt)); // cancelled
+        QVERIFY(voucher(m_page->buyVoucherButton())); // cancelled
         QCOMPARE(askedLines(), QStringList{"input|Покупка ваучера|" + prompt});
     }
 
@@ -318,7 +318,7 @@ private slots:
         QFETCH(QString, sent);
         Prompts::queueAnswer(typed);
         const int before = sandboxRequests();
-        QVERIFY(voucher(m_page->BuyVoucherButt));
+        QVERIFY(voucher(m_page->buyVoucherButton()));
         QStringList asked = askedLines();
         QVERIFY(asked.takeFirst().startsWith("input|Покупка ваучера|"));
         if (sent.isEmpty()) {
@@ -359,7 +359,7 @@ private slots:
 
     void serialShownForCopying() {
         Prompts::queueAnswer("10");
-        QVERIFY(voucher(m_page->BuyVoucherButt));
+        QVERIFY(voucher(m_page->buyVoucherButton()));
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[1].kind, "input");
@@ -374,7 +374,7 @@ private slots:
     void serialShownWhenTheFileCannotBeWritten() {
         QVERIFY(QDir().mkpath(AppPaths::dataFolder() + QStringLiteral("Vouchers.txt")));
         Prompts::queueAnswer("10");
-        QVERIFY(voucher(m_page->BuyVoucherButt));
+        QVERIFY(voucher(m_page->buyVoucherButton()));
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 3);
         QCOMPARE(asked[1].caption, kErrorCaption);
@@ -387,7 +387,7 @@ private slots:
 
     void balanceTooLowAtTheService() {
         Prompts::queueAnswer("1000");
-        QVERIFY(voucher(m_page->BuyVoucherButt));
+        QVERIFY(voucher(m_page->buyVoucherButton()));
         QCOMPARE(askedLines().mid(1), QStringList{error("У вас недостаточно средств на балансе!")});
         QVERIFY(vouchersFile().isEmpty());
     }
@@ -410,7 +410,7 @@ private slots:
         QFETCH(QString, message);
         useFake(FakeHttpServer::reply(body, status));
         Prompts::queueAnswer("10");
-        QVERIFY(voucher(m_page->BuyVoucherButt));
+        QVERIFY(voucher(m_page->buyVoucherButton()));
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 2);
         QCOMPARE(messageLine(asked[1]), error(message));
@@ -426,14 +426,14 @@ private slots:
         m_fixture.client().setUserKey(other);
 
         Prompts::queueAnswer(serial);
-        QVERIFY(voucher(m_page->SellVoucherButt));
+        QVERIFY(voucher(m_page->redeemVoucherButton()));
         QCOMPARE(askedLines(),
                  (QStringList{"input|Продажа ваучера|Введите серийный номер ваучера",
                               "message|Ваучер|Ваучер на сумму 10 успешно активирован"}));
         QCOMPARE(m_sandbox.account(other).value("balance").toString(), "11.00");
 
         Prompts::queueAnswer(serial);
-        QVERIFY(voucher(m_page->SellVoucherButt));
+        QVERIFY(voucher(m_page->redeemVoucherButton()));
         QCOMPARE(askedLines().mid(1), QStringList{error("Ваучер не найден!")});
     }
 
@@ -460,7 +460,7 @@ private slots:
         QFETCH(int, requests);
         const int before = sandboxRequests();
         Prompts::queueAnswer(typed);
-        QVERIFY(voucher(m_page->SellVoucherButt));
+        QVERIFY(voucher(m_page->redeemVoucherButton()));
         QCOMPARE(askedLines().mid(1), messages);
         QCOMPARE(sandboxRequests(), before + requests);
     }
@@ -487,24 +487,24 @@ private slots:
         QFETCH(QString, message);
         useFake(FakeHttpServer::reply(body, status));
         Prompts::queueAnswer(QString(32, 'C'));
-        QVERIFY(voucher(m_page->SellVoucherButt));
+        QVERIFY(voucher(m_page->redeemVoucherButton()));
         QCOMPARE(askedLines().mid(1), QStringList{message});
         QCOMPARE(m_fake.requests().size(), 1);
     }
 
     void savesTheContactNumbers() {
         QVERIFY(loadAndShow());
-        m_page->Edit9->clear();
-        QTest::keyClicks(m_page->Edit9, "55a 5-6");
-        QCOMPARE(m_page->Edit9->text(), "5556");
+        m_page->icq1Edit()->clear();
+        QTest::keyClicks(m_page->icq1Edit(), "55a 5-6");
+        QCOMPARE(m_page->icq1Edit()->text(), "5556");
         QVERIFY(saveShownInsteadOfVouchers());
 
-        m_page->SaveSettingsButton->click();
-        QCOMPARE(m_page->SaveSettingsLabel->text(), "Сохранение настроек...");
+        m_page->saveButton()->click();
+        QCOMPARE(m_page->saveStatusText(), "Сохранение настроек...");
         QVERIFY(vouchersShownInsteadOfSave());
         QSignalSpy finished(m_page.get(), &ServerSettingsPage::saveFinished);
         QVERIFY(finished.wait(kWaitMs));
-        QCOMPARE(m_page->SaveSettingsLabel->text(), "Настройки успешно сохранены!");
+        QCOMPARE(m_page->saveStatusText(), "Настройки успешно сохранены!");
         QVERIFY(vouchersShownInsteadOfSave());
         QCOMPARE(m_sandbox.account(m_key).value("icq1").toString(), "5556");
         QCOMPARE(m_sandbox.account(m_key).value("icq2").toString(), "7890");
@@ -514,9 +514,9 @@ private slots:
     void pastedTextKeepsOnlyDigits() {
         QVERIFY(loadAndShow());
         QApplication::clipboard()->setText(QStringLiteral("8 (916) 12"));
-        m_page->Edit10->clear();
-        m_page->Edit10->paste();
-        QCOMPARE(m_page->Edit10->text(), "891612");
+        m_page->icq2Edit()->clear();
+        m_page->icq2Edit()->paste();
+        QCOMPARE(m_page->icq2Edit()->text(), "891612");
     }
 
     void saveReplies_data() {
@@ -535,9 +535,9 @@ private slots:
         useFake(FakeHttpServer::reply(accountReply(elevenLines())));
         QVERIFY(loadAndShow());
         m_fake.setDefault(FakeHttpServer::reply(body, status));
-        QTest::keyClicks(m_page->Edit9, "1");
+        QTest::keyClicks(m_page->icq1Edit(), "1");
         QVERIFY(save());
-        QCOMPARE(m_page->SaveSettingsLabel->text(), label);
+        QCOMPARE(m_page->saveStatusText(), label);
         const bool stored = label == QStringLiteral("Настройки успешно сохранены!");
         QCOMPARE(vouchersShownInsteadOfSave(), stored);
         QCOMPARE(saveShownInsteadOfVouchers(), !stored);
@@ -548,15 +548,15 @@ private slots:
         useFake(FakeHttpServer::reply("-1", 200, 1500));
         QSignalSpy finished(m_page.get(), &ServerSettingsPage::voucherFinished);
         Prompts::queueAnswer("10");
-        m_page->BuyVoucherButt->click();
+        m_page->buyVoucherButton()->click();
         QVERIFY(finished.isEmpty());
-        QTest::mouseClick(m_page->SellVoucherButt, Qt::LeftButton);
-        QTest::keyClick(m_page->Edit9, Qt::Key_5);
+        QTest::mouseClick(m_page->redeemVoucherButton(), Qt::LeftButton);
+        QTest::keyClick(m_page->icq1Edit(), Qt::Key_5);
         m_page->update();
         QVERIFY(finished.wait(kWaitMs));
         QCOMPARE(askedLines().mid(1), QStringList{error("У вас недостаточно средств на балансе!")});
         QCOMPARE(m_fake.requests().size(), 1);
-        QCOMPARE(m_page->Edit9->text(), QString());
+        QCOMPARE(m_page->icq1Edit()->text(), QString());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
@@ -577,7 +577,7 @@ private slots:
         if (command != QLatin1String("load"))
             QVERIFY(loadAndShow());
         if (command == QLatin1String("save"))
-            m_page->Edit9->setText(QStringLiteral("555"));
+            m_page->icq1Edit()->setText(QStringLiteral("555"));
         Prompts::takeAsked();
         const int requests = sandboxRequests();
         QVERIFY(StoreDamage::apply(StoreDamage::Kind(damage), m_fixture.registry().filePath()));
@@ -587,19 +587,17 @@ private slots:
         };
         if (command == QLatin1String("load")) {
             QVERIFY(load());
-            QVERIFY2(reported(m_page->LoadSettingsLabel->text()),
-                     qPrintable(m_page->LoadSettingsLabel->text()));
-            QVERIFY(!m_page->LoadSettingsButton->isHidden());
-            QVERIFY(!m_page->Panel1->isVisible());
+            QVERIFY2(reported(m_page->loadStatusText()), qPrintable(m_page->loadStatusText()));
+            QVERIFY(!m_page->loadButton()->isHidden());
+            QVERIFY(!m_page->accountPanel()->isVisible());
         } else if (command == QLatin1String("save")) {
             QVERIFY(save());
-            QVERIFY2(reported(m_page->SaveSettingsLabel->text()),
-                     qPrintable(m_page->SaveSettingsLabel->text()));
+            QVERIFY2(reported(m_page->saveStatusText()), qPrintable(m_page->saveStatusText()));
             QVERIFY(saveShownInsteadOfVouchers());
         } else {
             const bool buy = command == QLatin1String("buy");
             Prompts::queueAnswer(buy ? QStringLiteral("10") : QString(32, QLatin1Char('A')));
-            QVERIFY(voucher(buy ? m_page->BuyVoucherButt : m_page->SellVoucherButt));
+            QVERIFY(voucher(buy ? m_page->buyVoucherButton() : m_page->redeemVoucherButton()));
             const QStringList asked = askedLines();
             QCOMPARE(asked.size(), 2);
             const QString failed = buy ? QStringLiteral("Ошибка при попытке покупки ваучера!")
@@ -617,7 +615,7 @@ private slots:
     void closedWhileLoading() {
         useFake(FakeHttpServer::of(FakeHttpServer::Behaviour::Mode::Silent));
         QSignalSpy finished(m_page.get(), &ServerSettingsPage::loadFinished);
-        m_page->LoadSettingsButton->click();
+        m_page->loadButton()->click();
         QTRY_COMPARE_WITH_TIMEOUT(m_fake.requests().size(), 1, kWaitMs);
         m_page.reset();
         QCoreApplication::processEvents();

@@ -42,7 +42,7 @@ Q_DECLARE_METATYPE(VoucherReplies::Activation)
 
 // The logic behind the server page: the account data reply, numbers written for the user,
 // the voucher file and the reading of voucher replies.
-class OptionsCoreTest : public QObject {
+class SettingsCoreTest : public QObject {
     Q_OBJECT
     TestProfile m_profile;
 
@@ -280,5 +280,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(OptionsCoreTest)
-#include "OptionsCoreTest.moc"
+QTEST_GUILESS_MAIN(SettingsCoreTest)
+#include "SettingsCoreTest.moc"

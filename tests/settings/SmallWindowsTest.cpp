@@ -102,14 +102,14 @@ private slots:
         QFETCH(double, price);
         QFETCH(QString, asked);
         TChooseTimeInterval form(price);
-        QCOMPARE(form.D1->date(), QDate::currentDate());
-        QCOMPARE(form.D2->date(), QDate::currentDate());
+        QCOMPARE(form.fromDate()->date(), QDate::currentDate());
+        QCOMPARE(form.toDate()->date(), QDate::currentDate());
         const QDate start(2025, 12, 20);
-        form.D1->setDate(start.addDays(from));
-        form.D2->setDate(start.addDays(to));
+        form.fromDate()->setDate(start.addDays(from));
+        form.toDate()->setDate(start.addDays(to));
         form.show();
         Prompts::queueAnswer(int(QMessageBox::Cancel));
-        form.ButOK->click();
+        form.okButton()->click();
         QCOMPARE(askedLines(), QStringList{asked});
         // Cancelled or refused: the window stays open and nothing is confirmed.
         QVERIFY(form.isVisible());
@@ -120,7 +120,7 @@ private slots:
         TChooseTimeInterval form(0.5);
         form.show();
         Prompts::queueAnswer(int(QMessageBox::Ok));
-        form.ButOK->click();
+        form.okButton()->click();
         QVERIFY(form.confirmed());
         QVERIFY(!form.isVisible());
         QCOMPARE(form.result(), int(QDialog::Accepted));
@@ -129,7 +129,7 @@ private slots:
     void detailOrderCancelAndEscape() {
         TChooseTimeInterval form(0.5);
         form.show();
-        form.ButCancel->click();
+        form.cancelButton()->click();
         QVERIFY(!form.isVisible());
         form.show();
         QTest::keyClick(&form, Qt::Key_Escape);
@@ -145,10 +145,10 @@ private slots:
         QTimer::singleShot(0, [&firstLine] {
             auto* form = qobject_cast<TChooseTimeInterval*>(QApplication::activeModalWidget());
             QVERIFY(form);
-            firstLine = form->Label1->text();
+            firstLine = form->costLabel()->text();
             saveShot(form, QStringLiteral("detailorder.png"));
             Prompts::queueAnswer(int(QMessageBox::Ok));
-            form->ButOK->click();
+            form->okButton()->click();
         });
         orderMessageDetail(nullptr, 1.25);
         QCOMPARE(firstLine, "Стоимость составит 1,25 руб за сутки детализации");
@@ -159,22 +159,22 @@ private slots:
 
     void detailOrderStartsUnconfirmed() {
         TChooseTimeInterval form(0.5);
-        QCOMPARE(form.Label1->text(), "Стоимость составит 0 руб за сутки детализации");
-        QVERIFY(form.Label1->wordWrap());
-        QCOMPARE(form.Label2->text(), "ВНИМАНИЕ!");
-        QCOMPARE(form.Label3->text(), "Период С");
-        QCOMPARE(form.Label4->text(), "ПО");
-        QCOMPARE(form.ButOK->text(), "ОК");
-        QCOMPARE(form.ButCancel->text(), "Отмена");
-        QVERIFY(!form.ButOK->icon().isNull());
+        QCOMPARE(form.costLabel()->text(), "Стоимость составит 0 руб за сутки детализации");
+        QVERIFY(form.costLabel()->wordWrap());
+        QCOMPARE(form.warningLabel()->text(), "ВНИМАНИЕ!");
+        QCOMPARE(form.fromLabel()->text(), "Период С");
+        QCOMPARE(form.toLabel()->text(), "ПО");
+        QCOMPARE(form.okButton()->text(), "ОК");
+        QCOMPARE(form.cancelButton()->text(), "Отмена");
+        QVERIFY(!form.okButton()->icon().isNull());
         QVERIFY(!form.confirmed());
     }
 
     void aboutTexts() {
         QPointer<TAboutForm> form = new TAboutForm;
-        QCOMPARE(form->Label6->text(), "О программе");
-        QCOMPARE(form->Label2->text(), "Varnelo version 3.1.6");
-        const QStringList lines = form->Label1->text().split(QLatin1Char('\n'));
+        QCOMPARE(form->title()->text(), "О программе");
+        QCOMPARE(form->versionLabel()->text(), "Varnelo version 3.1.6");
+        const QStringList lines = form->aboutLabel()->text().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 10);
         QCOMPARE(lines.mid(0, 4), (QStringList{"Программа Varnelo предназначена для отправки СМС",
                                                "с подменой номера.", " ", "Разработчики:"}));
@@ -184,21 +184,21 @@ private slots:
         }
         QCOMPARE(lines.mid(7), (QStringList{" ", "Со всеми вопросами, пожеланиями, предложениями, ",
                                             "а также выявленными \"глюками\" ждем писем."}));
-        QCOMPARE(form->Label3->text(), "Служба поддержки: " + TAboutForm::supportEmail());
-        QCOMPARE(form->Label4->text(), "Официальный сайт: " + TAboutForm::webSite());
-        QCOMPARE(form->Label3->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(form->Label1->palette().color(QPalette::WindowText),
+        QCOMPARE(form->supportLabel()->text(), "Служба поддержки: " + TAboutForm::supportEmail());
+        QCOMPARE(form->siteLabel()->text(), "Официальный сайт: " + TAboutForm::webSite());
+        QCOMPARE(form->supportLabel()->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(form->aboutLabel()->palette().color(QPalette::WindowText),
                  SkinUnit::active().InfoText());
-        QCOMPARE(form->Label6->palette().color(QPalette::WindowText),
+        QCOMPARE(form->title()->palette().color(QPalette::WindowText),
                  SkinUnit::active().CaptionText());
         QCOMPARE(form->palette().color(QPalette::Window), SkinUnit::active().Main());
-        QVERIFY(!form->Image1->pixmap().isNull());
-        QVERIFY(!form->Image2->pixmap().isNull());
-        QVERIFY(!form->SpeedButton1->icon().isNull());
+        QVERIFY(!form->banner()->pixmap().isNull());
+        QVERIFY(!form->picture()->pixmap().isNull());
+        QVERIFY(!form->closeButton()->icon().isNull());
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
         saveShot(form, QStringLiteral("about.png"));
-        form->SpeedButton1->click();
+        form->closeButton()->click();
         // Freed when it closes.
         QTRY_VERIFY(form.isNull());
     }
@@ -207,8 +207,8 @@ private slots:
         TAboutForm* form = new TAboutForm;
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
-        QTest::mouseClick(form->Label3, Qt::LeftButton);
-        QTest::mouseClick(form->Label4, Qt::LeftButton);
+        QTest::mouseClick(form->supportLabel(), Qt::LeftButton);
+        QTest::mouseClick(form->siteLabel(), Qt::LeftButton);
         QCOMPARE(m_urls.urls, (QList<QUrl>{QUrl("mailto:" + TAboutForm::supportEmail()),
                                            QUrl("http://" + TAboutForm::webSite())}));
         QTest::keyClick(form, Qt::Key_Escape);
@@ -221,18 +221,18 @@ private slots:
         QPointer<TInfoForm> form = showInfoWindow(nullptr, lines.join(QStringLiteral("\r\n")));
         QVERIFY(form->isVisible());
         QVERIFY(!form->isModal());
-        QCOMPARE(form->Memo->toPlainText(), lines.join(QLatin1Char('\n')));
-        QCOMPARE(form->Memo->document()->blockCount(), 40);
-        QVERIFY(form->Memo->isReadOnly());
-        QVERIFY(form->Memo->verticalScrollBar()->maximum() > 0);
-        QCOMPARE(form->Memo->palette().color(QPalette::Base), SkinUnit::active().Other());
-        QCOMPARE(form->Label6->text(), "Информация");
-        QCOMPARE(form->Label7->text(), "Информация, переданная от сервиса");
+        QCOMPARE(form->textView()->toPlainText(), lines.join(QLatin1Char('\n')));
+        QCOMPARE(form->textView()->document()->blockCount(), 40);
+        QVERIFY(form->textView()->isReadOnly());
+        QVERIFY(form->textView()->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(form->textView()->palette().color(QPalette::Base), SkinUnit::active().Other());
+        QCOMPARE(form->title()->text(), "Информация");
+        QCOMPARE(form->subtitle()->text(), "Информация, переданная от сервиса");
 
-        form->Memo->setFocus();
-        QTest::keyClicks(form->Memo, "xyz");
-        QTest::keyClick(form->Memo, Qt::Key_Backspace);
-        QCOMPARE(form->Memo->toPlainText(), lines.join(QLatin1Char('\n')));
+        form->textView()->setFocus();
+        QTest::keyClicks(form->textView(), "xyz");
+        QTest::keyClick(form->textView(), Qt::Key_Backspace);
+        QCOMPARE(form->textView()->toPlainText(), lines.join(QLatin1Char('\n')));
         saveShot(form, QStringLiteral("info.png"));
 
         QTest::keyClick(form, Qt::Key_Escape);
@@ -242,7 +242,7 @@ private slots:
     void infoShortText() {
         QPointer<TInfoForm> form =
             showInfoWindow(nullptr, QStringLiteral("Баланс пополнен.\r\nСпасибо!"));
-        QCOMPARE(form->Memo->document()->blockCount(), 2);
+        QCOMPARE(form->textView()->document()->blockCount(), 2);
         form->close();
         QTRY_VERIFY(form.isNull());
     }
