@@ -369,7 +369,10 @@ class FocusChainsTest : public QObject {
             return o;
         };
         m_openers[QStringLiteral("history window")] = [this] {
-            Opened o{m_historyForm.get(), {}, m_historyForm->Edit1, m_historyForm->SpeedButton3};
+            Opened o{m_historyForm.get(),
+                     {},
+                     m_historyForm->findChild<QLineEdit*>(QStringLiteral("filterEdit")),
+                     m_historyForm->findChild<QToolButton*>(QStringLiteral("applyFilterButton"))};
             return o;
         };
     }
