@@ -298,24 +298,24 @@ class FocusChainsTest : public QObject {
         m_openers[QStringLiteral("contact editor, add")] = [this] {
             auto* form = new TAddContactForm(m_book, m_book.groupIndex(0), {});
             Opened o = opened(form);
-            o.enterFrom = form->SignEdit;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("signEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("contact editor, edit a contact")] = [this] {
             auto* form = new TAddContactForm(m_book, m_book.index(0, 0, m_book.groupIndex(0)), {});
             form->prepareEdit();
             Opened o = opened(form);
-            o.enterFrom = form->EditNumber;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("numberEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("contact editor, edit a group")] = [this] {
             auto* form = new TAddContactForm(m_book, m_book.groupIndex(1), {});
             form->prepareEdit();
             Opened o = opened(form);
-            o.enterFrom = form->Group;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QComboBox*>(QStringLiteral("groupCombo"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         // A list with its buttons: no default button, Escape closes as the close box does.
