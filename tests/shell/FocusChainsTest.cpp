@@ -326,7 +326,7 @@ class FocusChainsTest : public QObject {
                 file.write("Перезвоню\r\nЕду\r\n");
             file.close();
             auto* form = new TEditTemplateListForm(nullptr, path);
-            form->List->setCurrentRow(0);
+            form->selectTemplate(0);
             return opened(form);
         };
         m_openers[QStringLiteral("choose time interval")] = [this] {
