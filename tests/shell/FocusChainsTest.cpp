@@ -225,40 +225,43 @@ class FocusChainsTest : public QObject {
         m_openers[QStringLiteral("registration")] = [this] {
             auto* form = new TRegForm;
             Opened o = opened(form);
-            o.enterFrom = form->Edit1;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("referrerEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("restore, asking for the code")] = [this] {
             auto* form = new TRestoreAccountForm;
-            form->EditEMail->setText(QStringLiteral("old@example.org"));
+            auto* email = form->findChild<QLineEdit*>(QStringLiteral("emailEdit"));
+            email->setText(QStringLiteral("old@example.org"));
             Opened o = opened(form);
-            o.enterFrom = form->EditEMail;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = email;
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("sendCodeButton"));
             return o;
         };
         m_openers[QStringLiteral("restore, the code typed")] = [this] {
             auto* form = new TRestoreAccountForm;
-            form->EditEMail->setText(QStringLiteral("old@example.org"));
-            form->Edit1->setText(QStringLiteral("0123"));
+            form->findChild<QLineEdit*>(QStringLiteral("emailEdit"))
+                ->setText(QStringLiteral("old@example.org"));
+            auto* code = form->findChild<QLineEdit*>(QStringLiteral("codeEdit"));
+            code->setText(QStringLiteral("0123"));
             Opened o = opened(form);
-            o.enterFrom = form->Edit1;
-            o.enterPresses = form->SpeedButton1;
+            o.enterFrom = code;
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("access password")] = [this] {
             auto* form = new TPswForm;
             Opened o = opened(form);
-            o.enterFrom = form->Edit1;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("passwordEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         // Enter moves from field to field; only the confirmation presses "ОК".
         m_openers[QStringLiteral("make password")] = [this] {
             auto* form = new TMakePswForm;
             Opened o = opened(form);
-            o.enterFrom = form->Edit2;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("confirmationEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("settings, Подключение")] = [this] {
