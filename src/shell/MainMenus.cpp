@@ -77,7 +77,7 @@ void TMainForm::buildMenus() {
     PopupMenu->addSeparator();
     PopupSortAction =
         PopupMenu->addAction(ContactTreeView::sortPicture(), ContactTreeView::kSortCaption);
-    connect(PopupSortAction, &QAction::triggered, ContactTree, &ContactTreeView::N24Click);
+    connect(PopupSortAction, &QAction::triggered, ContactTree, &ContactTreeView::sortSelected);
     connect(PopupMenu, &QMenu::aboutToShow, this,
             [this] { ContactTree->PopupMenuPopup(PopupSendAction, PopupSortAction); });
     N16 = PopupMenu->addSeparator();

@@ -42,7 +42,7 @@ void TMainForm::EditContactClick() {
 // Both entries exist only while the service keeps contacts for the account.
 void TMainForm::N21Click() {
     if (N21->isVisible())
-        ServerContacts::N21Click(this, *m_book);
+        ServerContacts::upload(this, *m_book);
 }
 
 // The book from the service reaches the store with the next save; until then it is an edit
@@ -51,7 +51,7 @@ void TMainForm::N22Click() {
     if (!N22->isVisible())
         return;
     const QList<BookGroup> before = m_book->groups();
-    ServerContacts::N22Click(this, *m_book);
+    ServerContacts::download(this, *m_book);
     if (m_storeFollower && !BookEdit::sameStored(before, m_book->groups()))
         m_storeFollower->record(BookEdit::replaceBook(before, m_book->groups()));
 }

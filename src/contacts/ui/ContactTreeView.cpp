@@ -183,7 +183,7 @@ void ContactTreeView::ButDelContactClick() {
     save(edit);
 }
 
-void ContactTreeView::N24Click() {
+void ContactTreeView::sortSelected() {
     const QModelIndex anchor = selectedEntry();
     if (!m_book || !anchor.isValid())
         return;

@@ -58,7 +58,8 @@ public:
     bool ContactTreeDragDrop(const QModelIndex& target);
     void ContactTreeKeyDown(int key);
     void ButDelContactClick();
-    void N24Click();
+    // Sorts the selected entry's level: its group's contacts, or the groups.
+    void sortSelected();
 
     QModelIndex sortAnchor() const { return m_sortAnchor; }
 

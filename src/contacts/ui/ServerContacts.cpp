@@ -40,7 +40,7 @@ bool runRequest(QWidget* owner, const std::function<void()>& request) {
 
 } // namespace
 
-void N21Click(QWidget* owner, const ContactBook& book) {
+void upload(QWidget* owner, const ContactBook& book) {
     if (!ask(owner, kUploadQuestion))
         return;
     const QString payload = ContactsPayload::build(book.groups());
@@ -53,7 +53,7 @@ void N21Click(QWidget* owner, const ContactBook& book) {
         Prompts::message(owner, kUploadFailed, kErrorCaption, QMessageBox::Critical);
 }
 
-void N22Click(QWidget* owner, ContactBook& book) {
+void download(QWidget* owner, ContactBook& book) {
     if (!ask(owner, kDownloadQuestion))
         return;
     TContacts records;

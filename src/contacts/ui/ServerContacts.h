@@ -30,8 +30,8 @@ inline const QString kDoneCaption = QStringLiteral("Выполнено");
 inline const QString kErrorCaption = QStringLiteral("Ошибка");
 
 // Upload; `owner` owns the message boxes.
-void N21Click(QWidget* owner, const ContactBook& book);
+void upload(QWidget* owner, const ContactBook& book);
 // Download. The new book is not saved here: it reaches the store at the next save.
-void N22Click(QWidget* owner, ContactBook& book);
+void download(QWidget* owner, ContactBook& book);
 
 } // namespace ServerContacts
