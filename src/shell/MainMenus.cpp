@@ -79,7 +79,7 @@ void TMainForm::buildMenus() {
         PopupMenu->addAction(ContactTreeView::sortPicture(), ContactTreeView::kSortCaption);
     connect(PopupSortAction, &QAction::triggered, ContactTree, &ContactTreeView::sortSelected);
     connect(PopupMenu, &QMenu::aboutToShow, this,
-            [this] { ContactTree->PopupMenuPopup(PopupSendAction, PopupSortAction); });
+            [this] { ContactTree->fitMenuToSelection(PopupSendAction, PopupSortAction); });
     N16 = PopupMenu->addSeparator();
     connect(PopupMenu->addAction(smallIcon(IconHelp), kHelp), &QAction::triggered, this,
             &TMainForm::HelpClick);

@@ -246,12 +246,12 @@ private slots:
         QAction sortAction(QStringLiteral("y"));
         // From whatever an earlier opening left.
         tree.select("G");
-        tree.view.PopupMenuPopup(&sendAction, &sortAction);
+        tree.view.fitMenuToSelection(&sendAction, &sortAction);
         if (selected.isEmpty())
             tree.view.clearSelection();
         else
             tree.select(selected);
-        tree.view.PopupMenuPopup(&sendAction, &sortAction);
+        tree.view.fitMenuToSelection(&sendAction, &sortAction);
         QCOMPARE(sendAction.text(), send);
         QCOMPARE(sortAction.text(), sort);
         QCOMPARE(sendAction.isEnabled(), enabled);

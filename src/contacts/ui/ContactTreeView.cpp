@@ -122,7 +122,7 @@ void ContactTreeView::ContactTreeContextPopup(const QPoint& pos) {
         setCurrentIndex(index);
 }
 
-void ContactTreeView::PopupMenuPopup(QAction* sendAction, QAction* sortAction) const {
+void ContactTreeView::fitMenuToSelection(QAction* sendAction, QAction* sortAction) const {
     const QModelIndex selected = selectedEntry();
     const bool group = ContactBook::isGroup(selected);
     if (sendAction) {
