@@ -275,8 +275,9 @@ TMySheet* SoakDriver::repeatFromHistory() {
     const int rows = m_history->model()->rowCount();
     if (!m_history->isVisible() || rows == 0)
         return nullptr;
-    m_history->ListView->selectRow(int(m_random.bounded(rows)));
-    m_history->N4Click();
+    m_history->findChild<QTableView*>(QStringLiteral("messageList"))
+        ->selectRow(int(m_random.bounded(rows)));
+    m_history->repeatSelected();
     return m_send->activePage();
 }
 
@@ -340,12 +341,12 @@ void SoakDriver::statusTick() {
         break;
     case 1: // the refresh button
         if (m_history->isVisible())
-            m_history->SpeedButton1Click();
+            m_history->refreshStatuses();
         break;
     case 2: // "Запросить статус" on one row
         if (m_history->isVisible() && m_history->model()->rowCount() > 0) {
-            m_history->ListView->selectRow(0);
-            m_history->N6Click();
+            m_history->findChild<QTableView*>(QStringLiteral("messageList"))->selectRow(0);
+            m_history->querySelectedStatus();
         }
         break;
     default:

@@ -77,9 +77,9 @@ void TMainForm::buildMenus() {
     m_treeMenu->addSeparator();
     m_treeSortAction =
         m_treeMenu->addAction(ContactTreeView::sortPicture(), ContactTreeView::kSortCaption);
-    connect(m_treeSortAction, &QAction::triggered, m_contactTree, &ContactTreeView::N24Click);
+    connect(m_treeSortAction, &QAction::triggered, m_contactTree, &ContactTreeView::sortSelected);
     connect(m_treeMenu, &QMenu::aboutToShow, this,
-            [this] { m_contactTree->PopupMenuPopup(m_treeSendAction, m_treeSortAction); });
+            [this] { m_contactTree->fitMenuToSelection(m_treeSendAction, m_treeSortAction); });
     m_serverBookSeparator = m_treeMenu->addSeparator();
     connect(m_treeMenu->addAction(smallIcon(IconHelp), kHelp), &QAction::triggered, this,
             &TMainForm::HelpClick);

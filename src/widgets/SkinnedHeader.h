@@ -8,12 +8,13 @@ class QWidget;
 
 // The header of the small windows: the banner across the top ("5.bmp"), the window's own
 // picture on it, a bold title and a subtitle beside the picture. The skin fills in the
-// pictures and colours later; the controls carry the window's names.
+// pictures and colours later. The parts keep the object names "Image1", "Image2", "Label6"
+// and "Label7": the payment window finds them by these names in the form of its module.
 struct SkinnedHeader {
-    QLabel* banner = nullptr;   // Image1
-    QLabel* picture = nullptr;  // Image2
-    QLabel* title = nullptr;    // Label6
-    QLabel* subtitle = nullptr; // Label7, may be left out
+    QLabel* banner = nullptr;
+    QLabel* picture = nullptr;
+    QLabel* title = nullptr;
+    QLabel* subtitle = nullptr; // may be left out
     // Only in the strip shape: the title, then the picture, for the body's layout.
     QHBoxLayout* titleRow = nullptr;
 

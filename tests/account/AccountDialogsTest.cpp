@@ -50,13 +50,26 @@ struct Person {
     QString referrer;
 };
 
+// A control of a dialog, by the object name it is given.
+template <class T = QLineEdit> T* control(const QWidget* dialog, const char* name) {
+    return dialog->findChild<T*>(QLatin1String(name));
+}
+
+QPushButton* button(const QWidget* dialog, const char* name) {
+    return control<QPushButton>(dialog, name);
+}
+
+BirthDateEdit* birthEdit(const TRegForm* form) {
+    return control<BirthDateEdit>(form, "birthEdit");
+}
+
 void fill(TRegForm* form, const Person& person) {
-    form->EditFIO->setText(person.name);
-    form->EditCity->setText(person.city);
-    form->Editnumber->setText(person.number);
-    form->EditBirth->setDate(person.birth);
-    form->EditEMail->setText(person.email);
-    form->Edit1->setText(person.referrer);
+    control(form, "nameEdit")->setText(person.name);
+    control(form, "cityEdit")->setText(person.city);
+    control(form, "numberEdit")->setText(person.number);
+    birthEdit(form)->setDate(person.birth);
+    control(form, "emailEdit")->setText(person.email);
+    control(form, "referrerEdit")->setText(person.referrer);
 }
 
 QString storedKey() {
@@ -147,9 +160,9 @@ private slots:
         });
         ModalDriver<TRegForm> registration([](TRegForm* form) {
             QCOMPARE(form->windowTitle(), QStringLiteral("Регистрация пользователя"));
-            form->SpeedButton1->click(); // connection settings
+            button(form, "connectionButton")->click(); // connection settings
             fill(form, Person());
-            form->ButOK->click();
+            button(form, "okButton")->click();
         });
         int refreshes = 0;
         auto form = mainWindow(m_client, &refreshes);
@@ -179,19 +192,19 @@ private slots:
         QTest::addColumn<QString>("asked");
 
         QTest::newRow("no birth date before empty fields")
-            << true << "EditFIO"
+            << true << "nameEdit"
             << "x@example.org"
             << "Предупреждение: Неверно указана дата рождения!";
-        QTest::newRow("no name") << false << "EditFIO"
+        QTest::newRow("no name") << false << "nameEdit"
                                  << "x@example.org"
                                  << "Предупреждение: Вы заполнили не все поля!";
-        QTest::newRow("no city") << false << "EditCity"
+        QTest::newRow("no city") << false << "cityEdit"
                                  << "x@example.org"
                                  << "Предупреждение: Вы заполнили не все поля!";
-        QTest::newRow("no number") << false << "Editnumber"
+        QTest::newRow("no number") << false << "numberEdit"
                                    << "x@example.org"
                                    << "Предупреждение: Вы заполнили не все поля!";
-        QTest::newRow("no e-mail") << false << "EditEMail"
+        QTest::newRow("no e-mail") << false << "emailEdit"
                                    << "x@example.org"
                                    << "Предупреждение: Вы заполнили не все поля!";
         QTest::newRow("e-mail registered already")
@@ -214,11 +227,11 @@ private slots:
         person.referrer = QStringLiteral("friend@example.org");
         fill(&form, person);
         if (noBirthDate)
-            form.EditBirth->setDate(TRegForm::zeroDate());
+            birthEdit(&form)->setDate(TRegForm::zeroDate());
         if (!emptyField.isEmpty())
             form.findChild<QLineEdit*>(emptyField)->clear();
         form.show();
-        form.ButOK->click();
+        button(&form, "okButton")->click();
         QCOMPARE(askedTexts(), QStringList{asked});
         QVERIFY(form.isVisible());
         QVERIFY(storedKey().isEmpty());
@@ -270,12 +283,13 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QDate, date);
         TRegForm form(m_client);
+        BirthDateEdit* birth = birthEdit(&form);
         form.show();
-        QTest::keyClicks(form.EditBirth, typed);
-        QCOMPARE(form.EditBirth->text(), shown);
-        QCOMPARE(form.EditBirth->date(), date.isValid() ? date : TRegForm::zeroDate());
+        QTest::keyClicks(birth, typed);
+        QCOMPARE(birth->text(), shown);
+        QCOMPARE(birth->date(), date.isValid() ? date : TRegForm::zeroDate());
         // The other fields are empty: a date passes the first check and meets the second.
-        form.ButOK->click();
+        button(&form, "okButton")->click();
         QCOMPARE(askedTexts(),
                  QStringList{date.isValid() ? QStringLiteral("Предупреждение: Вы заполнили "
                                                              "не все поля!")
@@ -288,9 +302,11 @@ private slots:
         TRegForm form(m_client);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QCOMPARE(QApplication::focusWidget(), form.EditFIO);
-        const QList<QWidget*> order = {form.EditFIO,   form.EditCity,  form.Editnumber,
-                                       form.EditBirth, form.EditEMail, form.Edit1};
+        QCOMPARE(QApplication::focusWidget(), control(&form, "nameEdit"));
+        const QList<QWidget*> order = {
+            control(&form, "nameEdit"),   control(&form, "cityEdit"),
+            control(&form, "numberEdit"), birthEdit(&form),
+            control(&form, "emailEdit"),  control(&form, "referrerEdit")};
         for (int i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), order[i]);
@@ -303,30 +319,31 @@ private slots:
         TRegForm form(m_client);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.EditBirth->setFocus();
-        QTest::keyClick(form.EditBirth, Qt::Key_F4);
-        QCalendarWidget* calendar = form.EditBirth->calendar();
+        BirthDateEdit* birth = birthEdit(&form);
+        birth->setFocus();
+        QTest::keyClick(birth, Qt::Key_F4);
+        QCalendarWidget* calendar = birth->calendar();
         QVERIFY(calendar);
-        QVERIFY(form.EditBirth->calendarShown());
+        QVERIFY(birth->calendarShown());
         const int year = QDate::currentDate().year() - 30;
         QCOMPARE(calendar->yearShown(), year);
         QCOMPARE(calendar->monthShown(), 1);
         QTest::keyClick(calendar->focusProxy(), Qt::Key_Escape);
-        QVERIFY(!form.EditBirth->calendarShown());
+        QVERIFY(!birth->calendarShown());
         QVERIFY(form.isVisible());
         QVERIFY(!form.gaveUp());
-        QCOMPARE(form.EditBirth->date(), TRegForm::zeroDate());
+        QCOMPARE(birth->date(), TRegForm::zeroDate());
 
-        QTest::keyClick(form.EditBirth, Qt::Key_Down, Qt::AltModifier);
-        QVERIFY(form.EditBirth->calendarShown());
+        QTest::keyClick(birth, Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(birth->calendarShown());
         QTest::keyClick(calendar->focusProxy(), Qt::Key_Right);
         QTest::keyClick(calendar->focusProxy(), Qt::Key_Return);
-        QVERIFY(!form.EditBirth->calendarShown());
-        QCOMPARE(form.EditBirth->date(), QDate(year, 1, 2));
-        QCOMPARE(form.EditBirth->text(), QStringLiteral("02.01.%1").arg(year));
+        QVERIFY(!birth->calendarShown());
+        QCOMPARE(birth->date(), QDate(year, 1, 2));
+        QCOMPARE(birth->text(), QStringLiteral("02.01.%1").arg(year));
 
-        form.EditBirth->setDate(QDate(1980, 5, 17));
-        form.EditBirth->showCalendar();
+        birth->setDate(QDate(1980, 5, 17));
+        birth->showCalendar();
         QCOMPARE(calendar->yearShown(), 1980);
         QCOMPARE(calendar->monthShown(), 5);
         QCOMPARE(calendar->selectedDate(), QDate(1980, 5, 17));
@@ -337,7 +354,7 @@ private slots:
         TRegForm form(m_client);
         fill(&form, Person());
         form.show();
-        form.ButOK->click();
+        button(&form, "okButton")->click();
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(storedKey().size(), 48);
     }
@@ -363,10 +380,10 @@ private slots:
                 QTest::ignoreMessage(QtWarningMsg,
                                      "Keyboard event not accepted by receiving widget");
             QTest::keyClick(&form, Qt::Key_Escape);
-            form.ButOK->click();
+            button(&form, "okButton")->click();
         });
         watcher.start();
-        form.ButOK->click();
+        button(&form, "okButton")->click();
         watcher.stop();
         QVERIFY(ticksWhileBlocked > 0);
         QVERIFY(!form.gaveUp());
@@ -385,7 +402,7 @@ private slots:
         TRegForm form(m_client);
         fill(&form, Person());
         form.show();
-        form.ButOK->click();
+        button(&form, "okButton")->click();
         QCOMPARE(askedTexts(), QStringList{QStringLiteral("Ошибка: ") + kNoConnection});
         QVERIFY(form.isVisible());
         QVERIFY(form.isEnabled());
@@ -416,15 +433,15 @@ private slots:
             TRegForm form(m_client);
             fill(&form, Person());
             form.show();
-            form.ButOK->click();
+            button(&form, "okButton")->click();
             asked = askedTexts();
             QVERIFY(form.isVisible());
             QVERIFY(form.isEnabled());
         } else {
             TRestoreAccountForm form(m_client);
             form.show();
-            QTest::keyClicks(form.EditEMail, QStringLiteral("old@example.org"));
-            form.ButOK->click();
+            QTest::keyClicks(control(&form, "emailEdit"), QStringLiteral("old@example.org"));
+            button(&form, "sendCodeButton")->click();
             asked = askedTexts();
             QVERIFY(form.isVisible());
             QVERIFY(form.isEnabled());
@@ -451,9 +468,9 @@ private slots:
         QFETCH(bool, escape);
         ModalDriver<TRegForm> registration([escape](TRegForm* form) {
             if (escape)
-                QTest::keyClick(form->EditCity, Qt::Key_Escape);
+                QTest::keyClick(control(form, "cityEdit"), Qt::Key_Escape);
             else
-                form->ButCancel->click();
+                button(form, "cancelButton")->click();
         });
         auto form = mainWindow(m_client);
         QCOMPARE(form->creation(), TMainForm::Creation::GaveUp);
@@ -484,12 +501,12 @@ private slots:
         QFETCH(bool, sendEnabled);
         QFETCH(bool, okEnabled);
         TRestoreAccountForm form(m_client);
-        QVERIFY(!form.ButOK->isEnabled());
-        QVERIFY(!form.SpeedButton1->isEnabled());
-        QTest::keyClicks(form.EditEMail, email);
-        QTest::keyClicks(form.Edit1, code);
-        QCOMPARE(form.ButOK->isEnabled(), sendEnabled);
-        QCOMPARE(form.SpeedButton1->isEnabled(), okEnabled);
+        QVERIFY(!button(&form, "sendCodeButton")->isEnabled());
+        QVERIFY(!button(&form, "okButton")->isEnabled());
+        QTest::keyClicks(control(&form, "emailEdit"), email);
+        QTest::keyClicks(control(&form, "codeEdit"), code);
+        QCOMPARE(button(&form, "sendCodeButton")->isEnabled(), sendEnabled);
+        QCOMPARE(button(&form, "okButton")->isEnabled(), okEnabled);
     }
 
     // Restore at start: the code asked for by e-mail, then typed in groups; both dialogs
@@ -503,14 +520,15 @@ private slots:
             grouped += key.mid(i, 4) + QLatin1Char(' ');
 
         ModalDriver<TRestoreAccountForm> restore([&](TRestoreAccountForm* form) {
-            QTest::keyClicks(form->EditEMail, QStringLiteral("old@example.org"));
-            form->ButOK->click();
+            QTest::keyClicks(control(form, "emailEdit"), QStringLiteral("old@example.org"));
+            button(form, "sendCodeButton")->click();
             QVERIFY(form->isVisible());
-            QTest::keyClicks(form->Edit1, grouped);
-            QVERIFY(!form->ButOK->isEnabled());
-            form->SpeedButton1->click();
+            QTest::keyClicks(control(form, "codeEdit"), grouped);
+            QVERIFY(!button(form, "sendCodeButton")->isEnabled());
+            button(form, "okButton")->click();
         });
-        ModalDriver<TRegForm> registration([](TRegForm* form) { form->SpeedButton2->click(); });
+        ModalDriver<TRegForm> registration(
+            [](TRegForm* form) { button(form, "restoreButton")->click(); });
         auto form = mainWindow(m_client);
         QCOMPARE(form->creation(), TMainForm::Creation::Running);
         QCOMPARE(registration.count(), 1);
@@ -529,8 +547,8 @@ private slots:
         useSandbox(m_sandbox.port());
         TRestoreAccountForm form(m_client);
         form.show();
-        QTest::keyClicks(form.EditEMail, QStringLiteral("nobody@example.org"));
-        form.ButOK->click();
+        QTest::keyClicks(control(&form, "emailEdit"), QStringLiteral("nobody@example.org"));
+        button(&form, "sendCodeButton")->click();
         QCOMPARE(askedTexts(),
                  QStringList{QStringLiteral("Ошибка: Возможно такого пользователя нет.")});
         QVERIFY(form.isVisible());
@@ -545,8 +563,8 @@ private slots:
         useSandbox(port);
         TRestoreAccountForm form(m_client);
         form.show();
-        QTest::keyClicks(form.EditEMail, QStringLiteral("old@example.org"));
-        form.ButOK->click();
+        QTest::keyClicks(control(&form, "emailEdit"), QStringLiteral("old@example.org"));
+        button(&form, "sendCodeButton")->click();
         QCOMPARE(askedTexts(), QStringList{QStringLiteral("Ошибка: Невозможно установить "
                                                           "соединение с сервером!\r\nПроверьте "
                                                           "настройки соединения.")});
@@ -557,10 +575,11 @@ private slots:
     // A restore in the registration dialog is told to whoever opened it.
     void restoreIsTold() {
         ModalDriver<TRestoreAccountForm> restore([](TRestoreAccountForm* form) {
-            QTest::keyClicks(form->Edit1, QStringLiteral(" ") + kKey);
-            form->SpeedButton1->click();
+            QTest::keyClicks(control(form, "codeEdit"), QStringLiteral(" ") + kKey);
+            button(form, "okButton")->click();
         });
-        ModalDriver<TRegForm> registration([](TRegForm* form) { form->SpeedButton2->click(); });
+        ModalDriver<TRegForm> registration(
+            [](TRegForm* form) { button(form, "restoreButton")->click(); });
         int refreshes = 0;
         QVERIFY(AccountDialogs::registration(m_client, [&refreshes] { ++refreshes; }));
         QCOMPARE(refreshes, 1);
@@ -588,10 +607,11 @@ private slots:
         QTRY_COMPARE(refreshes.load(), 1);
 
         ModalDriver<TRestoreAccountForm> restore([](TRestoreAccountForm* dialog) {
-            QTest::keyClicks(dialog->Edit1, kKey);
-            dialog->SpeedButton1->click();
+            QTest::keyClicks(control(dialog, "codeEdit"), kKey);
+            button(dialog, "okButton")->click();
         });
-        ModalDriver<TRegForm> registration([](TRegForm* dialog) { dialog->SpeedButton2->click(); });
+        ModalDriver<TRegForm> registration(
+            [](TRegForm* dialog) { button(dialog, "restoreButton")->click(); });
         LoginOutcome unknownKey;
         unknownKey.offerRegistration = true;
         m_client->setUserKey(QString());
@@ -607,8 +627,8 @@ private slots:
     void restoreCancelStoresNothing() {
         TRestoreAccountForm form(m_client);
         form.show();
-        QTest::keyClicks(form.Edit1, kKey);
-        QTest::keyClick(form.Edit1, Qt::Key_Escape);
+        QTest::keyClicks(control(&form, "codeEdit"), kKey);
+        QTest::keyClick(control(&form, "codeEdit"), Qt::Key_Escape);
         QCOMPARE(form.result(), int(QDialog::Rejected));
         QVERIFY(storedKey().isEmpty());
     }
@@ -620,9 +640,9 @@ private slots:
         Registry().writeBytes(QString(), QString(), protectedKey(kKey, QStringLiteral("верный")));
         ModalDriver<TPswForm> password([](TPswForm* form) {
             QCOMPARE(form->windowTitle(), QStringLiteral("Авторизация"));
-            QCOMPARE(form->Edit1->echoMode(), QLineEdit::Password);
-            form->Edit1->setText(QStringLiteral("неверный"));
-            QTest::keyClick(form->Edit1, Qt::Key_Return);
+            QCOMPARE(control(form, "passwordEdit")->echoMode(), QLineEdit::Password);
+            control(form, "passwordEdit")->setText(QStringLiteral("неверный"));
+            QTest::keyClick(control(form, "passwordEdit"), Qt::Key_Return);
         });
         Prompts::queueAnswer(int(QMessageBox::Retry));
         Prompts::queueAnswer(int(QMessageBox::Retry));
@@ -643,7 +663,8 @@ private slots:
     void passwordDialogCancelEndsTheProgram() {
         Settings(*m_registry).runFirstStart({});
         Registry().writeBytes(QString(), QString(), protectedKey(kKey, QStringLiteral("a")));
-        ModalDriver<TPswForm> password([](TPswForm* form) { form->ButCancel->click(); });
+        ModalDriver<TPswForm> password(
+            [](TPswForm* form) { button(form, "cancelButton")->click(); });
         auto form = mainWindow(m_client);
         QCOMPARE(form->creation(), TMainForm::Creation::GaveUp);
         QVERIFY(Prompts::takeAsked().isEmpty());
@@ -659,19 +680,19 @@ private slots:
         const auto change = [this](const QString& current, const QString& next,
                                const QString& confirmation) {
             ModalDriver<TMakePswForm> driver([&](TMakePswForm* form) {
-                form->Edit3->setText(current);
-                QTest::keyClick(form->Edit3, Qt::Key_Return);
-                form->Edit1->setText(next);
-                form->Edit2->setText(confirmation);
+                control(form, "currentEdit")->setText(current);
+                QTest::keyClick(control(form, "currentEdit"), Qt::Key_Return);
+                control(form, "newEdit")->setText(next);
+                control(form, "confirmationEdit")->setText(confirmation);
                 if (next != confirmation) {
-                    form->ButOK->click();
-                    QVERIFY(form->Edit1->text().isEmpty());
-                    QVERIFY(form->Edit2->text().isEmpty());
+                    button(form, "okButton")->click();
+                    QVERIFY(control(form, "newEdit")->text().isEmpty());
+                    QVERIFY(control(form, "confirmationEdit")->text().isEmpty());
                     QVERIFY(form->isVisible());
-                    form->ButCancel->click();
+                    button(form, "cancelButton")->click();
                     return;
                 }
-                QTest::keyClick(form->Edit2, Qt::Key_Return);
+                QTest::keyClick(control(form, "confirmationEdit"), Qt::Key_Return);
             });
             return ChangeAccessPassword(*m_client, nullptr);
         };
@@ -702,8 +723,8 @@ private slots:
         // The next start asks for it and takes it.
         {
             ModalDriver<TPswForm> password([](TPswForm* form) {
-                QTest::keyClicks(form->Edit1, QStringLiteral("Z9"));
-                form->ButOK->click();
+                QTest::keyClicks(control(form, "passwordEdit"), QStringLiteral("Z9"));
+                button(form, "okButton")->click();
             });
             m_client->setUserKey(QString());
             auto form = mainWindow(m_client);
@@ -717,7 +738,8 @@ private slots:
         QCOMPARE(askedTexts(), QStringList{QStringLiteral("Информация: Пароль изменен!")});
         QCOMPARE(storedKey(), kKey);
         {
-            ModalDriver<TPswForm> password([](TPswForm* form) { form->ButCancel->click(); });
+            ModalDriver<TPswForm> password(
+                [](TPswForm* form) { button(form, "cancelButton")->click(); });
             auto form = mainWindow(m_client);
             QCOMPARE(form->creation(), TMainForm::Creation::Running);
             QCOMPARE(password.count(), 0);
@@ -728,13 +750,13 @@ private slots:
         TMakePswForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.Edit3->setFocus();
-        QTest::keyClick(form.Edit3, Qt::Key_Return);
-        QVERIFY(form.Edit1->hasFocus());
-        QTest::keyClick(form.Edit1, Qt::Key_Return);
-        QVERIFY(form.Edit2->hasFocus());
+        control(&form, "currentEdit")->setFocus();
+        QTest::keyClick(control(&form, "currentEdit"), Qt::Key_Return);
+        QVERIFY(control(&form, "newEdit")->hasFocus());
+        QTest::keyClick(control(&form, "newEdit"), Qt::Key_Return);
+        QVERIFY(control(&form, "confirmationEdit")->hasFocus());
         QVERIFY(form.isVisible());
-        QTest::keyClick(form.Edit2, Qt::Key_Escape);
+        QTest::keyClick(control(&form, "confirmationEdit"), Qt::Key_Escape);
         QCOMPARE(form.result(), int(QDialog::Rejected));
         QVERIFY(!form.isVisible());
         QCOMPARE(form.windowTitle(), QStringLiteral("Создать пароль"));

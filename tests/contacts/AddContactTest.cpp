@@ -52,16 +52,17 @@ struct EditorUnderTest {
     }
     void type(const QString& group, const QString& name, const QString& number,
               const QString& sign = {}, bool translit = false) {
-        form->Group->setEditText(group);
-        form->EditNameAbonent->setText(name);
-        form->EditNumber->setText(number);
-        form->SignEdit->setText(sign);
-        form->CheckBox1->setChecked(translit);
+        form->setFields({group, name, number, sign, translit});
     }
     // What the settings store holds now.
     QString stored() const { return BookLayout::of(ContactStore::readBook(registry)); }
     bool closed() const { return !form || form->result() == QDialog::Accepted; }
 };
+
+// A control of the editor, by the object name it is given.
+template <class T = QWidget> T* control(const TAddContactForm* form, const char* name) {
+    return form->findChild<T*>(QLatin1String(name));
+}
 
 QStringList itemsOf(const QComboBox* box) {
     QStringList items;
@@ -103,39 +104,42 @@ private slots:
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
         QVERIFY(form->testAttribute(Qt::WA_DeleteOnClose));
-        QCOMPARE(form->Label6->text(), QStringLiteral("Создать контакт"));
-        QCOMPARE(form->Label7->text(),
+        QCOMPARE(form->title(), QStringLiteral("Создать контакт"));
+        QCOMPARE(control<QLabel>(form, "subtitle")->text(),
                  QStringLiteral("Заполните необходимые поля для создания контакта"));
         QCOMPARE(
-            form->Label3->text().split('\n'),
+            control<QLabel>(form, "instructions")->text().split('\n'),
             QStringList({"Введите имя абонента, его номер телефона и подпись.", "ВНИМАНИЕ!",
                          "1. Номер телефона указывайте в международном стандарте",
                          "(Например +79161234567)", "2. Подпись будет автоматически добавляться ",
                          "к Вашему сообщению."}));
-        QCOMPARE(form->Label4->text(), QStringLiteral("Группа:"));
-        QCOMPARE(form->Label2->text(), QStringLiteral("Имя абонента:"));
-        QCOMPARE(form->Label5->text(), QStringLiteral("Номер телефона:"));
-        QCOMPARE(form->Label1->text(), QStringLiteral("Подпись:"));
-        QCOMPARE(form->CheckBox1->text(), QStringLiteral("Отправлять в транслите"));
-        QCOMPARE(form->ButOK->text(), QStringLiteral("ОК"));
-        QCOMPARE(form->ButCancel->text(), QStringLiteral("Отмена"));
-        QVERIFY(form->Group->isEditable());
-        QCOMPARE(itemsOf(form->Group), QStringList({"Работа", "Семья"}));
-        QCOMPARE(form->Group->currentText(), QStringLiteral("Работа"));
+        QCOMPARE(control<QLabel>(form, "groupLabel")->text(), QStringLiteral("Группа:"));
+        QCOMPARE(control<QLabel>(form, "nameLabel")->text(), QStringLiteral("Имя абонента:"));
+        QCOMPARE(control<QLabel>(form, "numberLabel")->text(), QStringLiteral("Номер телефона:"));
+        QCOMPARE(control<QLabel>(form, "signLabel")->text(), QStringLiteral("Подпись:"));
+        QCOMPARE(control<QCheckBox>(form, "translitCheck")->text(),
+                 QStringLiteral("Отправлять в транслите"));
+        QCOMPARE(control<QPushButton>(form, "okButton")->text(), QStringLiteral("ОК"));
+        QCOMPARE(control<QPushButton>(form, "cancelButton")->text(), QStringLiteral("Отмена"));
+        QVERIFY(control<QComboBox>(form, "groupCombo")->isEditable());
+        QCOMPARE(itemsOf(control<QComboBox>(form, "groupCombo")), QStringList({"Работа", "Семья"}));
+        QCOMPARE(control<QComboBox>(form, "groupCombo")->currentText(), QStringLiteral("Работа"));
         // Skin: header pictures, the editor's own picture, colours and button images.
-        QVERIFY(!form->Image1->pixmap().isNull());
-        QVERIFY(!form->Image3->pixmap().isNull());
-        QCOMPARE(form->Image2->pixmap().size(), QSize(21, 32));
-        QVERIFY(!form->ButOK->icon().isNull());
-        QVERIFY(!form->ButCancel->icon().isNull());
-        QCOMPARE(form->Label6->palette().color(QPalette::WindowText),
+        QVERIFY(!control<QLabel>(form, "banner")->pixmap().isNull());
+        QVERIFY(!control<QLabel>(form, "picture")->pixmap().isNull());
+        QCOMPARE(control<QLabel>(form, "hintIcon")->pixmap().size(), QSize(21, 32));
+        QVERIFY(!control<QPushButton>(form, "okButton")->icon().isNull());
+        QVERIFY(!control<QPushButton>(form, "cancelButton")->icon().isNull());
+        QCOMPARE(control<QLabel>(form, "title")->palette().color(QPalette::WindowText),
                  SkinUnit::active().CaptionText());
-        QCOMPARE(form->Label3->palette().color(QPalette::WindowText),
+        QCOMPARE(control<QLabel>(form, "instructions")->palette().color(QPalette::WindowText),
                  SkinUnit::active().InfoText());
         QCOMPARE(form->palette().color(QPalette::Window), SkinUnit::active().Main());
         // Tab order.
-        QWidget* expected[] = {form->Group->lineEdit(), form->EditNameAbonent, form->EditNumber,
-                               form->SignEdit, form->CheckBox1};
+        QWidget* expected[] = {
+            control<QComboBox>(form, "groupCombo")->lineEdit(),
+            control<QLineEdit>(form, "nameEdit"), control<QLineEdit>(form, "numberEdit"),
+            control<QLineEdit>(form, "signEdit"), control<QCheckBox>(form, "translitCheck")};
         for (int i = 0; i + 1 < 5; ++i) {
             QWidget* next = expected[i]->nextInFocusChain();
             while (next->focusProxy() || !(next->focusPolicy() & Qt::TabFocus))
@@ -160,7 +164,7 @@ private slots:
         QFETCH(QString, text);
         EditorUnderTest editor(QStringLiteral("F[f] G[a,b] H[]"));
         editor.open(group, contact);
-        QCOMPARE(editor.form->Group->currentText(), text);
+        QCOMPARE(control<QComboBox>(editor.form, "groupCombo")->currentText(), text);
         delete editor.form;
     }
 
@@ -219,7 +223,7 @@ private slots:
         editor.type(group, name, number, QStringLiteral("подпись"));
         for (const QVariant& answer : answers)
             Prompts::queueAnswer(answer);
-        editor.form->ButOKClick();
+        editor.form->confirm();
         QStringList boxes;
         for (const Prompts::Asked& box : Prompts::takeAsked()) {
             boxes << box.caption + QLatin1Char('|') + box.text;
@@ -240,8 +244,8 @@ private slots:
         } else {
             // The dialog stays with the user's input in place.
             QCOMPARE(editor.stored(), QStringLiteral("Работа[Петр]"));
-            QCOMPARE(editor.form->EditNameAbonent->text(), name);
-            QCOMPARE(editor.form->EditNumber->text(), number);
+            QCOMPARE(control<QLineEdit>(editor.form, "nameEdit")->text(), name);
+            QCOMPARE(control<QLineEdit>(editor.form, "numberEdit")->text(), number);
             delete editor.form;
         }
     }
@@ -284,7 +288,7 @@ private slots:
         EditorUnderTest editor(layout);
         editor.open();
         editor.type(group, name, QStringLiteral("+7001"), {}, true);
-        editor.form->ButOKClick();
+        editor.form->confirm();
         QVERIFY(Prompts::takeAsked().isEmpty());
         QVERIFY(editor.closed());
         QCOMPARE(BookLayout::of(editor.book), after);
@@ -317,21 +321,22 @@ private slots:
         editor.open(QStringLiteral("G"), 1, true);
         TAddContactForm* form = editor.form;
         QCOMPARE(form->mode(), TAddContactForm::Mode::EditContact);
-        QCOMPARE(form->Label6->text(), QStringLiteral("Изменить контакт"));
-        QCOMPARE(form->Label7->text(), QStringLiteral("Измените необходимые поля"));
-        QVERIFY(form->Label4->isHidden());
-        QVERIFY(form->Group->isHidden());
-        QCOMPARE(form->EditNameAbonent->text(), QStringLiteral("b"));
-        QCOMPARE(form->EditNumber->text(), QStringLiteral("+7b"));
-        QCOMPARE(form->SignEdit->text(), QStringLiteral("Б."));
-        QVERIFY(form->CheckBox1->isChecked());
+        QCOMPARE(form->title(), QStringLiteral("Изменить контакт"));
+        QCOMPARE(control<QLabel>(form, "subtitle")->text(),
+                 QStringLiteral("Измените необходимые поля"));
+        QVERIFY(control<QLabel>(form, "groupLabel")->isHidden());
+        QVERIFY(control<QComboBox>(form, "groupCombo")->isHidden());
+        QCOMPARE(control<QLineEdit>(form, "nameEdit")->text(), QStringLiteral("b"));
+        QCOMPARE(control<QLineEdit>(form, "numberEdit")->text(), QStringLiteral("+7b"));
+        QCOMPARE(control<QLineEdit>(form, "signEdit")->text(), QStringLiteral("Б."));
+        QVERIFY(control<QCheckBox>(form, "translitCheck")->isChecked());
         saveShot(form, QStringLiteral("editor-edit-contact"));
 
         // Editing checks nothing: a number without "+" and a blank name are taken.
-        form->EditNameAbonent->setText(QStringLiteral("  "));
-        form->EditNumber->setText(QStringLiteral("8916"));
-        form->CheckBox1->setChecked(false);
-        form->ButOK->click();
+        control<QLineEdit>(form, "nameEdit")->setText(QStringLiteral("  "));
+        control<QLineEdit>(form, "numberEdit")->setText(QStringLiteral("8916"));
+        control<QCheckBox>(form, "translitCheck")->setChecked(false);
+        control<QPushButton>(form, "okButton")->click();
         QVERIFY(Prompts::takeAsked().isEmpty());
         QVERIFY(editor.closed());
         QCOMPARE(editor.saves, 1);
@@ -360,18 +365,21 @@ private slots:
         editor.open(QStringLiteral("H"), -1, true);
         TAddContactForm* form = editor.form;
         QCOMPARE(form->mode(), TAddContactForm::Mode::EditGroup);
-        QCOMPARE(form->Label6->text(), QStringLiteral("Изменить группу"));
-        QCOMPARE(form->Label7->text(), QStringLiteral("Измените необходимые поля"));
+        QCOMPARE(form->title(), QStringLiteral("Изменить группу"));
+        QCOMPARE(control<QLabel>(form, "subtitle")->text(),
+                 QStringLiteral("Измените необходимые поля"));
         for (QWidget* hidden : std::initializer_list<QWidget*>{
-                 form->Label2, form->Label5, form->Label1, form->EditNameAbonent, form->EditNumber,
-                 form->SignEdit, form->CheckBox1})
+                 control<QLabel>(form, "nameLabel"), control<QLabel>(form, "numberLabel"),
+                 control<QLabel>(form, "signLabel"), control<QLineEdit>(form, "nameEdit"),
+                 control<QLineEdit>(form, "numberEdit"), control<QLineEdit>(form, "signEdit"),
+                 control<QCheckBox>(form, "translitCheck")})
             QVERIFY(hidden->isHidden());
-        QVERIFY(!form->Group->isHidden());
-        QCOMPARE(form->Group->currentText(), QStringLiteral("H"));
+        QVERIFY(!control<QComboBox>(form, "groupCombo")->isHidden());
+        QCOMPARE(control<QComboBox>(form, "groupCombo")->currentText(), QStringLiteral("H"));
         if (caption.isEmpty())
             saveShot(form, QStringLiteral("editor-edit-group"));
-        form->Group->setEditText(caption);
-        form->ButOK->click();
+        control<QComboBox>(form, "groupCombo")->setEditText(caption);
+        control<QPushButton>(form, "okButton")->click();
         QVERIFY(editor.closed());
         QCOMPARE(editor.book.entry(h).caption, caption);
         QCOMPARE(editor.book.entry(h).Name, QStringLiteral("Имя группы"));
@@ -390,11 +398,11 @@ private slots:
         EditorUnderTest editor(QStringLiteral("G[a]"));
         editor.open(QStringLiteral("G"), 0, true);
         editor.form->show();
-        editor.form->EditNameAbonent->setText(QStringLiteral("другое"));
+        control<QLineEdit>(editor.form, "nameEdit")->setText(QStringLiteral("другое"));
         if (escape)
-            QTest::keyClick(editor.form->EditNameAbonent, Qt::Key_Escape);
+            QTest::keyClick(control<QLineEdit>(editor.form, "nameEdit"), Qt::Key_Escape);
         else
-            editor.form->ButCancel->click();
+            control<QPushButton>(editor.form, "cancelButton")->click();
         QCOMPARE(editor.form->result(), int(QDialog::Rejected));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!editor.form); // freed when closed
@@ -406,9 +414,9 @@ private slots:
         EditorUnderTest editor(QStringLiteral("G[a]"));
         editor.open();
         for (const QChar c : QStringLiteral("Ёж€☺"))
-            QTest::sendKeyEvent(QTest::Click, editor.form->EditNameAbonent, Qt::Key_unknown,
-                                QString(c), Qt::NoModifier);
-        QCOMPARE(editor.form->EditNameAbonent->text(), QStringLiteral("Ёж€?"));
+            QTest::sendKeyEvent(QTest::Click, control<QLineEdit>(editor.form, "nameEdit"),
+                                Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QCOMPARE(control<QLineEdit>(editor.form, "nameEdit")->text(), QStringLiteral("Ёж€?"));
         delete editor.form;
     }
 };

@@ -246,12 +246,12 @@ private slots:
         QAction sortAction(QStringLiteral("y"));
         // From whatever an earlier opening left.
         tree.select("G");
-        tree.view.PopupMenuPopup(&sendAction, &sortAction);
+        tree.view.fitMenuToSelection(&sendAction, &sortAction);
         if (selected.isEmpty())
             tree.view.clearSelection();
         else
             tree.select(selected);
-        tree.view.PopupMenuPopup(&sendAction, &sortAction);
+        tree.view.fitMenuToSelection(&sendAction, &sortAction);
         QCOMPARE(sendAction.text(), send);
         QCOMPARE(sortAction.text(), sort);
         QCOMPARE(sendAction.isEnabled(), enabled);
@@ -379,7 +379,7 @@ private slots:
         QFETCH(QString, after);
         TreeUnderTest tree(layout);
         tree.select(anchor);
-        tree.view.N24Click();
+        tree.view.sortSelected();
         QCOMPARE(BookLayout::of(tree.book), after);
         QCOMPARE(tree.saves, 1);
         QCOMPARE(tree.replayedOn(layout), after);
@@ -396,10 +396,10 @@ private slots:
         tree.book.setData(tree.book.groupIndex(1), "first H", ContactBook::NameRole);
         tree.book.setData(tree.book.groupIndex(2), "second G", ContactBook::NameRole);
         tree.view.selectEntry(tree.book.index(0, 0, g));
-        tree.view.N24Click();
+        tree.view.sortSelected();
         QCOMPARE(numbersOf(tree.book), QStringLiteral("+2 +4 +1 +3"));
         tree.view.selectEntry(tree.book.groupIndex(1));
-        tree.view.N24Click();
+        tree.view.sortSelected();
         QCOMPARE(BookLayout::of(tree.book), QStringLiteral("G+[a,a,b,b] G[] H[] H[]"));
         QCOMPARE(tree.book.entry(tree.book.groupIndex(1)).Name, QStringLiteral("second G"));
         QCOMPARE(tree.book.entry(tree.book.groupIndex(2)).Name, QStringLiteral("first H"));
@@ -407,7 +407,7 @@ private slots:
 
     void sortingWithoutSelectionDoesNothing() {
         TreeUnderTest tree(QStringLiteral("B[] A[]"));
-        tree.view.N24Click();
+        tree.view.sortSelected();
         QCOMPARE(BookLayout::of(tree.book), QStringLiteral("B[] A[]"));
         QCOMPARE(tree.saves, 0);
     }

@@ -63,6 +63,26 @@ QVariant background(const THistoryForm& form, int row) {
     return form.model()->index(row, 0).data(Qt::BackgroundRole);
 }
 
+// A control of the window, by the object name it is given.
+template <class T> T* control(const THistoryForm& form, const char* name) {
+    return form.findChild<T*>(QLatin1String(name));
+}
+
+QLineEdit* filterEdit(const THistoryForm& form) {
+    return control<QLineEdit>(form, "filterEdit");
+}
+
+QTableView* messageList(const THistoryForm& form) {
+    return control<QTableView>(form, "messageList");
+}
+
+// The list's context menu: "Повторить сообщение", -, "Запросить статус", -, "Удалить",
+// "Удалить все".
+QList<QAction*> menuItems(const THistoryForm& form) {
+    return control<QMenu>(form, "rowMenu")->actions();
+}
+enum MenuItem { Repeat = 0, QueryOne = 2, QueryOneSeparator = 3, Delete = 4, DeleteAll = 5 };
+
 } // namespace
 
 // The history window against the real sandbox service, with a real History.dat and settings
@@ -117,11 +137,11 @@ class HistoryWindowTest : public QObject {
     }
 
     static void selectRows(THistoryForm& form, const QList<int>& rows) {
-        form.ListView->clearSelection();
+        messageList(form)->clearSelection();
         for (const int row : rows)
-            form.ListView->selectionModel()->select(form.model()->index(row, 0),
-                                                    QItemSelectionModel::Select |
-                                                        QItemSelectionModel::Rows);
+            messageList(form)->selectionModel()->select(form.model()->index(row, 0),
+                                                        QItemSelectionModel::Select |
+                                                            QItemSelectionModel::Rows);
     }
 
     void setCanUseStatus(const QVariant& value) {
@@ -167,49 +187,54 @@ private slots:
         auto form = makeForm();
         QCOMPARE(form->minimumSize(), QSize(688, 150));
         QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(form->Label6->text(), QStringLiteral("История сообщений"));
-        QVERIFY(form->Label6->font().bold());
-        QCOMPARE(form->Label7->text(),
+        QCOMPARE(control<QLabel>(*form, "title")->text(), QStringLiteral("История сообщений"));
+        QVERIFY(control<QLabel>(*form, "title")->font().bold());
+        QCOMPARE(control<QLabel>(*form, "subtitle")->text(),
                  QStringLiteral("Посмотреть отправленные сообщения и их статус"));
-        QCOMPARE(form->Label5->text(), QStringLiteral("Фильтр"));
-        QCOMPARE(form->SpeedButton3->text(), QStringLiteral("Отобрать"));
-        QCOMPARE(form->SpeedButton1->text(), QStringLiteral("Обновить статус сообщений"));
-        QCOMPARE(form->SpeedButton2->text(), QStringLiteral("Закрыть"));
-        QVERIFY(!form->SpeedButton1->isEnabled());
-        QCOMPARE(form->LoadingLabel->text(), QStringLiteral("Загрузка..."));
-        QCOMPARE(form->Timer1->interval(), 100);
-        QVERIFY(!form->Timer1->isActive());
+        QCOMPARE(control<QLabel>(*form, "filterLabel")->text(), QStringLiteral("Фильтр"));
+        QCOMPARE(control<QToolButton>(*form, "applyFilterButton")->text(),
+                 QStringLiteral("Отобрать"));
+        QCOMPARE(control<QToolButton>(*form, "refreshStatusesButton")->text(),
+                 QStringLiteral("Обновить статус сообщений"));
+        QCOMPARE(control<QToolButton>(*form, "closeButton")->text(), QStringLiteral("Закрыть"));
+        QVERIFY(!form->canRefreshStatuses());
+        QCOMPARE(control<QLabel>(*form, "loadingLabel")->text(), QStringLiteral("Загрузка..."));
+        QCOMPARE(control<QTimer>(*form, "autoQueryTimer")->interval(), 100);
+        QVERIFY(!form->autoQueryScheduled());
         QStringList headers;
         for (int column = 0; column < form->model()->columnCount(); ++column)
             headers << form->model()->headerData(column, Qt::Horizontal).toString();
         QCOMPARE(headers, (QStringList{"ID", "Дата / Время", "Кому", "Отправитель", "Сообщение"}));
-        QVERIFY(form->ListView->showGrid());
-        QCOMPARE(form->ListView->selectionMode(), QAbstractItemView::ExtendedSelection);
-        QCOMPARE(form->ListView->selectionBehavior(), QAbstractItemView::SelectRows);
+        QVERIFY(messageList(*form)->showGrid());
+        QCOMPARE(messageList(*form)->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(messageList(*form)->selectionBehavior(), QAbstractItemView::SelectRows);
 
         QStringList menu;
-        for (QAction* action : form->PopupMenu1->actions())
+        for (QAction* action : menuItems(*form))
             menu << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(menu, (QStringList{"Повторить сообщение", "-", "Запросить статус", "-", "Удалить",
                                     "Удалить все"}));
-        QCOMPARE(form->PopupMenu1->defaultAction(), form->N4);
+        QCOMPARE(control<QMenu>(*form, "rowMenu")->defaultAction(), menuItems(*form)[Repeat]);
 
         const SkinUnit& skin = SkinUnit::active();
         QStringList legend;
-        for (QLabel* label : form->LegendLabels)
+        for (QLabel* label : form->findChildren<QLabel*>(QStringLiteral("legendText")))
             legend << label->text();
         QCOMPARE(legend, (QStringList{"Отправлено", "Доставлено", "Ошибка при отправке",
                                       "Не отправлено (кончились СМС)", "Истекло время ожидания",
                                       "В очереди", "Результат отправки неизвестен"}));
         const QList<QColor> boxes{skin.Other(),          kDelivered, kFailed,
                                   QColor(156, 156, 255), kExpired,   kQueued};
+        const QList<QLabel*> boxLabels = form->findChildren<QLabel*>(QStringLiteral("legendBox"));
         for (int i = 0; i < boxes.size(); ++i)
-            QCOMPARE(form->LegendBoxes[i]->palette().color(QPalette::Window), boxes[i]);
-        QCOMPARE(form->ListView->palette().color(QPalette::Base), skin.Other());
-        QCOMPARE(form->Edit1->palette().color(QPalette::Base), skin.Other());
+            QCOMPARE(boxLabels[i]->palette().color(QPalette::Window), boxes[i]);
+        QCOMPARE(messageList(*form)->palette().color(QPalette::Base), skin.Other());
+        QCOMPARE(filterEdit(*form)->palette().color(QPalette::Base), skin.Other());
         QCOMPARE(form->palette().color(QPalette::Window), skin.Main());
-        QCOMPARE(form->Stat->palette().color(QPalette::Window), skin.Main());
-        QCOMPARE(form->Label6->palette().color(QPalette::WindowText), skin.CaptionText());
+        QCOMPARE(control<QStatusBar>(*form, "statusBar")->palette().color(QPalette::Window),
+                 skin.Main());
+        QCOMPARE(control<QLabel>(*form, "title")->palette().color(QPalette::WindowText),
+                 skin.CaptionText());
     }
 
     void rowsCellsAndCaption() {
@@ -222,7 +247,7 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("История"));
         QCOMPARE(shownIds(*form), (QList<qint32>{12, 11})); // newest first
         QCOMPARE(form->statusText(), kTotal + "2");
-        QVERIFY(form->ListView->isVisible());
+        QVERIFY(messageList(*form)->isVisible());
         const QAbstractItemModel* model = form->model();
         QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("11"));
         QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("02.01.2026 03:04:05"));
@@ -234,13 +259,13 @@ private slots:
         // "Сообщение" takes what the other four columns leave of the list.
         form->resize(900, 400);
         QApplication::processEvents();
-        const QHeaderView* header = form->ListView->horizontalHeader();
+        const QHeaderView* header = messageList(*form)->horizontalHeader();
         QVERIFY(header->isVisible());
         QVERIFY(header->height() > 0);
         int others = 0;
         for (int column = 0; column < 4; ++column)
             others += header->sectionSize(column);
-        QCOMPARE(header->sectionSize(4), form->ListView->viewport()->width() - others);
+        QCOMPARE(header->sectionSize(4), messageList(*form)->viewport()->width() - others);
     }
 
     // Opened from a compose page whose number has no messages.
@@ -251,8 +276,8 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("История для номера +79009998877"));
         QCOMPARE(form->model()->rowCount(), 0);
         QCOMPARE(form->statusText(), kTotal + "0");
-        QVERIFY(!form->SpeedButton1->isEnabled());
-        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->canRefreshStatuses());
+        QVERIFY(!form->autoQueryScheduled());
         QVERIFY(!form->statusQueryRunning());
         QCOMPARE(statusRequests(), 0);
     }
@@ -266,28 +291,28 @@ private slots:
         QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
 
         form->show();
-        QVERIFY(form->SpeedButton1->isEnabled());
-        QVERIFY(form->Timer1->isActive());
+        QVERIFY(form->canRefreshStatuses());
+        QVERIFY(form->autoQueryScheduled());
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kReplyWaitMs);
         QCOMPARE(finished.at(0).at(0).toBool(), true);
-        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->autoQueryScheduled());
         QCOMPARE(statusRequests(), 1);
         QCOMPARE(background(*form, 1), QVariant(kDelivered));
         QVERIFY(!background(*form, 0).isValid());
-        QVERIFY(form->SpeedButton1->isEnabled()); // one is still pending
+        QVERIFY(form->canRefreshStatuses()); // one is still pending
 
         form->Refill();
-        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->autoQueryScheduled());
         QVERIFY(!form->statusQueryRunning());
         // Opened again for another number while visible: a refill too.
         form->showForNumber(kBoris);
-        QVERIFY(!form->Timer1->isActive());
+        QVERIFY(!form->autoQueryScheduled());
         QCOMPARE(shownIds(*form), QList<qint32>{stillSent});
         QCOMPARE(statusRequests(), 1);
 
         form->close();
         form->showForNumber(kBoris);
-        QVERIFY(form->Timer1->isActive());
+        QVERIFY(form->autoQueryScheduled());
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, kReplyWaitMs);
         QCOMPARE(statusRequests(), 2);
     }
@@ -333,7 +358,7 @@ private slots:
         QCOMPARE(background(*form, 4), QVariant(kQueued));
         QCOMPARE(background(*form, 5), QVariant(QColor(156, 156, 255)));
         QCOMPARE(form->statusText(), kTotal + "6");
-        QVERIFY(form->SpeedButton1->isEnabled()); // "В очереди" is asked again
+        QVERIFY(form->canRefreshStatuses()); // "В очереди" is asked again
         QList<quint8> statuses;
         for (const TMess& stored : HistoryFile().readAll())
             statuses << stored.Status;
@@ -368,14 +393,14 @@ private slots:
         QCOMPARE(form->statusText(), QStringLiteral("Ошибка при подключении!"));
         QVERIFY(!background(*form, 0).isValid());
         QCOMPARE(HistoryFile().readAll().value(0).Status, TMess::kStatusSent);
-        QVERIFY(form->SpeedButton1->isEnabled()); // the user may try again
+        QVERIFY(form->canRefreshStatuses()); // the user may try again
 
         m_sandbox.admin("DELETE", QStringLiteral("/admin/faults"));
-        form->SpeedButton1Click();
+        form->refreshStatuses();
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, kReplyWaitMs);
         QCOMPARE(background(*form, 0), QVariant(kDelivered));
         QCOMPARE(form->statusText(), kTotal + "1");
-        QVERIFY(!form->SpeedButton1->isEnabled());
+        QVERIFY(!form->canRefreshStatuses());
     }
 
     // A settings store that fails under the query's worker is named in the status bar, not
@@ -400,8 +425,8 @@ private slots:
                  qPrintable(form->statusText()));
         QCOMPARE(int(m_sandbox.log().size()), requests);
         QCOMPARE(form->model()->rowCount(), 1);
-        QVERIFY(form->SpeedButton1->isEnabled());
-        form->PopupMenu1Popup();
+        QVERIFY(form->canRefreshStatuses());
+        form->updateRowMenu();
     }
 
     // While the service is slow to answer, the window fills without waiting for it.
@@ -458,11 +483,11 @@ private slots:
                record(3, kBoris, QStringLiteral("Скидки"), 10, QStringLiteral("Магазин"))});
         auto form = makeForm();
         form->showForNumber(numberFilter);
-        form->Edit1->setText(text);
+        filterEdit(*form)->setText(text);
         if (enterKey)
-            QTest::keyClick(form->Edit1, Qt::Key_Return);
+            QTest::keyClick(filterEdit(*form), Qt::Key_Return);
         else
-            form->SpeedButton3->click();
+            control<QToolButton>(*form, "applyFilterButton")->click();
         QCOMPARE(shownIds(*form), shown);
         QVERIFY(form->windowTitle().endsWith(QStringLiteral(" [Фильтр: \"") + text + "\"]"));
         QCOMPARE(form->statusText(), kTotal + QString::number(shown.size()));
@@ -478,13 +503,13 @@ private slots:
                record(3, kAnna, QStringLiteral("Пока"), 2)});
         auto form = makeForm();
         form->showForNumber(QString());
-        form->Edit1->setText(QStringLiteral("привет"));
-        form->SpeedButton3Click();
+        filterEdit(*form)->setText(QStringLiteral("привет"));
+        form->applyFilter();
         QCOMPARE(shownIds(*form), (QList<qint32>{2, 1}));
 
         const QString path = m_profile.root() + QStringLiteral("/export/история.csv");
         Prompts::queueAnswer(path);
-        form->ExportButton->click();
+        control<QToolButton>(*form, "exportButton")->click();
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].kind, QStringLiteral("save file"));
@@ -505,7 +530,7 @@ private slots:
 
         // Cancelled: nothing is written.
         QVERIFY(file.remove());
-        form->ExportButtonClick();
+        form->exportRows();
         QCOMPARE(Prompts::takeAsked().size(), 1);
         QVERIFY(!file.exists());
 
@@ -513,7 +538,7 @@ private slots:
         const QString blocked = m_profile.root() + QStringLiteral("/export/история.csv/x.csv");
         QVERIFY(QFile(path).open(QIODevice::WriteOnly));
         Prompts::queueAnswer(blocked);
-        form->ExportButtonClick();
+        form->exportRows();
         const QList<Prompts::Asked> failed = Prompts::takeAsked();
         QCOMPARE(failed.size(), 2);
         QCOMPARE(failed[1].kind, QStringLiteral("message"));
@@ -526,8 +551,8 @@ private slots:
         store({record(1, kAnna, "один"), record(2, kBoris, "два")});
         auto form = makeForm();
         form->showForNumber(QString());
-        form->Edit1->setText(QStringLiteral("ОДИН"));
-        form->SpeedButton3Click();
+        filterEdit(*form)->setText(QStringLiteral("ОДИН"));
+        form->applyFilter();
         QCOMPARE(form->windowTitle(), QStringLiteral("История [Фильтр: \"ОДИН\"]"));
         QCOMPARE(shownIds(*form), QList<qint32>{1});
         // A send appends and refills.
@@ -535,7 +560,7 @@ private slots:
         form->Refill();
         QCOMPARE(form->windowTitle(), QStringLiteral("История"));
         QCOMPARE(shownIds(*form), (QList<qint32>{3, 2, 1}));
-        QCOMPARE(form->Edit1->text(), QStringLiteral("ОДИН"));
+        QCOMPARE(filterEdit(*form)->text(), QStringLiteral("ОДИН"));
     }
 
     void deleteAll_data() {
@@ -552,18 +577,18 @@ private slots:
                record(4, kBoris, "работа")});
         auto form = makeForm();
         form->showForNumber(numberFilter);
-        form->Edit1->setText(QStringLiteral("дом"));
-        form->SpeedButton3Click();
+        filterEdit(*form)->setText(QStringLiteral("дом"));
+        form->applyFilter();
 
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        form->N2Click();
+        form->deleteAll();
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].caption, QStringLiteral("Подтверждение"));
         QCOMPARE(asked[0].text, QStringLiteral("Вы действительно хотите удалить все сообщения?"));
         QCOMPARE(asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(storedIds(), kept);
-        QVERIFY(form->Edit1->text().isEmpty());
+        QVERIFY(filterEdit(*form)->text().isEmpty());
         QList<qint32> stillShown;
         for (auto it = kept.crbegin(); it != kept.crend(); ++it) {
             if (numberFilter.isEmpty() || *it <= 2)
@@ -585,15 +610,15 @@ private slots:
         auto form = makeForm();
         form->showForNumber(QString());
         selectRows(*form, {0, 2}); // ids 3 and 1
-        form->Edit1->setText(QStringLiteral("x"));
+        filterEdit(*form)->setText(QStringLiteral("x"));
         Prompts::queueAnswer(answer);
-        form->N1Click();
+        form->deleteSelected();
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].text,
                  QStringLiteral("Вы действительно хотите удалить выделенные записи?"));
         QCOMPARE(storedIds(), kept);
-        QVERIFY(form->Edit1->text().isEmpty());
+        QVERIFY(filterEdit(*form)->text().isEmpty());
         QCOMPARE(form->model()->rowCount(), kept.size());
     }
 
@@ -616,34 +641,34 @@ private slots:
         store({record(1, kAnna, "a", 11), record(2, kAnna, "b", quint8(status))});
         auto form = makeForm();
         form->showForNumber(QString());
-        form->Timer1->stop();
+        control<QTimer>(*form, "autoQueryTimer")->stop();
 
-        form->PopupMenu1Popup();
-        QVERIFY(!form->N4->isEnabled());
-        QVERIFY(!form->N1->isEnabled());
-        QVERIFY(form->N2->isEnabled());
+        form->updateRowMenu();
+        QVERIFY(!menuItems(*form)[Repeat]->isEnabled());
+        QVERIFY(!menuItems(*form)[Delete]->isEnabled());
+        QVERIFY(menuItems(*form)[DeleteAll]->isEnabled());
 
         selectRows(*form, {0});
-        form->PopupMenu1Popup();
-        QVERIFY(form->N4->isEnabled());
-        QVERIFY(form->N1->isEnabled());
-        QCOMPARE(form->N6->isVisible(), askOne);
-        QCOMPARE(form->N5->isVisible(), askOne);
+        form->updateRowMenu();
+        QVERIFY(menuItems(*form)[Repeat]->isEnabled());
+        QVERIFY(menuItems(*form)[Delete]->isEnabled());
+        QCOMPARE(menuItems(*form)[QueryOne]->isVisible(), askOne);
+        QCOMPARE(menuItems(*form)[QueryOneSeparator]->isVisible(), askOne);
 
         // Two rows: the first of them decides.
         selectRows(*form, {0, 1});
-        form->PopupMenu1Popup();
-        QVERIFY(!form->N4->isEnabled());
-        QVERIFY(form->N1->isEnabled());
-        QCOMPARE(form->N6->isVisible(), askOne);
+        form->updateRowMenu();
+        QVERIFY(!menuItems(*form)[Repeat]->isEnabled());
+        QVERIFY(menuItems(*form)[Delete]->isEnabled());
+        QCOMPARE(menuItems(*form)[QueryOne]->isVisible(), askOne);
     }
 
     void emptyListMenu() {
         auto form = makeForm();
         form->showForNumber(QString());
-        form->PopupMenu1Popup();
-        QVERIFY(!form->N2->isEnabled());
-        QVERIFY(!form->N6->isVisible());
+        form->updateRowMenu();
+        QVERIFY(!menuItems(*form)[DeleteAll]->isEnabled());
+        QVERIFY(!menuItems(*form)[QueryOne]->isVisible());
     }
 
     void statusOfOneMessage() {
@@ -658,13 +683,13 @@ private slots:
         QVERIFY(m_sandbox.setMessageStatus(id, 2));
 
         selectRows(*form, {1});
-        form->PopupMenu1Popup();
-        QVERIFY(form->N6->isVisible());
-        form->N6->trigger();
+        form->updateRowMenu();
+        QVERIFY(menuItems(*form)[QueryOne]->isVisible());
+        menuItems(*form)[QueryOne]->trigger();
         QCOMPARE(form->statusText(), QStringLiteral("Запрос статуса сообщения..."));
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, kReplyWaitMs);
         QCOMPARE(background(*form, 1), QVariant(kFailed));
-        QVERIFY(form->ListView->selectionModel()->selectedRows().isEmpty());
+        QVERIFY(messageList(*form)->selectionModel()->selectedRows().isEmpty());
         QCOMPARE(form->statusText(), kTotal + "2");
         QCOMPARE(HistoryFile().readAll().value(0).Status, quint8(2));
         QCOMPARE(statusRequests(QStringLiteral("QueryMessageStatus")), 1);
@@ -684,13 +709,13 @@ private slots:
         QApplication::processEvents();
 
         // A double click on empty space below the rows selects nothing and repeats nothing.
-        QTest::mouseDClick(form->ListView->viewport(), Qt::LeftButton, {},
-                           QPoint(10, form->ListView->viewport()->height() - 5));
+        QTest::mouseDClick(messageList(*form)->viewport(), Qt::LeftButton, {},
+                           QPoint(10, messageList(*form)->viewport()->height() - 5));
         QVERIFY(calls.isEmpty());
 
-        const QRect second = form->ListView->visualRect(form->model()->index(1, 2));
-        QTest::mouseClick(form->ListView->viewport(), Qt::LeftButton, {}, second.center());
-        QTest::mouseDClick(form->ListView->viewport(), Qt::LeftButton, {}, second.center());
+        const QRect second = messageList(*form)->visualRect(form->model()->index(1, 2));
+        QTest::mouseClick(messageList(*form)->viewport(), Qt::LeftButton, {}, second.center());
+        QTest::mouseDClick(messageList(*form)->viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(calls.size(), 1);
         QCOMPARE(calls[0].sender, QStringLiteral("Shop"));
         QCOMPARE(calls[0].name, QStringLiteral("Анна Ёлкина"));
@@ -699,7 +724,7 @@ private slots:
         QCOMPARE(calls[0].text, QStringLiteral("Текст"));
 
         selectRows(*form, {0});
-        form->N4Click();
+        form->repeatSelected();
         QCOMPARE(calls.size(), 2);
         QCOMPARE(calls[1].name, QString()); // no contact has the number
         QCOMPARE(calls[1].number, kBoris);
@@ -712,12 +737,12 @@ private slots:
         form->showForNumber(QString());
         QCOMPARE(shownIds(*form), (QList<qint32>{7, 10, 3}));
         selectRows(*form, {0}); // id 7
-        form->ListView->horizontalHeader()->sectionClicked(4);
+        messageList(*form)->horizontalHeader()->sectionClicked(4);
         QCOMPARE(shownIds(*form), (QList<qint32>{10, 3, 7}));
         // The selection stays with its row.
-        QCOMPARE(form->ListView->selectionModel()->selectedRows().value(0).row(), 2);
+        QCOMPARE(messageList(*form)->selectionModel()->selectedRows().value(0).row(), 2);
         for (int click = 0; click < 2; ++click) {
-            form->ListViewColumnClick(0);
+            form->sortByColumn(0);
             QCOMPARE(shownIds(*form), (QList<qint32>{10, 7, 3}));
         }
     }
@@ -729,7 +754,7 @@ private slots:
         QCOMPARE(form->model()->rowCount(), 1);
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QTest::keyClick(form->Edit1, Qt::Key_Escape);
+        QTest::keyClick(filterEdit(*form), Qt::Key_Escape);
         QVERIFY(!form->isVisible());
         QCOMPARE(form->model()->rowCount(), 0);
         QCOMPARE(form->NumberFilter, kAnna);
@@ -739,7 +764,7 @@ private slots:
         form->show();
         QCOMPARE(form->windowTitle(), QStringLiteral("История для номера ") + kAnna);
         QCOMPARE(form->model()->rowCount(), 1);
-        form->SpeedButton2->click();
+        control<QToolButton>(*form, "closeButton")->click();
         QVERIFY(!form->isVisible());
     }
 
@@ -753,7 +778,7 @@ private slots:
         form->showForNumber(kAnna);
         QCOMPARE(form->model()->rowCount(), 0);
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        form->N2Click();
+        form->deleteAll();
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("Varnelo History v2.2"));
     }

@@ -488,7 +488,7 @@ private slots:
     }
 
     void delayMenu() {
-        const QList<QAction*> items = m_form->PopupMenu1->actions();
+        const QList<QAction*> items = m_form->delayMenu()->actions();
         QStringList captions;
         QList<int> minutes;
         for (QAction* item : items) {
@@ -500,11 +500,11 @@ private slots:
                                         "...через 10 мин", "...через 15 мин", "...через 30 мин",
                                         "...через 45 мин", "...через час"}));
         QCOMPARE(minutes, QList<int>({0, 5, 10, 15, 30, 45, 60}));
-        QCOMPARE(m_form->PopupMenu1->defaultAction(), m_form->N2);
-        QVERIFY(m_form->N2->font().bold());
+        QCOMPARE(m_form->delayMenu()->defaultAction(), items[0]);
+        QVERIFY(items[0]->font().bold());
 
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("a"));
-        m_form->N2Click(m_form->N451);
+        m_form->sendActiveWithDelay(items[6]); // "...через 45 мин"
         QCOMPARE(page->DelayMinutes, 45);
         waitForSends();
         page->StartSend();
@@ -555,11 +555,11 @@ private slots:
         {
             TEditTemplateListForm editor(nullptr, path);
             QCOMPARE(editor.windowTitle(), QStringLiteral("Заготовленные сообщения"));
-            QCOMPARE(editor.List->count(), 0);
-            QVERIFY(!editor.SpeedButton1->isEnabled());
-            QVERIFY(!editor.SpeedButton2->isEnabled());
+            QCOMPARE(editor.templates().size(), 0);
+            QVERIFY(!editor.canChange());
+            QVERIFY(!editor.canDelete());
             editor.show();
-            editor.SpeedButton4->click();
+            editor.findChild<QToolButton*>(QStringLiteral("closeButton"))->click();
             QVERIFY(!editor.isVisible());
         }
         QVERIFY(QFile::exists(path));
@@ -573,9 +573,9 @@ private slots:
         QCOMPARE(editor.templates(), QStringList({"Первый", "Второй"}));
 
         Prompts::queueAnswer(QStringLiteral("Третий"));
-        editor.SpeedButton3Click();
+        editor.addTemplate();
         Prompts::queueAnswer(QVariant()); // cancelled
-        editor.SpeedButton3Click();
+        editor.addTemplate();
         const QList<Prompts::Asked> asked = Prompts::takeAsked();
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[0].kind, QStringLiteral("input"));
@@ -584,38 +584,39 @@ private slots:
         QCOMPARE(editor.templates(), QStringList({"Первый", "Второй", "Третий"}));
 
         // Changing needs a selection; an empty or cancelled answer keeps the template.
-        editor.SpeedButton1Click();
+        editor.changeTemplate();
         QCOMPARE(Prompts::takeAsked().size(), 0);
-        editor.List->setCurrentRow(1);
-        QVERIFY(editor.SpeedButton1->isEnabled());
-        QVERIFY(editor.SpeedButton2->isEnabled());
+        editor.selectTemplate(1);
+        QVERIFY(editor.canChange());
+        QVERIFY(editor.canDelete());
         Prompts::queueAnswer(QString());
-        editor.SpeedButton1Click();
+        editor.changeTemplate();
         Prompts::queueAnswer(QVariant());
-        editor.SpeedButton1Click();
+        editor.changeTemplate();
         QCOMPARE(editor.templates()[1], QStringLiteral("Второй"));
         Prompts::queueAnswer(QString(300, QLatin1Char('x')));
-        editor.SpeedButton1Click();
+        editor.changeTemplate();
         QCOMPARE(editor.templates()[1], QString(255, QLatin1Char('x')));
         Prompts::takeAsked();
 
         // Deleting asks, naming the template; No keeps it.
-        editor.List->setCurrentRow(0);
+        editor.selectTemplate(0);
         Prompts::queueAnswer(int(QMessageBox::No));
-        editor.SpeedButton2Click();
+        editor.deleteTemplate();
         const QList<Prompts::Asked> confirm = Prompts::takeAsked();
         QCOMPARE(confirm.size(), 1);
         QCOMPARE(confirm[0].text, QStringLiteral("Вы действительно хотите удалить шаблон\n"
                                                  "\"Первый\" ?"));
         QCOMPARE(confirm[0].buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(confirm[0].icon, QMessageBox::Warning);
-        QCOMPARE(editor.List->count(), 3);
+        QCOMPARE(editor.templates().size(), 3);
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        editor.SpeedButton2Click();
+        editor.deleteTemplate();
         QCOMPARE(editor.templates(), QStringList({QString(255, QLatin1Char('x')), "Третий"}));
 
         editor.show();
-        QTest::keyClick(editor.List, Qt::Key_Escape);
+        QTest::keyClick(editor.findChild<QListWidget*>(QStringLiteral("templateList")),
+                        Qt::Key_Escape);
         QCOMPARE(readAll(path), QByteArray(255, 'x') + "\r\n" + Ansi::fromUnicode("Третий\r\n"));
     }
 
@@ -647,10 +648,10 @@ private slots:
             Prompts::takeAsked();
             Prompts::queueAnswer(answer);
             if (change) {
-                editor.List->setCurrentRow(0);
-                editor.SpeedButton1Click();
+                editor.selectTemplate(0);
+                editor.changeTemplate();
             } else {
-                editor.SpeedButton3Click();
+                editor.addTemplate();
             }
             const QList<Prompts::Asked> asked = Prompts::takeAsked();
             QCOMPARE(asked.size(), 1);
@@ -800,8 +801,8 @@ private slots:
                               QStringLiteral("Аня"), node(0));
         page->TranslitBox->click();
         m_form->Status->showMessage(QStringLiteral("Сообщение с идентификатором 1024 отправлено"));
-        QVERIFY(!m_form->Image1->pixmap().isNull());
-        QVERIFY(!m_form->Image2->pixmap().isNull());
+        QVERIFY(!m_form->findChild<QLabel*>(QStringLiteral("banner"))->pixmap().isNull());
+        QVERIFY(!m_form->findChild<QLabel*>(QStringLiteral("picture"))->pixmap().isNull());
         QCOMPARE(m_form->palette().color(QPalette::Window), SkinUnit::active().Main());
         const QImage shot = m_form->grab().toImage();
         QCOMPARE(shot.height(), m_form->height());

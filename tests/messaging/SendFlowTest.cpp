@@ -18,6 +18,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -469,7 +470,7 @@ private slots:
 
     void delayFromTheMenu() {
         TMySheet* target = page(kNumber, QStringLiteral("позже"));
-        m_form->N2Click(m_form->N301);
+        m_form->sendActiveWithDelay(m_form->delayMenu()->actions().at(5)); // "...через 30 мин"
         waitForSends();
         QCOMPARE(sentMessages().first().toObject().value(QLatin1String("delay")).toInt(), 30);
         QCOMPARE(target->DelayMinutes, 30);

@@ -418,7 +418,9 @@ private slots:
         s.runFirstStart({});
         s.setStoredUserKey(kKey);
         auto main = mainWindow();
-        ModalDriver<TMakePswForm> password([](TMakePswForm* form) { form->ButCancel->click(); });
+        ModalDriver<TMakePswForm> password([](TMakePswForm* form) {
+            form->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
         ModalDriver<TSettingsForm> driver([](TSettingsForm* form) {
             form->accessPasswordButton()->click();
             form->cancelButton()->click();

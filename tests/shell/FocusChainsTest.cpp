@@ -226,40 +226,43 @@ class FocusChainsTest : public QObject {
         m_openers[QStringLiteral("registration")] = [this] {
             auto* form = new TRegForm(m_client);
             Opened o = opened(form);
-            o.enterFrom = form->Edit1;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("referrerEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("restore, asking for the code")] = [this] {
             auto* form = new TRestoreAccountForm(m_client);
-            form->EditEMail->setText(QStringLiteral("old@example.org"));
+            auto* email = form->findChild<QLineEdit*>(QStringLiteral("emailEdit"));
+            email->setText(QStringLiteral("old@example.org"));
             Opened o = opened(form);
-            o.enterFrom = form->EditEMail;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = email;
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("sendCodeButton"));
             return o;
         };
         m_openers[QStringLiteral("restore, the code typed")] = [this] {
             auto* form = new TRestoreAccountForm(m_client);
-            form->EditEMail->setText(QStringLiteral("old@example.org"));
-            form->Edit1->setText(QStringLiteral("0123"));
+            form->findChild<QLineEdit*>(QStringLiteral("emailEdit"))
+                ->setText(QStringLiteral("old@example.org"));
+            auto* code = form->findChild<QLineEdit*>(QStringLiteral("codeEdit"));
+            code->setText(QStringLiteral("0123"));
             Opened o = opened(form);
-            o.enterFrom = form->Edit1;
-            o.enterPresses = form->SpeedButton1;
+            o.enterFrom = code;
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("access password")] = [this] {
             auto* form = new TPswForm;
             Opened o = opened(form);
-            o.enterFrom = form->Edit1;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("passwordEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         // Enter moves from field to field; only the confirmation presses "ОК".
         m_openers[QStringLiteral("make password")] = [this] {
             auto* form = new TMakePswForm;
             Opened o = opened(form);
-            o.enterFrom = form->Edit2;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("confirmationEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("settings, Подключение")] = [this] {
@@ -299,24 +302,24 @@ class FocusChainsTest : public QObject {
         m_openers[QStringLiteral("contact editor, add")] = [this] {
             auto* form = new TAddContactForm(m_book, m_book.groupIndex(0), {});
             Opened o = opened(form);
-            o.enterFrom = form->SignEdit;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("signEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("contact editor, edit a contact")] = [this] {
             auto* form = new TAddContactForm(m_book, m_book.index(0, 0, m_book.groupIndex(0)), {});
             form->prepareEdit();
             Opened o = opened(form);
-            o.enterFrom = form->EditNumber;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QLineEdit*>(QStringLiteral("numberEdit"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         m_openers[QStringLiteral("contact editor, edit a group")] = [this] {
             auto* form = new TAddContactForm(m_book, m_book.groupIndex(1), {});
             form->prepareEdit();
             Opened o = opened(form);
-            o.enterFrom = form->Group;
-            o.enterPresses = form->ButOK;
+            o.enterFrom = form->findChild<QComboBox*>(QStringLiteral("groupCombo"));
+            o.enterPresses = form->findChild<QPushButton*>(QStringLiteral("okButton"));
             return o;
         };
         // A list with its buttons: no default button, Escape closes as the close box does.
@@ -327,7 +330,7 @@ class FocusChainsTest : public QObject {
                 file.write("Перезвоню\r\nЕду\r\n");
             file.close();
             auto* form = new TEditTemplateListForm(nullptr, path);
-            form->List->setCurrentRow(0);
+            form->selectTemplate(0);
             return opened(form);
         };
         m_openers[QStringLiteral("choose time interval")] = [this] {
@@ -370,7 +373,10 @@ class FocusChainsTest : public QObject {
             return o;
         };
         m_openers[QStringLiteral("history window")] = [this] {
-            Opened o{m_historyForm.get(), {}, m_historyForm->Edit1, m_historyForm->SpeedButton3};
+            Opened o{m_historyForm.get(),
+                     {},
+                     m_historyForm->findChild<QLineEdit*>(QStringLiteral("filterEdit")),
+                     m_historyForm->findChild<QToolButton*>(QStringLiteral("applyFilterButton"))};
             return o;
         };
     }

@@ -903,14 +903,16 @@ private slots:
             QTimer::singleShot(0, [&title, fill] {
                 auto* editor = qobject_cast<TAddContactForm*>(QApplication::activeModalWidget());
                 QVERIFY(editor);
-                title = editor->Label6->text();
+                title = editor->title();
                 fill(editor);
             });
         };
         fillWhenShown([](TAddContactForm* editor) {
-            editor->EditNameAbonent->setText(QStringLiteral("Пётр"));
-            editor->EditNumber->setText(QStringLiteral("+7002"));
-            editor->ButOK->click();
+            BookEdits::ContactFields fields = editor->fields();
+            fields.name = QStringLiteral("Пётр");
+            fields.number = QStringLiteral("+7002");
+            editor->setFields(fields);
+            editor->confirm();
         });
         emit form->addContactButton()->clicked();
         QCOMPARE(title, QStringLiteral("Создать контакт"));
@@ -918,8 +920,10 @@ private slots:
         QCOMPARE(book.entry(book.index(1, 0, group)).caption, QStringLiteral("Пётр"));
 
         fillWhenShown([](TAddContactForm* editor) {
-            editor->EditNumber->setText(QStringLiteral("+7111"));
-            editor->ButOK->click();
+            BookEdits::ContactFields fields = editor->fields();
+            fields.number = QStringLiteral("+7111");
+            editor->setFields(fields);
+            editor->confirm();
         });
         emit form->editContactButton()->clicked();
         QCOMPARE(title, QStringLiteral("Изменить контакт"));

@@ -28,44 +28,49 @@ TMakePswForm::TMakePswForm(QWidget* parent)
         edit->installEventFilter(this);
         return edit;
     };
-    Label3 = new QLabel(QStringLiteral("Текущий пароль:"), this);
-    Edit3 = passwordEdit("Edit3");
-    Label1 = new QLabel(QStringLiteral("Новый пароль:"), this);
-    Edit1 = passwordEdit("Edit1");
-    Label2 = new QLabel(QStringLiteral("Подтверждение:"), this);
-    Edit2 = passwordEdit("Edit2");
-    ButOK = new QPushButton(QStringLiteral("ОК"), this);
-    ButOK->setObjectName(QStringLiteral("ButOK"));
-    ButCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    ButCancel->setObjectName(QStringLiteral("ButCancel"));
+    m_currentEdit = passwordEdit("currentEdit");
+    m_newEdit = passwordEdit("newEdit");
+    m_confirmationEdit = passwordEdit("confirmationEdit");
+    m_okButton = new QPushButton(QStringLiteral("ОК"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
     // Enter moves from field to field; only the last one presses "ОК".
-    for (QPushButton* button : {ButOK, ButCancel}) {
+    for (QPushButton* button : {m_okButton, m_cancelButton}) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
 
     auto* fields = new QFormLayout;
-    fields->addRow(Label3, Edit3);
-    fields->addRow(Label1, Edit1);
-    fields->addRow(Label2, Edit2);
+    fields->addRow(new QLabel(QStringLiteral("Текущий пароль:"), this), m_currentEdit);
+    fields->addRow(new QLabel(QStringLiteral("Новый пароль:"), this), m_newEdit);
+    fields->addRow(new QLabel(QStringLiteral("Подтверждение:"), this), m_confirmationEdit);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(ButOK);
-    buttons->addWidget(ButCancel);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
 
-    connect(ButOK, &QPushButton::clicked, this, &TMakePswForm::ButOKClick);
-    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_okButton, &QPushButton::clicked, this, &TMakePswForm::confirm);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     SkinUnit::active().dress(this, {});
 }
 
-void TMakePswForm::ButOKClick() {
-    if (Edit1->text() != Edit2->text()) {
+QString TMakePswForm::currentPassword() const {
+    return m_currentEdit->text();
+}
+
+QString TMakePswForm::newPassword() const {
+    return m_newEdit->text();
+}
+
+void TMakePswForm::confirm() {
+    if (m_newEdit->text() != m_confirmationEdit->text()) {
         Prompts::error(this, QStringLiteral("Введенные пароли не совпадают!"));
-        Edit1->clear();
-        Edit2->clear();
+        m_newEdit->clear();
+        m_confirmationEdit->clear();
         return;
     }
     accept();
@@ -75,16 +80,16 @@ bool TMakePswForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Escape) {
-            ButCancel->click();
+            m_cancelButton->click();
             return true;
         }
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == Edit3)
-                Edit1->setFocus();
-            else if (watched == Edit1)
-                Edit2->setFocus();
-            else if (watched == Edit2)
-                ButOK->click();
+            if (watched == m_currentEdit)
+                m_newEdit->setFocus();
+            else if (watched == m_newEdit)
+                m_confirmationEdit->setFocus();
+            else if (watched == m_confirmationEdit)
+                m_okButton->click();
             return true;
         }
     }
@@ -101,8 +106,8 @@ bool ChangeAccessPassword(ServiceClient& client, QWidget* parent) {
     const QByteArray storedKeyText =
         AccountKey::storedKeyText(AccountKey::storedValue(client.store()));
     const std::optional<AccessPassword::Change> change =
-        AccessPassword::change(storedKeyText, Ansi::fromUnicode(form.Edit3->text()),
-                               Ansi::fromUnicode(form.Edit1->text()));
+        AccessPassword::change(storedKeyText, Ansi::fromUnicode(form.currentPassword()),
+                               Ansi::fromUnicode(form.newPassword()));
     const QString inMemory = client.userKey();
     if (!change || (!inMemory.isEmpty() && Ansi::toUnicode(change->userKey) != inMemory)) {
         Prompts::error(parent, QStringLiteral("Неверный пароль!"));

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class ServiceClient;
@@ -14,19 +13,21 @@ class TMakePswForm : public QDialog {
 public:
     explicit TMakePswForm(QWidget* parent = nullptr);
 
-    QLabel* Label3 = nullptr;
-    QLineEdit* Edit3 = nullptr; // current password
-    QLabel* Label1 = nullptr;
-    QLineEdit* Edit1 = nullptr; // new password
-    QLabel* Label2 = nullptr;
-    QLineEdit* Edit2 = nullptr; // confirmation
-    QPushButton* ButOK = nullptr;
-    QPushButton* ButCancel = nullptr;
+    QString currentPassword() const;
+    QString newPassword() const;
 
-    void ButOKClick();
+    // "ОК": the new password and its confirmation must match.
+    void confirm();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* m_currentEdit = nullptr;
+    QLineEdit* m_newEdit = nullptr;
+    QLineEdit* m_confirmationEdit = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
 };
 
 // The settings dialog's "Задать пароль для доступа к программе...": asks with TMakePswForm,

@@ -13,27 +13,27 @@ TPswForm::TPswForm(QWidget* parent)
     setObjectName(QStringLiteral("PswForm"));
     setWindowTitle(QStringLiteral("Авторизация"));
 
-    Label1 = new QLabel(QStringLiteral("Введите пароль для доступа к программе."), this);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setEchoMode(QLineEdit::Password);
-    ButOK = new QPushButton(QStringLiteral("ОК"), this);
-    ButOK->setObjectName(QStringLiteral("ButOK"));
-    ButOK->setDefault(true);
-    ButCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    ButCancel->setObjectName(QStringLiteral("ButCancel"));
+    auto* prompt = new QLabel(QStringLiteral("Введите пароль для доступа к программе."), this);
+    m_passwordEdit = new QLineEdit(this);
+    m_passwordEdit->setObjectName(QStringLiteral("passwordEdit"));
+    m_passwordEdit->setEchoMode(QLineEdit::Password);
+    auto* okButton = new QPushButton(QStringLiteral("ОК"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);
+    auto* cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(ButOK);
-    buttons->addWidget(ButCancel);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(Edit1);
+    layout->addWidget(prompt);
+    layout->addWidget(m_passwordEdit);
     layout->addLayout(buttons);
 
-    connect(ButOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     SkinUnit::active().dress(this, {});
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
 }
@@ -42,5 +42,5 @@ std::optional<QString> TPswForm::ask(QWidget* parent) {
     TPswForm form(parent);
     if (form.exec() != QDialog::Accepted)
         return std::nullopt;
-    return form.Edit1->text();
+    return form.m_passwordEdit->text();
 }

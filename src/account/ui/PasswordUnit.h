@@ -4,9 +4,7 @@
 
 #include <optional>
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 // The access password asked at start.
 class TPswForm : public QDialog {
@@ -18,8 +16,6 @@ public:
     // ("Отмена", Escape, the close box).
     static std::optional<QString> ask(QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QPushButton* ButOK = nullptr;
-    QPushButton* ButCancel = nullptr;
+private:
+    QLineEdit* m_passwordEdit = nullptr;
 };

@@ -44,39 +44,38 @@ TRestoreAccountForm::TRestoreAccountForm(std::shared_ptr<ServiceClient> client, 
 
     const SkinnedHeader header =
         SkinnedHeader::createStrip(this, QStringLiteral("Восстановление аккаунта"));
-    Image1 = header.banner;
-    Image2 = header.picture;
-    Label6 = header.title;
-    Label6->setObjectName(QStringLiteral("Label6"));
+    m_banner = header.banner;
+    m_picture = header.picture;
+    m_title = header.title;
 
-    EditEMail = new QLineEdit(this);
-    EditEMail->setObjectName(QStringLiteral("EditEMail"));
-    FieldRules::codePageOnly(EditEMail);
-    Label7 =
+    m_emailEdit = new QLineEdit(this);
+    m_emailEdit->setObjectName(QStringLiteral("emailEdit"));
+    FieldRules::codePageOnly(m_emailEdit);
+    m_hint =
         new QLabel(QStringLiteral("На указанный адрес будет выслан регистрационный код"), this);
-    ButOK = flatButton(QStringLiteral("Выслать код"), 15, "ButOK", this);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    FieldRules::codePageOnly(Edit1);
-    SpeedButton1 = flatButton(QStringLiteral("OK"), 13, "SpeedButton1", this);
-    ButCancel = flatButton(QStringLiteral("Отмена"), 14, "ButCancel", this);
-    Edit1Change();
+    m_sendCodeButton = flatButton(QStringLiteral("Выслать код"), 15, "sendCodeButton", this);
+    m_codeEdit = new QLineEdit(this);
+    m_codeEdit->setObjectName(QStringLiteral("codeEdit"));
+    FieldRules::codePageOnly(m_codeEdit);
+    m_okButton = flatButton(QStringLiteral("OK"), 13, "okButton", this);
+    m_cancelButton = flatButton(QStringLiteral("Отмена"), 14, "cancelButton", this);
+    updateButtons();
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Email адрес:"), this), 0, 0);
-    grid->addWidget(EditEMail, 0, 1);
-    grid->addWidget(Label7, 1, 0, 1, 2);
-    grid->addWidget(ButOK, 2, 1, Qt::AlignRight);
+    grid->addWidget(m_emailEdit, 0, 1);
+    grid->addWidget(m_hint, 1, 0, 1, 2);
+    grid->addWidget(m_sendCodeButton, 2, 1, Qt::AlignRight);
     grid->addWidget(new QLabel(QStringLiteral("Регистрационный код:"), this), 3, 0);
-    grid->addWidget(Edit1, 3, 1);
+    grid->addWidget(m_codeEdit, 3, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(SpeedButton1);
-    buttons->addWidget(ButCancel);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 8);
-    layout->addWidget(Image1);
+    layout->addWidget(m_banner);
     auto* body = new QVBoxLayout;
     body->setContentsMargins(10, 4, 10, 0);
     body->addLayout(header.titleRow);
@@ -85,25 +84,25 @@ TRestoreAccountForm::TRestoreAccountForm(std::shared_ptr<ServiceClient> client, 
     layout->addLayout(body);
     setFixedWidth(420);
 
-    connect(EditEMail, &QLineEdit::textChanged, this, &TRestoreAccountForm::Edit1Change);
-    connect(Edit1, &QLineEdit::textChanged, this, &TRestoreAccountForm::Edit1Change);
-    connect(ButOK, &QPushButton::clicked, this, &TRestoreAccountForm::ButOKClick);
-    connect(SpeedButton1, &QPushButton::clicked, this, &TRestoreAccountForm::SpeedButton1Click);
-    connect(ButCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_emailEdit, &QLineEdit::textChanged, this, &TRestoreAccountForm::updateButtons);
+    connect(m_codeEdit, &QLineEdit::textChanged, this, &TRestoreAccountForm::updateButtons);
+    connect(m_sendCodeButton, &QPushButton::clicked, this, &TRestoreAccountForm::sendCode);
+    connect(m_okButton, &QPushButton::clicked, this, &TRestoreAccountForm::storeCode);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    SkinUnit::active().dress(this, {Image1, Image2, QStringLiteral("12.bmp"), {Label6}, {}, {}});
+    SkinUnit::active().dress(this,
+                             {m_banner, m_picture, QStringLiteral("12.bmp"), {m_title}, {}, {}});
 }
 
-void TRestoreAccountForm::Edit1Change() {
-    // Either the code is asked for or it is typed in, never both at once.
-    ButOK->setEnabled(Edit1->text().isEmpty() && !EditEMail->text().isEmpty());
-    SpeedButton1->setEnabled(!Edit1->text().isEmpty());
+void TRestoreAccountForm::updateButtons() {
+    m_sendCodeButton->setEnabled(m_codeEdit->text().isEmpty() && !m_emailEdit->text().isEmpty());
+    m_okButton->setEnabled(!m_codeEdit->text().isEmpty());
     // Enter presses whichever of the two the fields allow.
-    (Edit1->text().isEmpty() ? ButOK : SpeedButton1)->setDefault(true);
+    (m_codeEdit->text().isEmpty() ? m_sendCodeButton : m_okButton)->setDefault(true);
 }
 
-void TRestoreAccountForm::ButOKClick() {
-    const QString email = EditEMail->text();
+void TRestoreAccountForm::sendCode() {
+    const QString email = m_emailEdit->text();
     QString reply;
     m_busy = true;
     try {
@@ -129,8 +128,8 @@ void TRestoreAccountForm::ButOKClick() {
         Prompts::error(this, QStringLiteral("Возможно такого пользователя нет."));
 }
 
-void TRestoreAccountForm::SpeedButton1Click() {
-    const QString code = RegistrationReply::withoutBlanks(Edit1->text());
+void TRestoreAccountForm::storeCode() {
+    const QString code = RegistrationReply::withoutBlanks(m_codeEdit->text());
     try {
         AccountKey::writeStoredValue(m_client->store(), Ansi::fromUnicode(code));
     } catch (const RegistryError& error) {

@@ -17,25 +17,29 @@ class TRestoreAccountForm : public QDialog {
 public:
     explicit TRestoreAccountForm(std::shared_ptr<ServiceClient> client, QWidget* parent = nullptr);
 
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLineEdit* EditEMail = nullptr;
-    QPushButton* ButOK = nullptr; // "Выслать код"
-    QLineEdit* Edit1 = nullptr;   // the code
-    QPushButton* SpeedButton1 = nullptr;
-    QPushButton* ButCancel = nullptr;
-
-    void Edit1Change();
-    void ButOKClick();
-    void SpeedButton1Click();
+    // "Выслать код": the service mails the code to the address typed.
+    void sendCode();
+    // "OK": stores the code typed as the account key.
+    void storeCode();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Either the code is asked for or it is typed in, never both at once.
+    void updateButtons();
+
     std::shared_ptr<ServiceClient> m_client;
     bool m_busy = false;
+
+    QLabel* m_banner = nullptr;
+    QLabel* m_picture = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_hint = nullptr;
+    QLineEdit* m_emailEdit = nullptr;
+    QPushButton* m_sendCodeButton = nullptr;
+    QLineEdit* m_codeEdit = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
 };

@@ -54,10 +54,11 @@ TRegForm::TRegForm(std::shared_ptr<ServiceClient> client, Hooks hooks, QWidget* 
     buildControls();
 
     const SkinUnit& skin = SkinUnit::active();
-    skin.dress(this, {Image1, Image3, QStringLiteral("7.bmp"), {Label8}, {Label6}, {}});
+    skin.dress(this,
+               {m_banner, m_picture, QStringLiteral("7.bmp"), {m_title}, {m_instructions}, {}});
     const QImage picture = skin.sprites().smallIcon(10);
     if (!picture.isNull())
-        Image2->setPixmap(QPixmap::fromImage(picture));
+        m_titleIcon->setPixmap(QPixmap::fromImage(picture));
 }
 
 QDate TRegForm::zeroDate() {
@@ -68,20 +69,19 @@ void TRegForm::buildControls() {
     // The skin's picture sits at the title's right end; the small icon before the title.
     const SkinnedHeader header =
         SkinnedHeader::createStrip(this, QStringLiteral("Регистрация пользователя"));
-    Image1 = header.banner;
-    Image3 = header.picture;
-    Image3->setObjectName(QStringLiteral("Image3"));
-    Label8 = header.title;
-    Label8->setObjectName(QStringLiteral("Label8"));
-    Image2 = new QLabel(this);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    header.titleRow->insertWidget(0, Image2);
-    Label6 = new QLabel(QStringLiteral("Заполните все поля для регистрации нового пользователя.\n"
-                                       "ВНИМАНИЕ!\n"
-                                       "1. Указывайте Ваш реальный EMail адрес.\n"
-                                       "2. Номер телефона указывайте в международном стандарте\n"
-                                       "Например (+79161234567)"),
-                        this);
+    m_banner = header.banner;
+    m_picture = header.picture;
+    m_title = header.title;
+    m_titleIcon = new QLabel(this);
+    m_titleIcon->setObjectName(QStringLiteral("titleIcon"));
+    header.titleRow->insertWidget(0, m_titleIcon);
+    m_instructions =
+        new QLabel(QStringLiteral("Заполните все поля для регистрации нового пользователя.\n"
+                                  "ВНИМАНИЕ!\n"
+                                  "1. Указывайте Ваш реальный EMail адрес.\n"
+                                  "2. Номер телефона указывайте в международном стандарте\n"
+                                  "Например (+79161234567)"),
+                   this);
 
     const auto edit = [this](const char* name) {
         auto* field = new QLineEdit(this);
@@ -90,70 +90,71 @@ void TRegForm::buildControls() {
         return field;
     };
     // Made in their on-screen order, which is the order Tab walks them in.
-    EditFIO = edit("EditFIO");
-    EditCity = edit("EditCity");
-    Editnumber = edit("Editnumber");
-    EditBirth = new BirthDateEdit(this);
-    EditBirth->setObjectName(QStringLiteral("EditBirth"));
-    EditEMail = edit("EditEMail");
-    Edit1 = edit("Edit1");
+    m_nameEdit = edit("nameEdit");
+    m_cityEdit = edit("cityEdit");
+    m_numberEdit = edit("numberEdit");
+    m_birthEdit = new BirthDateEdit(this);
+    m_birthEdit->setObjectName(QStringLiteral("birthEdit"));
+    m_emailEdit = edit("emailEdit");
+    m_referrerEdit = edit("referrerEdit");
 
-    SpeedButton1 = flatButton(QStringLiteral("Настройка соединения"), 5, "SpeedButton1", this);
-    ButOK = flatButton(QStringLiteral("ОК"), 13, "ButOK", this);
-    SpeedButton2 = flatButton(QStringLiteral("Восстановление аккаунта"), 12, "SpeedButton2", this);
-    ButCancel = flatButton(QStringLiteral("Отмена"), 14, "ButCancel", this);
+    m_connectionButton =
+        flatButton(QStringLiteral("Настройка соединения"), 5, "connectionButton", this);
+    m_okButton = flatButton(QStringLiteral("ОК"), 13, "okButton", this);
+    m_restoreButton =
+        flatButton(QStringLiteral("Восстановление аккаунта"), 12, "restoreButton", this);
+    m_cancelButton = flatButton(QStringLiteral("Отмена"), 14, "cancelButton", this);
     // Enter in a field registers; on a button it presses that button.
-    ButOK->setDefault(true);
+    m_okButton->setDefault(true);
 
     auto* fields = new QGridLayout;
     const QList<std::pair<QString, QWidget*>> rows = {
-        {QStringLiteral("ФИО:"), EditFIO},
-        {QStringLiteral("Город:"), EditCity},
-        {QStringLiteral("Номер сотового телефона:"), Editnumber},
-        {QStringLiteral("День рождения:"), EditBirth},
-        {QStringLiteral("Email адрес:"), EditEMail},
-        {QStringLiteral("Кто посоветовал (ID или EMail):"), Edit1},
+        {QStringLiteral("ФИО:"), m_nameEdit},
+        {QStringLiteral("Город:"), m_cityEdit},
+        {QStringLiteral("Номер сотового телефона:"), m_numberEdit},
+        {QStringLiteral("День рождения:"), m_birthEdit},
+        {QStringLiteral("Email адрес:"), m_emailEdit},
+        {QStringLiteral("Кто посоветовал (ID или EMail):"), m_referrerEdit},
     };
     for (int row = 0; row < rows.size(); ++row) {
         auto* label = new QLabel(rows[row].first, this);
-        label->setObjectName(QStringLiteral("Label%1").arg(row + 1));
         label->setBuddy(rows[row].second);
         fields->addWidget(label, row, 0);
         fields->addWidget(rows[row].second, row, 1);
     }
 
     auto* buttons = new QGridLayout;
-    buttons->addWidget(SpeedButton1, 0, 0);
-    buttons->addWidget(SpeedButton2, 1, 0);
+    buttons->addWidget(m_connectionButton, 0, 0);
+    buttons->addWidget(m_restoreButton, 1, 0);
     buttons->setColumnStretch(1, 1);
-    buttons->addWidget(ButOK, 0, 2);
-    buttons->addWidget(ButCancel, 1, 2);
+    buttons->addWidget(m_okButton, 0, 2);
+    buttons->addWidget(m_cancelButton, 1, 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 8);
-    layout->addWidget(Image1);
+    layout->addWidget(m_banner);
     auto* body = new QVBoxLayout;
     body->setContentsMargins(10, 4, 10, 0);
     body->addLayout(header.titleRow);
-    body->addWidget(Label6);
+    body->addWidget(m_instructions);
     body->addLayout(fields);
     body->addLayout(buttons);
     layout->addLayout(body);
     setFixedWidth(420);
 
-    connect(ButOK, &QPushButton::clicked, this, &TRegForm::ButOKClick);
-    connect(ButCancel, &QPushButton::clicked, this, &TRegForm::ButCancelClick);
-    connect(SpeedButton1, &QPushButton::clicked, this, &TRegForm::SpeedButton1Click);
-    connect(SpeedButton2, &QPushButton::clicked, this, &TRegForm::SpeedButton2Click);
+    connect(m_okButton, &QPushButton::clicked, this, &TRegForm::registerUser);
+    connect(m_cancelButton, &QPushButton::clicked, this, &TRegForm::giveUp);
+    connect(m_connectionButton, &QPushButton::clicked, this, &TRegForm::openConnectionSettings);
+    connect(m_restoreButton, &QPushButton::clicked, this, &TRegForm::restoreAccount);
 }
 
-void TRegForm::ButOKClick() {
-    if (EditBirth->date() == zeroDate()) {
+void TRegForm::registerUser() {
+    if (m_birthEdit->date() == zeroDate()) {
         Prompts::message(this, QStringLiteral("Неверно указана дата рождения!"), kWarning,
                          QMessageBox::Warning);
         return;
     }
-    for (const QLineEdit* field : {EditFIO, EditCity, Editnumber, EditEMail}) {
+    for (const QLineEdit* field : {m_nameEdit, m_cityEdit, m_numberEdit, m_emailEdit}) {
         if (field->text().isEmpty()) {
             Prompts::message(this, QStringLiteral("Вы заполнили не все поля!"), kWarning,
                              QMessageBox::Warning);
@@ -161,13 +162,13 @@ void TRegForm::ButOKClick() {
         }
     }
 
-    const QString name = EditFIO->text();
-    const QString number = Editnumber->text();
-    const QString city = EditCity->text();
-    const QString birth = QLocale::system().toString(EditBirth->date(), QLocale::ShortFormat);
-    const QString email = EditEMail->text();
+    const QString name = m_nameEdit->text();
+    const QString number = m_numberEdit->text();
+    const QString city = m_cityEdit->text();
+    const QString birth = QLocale::system().toString(m_birthEdit->date(), QLocale::ShortFormat);
+    const QString email = m_emailEdit->text();
     // The referrer is the last field; a separator typed into it would add fields.
-    const QString referrer = StripFieldSeparators(Edit1->text());
+    const QString referrer = StripFieldSeparators(m_referrerEdit->text());
     QString reply;
     m_busy = true;
     try {
@@ -219,29 +220,29 @@ void TRegForm::ButOKClick() {
     accept();
 }
 
-void TRegForm::ButCancelClick() {
+void TRegForm::giveUp() {
     m_gaveUp = true;
     QDialog::reject();
 }
 
 void TRegForm::reject() {
     if (!m_busy)
-        ButCancelClick();
+        giveUp();
 }
 
 void TRegForm::closeEvent(QCloseEvent* event) {
     // The dialog has no close box; the window system may still ask.
     event->ignore();
     if (!m_busy)
-        ButCancelClick();
+        giveUp();
 }
 
-void TRegForm::SpeedButton1Click() {
+void TRegForm::openConnectionSettings() {
     if (m_hooks.connectionSettings)
         m_hooks.connectionSettings(this);
 }
 
-void TRegForm::SpeedButton2Click() {
+void TRegForm::restoreAccount() {
     TRestoreAccountForm restore(m_client, this);
     if (restore.exec() == QDialog::Accepted)
         closeAfterRestore();

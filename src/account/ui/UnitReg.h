@@ -31,29 +31,17 @@ public:
     // A restore stored the key and closes this dialog too.
     void closeAfterRestore();
 
-    QLabel* Label8 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Image3 = nullptr;
-    QLineEdit* EditFIO = nullptr;
-    QLineEdit* EditCity = nullptr;
-    QLineEdit* Editnumber = nullptr;
-    BirthDateEdit* EditBirth = nullptr;
-    QLineEdit* EditEMail = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QPushButton* ButOK = nullptr;
-    QPushButton* ButCancel = nullptr;
-    QPushButton* SpeedButton1 = nullptr;
-    QPushButton* SpeedButton2 = nullptr;
-
     // The empty birth date.
     static QDate zeroDate();
 
-    void ButOKClick();
-    void ButCancelClick();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
+    // "ОК": registers with the fields typed and stores the key the service gives.
+    void registerUser();
+    // "Отмена": the program ends.
+    void giveUp();
+    // "Настройка соединения".
+    void openConnectionSettings();
+    // "Восстановление аккаунта".
+    void restoreAccount();
 
     // Escape anywhere in the dialog gives up, as "Отмена" does.
     void reject() override;
@@ -68,4 +56,20 @@ private:
     Hooks m_hooks;
     bool m_gaveUp = false;
     bool m_busy = false;
+
+    QLabel* m_banner = nullptr;
+    QLabel* m_picture = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_titleIcon = nullptr;
+    QLabel* m_instructions = nullptr;
+    QLineEdit* m_nameEdit = nullptr;
+    QLineEdit* m_cityEdit = nullptr;
+    QLineEdit* m_numberEdit = nullptr;
+    BirthDateEdit* m_birthEdit = nullptr;
+    QLineEdit* m_emailEdit = nullptr;
+    QLineEdit* m_referrerEdit = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_connectionButton = nullptr;
+    QPushButton* m_restoreButton = nullptr;
 };

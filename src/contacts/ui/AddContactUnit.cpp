@@ -82,44 +82,44 @@ void TAddContactForm::buildControls() {
     // Fixed to what the shown controls need; edit mode hides some and the dialog shrinks.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setFixedHeight(kHeaderHeight);
-    auto* header = new QGridLayout(Image1);
+    m_banner = new QLabel(this);
+    m_banner->setObjectName(QStringLiteral("banner"));
+    m_banner->setFixedHeight(kHeaderHeight);
+    auto* header = new QGridLayout(m_banner);
     header->setContentsMargins(8, 6, 8, 6);
     header->setHorizontalSpacing(8);
     header->setVerticalSpacing(0);
-    Image3 = new QLabel(Image1);
-    Image3->setObjectName(QStringLiteral("Image3"));
-    Image3->setFixedSize(32, 32);
-    Image3->setScaledContents(true);
-    Label6 = new QLabel(kAddTitle, Image1);
-    Label6->setObjectName(QStringLiteral("Label6"));
-    QFont bold = Label6->font();
+    m_picture = new QLabel(m_banner);
+    m_picture->setObjectName(QStringLiteral("picture"));
+    m_picture->setFixedSize(32, 32);
+    m_picture->setScaledContents(true);
+    m_title = new QLabel(kAddTitle, m_banner);
+    m_title->setObjectName(QStringLiteral("title"));
+    QFont bold = m_title->font();
     bold.setBold(true);
-    Label6->setFont(bold);
-    Label7 = new QLabel(kAddSubtitle, Image1);
-    Label7->setObjectName(QStringLiteral("Label7"));
-    QFont small = Label7->font();
+    m_title->setFont(bold);
+    m_subtitle = new QLabel(kAddSubtitle, m_banner);
+    m_subtitle->setObjectName(QStringLiteral("subtitle"));
+    QFont small = m_subtitle->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
-    Label7->setFont(small);
-    header->addWidget(Image3, 0, 0, 2, 1, Qt::AlignVCenter);
-    header->addWidget(Label6, 0, 1);
-    header->addWidget(Label7, 1, 1);
+    m_subtitle->setFont(small);
+    header->addWidget(m_picture, 0, 0, 2, 1, Qt::AlignVCenter);
+    header->addWidget(m_title, 0, 1);
+    header->addWidget(m_subtitle, 1, 1);
     header->setColumnStretch(1, 1);
-    layout->addWidget(Image1);
+    layout->addWidget(m_banner);
 
     auto* body = new QGridLayout;
     body->setContentsMargins(10, 0, 10, 0);
     body->setHorizontalSpacing(8);
     body->setVerticalSpacing(4);
-    Image2 = new QLabel(this);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setFixedSize(21, 32);
-    Label3 = new QLabel(instructions(), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    body->addWidget(Image2, 0, 0, Qt::AlignTop);
-    body->addWidget(Label3, 0, 1);
+    m_hintIcon = new QLabel(this);
+    m_hintIcon->setObjectName(QStringLiteral("hintIcon"));
+    m_hintIcon->setFixedSize(21, 32);
+    m_instructions = new QLabel(instructions(), this);
+    m_instructions->setObjectName(QStringLiteral("instructions"));
+    body->addWidget(m_hintIcon, 0, 0, Qt::AlignTop);
+    body->addWidget(m_instructions, 0, 1);
 
     const auto addRow = [this, body](int row, QLabel*& label, const QString& text, QWidget* field) {
         label = new QLabel(text, this);
@@ -127,117 +127,130 @@ void TAddContactForm::buildControls() {
         body->addWidget(label, row, 1);
         body->addWidget(field, row + 1, 1);
     };
-    Group = new QComboBox(this);
-    Group->setObjectName(QStringLiteral("Group"));
-    Group->setEditable(true);
-    Group->setInsertPolicy(QComboBox::NoInsert);
+    m_groupCombo = new QComboBox(this);
+    m_groupCombo->setObjectName(QStringLiteral("groupCombo"));
+    m_groupCombo->setEditable(true);
+    m_groupCombo->setInsertPolicy(QComboBox::NoInsert);
     // The caption is taken exactly as typed: completion must not change its letter case.
-    Group->completer()->setCaseSensitivity(Qt::CaseSensitive);
-    keepToCodePage(Group->lineEdit());
-    EditNameAbonent = new QLineEdit(this);
-    EditNameAbonent->setObjectName(QStringLiteral("EditNameAbonent"));
-    EditNumber = new QLineEdit(this);
-    EditNumber->setObjectName(QStringLiteral("EditNumber"));
-    SignEdit = new QLineEdit(this);
-    SignEdit->setObjectName(QStringLiteral("SignEdit"));
-    for (QLineEdit* edit : {EditNameAbonent, EditNumber, SignEdit})
+    m_groupCombo->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    keepToCodePage(m_groupCombo->lineEdit());
+    m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    m_numberEdit = new QLineEdit(this);
+    m_numberEdit->setObjectName(QStringLiteral("numberEdit"));
+    m_signEdit = new QLineEdit(this);
+    m_signEdit->setObjectName(QStringLiteral("signEdit"));
+    for (QLineEdit* edit : {m_nameEdit, m_numberEdit, m_signEdit})
         keepToCodePage(edit);
-    addRow(1, Label4, QStringLiteral("Группа:"), Group);
-    addRow(3, Label2, QStringLiteral("Имя абонента:"), EditNameAbonent);
-    addRow(5, Label5, QStringLiteral("Номер телефона:"), EditNumber);
-    addRow(7, Label1, QStringLiteral("Подпись:"), SignEdit);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label5->setObjectName(QStringLiteral("Label5"));
-    Label1->setObjectName(QStringLiteral("Label1"));
-    CheckBox1 = new QCheckBox(QStringLiteral("Отправлять в транслите"), this);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    body->addWidget(CheckBox1, 9, 1);
+    addRow(1, m_groupLabel, QStringLiteral("Группа:"), m_groupCombo);
+    addRow(3, m_nameLabel, QStringLiteral("Имя абонента:"), m_nameEdit);
+    addRow(5, m_numberLabel, QStringLiteral("Номер телефона:"), m_numberEdit);
+    addRow(7, m_signLabel, QStringLiteral("Подпись:"), m_signEdit);
+    m_groupLabel->setObjectName(QStringLiteral("groupLabel"));
+    m_nameLabel->setObjectName(QStringLiteral("nameLabel"));
+    m_numberLabel->setObjectName(QStringLiteral("numberLabel"));
+    m_signLabel->setObjectName(QStringLiteral("signLabel"));
+    m_translitCheck = new QCheckBox(QStringLiteral("Отправлять в транслите"), this);
+    m_translitCheck->setObjectName(QStringLiteral("translitCheck"));
+    body->addWidget(m_translitCheck, 9, 1);
     layout->addLayout(body);
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(10, 0, 10, 0);
     buttons->addStretch(1);
-    ButOK = new QPushButton(QStringLiteral("ОК"), this);
-    ButOK->setObjectName(QStringLiteral("ButOK"));
-    ButCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    ButCancel->setObjectName(QStringLiteral("ButCancel"));
-    for (QPushButton* button : {ButOK, ButCancel}) {
+    m_okButton = new QPushButton(QStringLiteral("ОК"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_cancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    for (QPushButton* button : {m_okButton, m_cancelButton}) {
         button->setFlat(true);
         buttons->addWidget(button);
     }
-    ButOK->setDefault(true);
+    m_okButton->setDefault(true);
     layout->addLayout(buttons);
 
-    setTabOrder(Group, EditNameAbonent);
-    setTabOrder(EditNameAbonent, EditNumber);
-    setTabOrder(EditNumber, SignEdit);
-    setTabOrder(SignEdit, CheckBox1);
-    setTabOrder(CheckBox1, ButOK);
-    setTabOrder(ButOK, ButCancel);
+    setTabOrder(m_groupCombo, m_nameEdit);
+    setTabOrder(m_nameEdit, m_numberEdit);
+    setTabOrder(m_numberEdit, m_signEdit);
+    setTabOrder(m_signEdit, m_translitCheck);
+    setTabOrder(m_translitCheck, m_okButton);
+    setTabOrder(m_okButton, m_cancelButton);
 
-    connect(ButOK, &QPushButton::clicked, this, &TAddContactForm::confirmed);
-    connect(ButCancel, &QPushButton::clicked, this, &TAddContactForm::ButCancelClick);
+    connect(m_okButton, &QPushButton::clicked, this, &TAddContactForm::confirm);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TAddContactForm::dressInSkin() {
     const SkinUnit& skin = SkinUnit::active();
     SkinnedWindow parts;
-    parts.banner = Image1;
-    parts.picture = Image3;
+    parts.banner = m_banner;
+    parts.picture = m_picture;
     parts.pictureFile = QStringLiteral("6.bmp");
-    parts.captions = {Label6, Label7};
-    parts.infoLabels = {Label3};
+    parts.captions = {m_title, m_subtitle};
+    parts.infoLabels = {m_instructions};
     skin.dress(this, parts);
     const QImage tall = skin.sprites().tallIcon();
-    Image2->setPixmap(tall.isNull() ? QPixmap() : QPixmap::fromImage(tall));
-    ButOK->setIcon(iconOf(skin.sprites().smallIcon(kOkIcon)));
-    ButCancel->setIcon(iconOf(skin.sprites().smallIcon(kCancelIcon)));
+    m_hintIcon->setPixmap(tall.isNull() ? QPixmap() : QPixmap::fromImage(tall));
+    m_okButton->setIcon(iconOf(skin.sprites().smallIcon(kOkIcon)));
+    m_cancelButton->setIcon(iconOf(skin.sprites().smallIcon(kCancelIcon)));
 }
 
 void TAddContactForm::fillGroups() {
     for (int row = 0; row < m_book.groupCount(); ++row)
-        Group->addItem(m_book.group(row).entry.caption);
+        m_groupCombo->addItem(m_book.group(row).entry.caption);
     const QModelIndex group = m_book.groupOf(m_selected);
-    Group->setEditText(group.isValid() ? m_book.entry(group).caption : QString());
+    m_groupCombo->setEditText(group.isValid() ? m_book.entry(group).caption : QString());
 }
 
 void TAddContactForm::prepareEdit() {
     if (!m_selected.isValid())
         return;
-    Label7->setText(kEditSubtitle);
+    m_subtitle->setText(kEditSubtitle);
     if (ContactBook::isContact(m_selected)) {
         m_mode = Mode::EditContact;
-        Label6->setText(kEditContactTitle);
-        for (QWidget* widget : std::initializer_list<QWidget*>{Label4, Group})
+        m_title->setText(kEditContactTitle);
+        for (QWidget* widget : std::initializer_list<QWidget*>{m_groupLabel, m_groupCombo})
             widget->hide();
         const BookEntry entry = m_book.entry(m_selected);
-        EditNameAbonent->setText(entry.caption);
-        EditNumber->setText(entry.Number);
-        SignEdit->setText(entry.Sign);
-        CheckBox1->setChecked(entry.Translit);
+        m_nameEdit->setText(entry.caption);
+        m_numberEdit->setText(entry.Number);
+        m_signEdit->setText(entry.Sign);
+        m_translitCheck->setChecked(entry.Translit);
     } else {
         m_mode = Mode::EditGroup;
-        Label6->setText(kEditGroupTitle);
-        for (QWidget* widget : std::initializer_list<QWidget*>{
-                 Label2, Label5, Label1, EditNameAbonent, EditNumber, SignEdit, CheckBox1})
+        m_title->setText(kEditGroupTitle);
+        for (QWidget* widget :
+             std::initializer_list<QWidget*>{m_nameLabel, m_numberLabel, m_signLabel, m_nameEdit,
+                                             m_numberEdit, m_signEdit, m_translitCheck})
             widget->hide();
     }
 }
 
+void TAddContactForm::setFields(const BookEdits::ContactFields& fields) {
+    m_groupCombo->setEditText(fields.group);
+    m_nameEdit->setText(fields.name);
+    m_numberEdit->setText(fields.number);
+    m_signEdit->setText(fields.sign);
+    m_translitCheck->setChecked(fields.translit);
+}
+
+QString TAddContactForm::title() const {
+    return m_title->text();
+}
+
 BookEdits::ContactFields TAddContactForm::fields() const {
-    return {Group->currentText(), EditNameAbonent->text(), EditNumber->text(), SignEdit->text(),
-            CheckBox1->isChecked()};
+    return {m_groupCombo->currentText(), m_nameEdit->text(), m_numberEdit->text(),
+            m_signEdit->text(), m_translitCheck->isChecked()};
 }
 
-void TAddContactForm::confirmed() {
+void TAddContactForm::confirm() {
     if (m_mode == Mode::Add)
-        ButOKClick();
+        confirmAdd();
     else
-        ButADDClick();
+        confirmEdit();
 }
 
-void TAddContactForm::ButOKClick() {
+void TAddContactForm::confirmAdd() {
     const BookEdits::ContactFields typed = fields();
     switch (BookEdits::checkNewContact(typed)) {
     case BookEdits::AddCheck::NoGroup:
@@ -261,14 +274,14 @@ void TAddContactForm::ButOKClick() {
     accept();
 }
 
-void TAddContactForm::ButADDClick() {
+void TAddContactForm::confirmEdit() {
     std::optional<BookEdit> edit;
     if (m_mode == Mode::EditContact && ContactBook::isContact(m_selected)) {
         edit = BookEdit::editContact(m_book, m_selected, fields());
         BookEdits::editContact(m_book, m_selected, fields());
     } else if (m_mode == Mode::EditGroup && ContactBook::isGroup(m_selected)) {
-        edit = BookEdit::renameGroup(m_book, m_selected, Group->currentText());
-        BookEdits::renameGroup(m_book, m_selected, Group->currentText());
+        edit = BookEdit::renameGroup(m_book, m_selected, m_groupCombo->currentText());
+        BookEdits::renameGroup(m_book, m_selected, m_groupCombo->currentText());
     } else {
         // The entry left the book while the dialog was open.
         reject();
@@ -287,10 +300,6 @@ void TAddContactForm::showEvent(QShowEvent* event) {
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-}
-
-void TAddContactForm::ButCancelClick() {
-    reject();
 }
 
 void TAddContactForm::runAdd(ContactBook& book, const QModelIndex& selected,

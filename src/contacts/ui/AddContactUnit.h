@@ -51,28 +51,12 @@ public:
     static void runEdit(ContactBook& book, const QModelIndex& selected,
                         const std::function<void(const BookEdit&)>& saveContacts, QWidget* parent);
 
-    // Handlers: OK in add mode, OK in edit mode, Cancel.
-    void ButOKClick();
-    void ButADDClick();
-    void ButCancelClick();
-
-    QLabel* Image1 = nullptr;
-    QLabel* Image3 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QComboBox* Group = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* EditNameAbonent = nullptr;
-    QLabel* Label5 = nullptr;
-    QLineEdit* EditNumber = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* SignEdit = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QPushButton* ButOK = nullptr;
-    QPushButton* ButCancel = nullptr;
+    // Types the fields in, as the user would.
+    void setFields(const BookEdits::ContactFields& fields);
+    // The header's title, which tells adding from editing.
+    QString title() const;
+    // "ОК": adds the contact, or makes the edit, once the fields pass their checks.
+    void confirm();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -81,10 +65,29 @@ private:
     void buildControls();
     void dressInSkin();
     void fillGroups();
-    void confirmed();
+    void confirmAdd();
+    void confirmEdit();
 
     ContactBook& m_book;
     QPersistentModelIndex m_selected;
     std::function<void(const BookEdit&)> m_saveContacts;
     Mode m_mode = Mode::Add;
+
+    QLabel* m_banner = nullptr;
+    QLabel* m_picture = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_subtitle = nullptr;
+    QLabel* m_hintIcon = nullptr;
+    QLabel* m_instructions = nullptr;
+    QLabel* m_groupLabel = nullptr;
+    QComboBox* m_groupCombo = nullptr;
+    QLabel* m_nameLabel = nullptr;
+    QLineEdit* m_nameEdit = nullptr;
+    QLabel* m_numberLabel = nullptr;
+    QLineEdit* m_numberEdit = nullptr;
+    QLabel* m_signLabel = nullptr;
+    QLineEdit* m_signEdit = nullptr;
+    QCheckBox* m_translitCheck = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
 };

@@ -122,7 +122,7 @@ void ContactTreeView::ContactTreeContextPopup(const QPoint& pos) {
         setCurrentIndex(index);
 }
 
-void ContactTreeView::PopupMenuPopup(QAction* sendAction, QAction* sortAction) const {
+void ContactTreeView::fitMenuToSelection(QAction* sendAction, QAction* sortAction) const {
     const QModelIndex selected = selectedEntry();
     const bool group = ContactBook::isGroup(selected);
     if (sendAction) {
@@ -183,7 +183,7 @@ void ContactTreeView::ButDelContactClick() {
     save(edit);
 }
 
-void ContactTreeView::N24Click() {
+void ContactTreeView::sortSelected() {
     const QModelIndex anchor = selectedEntry();
     if (!m_book || !anchor.isValid())
         return;

@@ -51,14 +51,15 @@ public:
     // Selects the entry at `pos` (viewport coordinates), if there is one.
     void ContactTreeContextPopup(const QPoint& pos);
     // Sets the captions of the menu's send and sort entries for the selected entry.
-    void PopupMenuPopup(QAction* sendAction, QAction* sortAction) const;
+    void fitMenuToSelection(QAction* sendAction, QAction* sortAction) const;
     // Whether the selected entry may be dropped onto `target`.
     bool ContactTreeDragOver(const QModelIndex& target) const;
     // Moves the selected entry onto `target`; false when the drop is refused.
     bool ContactTreeDragDrop(const QModelIndex& target);
     void ContactTreeKeyDown(int key);
     void ButDelContactClick();
-    void N24Click();
+    // Sorts the selected entry's level: its group's contacts, or the groups.
+    void sortSelected();
 
     QModelIndex sortAnchor() const { return m_sortAnchor; }
 

@@ -40,7 +40,7 @@ bool runRequest(QWidget* owner, const std::function<void()>& request) {
 
 } // namespace
 
-void N21Click(const ServiceClient& client, QWidget* owner, const ContactBook& book) {
+void upload(const ServiceClient& client, QWidget* owner, const ContactBook& book) {
     if (!ask(owner, kUploadQuestion))
         return;
     const QString payload = ContactsPayload::build(book.groups());
@@ -53,7 +53,7 @@ void N21Click(const ServiceClient& client, QWidget* owner, const ContactBook& bo
         Prompts::message(owner, kUploadFailed, kErrorCaption, QMessageBox::Critical);
 }
 
-void N22Click(const ServiceClient& client, QWidget* owner, ContactBook& book) {
+void download(const ServiceClient& client, QWidget* owner, ContactBook& book) {
     if (!ask(owner, kDownloadQuestion))
         return;
     TContacts records;

@@ -31,8 +31,8 @@ inline const QString kDoneCaption = QStringLiteral("Выполнено");
 inline const QString kErrorCaption = QStringLiteral("Ошибка");
 
 // Upload; `owner` owns the message boxes.
-void N21Click(const ServiceClient& client, QWidget* owner, const ContactBook& book);
+void upload(const ServiceClient& client, QWidget* owner, const ContactBook& book);
 // Download. The new book is not saved here: it reaches the store at the next save.
-void N22Click(const ServiceClient& client, QWidget* owner, ContactBook& book);
+void download(const ServiceClient& client, QWidget* owner, ContactBook& book);
 
 } // namespace ServerContacts

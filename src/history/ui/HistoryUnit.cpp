@@ -45,7 +45,7 @@ constexpr int kMinimumHeight = 150;
 constexpr int kHeaderHeight = 48;
 constexpr int kLegendBox = 12;
 constexpr int kLegendColumns = 3;
-constexpr int kTimer1Ms = 100;
+constexpr int kAutoQueryDelayMs = 100;
 // The main window's small icons on the two buttons.
 constexpr int kRefreshIcon = 12;
 constexpr int kCloseIcon = 3;
@@ -97,65 +97,75 @@ void THistoryForm::buildControls() {
     auto* headerGrid = new QGridLayout(header);
     headerGrid->setContentsMargins(0, 0, 0, 0);
     headerGrid->setSpacing(0);
-    Image1 = new QLabel(header);
-    Image1->setScaledContents(true);
-    headerGrid->addWidget(Image1, 0, 0, 2, 3);
-    Image2 = new QLabel(header);
-    Image2->setContentsMargins(8, 0, 8, 0);
-    headerGrid->addWidget(Image2, 0, 0, 2, 1, Qt::AlignVCenter);
-    Label6 = new QLabel(QStringLiteral("История сообщений"), header);
-    QFont bold = Label6->font();
+    m_banner = new QLabel(header);
+    m_banner->setObjectName(QStringLiteral("banner"));
+    m_banner->setScaledContents(true);
+    headerGrid->addWidget(m_banner, 0, 0, 2, 3);
+    m_picture = new QLabel(header);
+    m_picture->setObjectName(QStringLiteral("picture"));
+    m_picture->setContentsMargins(8, 0, 8, 0);
+    headerGrid->addWidget(m_picture, 0, 0, 2, 1, Qt::AlignVCenter);
+    m_title = new QLabel(QStringLiteral("История сообщений"), header);
+    m_title->setObjectName(QStringLiteral("title"));
+    QFont bold = m_title->font();
     bold.setBold(true);
-    Label6->setFont(bold);
-    headerGrid->addWidget(Label6, 0, 1, Qt::AlignBottom);
-    Label7 = new QLabel(QStringLiteral("Посмотреть отправленные сообщения и их статус"), header);
-    QFont small = Label7->font();
+    m_title->setFont(bold);
+    headerGrid->addWidget(m_title, 0, 1, Qt::AlignBottom);
+    m_subtitle =
+        new QLabel(QStringLiteral("Посмотреть отправленные сообщения и их статус"), header);
+    m_subtitle->setObjectName(QStringLiteral("subtitle"));
+    QFont small = m_subtitle->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
-    Label7->setFont(small);
-    headerGrid->addWidget(Label7, 1, 1, Qt::AlignTop);
+    m_subtitle->setFont(small);
+    headerGrid->addWidget(m_subtitle, 1, 1, Qt::AlignTop);
     headerGrid->setColumnStretch(2, 1);
 
-    Label5 = new QLabel(QStringLiteral("Фильтр"), this);
-    Edit1 = new QLineEdit(this);
-    SpeedButton3 = flatButton(QStringLiteral("Отобрать"), this);
+    auto* filterLabel = new QLabel(QStringLiteral("Фильтр"), this);
+    filterLabel->setObjectName(QStringLiteral("filterLabel"));
+    m_filterEdit = new QLineEdit(this);
+    m_filterEdit->setObjectName(QStringLiteral("filterEdit"));
+    m_applyFilterButton = flatButton(QStringLiteral("Отобрать"), this);
+    m_applyFilterButton->setObjectName(QStringLiteral("applyFilterButton"));
     auto* filterRow = new QHBoxLayout;
-    filterRow->addWidget(Label5);
-    filterRow->addWidget(Edit1, 1);
-    filterRow->addWidget(SpeedButton3);
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(m_filterEdit, 1);
+    filterRow->addWidget(m_applyFilterButton);
 
-    Panel3 = new QFrame(this);
-    auto* panelGrid = new QGridLayout(Panel3);
+    m_listPanel = new QFrame(this);
+    auto* panelGrid = new QGridLayout(m_listPanel);
     panelGrid->setContentsMargins(0, 0, 0, 0);
-    LoadingLabel = new QLabel(QStringLiteral("Загрузка..."), Panel3);
-    LoadingLabel->setAlignment(Qt::AlignCenter);
-    panelGrid->addWidget(LoadingLabel, 0, 0);
-    ListView = new QTableView(Panel3);
-    QHeaderView* columns = ListView->horizontalHeader();
+    auto* loading = new QLabel(QStringLiteral("Загрузка..."), m_listPanel);
+    loading->setObjectName(QStringLiteral("loadingLabel"));
+    loading->setAlignment(Qt::AlignCenter);
+    panelGrid->addWidget(loading, 0, 0);
+    m_list = new QTableView(m_listPanel);
+    m_list->setObjectName(QStringLiteral("messageList"));
+    QHeaderView* columns = m_list->horizontalHeader();
     // Given a model, a visible header measures its labels at once, in a bold face of its
     // own; hidden until the end of the set-up, it leaves that to the window's first showing
     // and out of the program's start.
     columns->hide();
     m_model = new HistoryListModel(this);
-    ListView->setModel(m_model);
-    ListView->setShowGrid(true);
-    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView->setWordWrap(false);
-    ListView->setContextMenuPolicy(Qt::CustomContextMenu);
-    ListView->verticalHeader()->hide();
-    ListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView->verticalHeader()->setDefaultSectionSize(ListView->fontMetrics().height() + 4);
+    m_list->setModel(m_model);
+    m_list->setShowGrid(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setWordWrap(false);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
     columns->setSectionsClickable(true);
     columns->setHighlightSections(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    const int charWidth = ListView->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int charWidth = m_list->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (int column = 0; column < int(std::size(kColumnChars)); ++column)
         columns->resizeSection(column, kColumnChars[column] * charWidth);
     // "Сообщение" takes the width of the list that the other four leave.
     columns->setStretchLastSection(true);
     columns->show();
-    panelGrid->addWidget(ListView, 0, 0);
+    panelGrid->addWidget(m_list, 0, 0);
 
     // Two rows of three, so that every text fits the narrowest window.
     auto* legendGrid = new QGridLayout;
@@ -164,36 +174,41 @@ void THistoryForm::buildControls() {
     const QList<HistoryColors::LegendEntry> legend = HistoryColors::legend();
     for (int i = 0; i < legend.size(); ++i) {
         auto* box = new QLabel(this);
+        box->setObjectName(QStringLiteral("legendBox"));
         box->setFixedSize(kLegendBox, kLegendBox);
         box->setFrameShape(QFrame::Box);
         box->setAutoFillBackground(true);
         auto* label = new QLabel(legend[i].text, this);
+        label->setObjectName(QStringLiteral("legendText"));
         const int row = i / kLegendColumns;
         const int column = (i % kLegendColumns) * 2;
         legendGrid->addWidget(box, row, column);
         legendGrid->addWidget(label, row, column + 1);
-        LegendBoxes.append(box);
-        LegendLabels.append(label);
+        m_legendBoxes.append(box);
     }
     legendGrid->setColumnStretch(kLegendColumns * 2, 1);
 
-    SpeedButton1 = flatButton(QStringLiteral("Обновить статус сообщений"), this);
-    SpeedButton1->setEnabled(false);
-    ExportButton = flatButton(QStringLiteral("Экспорт..."), this);
-    SpeedButton2 = flatButton(QStringLiteral("Закрыть"), this);
+    m_refreshStatusesButton = flatButton(QStringLiteral("Обновить статус сообщений"), this);
+    m_refreshStatusesButton->setObjectName(QStringLiteral("refreshStatusesButton"));
+    m_refreshStatusesButton->setEnabled(false);
+    m_exportButton = flatButton(QStringLiteral("Экспорт..."), this);
+    m_exportButton->setObjectName(QStringLiteral("exportButton"));
+    m_closeButton = flatButton(QStringLiteral("Закрыть"), this);
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
     auto* buttonRow = new QHBoxLayout;
-    buttonRow->addWidget(SpeedButton1);
-    buttonRow->addWidget(ExportButton);
+    buttonRow->addWidget(m_refreshStatusesButton);
+    buttonRow->addWidget(m_exportButton);
     buttonRow->addStretch(1);
-    buttonRow->addWidget(SpeedButton2);
+    buttonRow->addWidget(m_closeButton);
 
-    Stat = new QStatusBar(this);
-    Stat->setSizeGripEnabled(true);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("statusBar"));
+    m_statusBar->setSizeGripEnabled(true);
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(8, 6, 8, 0);
     body->addLayout(filterRow);
-    body->addWidget(Panel3, 1);
+    body->addWidget(m_listPanel, 1);
     body->addLayout(legendGrid);
     body->addLayout(buttonRow);
     auto* layout = new QVBoxLayout(this);
@@ -201,69 +216,75 @@ void THistoryForm::buildControls() {
     layout->setSpacing(4);
     layout->addWidget(header);
     layout->addLayout(body, 1);
-    layout->addWidget(Stat);
+    layout->addWidget(m_statusBar);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(kTimer1Ms);
+    m_autoQueryTimer = new QTimer(this);
+    m_autoQueryTimer->setObjectName(QStringLiteral("autoQueryTimer"));
+    m_autoQueryTimer->setInterval(kAutoQueryDelayMs);
 
-    connect(SpeedButton1, &QToolButton::clicked, this, &THistoryForm::SpeedButton1Click);
-    connect(SpeedButton2, &QToolButton::clicked, this, &QWidget::close);
-    connect(ExportButton, &QToolButton::clicked, this, &THistoryForm::ExportButtonClick);
-    connect(SpeedButton3, &QToolButton::clicked, this, &THistoryForm::SpeedButton3Click);
+    connect(m_refreshStatusesButton, &QToolButton::clicked, this, &THistoryForm::refreshStatuses);
+    connect(m_closeButton, &QToolButton::clicked, this, &QWidget::close);
+    connect(m_exportButton, &QToolButton::clicked, this, &THistoryForm::exportRows);
+    connect(m_applyFilterButton, &QToolButton::clicked, this, &THistoryForm::applyFilter);
     // Enter in the filter presses "Отобрать".
-    connect(Edit1, &QLineEdit::returnPressed, SpeedButton3, &QToolButton::click);
+    connect(m_filterEdit, &QLineEdit::returnPressed, m_applyFilterButton, &QToolButton::click);
     // What cannot go into code page 1251 shows as "?", as it would be searched.
-    connect(Edit1, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(m_filterEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
         const QString representable = Ansi::representable(text);
         if (representable != text) {
-            const int cursor = Edit1->cursorPosition();
-            Edit1->setText(representable);
-            Edit1->setCursorPosition(cursor);
+            const int cursor = m_filterEdit->cursorPosition();
+            m_filterEdit->setText(representable);
+            m_filterEdit->setCursorPosition(cursor);
         }
     });
-    connect(Timer1, &QTimer::timeout, this, &THistoryForm::Timer1Timer);
-    connect(columns, &QHeaderView::sectionClicked, this, &THistoryForm::ListViewColumnClick);
-    connect(ListView, &QTableView::doubleClicked, this, [this] {
+    connect(m_autoQueryTimer, &QTimer::timeout, this, &THistoryForm::autoQueryDue);
+    connect(columns, &QHeaderView::sectionClicked, this, &THistoryForm::sortByColumn);
+    connect(m_list, &QTableView::doubleClicked, this, [this] {
         if (!selectedRows().isEmpty())
-            N4Click();
+            repeatSelected();
     });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void THistoryForm::buildMenu() {
-    PopupMenu1 = new QMenu(this);
-    N4 = PopupMenu1->addAction(QStringLiteral("Повторить сообщение"), this, &THistoryForm::N4Click);
-    PopupMenu1->setDefaultAction(N4);
-    N3 = PopupMenu1->addSeparator();
-    N6 = PopupMenu1->addAction(QStringLiteral("Запросить статус"), this, &THistoryForm::N6Click);
-    N5 = PopupMenu1->addSeparator();
-    N1 = PopupMenu1->addAction(QStringLiteral("Удалить"), this, &THistoryForm::N1Click);
-    N2 = PopupMenu1->addAction(QStringLiteral("Удалить все"), this, &THistoryForm::N2Click);
-    connect(PopupMenu1, &QMenu::aboutToShow, this, &THistoryForm::PopupMenu1Popup);
-    connect(ListView, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(ListView->viewport()->mapToGlobal(at)); });
+    m_rowMenu = new QMenu(this);
+    m_rowMenu->setObjectName(QStringLiteral("rowMenu"));
+    m_repeatAction = m_rowMenu->addAction(QStringLiteral("Повторить сообщение"), this,
+                                          &THistoryForm::repeatSelected);
+    m_rowMenu->setDefaultAction(m_repeatAction);
+    m_rowMenu->addSeparator();
+    m_queryOneAction = m_rowMenu->addAction(QStringLiteral("Запросить статус"), this,
+                                            &THistoryForm::querySelectedStatus);
+    m_queryOneSeparator = m_rowMenu->addSeparator();
+    m_deleteAction =
+        m_rowMenu->addAction(QStringLiteral("Удалить"), this, &THistoryForm::deleteSelected);
+    m_deleteAllAction =
+        m_rowMenu->addAction(QStringLiteral("Удалить все"), this, &THistoryForm::deleteAll);
+    connect(m_rowMenu, &QMenu::aboutToShow, this, &THistoryForm::updateRowMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_rowMenu->popup(m_list->viewport()->mapToGlobal(at)); });
 }
 
 void THistoryForm::dressInSkin() {
     const SkinUnit& skin = SkinUnit::active();
     SkinnedWindow parts;
-    parts.banner = Image1;
-    parts.picture = Image2;
+    parts.banner = m_banner;
+    parts.picture = m_picture;
     parts.pictureFile = QStringLiteral("9.bmp");
-    parts.captions = {Label6, Label7};
-    parts.otherBackground = {ListView, Edit1};
+    parts.captions = {m_title, m_subtitle};
+    parts.otherBackground = {m_list, m_filterEdit};
     skin.dress(this, parts);
-    for (QWidget* widget : {static_cast<QWidget*>(Panel3), static_cast<QWidget*>(Stat)})
+    for (QWidget* widget : {static_cast<QWidget*>(m_listPanel), static_cast<QWidget*>(m_statusBar)})
         SkinUnit::setBackground(widget, skin.Main());
-    SpeedButton1->setIcon(QPixmap::fromImage(skin.sprites().smallIcon(kRefreshIcon)));
-    SpeedButton2->setIcon(QPixmap::fromImage(skin.sprites().smallIcon(kCloseIcon)));
+    m_refreshStatusesButton->setIcon(QPixmap::fromImage(skin.sprites().smallIcon(kRefreshIcon)));
+    m_closeButton->setIcon(QPixmap::fromImage(skin.sprites().smallIcon(kCloseIcon)));
 
     const QList<HistoryColors::LegendEntry> legend = HistoryColors::legend();
-    for (int i = 0; i < LegendBoxes.size(); ++i) {
-        QPalette palette = LegendBoxes[i]->palette();
+    for (int i = 0; i < m_legendBoxes.size(); ++i) {
+        QPalette palette = m_legendBoxes[i]->palette();
         palette.setColor(QPalette::Window, legend[i].color.value_or(skin.Other()));
-        LegendBoxes[i]->setPalette(palette);
+        m_legendBoxes[i]->setPalette(palette);
     }
 }
 
@@ -272,7 +293,15 @@ void THistoryForm::setContactBook(ContactBook* book) {
 }
 
 QString THistoryForm::statusText() const {
-    return Stat->currentMessage();
+    return m_statusBar->currentMessage();
+}
+
+bool THistoryForm::canRefreshStatuses() const {
+    return m_refreshStatusesButton->isEnabled();
+}
+
+bool THistoryForm::autoQueryScheduled() const {
+    return m_autoQueryTimer->isActive();
 }
 
 void THistoryForm::showForNumber(const QString& number) {
@@ -289,17 +318,13 @@ void THistoryForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Coming back from the task bar is no new showing.
     if (!event->spontaneous())
-        FormShow();
+        fill(true);
 }
 
 void THistoryForm::closeEvent(QCloseEvent* event) {
-    Timer1->stop();
+    m_autoQueryTimer->stop();
     m_model->clear();
     event->accept();
-}
-
-void THistoryForm::FormShow() {
-    fill(true);
 }
 
 void THistoryForm::Refill() {
@@ -311,12 +336,12 @@ void THistoryForm::fill(bool asShow) {
     const HistoryFilter filter(NumberFilter, FilterText,
                                HistoryFilter::ContactNamesFrom(m_book.data()));
     const HistoryLock lock(m_file.path());
-    const bool listHadFocus = ListView->hasFocus();
-    ListView->hide();
+    const bool listHadFocus = m_list->hasFocus();
+    m_list->hide();
     m_model->clear();
     // "Загрузка..." stands in the list's place while a long history is read.
     if (isVisible())
-        Panel3->repaint();
+        m_listPanel->repaint();
 
     HistoryFile::Damage damage;
     QList<HistoryRow> rows = rowsFromRecords(m_file.readAll(nullptr, &damage), filter);
@@ -324,13 +349,13 @@ void THistoryForm::fill(bool asShow) {
     m_model->setRows(std::move(rows));
 
     const bool pending = m_model->anyPending();
-    SpeedButton1->setEnabled(pending && !m_allQueryRunning);
+    m_refreshStatusesButton->setEnabled(pending && !m_allQueryRunning);
     if (pending && asShow)
-        Timer1->start();
+        m_autoQueryTimer->start();
 
-    ListView->show();
+    m_list->show();
     if (listHadFocus)
-        ListView->setFocus();
+        m_list->setFocus();
     showTotal();
     QString caption = NumberFilter.isEmpty() ? QStringLiteral("История")
                                              : QStringLiteral("История для номера ") + NumberFilter;
@@ -343,22 +368,22 @@ void THistoryForm::showTotal() {
     QString text = kTotal + QString::number(m_model->rowCount());
     if (!m_damageNote.isEmpty())
         text += QStringLiteral(". ") + m_damageNote;
-    Stat->showMessage(text);
+    m_statusBar->showMessage(text);
 }
 
-void THistoryForm::SpeedButton3Click() {
-    FilterText = Edit1->text();
+void THistoryForm::applyFilter() {
+    FilterText = m_filterEdit->text();
     Refill();
     FilterText.clear();
 }
 
-void THistoryForm::ListViewColumnClick(int column) {
+void THistoryForm::sortByColumn(int column) {
     m_model->sort(column);
 }
 
 QList<int> THistoryForm::selectedRows() const {
     QList<int> rows;
-    for (const QModelIndex& index : ListView->selectionModel()->selectedRows())
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
@@ -373,19 +398,19 @@ bool THistoryForm::canUseStatus() const {
     }
 }
 
-void THistoryForm::PopupMenu1Popup() {
+void THistoryForm::updateRowMenu() {
     const QList<int> selected = selectedRows();
-    N4->setEnabled(selected.size() == 1);
-    N1->setEnabled(!selected.isEmpty());
-    N2->setEnabled(m_model->rowCount() > 0);
+    m_repeatAction->setEnabled(selected.size() == 1);
+    m_deleteAction->setEnabled(!selected.isEmpty());
+    m_deleteAllAction->setEnabled(m_model->rowCount() > 0);
     const bool askOne = !selected.isEmpty() &&
                         m_model->row(selected.first()).record.Status == TMess::kStatusSent &&
                         canUseStatus();
-    N6->setVisible(askOne);
-    N5->setVisible(askOne);
+    m_queryOneAction->setVisible(askOne);
+    m_queryOneSeparator->setVisible(askOne);
 }
 
-void THistoryForm::N4Click() {
+void THistoryForm::repeatSelected() {
     const QList<int> selected = selectedRows();
     if (selected.isEmpty() || !repeatMessage)
         return;
@@ -393,16 +418,16 @@ void THistoryForm::N4Click() {
     repeatMessage(row.record.Sender, row.name, row.record.Number, row.record.Sign, row.record.Text);
 }
 
-void THistoryForm::N1Click() {
+void THistoryForm::deleteSelected() {
     deleteRows(false);
 }
 
-void THistoryForm::N2Click() {
+void THistoryForm::deleteAll() {
     deleteRows(true);
 }
 
 void THistoryForm::deleteRows(bool all) {
-    Edit1->clear();
+    m_filterEdit->clear();
     const QString question =
         all ? QStringLiteral("Вы действительно хотите удалить все сообщения?")
             : QStringLiteral("Вы действительно хотите удалить выделенные записи?");
@@ -412,8 +437,8 @@ void THistoryForm::deleteRows(bool all) {
     QString error;
     {
         const HistoryLock lock(m_file.path());
-        Stat->showMessage(QStringLiteral("Обработка..."));
-        Stat->repaint();
+        m_statusBar->showMessage(QStringLiteral("Обработка..."));
+        m_statusBar->repaint();
         if (all && !NumberFilter.isEmpty()) {
             // Also the records of the number that the free text hid.
             const QString number = NumberFilter;
@@ -439,16 +464,15 @@ void THistoryForm::deleteRows(bool all) {
         Prompts::error(this, error);
 }
 
-void THistoryForm::Timer1Timer() {
-    Timer1->stop();
-    SpeedButton1Click();
+void THistoryForm::autoQueryDue() {
+    m_autoQueryTimer->stop();
+    refreshStatuses();
 }
 
-void THistoryForm::ExportButtonClick() {
+void THistoryForm::exportRows() {
     const QString path =
         Prompts::saveFile(this, QStringLiteral("Экспорт истории"),
-                          QDir(Prompts::documentsFolder())
-                              .filePath(QStringLiteral("История.csv")),
+                          QDir(Prompts::documentsFolder()).filePath(QStringLiteral("История.csv")),
                           QStringLiteral("Файлы CSV (*.csv);;Все файлы (*)"));
     if (path.isEmpty())
         return;
@@ -463,26 +487,27 @@ void THistoryForm::ExportButtonClick() {
         Prompts::error(this, QStringLiteral("Не удалось сохранить файл %1: %2").arg(path, error));
 }
 
-void THistoryForm::SpeedButton1Click() {
+void THistoryForm::refreshStatuses() {
     if (m_allQueryRunning)
         return;
     m_allQueryRunning = true;
-    SpeedButton1->setEnabled(false);
-    Stat->showMessage(QStringLiteral("Запрос статуса сообщений..."));
+    m_refreshStatusesButton->setEnabled(false);
+    m_statusBar->showMessage(QStringLiteral("Запрос статуса сообщений..."));
     const HistoryFile file = m_file;
     runQuery([client = m_client, file] { return HistoryStatusQuery::queryAll(*client, file); },
              [this](const HistoryStatusQuery::Outcome& outcome) {
                  m_allQueryRunning = false;
-                 SpeedButton1->setEnabled(outcome.ok ? outcome.anyPending : m_model->anyPending());
+                 m_refreshStatusesButton->setEnabled(outcome.ok ? outcome.anyPending
+                                                                : m_model->anyPending());
              });
 }
 
-void THistoryForm::N6Click() {
+void THistoryForm::querySelectedStatus() {
     const QList<int> selected = selectedRows();
     if (selected.isEmpty())
         return;
     const qint32 id = m_model->row(selected.first()).record.Id;
-    Stat->showMessage(QStringLiteral("Запрос статуса сообщения..."));
+    m_statusBar->showMessage(QStringLiteral("Запрос статуса сообщения..."));
     const HistoryFile file = m_file;
     runQuery([client = m_client, file, id] {
                  return HistoryStatusQuery::queryOne(*client, file, id);
@@ -491,9 +516,9 @@ void THistoryForm::N6Click() {
                  if (!outcome.ok)
                      return;
                  if (!m_allQueryRunning)
-                     SpeedButton1->setEnabled(outcome.anyPending);
+                     m_refreshStatusesButton->setEnabled(outcome.anyPending);
                  // Out of the selection, so that its new colour shows.
-                 ListView->clearSelection();
+                 m_list->clearSelection();
              });
 }
 
@@ -516,7 +541,7 @@ void THistoryForm::runQuery(std::function<HistoryStatusQuery::Outcome()> query,
                     m_model->applyStatuses(outcome.statuses);
                     showTotal();
                 } else {
-                    Stat->showMessage(failure.isEmpty() ? kConnectionError : failure);
+                    m_statusBar->showMessage(failure.isEmpty() ? kConnectionError : failure);
                 }
                 done(outcome);
                 emit statusQueryFinished(outcome.ok);

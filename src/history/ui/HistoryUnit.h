@@ -60,49 +60,31 @@ public:
     // A worker of a status query is still running.
     bool statusQueryRunning() const { return !m_workers.isEmpty(); }
 
-    // Controls.
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QToolButton* SpeedButton3 = nullptr;
-    QFrame* Panel3 = nullptr;
-    QLabel* LoadingLabel = nullptr;
-    QTableView* ListView = nullptr;
-    QList<QLabel*> LegendBoxes;
-    QList<QLabel*> LegendLabels;
-    QToolButton* SpeedButton1 = nullptr;
-    QToolButton* ExportButton = nullptr; // "Экспорт..."
-    QToolButton* SpeedButton2 = nullptr;
-    QStatusBar* Stat = nullptr;
-    QTimer* Timer1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction* N4 = nullptr; // "Повторить сообщение"
-    QAction* N3 = nullptr;
-    QAction* N6 = nullptr; // "Запросить статус"
-    QAction* N5 = nullptr;
-    QAction* N1 = nullptr; // "Удалить"
-    QAction* N2 = nullptr; // "Удалить все"
+    // "Обновить статус сообщений" can be pressed.
+    bool canRefreshStatuses() const;
+    // The automatic status query of this showing is still waiting to start.
+    bool autoQueryScheduled() const;
 
 public slots:
     // The fill without the automatic status query: after a send, a delete, "Отобрать". Does
     // nothing while the window is hidden, which has no rows and fills when shown.
     void Refill();
 
-    // Handlers.
-    void SpeedButton1Click();
+    // "Обновить статус сообщений": asks the service for every pending message.
+    void refreshStatuses();
     // Saves the rows shown, in their order, as CSV for a spreadsheet in a Russian locale.
-    void ExportButtonClick();
-    void SpeedButton3Click();
-    void Timer1Timer();
-    void ListViewColumnClick(int column);
-    void PopupMenu1Popup();
-    void N4Click();
-    void N6Click();
-    void N1Click();
-    void N2Click();
+    void exportRows();
+    // "Отобрать": refills with the rows that hold the filter's text.
+    void applyFilter();
+    // Fits the row menu to the selection before it shows.
+    void updateRowMenu();
+    // The row menu: "Повторить сообщение", "Запросить статус", "Удалить", "Удалить все".
+    void repeatSelected();
+    void querySelectedStatus();
+    void deleteSelected();
+    void deleteAll();
+    // A click on a column's header.
+    void sortByColumn(int column);
 
 signals:
     // A status query has ended, its changes made to the rows (tests wait for it).
@@ -115,8 +97,8 @@ protected:
 private:
     void buildControls();
     void buildMenu();
+    void autoQueryDue();
     void dressInSkin();
-    void FormShow();
     void fill(bool asShow);
     void showTotal();
     void deleteRows(bool all);
@@ -131,6 +113,30 @@ private:
     QString m_damageNote;
     QPointer<ContactBook> m_book;
     HistoryListModel* m_model = nullptr;
+
+    QLabel* m_banner = nullptr;
+    QLabel* m_picture = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_subtitle = nullptr;
+    QLineEdit* m_filterEdit = nullptr;
+    QToolButton* m_applyFilterButton = nullptr;
+    // Holds the list and, while a long history is read, "Загрузка..." in its place.
+    QFrame* m_listPanel = nullptr;
+    QTableView* m_list = nullptr;
+    QList<QLabel*> m_legendBoxes;
+    QToolButton* m_refreshStatusesButton = nullptr;
+    QToolButton* m_exportButton = nullptr;
+    QToolButton* m_closeButton = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    // Starts the automatic status query just after a showing has painted its rows.
+    QTimer* m_autoQueryTimer = nullptr;
+    QMenu* m_rowMenu = nullptr;
+    QAction* m_repeatAction = nullptr;
+    QAction* m_queryOneSeparator = nullptr;
+    QAction* m_queryOneAction = nullptr;
+    QAction* m_deleteAction = nullptr;
+    QAction* m_deleteAllAction = nullptr;
+
     QList<QThread*> m_workers;
     bool m_allQueryRunning = false;
 };

@@ -37,38 +37,42 @@ TEditTemplateListForm::TEditTemplateListForm(QWidget* parent, const QString& pat
     , m_file(path) {
     setWindowTitle(QStringLiteral("Заготовленные сообщения"));
     setModal(true);
-    List = new QListWidget(this);
-    List->setSelectionBehavior(QAbstractItemView::SelectRows);
-    List->setSelectionMode(QAbstractItemView::SingleSelection);
-    List->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    List->setStyleSheet(QStringLiteral("QListWidget::item { border-bottom: 1px solid #c0c0c0; }"));
-    SpeedButton3 = flatButton(this, QStringLiteral("Добавить"));
-    SpeedButton1 = flatButton(this, QStringLiteral("Изменить"));
-    SpeedButton2 = flatButton(this, QStringLiteral("Удалить"));
-    SpeedButton4 = flatButton(this, QStringLiteral("Закрыть"));
-    SpeedButton1->setEnabled(false);
-    SpeedButton2->setEnabled(false);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("templateList"));
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setStyleSheet(
+        QStringLiteral("QListWidget::item { border-bottom: 1px solid #c0c0c0; }"));
+    m_addButton = flatButton(this, QStringLiteral("Добавить"));
+    m_changeButton = flatButton(this, QStringLiteral("Изменить"));
+    m_deleteButton = flatButton(this, QStringLiteral("Удалить"));
+    m_closeButton = flatButton(this, QStringLiteral("Закрыть"));
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_changeButton->setEnabled(false);
+    m_deleteButton->setEnabled(false);
 
     auto* buttons = new QHBoxLayout;
-    for (QToolButton* button : {SpeedButton3, SpeedButton1, SpeedButton2})
+    for (QToolButton* button : {m_addButton, m_changeButton, m_deleteButton})
         buttons->addWidget(button);
     buttons->addStretch();
-    buttons->addWidget(SpeedButton4);
+    buttons->addWidget(m_closeButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(List);
+    layout->addWidget(m_list);
     layout->addLayout(buttons);
     setFixedSize(420, 300);
 
     const SkinUnit& skin = SkinUnit::active();
     SkinUnit::setBackground(this, skin.Main());
-    SkinUnit::setBackground(List, skin.Other());
+    SkinUnit::setBackground(m_list, skin.Other());
 
-    connect(List, &QListWidget::itemSelectionChanged, this, &TEditTemplateListForm::ListSelectItem);
-    connect(List, &QListWidget::itemDoubleClicked, this, &TEditTemplateListForm::SpeedButton1Click);
-    connect(SpeedButton3, &QToolButton::clicked, this, &TEditTemplateListForm::SpeedButton3Click);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TEditTemplateListForm::SpeedButton1Click);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TEditTemplateListForm::SpeedButton2Click);
-    connect(SpeedButton4, &QToolButton::clicked, this, &TEditTemplateListForm::SpeedButton4Click);
+    connect(m_list, &QListWidget::itemSelectionChanged, this,
+            &TEditTemplateListForm::updateButtons);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &TEditTemplateListForm::changeTemplate);
+    connect(m_addButton, &QToolButton::clicked, this, &TEditTemplateListForm::addTemplate);
+    connect(m_changeButton, &QToolButton::clicked, this, &TEditTemplateListForm::changeTemplate);
+    connect(m_deleteButton, &QToolButton::clicked, this, &TEditTemplateListForm::deleteTemplate);
+    connect(m_closeButton, &QToolButton::clicked, this, &QWidget::close);
     FormCreate();
 }
 
@@ -77,36 +81,48 @@ void TEditTemplateListForm::FormCreate() {
     const QStringList lines = m_file.read(&error);
     if (!error.isEmpty())
         Prompts::error(this, error);
-    List->addItems(lines);
+    m_list->addItems(lines);
 }
 
 QStringList TEditTemplateListForm::templates() const {
     QStringList lines;
-    for (int row = 0; row < List->count(); ++row)
-        lines.append(List->item(row)->text());
+    for (int row = 0; row < m_list->count(); ++row)
+        lines.append(m_list->item(row)->text());
     return lines;
 }
 
 QListWidgetItem* TEditTemplateListForm::selectedTemplate() const {
-    const QList<QListWidgetItem*> selected = List->selectedItems();
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
-void TEditTemplateListForm::ListSelectItem() {
-    const bool selected = selectedTemplate() != nullptr;
-    SpeedButton1->setEnabled(selected);
-    SpeedButton2->setEnabled(selected);
+void TEditTemplateListForm::selectTemplate(int row) {
+    m_list->setCurrentRow(row);
 }
 
-void TEditTemplateListForm::SpeedButton3Click() {
+bool TEditTemplateListForm::canChange() const {
+    return m_changeButton->isEnabled();
+}
+
+bool TEditTemplateListForm::canDelete() const {
+    return m_deleteButton->isEnabled();
+}
+
+void TEditTemplateListForm::updateButtons() {
+    const bool selected = selectedTemplate() != nullptr;
+    m_changeButton->setEnabled(selected);
+    m_deleteButton->setEnabled(selected);
+}
+
+void TEditTemplateListForm::addTemplate() {
     const QString text =
         asTemplate(Prompts::inputText(this, kInputCaption, kInputPrompt, QString(), kTemplateLimit)
                        .value_or(QString()));
     if (!text.isEmpty())
-        List->addItem(text);
+        m_list->addItem(text);
 }
 
-void TEditTemplateListForm::SpeedButton1Click() {
+void TEditTemplateListForm::changeTemplate() {
     QListWidgetItem* item = selectedTemplate();
     if (!item)
         return;
@@ -120,7 +136,7 @@ void TEditTemplateListForm::SpeedButton1Click() {
         item->setText(text);
 }
 
-void TEditTemplateListForm::SpeedButton2Click() {
+void TEditTemplateListForm::deleteTemplate() {
     QListWidgetItem* item = selectedTemplate();
     if (!item)
         return;
@@ -129,10 +145,6 @@ void TEditTemplateListForm::SpeedButton2Click() {
     if (Prompts::message(this, text, QStringLiteral("Предупреждение"), QMessageBox::Warning,
                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         delete item;
-}
-
-void TEditTemplateListForm::SpeedButton4Click() {
-    close();
 }
 
 void TEditTemplateListForm::FormClose() {

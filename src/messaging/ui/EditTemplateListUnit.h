@@ -16,19 +16,16 @@ public:
     explicit TEditTemplateListForm(QWidget* parent = nullptr,
                                    const QString& path = TemplatesFile::defaultPath());
 
-    QListWidget* List = nullptr;
-    QToolButton* SpeedButton3 = nullptr; // "Добавить"
-    QToolButton* SpeedButton1 = nullptr; // "Изменить"
-    QToolButton* SpeedButton2 = nullptr; // "Удалить"
-    QToolButton* SpeedButton4 = nullptr; // "Закрыть"
-
     QStringList templates() const;
+    void selectTemplate(int row);
+    // "Изменить" and "Удалить" act on the selected template and wait for one.
+    bool canChange() const;
+    bool canDelete() const;
 
-    void ListSelectItem();
-    void SpeedButton3Click();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void SpeedButton4Click();
+    // "Добавить", "Изменить", "Удалить".
+    void addTemplate();
+    void changeTemplate();
+    void deleteTemplate();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -37,8 +34,14 @@ protected:
 private:
     void FormCreate();
     QListWidgetItem* selectedTemplate() const;
+    void updateButtons();
     // Writes the list; on failure the user may try again or give the changes up.
     void FormClose();
 
     TemplatesFile m_file;
+    QListWidget* m_list = nullptr;
+    QToolButton* m_addButton = nullptr;
+    QToolButton* m_changeButton = nullptr;
+    QToolButton* m_deleteButton = nullptr;
+    QToolButton* m_closeButton = nullptr;
 };

@@ -162,7 +162,7 @@ void TMySheet::buildControls() {
     connect(SenderEdit, &QLineEdit::textEdited, this, &TMySheet::senderEdited);
     connect(SendButton, &QToolButton::clicked, this, [this] { StartSend(); });
     connect(SendButton, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { m_form.PopupMenu1->popup(SendButton->mapToGlobal(at)); });
+            [this](const QPoint& at) { m_form.delayMenu()->popup(SendButton->mapToGlobal(at)); });
     connect(CloseButton, &QToolButton::clicked, this, &TMySheet::ClosePage);
     connect(HistoryButton, &QToolButton::clicked, this, &TMySheet::HistoryButtonClick);
     connect(TemplatesButton, &QToolButton::clicked, this, &TMySheet::TemplatesButtonClick);
@@ -258,7 +258,7 @@ void TMySheet::FocusMessage() {
 
 void TMySheet::StartSend(QAction* origin) {
     DelayMinutes =
-        origin && m_form.PopupMenu1->actions().contains(origin) ? origin->data().toInt() : 0;
+        origin && m_form.delayMenu()->actions().contains(origin) ? origin->data().toInt() : 0;
     m_form.SendWorker(this);
 }
 

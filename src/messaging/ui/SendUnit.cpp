@@ -45,15 +45,13 @@ constexpr int kIconContact = 1;
 constexpr unsigned long kExitGraceMs = 3000;
 
 struct DelayItem {
-    QAction* TSendForm::*member;
     const char16_t* caption;
     int minutes;
 };
 
 constexpr DelayItem kDelays[] = {
-    {&TSendForm::N51, u"...через 5 мин", 5},    {&TSendForm::N101, u"...через 10 мин", 10},
-    {&TSendForm::N151, u"...через 15 мин", 15}, {&TSendForm::N301, u"...через 30 мин", 30},
-    {&TSendForm::N451, u"...через 45 мин", 45}, {&TSendForm::N1, u"...через час", 60},
+    {u"...через 5 мин", 5},   {u"...через 10 мин", 10}, {u"...через 15 мин", 15},
+    {u"...через 30 мин", 30}, {u"...через 45 мин", 45}, {u"...через час", 60},
 };
 
 QString soundPath(Registry& store, SendOutcome::Sound sound) {
@@ -146,22 +144,24 @@ TSendForm::~TSendForm() {
 void TSendForm::FormCreate() {
     auto* header = new QWidget(this);
     header->setFixedHeight(kHeaderHeight);
-    Image1 = new QLabel(header);
-    Image1->setScaledContents(true);
-    Image1->setGeometry(0, 0, kWindowWidth, kHeaderHeight);
-    Image2 = new QLabel(header);
-    Image2->setGeometry(4, 4, 42, 42);
-    Label6 = new QLabel(QStringLiteral("Сообщение"), header);
-    QFont bold = Label6->font();
+    m_banner = new QLabel(header);
+    m_banner->setObjectName(QStringLiteral("banner"));
+    m_banner->setScaledContents(true);
+    m_banner->setGeometry(0, 0, kWindowWidth, kHeaderHeight);
+    m_picture = new QLabel(header);
+    m_picture->setObjectName(QStringLiteral("picture"));
+    m_picture->setGeometry(4, 4, 42, 42);
+    m_title = new QLabel(QStringLiteral("Сообщение"), header);
+    QFont bold = m_title->font();
     bold.setBold(true);
-    Label6->setFont(bold);
-    Label6->move(54, 8);
-    Label7 =
+    m_title->setFont(bold);
+    m_title->move(54, 8);
+    m_subtitle =
         new QLabel(QStringLiteral("Введите сообщение, количество символов ограничено"), header);
-    QFont small = Label7->font();
+    QFont small = m_subtitle->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
-    Label7->setFont(small);
-    Label7->move(54, 28);
+    m_subtitle->setFont(small);
+    m_subtitle->move(54, 28);
 
     Pages = new SendPages(this);
     Pages->setTabIcon(
@@ -187,20 +187,19 @@ void TSendForm::FormCreate() {
 }
 
 void TSendForm::buildDelayMenu() {
-    PopupMenu1 = new QMenu(this);
-    N2 = PopupMenu1->addAction(QStringLiteral("Доставить немедленно"));
-    N2->setData(0);
-    QFont bold = N2->font();
+    m_delayMenu = new QMenu(this);
+    QAction* sendNow = m_delayMenu->addAction(QStringLiteral("Доставить немедленно"));
+    sendNow->setData(0);
+    QFont bold = sendNow->font();
     bold.setBold(true);
-    N2->setFont(bold);
-    PopupMenu1->setDefaultAction(N2);
-    N3 = PopupMenu1->addSeparator();
+    sendNow->setFont(bold);
+    m_delayMenu->setDefaultAction(sendNow);
+    m_delayMenu->addSeparator();
     for (const DelayItem& item : kDelays) {
-        QAction* action = PopupMenu1->addAction(QString::fromUtf16(item.caption));
+        QAction* action = m_delayMenu->addAction(QString::fromUtf16(item.caption));
         action->setData(item.minutes);
-        this->*item.member = action;
     }
-    connect(PopupMenu1, &QMenu::triggered, this, &TSendForm::N2Click);
+    connect(m_delayMenu, &QMenu::triggered, this, &TSendForm::sendActiveWithDelay);
 }
 
 void TSendForm::setContactBook(ContactBook* book) {
@@ -302,7 +301,7 @@ void TSendForm::UpdateHeight() {
     setFixedHeight(height);
 }
 
-void TSendForm::N2Click(QAction* item) {
+void TSendForm::sendActiveWithDelay(QAction* item) {
     if (TMySheet* active = activePage())
         active->StartSend(item);
 }
@@ -419,10 +418,10 @@ void TSendForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     const SkinUnit& skin = SkinUnit::active();
     SkinnedWindow parts;
-    parts.banner = Image1;
-    parts.picture = Image2;
+    parts.banner = m_banner;
+    parts.picture = m_picture;
     parts.pictureFile = QStringLiteral("8.bmp");
-    parts.captions = {Label6, Label7};
+    parts.captions = {m_title, m_subtitle};
     skin.dress(this, parts);
     SkinUnit::setBackground(Status, skin.Main());
     if (!m_placed) {

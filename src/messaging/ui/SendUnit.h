@@ -65,8 +65,8 @@ public:
     void CreateNewPage(const QString& sender, const QString& name, const QString& number,
                        const QString& sign, const QString& text, bool translit, BookEntry* node);
 
-    // The delay menu's items.
-    void N2Click(QAction* item);
+    // An item of the delay menu: the active page goes with the item's delay.
+    void sendActiveWithDelay(QAction* item);
     // Every mouse release on the tabs: two at the same spot within 500 ms close the page.
     void PagesMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     // Starts the send flow for a page on a worker thread of its own; returns at once.
@@ -98,21 +98,10 @@ public:
     // True while the user keeps the window closed; the main window then shows it no more.
     bool IsHidden = true;
 
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
     SendPages* Pages = nullptr;
     QStatusBar* Status = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction* N2 = nullptr;
-    QAction* N3 = nullptr;
-    QAction* N51 = nullptr;
-    QAction* N101 = nullptr;
-    QAction* N151 = nullptr;
-    QAction* N301 = nullptr;
-    QAction* N451 = nullptr;
-    QAction* N1 = nullptr;
+    // The menu of a page's send button: now, or with one of the delays.
+    QMenu* delayMenu() const { return m_delayMenu; }
 
 signals:
     // History records were written; the history window refills.
@@ -158,4 +147,10 @@ private:
     qint64 m_lastUpMs;
     QPoint m_lastUpAt;
     bool m_placed = false;
+
+    QLabel* m_banner = nullptr;
+    QLabel* m_picture = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_subtitle = nullptr;
+    QMenu* m_delayMenu = nullptr;
 };
