@@ -24,10 +24,10 @@ bool isInput(QEvent::Type type) {
 
 } // namespace
 
-InputBlock::InputBlock(QWidget* window)
+InputBlock::InputBlock(QWidget* window, Qt::CursorShape cursor)
     : m_window(window) {
     qApp->installEventFilter(this);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
+    QApplication::setOverrideCursor(cursor);
 }
 
 InputBlock::~InputBlock() {

@@ -9,7 +9,9 @@ class QWidget;
 
 // The copy of the contact book kept by the service: "Сохранить на сервере" uploads the whole
 // book, "Загрузить с сервера" replaces the book by the service's copy. Both ask first and
-// report the outcome; the request runs on a worker while the window keeps painting.
+// report the outcome; the request runs on a worker while the window keeps painting, its
+// input blocked until the reply is in. Both return once the request is out: the outcome
+// is reported, and a download fills `book`, when the reply comes, unless `owner` has gone.
 namespace ServerContacts {
 
 inline const QString kCaption = QStringLiteral("Сохранение");
@@ -31,7 +33,8 @@ inline const QString kErrorCaption = QStringLiteral("Ошибка");
 
 // Upload; `owner` owns the message boxes.
 void N21Click(QWidget* owner, const ContactBook& book);
-// Download. The new book is not saved here: it reaches the store at the next save.
+// Download into `book`, which `owner` keeps. The new book is not saved here: it reaches
+// the store at the next save.
 void N22Click(QWidget* owner, ContactBook& book);
 
 } // namespace ServerContacts
