@@ -1,10 +1,8 @@
 #include "RestoreAccountUnit.h"
 
-#include "ServerWait.h"
 #include "account/AccountKey.h"
 #include "account/RegistrationReply.h"
 #include "platform/Ansi.h"
-#include "platform/FailureText.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServiceCommands.h"
@@ -13,6 +11,7 @@
 #include "skins/ui/SkinUnit.h"
 #include "widgets/FieldRules.h"
 #include "widgets/SkinnedHeader.h"
+#include "widgets/WorkerCall.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -22,6 +21,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 
@@ -103,30 +104,40 @@ void TRestoreAccountForm::Edit1Change() {
 }
 
 void TRestoreAccountForm::ButOKClick() {
+    if (m_busy)
+        return;
     const QString email = EditEMail->text();
-    QString reply;
     m_busy = true;
-    try {
-        reply = WaitForServer(this, [email] { return RestoreAccount(email); });
-    } catch (const ServiceError&) {
-        m_busy = false;
-        Prompts::error(this, QStringLiteral("Невозможно установить соединение с сервером!\r\n"
-                                            "Проверьте настройки соединения."));
-        reject();
-        return;
-    } catch (...) {
-        // Not the connection: the dialog stays for another try once the cause is mended.
-        m_busy = false;
-        Prompts::error(this, FailureText::describe(std::current_exception()));
-        return;
-    }
-    m_busy = false;
-    // The box is this dialog's child, so it stays above the dialog that stays on top; hiding
-    // a modal dialog would end it.
-    if (!reply.isEmpty())
-        Prompts::message(this, reply, QStringLiteral("Инфо"), QMessageBox::Information);
-    else
-        Prompts::error(this, QStringLiteral("Возможно такого пользователя нет."));
+    runWithInputBlocked<std::optional<QString>>(
+        this, Qt::WaitCursor,
+        [email]() -> std::optional<QString> {
+            try {
+                return RestoreAccount(email);
+            } catch (const ServiceError&) {
+                return std::nullopt;
+            }
+        },
+        [this](std::optional<QString> reply) {
+            m_busy = false;
+            if (!reply) {
+                Prompts::error(this,
+                               QStringLiteral("Невозможно установить соединение с сервером!\r\n"
+                                              "Проверьте настройки соединения."));
+                reject();
+                return;
+            }
+            // The box is this dialog's child, so it stays above the dialog that stays on top;
+            // hiding a modal dialog would end it.
+            if (!reply->isEmpty())
+                Prompts::message(this, *reply, QStringLiteral("Инфо"), QMessageBox::Information);
+            else
+                Prompts::error(this, QStringLiteral("Возможно такого пользователя нет."));
+        },
+        [this](const QString& failure) {
+            // Not the connection: the dialog stays for another try once the cause is mended.
+            m_busy = false;
+            Prompts::error(this, failure);
+        });
 }
 
 void TRestoreAccountForm::SpeedButton1Click() {

@@ -14,6 +14,9 @@ class TRestoreAccountForm : public QDialog {
 public:
     explicit TRestoreAccountForm(QWidget* parent = nullptr);
 
+    // The request for the code is out; the dialog takes no input until its reply is in.
+    bool waitingForService() const { return m_busy; }
+
     QLabel* Label6 = nullptr;
     QLabel* Label7 = nullptr;
     QLabel* Image1 = nullptr;

@@ -25,6 +25,8 @@ public:
     explicit TRegForm(Hooks hooks = {}, QWidget* parent = nullptr);
 
     bool gaveUp() const { return m_gaveUp; }
+    // The registration request is out; the dialog takes no input until its reply is in.
+    bool waitingForService() const { return m_busy; }
     // A restore stored the key and closes this dialog too.
     void closeAfterRestore();
 
@@ -60,6 +62,7 @@ protected:
 
 private:
     void buildControls();
+    void registered(const QString& reply);
 
     Hooks m_hooks;
     bool m_gaveUp = false;
