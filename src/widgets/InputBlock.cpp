@@ -37,8 +37,12 @@ InputBlock::~InputBlock() {
 bool InputBlock::eventFilter(QObject* watched, QEvent* event) {
     if (m_window && watched->isWidgetType() && isInput(event->type())) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget == m_window || m_window->isAncestorOf(widget))
+        if (widget == m_window || m_window->isAncestorOf(widget)) {
+            // A close event that no handler sees stays accepted: the window would close.
+            if (event->type() == QEvent::Close)
+                event->ignore();
             return true;
+        }
     }
     return QObject::eventFilter(watched, event);
 }

@@ -217,6 +217,7 @@ private slots:
             form.findChild<QLineEdit*>(emptyField)->clear();
         form.show();
         form.ButOK->click();
+        QTRY_VERIFY(!form.waitingForService());
         QCOMPARE(askedTexts(), QStringList{asked});
         QVERIFY(form.isVisible());
         QVERIFY(storedKey().isEmpty());
@@ -336,41 +337,32 @@ private slots:
         fill(&form, Person());
         form.show();
         form.ButOK->click();
-        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QTRY_COMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(storedKey().size(), 48);
     }
 
-    // While the service answers, the dialog keeps painting but takes no input: Escape and
-    // a second click do nothing, and the reply still lands.
+    // While the service answers, the dialog takes no input: Escape, a second click and
+    // closing it do nothing, and the reply still lands.
     void slowReplyBlocksTheDialog() {
         useSandbox(m_sandbox.port());
         QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 700));
+        const qsizetype requests = m_sandbox.log().size();
         TRegForm form;
         fill(&form, Person());
         form.show();
-        int ticksWhileBlocked = 0;
-        QTimer watcher;
-        watcher.setInterval(5);
-        connect(&watcher, &QTimer::timeout, &form, [&] {
-            if (form.isEnabled())
-                return;
-            if (++ticksWhileBlocked > 1)
-                return;
-            // Press and release, both refused by the blocked dialog.
-            for (int i = 0; i < 2; ++i)
-                QTest::ignoreMessage(QtWarningMsg,
-                                     "Keyboard event not accepted by receiving widget");
-            QTest::keyClick(&form, Qt::Key_Escape);
-            form.ButOK->click();
-        });
-        watcher.start();
         form.ButOK->click();
-        watcher.stop();
-        QVERIFY(ticksWhileBlocked > 0);
+        QVERIFY(form.waitingForService());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QTest::mouseClick(form.ButOK, Qt::LeftButton);
+        form.close();
+        QVERIFY(form.isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(form.result(), int(QDialog::Accepted), 10000);
         QVERIFY(!form.gaveUp());
-        QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(storedKey().size(), 48);
         QCOMPARE(Prompts::takeAsked().size(), 1);
+        QCOMPARE(m_sandbox.log().size(), requests + 1);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
     void noConnectionKeepsTheDialog() {
@@ -384,6 +376,7 @@ private slots:
         fill(&form, Person());
         form.show();
         form.ButOK->click();
+        QTRY_VERIFY(!form.waitingForService());
         QCOMPARE(askedTexts(), QStringList{QStringLiteral("Ошибка: ") + kNoConnection});
         QVERIFY(form.isVisible());
         QVERIFY(form.isEnabled());
@@ -415,6 +408,7 @@ private slots:
             fill(&form, Person());
             form.show();
             form.ButOK->click();
+            QTRY_VERIFY(!form.waitingForService());
             asked = askedTexts();
             QVERIFY(form.isVisible());
             QVERIFY(form.isEnabled());
@@ -423,6 +417,7 @@ private slots:
             form.show();
             QTest::keyClicks(form.EditEMail, QStringLiteral("old@example.org"));
             form.ButOK->click();
+            QTRY_VERIFY(!form.waitingForService());
             asked = askedTexts();
             QVERIFY(form.isVisible());
             QVERIFY(form.isEnabled());
@@ -503,6 +498,7 @@ private slots:
         ModalDriver<TRestoreAccountForm> restore([&](TRestoreAccountForm* form) {
             QTest::keyClicks(form->EditEMail, QStringLiteral("old@example.org"));
             form->ButOK->click();
+            QTRY_VERIFY(!form->waitingForService());
             QVERIFY(form->isVisible());
             QTest::keyClicks(form->Edit1, grouped);
             QVERIFY(!form->ButOK->isEnabled());
@@ -530,6 +526,7 @@ private slots:
         form.show();
         QTest::keyClicks(form.EditEMail, QStringLiteral("nobody@example.org"));
         form.ButOK->click();
+        QTRY_VERIFY(!form.waitingForService());
         QCOMPARE(askedTexts(),
                  QStringList{QStringLiteral("Ошибка: Возможно такого пользователя нет.")});
         QVERIFY(form.isVisible());
@@ -546,6 +543,7 @@ private slots:
         form.show();
         QTest::keyClicks(form.EditEMail, QStringLiteral("old@example.org"));
         form.ButOK->click();
+        QTRY_VERIFY(!form.waitingForService());
         QCOMPARE(askedTexts(), QStringList{QStringLiteral("Ошибка: Невозможно установить "
                                                           "соединение с сервером!\r\nПроверьте "
                                                           "настройки соединения.")});
