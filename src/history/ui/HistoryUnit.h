@@ -2,6 +2,7 @@
 
 #include "history/HistoryFile.h"
 #include "history/HistoryStatusQuery.h"
+#include "widgets/WorkerCall.h"
 
 #include <QList>
 #include <QPointer>
@@ -19,7 +20,6 @@ class QLineEdit;
 class QMenu;
 class QStatusBar;
 class QTableView;
-class QThread;
 class QTimer;
 class QToolButton;
 
@@ -54,7 +54,7 @@ public:
     HistoryListModel* model() const { return m_model; }
     QString statusText() const;
     // A worker of a status query is still running.
-    bool statusQueryRunning() const { return !m_workers.isEmpty(); }
+    bool statusQueryRunning() const { return !m_queries.isEmpty(); }
 
     // Controls.
     QLabel* Image1 = nullptr;
@@ -126,6 +126,11 @@ private:
     QString m_damageNote;
     QPointer<ContactBook> m_book;
     HistoryListModel* m_model = nullptr;
-    QList<QThread*> m_workers;
+    struct RunningQuery {
+        quint64 id;
+        WorkerCall call;
+    };
+    QList<RunningQuery> m_queries;
+    quint64 m_lastQueryId = 0;
     bool m_allQueryRunning = false;
 };
