@@ -84,7 +84,7 @@ StartUp::EarlyWork StartUp::begin(int argc, char* argv[]) {
         if (restarted == argv[i])
             return early;
     }
-    early.bookReadAhead = std::make_shared<BookReadAhead>();
+    early.bookReadAhead = std::make_shared<BookReadAhead>(AppPaths::registryFile());
     return early;
 }
 
@@ -115,8 +115,9 @@ int StartUp::run(QApplication& app, EarlyWork early) {
         ProgramWindows windows;
         TMainForm::Options options;
         options.dialogs = windows.dialogs();
-        options.bookReadAhead = early.bookReadAhead ? std::move(early.bookReadAhead)
-                                                    : std::make_shared<BookReadAhead>();
+        options.bookReadAhead = early.bookReadAhead
+                                    ? std::move(early.bookReadAhead)
+                                    : std::make_shared<BookReadAhead>(AppPaths::registryFile());
         // One handle for the whole start: opening the store is a good part of its cost.
         options.registry = std::make_shared<Registry>();
         if (!applySkin(*options.registry))
