@@ -128,8 +128,8 @@ bool SoakDriver::start(QString* error) {
     m_windows = std::make_unique<ProgramWindows>();
     TMainForm::Options options;
     options.dialogs = m_windows->dialogs();
-    options.bookReadAhead = std::make_shared<BookReadAhead>();
     options.registry = std::make_shared<Registry>();
+    options.bookReadAhead = std::make_shared<BookReadAhead>(options.registry->filePath());
     if (!SkinUnit::active().loadActiveSkin(options.registry.get())) {
         *error = QStringLiteral("the skin did not load");
         return false;
