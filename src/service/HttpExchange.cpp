@@ -201,7 +201,8 @@ NetworkThread::~NetworkThread() {
 
 std::shared_ptr<NetworkThread> NetworkThread::instance() {
     const std::lock_guard locker(g_networkLock);
-    // None is made while the application object is going; a later one makes its own.
+    // None once the application object has gone. One made while it goes (by a worker it
+    // stops) ends with it too: its clean-up runs until no routine is left.
     if (!g_network && !QCoreApplication::closingDown()) {
         g_network = std::make_shared<NetworkThread>();
         qAddPostRoutine(&NetworkThread::stopInstance);
