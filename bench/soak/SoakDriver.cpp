@@ -132,7 +132,7 @@ bool SoakDriver::start(QString* error) {
     TMainForm::Options options;
     options.dialogs = m_windows->dialogs();
     options.client = client;
-    options.bookReadAhead = std::make_shared<BookReadAhead>();
+    options.bookReadAhead = std::make_shared<BookReadAhead>(store->filePath());
     if (!SkinUnit::active().loadActiveSkin(*store)) {
         *error = QStringLiteral("the skin did not load");
         return false;

@@ -2,22 +2,27 @@
 
 #include "platform/Registry.h"
 
-BookReadAhead::BookReadAhead()
-    : m_read(
-          std::async(std::launch::async, [] { return ContactStore::readStoredBook(Registry()); })) {
+#include <QThread>
+
+BookReadAhead::BookReadAhead(const QString& storePath)
+    : m_thread(QThread::create([this, storePath] {
+        try {
+            m_book = ContactStore::readStoredBook(Registry(storePath));
+        } catch (...) {
+            m_book.reset();
+        }
+    })) {
+    m_thread->start();
 }
 
 BookReadAhead::~BookReadAhead() {
-    if (m_read.valid())
-        m_read.wait();
+    m_thread->wait();
 }
 
 std::optional<ContactStore::StoredBook> BookReadAhead::take() {
-    if (!m_read.valid())
+    m_thread->wait();
+    if (m_taken)
         return std::nullopt;
-    try {
-        return m_read.get();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    m_taken = true;
+    return std::move(m_book);
 }

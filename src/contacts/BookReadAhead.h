@@ -2,15 +2,22 @@
 
 #include "contacts/ContactStore.h"
 
-#include <future>
+#include <QString>
+
+#include <memory>
 #include <optional>
 
-// Reads the stored contact book on a thread of its own, through a store handle of its own,
-// so that the biggest read of the start overlaps making the skin and the windows.
+class QThread;
+
+// Reads the stored contact book on a thread of its own, through a store connection of its
+// own to the store's file, so that the biggest read of the start overlaps making the skin and
+// the windows. A plain thread that is waited for rather than a worker with a callback: it
+// starts before the application object and is taken while the start still runs, before any
+// event loop could deliver a callback.
 class BookReadAhead {
 public:
-    // Starts reading at once.
-    BookReadAhead();
+    // Starts reading the store at `storePath` at once.
+    explicit BookReadAhead(const QString& storePath);
     ~BookReadAhead();
 
     BookReadAhead(const BookReadAhead&) = delete;
@@ -21,5 +28,8 @@ public:
     std::optional<ContactStore::StoredBook> take();
 
 private:
-    std::future<ContactStore::StoredBook> m_read;
+    // Written by the thread, read only once it has ended.
+    std::optional<ContactStore::StoredBook> m_book;
+    std::unique_ptr<QThread> m_thread;
+    bool m_taken = false;
 };

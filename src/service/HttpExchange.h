@@ -6,10 +6,11 @@
 #include <QPair>
 #include <QUrl>
 
-// One HTTP POST on the calling thread: its own network manager, a local event loop, and
-// nothing kept afterwards. The request goes out once: a dropped connection is a failure,
-// never a silent second post. Must not run on the user-interface thread, whose handlers would
-// run inside the local loop.
+// One HTTP POST, blocking for its caller: the exchange itself runs on the process's network
+// thread with a network manager of its own and nothing kept afterwards, while the caller
+// waits; a caller asked to stop (QThread::requestInterruption) gets ServiceError Cancelled
+// at once. The request goes out once: a dropped connection is a failure, never a silent
+// second post. Meant for worker threads: the user-interface thread would stand still.
 class HttpExchange {
 public:
     // No command needs more; a peer sending endless data is cut off here.

@@ -42,7 +42,7 @@ void TMainForm::EditContactClick() {
 // Both entries exist only while the service keeps contacts for the account.
 void TMainForm::uploadBook() {
     if (m_uploadBookAction->isVisible())
-        ServerContacts::upload(*m_client, this, *m_book);
+        ServerContacts::upload(m_client, this, *m_book);
 }
 
 // The book from the service reaches the store with the next save; until then it is an edit
@@ -51,9 +51,10 @@ void TMainForm::downloadBook() {
     if (!m_downloadBookAction->isVisible())
         return;
     const QList<BookGroup> before = m_book->groups();
-    ServerContacts::download(*m_client, this, *m_book);
-    if (m_storeFollower && !BookEdit::sameStored(before, m_book->groups()))
-        m_storeFollower->record(BookEdit::replaceBook(before, m_book->groups()));
+    ServerContacts::download(m_client, this, *m_book, [this, before] {
+        if (m_storeFollower && !BookEdit::sameStored(before, m_book->groups()))
+            m_storeFollower->record(BookEdit::replaceBook(before, m_book->groups()));
+    });
 }
 
 void TMainForm::SaveContacts(const BookEdit& edit) {

@@ -26,10 +26,10 @@
 #include "shared/Settings.h"
 #include "shared/StoredValueCipher.h"
 #include "skins/ui/SkinUnit.h"
+#include "widgets/WorkerCall.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
@@ -239,8 +239,10 @@ void TMainForm::showLogin(const LoginOutcome& outcome) {
 void TMainForm::showServiceNotice(const QString& text) {
     if (m_options.dialogs.info)
         m_options.dialogs.info(text);
-    QCoreApplication::processEvents();
-    PlaySoundFile(Settings(*m_registry).get(Setting::SoundSentOK));
+    // Played on a worker: the notice paints and the window goes on while the sound lasts.
+    runThenCallback(
+        this, [path = Settings(*m_registry).get(Setting::SoundSentOK)] { PlaySoundFile(path); }, {},
+        {});
 }
 
 void TMainForm::OfferRegistration() {
@@ -354,6 +356,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     endWaitForSends();
     FormClose();
+    // Closed again once the closing fade is over.
+    if (m_effects && m_effects->closingFadeRunning()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -430,7 +437,16 @@ void TMainForm::FormClose() {
     m_closed = true;
     SaveContacts();
     SaveWindowPosition();
-    m_effects->closingFade();
+    // The window stays on the screen while it fades; the closing goes on after the fade.
+    if (m_effects->closingFade([this] {
+            finishClosing();
+            close();
+        }))
+        return;
+    finishClosing();
+}
+
+void TMainForm::finishClosing() {
     m_loginThread->Stop();
     m_trayIcon->remove();
     emit FormClosed();

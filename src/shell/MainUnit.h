@@ -209,6 +209,8 @@ protected:
 private:
     void FormCreate();
     void FormClose();
+    // The closing steps that follow the closing fade.
+    void finishClosing();
     void buildControls();
     void buildContactTree(QBoxLayout* layout);
     void buildTimers();

@@ -1,7 +1,6 @@
 #include "SplashUnit.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLinearGradient>
@@ -46,13 +45,9 @@ TSplashForm::TSplashForm(std::function<void()> applySkin, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TSplashForm::runModal() {
-    QEventLoop loop;
-    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+void TSplashForm::showModal() {
     setWindowModality(Qt::ApplicationModal);
     show();
-    if (isVisible())
-        loop.exec(QEventLoop::DialogExec);
 }
 
 void TSplashForm::applySkinOnce() {

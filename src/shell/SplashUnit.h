@@ -32,9 +32,9 @@ public:
     // The title and the subtitle, as they are painted.
     QList<PaintedText> paintedTexts() const;
 
-    // Shows the window and waits until it is closed. Unlike exec(), safe when the window
-    // closes while it is still being shown.
-    void runModal();
+    // Shows the window, modal to the whole program, and returns at once; finished() tells
+    // when it has gone, which may be before this returns.
+    void showModal();
 
 protected:
     void showEvent(QShowEvent* event) override;

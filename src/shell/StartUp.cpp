@@ -41,23 +41,15 @@ constexpr int kUnaskedSendsWaitMs = 10000;
 // up, so that a test can stop the real program in the middle of a send.
 constexpr char kTestSendVariable[] = "VARNELO_TEST_SEND_TEXT";
 
-// Shows the splash, which applies the skin while it is on the screen, or applies it at
-// once. False when the skin could not be loaded.
-bool applySkin(Registry& registry) {
-    const bool showSplash = Settings(registry).showSplash();
-    bool loaded = false;
-    const auto apply = [&loaded, &registry] {
-        loaded = SkinUnit::active().loadActiveSkin(registry);
-    };
-    if (showSplash) {
-        TSplashForm splash(apply);
-        splash.Label1->setText(kVersionLabel);
-        splash.runModal();
-    } else {
-        apply();
-    }
-    return loaded;
-}
+// The windows from the main window on, declared in the order opposite to their going.
+struct ProgramWindowSet {
+    std::unique_ptr<TMainForm> mainForm;
+    std::unique_ptr<TSendForm> sendForm;
+    std::unique_ptr<THistoryForm> historyForm;
+    // Made after the windows that it closes, so it goes first: once the loop has ended, a
+    // signal ends the program as usual.
+    std::unique_ptr<TerminationSignals> termination;
+};
 
 void sendForTests(TMainForm& mainForm, TSendForm& sendForm) {
     const QString text = qEnvironmentVariable(kTestSendVariable);
@@ -70,6 +62,45 @@ void sendForTests(TMainForm& mainForm, TSendForm& sendForm) {
     sendForm.CreateNewPage(page->sender, page->name, page->number, page->sign, text, page->translit,
                            page->node);
     sendForm.activePage()->SendButton->click();
+}
+
+// Makes the main window and joins the others to it. False when the start ends there (the
+// user gave up registering, say).
+bool openWindows(QApplication& app, ProgramWindows& windows, const TMainForm::Options& options,
+                 ProgramWindowSet& set) {
+    set.mainForm = std::make_unique<TMainForm>(options);
+    TMainForm& mainForm = *set.mainForm;
+    if (mainForm.creation() != TMainForm::Creation::Running)
+        return false;
+
+    QObject::connect(&mainForm, &TMainForm::FormClosed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    // Direct: the loop returns without running what is still queued.
+    QObject::connect(&mainForm, &TMainForm::EndedAtOnce, &app, [] { QCoreApplication::exit(0); });
+    // A session that ends, or a termination signal, runs the closing steps, so the book
+    // and position are kept and sends in flight get a moment to finish.
+    const auto closeWithoutAsking = [&mainForm] {
+        mainForm.closeWithoutAsking(kUnaskedSendsWaitMs);
+    };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm, closeWithoutAsking);
+
+    // The send and history windows are not on the screen at start; they are made once the
+    // main window is, and everything that uses them copes with their absence till then.
+    FirstFrame::then(mainForm, [&windows, &options, &set] {
+        // Every size of the icon, for task switchers; writing them all to the window
+        // system takes longer than the first frame's drawing.
+        QApplication::setWindowIcon(ProgramIcon::icon());
+        set.sendForm = std::make_unique<TSendForm>(options.client);
+        set.historyForm = std::make_unique<THistoryForm>(options.client);
+        windows.join(*set.mainForm, *set.sendForm, *set.historyForm);
+        windows.recoverUnknownOutcomes();
+        sendForTests(*set.mainForm, *set.sendForm);
+    });
+    set.termination = std::make_unique<TerminationSignals>();
+    QObject::connect(set.termination.get(), &TerminationSignals::received, &mainForm,
+                     closeWithoutAsking);
+    mainForm.show();
+    return true;
 }
 
 } // namespace
@@ -85,7 +116,7 @@ StartUp::EarlyWork StartUp::begin(int argc, char* argv[], const QString& storePa
         if (restarted == argv[i])
             return early;
     }
-    early.bookReadAhead = std::make_shared<BookReadAhead>();
+    early.bookReadAhead = std::make_shared<BookReadAhead>(storePath);
     return early;
 }
 
@@ -120,47 +151,41 @@ int StartUp::run(QApplication& app, EarlyWork early, const OpenStore& openStore)
         TMainForm::Options options;
         options.dialogs = windows.dialogs();
         options.client = client;
-        options.bookReadAhead = early.bookReadAhead ? std::move(early.bookReadAhead)
-                                                    : std::make_shared<BookReadAhead>();
-        if (!applySkin(*store))
-            return 1;
+        options.bookReadAhead = early.bookReadAhead
+                                    ? std::move(early.bookReadAhead)
+                                    : std::make_shared<BookReadAhead>(early.storePath);
+        ProgramWindowSet set;
+        const auto loadSkin = [&store] { return SkinUnit::active().loadActiveSkin(*store); };
+        if (!Settings(*store).showSplash()) {
+            if (!loadSkin())
+                return 1;
+            if (!openWindows(app, windows, options, set))
+                return 0;
+            return app.exec();
+        }
 
-        TMainForm mainForm(options);
-        if (mainForm.creation() != TMainForm::Creation::Running)
-            return 0;
-
-        QObject::connect(&mainForm, &TMainForm::FormClosed, &app, &QCoreApplication::quit,
-                         Qt::QueuedConnection);
-        // Direct: the loop returns without running what is still queued.
-        QObject::connect(&mainForm, &TMainForm::EndedAtOnce, &app,
-                         [] { QCoreApplication::exit(0); });
-        // A session that ends, or a termination signal, runs the closing steps, so the book
-        // and position are kept and sends in flight get a moment to finish.
-        const auto closeWithoutAsking = [&mainForm] {
-            mainForm.closeWithoutAsking(kUnaskedSendsWaitMs);
-        };
-        QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainForm, closeWithoutAsking);
-
-        // The send and history windows are not on the screen at start; they are made once the
-        // main window is, and everything that uses them copes with their absence till then.
-        std::unique_ptr<TSendForm> sendForm;
-        std::unique_ptr<THistoryForm> historyForm;
-        FirstFrame::then(mainForm, [&] {
-            // Every size of the icon, for task switchers; writing them all to the window
-            // system takes longer than the first frame's drawing.
-            QApplication::setWindowIcon(ProgramIcon::icon());
-            sendForm = std::make_unique<TSendForm>(client);
-            historyForm = std::make_unique<THistoryForm>(client);
-            windows.join(mainForm, *sendForm, *historyForm);
-            windows.recoverUnknownOutcomes();
-            sendForTests(mainForm, *sendForm);
-        });
-        // Made after the windows that it closes, so it goes first: once the loop has ended,
-        // a signal ends the program as usual.
-        TerminationSignals termination;
-        QObject::connect(&termination, &TerminationSignals::received, &mainForm,
-                         closeWithoutAsking);
-        mainForm.show();
+        // The splash applies the skin while it is on the screen; the start goes on in the
+        // program's own loop once the splash has gone.
+        bool loaded = false;
+        auto* splash = new TSplashForm([&loaded, &loadSkin] { loaded = loadSkin(); });
+        splash->Label1->setText(kVersionLabel);
+        QObject::connect(
+            splash, &QDialog::finished, &app,
+            [&, splash] {
+                splash->deleteLater();
+                try {
+                    if (!loaded)
+                        QCoreApplication::exit(1);
+                    else if (!openWindows(app, windows, options, set))
+                        QCoreApplication::exit(0);
+                } catch (const std::exception& error) {
+                    Prompts::error(nullptr, QString::fromStdString(error.what()));
+                    QCoreApplication::exit(1);
+                }
+            },
+            // Never from inside showModal(): the loop that exit() ends must be running.
+            Qt::QueuedConnection);
+        splash->showModal();
         return app.exec();
     } catch (const std::exception& error) {
         Prompts::error(nullptr, QString::fromStdString(error.what()));

@@ -4,13 +4,12 @@
 #include "shared/Settings.h"
 #include "shell/FadeCurve.h"
 
-#include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
-#include <QThread>
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -38,9 +37,12 @@ WindowEffects::WindowEffects(QWidget* window, const Settings& settings, QObject*
     m_fadeOutTimer.setInterval(kFadeStepMs);
     m_fadeInTimer.setTimerType(Qt::PreciseTimer);
     m_fadeOutTimer.setTimerType(Qt::PreciseTimer);
+    m_closingTimer.setInterval(kFadeStepMs);
+    m_closingTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_hoverTimer, &QTimer::timeout, this, &WindowEffects::hoverPass);
     connect(&m_fadeInTimer, &QTimer::timeout, this, &WindowEffects::fadeInStep);
     connect(&m_fadeOutTimer, &QTimer::timeout, this, &WindowEffects::fadeOutStep);
+    connect(&m_closingTimer, &QTimer::timeout, this, &WindowEffects::closingFadeStep);
     if (m_window)
         m_window->installEventFilter(this);
 }
@@ -79,23 +81,26 @@ void WindowEffects::stop() {
     m_hoverTimer.stop();
 }
 
-void WindowEffects::closingFade() {
+bool WindowEffects::closingFade(std::function<void()> then) {
     stop();
-    if (!m_alphaBlend || !slowHideOnClose())
+    if (!m_alphaBlend || !slowHideOnClose() || m_alpha == 0)
+        return false;
+    m_afterClosing = std::move(then);
+    m_closingStart = m_alpha;
+    m_closingClock.start();
+    m_closingTimer.start();
+    return true;
+}
+
+void WindowEffects::closingFadeStep() {
+    setAlpha(FadeCurve::fadeOutValue(m_closingStart, 0, m_alpha, m_closingClock.elapsed(),
+                                     kClosingFadeMs));
+    if (m_alpha > 0)
         return;
-    const int start = m_alpha;
-    if (start > 0) {
-        QElapsedTimer clock;
-        clock.start();
-        int v = start;
-        do {
-            v = FadeCurve::fadeOutValue(start, 0, v, clock.elapsed(), kClosingFadeMs);
-            setAlpha(v);
-            QThread::msleep(1);
-            QCoreApplication::processEvents();
-        } while (v > 0);
-    }
-    setAlpha(0);
+    m_closingTimer.stop();
+    // Taken out before it runs: closing the window may end this object.
+    const std::function<void()> then = std::exchange(m_afterClosing, nullptr);
+    then();
 }
 
 void WindowEffects::windowActivated() {

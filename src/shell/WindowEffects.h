@@ -43,9 +43,11 @@ public:
     void start();
     // Ends both fades and the hover watcher for good.
     void stop();
-    // Part of closing: stops everything, then with blending on and SlowHideOnClose fades
-    // to 0 in 100 ms, letting pending events run meanwhile.
-    void closingFade();
+    // Part of closing: stops everything, then with blending on and SlowHideOnClose starts
+    // the fade to 0 in 100 ms and returns true; `then` runs once the fade is over. False,
+    // and `then` never runs, when there is nothing to fade.
+    bool closingFade(std::function<void()> then);
+    bool closingFadeRunning() const { return m_closingTimer.isActive(); }
 
     // The window became active or inactive; the window's own activation events call these.
     void windowActivated();
@@ -72,6 +74,7 @@ private:
     void startFadeOut();
     void fadeInStep();
     void fadeOutStep();
+    void closingFadeStep();
     void stopFadeIn();
     void stopFadeOut();
     bool slowHideOnClose() const;
@@ -85,13 +88,17 @@ private:
     QTimer m_hoverTimer;
     QTimer m_fadeInTimer;
     QTimer m_fadeOutTimer;
+    QTimer m_closingTimer;
     QElapsedTimer m_fadeInClock;
     QElapsedTimer m_fadeOutClock;
+    QElapsedTimer m_closingClock;
     int m_fadeInStart = 0;
     int m_fadeInDuration = 0;
     int m_fadeOutStart = 0;
     int m_fadeOutTarget = 0;
     int m_fadeOutDuration = 0;
+    int m_closingStart = 0;
+    std::function<void()> m_afterClosing;
 
     int m_alpha = 255;
     bool m_alphaBlend = false;

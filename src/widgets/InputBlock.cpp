@@ -24,10 +24,10 @@ bool isInput(QEvent::Type type) {
 
 } // namespace
 
-InputBlock::InputBlock(QWidget* window)
+InputBlock::InputBlock(QWidget* window, Qt::CursorShape cursor)
     : m_window(window) {
     qApp->installEventFilter(this);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
+    QApplication::setOverrideCursor(cursor);
 }
 
 InputBlock::~InputBlock() {
@@ -37,8 +37,12 @@ InputBlock::~InputBlock() {
 bool InputBlock::eventFilter(QObject* watched, QEvent* event) {
     if (m_window && watched->isWidgetType() && isInput(event->type())) {
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget == m_window || m_window->isAncestorOf(widget))
+        if (widget == m_window || m_window->isAncestorOf(widget)) {
+            // A close event that no handler sees stays accepted: the window would close.
+            if (event->type() == QEvent::Close)
+                event->ignore();
             return true;
+        }
     }
     return QObject::eventFilter(watched, event);
 }

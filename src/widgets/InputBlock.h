@@ -10,7 +10,7 @@ class QWidget;
 // waits for before the window may be used again.
 class InputBlock : public QObject {
 public:
-    explicit InputBlock(QWidget* window);
+    explicit InputBlock(QWidget* window, Qt::CursorShape cursor = Qt::BusyCursor);
     ~InputBlock() override;
 
 protected:

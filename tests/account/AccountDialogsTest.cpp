@@ -232,6 +232,7 @@ private slots:
             form.findChild<QLineEdit*>(emptyField)->clear();
         form.show();
         button(&form, "okButton")->click();
+        QTRY_VERIFY(!form.waitingForService());
         QCOMPARE(askedTexts(), QStringList{asked});
         QVERIFY(form.isVisible());
         QVERIFY(storedKey().isEmpty());
@@ -355,41 +356,32 @@ private slots:
         fill(&form, Person());
         form.show();
         button(&form, "okButton")->click();
-        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QTRY_COMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(storedKey().size(), 48);
     }
 
-    // While the service answers, the dialog keeps painting but takes no input: Escape and
-    // a second click do nothing, and the reply still lands.
+    // While the service answers, the dialog takes no input: Escape, a second click and
+    // closing it do nothing, and the reply still lands.
     void slowReplyBlocksTheDialog() {
         useSandbox(m_sandbox.port());
         QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 700));
+        const qsizetype requests = m_sandbox.log().size();
         TRegForm form(m_client);
         fill(&form, Person());
         form.show();
-        int ticksWhileBlocked = 0;
-        QTimer watcher;
-        watcher.setInterval(5);
-        connect(&watcher, &QTimer::timeout, &form, [&] {
-            if (form.isEnabled())
-                return;
-            if (++ticksWhileBlocked > 1)
-                return;
-            // Press and release, both refused by the blocked dialog.
-            for (int i = 0; i < 2; ++i)
-                QTest::ignoreMessage(QtWarningMsg,
-                                     "Keyboard event not accepted by receiving widget");
-            QTest::keyClick(&form, Qt::Key_Escape);
-            button(&form, "okButton")->click();
-        });
-        watcher.start();
         button(&form, "okButton")->click();
-        watcher.stop();
-        QVERIFY(ticksWhileBlocked > 0);
+        QVERIFY(form.waitingForService());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QTest::mouseClick(button(&form, "okButton"), Qt::LeftButton);
+        form.close();
+        QVERIFY(form.isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(form.result(), int(QDialog::Accepted), 10000);
         QVERIFY(!form.gaveUp());
-        QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(storedKey().size(), 48);
         QCOMPARE(Prompts::takeAsked().size(), 1);
+        QCOMPARE(m_sandbox.log().size(), requests + 1);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
     void noConnectionKeepsTheDialog() {
@@ -403,6 +395,7 @@ private slots:
         fill(&form, Person());
         form.show();
         button(&form, "okButton")->click();
+        QTRY_VERIFY(!form.waitingForService());
         QCOMPARE(askedTexts(), QStringList{QStringLiteral("Ошибка: ") + kNoConnection});
         QVERIFY(form.isVisible());
         QVERIFY(form.isEnabled());
@@ -434,6 +427,7 @@ private slots:
             fill(&form, Person());
             form.show();
             button(&form, "okButton")->click();
+            QTRY_VERIFY(!form.waitingForService());
             asked = askedTexts();
             QVERIFY(form.isVisible());
             QVERIFY(form.isEnabled());
@@ -442,6 +436,7 @@ private slots:
             form.show();
             QTest::keyClicks(control(&form, "emailEdit"), QStringLiteral("old@example.org"));
             button(&form, "sendCodeButton")->click();
+            QTRY_VERIFY(!form.waitingForService());
             asked = askedTexts();
             QVERIFY(form.isVisible());
             QVERIFY(form.isEnabled());
@@ -522,6 +517,7 @@ private slots:
         ModalDriver<TRestoreAccountForm> restore([&](TRestoreAccountForm* form) {
             QTest::keyClicks(control(form, "emailEdit"), QStringLiteral("old@example.org"));
             button(form, "sendCodeButton")->click();
+            QTRY_VERIFY(!form->waitingForService());
             QVERIFY(form->isVisible());
             QTest::keyClicks(control(form, "codeEdit"), grouped);
             QVERIFY(!button(form, "sendCodeButton")->isEnabled());
@@ -549,6 +545,7 @@ private slots:
         form.show();
         QTest::keyClicks(control(&form, "emailEdit"), QStringLiteral("nobody@example.org"));
         button(&form, "sendCodeButton")->click();
+        QTRY_VERIFY(!form.waitingForService());
         QCOMPARE(askedTexts(),
                  QStringList{QStringLiteral("Ошибка: Возможно такого пользователя нет.")});
         QVERIFY(form.isVisible());
@@ -565,6 +562,7 @@ private slots:
         form.show();
         QTest::keyClicks(control(&form, "emailEdit"), QStringLiteral("old@example.org"));
         button(&form, "sendCodeButton")->click();
+        QTRY_VERIFY(!form.waitingForService());
         QCOMPARE(askedTexts(), QStringList{QStringLiteral("Ошибка: Невозможно установить "
                                                           "соединение с сервером!\r\nПроверьте "
                                                           "настройки соединения.")});

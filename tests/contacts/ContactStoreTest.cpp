@@ -429,7 +429,7 @@ private slots:
         saved.setGroups(BookLayout::parse(QStringLiteral("G1+[A,B] G2[C]")));
         QCOMPARE(store.SaveContacts(saved), ContactStore::SaveResult::Saved);
 
-        BookReadAhead readAhead;
+        BookReadAhead readAhead(registry.filePath());
         std::optional<ContactStore::StoredBook> readBook = readAhead.take();
         QVERIFY(readBook);
         QVERIFY(!readBook->saveNeeded); // the store holds the book as a save would write it
@@ -454,7 +454,7 @@ private slots:
     void readAheadOlderThanAnotherProgramsBook() {
         Registry registry;
         registry.deleteKeyTree(ContactStore::kBookKey);
-        BookReadAhead readAhead;
+        BookReadAhead readAhead(registry.filePath());
         std::optional<ContactStore::StoredBook> readBook = readAhead.take();
         QVERIFY(readBook && readBook->saveNeeded);
         {

@@ -4,7 +4,6 @@
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
-#include "contacts/OffThreadCall.h"
 #include "contacts/ui/ContactTreeView.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
@@ -18,10 +17,7 @@
 #include <QGuiApplication>
 #include <QJsonObject>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
-
-#include <atomic>
 
 namespace {
 
@@ -57,6 +53,20 @@ QStringList asked() {
     QStringList result;
     for (const Prompts::Asked& box : Prompts::takeAsked())
         result << box.caption + QLatin1Char('|') + box.text;
+    return result;
+}
+
+// The boxes asked until there are `count` of them: the outcome of a request is told once its
+// reply is in, after the entry's handler has returned.
+QStringList askedUntil(qsizetype count) {
+    QStringList result;
+    // Fewer boxes after the wait show in the caller's comparison.
+    (void)QTest::qWaitFor(
+        [&result, count] {
+            result << asked();
+            return result.size() >= count;
+        },
+        20000);
     return result;
 }
 
@@ -157,8 +167,8 @@ private slots:
         book().setGroups(groups);
         Prompts::queueAnswer(int(QMessageBox::Yes));
         m_form->uploadBookAction()->trigger();
-        QCOMPARE(asked(), QStringList({kSaving + "|" + kUploadQuestion,
-                                       kSaving + "|Данные успешно сохранены на сервере"}));
+        QCOMPARE(askedUntil(2), QStringList({kSaving + "|" + kUploadQuestion,
+                                             kSaving + "|Данные успешно сохранены на сервере"}));
         QCOMPARE(storedOnServer(), payload);
     }
 
@@ -175,15 +185,15 @@ private slots:
              group("Пустая", true, {})});
         Prompts::queueAnswer(int(QMessageBox::Yes));
         m_form->uploadBookAction()->trigger();
-        QCOMPARE(asked().last(), kSaving + "|Данные успешно сохранены на сервере");
+        QCOMPARE(askedUntil(2).last(), kSaving + "|Данные успешно сохранены на сервере");
 
         // Something else locally, saved, then the service's copy comes back.
         book().setGroups(BookLayout::parse(QStringLiteral("Другое+[x,y]")));
         m_form->SaveContacts();
         Prompts::queueAnswer(int(QMessageBox::Yes));
         m_form->downloadBookAction()->trigger();
-        QCOMPARE(asked(), QStringList({kSaving + "|" + kDownloadQuestion,
-                                       "Выполнено|Контакт лист успешно загружен!"}));
+        QCOMPARE(askedUntil(2), QStringList({kSaving + "|" + kDownloadQuestion,
+                                             "Выполнено|Контакт лист успешно загружен!"}));
 
         const QList<BookGroup> expected{
             group("Семья", true,
@@ -227,7 +237,7 @@ private slots:
         book().setGroups(BookLayout::parse(QStringLiteral("A+[a] B[]")));
         Prompts::queueAnswer(int(QMessageBox::Yes));
         m_form->downloadBookAction()->trigger();
-        QCOMPARE(asked().last(), kSaving + "|На сервере не найдено сохраненных контактов!");
+        QCOMPARE(askedUntil(2).last(), kSaving + "|На сервере не найдено сохраненных контактов!");
         QCOMPARE(BookLayout::of(book()), QStringLiteral("A+[a] B[]"));
     }
 
@@ -244,6 +254,7 @@ private slots:
         book().setGroups(BookLayout::parse(QStringLiteral("Сервер+[s]")));
         Prompts::queueAnswer(int(QMessageBox::Yes));
         m_form->uploadBookAction()->trigger();
+        askedUntil(2);
         const QByteArray stored = storedOnServer();
         QVERIFY(!stored.isEmpty());
         book().setGroups(BookLayout::parse(QStringLiteral("A+[a] B[]")));
@@ -258,13 +269,13 @@ private slots:
         arm();
         Prompts::queueAnswer(int(QMessageBox::Yes));
         m_form->uploadBookAction()->trigger();
-        QCOMPARE(asked().last(), QStringLiteral("Ошибка|Не удалось сохранить данные!"));
+        QCOMPARE(askedUntil(2).last(), QStringLiteral("Ошибка|Не удалось сохранить данные!"));
         QCOMPARE(storedOnServer(), stored);
 
         arm();
         Prompts::queueAnswer(int(QMessageBox::Yes));
         m_form->downloadBookAction()->trigger();
-        QCOMPARE(asked().last(),
+        QCOMPARE(askedUntil(2).last(),
                  QStringLiteral("Ошибка|Не удается выполнить загрузку контактов с сервера!"));
         QCOMPARE(BookLayout::of(book()), QStringLiteral("A+[a] B[]"));
     }
@@ -283,7 +294,11 @@ private slots:
         QVERIFY(StoreDamage::apply(StoreDamage::Kind::TablesDropped, AppPaths::registryFile()));
         Prompts::queueAnswer(int(QMessageBox::Yes));
         (upload ? m_form->uploadBookAction() : m_form->downloadBookAction())->trigger();
-        const QList<Prompts::Asked> boxes = Prompts::takeAsked();
+        QList<Prompts::Asked> boxes;
+        QVERIFY(QTest::qWaitFor([&boxes] {
+            boxes << Prompts::takeAsked();
+            return boxes.size() >= 2;
+        }));
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes[1].caption, QStringLiteral("Ошибка"));
         QVERIFY2(StoreDamage::isReported(boxes[1].text, AppPaths::registryFile()),
@@ -295,30 +310,26 @@ private slots:
         Registry mended;
     }
 
-    void requestsRunOffTheUiThread() {
-        QThread* ranOn = nullptr;
-        std::atomic<bool> eventsRan{false};
-        QTimer::singleShot(0, m_form.get(), [&eventsRan] { eventsRan = true; });
-        // The job returns only once the caller's loop has run the pending timer.
-        RunOffThread([&] {
-            ranOn = QThread::currentThread();
-            while (!eventsRan)
-                QMetaObject::invokeMethod(
-                    m_form.get(), [] {}, Qt::BlockingQueuedConnection);
-        });
-        QVERIFY(ranOn && ranOn != QThread::currentThread());
-        QVERIFY(eventsRan);
-    }
-
+    // While the reply is out, the window paints and runs its timers but takes no input, so
+    // the book cannot change under the download.
     void theWindowKeepsRunningDuringARequest() {
         book().setGroups(BookLayout::parse(QStringLiteral("A+[a]")));
         QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 300));
         bool timerRan = false;
-        QTimer::singleShot(0, m_form.get(), [&timerRan] { timerRan = true; });
         Prompts::queueAnswer(int(QMessageBox::Yes));
-        m_form->uploadBookAction()->trigger();
-        QVERIFY(timerRan);
-        QCOMPARE(asked().last(), kSaving + "|Данные успешно сохранены на сервере");
+        m_form->downloadBookAction()->trigger();
+        QCOMPARE(asked(), QStringList{kSaving + "|" + kDownloadQuestion});
+        QTimer::singleShot(0, m_form.get(), [&timerRan] { timerRan = true; });
+        QTRY_VERIFY(timerRan);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        m_form->contactTree()->setCurrentIndex(book().groupIndex(0));
+        QTest::keyClick(m_form->contactTree(), Qt::Key_Down);
+        QCOMPARE(m_form->contactTree()->currentIndex(), book().groupIndex(0));
+        QCOMPARE(askedUntil(1),
+                 QStringList{kSaving + "|На сервере не найдено сохраненных контактов!"});
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QTest::keyClick(m_form->contactTree(), Qt::Key_Down);
+        QVERIFY(m_form->contactTree()->currentIndex() != book().groupIndex(0));
     }
 };
 

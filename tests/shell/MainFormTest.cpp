@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMutex>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -488,14 +489,23 @@ private slots:
         QFile file(sound);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
+        // The sound plays on a worker.
+        QMutex playedLock;
         QStringList played;
-        Sound::setPlayerForTests([&played](const QString& path) { played << path; });
+        Sound::setPlayerForTests([&](const QString& path) {
+            const QMutexLocker locker(&playedLock);
+            played << path;
+        });
+        const auto playedSoFar = [&] {
+            const QMutexLocker locker(&playedLock);
+            return played;
+        };
 
         FormUnderTest form;
         Settings(*form->settingsStore()).set(Setting::SoundSentOK, sound);
         form->showServiceNotice(notice);
         QCOMPARE(form.infoTexts, QStringList{notice});
-        QCOMPARE(played, QStringList{sound});
+        QTRY_COMPARE(playedSoFar(), QStringList{sound});
         Sound::setPlayerForTests({});
     }
 
@@ -557,6 +567,28 @@ private slots:
         QCOMPARE(registry.readInteger(QString(), QStringLiteral("Left")), 248);
         QCOMPARE(registry.readInteger(QString(), QStringLiteral("Top")), 111);
         QVERIFY(ContactStore::readBook(registry).isEmpty());
+    }
+
+    // With the slow hide, closing fades the window out on the screen first; the closing
+    // steps end once it has faded, and a second close meanwhile changes nothing.
+    void closingFadesBeforeTheWindowGoes() {
+        Registry registry;
+        Settings settings(registry);
+        settings.runFirstStart({});
+        settings.setStoredUserKey(kKey);
+        settings.set(Setting::UseAlphaBlend, true);
+        settings.set(Setting::SlowHideOnClose, true);
+        FormUnderTest form;
+        QSignalSpy closed(form.form.get(), &TMainForm::FormClosed);
+        form->show();
+        QVERIFY(!form->close());
+        QVERIFY(!form->close());
+        QVERIFY(form->isVisible());
+        QCOMPARE(closed.count(), 0);
+        QVERIFY(form->windowEffects()->alpha() > 0);
+        QTRY_COMPARE(closed.count(), 1);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->windowEffects()->alpha(), 0);
     }
 
     void paymentOpensThePageOrTheWindow() {

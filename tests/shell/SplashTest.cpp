@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -40,7 +41,10 @@ private slots:
             } else
                 splash.reject();
         });
-        splash.runModal();
+        QSignalSpy finished(&splash, &QDialog::finished);
+        splash.showModal();
+        QTRY_COMPARE(finished.count(), 1);
+        QVERIFY(!splash.isVisible());
         QCOMPARE(applied, 1);
         QVERIFY(!splash.HideTimer->isActive());
     }

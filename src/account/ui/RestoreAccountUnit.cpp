@@ -1,10 +1,8 @@
 #include "RestoreAccountUnit.h"
 
-#include "ServerWait.h"
 #include "account/AccountKey.h"
 #include "account/RegistrationReply.h"
 #include "platform/Ansi.h"
-#include "platform/FailureText.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServiceClient.h"
@@ -12,6 +10,7 @@
 #include "skins/ui/SkinUnit.h"
 #include "widgets/FieldRules.h"
 #include "widgets/SkinnedHeader.h"
+#include "widgets/WorkerCall.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -21,6 +20,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 
@@ -102,30 +103,40 @@ void TRestoreAccountForm::updateButtons() {
 }
 
 void TRestoreAccountForm::sendCode() {
+    if (m_busy)
+        return;
     const QString email = m_emailEdit->text();
-    QString reply;
     m_busy = true;
-    try {
-        reply = WaitForServer(this, [client = m_client, email] { return client->RestoreAccount(email); });
-    } catch (const ServiceError&) {
-        m_busy = false;
-        Prompts::error(this, QStringLiteral("Невозможно установить соединение с сервером!\r\n"
-                                            "Проверьте настройки соединения."));
-        reject();
-        return;
-    } catch (...) {
-        // Not the connection: the dialog stays for another try once the cause is mended.
-        m_busy = false;
-        Prompts::error(this, FailureText::describe(std::current_exception()));
-        return;
-    }
-    m_busy = false;
-    // The box is this dialog's child, so it stays above the dialog that stays on top; hiding
-    // a modal dialog would end it.
-    if (!reply.isEmpty())
-        Prompts::message(this, reply, QStringLiteral("Инфо"), QMessageBox::Information);
-    else
-        Prompts::error(this, QStringLiteral("Возможно такого пользователя нет."));
+    runWithInputBlocked<std::optional<QString>>(
+        this, Qt::WaitCursor,
+        [client = m_client, email]() -> std::optional<QString> {
+            try {
+                return client->RestoreAccount(email);
+            } catch (const ServiceError&) {
+                return std::nullopt;
+            }
+        },
+        [this](std::optional<QString> reply) {
+            m_busy = false;
+            if (!reply) {
+                Prompts::error(this,
+                               QStringLiteral("Невозможно установить соединение с сервером!\r\n"
+                                              "Проверьте настройки соединения."));
+                reject();
+                return;
+            }
+            // The box is this dialog's child, so it stays above the dialog that stays on top;
+            // hiding a modal dialog would end it.
+            if (!reply->isEmpty())
+                Prompts::message(this, *reply, QStringLiteral("Инфо"), QMessageBox::Information);
+            else
+                Prompts::error(this, QStringLiteral("Возможно такого пользователя нет."));
+        },
+        [this](const QString& failure) {
+            // Not the connection: the dialog stays for another try once the cause is mended.
+            m_busy = false;
+            Prompts::error(this, failure);
+        });
 }
 
 void TRestoreAccountForm::storeCode() {

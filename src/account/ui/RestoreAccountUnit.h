@@ -21,6 +21,8 @@ public:
     void sendCode();
     // "OK": stores the code typed as the account key.
     void storeCode();
+    // The request for the code is out; the dialog takes no input until its reply is in.
+    bool waitingForService() const { return m_busy; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,11 +2,9 @@
 
 #include "BirthDateEdit.h"
 #include "RestoreAccountUnit.h"
-#include "ServerWait.h"
 #include "account/AccountKey.h"
 #include "account/RegistrationReply.h"
 #include "platform/Ansi.h"
-#include "platform/FailureText.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServerRequest.h"
@@ -15,6 +13,7 @@
 #include "skins/ui/SkinUnit.h"
 #include "widgets/FieldRules.h"
 #include "widgets/SkinnedHeader.h"
+#include "widgets/WorkerCall.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -25,10 +24,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace {
 
 const QString kWarning = QStringLiteral("Предупреждение");
 const QString kError = QStringLiteral("Ошибка");
+const QString kNoConnection =
+    QStringLiteral("Невозможно установить соединение с сервером!\r\n"
+                   "Возможно, сервер временно не отвечает - повторите попытку позже.\r\n"
+                   "Также проверьте настройки соединения.");
 
 QIcon glyph(int index) {
     const QImage image = SkinUnit::active().sprites().smallIcon(index);
@@ -149,6 +154,8 @@ void TRegForm::buildControls() {
 }
 
 void TRegForm::registerUser() {
+    if (m_busy)
+        return;
     if (m_birthEdit->date() == zeroDate()) {
         Prompts::message(this, QStringLiteral("Неверно указана дата рождения!"), kWarning,
                          QMessageBox::Warning);
@@ -169,27 +176,32 @@ void TRegForm::registerUser() {
     const QString email = m_emailEdit->text();
     // The referrer is the last field; a separator typed into it would add fields.
     const QString referrer = StripFieldSeparators(m_referrerEdit->text());
-    QString reply;
     m_busy = true;
-    try {
-        reply = WaitForServer(
-            this, [=, client = m_client] {
+    runWithInputBlocked<std::optional<QString>>(
+        this, Qt::WaitCursor,
+        [=, client = m_client]() -> std::optional<QString> {
+            try {
                 return client->RegisterUser(name, number, city, birth, email, referrer);
-            });
-    } catch (const ServiceError&) {
-        m_busy = false;
-        Prompts::error(this, QStringLiteral("Невозможно установить соединение с сервером!\r\n"
-                                            "Возможно, сервер временно не отвечает - повторите "
-                                            "попытку позже.\r\n"
-                                            "Также проверьте настройки соединения."));
-        return;
-    } catch (...) {
-        m_busy = false;
-        Prompts::error(this, FailureText::describe(std::current_exception()));
-        return;
-    }
-    m_busy = false;
+            } catch (const ServiceError&) {
+                return std::nullopt;
+            }
+        },
+        [this](std::optional<QString> reply) {
+            m_busy = false;
+            if (!reply) {
+                Prompts::error(this, kNoConnection);
+                return;
+            }
+            registered(*reply);
+        },
+        [this](const QString& failure) {
+            m_busy = false;
+            Prompts::error(this, failure);
+        });
+}
 
+// The service's answer to a registration: an error, or the new account's key.
+void TRegForm::registered(const QString& reply) {
     switch (RegistrationReply::judge(reply)) {
     case RegistrationReply::Verdict::ActivationFailed:
         Prompts::error(this, QStringLiteral("Ошибка при попытке отправки ссылки активации. "

@@ -28,6 +28,8 @@ public:
                       QWidget* parent = nullptr);
 
     bool gaveUp() const { return m_gaveUp; }
+    // The registration request is out; the dialog takes no input until its reply is in.
+    bool waitingForService() const { return m_busy; }
     // A restore stored the key and closes this dialog too.
     void closeAfterRestore();
 
@@ -51,6 +53,7 @@ protected:
 
 private:
     void buildControls();
+    void registered(const QString& reply);
 
     std::shared_ptr<ServiceClient> m_client;
     Hooks m_hooks;

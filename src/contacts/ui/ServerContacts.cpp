@@ -2,15 +2,13 @@
 
 #include "contacts/ContactBook.h"
 #include "contacts/ContactRecords.h"
-#include "contacts/OffThreadCall.h"
-#include "platform/FailureText.h"
 #include "platform/ui/Prompts.h"
 #include "service/ContactsPayload.h"
 #include "service/ServiceClient.h"
+#include "widgets/WorkerCall.h"
 
-#include <QGuiApplication>
-
-#include <exception>
+#include <functional>
+#include <optional>
 
 namespace ServerContacts {
 
@@ -22,56 +20,59 @@ bool ask(QWidget* owner, const QString& question) {
                             QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-// The request runs off the UI thread, with the busy cursor while the window waits. False,
-// with the user told why, when it ended in an error (a failing settings store) instead.
-bool runRequest(QWidget* owner, const std::function<void()>& request) {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    std::exception_ptr error;
-    try {
-        RunOffThread(request);
-    } catch (...) {
-        error = std::current_exception();
-    }
-    QGuiApplication::restoreOverrideCursor();
-    if (error)
-        Prompts::error(owner, FailureText::describe(error));
-    return !error;
+// The request runs on a worker while the window keeps painting, with its input blocked
+// and the busy cursor until the reply is in. An error instead of a reply (a failing
+// settings store) is named in an error box, and `done` does not run.
+template <typename Result>
+void runRequest(QWidget* owner, std::function<Result()> request, std::function<void(Result)> done) {
+    runWithInputBlocked<Result>(
+        owner, Qt::WaitCursor, std::move(request), std::move(done),
+        [owner](const QString& failure) { Prompts::error(owner, failure); });
 }
 
 } // namespace
 
-void upload(const ServiceClient& client, QWidget* owner, const ContactBook& book) {
+void upload(std::shared_ptr<ServiceClient> client, QWidget* owner, const ContactBook& book) {
     if (!ask(owner, kUploadQuestion))
         return;
     const QString payload = ContactsPayload::build(book.groups());
-    bool saved = false;
-    if (!runRequest(owner, [&client, &saved, payload] { saved = client.SaveContactsOnServer(payload); }))
-        return;
-    if (saved)
-        Prompts::message(owner, kUploaded, kCaption, QMessageBox::Information);
-    else
-        Prompts::message(owner, kUploadFailed, kErrorCaption, QMessageBox::Critical);
+    runRequest<bool>(
+        owner, [client, payload] { return client->SaveContactsOnServer(payload); },
+        [owner](bool saved) {
+            if (saved)
+                Prompts::message(owner, kUploaded, kCaption, QMessageBox::Information);
+            else
+                Prompts::message(owner, kUploadFailed, kErrorCaption, QMessageBox::Critical);
+        });
 }
 
-void download(const ServiceClient& client, QWidget* owner, ContactBook& book) {
+void download(std::shared_ptr<ServiceClient> client, QWidget* owner, ContactBook& book,
+              std::function<void()> replaced) {
     if (!ask(owner, kDownloadQuestion))
         return;
-    TContacts records;
-    bool loaded = false;
-    if (!runRequest(owner, [&client, &loaded, &records] {
-            loaded = client.LoadContactsFromServer(records);
-        }))
-        return;
-    if (!loaded) {
-        Prompts::message(owner, kDownloadFailed, kErrorCaption, QMessageBox::Critical);
-        return;
-    }
-    if (records.isEmpty()) {
-        Prompts::message(owner, kNothingStored, kCaption, QMessageBox::Information);
-        return;
-    }
-    book.setGroups(ContactRecords::toBook(records, ContactRecords::FlagMeaning::ServerDownload));
-    Prompts::message(owner, kDownloaded, kDoneCaption, QMessageBox::Information);
+    runRequest<std::optional<TContacts>>(
+        owner,
+        [client]() -> std::optional<TContacts> {
+            TContacts records;
+            if (!client->LoadContactsFromServer(records))
+                return std::nullopt;
+            return records;
+        },
+        [owner, &book, replaced = std::move(replaced)](std::optional<TContacts> records) {
+            if (!records) {
+                Prompts::message(owner, kDownloadFailed, kErrorCaption, QMessageBox::Critical);
+                return;
+            }
+            if (records->isEmpty()) {
+                Prompts::message(owner, kNothingStored, kCaption, QMessageBox::Information);
+                return;
+            }
+            book.setGroups(
+                ContactRecords::toBook(*records, ContactRecords::FlagMeaning::ServerDownload));
+            if (replaced)
+                replaced();
+            Prompts::message(owner, kDownloaded, kDoneCaption, QMessageBox::Information);
+        });
 }
 
 } // namespace ServerContacts

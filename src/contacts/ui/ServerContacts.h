@@ -4,13 +4,18 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 class ContactBook;
 class ServiceClient;
 class QWidget;
 
 // The copy of the contact book kept by the service: "Сохранить на сервере" uploads the whole
 // book, "Загрузить с сервера" replaces the book by the service's copy. Both ask first and
-// report the outcome; the request runs on a worker while the window keeps painting.
+// report the outcome; the request runs on a worker while the window keeps painting, its
+// input blocked until the reply is in. Both return once the request is out: the outcome
+// is reported, and a download fills `book`, when the reply comes, unless `owner` has gone.
 namespace ServerContacts {
 
 inline const QString kCaption = QStringLiteral("Сохранение");
@@ -31,8 +36,10 @@ inline const QString kDoneCaption = QStringLiteral("Выполнено");
 inline const QString kErrorCaption = QStringLiteral("Ошибка");
 
 // Upload; `owner` owns the message boxes.
-void upload(const ServiceClient& client, QWidget* owner, const ContactBook& book);
-// Download. The new book is not saved here: it reaches the store at the next save.
-void download(const ServiceClient& client, QWidget* owner, ContactBook& book);
+void upload(std::shared_ptr<ServiceClient> client, QWidget* owner, const ContactBook& book);
+// Download into `book`, which `owner` keeps; `replaced` runs once the book is the service's.
+// The new book is not saved here: it reaches the store at the next save.
+void download(std::shared_ptr<ServiceClient> client, QWidget* owner, ContactBook& book,
+              std::function<void()> replaced);
 
 } // namespace ServerContacts

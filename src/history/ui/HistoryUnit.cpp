@@ -7,13 +7,13 @@
 #include "history/HistoryFilter.h"
 #include "history/HistoryLock.h"
 #include "platform/Ansi.h"
-#include "platform/FailureText.h"
 #include "platform/Registry.h"
 #include "platform/SaveFile.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
+#include "widgets/WorkerCall.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -30,7 +30,6 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -81,14 +80,12 @@ THistoryForm::THistoryForm(std::shared_ptr<ServiceClient> client, QWidget* paren
 }
 
 THistoryForm::~THistoryForm() {
-    // A worker asks the service without the lock and hands its results over without waiting,
-    // so asking it to stop ends its request at once and it never waits for this thread.
-    for (QThread* worker : std::as_const(m_workers))
-        worker->requestInterruption();
-    for (QThread* worker : std::as_const(m_workers)) {
-        worker->wait();
-        delete worker;
-    }
+    // A worker asks the service without the lock and never waits for this thread, so asking
+    // it to stop ends its request at once.
+    for (const RunningQuery& running : std::as_const(m_queries))
+        running.call.requestStop();
+    for (const RunningQuery& running : std::as_const(m_queries))
+        running.call.wait();
 }
 
 void THistoryForm::buildControls() {
@@ -524,34 +521,23 @@ void THistoryForm::querySelectedStatus() {
 
 void THistoryForm::runQuery(std::function<HistoryStatusQuery::Outcome()> query,
                             std::function<void(const HistoryStatusQuery::Outcome&)> done) {
-    QThread* worker = QThread::create([this, query = std::move(query), done = std::move(done)] {
-        HistoryStatusQuery::Outcome outcome;
-        // Empty unless the query ended in an error rather than an outcome.
-        QString failure;
-        try {
-            outcome = query();
-        } catch (...) {
-            failure = FailureText::describe(std::current_exception());
+    const quint64 id = ++m_lastQueryId;
+    // The outcome comes back without the worker waiting: it never waits for this thread.
+    const auto finish = [this, id, done](const HistoryStatusQuery::Outcome& outcome,
+                                         const QString& failure) {
+        m_queries.removeIf([id](const RunningQuery& running) { return running.id == id; });
+        if (outcome.ok) {
+            m_model->applyStatuses(outcome.statuses);
+            showTotal();
+        } else {
+            m_statusBar->showMessage(failure.isEmpty() ? kConnectionError : failure);
         }
-        // Handed over without waiting: this thread never waits for the window's.
-        QMetaObject::invokeMethod(
-            this,
-            [this, outcome, failure, done] {
-                if (outcome.ok) {
-                    m_model->applyStatuses(outcome.statuses);
-                    showTotal();
-                } else {
-                    m_statusBar->showMessage(failure.isEmpty() ? kConnectionError : failure);
-                }
-                done(outcome);
-                emit statusQueryFinished(outcome.ok);
-            },
-            Qt::QueuedConnection);
-    });
-    m_workers.append(worker);
-    connect(worker, &QThread::finished, this, [this, worker] {
-        m_workers.removeOne(worker);
-        worker->deleteLater();
-    });
-    worker->start();
+        done(outcome);
+        emit statusQueryFinished(outcome.ok);
+    };
+    const WorkerCall call = runThenCallback<HistoryStatusQuery::Outcome>(
+        this, std::move(query),
+        [finish](HistoryStatusQuery::Outcome outcome) { finish(outcome, QString()); },
+        [finish](const QString& failure) { finish(HistoryStatusQuery::Outcome(), failure); });
+    m_queries.append({id, call});
 }

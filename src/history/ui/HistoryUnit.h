@@ -2,6 +2,7 @@
 
 #include "history/HistoryFile.h"
 #include "history/HistoryStatusQuery.h"
+#include "widgets/WorkerCall.h"
 
 #include <QList>
 #include <QPointer>
@@ -20,7 +21,6 @@ class QLineEdit;
 class QMenu;
 class QStatusBar;
 class QTableView;
-class QThread;
 class QTimer;
 class QToolButton;
 class ServiceClient;
@@ -58,7 +58,7 @@ public:
     HistoryListModel* model() const { return m_model; }
     QString statusText() const;
     // A worker of a status query is still running.
-    bool statusQueryRunning() const { return !m_workers.isEmpty(); }
+    bool statusQueryRunning() const { return !m_queries.isEmpty(); }
 
     // "Обновить статус сообщений" can be pressed.
     bool canRefreshStatuses() const;
@@ -137,6 +137,11 @@ private:
     QAction* m_deleteAction = nullptr;
     QAction* m_deleteAllAction = nullptr;
 
-    QList<QThread*> m_workers;
+    struct RunningQuery {
+        quint64 id;
+        WorkerCall call;
+    };
+    QList<RunningQuery> m_queries;
+    quint64 m_lastQueryId = 0;
     bool m_allQueryRunning = false;
 };

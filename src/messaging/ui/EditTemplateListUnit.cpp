@@ -5,7 +5,6 @@
 #include "skins/ui/SkinUnit.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QToolButton>
@@ -148,8 +147,9 @@ void TEditTemplateListForm::deleteTemplate() {
 }
 
 void TEditTemplateListForm::FormClose() {
+    // Off the screen before the save, so that a box about a failed save stands alone; the
+    // window system learns of it when the loop runs next (the box's own, or after the save).
     hide();
-    QCoreApplication::processEvents();
     for (;;) {
         const QString error = m_file.write(templates());
         if (error.isEmpty())

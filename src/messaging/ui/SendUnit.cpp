@@ -13,6 +13,7 @@
 #include "platform/Sound.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
+#include "widgets/WorkerCall.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -131,9 +132,8 @@ TSendForm::~TSendForm() {
     // it as a send of unknown outcome.
     waitForSends(kExitGraceMs);
     for (const InFlight& send : std::as_const(m_sends)) {
-        send.thread->requestInterruption();
-        send.thread->wait();
-        delete send.thread;
+        send.call.requestStop();
+        send.call.wait();
     }
     // The pages go while the form is whole: closing the window moves the focus, and a page
     // that has it would take its number and write the tab text of a form half torn down.
@@ -344,16 +344,21 @@ void TSendForm::startSend(const SendRequest& request, TMySheet* page) {
         if (form)
             form->finishSend(target, result);
     };
-    QThread* thread = QThread::create(runSend, m_service, request, finish);
-    m_sends.append(
-        {thread, int(request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts).size())});
-    connect(thread, &QThread::finished, this, [this, thread] {
-        m_sends.removeIf([thread](const InFlight& send) { return send.thread == thread; });
-        thread->deleteLater();
+    const quint64 id = ++m_lastSendId;
+    const auto ended = [this, id] {
+        m_sends.removeIf([id](const InFlight& send) { return send.id == id; });
         emit SendsChanged();
-    });
-    // The window keeps the processor first; the worker mostly waits for the service anyway.
-    thread->start(QThread::LowPriority);
+    };
+    const WorkerCall call = runThenCallback(
+        this,
+        [service = m_service, request, finish] {
+            // The window keeps the processor first; the worker mostly waits anyway.
+            QThread::currentThread()->setPriority(QThread::LowPriority);
+            runSend(service, request, finish);
+        },
+        ended, [ended](const QString&) { ended(); });
+    m_sends.append(
+        {id, call, int(request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts).size())});
     emit SendsChanged();
 }
 
@@ -367,7 +372,7 @@ int TSendForm::messagesInFlight() const {
 bool TSendForm::waitForSends(int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     for (const InFlight& send : std::as_const(m_sends)) {
-        if (!send.thread->wait(deadline))
+        if (!send.call.wait(deadline))
             return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include "messaging/SendJournal.h"
 #include "service/ServiceClient.h"
 #include "skins/ui/IconCache.h"
+#include "widgets/WorkerCall.h"
 
 #include <QList>
 #include <QModelIndex>
@@ -21,7 +22,6 @@ class QAction;
 class QLabel;
 class QMenu;
 class QStatusBar;
-class QThread;
 class SendPages;
 class TMySheet;
 struct BookEntry;
@@ -135,7 +135,8 @@ private:
     QModelIndex nodeIndex(const BookEntry* node) const;
 
     struct InFlight {
-        QThread* thread;
+        quint64 id;
+        WorkerCall call;
         int messages;
     };
 
@@ -143,6 +144,7 @@ private:
     ContactBook* m_book = nullptr;
     IconCache m_pageIcons;
     QList<InFlight> m_sends;
+    quint64 m_lastSendId = 0;
     std::function<qint64()> m_clock;
     qint64 m_lastUpMs;
     QPoint m_lastUpAt;
