@@ -30,11 +30,11 @@ TSplashForm::TSplashForm(std::function<void()> applySkin, QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_applySkin(std::move(applySkin)) {
     setFixedSize(kWidth, kHeight);
-    Label1 = new QLabel(this);
-    Label1->setStyleSheet(QStringLiteral("color: #e8f5ea; background: transparent;"));
-    Label1->setText(QStringLiteral("ver 3.1.6"));
-    Label1->adjustSize();
-    Label1->move(kWidth - Label1->width() - 12, kHeight - Label1->height() - 10);
+    versionLabel = new QLabel(this);
+    versionLabel->setStyleSheet(QStringLiteral("color: #e8f5ea; background: transparent;"));
+    versionLabel->setText(QStringLiteral("ver 3.1.6"));
+    versionLabel->adjustSize();
+    versionLabel->move(kWidth - versionLabel->width() - 12, kHeight - versionLabel->height() - 10);
 
     HideTimer = new QTimer(this);
     HideTimer->setInterval(kShowMs);

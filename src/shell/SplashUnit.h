@@ -17,7 +17,7 @@ class TSplashForm : public QDialog {
 public:
     explicit TSplashForm(std::function<void()> applySkin, QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;
+    QLabel* versionLabel = nullptr;
     QTimer* HideTimer = nullptr;
 
     bool skinApplied() const { return m_skinApplied; }

@@ -62,7 +62,7 @@ void TrayContactMenu::rebuild(const ContactBook& book, bool menuWithGroup) {
     }
 }
 
-void TrayContactMenu::N6Click(const QAction* item) {
+void TrayContactMenu::chooseContact(const QAction* item) {
     const TrayContact contact = item->data().value<TrayContact>();
     if (!contact.Number.isEmpty())
         emit contactChosen(contact);
@@ -83,7 +83,7 @@ QAction* TrayContactMenu::addContactItem(QMenu* into, const TrayContact& contact
                                          const QString& caption) {
     auto* item = new QAction(m_images.value(kContactImage), menuText(caption), into);
     item->setData(QVariant::fromValue(contact));
-    connect(item, &QAction::triggered, this, [this, item] { N6Click(item); });
+    connect(item, &QAction::triggered, this, [this, item] { chooseContact(item); });
     into->addAction(item);
     m_contactItems.append(item);
     return item;

@@ -32,7 +32,7 @@ public:
     QList<QAction*> TrayGroupItems() const { return m_groupItems; }
 
     // A contact item was chosen: a contact without a number opens nothing.
-    void N6Click(const QAction* item);
+    void chooseContact(const QAction* item);
 
 signals:
     void contactChosen(const TrayContact& contact);

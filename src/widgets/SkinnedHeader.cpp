@@ -15,17 +15,17 @@ SkinnedHeader SkinnedHeader::create(QWidget* parent, const QString& title,
                                     const QString& subtitle) {
     SkinnedHeader header;
     header.banner = new QLabel(parent);
-    header.banner->setObjectName(QStringLiteral("Image1"));
+    header.banner->setObjectName(QStringLiteral("banner"));
     header.banner->setFixedHeight(kHeight);
     header.banner->setScaledContents(true);
 
     header.picture = new QLabel(header.banner);
-    header.picture->setObjectName(QStringLiteral("Image2"));
+    header.picture->setObjectName(QStringLiteral("picture"));
     header.picture->setGeometry(kPictureLeft, (kHeight - kPictureSize) / 2, kPictureSize,
                                 kPictureSize);
 
     header.title = new QLabel(title, header.banner);
-    header.title->setObjectName(QStringLiteral("Label6"));
+    header.title->setObjectName(QStringLiteral("title"));
     QFont bold = header.title->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
@@ -36,7 +36,7 @@ SkinnedHeader SkinnedHeader::create(QWidget* parent, const QString& title,
 
     if (!subtitle.isEmpty()) {
         header.subtitle = new QLabel(subtitle, header.banner);
-        header.subtitle->setObjectName(QStringLiteral("Label7"));
+        header.subtitle->setObjectName(QStringLiteral("subtitle"));
         header.subtitle->adjustSize();
         header.subtitle->move(kTextLeft, titleTop + header.title->height() + 2);
     }
@@ -46,12 +46,12 @@ SkinnedHeader SkinnedHeader::create(QWidget* parent, const QString& title,
 SkinnedHeader SkinnedHeader::createStrip(QWidget* parent, const QString& title) {
     SkinnedHeader header;
     header.banner = new QLabel(parent);
-    header.banner->setObjectName(QStringLiteral("Image1"));
+    header.banner->setObjectName(QStringLiteral("banner"));
     header.banner->setScaledContents(true);
     header.banner->setFixedHeight(kStripHeight);
 
     header.picture = new QLabel(parent);
-    header.picture->setObjectName(QStringLiteral("Image2"));
+    header.picture->setObjectName(QStringLiteral("picture"));
     header.title = new QLabel(title, parent);
     QFont bold = header.title->font();
     bold.setBold(true);

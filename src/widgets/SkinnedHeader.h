@@ -8,8 +8,7 @@ class QWidget;
 
 // The header of the small windows: the banner across the top ("5.bmp"), the window's own
 // picture on it, a bold title and a subtitle beside the picture. The skin fills in the
-// pictures and colours later. The parts keep the object names "Image1", "Image2", "Label6"
-// and "Label7": the payment window finds them by these names in the form of its module.
+// pictures and colours later.
 struct SkinnedHeader {
     QLabel* banner = nullptr;
     QLabel* picture = nullptr;

@@ -25,7 +25,7 @@ private slots:
         QFETCH(QString, ending);
         int applied = 0;
         TSplashForm splash([&applied] { ++applied; });
-        QCOMPARE(splash.Label1->text(), QStringLiteral("ver 3.1.6"));
+        QCOMPARE(splash.versionLabel->text(), QStringLiteral("ver 3.1.6"));
         QCOMPARE(splash.size(), QSize(400, 250));
         QCOMPARE(splash.HideTimer->interval(), 5000);
         QTimer::singleShot(0, &splash, [&] {
@@ -63,7 +63,7 @@ private slots:
         TSplashForm splash({});
         if (!family.isEmpty())
             splash.setFont(QFont(family));
-        QList<QRect> taken{splash.Label1->geometry()};
+        QList<QRect> taken{splash.versionLabel->geometry()};
         const QList<TSplashForm::PaintedText> texts = splash.paintedTexts();
         QCOMPARE(texts.size(), 2);
         for (const TSplashForm::PaintedText& text : texts) {
