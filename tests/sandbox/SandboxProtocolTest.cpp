@@ -535,4 +535,4 @@ void SandboxProtocolTest::qtClientReadsReply() {
 }
 
 QTEST_GUILESS_MAIN(SandboxProtocolTest)
-#include "tst_sandbox_protocol.moc"
+#include "SandboxProtocolTest.moc"
