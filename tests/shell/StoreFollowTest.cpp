@@ -6,6 +6,7 @@
 #include "contacts/ui/ContactTreeView.h"
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
+#include "platform/StoreWatcher.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServiceState.h"
 #include "shell/MainUnit.h"
@@ -14,6 +15,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -181,8 +183,9 @@ private slots:
         QDialog editor(m_form.get());
         editor.setModal(true);
         editor.show();
+        QSignalSpy storeChanged(m_form->findChild<StoreWatcher*>(), &StoreWatcher::changed);
         QCOMPARE(importBook(), 0);
-        QTest::qWait(1000);
+        QVERIFY(storeChanged.wait()); // the window has heard of the import
         QCOMPARE(book().groupCount(), 2);
 
         BookEntry renamed = book().entry(tree()->selectedEntry());
