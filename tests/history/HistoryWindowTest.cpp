@@ -1,3 +1,4 @@
+#include "HistoryRecords.h"
 #include "SandboxProcess.h"
 #include "ServiceFixture.h"
 #include "StoreDamage.h"
@@ -29,6 +30,8 @@
 #include <QToolButton>
 
 namespace {
+
+using HistoryRecords::record;
 
 const QString kAnna = QStringLiteral("+79001110011");
 const QString kBoris = QStringLiteral("+79002220022");
@@ -88,21 +91,6 @@ class HistoryWindowTest : public QObject {
         for (const QJsonValue& entry : m_sandbox.log())
             count += entry.toObject().value(QLatin1String("command")).toString() == command;
         return count;
-    }
-
-    static TMess record(qint32 id, const QString& number, const QString& text,
-                        quint8 status = TMess::kStatusSent, const QString& sender = "Varnelo",
-                        const QString& sign = {},
-                        const QDateTime& moment = QDateTime(QDate(2026, 12, 8), QTime(10, 0))) {
-        TMess made;
-        made.Id = id;
-        made.Number = number;
-        made.Text = text;
-        made.Status = status;
-        made.Sender = sender;
-        made.Sign = sign;
-        made.setMoment(moment);
-        return made;
     }
 
     static void store(const QList<TMess>& records) {
