@@ -1,4 +1,5 @@
 #include "BookLayout.h"
+#include "Screenshots.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
@@ -70,15 +71,6 @@ QStringList itemsOf(const QComboBox* box) {
     return items;
 }
 
-void saveShot(QWidget* widget, const QString& name) {
-    const QString folder = qEnvironmentVariable("VARNELO_CONTACTS_SCREENSHOTS");
-    if (folder.isEmpty())
-        return;
-    widget->show();
-    QVERIFY(QTest::qWaitForWindowExposed(widget));
-    QVERIFY(widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
-}
-
 } // namespace
 
 class AddContactTest : public QObject {
@@ -142,7 +134,7 @@ private slots:
                 next = next->nextInFocusChain();
             QCOMPARE(next, expected[i + 1]);
         }
-        saveShot(form, QStringLiteral("editor-add"));
+        QVERIFY(Screenshots::save(form, QStringLiteral("editor-add")));
         delete form;
     }
 
@@ -325,7 +317,7 @@ private slots:
         QCOMPARE(form->EditNumber->text(), QStringLiteral("+7b"));
         QCOMPARE(form->SignEdit->text(), QStringLiteral("Б."));
         QVERIFY(form->CheckBox1->isChecked());
-        saveShot(form, QStringLiteral("editor-edit-contact"));
+        QVERIFY(Screenshots::save(form, QStringLiteral("editor-edit-contact")));
 
         // Editing checks nothing: a number without "+" and a blank name are taken.
         form->EditNameAbonent->setText(QStringLiteral("  "));
@@ -369,7 +361,7 @@ private slots:
         QVERIFY(!form->Group->isHidden());
         QCOMPARE(form->Group->currentText(), QStringLiteral("H"));
         if (caption.isEmpty())
-            saveShot(form, QStringLiteral("editor-edit-group"));
+            QVERIFY(Screenshots::save(form, QStringLiteral("editor-edit-group")));
         form->Group->setEditText(caption);
         form->ButOK->click();
         QVERIFY(editor.closed());

@@ -1,5 +1,6 @@
 #include "HistoryRecords.h"
 #include "SandboxProcess.h"
+#include "Screenshots.h"
 #include "ServiceFixture.h"
 #include "StoreDamage.h"
 #include "TestProfile.h"
@@ -327,10 +328,10 @@ private slots:
             statuses << stored.Status;
         QCOMPARE(statuses, (QList<quint8>{3, 1, 12, 2, 11, 10}));
 
-        if (!qEnvironmentVariableIsEmpty("VARNELO_HISTORY_SHOT")) {
+        if (Screenshots::wanted()) {
             form->resize(form->minimumWidth(), 360);
             QApplication::processEvents();
-            form->grab().save(qEnvironmentVariable("VARNELO_HISTORY_SHOT"));
+            QVERIFY(Screenshots::save(form.get(), QStringLiteral("history")));
         }
     }
 
