@@ -24,6 +24,8 @@
 
 namespace {
 
+using HistoryRecords::record;
+
 struct Run {
     int code = -1;
     QString out;
