@@ -29,13 +29,6 @@ QList<qint32> idsOf(const QList<HistoryRow>& rows) {
     return ids;
 }
 
-int countOf(const QJsonArray& log, const QString& command) {
-    int count = 0;
-    for (const QJsonValue& entry : log)
-        count += entry.toObject().value(QLatin1String("command")).toString() == command;
-    return count;
-}
-
 } // namespace
 
 // The history window's logic without a window: which records it shows, how it orders them,
@@ -47,14 +40,6 @@ class HistoryViewTest : public QObject {
     SandboxProcess m_sandbox;
     QString m_key;
     QString m_path;
-
-    // A message the sandbox knows, so that its status is a real one.
-    qint32 sendOnSandbox(const QString& number) {
-        const QByteArray request = "B" + m_key.toLatin1() + "\x01Hello\x01" + number.toLatin1() +
-                                   "\x01Varnelo\x01"
-                                   "0";
-        return m_sandbox.ask(request).toInt();
-    }
 
 private slots:
     void initTestCase() {
@@ -301,7 +286,7 @@ private slots:
         QCOMPARE(outcome.statuses, expected);
         const QJsonArray log = m_sandbox.log(since);
         QCOMPARE(log.size(), 1);
-        QCOMPARE(countOf(log, "QueryMessagesStatus"), 1);
+        QCOMPARE(m_sandbox.logCount(QStringLiteral("QueryMessagesStatus"), since), 1);
         const QList<TMess> after = file.readAll();
         QCOMPARE(after.size(), 3001);
         for (const TMess& stored : after)
@@ -335,7 +320,7 @@ private slots:
     void failuresLeaveTheFile() {
         QFETCH(QString, mode);
         QFETCH(int, count);
-        const qint32 id = sendOnSandbox(QStringLiteral("+79001112233"));
+        const qint32 id = m_sandbox.sendMessage(m_key, QStringLiteral("+79001112233"));
         QVERIFY(m_sandbox.setMessageStatus(id, 11));
         const HistoryFile file(m_path);
         QVERIFY(file.rewrite({record(id, "+79001112233", "Hello")}).isEmpty());
@@ -352,7 +337,7 @@ private slots:
     }
 
     void queryOneGivesEveryRecordOfTheIdItsStatus() {
-        const qint32 id = sendOnSandbox(QStringLiteral("+79001112299"));
+        const qint32 id = m_sandbox.sendMessage(m_key, QStringLiteral("+79001112299"));
         QVERIFY(m_sandbox.setMessageStatus(id, 12));
         const HistoryFile file(m_path);
         QVERIFY(file.rewrite({record(id, "+79001112299", "a", TMess::kStatusSent, "V"),
@@ -372,7 +357,7 @@ private slots:
     // While the service takes its time, the lock is free: a send appends its record, and the
     // answer that comes later is applied to the file with that record in it.
     void aSendDuringTheQueryIsKept() {
-        const qint32 first = sendOnSandbox(QStringLiteral("+79001112233"));
+        const qint32 first = m_sandbox.sendMessage(m_key, QStringLiteral("+79001112233"));
         QVERIFY(m_sandbox.setMessageStatus(first, 11));
         const HistoryFile file(m_path);
         QVERIFY(file.rewrite({record(first, "+79001112233", "first")}).isEmpty());
