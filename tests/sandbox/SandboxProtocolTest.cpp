@@ -278,14 +278,14 @@ void SandboxProtocolTest::idsAscendAcrossAccounts() {
 }
 
 void SandboxProtocolTest::delayIsKept() {
-    QVERIFY(m_sandbox.changeSettings({{"statusStepMs", 50}, {"minuteMs", 300}}));
+    QVERIFY(m_sandbox.changeSettings({{"statusStepMs", 50}, {"minuteMs", 200}}));
     const QByteArray key = newAccount();
     const QByteArray undelayed = send(key, "+79161234567");
     const QByteArray id = m_sandbox.ask(sendSms(key, "Later", "+79161234567", "Varnelo", 5));
     const QJsonObject message =
         m_sandbox.admin("GET", QStringLiteral("/admin/messages/") + QString::fromLatin1(id));
     QCOMPARE(message.value(QLatin1String("delay")).toInt(), 5);
-    // Five delay minutes of 300 ms: still "sent" when the undelayed message sent before it is
+    // Five delay minutes of 200 ms: still "sent" when the undelayed message sent before it is
     // delivered. One query reads both at one moment of the service.
     QByteArray both;
     QTRY_VERIFY((both = m_sandbox.ask(messagesStatus({undelayed, id}))).startsWith("11\x01"));
