@@ -33,13 +33,13 @@ std::map<QString, HeldFile>& heldFiles() {
 
 // Polls briefly rather than with QLockFile's doubling sleeps, so that a writer waiting on
 // another process's short rewrite goes on within milliseconds.
-HeldFile takeLockFile(const QString& lockPath) {
+HeldFile takeLockFile(const QString& lockPath, int waitMs, int staleMs) {
     HeldFile held;
     held.depth = 1;
     QDir().mkpath(QFileInfo(lockPath).absolutePath());
     auto file = std::make_unique<QLockFile>(lockPath);
-    file->setStaleLockTime(FileLock::kStaleMs);
-    const QDeadlineTimer deadline(FileLock::kWaitMs);
+    file->setStaleLockTime(staleMs);
+    const QDeadlineTimer deadline(waitMs);
     for (;;) {
         if (file->tryLock(0)) {
             // It names this process and host: nobody else's business.
@@ -66,6 +66,10 @@ QString FileLock::lockFilePath(const QString& filePath) {
 }
 
 FileLock::FileLock(QRecursiveMutex& inProcess, const QString& filePath)
+    : FileLock(inProcess, filePath, kWaitMs, kStaleMs) {
+}
+
+FileLock::FileLock(QRecursiveMutex& inProcess, const QString& filePath, int waitMs, int staleMs)
     : m_inProcess(inProcess)
     , m_lockPath(lockFilePath(filePath)) {
     m_inProcess.lock();
@@ -79,7 +83,7 @@ FileLock::FileLock(QRecursiveMutex& inProcess, const QString& filePath)
         }
     }
     // Only this thread can be here for this file: the in-process mutex is held.
-    HeldFile held = takeLockFile(m_lockPath);
+    HeldFile held = takeLockFile(m_lockPath, waitMs, staleMs);
     m_error = held.error;
     QMutexLocker locker(&heldFilesMutex());
     heldFiles().emplace(m_lockPath, std::move(held));

@@ -14,6 +14,8 @@
 class FileLock {
 public:
     FileLock(QRecursiveMutex& inProcess, const QString& filePath);
+    // With other waits than kWaitMs and kStaleMs: tests wait out another holder in a moment.
+    FileLock(QRecursiveMutex& inProcess, const QString& filePath, int waitMs, int staleMs);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;

@@ -1,6 +1,7 @@
 #include "shell/AccountDialogs.h"
 #include "ModalDriver.h"
 #include "SandboxProcess.h"
+#include "Screenshots.h"
 #include "StoreDamage.h"
 #include "TestProfile.h"
 #include "account/ui/BirthDateEdit.h"
@@ -762,23 +763,16 @@ private slots:
 
     // Last: a picture of each dialog, when asked for.
     void screenshots() {
-        const QString folder = qEnvironmentVariable("VARNELO_ACCOUNT_SCREENSHOTS");
-        if (folder.isEmpty())
-            QSKIP("set VARNELO_ACCOUNT_SCREENSHOTS to a folder");
+        if (!Screenshots::wanted())
+            QSKIP("set VARNELO_SCREENSHOTS to a folder");
         TRegForm registration(m_client);
-        registration.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&registration));
-        QVERIFY(registration.grab().save(folder + QStringLiteral("/registration.png")));
+        QVERIFY(Screenshots::save(&registration, QStringLiteral("registration")));
         TRestoreAccountForm restore(m_client);
-        restore.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&restore));
-        QVERIFY(restore.grab().save(folder + QStringLiteral("/restore.png")));
+        QVERIFY(Screenshots::save(&restore, QStringLiteral("restore")));
         TPswForm password;
-        password.show();
-        QVERIFY(password.grab().save(folder + QStringLiteral("/password.png")));
+        QVERIFY(Screenshots::save(&password, QStringLiteral("password")));
         TMakePswForm make;
-        make.show();
-        QVERIFY(make.grab().save(folder + QStringLiteral("/make-password.png")));
+        QVERIFY(Screenshots::save(&make, QStringLiteral("make-password")));
     }
 };
 

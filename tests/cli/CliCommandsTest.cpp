@@ -1,4 +1,5 @@
 #include "HistoryBytes.h"
+#include "HistoryRecords.h"
 #include "SandboxProcess.h"
 #include "StoreDamage.h"
 #include "TestProfile.h"
@@ -22,6 +23,8 @@
 #include <sys/stat.h>
 
 namespace {
+
+using HistoryRecords::record;
 
 struct Run {
     int code = -1;
@@ -94,19 +97,8 @@ class CliCommandsTest : public QObject {
         file.write(TContactEntry::make("Иван", "+79160000001", "", false, 0).toRecord());
         file.write(TContactEntry::make("Петров, Пётр", "+79160000002", "", false, 0).toRecord());
     }
-    // One record sent at 2025-03-04 05:06:07 local time.
-    static TMess record(qint32 id, const QString& number, const QString& sender,
-                        const QString& text, const QString& sign, quint8 status) {
-        TMess record;
-        record.Id = id;
-        record.setMoment(QDateTime(QDate(2025, 3, 4), QTime(5, 6, 7)));
-        record.Number = number;
-        record.Sender = sender;
-        record.Text = text;
-        record.Sign = sign;
-        record.Status = status;
-        return record;
-    }
+    // When the records of these tests were sent, local time.
+    static inline const QDateTime kSentAt{QDate(2025, 3, 4), QTime(5, 6, 7)};
     void writeHistory(const QList<TMess>& records) const {
         QDir().mkpath(m_profile.dataFolder());
         QCOMPARE(HistoryFile(dataFile(QStringLiteral("History.dat"))).rewrite(records), QString());
@@ -494,7 +486,8 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, row);
         writeBook();
-        writeHistory({record(7, fields[0], fields[1], fields[2], fields[3], quint8(status))});
+        writeHistory(
+            {record(7, fields[0], fields[2], quint8(status), fields[1], fields[3], kSentAt)});
         const QByteArray header = "id,sent,number,contact,sender,text,signature,status,"
                                   "status_text\r\n";
         QCOMPARE(okBytes({"history", "--format", "csv"}), header + row);
@@ -504,10 +497,10 @@ private slots:
     // cannot hold leaves "sent" empty.
     void historyCsvOrderAndNumber() {
         writeBook();
-        TMess noMoment = record(3, "+79160000001", "S", "c", "", 10);
+        TMess noMoment = record(3, "+79160000001", "c", 10, "S", "", kSentAt);
         noMoment.Date = qQNaN();
-        writeHistory({record(9, "+79160000002", "S", "a", "", 11),
-                      record(2, "+79160000001", "S", "b", "", 11), noMoment});
+        writeHistory({record(9, "+79160000002", "a", 11, "S", "", kSentAt),
+                      record(2, "+79160000001", "b", 11, "S", "", kSentAt), noMoment});
         const QByteArray header = "id,sent,number,contact,sender,text,signature,status,"
                                   "status_text\r\n";
         QCOMPARE(okBytes({"history", "--format", "csv"}),
@@ -524,7 +517,7 @@ private slots:
 
     // A format the command does not know is named in the message, and nothing is written.
     void historyUnknownFormat() {
-        writeHistory({record(7, "+79160000001", "S", "a", "", 11)});
+        writeHistory({record(7, "+79160000001", "a", 11, "S", "", kSentAt)});
         const Run run = cli({"history", "--format", "xlsx"});
         QCOMPARE(run.code, 2);
         QCOMPARE(run.out, QString());
@@ -535,8 +528,8 @@ private slots:
     // TAB and line breaks as blanks, LF line ends.
     void historyTsvUnchanged() {
         writeBook();
-        writeHistory({record(7, "+79160000002", "ООО \"Р\"", "a,b\tc\nd", "x\r\ny", 11),
-                      record(8, "+79160000001", "S", "Привет", "", 19)});
+        writeHistory({record(7, "+79160000002", "a,b\tc\nd", 11, "ООО \"Р\"", "x\r\ny", kSentAt),
+                      record(8, "+79160000001", "Привет", 19, "S", "", kSentAt)});
         const QByteArray tsv =
             "7\t04.03.2025 05:06:07\t11\t+79160000002\tООО \"Р\"\ta,b c d\tx  y\n"
             "8\t04.03.2025 05:06:07\t19\t+79160000001\tS\tПривет\t\n";
@@ -547,7 +540,7 @@ private slots:
     // A damaged history is told on stderr, once; the next send keeps the records read. What
     // the tool finds and writes is the user's alone.
     void damagedHistoryIsToldAndKept() {
-        writeHistory({record(7, "+79160000001", "S", "a", "", 11)});
+        writeHistory({record(7, "+79160000001", "a", 11, "S", "", kSentAt)});
         const QString path = dataFile(QStringLiteral("History.dat"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::Append) && file.write(QByteArray(100, '\0')) == 100);

@@ -14,15 +14,16 @@ BookEntry contact(const QString& name, const QString& number, const QString& sig
     return entry;
 }
 
-BookEntry groupEntry(const QString& caption) {
+BookEntry groupEntry(const QString& caption, bool expanded) {
     BookEntry entry;
     entry.caption = caption;
     entry.Name = caption;
+    entry.expanded = expanded;
     return entry;
 }
 
-BookGroup group(const QString& caption, const QList<BookEntry>& contacts) {
-    return {groupEntry(caption), contacts};
+BookGroup group(const QString& caption, const QList<BookEntry>& contacts, bool expanded) {
+    return {groupEntry(caption, expanded), contacts};
 }
 
 } // namespace BookEntries

@@ -10,7 +10,7 @@ namespace BookEntries {
 
 BookEntry contact(const QString& name, const QString& number, const QString& sign = {},
                   const QString& sender = {}, bool translit = false);
-BookEntry groupEntry(const QString& caption);
-BookGroup group(const QString& caption, const QList<BookEntry>& contacts);
+BookEntry groupEntry(const QString& caption, bool expanded = false);
+BookGroup group(const QString& caption, const QList<BookEntry>& contacts, bool expanded = false);
 
 } // namespace BookEntries

@@ -1,4 +1,5 @@
 #include "BookLayout.h"
+#include "Screenshots.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
@@ -71,15 +72,6 @@ QStringList itemsOf(const QComboBox* box) {
     return items;
 }
 
-void saveShot(QWidget* widget, const QString& name) {
-    const QString folder = qEnvironmentVariable("VARNELO_CONTACTS_SCREENSHOTS");
-    if (folder.isEmpty())
-        return;
-    widget->show();
-    QVERIFY(QTest::qWaitForWindowExposed(widget));
-    QVERIFY(widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
-}
-
 } // namespace
 
 class AddContactTest : public QObject {
@@ -146,7 +138,7 @@ private slots:
                 next = next->nextInFocusChain();
             QCOMPARE(next, expected[i + 1]);
         }
-        saveShot(form, QStringLiteral("editor-add"));
+        QVERIFY(Screenshots::save(form, QStringLiteral("editor-add")));
         delete form;
     }
 
@@ -330,7 +322,7 @@ private slots:
         QCOMPARE(control<QLineEdit>(form, "numberEdit")->text(), QStringLiteral("+7b"));
         QCOMPARE(control<QLineEdit>(form, "signEdit")->text(), QStringLiteral("Б."));
         QVERIFY(control<QCheckBox>(form, "translitCheck")->isChecked());
-        saveShot(form, QStringLiteral("editor-edit-contact"));
+        QVERIFY(Screenshots::save(form, QStringLiteral("editor-edit-contact")));
 
         // Editing checks nothing: a number without "+" and a blank name are taken.
         control<QLineEdit>(form, "nameEdit")->setText(QStringLiteral("  "));
@@ -377,7 +369,7 @@ private slots:
         QVERIFY(!control<QComboBox>(form, "groupCombo")->isHidden());
         QCOMPARE(control<QComboBox>(form, "groupCombo")->currentText(), QStringLiteral("H"));
         if (caption.isEmpty())
-            saveShot(form, QStringLiteral("editor-edit-group"));
+            QVERIFY(Screenshots::save(form, QStringLiteral("editor-edit-group")));
         control<QComboBox>(form, "groupCombo")->setEditText(caption);
         control<QPushButton>(form, "okButton")->click();
         QVERIFY(editor.closed());

@@ -1,3 +1,4 @@
+#include "BookEntries.h"
 #include "BookLayout.h"
 #include "SandboxProcess.h"
 #include "StoreDamage.h"
@@ -29,17 +30,7 @@ const QString kDownloadQuestion =
     QStringLiteral("Вы действительно хотите загрузить свой контакт лист с сервера?\r\n"
                    "Ваш текущий контакт лист будет очищен!");
 
-BookEntry contact(const QString& caption, const QString& number, const QString& sign = {},
-                  bool translit = false, const QString& sender = {}) {
-    BookEntry entry;
-    entry.caption = caption;
-    entry.Name = caption;
-    entry.Number = number;
-    entry.Sign = sign;
-    entry.Translit = translit;
-    entry.Sender = sender;
-    return entry;
-}
+using BookEntries::contact;
 
 BookGroup group(const QString& caption, bool expanded, const QList<BookEntry>& contacts) {
     BookGroup result;
@@ -151,7 +142,7 @@ private slots:
                           "0\x05");
         QTest::newRow("two groups, translit, sign, sender dropped")
             << QList<BookGroup>{group("Семья", false,
-                                      {contact("Мама", "+7001", "Целую", true, "MyShop"),
+                                      {contact("Мама", "+7001", "Целую", "MyShop", true),
                                        contact("Папа", "+7002")}),
                                 group("Пусто", true, {})}
             << Ansi::fromUnicode(QStringLiteral("\x02"
@@ -178,10 +169,10 @@ private slots:
         QVERIFY(longName.size() > 30 && longGroup.size() > 30);
         book().setGroups(
             {group("Семья", true,
-                   {contact("Мама", "+79161234567", "Целую", false, "MyShop"),
-                    contact(longName, "+7916123456789012", "Подпись длиннее 15", true,
-                            "+79000000000")}),
-             group(longGroup, false, {contact("Коллега", "+7003", {}, true, "Работа")}),
+                   {contact("Мама", "+79161234567", "Целую", "MyShop"),
+                    contact(longName, "+7916123456789012", "Подпись длиннее 15", "+79000000000",
+                            true)}),
+             group(longGroup, false, {contact("Коллега", "+7003", {}, "Работа", true)}),
              group("Пустая", true, {})});
         Prompts::queueAnswer(int(QMessageBox::Yes));
         m_form->uploadBookAction()->trigger();
@@ -198,8 +189,8 @@ private slots:
         const QList<BookGroup> expected{
             group("Семья", true,
                   {contact("Мама", "+79161234567", "Целую"),
-                   contact(longName.left(30), "+79161234567890", "Подпись длиннее", true)}),
-            group(longGroup.left(30), false, {contact("Коллега", "+7003", {}, true)}),
+                   contact(longName.left(30), "+79161234567890", "Подпись длиннее", {}, true)}),
+            group(longGroup.left(30), false, {contact("Коллега", "+7003", {}, {}, true)}),
             group("Пустая", true, {})};
         QCOMPARE(book().groups(), expected);
         for (const BookGroup& downloaded : book().groups()) {

@@ -1,6 +1,7 @@
 #include "history/HistoryFile.h"
 #include "HistoryBytes.h"
 #include "TestProfile.h"
+#include "ThreadState.h"
 #include "history/HistoryLock.h"
 #include "history/HistoryReader.h"
 #include "platform/Ansi.h"
@@ -677,17 +678,20 @@ private slots:
     }
 
     void lockIsReentrantAndShared() {
+        std::atomic<qint64> otherId = 0;
         std::atomic<bool> done = false;
         std::unique_ptr<QThread> other;
         {
             QMutexLocker locker(&historyLock());
             QCOMPARE(HistoryFile(m_path).AppendHistory(message(1), 3000), QString());
-            other.reset(QThread::create([this, &done] {
+            other.reset(QThread::create([this, &done, &otherId] {
+                otherId = ThreadState::currentId();
                 HistoryFile(m_path).AppendHistory(message(2), 3000);
                 done = true;
             }));
             other->start();
-            QTest::qWait(200);
+            // Asleep, waiting for the lock this thread holds.
+            QVERIFY(ThreadState::waitUntilAsleep(otherId));
             QVERIFY(!done);
         }
         QVERIFY(other->wait(10000));

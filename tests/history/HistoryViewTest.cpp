@@ -1,3 +1,4 @@
+#include "HistoryRecords.h"
 #include "SandboxProcess.h"
 #include "ServiceFixture.h"
 #include "TestProfile.h"
@@ -17,34 +18,15 @@
 
 namespace {
 
-const QString kSentAt = QStringLiteral("2026-12-08T10:15:30");
+using HistoryRecords::record;
 
-TMess record(qint32 id, const QString& number, const QString& sender, const QString& text,
-             const QString& sign = {}, quint8 status = TMess::kStatusSent,
-             const QString& moment = kSentAt) {
-    TMess made;
-    made.Id = id;
-    made.Number = number;
-    made.Sender = sender;
-    made.Text = text;
-    made.Sign = sign;
-    made.Status = status;
-    made.setMoment(QDateTime::fromString(moment, Qt::ISODate));
-    return made;
-}
+const QDateTime kSentAt(QDate(2026, 12, 8), QTime(10, 15, 30));
 
 QList<qint32> idsOf(const QList<HistoryRow>& rows) {
     QList<qint32> ids;
     for (const HistoryRow& row : rows)
         ids.append(row.record.Id);
     return ids;
-}
-
-int countOf(const QJsonArray& log, const QString& command) {
-    int count = 0;
-    for (const QJsonValue& entry : log)
-        count += entry.toObject().value(QLatin1String("command")).toString() == command;
-    return count;
 }
 
 } // namespace
@@ -58,14 +40,6 @@ class HistoryViewTest : public QObject {
     SandboxProcess m_sandbox;
     QString m_key;
     QString m_path;
-
-    // A message the sandbox knows, so that its status is a real one.
-    qint32 sendOnSandbox(const QString& number) {
-        const QByteArray request = "B" + m_key.toLatin1() + "\x01Hello\x01" + number.toLatin1() +
-                                   "\x01Varnelo\x01"
-                                   "0";
-        return m_sandbox.ask(request).toInt();
-    }
 
 private slots:
     void initTestCase() {
@@ -139,8 +113,9 @@ private slots:
         const QHash<QString, QString> names{
             {QStringLiteral("+79001112233"), QStringLiteral("Иван Петров")}};
         const HistoryFilter filter(numberFilter, filterText, names);
-        const TMess sent = record(1, QStringLiteral("+79001112233"), QStringLiteral("Shop"),
-                                  QStringLiteral("Ёлка в субботу"), QStringLiteral("Маша"));
+        const TMess sent =
+            record(1, QStringLiteral("+79001112233"), QStringLiteral("Ёлка в субботу"),
+                   TMess::kStatusSent, QStringLiteral("Shop"), QStringLiteral("Маша"), kSentAt);
         QCOMPARE(filter.CompareItem(sent), shown);
     }
 
@@ -158,7 +133,9 @@ private slots:
         QFETCH(bool, shown);
         const HistoryFilter filter({}, filterText, {},
                                    QLocale(QLocale::English, QLocale::UnitedStates));
-        QCOMPARE(filter.CompareItem(record(1, "+79001112233", "V", "Hello")), shown);
+        QCOMPARE(filter.CompareItem(
+                     record(1, "+79001112233", "Hello", TMess::kStatusSent, "V", {}, kSentAt)),
+                 shown);
     }
 
     void contactNamesComeFromTheBook() {
@@ -186,12 +163,12 @@ private slots:
     void rowsNewestFirstWithNames() {
         const HistoryFilter filter({}, QStringLiteral("привет"),
                                    {{QStringLiteral("+79001112233"), QStringLiteral("Иван")}});
-        const QList<HistoryRow> rows =
-            rowsFromRecords({record(1, "+79001112233", "V", QStringLiteral("Привет")),
-                             record(2, "+79004445566", "V", QStringLiteral("Пока")),
-                             record(3, "+79004445566", "V", QStringLiteral("ПРИВЕТ")),
-                             record(4, "+79001112233", "V", QStringLiteral("привет"))},
-                            filter);
+        const QList<HistoryRow> rows = rowsFromRecords(
+            {record(1, "+79001112233", QStringLiteral("Привет"), TMess::kStatusSent, "V"),
+             record(2, "+79004445566", QStringLiteral("Пока"), TMess::kStatusSent, "V"),
+             record(3, "+79004445566", QStringLiteral("ПРИВЕТ"), TMess::kStatusSent, "V"),
+             record(4, "+79001112233", QStringLiteral("привет"), TMess::kStatusSent, "V")},
+            filter);
         QCOMPARE(idsOf(rows), (QList<qint32>{4, 3, 1}));
         QCOMPARE(rows[0].name, QStringLiteral("Иван"));
         QCOMPARE(rows[1].name, QString());
@@ -200,8 +177,9 @@ private slots:
     }
 
     void cellTexts() {
-        HistoryRow row{record(77, QStringLiteral("+79001112233"), QStringLiteral("Shop"),
-                              QStringLiteral("Текст"), QStringLiteral("Маша")),
+        HistoryRow row{record(77, QStringLiteral("+79001112233"), QStringLiteral("Текст"),
+                              TMess::kStatusSent, QStringLiteral("Shop"), QStringLiteral("Маша"),
+                              kSentAt),
                        QString()};
         QCOMPARE(HistoryColumn::cellText(row, HistoryColumn::Id), QStringLiteral("77"));
         QCOMPARE(HistoryColumn::cellText(row, HistoryColumn::Moment),
@@ -238,17 +216,17 @@ private slots:
         QFETCH(int, column);
         QFETCH(QList<qint32>, order);
         QList<HistoryRow> rows{
-            {record(3, "+79000000003", QStringLiteral("ёж"), QStringLiteral("b"), {}, 10,
-                    "2026-01-01T00:00:00"),
+            {record(3, "+79000000003", QStringLiteral("b"), 10, QStringLiteral("ёж"), {},
+                    QDateTime(QDate(2026, 1, 1), QTime(0, 0))),
              QString()},
-            {record(1, "+79000000001", QStringLiteral("apple"), QStringLiteral("b"),
-                    QStringLiteral("z"), 10, "2026-03-01T00:00:00"),
+            {record(1, "+79000000001", QStringLiteral("b"), 10, QStringLiteral("apple"),
+                    QStringLiteral("z"), QDateTime(QDate(2026, 3, 1), QTime(0, 0))),
              QStringLiteral("Борис")},
-            {record(4, "+79000000004", QStringLiteral("яблоко"), QStringLiteral("a"), {}, 10,
-                    "2026-05-01T00:00:00"),
+            {record(4, "+79000000004", QStringLiteral("a"), 10, QStringLiteral("яблоко"), {},
+                    QDateTime(QDate(2026, 5, 1), QTime(0, 0))),
              QStringLiteral("Вера")},
-            {record(2, "+79000000002", QStringLiteral("Ягода"), QStringLiteral("b"),
-                    QStringLiteral("a"), 10, "2026-06-01T00:00:00"),
+            {record(2, "+79000000002", QStringLiteral("b"), 10, QStringLiteral("Ягода"),
+                    QStringLiteral("a"), QDateTime(QDate(2026, 6, 1), QTime(0, 0))),
              QStringLiteral("ёрш")},
         };
         HistoryColumn::sortRows(rows, column);
@@ -261,7 +239,8 @@ private slots:
     void equalKeysKeepTheirOrder() {
         QList<HistoryRow> rows;
         for (qint32 id : {5, 9, 1, 7})
-            rows.append({record(id, "+79000000001", "Same", "Same"), QString()});
+            rows.append(
+                {record(id, "+79000000001", "Same", TMess::kStatusSent, "Same"), QString()});
         const QList<qsizetype> from = HistoryColumn::sortRows(rows, HistoryColumn::Sender);
         QCOMPARE(idsOf(rows), (QList<qint32>{5, 9, 1, 7}));
         QCOMPARE(from, (QList<qsizetype>{0, 1, 2, 3}));
@@ -276,7 +255,7 @@ private slots:
             // The sandbox fails numbers ending in 00 and delivers the others.
             const QString number = QStringLiteral("+7900%1").arg(i, 5, 10, QLatin1Char('0')) +
                                    (undeliverable ? "00" : "11");
-            records.append(record(0, number, "Varnelo", "Hello"));
+            records.append(record(0, number, "Hello"));
         }
         // Ids from one group send of all the numbers.
         QStringList numbers;
@@ -296,7 +275,7 @@ private slots:
             expected.insert(records[i].Id, undeliverable ? 2 : 11);
         }
         // A record that is no longer pending is not asked for.
-        records.append(record(999999, "+79001112233", "Varnelo", "old", {}, 11));
+        records.append(record(999999, "+79001112233", "old", 11));
         const HistoryFile file(m_path);
         QVERIFY(file.rewrite(records).isEmpty());
         const qint64 since = m_sandbox.log().last().toObject().value("sequence").toInteger();
@@ -307,7 +286,7 @@ private slots:
         QCOMPARE(outcome.statuses, expected);
         const QJsonArray log = m_sandbox.log(since);
         QCOMPARE(log.size(), 1);
-        QCOMPARE(countOf(log, "QueryMessagesStatus"), 1);
+        QCOMPARE(m_sandbox.logCount(QStringLiteral("QueryMessagesStatus"), since), 1);
         const QList<TMess> after = file.readAll();
         QCOMPARE(after.size(), 3001);
         for (const TMess& stored : after)
@@ -316,7 +295,7 @@ private slots:
 
     void queryAllWithNothingPendingAsksNothing() {
         const HistoryFile file(m_path);
-        QVERIFY(file.rewrite({record(5, "+79001112233", "V", "t", {}, 11)}).isEmpty());
+        QVERIFY(file.rewrite({record(5, "+79001112233", "t", 11, "V")}).isEmpty());
         const QByteArray before = [&] {
             QFile f(m_path);
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -341,10 +320,10 @@ private slots:
     void failuresLeaveTheFile() {
         QFETCH(QString, mode);
         QFETCH(int, count);
-        const qint32 id = sendOnSandbox(QStringLiteral("+79001112233"));
+        const qint32 id = m_sandbox.sendMessage(m_key, QStringLiteral("+79001112233"));
         QVERIFY(m_sandbox.setMessageStatus(id, 11));
         const HistoryFile file(m_path);
-        QVERIFY(file.rewrite({record(id, "+79001112233", "Varnelo", "Hello")}).isEmpty());
+        QVERIFY(file.rewrite({record(id, "+79001112233", "Hello")}).isEmpty());
         QVERIFY(m_sandbox.failNext(count, mode));
 
         const HistoryStatusQuery::Outcome all = HistoryStatusQuery::queryAll(m_fixture.client(), file);
@@ -358,11 +337,12 @@ private slots:
     }
 
     void queryOneGivesEveryRecordOfTheIdItsStatus() {
-        const qint32 id = sendOnSandbox(QStringLiteral("+79001112299"));
+        const qint32 id = m_sandbox.sendMessage(m_key, QStringLiteral("+79001112299"));
         QVERIFY(m_sandbox.setMessageStatus(id, 12));
         const HistoryFile file(m_path);
-        QVERIFY(file.rewrite({record(id, "+79001112299", "V", "a"), record(3, "+7", "V", "b"),
-                              record(id, "+79001112299", "V", "c")})
+        QVERIFY(file.rewrite({record(id, "+79001112299", "a", TMess::kStatusSent, "V"),
+                              record(3, "+7", "b", TMess::kStatusSent, "V"),
+                              record(id, "+79001112299", "c", TMess::kStatusSent, "V")})
                     .isEmpty());
         const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryOne(m_fixture.client(), file, id);
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
@@ -377,10 +357,10 @@ private slots:
     // While the service takes its time, the lock is free: a send appends its record, and the
     // answer that comes later is applied to the file with that record in it.
     void aSendDuringTheQueryIsKept() {
-        const qint32 first = sendOnSandbox(QStringLiteral("+79001112233"));
+        const qint32 first = m_sandbox.sendMessage(m_key, QStringLiteral("+79001112233"));
         QVERIFY(m_sandbox.setMessageStatus(first, 11));
         const HistoryFile file(m_path);
-        QVERIFY(file.rewrite({record(first, "+79001112233", "Varnelo", "first")}).isEmpty());
+        QVERIFY(file.rewrite({record(first, "+79001112233", "first")}).isEmpty());
         QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 1500));
 
         HistoryStatusQuery::Outcome outcome;
@@ -394,8 +374,7 @@ private slots:
         QVERIFY(historyLock().tryLock());
         historyLock().unlock();
         QVERIFY(!QFile::exists(FileLock::lockFilePath(m_path)));
-        QVERIFY(file.AppendHistory(record(first + 1000, "+79005556677", "Varnelo", "second"), 3000)
-                    .isEmpty());
+        QVERIFY(file.AppendHistory(record(first + 1000, "+79005556677", "second"), 3000).isEmpty());
         QVERIFY(worker->wait(30000));
 
         QVERIFY2(outcome.ok, qPrintable(outcome.error));

@@ -1,4 +1,6 @@
+#include "HistoryRecords.h"
 #include "SandboxProcess.h"
+#include "Screenshots.h"
 #include "ServiceFixture.h"
 #include "StoreDamage.h"
 #include "TestProfile.h"
@@ -29,6 +31,8 @@
 #include <QToolButton>
 
 namespace {
+
+using HistoryRecords::record;
 
 const QString kAnna = QStringLiteral("+79001110011");
 const QString kBoris = QStringLiteral("+79002220022");
@@ -95,34 +99,8 @@ class HistoryWindowTest : public QObject {
     QString m_key;
     ContactBook m_book;
 
-    qint32 sendOnSandbox(const QString& number) {
-        const QByteArray request = "B" + m_key.toLatin1() + "\x01Hello\x01" + number.toLatin1() +
-                                   "\x01Varnelo\x01"
-                                   "0";
-        const qint32 id = m_sandbox.ask(request).toInt();
-        return id;
-    }
-
     int statusRequests(const QString& command = QStringLiteral("QueryMessagesStatus")) const {
-        int count = 0;
-        for (const QJsonValue& entry : m_sandbox.log())
-            count += entry.toObject().value(QLatin1String("command")).toString() == command;
-        return count;
-    }
-
-    static TMess record(qint32 id, const QString& number, const QString& text,
-                        quint8 status = TMess::kStatusSent, const QString& sender = "Varnelo",
-                        const QString& sign = {},
-                        const QDateTime& moment = QDateTime(QDate(2026, 12, 8), QTime(10, 0))) {
-        TMess made;
-        made.Id = id;
-        made.Number = number;
-        made.Text = text;
-        made.Status = status;
-        made.Sender = sender;
-        made.Sign = sign;
-        made.setMoment(moment);
-        return made;
+        return m_sandbox.logCount(command);
     }
 
     static void store(const QList<TMess>& records) {
@@ -283,8 +261,8 @@ private slots:
     }
 
     void oneAutomaticQueryPerShowNoneOnRefill() {
-        const qint32 delivered = sendOnSandbox(kAnna);
-        const qint32 stillSent = sendOnSandbox(kBoris);
+        const qint32 delivered = m_sandbox.sendMessage(m_key, kAnna);
+        const qint32 stillSent = m_sandbox.sendMessage(m_key, kBoris);
         QVERIFY(m_sandbox.setMessageStatus(delivered, 11));
         store({record(delivered, kAnna, "a"), record(stillSent, kBoris, "b")});
         auto form = makeForm();
@@ -320,12 +298,12 @@ private slots:
     // The sandbox moves the statuses on; the query brings them into the file and the rows.
     void statusesArriveAndRecolourRows() {
         QVERIFY(m_sandbox.changeSettings({{QStringLiteral("statusStepMs"), 1}}));
-        const qint32 delivered = sendOnSandbox(QStringLiteral("+79001234511"));
-        const qint32 failed = sendOnSandbox(QStringLiteral("+79001234500"));
-        const qint32 expired = sendOnSandbox(QStringLiteral("+79001234599"));
-        const qint32 queued = sendOnSandbox(QStringLiteral("+79001234522"));
+        const qint32 delivered = m_sandbox.sendMessage(m_key, QStringLiteral("+79001234511"));
+        const qint32 failed = m_sandbox.sendMessage(m_key, QStringLiteral("+79001234500"));
+        const qint32 expired = m_sandbox.sendMessage(m_key, QStringLiteral("+79001234599"));
+        const qint32 queued = m_sandbox.sendMessage(m_key, QStringLiteral("+79001234522"));
         QVERIFY(m_sandbox.setMessageStatus(queued, 1));
-        const qint32 sent = sendOnSandbox(kAnna);
+        const qint32 sent = m_sandbox.sendMessage(m_key, kAnna);
         QVERIFY(m_sandbox.setMessageStatus(sent, 10));
         for (const qint32 id : {delivered, failed, expired})
             QTRY_VERIFY(m_sandbox.admin("GET", QStringLiteral("/admin/messages/%1").arg(id))
@@ -364,10 +342,10 @@ private slots:
             statuses << stored.Status;
         QCOMPARE(statuses, (QList<quint8>{3, 1, 12, 2, 11, 10}));
 
-        if (!qEnvironmentVariableIsEmpty("VARNELO_HISTORY_SHOT")) {
+        if (Screenshots::wanted()) {
             form->resize(form->minimumWidth(), 360);
             QApplication::processEvents();
-            form->grab().save(qEnvironmentVariable("VARNELO_HISTORY_SHOT"));
+            QVERIFY(Screenshots::save(form.get(), QStringLiteral("history")));
         }
     }
 
@@ -381,7 +359,7 @@ private slots:
     void failedQuery() {
         QFETCH(QString, mode);
         QFETCH(int, count);
-        const qint32 id = sendOnSandbox(kAnna);
+        const qint32 id = m_sandbox.sendMessage(m_key, kAnna);
         QVERIFY(m_sandbox.setMessageStatus(id, 11));
         store({record(id, kAnna, "a")});
         auto form = makeForm();
@@ -412,7 +390,7 @@ private slots:
     }
     void storeFailureUnderTheWorker() {
         QFETCH(int, damage);
-        const qint32 id = sendOnSandbox(kAnna);
+        const qint32 id = m_sandbox.sendMessage(m_key, kAnna);
         store({record(id, kAnna, "a")});
         auto form = makeForm();
         QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);
@@ -431,7 +409,7 @@ private slots:
 
     // While the service is slow to answer, the window fills without waiting for it.
     void fillDuringAQueryDoesNotWait() {
-        const qint32 id = sendOnSandbox(kAnna);
+        const qint32 id = m_sandbox.sendMessage(m_key, kAnna);
         QVERIFY(m_sandbox.setMessageStatus(id, 11));
         store({record(id, kAnna, "a")});
         auto form = makeForm();
@@ -674,7 +652,7 @@ private slots:
     void statusOfOneMessage() {
         setCanUseStatus(true);
         // The service keeps it "sent" through the automatic query, then fails it.
-        const qint32 id = sendOnSandbox(kAnna);
+        const qint32 id = m_sandbox.sendMessage(m_key, kAnna);
         store({record(id, kAnna, "a"), record(id + 1, kBoris, "b", 11)});
         auto form = makeForm();
         QSignalSpy finished(form.get(), &THistoryForm::statusQueryFinished);

@@ -1,9 +1,11 @@
 #include "platform/FileLock.h"
 #include "TestProfile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
@@ -17,6 +19,7 @@ class FileLockTest : public QObject {
     Q_OBJECT
     TestProfile m_profile;
     QRecursiveMutex m_mutex;
+    static constexpr int kShortStaleMs = 300;
 
     QString dataFile() const { return m_profile.dataFolder() + QStringLiteral("/Data.dat"); }
     QString lockFile() const { return FileLock::lockFilePath(dataFile()); }
@@ -50,12 +53,16 @@ class FileLockTest : public QObject {
     }
 
     // Milliseconds until this thread has the lock.
-    qint64 timeToLock(QString* error) {
+    qint64 timeToLock(QString* error, int staleMs = FileLock::kStaleMs) {
         QElapsedTimer timer;
         timer.start();
-        const FileLock lock(m_mutex, dataFile());
+        const FileLock lock(m_mutex, dataFile(), FileLock::kWaitMs, staleMs);
         *error = lock.errorString();
         return timer.elapsed();
+    }
+
+    qint64 lockFileAgeMs() const {
+        return QFileInfo(lockFile()).lastModified().msecsTo(QDateTime::currentDateTime());
     }
 
 private slots:
@@ -96,9 +103,9 @@ private slots:
         QVERIFY(empty.open(QIODevice::WriteOnly));
         empty.close();
         QString error;
-        const qint64 waited = timeToLock(&error);
+        const qint64 waited = timeToLock(&error, kShortStaleMs);
         QCOMPARE(error, QString());
-        QVERIFY2(waited >= FileLock::kStaleMs - 500 && waited < FileLock::kStaleMs + 3000,
+        QVERIFY2(waited >= kShortStaleMs - 150 && waited < kShortStaleMs + 3000,
                  qPrintable(QString::number(waited)));
     }
 
@@ -106,13 +113,27 @@ private slots:
     void aLiveHolderIsWaitedFor() {
         auto other = std::make_unique<QLockFile>(lockFile());
         QVERIFY(other->tryLock(0));
+        // A waiter that gives up after several stale times: it was kept out all along.
+        QString refused;
+        std::unique_ptr<QThread> impatient(QThread::create([&] {
+            const FileLock lock(m_mutex, dataFile(), 3 * kShortStaleMs, kShortStaleMs);
+            refused = lock.errorString();
+        }));
+        impatient->start();
+        QVERIFY(impatient->wait(10000));
+        QCOMPARE(refused,
+                 QStringLiteral("Файл %1 занят другой программой")
+                     .arg(QDir::toNativeSeparators(QFileInfo(dataFile()).absoluteFilePath())));
+
+        std::atomic<bool> started = false;
         std::atomic<bool> locked = false;
         std::unique_ptr<QThread> waiter(QThread::create([&] {
-            const FileLock lock(m_mutex, dataFile());
+            started = true;
+            const FileLock lock(m_mutex, dataFile(), FileLock::kWaitMs, kShortStaleMs);
             locked = lock.errorString().isEmpty();
         }));
         waiter->start();
-        QTest::qWait(FileLock::kStaleMs + 1500);
+        QTRY_VERIFY(started && lockFileAgeMs() > 2 * kShortStaleMs);
         QVERIFY(!locked);
         QVERIFY(QFile::exists(lockFile()));
         other->unlock();

@@ -202,6 +202,20 @@ QJsonArray SandboxProcess::log(qint64 since) const {
         .toArray();
 }
 
+int SandboxProcess::logCount(const QString& command, qint64 since) const {
+    int count = 0;
+    for (const QJsonValue& entry : log(since))
+        count += entry.toObject().value(QLatin1String("command")).toString() == command;
+    return count;
+}
+
+qint32 SandboxProcess::sendMessage(const QString& key, const QString& number) const {
+    return ask("B" + key.toLatin1() + "\x01Hello\x01" + number.toLatin1() +
+               "\x01Varnelo\x01"
+               "0")
+        .toInt();
+}
+
 bool SandboxProcess::reset() const {
     int status = 0;
     admin("POST", QStringLiteral("/admin/reset"), {}, &status);

@@ -68,6 +68,11 @@ public:
     // The next `count` protocol requests fail: "http500", "close", "delay" (by delayMs), "garbage".
     bool failNext(int count, const QString& mode, int delayMs = 0) const;
     QJsonArray log(qint64 since = 0) const;
+    // How many requests of `command` ("QueryMessagesStatus") the log holds after `since`.
+    int logCount(const QString& command, qint64 since = 0) const;
+    // "Hello" sent from "Varnelo" to `number` for the account `key`, as the client sends it;
+    // the message's id, 0 on failure.
+    qint32 sendMessage(const QString& key, const QString& number) const;
     bool reset() const;
 
 private:

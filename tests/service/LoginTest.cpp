@@ -1,6 +1,7 @@
 #include "FakeHttpServer.h"
 #include "ServiceFixture.h"
 #include "TestProfile.h"
+#include "ThreadState.h"
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "service/BlockingHandoff.h"
@@ -253,9 +254,11 @@ private slots:
 
     void threadRefreshesOncePerRound() {
         std::atomic<int> refreshes = 0;
+        std::atomic<qint64> threadId = 0;
         QSemaphore entered;
         QSemaphore release;
         TGetUserInfoThread thread([&] {
+            threadId = ThreadState::currentId();
             ++refreshes;
             entered.release();
             release.acquire();
@@ -269,8 +272,11 @@ private slots:
         thread.RequestUserInfo();
         release.release();
         QVERIFY(entered.tryAcquire(1, 5000));
+        QVERIFY(ThreadState::waitUntilAsleep(threadId)); // held in the refresh
+        const qint64 sleeps = ThreadState::sleeps(threadId);
         release.release();
-        QTest::qWait(200);
+        // Asleep again: waiting for a request, or held in a round too many.
+        QVERIFY(ThreadState::waitUntilAsleep(threadId, sleeps));
         QCOMPARE(refreshes.load(), 2);
         QVERIFY(!thread.UserInfoRequested());
         thread.RequestUserInfo();
@@ -327,10 +333,13 @@ private slots:
         // the worker must not wait for it forever.
         auto context = std::make_unique<QObject>();
         std::atomic<int> result = -1;
-        QThread* worker =
-            QThread::create([&] { result = RunAndWait(context.get(), [] {}) ? 1 : 0; });
+        std::atomic<qint64> workerId = 0;
+        QThread* worker = QThread::create([&] {
+            workerId = ThreadState::currentId();
+            result = RunAndWait(context.get(), [] {}) ? 1 : 0;
+        });
         worker->start();
-        QThread::msleep(100);
+        QVERIFY(ThreadState::waitUntilAsleep(workerId)); // waiting for the busy thread
         worker->requestInterruption();
         QVERIFY(worker->wait(2000));
         delete worker;
@@ -342,9 +351,13 @@ private slots:
     void handoffGivesUpWhenTheContextGoes() {
         auto* context = new QObject;
         std::atomic<int> result = -1;
-        QThread* worker = QThread::create([&] { result = RunAndWait(context, [] {}) ? 1 : 0; });
+        std::atomic<qint64> workerId = 0;
+        QThread* worker = QThread::create([&] {
+            workerId = ThreadState::currentId();
+            result = RunAndWait(context, [] {}) ? 1 : 0;
+        });
         worker->start();
-        QThread::msleep(100);
+        QVERIFY(ThreadState::waitUntilAsleep(workerId)); // waiting for the context's thread
         delete context;
         QVERIFY(worker->wait(2000));
         delete worker;

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 
 namespace {
 
@@ -58,11 +57,12 @@ bool TinyProxy::start(const QString& user, const QString& password) {
         m_process.start(kExecutable, {QStringLiteral("-d"), QStringLiteral("-c"), file.fileName()});
         if (!m_process.waitForStarted(3000))
             continue;
+        // Looks until it listens; a tinyproxy that gives up meanwhile ends the wait at once.
         const QDeadlineTimer deadline(5000);
-        while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
+        while (!deadline.hasExpired() && m_process.state() == QProcess::Running &&
+               !m_process.waitForFinished(20)) {
             if (accepts(m_port))
                 return true;
-            QThread::msleep(20);
         }
         m_process.kill();
         m_process.waitForFinished(3000);

@@ -1,3 +1,4 @@
+#include "Screenshots.h"
 #include "TestProfile.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
@@ -33,12 +34,6 @@ public:
 public slots:
     void open(const QUrl& url) { urls << url; }
 };
-
-void saveShot(QWidget* window, const QString& name) {
-    const QString folder = qEnvironmentVariable("VARNELO_OPTIONS_SCREENSHOTS");
-    if (!folder.isEmpty())
-        QVERIFY(window->grab().save(folder + QLatin1Char('/') + name));
-}
 
 QStringList askedLines() {
     QStringList lines;
@@ -146,7 +141,7 @@ private slots:
             auto* form = qobject_cast<TChooseTimeInterval*>(QApplication::activeModalWidget());
             QVERIFY(form);
             firstLine = form->costLabel()->text();
-            saveShot(form, QStringLiteral("detailorder.png"));
+            QVERIFY(Screenshots::save(form, QStringLiteral("detailorder")));
             Prompts::queueAnswer(int(QMessageBox::Ok));
             form->okButton()->click();
         });
@@ -197,7 +192,7 @@ private slots:
         QVERIFY(!form->closeButton()->icon().isNull());
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
-        saveShot(form, QStringLiteral("about.png"));
+        QVERIFY(Screenshots::save(form, QStringLiteral("about")));
         form->closeButton()->click();
         // Freed when it closes.
         QTRY_VERIFY(form.isNull());
@@ -233,7 +228,7 @@ private slots:
         QTest::keyClicks(form->textView(), "xyz");
         QTest::keyClick(form->textView(), Qt::Key_Backspace);
         QCOMPARE(form->textView()->toPlainText(), lines.join(QLatin1Char('\n')));
-        saveShot(form, QStringLiteral("info.png"));
+        QVERIFY(Screenshots::save(form, QStringLiteral("info")));
 
         QTest::keyClick(form, Qt::Key_Escape);
         QTRY_VERIFY(form.isNull());

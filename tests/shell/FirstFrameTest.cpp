@@ -2,7 +2,10 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+
+#include <memory>
 
 namespace {
 
@@ -17,6 +20,13 @@ protected:
         return false;
     }
 };
+
+// Runs what is posted to the event loop so far, such as work that a frame just drawn queued.
+bool runPostedWork() {
+    bool reached = false;
+    QTimer::singleShot(0, [&reached] { reached = true; });
+    return QTest::qWaitFor([&reached] { return reached; });
+}
 
 } // namespace
 
@@ -45,8 +55,10 @@ private slots:
         QTRY_COMPARE(runs, 1);
         QVERIFY2(clock.elapsed() < FirstFrame::kLatestMs / 2, QByteArray::number(clock.elapsed()));
         QVERIFY(paintsBefore > 0);
+        const int paintsSoFar = counter.paints;
         window.update();
-        QTest::qWait(50);
+        QTRY_VERIFY(counter.paints > paintsSoFar);
+        QVERIFY(runPostedWork());
         QCOMPARE(runs, 1);
     }
 
@@ -62,11 +74,14 @@ private slots:
 
     void nothingRunsOnceTheWindowIsGone() {
         int runs = 0;
+        auto token = std::make_shared<int>();
+        const std::weak_ptr<int> work = token;
         {
             QWidget window;
-            FirstFrame::then(window, [&] { ++runs; });
+            FirstFrame::then(window, [&runs, token = std::move(token)] { ++runs; });
         }
-        QTest::qWait(FirstFrame::kLatestMs + 200);
+        // Dropped with the window: it can never run.
+        QVERIFY(work.expired());
         QCOMPARE(runs, 0);
     }
 };

@@ -1,3 +1,4 @@
+#include "Screenshots.h"
 #include "TestProfile.h"
 #include "shell/SplashUnit.h"
 
@@ -75,10 +76,7 @@ private slots:
                 QVERIFY2(!drawn.intersects(other), qPrintable(text.text));
             taken << drawn;
         }
-        const QString path = qEnvironmentVariable("VARNELO_SPLASH_SCREENSHOT");
-        if (!path.isEmpty())
-            QVERIFY(splash.grab().save(path + QLatin1Char('.') + QTest::currentDataTag() +
-                                       QStringLiteral(".png")));
+        QVERIFY(Screenshots::save(&splash, QStringLiteral("splash.") + QTest::currentDataTag()));
     }
 };
 

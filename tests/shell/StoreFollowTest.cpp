@@ -1,3 +1,4 @@
+#include "BookEntries.h"
 #include "LoggedInProfile.h"
 #include "TestProfile.h"
 #include "contacts/BookEdits.h"
@@ -6,6 +7,7 @@
 #include "contacts/ui/ContactTreeView.h"
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
+#include "platform/StoreWatcher.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServiceClient.h"
 #include "shell/MainUnit.h"
@@ -14,32 +16,22 @@
 #include <QDialog>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
 
-BookEntry contact(const QString& name, const QString& number) {
-    BookEntry entry;
-    entry.caption = name;
-    entry.Name = name;
-    entry.Number = number;
-    return entry;
-}
-
-BookEntry group(const QString& caption, bool expanded) {
-    BookEntry entry;
-    entry.caption = caption;
-    entry.expanded = expanded;
-    return entry;
-}
+using BookEntries::contact;
+using BookEntries::group;
 
 // Friends shut, Work open; Work's first contact is where the user stands.
 QList<BookGroup> startBook() {
-    return {{group(QStringLiteral("Друзья"), false),
-             {contact(QStringLiteral("Оля"), QStringLiteral("+79160000001"))}},
-            {group(QStringLiteral("Работа"), true),
-             {contact(QStringLiteral("Иван"), QStringLiteral("+79160000002")),
-              contact(QStringLiteral("Петр"), QStringLiteral("+79160000003"))}}};
+    return {group(QStringLiteral("Друзья"),
+                  {contact(QStringLiteral("Оля"), QStringLiteral("+79160000001"))}),
+            group(QStringLiteral("Работа"),
+                  {contact(QStringLiteral("Иван"), QStringLiteral("+79160000002")),
+                   contact(QStringLiteral("Петр"), QStringLiteral("+79160000003"))},
+                  true)};
 }
 
 // What varnelo-cli config import brings in: a contact before Ivan at work, a new group,
@@ -182,8 +174,9 @@ private slots:
         QDialog editor(m_form.get());
         editor.setModal(true);
         editor.show();
+        QSignalSpy storeChanged(m_form->findChild<StoreWatcher*>(), &StoreWatcher::changed);
         QCOMPARE(importBook(), 0);
-        QTest::qWait(1000);
+        QVERIFY(storeChanged.wait()); // the window has heard of the import
         QCOMPARE(book().groupCount(), 2);
 
         BookEntry renamed = book().entry(tree()->selectedEntry());

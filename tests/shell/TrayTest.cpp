@@ -1,3 +1,4 @@
+#include "BookEntries.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "platform/Registry.h"
@@ -17,23 +18,16 @@
 
 namespace {
 
+// Every field told apart from the caption, to see which one the tray passes on.
 BookEntry contact(const QString& caption, const QString& number) {
-    BookEntry entry;
+    BookEntry entry = BookEntries::contact(
+        caption + QStringLiteral(" name"), number, caption + QStringLiteral(" sign"),
+        caption + QStringLiteral(" sender"), caption.endsWith(QLatin1Char('2')));
     entry.caption = caption;
-    entry.Name = caption + QStringLiteral(" name");
-    entry.Number = number;
-    entry.Sender = caption + QStringLiteral(" sender");
-    entry.Sign = caption + QStringLiteral(" sign");
-    entry.Translit = caption.endsWith(QLatin1Char('2'));
     return entry;
 }
 
-BookGroup group(const QString& caption, const QList<BookEntry>& contacts) {
-    BookGroup result;
-    result.entry.caption = caption;
-    result.contacts = contacts;
-    return result;
-}
+using BookEntries::group;
 
 // Groups A (two contacts), B (none), C (one).
 QList<BookGroup> threeGroups() {

@@ -35,13 +35,18 @@ class WindowEffectsTest : public QObject {
     struct Scene {
         QWidget window;
         WindowEffects effects;
+        int cursorLooks = 0; // how often the effects asked where the cursor is
         // Without a cursor point the real cursor is watched.
         Scene(Settings& settings, QPoint* cursor)
             : effects(&window, settings) {
             window.setWindowFlags(Qt::FramelessWindowHint); // as the main window: no frame
             window.setGeometry(100, 100, 200, 300);
-            if (cursor)
-                effects.setCursorSource([cursor] { return *cursor; });
+            if (cursor) {
+                effects.setCursorSource([this, cursor] {
+                    ++cursorLooks;
+                    return *cursor;
+                });
+            }
             effects.applyStoredTranslucency();
             window.show();
             effects.start();
@@ -82,12 +87,15 @@ class WindowEffectsTest : public QObject {
     static qint64 timeUntil(const WindowEffects& effects, int value, int limitMs) {
         QElapsedTimer clock;
         clock.start();
-        while (effects.alpha() != value) {
-            if (clock.elapsed() > limitMs)
-                return -1;
-            QTest::qWait(2);
-        }
+        if (!QTest::qWaitFor([&] { return effects.alpha() == value; }, limitMs))
+            return -1;
         return clock.elapsed();
+    }
+
+    // No fade runs and nothing polls: the alpha value stays until the pointer moves.
+    static bool atRest(const WindowEffects& effects) {
+        return !effects.fadeInRunning() && !effects.fadeOutRunning() &&
+               !effects.hoverWatcherActive();
     }
 
 private slots:
@@ -116,11 +124,11 @@ private slots:
         Scene scene(m_settings, &m_cursor);
         pointerTo(scene, kInside);
         QTRY_VERIFY(scene.effects.cursorInside());
-        QTest::qWait(150);
+        QVERIFY(atRest(scene.effects));
         QCOMPARE(scene.effects.alpha(), 100);
         pointerTo(scene, kOutside);
         QTRY_VERIFY(!scene.effects.cursorInside());
-        QTest::qWait(150);
+        QVERIFY(atRest(scene.effects));
         QCOMPARE(scene.effects.alpha(), 100);
         QCOMPARE(scene.window.windowOpacity(), 100 / 255.0);
     }
@@ -192,11 +200,13 @@ private slots:
         const int stoodAt = scene.effects.alpha();
         QVERIFY2(stoodAt < 255, QByteArray::number(stoodAt));
         int previous = stoodAt;
-        while (scene.effects.fadeOutRunning()) {
-            QTest::qWait(5);
-            QVERIFY(scene.effects.alpha() <= previous);
+        bool rose = false;
+        QVERIFY(QTest::qWaitFor([&] {
+            rose = rose || scene.effects.alpha() > previous;
             previous = scene.effects.alpha();
-        }
+            return !scene.effects.fadeOutRunning();
+        }));
+        QVERIFY(!rose);
         QCOMPARE(scene.effects.alpha(), 100);
     }
 
@@ -239,9 +249,8 @@ private slots:
         QVERIFY(scene.effects.hoverPaused());
         // Hovering starts no fade while the window is active.
         pointerTo(scene, kOutside);
-        QTest::qWait(150);
+        QVERIFY(atRest(scene.effects));
         QCOMPARE(scene.effects.alpha(), 255);
-        QVERIFY(!scene.effects.fadeOutRunning());
 
         other.activateWindow();
         QTRY_VERIFY(!scene.window.isActiveWindow());
@@ -312,8 +321,7 @@ private slots:
         QVERIFY(!scene.effects.hoverWatcherActive());
         if (slowHide)
             QTRY_COMPARE(scene.effects.alpha(), 255);
-        QTest::qWait(100);
-        QVERIFY(!scene.effects.hoverWatcherActive());
+        QTRY_VERIFY(atRest(scene.effects));
         pointerTo(scene, kOutside);
         QVERIFY(!scene.effects.cursorInside());
         QVERIFY(!scene.effects.hoverWatcherActive());
@@ -329,7 +337,8 @@ private slots:
         QTRY_COMPARE(scene.effects.alpha(), 255);
         pointerLeaves(scene, kInside);
         QVERIFY(scene.effects.hoverWatcherActive());
-        QTest::qWait(150);
+        const int looks = scene.cursorLooks;
+        QTRY_VERIFY(scene.cursorLooks >= looks + 2); // the watcher has looked, twice
         QVERIFY(scene.effects.cursorInside());
         QCOMPARE(scene.effects.alpha(), 255);
         m_cursor = kOutside; // no event: the pointer is still grabbed

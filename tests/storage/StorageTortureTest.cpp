@@ -129,7 +129,8 @@ class StorageTortureTest : public QObject {
             qWarning().noquote() << "writer did not get going:" << writer.readAllStandardError();
             return -1;
         }
-        QTest::qSleep(int(m_random.bounded(window + 1)));
+        // The kill's moment: a random one in the window, unless the writer ends before it.
+        writer.waitForFinished(int(m_random.bounded(window + 1)));
         writer.kill();
         writer.waitForFinished();
         ++m_kills;

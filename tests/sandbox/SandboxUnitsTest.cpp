@@ -227,4 +227,4 @@ void SandboxUnitsTest::badRequestsGetReadableReplies() {
 }
 
 QTEST_GUILESS_MAIN(SandboxUnitsTest)
-#include "tst_sandbox_units.moc"
+#include "SandboxUnitsTest.moc"

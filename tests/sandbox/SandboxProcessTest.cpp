@@ -231,4 +231,4 @@ void SandboxProcessTest::portInUseIsAnError() {
 }
 
 QTEST_GUILESS_MAIN(SandboxProcessTest)
-#include "tst_sandbox_process.moc"
+#include "SandboxProcessTest.moc"

@@ -385,4 +385,4 @@ void SandboxAdminTest::unknownCalls() {
 }
 
 QTEST_GUILESS_MAIN(SandboxAdminTest)
-#include "tst_sandbox_admin.moc"
+#include "SandboxAdminTest.moc"

@@ -99,4 +99,4 @@ void SandboxUserStoryTest::wholeStory() {
 }
 
 QTEST_GUILESS_MAIN(SandboxUserStoryTest)
-#include "tst_sandbox_userstory.moc"
+#include "SandboxUserStoryTest.moc"
