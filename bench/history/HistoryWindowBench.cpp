@@ -215,7 +215,8 @@ void statusQuery3000(benchmark::State& state) {
         const qint64 since = sandbox.log().last().toObject().value("sequence").toInteger();
         state.ResumeTiming();
 
-        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryAll(service.client(), file);
+        const HistoryStatusQuery::Outcome outcome =
+            HistoryStatusQuery::queryAll(service.client(), file);
 
         state.PauseTiming();
         if (!outcome.ok || outcome.statuses.size() != kPending)

@@ -12,22 +12,26 @@ namespace ContactsCommand {
 namespace {
 
 const QString kCommand = QStringLiteral("contacts");
-const QString kHelp = QStringLiteral(
-    "usage: varnelo-cli contacts list\n"
-    "       varnelo-cli contacts export --format vcard|csv\n") + ContactsImport::kHelp +
-    QStringLiteral("\n"
-    "list prints the contact book in tree order, one line per entry:\n"
-    "  group<TAB>EXPANDED(0|1)<TAB>CAPTION\n"
-    "  contact<TAB>CAPTION<TAB>NUMBER<TAB>SIGN<TAB>SENDER<TAB>TRANSLIT(0|1)\n"
-    "export writes the book to stdout, UTF-8 with CR LF line ends:\n"
-    "  --format vcard: a vCard 3.0 card per contact with FN, N, TEL;TYPE=CELL and the group\n"
-    "    as CATEGORIES; signature, sender and transliteration as X-VARNELO-SIGNATURE,\n"
-    "    X-VARNELO-SENDER and X-VARNELO-TRANSLIT. Groups without contacts are left out.\n"
-    "  --format csv: CSV as in RFC 4180 with the header row\n"
-    "    Группа,Имя,Телефон,Подпись,Отправитель,Транслит(0|1); a group without contacts\n"
-    "    is a row with only the group.\n") + ContactsImport::kHelpDetails + QStringLiteral(
-    "An old Contacts.dat is moved into the settings store first, as the desktop program\n"
-    "does.");
+const QString kHelp =
+    QStringLiteral("usage: varnelo-cli contacts list\n"
+                   "       varnelo-cli contacts export --format vcard|csv\n") +
+    ContactsImport::kHelp +
+    QStringLiteral(
+        "\n"
+        "list prints the contact book in tree order, one line per entry:\n"
+        "  group<TAB>EXPANDED(0|1)<TAB>CAPTION\n"
+        "  contact<TAB>CAPTION<TAB>NUMBER<TAB>SIGN<TAB>SENDER<TAB>TRANSLIT(0|1)\n"
+        "export writes the book to stdout, UTF-8 with CR LF line ends:\n"
+        "  --format vcard: a vCard 3.0 card per contact with FN, N, TEL;TYPE=CELL and the group\n"
+        "    as CATEGORIES; signature, sender and transliteration as X-VARNELO-SIGNATURE,\n"
+        "    X-VARNELO-SENDER and X-VARNELO-TRANSLIT. Groups without contacts are left out.\n"
+        "  --format csv: CSV as in RFC 4180 with the header row\n"
+        "    Группа,Имя,Телефон,Подпись,Отправитель,Транслит(0|1); a group without contacts\n"
+        "    is a row with only the group.\n") +
+    ContactsImport::kHelpDetails +
+    QStringLiteral(
+        "An old Contacts.dat is moved into the settings store first, as the desktop program\n"
+        "does.");
 const QString kVCard = QStringLiteral("vcard");
 const QString kCsv = QStringLiteral("csv");
 
@@ -47,7 +51,8 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     const bool list = arguments == QStringList{QStringLiteral("list")};
     const bool exportCommand = arguments.value(0) == QLatin1String("export");
     if (!list && !exportCommand)
-        return CliOutput::usage(kCommand, QStringLiteral("contacts takes 'list', 'export' or 'import'"));
+        return CliOutput::usage(kCommand,
+                                QStringLiteral("contacts takes 'list', 'export' or 'import'"));
     QString format;
     if (exportCommand) {
         const QStringList options = arguments.mid(1);

@@ -86,8 +86,8 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     QString moduleError;
     const PhoneNumbers* numbers = PhoneNumbers::get(&moduleError);
     if (!numbers) {
-        CliOutput::error(QStringLiteral("the phone number rules cannot be loaded: %1")
-                             .arg(moduleError));
+        CliOutput::error(
+            QStringLiteral("the phone number rules cannot be loaded: %1").arg(moduleError));
         return CliOutput::kFailed;
     }
 

@@ -8,8 +8,8 @@
 // the book, in one save.
 namespace ContactsImport {
 
-inline const QString kHelp = QStringLiteral(
-    "       varnelo-cli contacts import FILE [--group NAME]\n");
+inline const QString kHelp =
+    QStringLiteral("       varnelo-cli contacts import FILE [--group NAME]\n");
 inline const QString kHelpDetails = QStringLiteral(
     "import adds the contacts of FILE to the book: vCard 2.1, 3.0 or 4.0, or CSV with a\n"
     "  header row (UTF-8, UTF-16 or code page 1251; comma, semicolon or TAB). Numbers are\n"

@@ -45,14 +45,14 @@ int main(int argc, char* argv[]) {
     const CliContext::OpenStore openStore = [] { return std::make_shared<Registry>(); };
     const std::map<QString, std::function<int(const QStringList&, const CliContext::OpenStore&)>>
         commands = {
-        {QStringLiteral("config"), ConfigCommand::run},
-        {QStringLiteral("balance"), BalanceCommand::run},
-        {QStringLiteral("send"), SendCommand::run},
-        {QStringLiteral("status"), StatusCommand::run},
-        {QStringLiteral("history"), HistoryCommand::run},
-        {QStringLiteral("contacts"), ContactsCommand::run},
-        {QStringLiteral("outbox"), OutboxCommand::run},
-    };
+            {QStringLiteral("config"), ConfigCommand::run},
+            {QStringLiteral("balance"), BalanceCommand::run},
+            {QStringLiteral("send"), SendCommand::run},
+            {QStringLiteral("status"), StatusCommand::run},
+            {QStringLiteral("history"), HistoryCommand::run},
+            {QStringLiteral("contacts"), ContactsCommand::run},
+            {QStringLiteral("outbox"), OutboxCommand::run},
+        };
 
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {

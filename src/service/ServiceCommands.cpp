@@ -91,9 +91,9 @@ QString ServiceClient::RestoreAccount(const QString& email) const {
     return withLineBreaks(ServerRequest(request, RequestOptions{}, path), kField);
 }
 
-QString ServiceClient::RegisterUser(const QString& name, const QString& number,
-                                    const QString& city, const QString& birthDate,
-                                    const QString& email, const QString& referrer) const {
+QString ServiceClient::RegisterUser(const QString& name, const QString& number, const QString& city,
+                                    const QString& birthDate, const QString& email,
+                                    const QString& referrer) const {
     const QString request = QStringLiteral("1") + StripFieldSeparators(name) + kField +
                             StripFieldSeparators(number) + kField + StripFieldSeparators(city) +
                             kField + StripFieldSeparators(birthDate) + kField +

@@ -120,8 +120,9 @@ void TMainForm::loadSkinPictures() {
     m_headerImage->setPixmap(QPixmap::fromImage(skin.picture(QStringLiteral("2.bmp"))));
     m_toolPanelImage->setPixmap(QPixmap::fromImage(skin.picture(QStringLiteral("3.bmp"))));
 
-    TImageButton* const order[] = {m_addContactButton, m_editContactButton, m_deleteContactButton, m_settingsButton,
-                                   m_historyButton,     m_paymentButton, m_hideToTrayButton,       m_closeButton};
+    TImageButton* const order[] = {m_addContactButton, m_editContactButton, m_deleteContactButton,
+                                   m_settingsButton,   m_historyButton,     m_paymentButton,
+                                   m_hideToTrayButton, m_closeButton};
     for (int i = 0; i < SkinSprites::ToolbarButtonCount; ++i) {
         TImageButton* button = order[i];
         const SkinSprites& sprites = skin.sprites();

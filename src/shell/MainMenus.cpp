@@ -56,7 +56,8 @@ void TMainForm::buildMenus() {
     connect(m_treeSendAction, &QAction::triggered, m_contactTree,
             &ContactTreeView::ContactTreeDblClick);
     m_treeMenu->addSeparator();
-    m_treeAddAction = m_treeMenu->addAction(smallIcon(IconAdd), QStringLiteral("Добавить абонента"));
+    m_treeAddAction =
+        m_treeMenu->addAction(smallIcon(IconAdd), QStringLiteral("Добавить абонента"));
     connect(m_treeAddAction, &QAction::triggered, this, &TMainForm::AddContactClick);
     m_treeEditAction = m_treeMenu->addAction(smallIcon(IconEdit), QStringLiteral("Редактировать"));
     connect(m_treeEditAction, &QAction::triggered, this, &TMainForm::EditContactClick);
@@ -64,7 +65,8 @@ void TMainForm::buildMenus() {
     connect(m_treeDeleteAction, &QAction::triggered, m_contactTree,
             &ContactTreeView::ButDelContactClick);
     m_treeMenu->addSeparator();
-    m_uploadBookAction = m_treeMenu->addAction(smallIcon(IconSaveOnServer), QStringLiteral("Сохранить на сервере"));
+    m_uploadBookAction =
+        m_treeMenu->addAction(smallIcon(IconSaveOnServer), QStringLiteral("Сохранить на сервере"));
     connect(m_uploadBookAction, &QAction::triggered, this, &TMainForm::uploadBook);
     m_downloadBookAction =
         m_treeMenu->addAction(smallIcon(IconLoadFromServer), QStringLiteral("Загрузить с сервера"));

@@ -92,11 +92,10 @@ void TMainForm::hideToTray() {
 
 void TMainForm::ShowBalloon(const LoginOutcome::Balloon& balloon) {
     if (m_trayIcon)
-        m_trayIcon->ShowBalloon(balloon.title, balloon.text,
-                                balloon.kind == LoginOutcome::BalloonKind::Error
-                                    ? kBalloonError
-                                    : kBalloonInformation,
-                                balloon.timeoutMs);
+        m_trayIcon->ShowBalloon(
+            balloon.title, balloon.text,
+            balloon.kind == LoginOutcome::BalloonKind::Error ? kBalloonError : kBalloonInformation,
+            balloon.timeoutMs);
 }
 
 bool TMainForm::trayIconAdded() const {

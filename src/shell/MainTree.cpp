@@ -29,14 +29,14 @@ void TMainForm::buildContactTree(QBoxLayout* layout) {
 
 void TMainForm::AddContactClick() {
     TAddContactForm::runAdd(
-        *m_book, m_contactTree->selectedEntry(), [this](const BookEdit& edit) { SaveContacts(edit); },
-        this);
+        *m_book, m_contactTree->selectedEntry(),
+        [this](const BookEdit& edit) { SaveContacts(edit); }, this);
 }
 
 void TMainForm::EditContactClick() {
     TAddContactForm::runEdit(
-        *m_book, m_contactTree->selectedEntry(), [this](const BookEdit& edit) { SaveContacts(edit); },
-        this);
+        *m_book, m_contactTree->selectedEntry(),
+        [this](const BookEdit& edit) { SaveContacts(edit); }, this);
 }
 
 // Both entries exist only while the service keeps contacts for the account.

@@ -345,7 +345,7 @@ void TMainForm::addUnknownOutcomesItem() {
     // Asked at each opening: varnelo-cli settles and leaves such sends too.
     connect(m_trayMenu, &QMenu::aboutToShow, this, [this] {
         m_unknownOutcomesAction->setVisible(m_options.dialogs.hasUnknownOutcomes &&
-                                          m_options.dialogs.hasUnknownOutcomes());
+                                            m_options.dialogs.hasUnknownOutcomes());
     });
 }
 

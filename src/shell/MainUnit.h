@@ -107,18 +107,26 @@ public:
     QStatusBar* statusBar() const { return m_statusBar; }
     QMenu* treeMenu() const { return m_treeMenu; }
     QMenu* trayMenu() const { return m_trayMenu; }
-    QMenu* traySendMenu() const { return m_traySendMenu; } // "Отправить СМС": the contacts, filled at each opening
-    QAction* stayOnTopAction() const { return m_stayOnTopAction; }        // "Поверх всех окон"
-    QAction* serverBookSeparator() const { return m_serverBookSeparator; }        // the separator shown with the two server entries
-    QAction* uploadBookAction() const { return m_uploadBookAction; }        // "Сохранить на сервере"
-    QAction* downloadBookAction() const { return m_downloadBookAction; }        // "Загрузить с сервера"
+    QMenu* traySendMenu() const {
+        return m_traySendMenu;
+    } // "Отправить СМС": the contacts, filled at each opening
+    QAction* stayOnTopAction() const { return m_stayOnTopAction; } // "Поверх всех окон"
+    QAction* serverBookSeparator() const {
+        return m_serverBookSeparator;
+    } // the separator shown with the two server entries
+    QAction* uploadBookAction() const { return m_uploadBookAction; } // "Сохранить на сервере"
+    QAction* downloadBookAction() const { return m_downloadBookAction; } // "Загрузить с сервера"
     QAction* treeSendAction() const { return m_treeSendAction; }
     QAction* treeAddAction() const { return m_treeAddAction; }
     QAction* treeEditAction() const { return m_treeEditAction; }
     QAction* treeDeleteAction() const { return m_treeDeleteAction; }
     QAction* treeSortAction() const { return m_treeSortAction; }
-    QAction* importContactsAction() const { return m_importContactsAction; } // "Импорт контактов..."
-    QAction* exportContactsAction() const { return m_exportContactsAction; } // "Экспорт контактов..."
+    QAction* importContactsAction() const {
+        return m_importContactsAction;
+    } // "Импорт контактов..."
+    QAction* exportContactsAction() const {
+        return m_exportContactsAction;
+    } // "Экспорт контактов..."
     // "Результат отправки неизвестен...", in the header's and the tray's menu while the send
     // journal holds such sends.
     QAction* unknownOutcomesAction() const { return m_unknownOutcomesAction; }

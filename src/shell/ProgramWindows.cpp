@@ -23,11 +23,10 @@ ProgramWindows::ProgramWindows(std::shared_ptr<ServiceClient> client)
     const std::shared_ptr<Windows> windows = m_windows;
     TSettingsForm::setServerPageFactory([client = m_client, windows](QWidget* page) -> QWidget* {
         auto* serverPage = new ServerSettingsPage(client, page);
-        QObject::connect(serverPage, &ServerSettingsPage::balanceMayChange, serverPage,
-                         [windows] {
-                             if (windows->main)
-                                 windows->main->RestartBalanceTimer();
-                         });
+        QObject::connect(serverPage, &ServerSettingsPage::balanceMayChange, serverPage, [windows] {
+            if (windows->main)
+                windows->main->RestartBalanceTimer();
+        });
         return serverPage;
     });
 }
@@ -77,8 +76,7 @@ void ProgramWindows::join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm
     QObject::connect(&sendForm, &TSendForm::HistoryChanged, &historyForm, &THistoryForm::Refill);
     QObject::connect(&sendForm, &TSendForm::ShowHistoryFor, &historyForm,
                      &THistoryForm::showForNumber);
-    QObject::connect(&sendForm, &TSendForm::LowBalance, &mainForm,
-                     &TMainForm::showPayment);
+    QObject::connect(&sendForm, &TSendForm::LowBalance, &mainForm, &TMainForm::showPayment);
     QObject::connect(&sendForm, &TSendForm::ServiceNotice, &mainForm,
                      &TMainForm::showServiceNotice);
     QObject::connect(&sendForm, &TSendForm::PaidSend, &mainForm, &TMainForm::RestartBalanceTimer);

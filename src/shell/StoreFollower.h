@@ -13,11 +13,11 @@ class Registry;
 class QWidget;
 
 // Keeps the main window in step with what other programs (varnelo-cli, a second copy) write
-// to the settings store while it runs: a book changed elsewhere replaces the one in the tree, keeping the selection and the open
-// groups where they still exist. A book that the user is busy editing is replaced only once
-// the edit is over. The user's edits are recorded until they are saved, so that a save that
-// meets a book changed elsewhere makes them again on that book and neither side's work is
-// lost; only an edit that cannot be made there lets the user choose.
+// to the settings store while it runs: a book changed elsewhere replaces the one in the tree,
+// keeping the selection and the open groups where they still exist. A book that the user is busy
+// editing is replaced only once the edit is over. The user's edits are recorded until they are
+// saved, so that a save that meets a book changed elsewhere makes them again on that book and
+// neither side's work is lost; only an edit that cannot be made there lets the user choose.
 class StoreFollower : public QObject {
     Q_OBJECT
 

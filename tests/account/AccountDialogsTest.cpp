@@ -677,7 +677,7 @@ private slots:
         m_client->setUserKey(kKey);
 
         const auto change = [this](const QString& current, const QString& next,
-                               const QString& confirmation) {
+                                   const QString& confirmation) {
             ModalDriver<TMakePswForm> driver([&](TMakePswForm* form) {
                 control(form, "currentEdit")->setText(current);
                 QTest::keyClick(control(form, "currentEdit"), Qt::Key_Return);

@@ -280,7 +280,8 @@ private slots:
         QVERIFY(file.rewrite(records).isEmpty());
         const qint64 since = m_sandbox.log().last().toObject().value("sequence").toInteger();
 
-        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryAll(m_fixture.client(), file);
+        const HistoryStatusQuery::Outcome outcome =
+            HistoryStatusQuery::queryAll(m_fixture.client(), file);
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QVERIFY(!outcome.anyPending);
         QCOMPARE(outcome.statuses, expected);
@@ -301,7 +302,8 @@ private slots:
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
         const qsizetype logBefore = m_sandbox.log().size();
-        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryAll(m_fixture.client(), file);
+        const HistoryStatusQuery::Outcome outcome =
+            HistoryStatusQuery::queryAll(m_fixture.client(), file);
         QVERIFY(outcome.ok);
         QVERIFY(outcome.statuses.isEmpty());
         QCOMPARE(m_sandbox.log().size(), logBefore);
@@ -326,12 +328,14 @@ private slots:
         QVERIFY(file.rewrite({record(id, "+79001112233", "Hello")}).isEmpty());
         QVERIFY(m_sandbox.failNext(count, mode));
 
-        const HistoryStatusQuery::Outcome all = HistoryStatusQuery::queryAll(m_fixture.client(), file);
+        const HistoryStatusQuery::Outcome all =
+            HistoryStatusQuery::queryAll(m_fixture.client(), file);
         QVERIFY(!all.ok);
         QCOMPARE(file.readAll().value(0).Status, TMess::kStatusSent);
 
         QVERIFY(m_sandbox.failNext(count, mode));
-        const HistoryStatusQuery::Outcome one = HistoryStatusQuery::queryOne(m_fixture.client(), file, id);
+        const HistoryStatusQuery::Outcome one =
+            HistoryStatusQuery::queryOne(m_fixture.client(), file, id);
         QVERIFY(!one.ok);
         QCOMPARE(file.readAll().value(0).Status, TMess::kStatusSent);
     }
@@ -344,7 +348,8 @@ private slots:
                               record(3, "+7", "b", TMess::kStatusSent, "V"),
                               record(id, "+79001112299", "c", TMess::kStatusSent, "V")})
                     .isEmpty());
-        const HistoryStatusQuery::Outcome outcome = HistoryStatusQuery::queryOne(m_fixture.client(), file, id);
+        const HistoryStatusQuery::Outcome outcome =
+            HistoryStatusQuery::queryOne(m_fixture.client(), file, id);
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QCOMPARE(outcome.statuses, (QHash<qint32, quint8>{{id, 12}}));
         QVERIFY(outcome.anyPending); // record 3 is still "sent"
@@ -364,8 +369,8 @@ private slots:
         QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 1500));
 
         HistoryStatusQuery::Outcome outcome;
-        std::unique_ptr<QThread> worker(
-            QThread::create([&] { outcome = HistoryStatusQuery::queryAll(m_fixture.client(), file); }));
+        std::unique_ptr<QThread> worker(QThread::create(
+            [&] { outcome = HistoryStatusQuery::queryAll(m_fixture.client(), file); }));
         worker->start();
         // The request is at the service once the armed delay has been taken.
         QTRY_COMPARE_WITH_TIMEOUT(

@@ -101,8 +101,8 @@ private slots:
              {contact(QStringLiteral("Вера"), QStringLiteral("+79160000001"), {},
                       QStringLiteral("Office"))}},
         });
-        m_form = std::make_unique<TSendForm>(
-            std::make_shared<ServiceClient>(std::make_shared<Registry>(QStringLiteral(":memory:"))));
+        m_form = std::make_unique<TSendForm>(std::make_shared<ServiceClient>(
+            std::make_shared<Registry>(QStringLiteral(":memory:"))));
         m_form->setContactBook(&m_book);
         m_form->setClockForTests([this] { return m_now; });
         QFile::remove(TemplatesFile::defaultPath());
@@ -791,8 +791,8 @@ private slots:
         Registry registry;
         Settings(registry).runFirstStart({});
         QVERIFY(SkinUnit::active().loadActiveSkin(m_profile.store()));
-        m_form = std::make_unique<TSendForm>(
-            std::make_shared<ServiceClient>(std::make_shared<Registry>(QStringLiteral(":memory:"))));
+        m_form = std::make_unique<TSendForm>(std::make_shared<ServiceClient>(
+            std::make_shared<Registry>(QStringLiteral(":memory:"))));
         m_form->setContactBook(&m_book);
         open(QStringLiteral("Вера"), QStringLiteral("+79160000001"), {}, {}, node(1, 0),
              QStringLiteral("Office"));

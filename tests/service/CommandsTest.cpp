@@ -70,15 +70,15 @@ QString run(const QString& command, ServiceFixture& fixture) {
         return client.RestoreAccount(QStringLiteral("ivan@example.org"));
     if (command == QLatin1String("RegisterUser"))
         return client.RegisterUser(QStringLiteral("Иван\x01 Петров"), QStringLiteral("+7916\x01"),
-                            QStringLiteral("Моск\x01ва"), QStringLiteral("01.02.1990\x01"),
-                            QStringLiteral("ivan@\x01"
-                                           "example.org"),
-                            QStringLiteral("ref\x01"));
+                                   QStringLiteral("Моск\x01ва"), QStringLiteral("01.02.1990\x01"),
+                                   QStringLiteral("ivan@\x01"
+                                                  "example.org"),
+                                   QStringLiteral("ref\x01"));
     if (command == QLatin1String("SaveContactsOnServer"))
         return client.SaveContactsOnServer(QStringLiteral("\x02"
-                                                   "1G\x04"
-                                                   "C\x03N\x03\x03"
-                                                   "0\x05"))
+                                                          "1G\x04"
+                                                          "C\x03N\x03\x03"
+                                                          "0\x05"))
                    ? QStringLiteral("true")
                    : QStringLiteral("false");
     if (command == QLatin1String("LoadContactsFromServer")) {
@@ -230,7 +230,8 @@ private slots:
                                               << "false";
         QTest::newRow("LoadContactsFromServer") << "LoadContactsFromServer"
                                                 << "0 0";
-        QTest::newRow("GetUserInfo gives nothing to judge") << "GetUserInfo" << "";
+        QTest::newRow("GetUserInfo gives nothing to judge") << "GetUserInfo"
+                                                            << "";
     }
     void exchangeFailures() {
         QFETCH(QString, command);

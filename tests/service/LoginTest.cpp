@@ -141,16 +141,15 @@ private slots:
                            "balloon info 10000 Varnelo Пользователь не активирован", kSoundOk}
             << false;
         QTest::newRow("unknown key: registration offered")
-            << QByteArray("-2") << 1 << false << QStringList{kConnecting, "253", kSoundErr}
-            << true;
+            << QByteArray("-2") << 1 << false << QStringList{kConnecting, "253", kSoundErr} << true;
         QTest::newRow("unknown key after a failure: no sound")
             << QByteArray("-2") << 1 << true << QStringList{kConnecting, "253"} << true;
         QTest::newRow("not a number")
             << QByteArray("<html>") << 1 << false
             << QStringList{kConnecting, kCheck, kCheckBalloon, kRetry, kSoundErr} << true;
         QTest::newRow("not a number after a failure")
-            << QByteArray("<html>") << 1 << true
-            << QStringList{kConnecting, kCheck, kRetry} << true;
+            << QByteArray("<html>") << 1 << true << QStringList{kConnecting, kCheck, kRetry}
+            << true;
         QTest::newRow("minus alone")
             << QByteArray("-") << 1 << false
             << QStringList{kConnecting, kCheck, kCheckBalloon, kRetry, kSoundErr} << true;

@@ -6,8 +6,8 @@
 #include "service/ContactsPayload.h"
 #include "service/LoginRoutine.h"
 #include "service/SendReply.h"
-#include "service/ServiceError.h"
 #include "service/ServiceClient.h"
+#include "service/ServiceError.h"
 #include "service/StatusReply.h"
 #include "shared/Settings.h"
 
@@ -169,8 +169,9 @@ private slots:
         QVERIFY(
             m_fixture.record().calls().contains(QStringLiteral("254 Плановые работы\r\nв 23:00")));
         m_fixture.record().take();
-        const QString reply = m_fixture.sendSms(m_key, QStringLiteral("Varnelo"), QStringLiteral("Hi"),
-                                      QStringLiteral("+79161234567"), 0);
+        const QString reply =
+            m_fixture.sendSms(m_key, QStringLiteral("Varnelo"), QStringLiteral("Hi"),
+                              QStringLiteral("+79161234567"), 0);
         const SendReply read = SendReply::read(reply);
         QCOMPARE(read.kind, SendReply::Kind::Notice);
         QCOMPARE(read.notice, QStringLiteral("Плановые работы\r\nв 23:00"));
@@ -178,11 +179,12 @@ private slots:
     }
 
     void sendAndStatus() {
-        const QString reply = m_fixture.sendSms(m_key + QStringLiteral("\x01"), QStringLiteral("Olga\x01"),
-                                      QStringLiteral("Привет\x01, мир"),
-                                      QStringLiteral("+7916\x01"
-                                                     "1234567"),
-                                      5);
+        const QString reply =
+            m_fixture.sendSms(m_key + QStringLiteral("\x01"), QStringLiteral("Olga\x01"),
+                              QStringLiteral("Привет\x01, мир"),
+                              QStringLiteral("+7916\x01"
+                                             "1234567"),
+                              5);
         QCOMPARE(lastRequest(), "B" + m_key.toLatin1() + "\x01" +
                                     Ansi::fromUnicode(QStringLiteral("Привет, мир")) +
                                     "\x01+79161234567\x01Olga\x01\x01"
@@ -191,20 +193,23 @@ private slots:
         QCOMPARE(SendReply::read(reply).code, std::optional<qint32>(-1));
         QCOMPARE(m_fixture.record().take(), QStringList{QStringLiteral("RestartBalanceTimer")});
 
-        const QString sent = m_fixture.sendSms(m_key, QStringLiteral("Olga"), QStringLiteral("Привет"),
-                                     QStringLiteral("+79161234567"), 0);
+        const QString sent =
+            m_fixture.sendSms(m_key, QStringLiteral("Olga"), QStringLiteral("Привет"),
+                              QStringLiteral("+79161234567"), 0);
         const std::optional<qint32> id = SendReply::read(sent).code;
         QVERIFY2(id && *id > 0, qPrintable(sent));
         QCOMPARE(balanceOnServer(), QStringLiteral("98.50"));
 
-        const QString group = m_fixture.sendSms(m_key, QStringLiteral("Olga"), QStringLiteral("Всем"),
-                                      QStringLiteral("+79161111111|bad|+79162222222"), 0);
+        const QString group =
+            m_fixture.sendSms(m_key, QStringLiteral("Olga"), QStringLiteral("Всем"),
+                              QStringLiteral("+79161111111|bad|+79162222222"), 0);
         const SendReply groupRead = SendReply::read(group);
         QCOMPARE(groupRead.kind, SendReply::Kind::Group);
         QCOMPARE(groupRead.results.size(), 3);
         QCOMPARE(groupRead.results[1], std::optional<qint32>(-4));
 
-        QCOMPARE(StatusReply::readCodes(m_fixture.client().QueryMessagesStatus({*id, *groupRead.results[0]}), 2),
+        QCOMPARE(StatusReply::readCodes(
+                     m_fixture.client().QueryMessagesStatus({*id, *groupRead.results[0]}), 2),
                  (QList<quint8>{10, 10}));
         QCOMPARE(lastRequest(), "4" + QByteArray::number(*id) + "\x01" +
                                     QByteArray::number(*groupRead.results[0]) + "\x01");
@@ -249,15 +254,16 @@ private slots:
 
     void accountDataAndVouchers() {
         QCOMPARE(accountCommand().SaveSettingsOnServer(m_key, QStringLiteral("111\x05"
-                                                            "222\x05"
-                                                            "0")),
+                                                                             "222\x05"
+                                                                             "0")),
                  "1");
         QCOMPARE(lastRequest(), "0" + m_key.toLatin1() +
                                     "\x01\x04"
                                     "111\x05"
                                     "222\x05"
                                     "0");
-        const QByteArray data = QByteArray::fromBase64(accountCommand().LoadSettingsFromServer(m_key).toLatin1());
+        const QByteArray data =
+            QByteArray::fromBase64(accountCommand().LoadSettingsFromServer(m_key).toLatin1());
         const QList<QByteArray> lines = data.split('\x01');
         QCOMPARE(lines.value(6), QByteArray("111"));
         QCOMPARE(lines.value(7), QByteArray("222"));
@@ -285,26 +291,29 @@ private slots:
     void registrationAndRestore() {
         QFETCH(bool, systemPath);
         useSystemPath(systemPath);
-        const QString key =
-            m_fixture.client().RegisterUser(QStringLiteral("Иван\x01 Петров"), QStringLiteral("+79161234567"),
-                         QStringLiteral("Москва"), QStringLiteral("01.02.1990"),
-                         QStringLiteral("ivan@example.org"), QString());
+        const QString key = m_fixture.client().RegisterUser(
+            QStringLiteral("Иван\x01 Петров"), QStringLiteral("+79161234567"),
+            QStringLiteral("Москва"), QStringLiteral("01.02.1990"),
+            QStringLiteral("ivan@example.org"), QString());
         QCOMPARE(key.size(), 48);
         QCOMPARE(lastRequest(), "1" + Ansi::fromUnicode(QStringLiteral("Иван Петров")) +
                                     "\x01+79161234567\x01" +
                                     Ansi::fromUnicode(QStringLiteral("Москва")) +
                                     "\x01"
                                     "01.02.1990\x01ivan@example.org\x01");
-        QCOMPARE(m_fixture.client().RegisterUser(QStringLiteral("Другой"), QString(), QString(), QString(),
-                              QStringLiteral("ivan@example.org"), QString()),
+        QCOMPARE(m_fixture.client().RegisterUser(QStringLiteral("Другой"), QString(), QString(),
+                                                 QString(), QStringLiteral("ivan@example.org"),
+                                                 QString()),
                  QStringLiteral("-1"));
 
-        const QString letter = m_fixture.client().RestoreAccount(QStringLiteral("ivan@example.org"));
+        const QString letter =
+            m_fixture.client().RestoreAccount(QStringLiteral("ivan@example.org"));
         QCOMPARE(lastRequest(), systemPath ? QByteArray("7\x03ivan@example.org")
                                            : QByteArray("7ivan@example.org"));
         QVERIFY(letter.contains(key));
         QVERIFY(letter.contains(QStringLiteral("\r\n")));
-        QCOMPARE(m_fixture.client().RestoreAccount(QStringLiteral("nobody@example.org")), QString());
+        QCOMPARE(m_fixture.client().RestoreAccount(QStringLiteral("nobody@example.org")),
+                 QString());
     }
 
     void throughAnAuthenticatingProxy() {

@@ -6,8 +6,8 @@
 #include "platform/Registry.h"
 #include "service/HttpExchange.h"
 #include "service/ServerRequest.h"
-#include "service/ServiceError.h"
 #include "service/ServiceClient.h"
+#include "service/ServiceError.h"
 #include "shared/Settings.h"
 
 #include <QElapsedTimer>
@@ -152,7 +152,8 @@ private slots:
     void mistypedBooleanFails() {
         m_fixture.registry().writeString(QString(), QStringLiteral("UseIESettings"),
                                          QStringLiteral("0"));
-        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Settings);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }),
+                 Kind::Settings);
         QVERIFY(m_server.requests().isEmpty());
     }
 
@@ -179,7 +180,8 @@ private slots:
             settings().set(Setting::UseIESettings, systemPath);
             QElapsedTimer clock;
             clock.start();
-            QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 10000); }), Kind(kind));
+            QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 10000); }),
+                     Kind(kind));
             QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         }
     }
@@ -190,7 +192,8 @@ private slots:
         m_server.setDefault(FakeHttpServer::of(Mode::Drop));
         for (const bool systemPath : {false, true}) {
             settings().set(Setting::UseIESettings, systemPath);
-            QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("B"), 0); }), Kind::Connection);
+            QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("B"), 0); }),
+                     Kind::Connection);
         }
         QCOMPARE(m_server.requests().size(), 2);
     }
@@ -198,7 +201,8 @@ private slots:
     void replyJustUnderTheLimitArrives() {
         // With a length, so that how the peer closes the connection cannot cut the body.
         m_server.setDefault(FakeHttpServer::reply(QByteArray(HttpExchange::kMaxReplyBytes, '7')));
-        QCOMPARE(client().ServerRequest(QStringLiteral("?"), 0).size(), HttpExchange::kMaxReplyBytes);
+        QCOMPARE(client().ServerRequest(QStringLiteral("?"), 0).size(),
+                 HttpExchange::kMaxReplyBytes);
     }
 
     void refusedConnection() {
@@ -208,7 +212,8 @@ private slots:
             closedPort = gone.port();
         }
         setAddress(QStringLiteral("127.0.0.1"), closedPort);
-        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Connection);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }),
+                 Kind::Connection);
     }
 
     void invalidAddress_data() {
@@ -223,7 +228,8 @@ private slots:
         QFETCH(QString, host);
         QFETCH(int, port);
         setAddress(host, port);
-        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Connection);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }),
+                 Kind::Connection);
     }
 
     void readTimeOut() {
@@ -232,7 +238,8 @@ private slots:
             settings().set(Setting::UseIESettings, systemPath);
             QElapsedTimer clock;
             clock.start();
-            QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 300); }), Kind::Timeout);
+            QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 300); }),
+                     Kind::Timeout);
             QVERIFY(clock.elapsed() >= 250);
             QVERIFY(clock.elapsed() < 3000);
         }
@@ -244,7 +251,8 @@ private slots:
         m_fixture.client().setLimits({1500, 60000});
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 400); }), Kind::Timeout);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 400); }),
+                 Kind::Timeout);
         QVERIFY2(clock.elapsed() >= 1400, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(clock.elapsed() < 5000);
     }
@@ -254,7 +262,8 @@ private slots:
         m_fixture.client().setLimits({500, 60000});
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Timeout);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }),
+                 Kind::Timeout);
         QVERIFY(clock.elapsed() >= 450);
         QVERIFY(clock.elapsed() < 3000);
     }
@@ -265,7 +274,8 @@ private slots:
         m_fixture.client().setLimits({120000, 400});
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Timeout);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }),
+                 Kind::Timeout);
         QVERIFY(clock.elapsed() < 3000);
     }
 
@@ -278,14 +288,16 @@ private slots:
             settings().set(Setting::UseIESettings, systemPath);
             QCOMPARE(client().ServerRequest(QStringLiteral("B"), options), QStringLiteral("42"));
         }
-        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }), Kind::Timeout);
+        QCOMPARE(failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }),
+                 Kind::Timeout);
     }
 
     void stopsWhenItsThreadIsInterrupted() {
         m_server.setDefault(FakeHttpServer::of(Mode::Silent));
         std::optional<Kind> failure;
-        QThread* worker = QThread::create(
-            [this, &failure] { failure = failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); }); });
+        QThread* worker = QThread::create([this, &failure] {
+            failure = failureOf([this] { client().ServerRequest(QStringLiteral("?"), 0); });
+        });
         worker->start();
         QTRY_COMPARE(m_server.requests().size(), 1);
         QElapsedTimer clock;
@@ -302,7 +314,8 @@ private slots:
         QString replies[3];
         std::thread threads[3];
         for (int i = 0; i < 3; ++i)
-            threads[i] = std::thread([this, &replies, i] { replies[i] = client().ServerRequest("?", 5000); });
+            threads[i] = std::thread(
+                [this, &replies, i] { replies[i] = client().ServerRequest("?", 5000); });
         for (auto& thread : threads)
             thread.join();
         for (const QString& reply : replies)
@@ -348,7 +361,8 @@ private slots:
         settings().setProxyPassword(password.section(QLatin1Char(' '), 0, 0));
         QElapsedTimer clock;
         clock.start();
-        const auto failure = failureOf([this] { client().ServerRequest(QStringLiteral("?"), 5000); });
+        const auto failure =
+            failureOf([this] { client().ServerRequest(QStringLiteral("?"), 5000); });
         QCOMPARE(!failure.has_value(), passes);
         QCOMPARE(m_server.requests().size(), passes ? 1 : 0);
         QVERIFY(clock.elapsed() < 5000);

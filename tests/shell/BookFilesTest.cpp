@@ -120,10 +120,11 @@ private slots:
         QTest::addColumn<QStringList>("after");
 
         QTest::newRow("vCard into the chosen group, a duplicate and a bad number")
-            << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Петрова;Анна\r\nTEL;CELL:8 916 000-00-05\r\n"
-                          "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Оля\r\n"
-                          "TEL:+7 916 000 00 01\r\nCATEGORIES:Друзья\r\nEND:VCARD\r\n"
-                          "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Сосед\r\nTEL:12\r\nEND:VCARD\r\n")
+            << QByteArray(
+                   "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Петрова;Анна\r\nTEL;CELL:8 916 000-00-05\r\n"
+                   "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Оля\r\n"
+                   "TEL:+7 916 000 00 01\r\nCATEGORIES:Друзья\r\nEND:VCARD\r\n"
+                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Сосед\r\nTEL:12\r\nEND:VCARD\r\n")
             << "Работа"
             << "Новых контактов: 1\nУже есть в книге: 1\nС ошибкой в номере: 1\nНовых групп: 1"
             << QStringList{"Строка 12: Сосед — неверный номер «12»"}
@@ -161,10 +162,10 @@ private slots:
     void fileThatIsNoContactsIsTold_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no contact table") << writeFile(QStringLiteral("notes.txt"), "a,b\n1,2\n")
-                                          << "не найдены контакты";
-        QTest::newRow("missing file") << m_profile.root() + QStringLiteral("/gone.vcf")
-                                      << "Не удалось открыть файл";
+        QTest::newRow("no contact table")
+            << writeFile(QStringLiteral("notes.txt"), "a,b\n1,2\n") << "не найдены контакты";
+        QTest::newRow("missing file")
+            << m_profile.root() + QStringLiteral("/gone.vcf") << "Не удалось открыть файл";
     }
     void fileThatIsNoContactsIsTold() {
         QFETCH(QString, path);

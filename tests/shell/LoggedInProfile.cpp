@@ -28,8 +28,8 @@ std::shared_ptr<ServiceClient> write(const QList<BookGroup>& book, int port) {
     return std::make_shared<ServiceClient>(store);
 }
 
-std::unique_ptr<TMainForm> start(std::shared_ptr<ServiceClient> client,
-                                 const QString& instanceName, TMainForm::Dialogs dialogs) {
+std::unique_ptr<TMainForm> start(std::shared_ptr<ServiceClient> client, const QString& instanceName,
+                                 TMainForm::Dialogs dialogs) {
     TMainForm::Options options;
     options.client = std::move(client);
     options.dialogs = std::move(dialogs);

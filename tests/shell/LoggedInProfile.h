@@ -17,8 +17,8 @@ inline const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123
 // The store alone, for the real program to start on (without its splash); a client on it.
 std::shared_ptr<ServiceClient> write(const QList<BookGroup>& book, int port);
 
-std::unique_ptr<TMainForm> start(std::shared_ptr<ServiceClient> client,
-                                 const QString& instanceName, TMainForm::Dialogs dialogs = {});
+std::unique_ptr<TMainForm> start(std::shared_ptr<ServiceClient> client, const QString& instanceName,
+                                 TMainForm::Dialogs dialogs = {});
 std::unique_ptr<TMainForm> start(const QList<BookGroup>& book, int port,
                                  const QString& instanceName, TMainForm::Dialogs dialogs = {});
 

@@ -337,8 +337,8 @@ private slots:
         options.client = std::make_shared<ServiceClient>(std::make_shared<Registry>());
         options.refresh = [] {};
         options.instanceName = QStringLiteral("varnelo-shell-test");
-        options.dialogs.registration = [&calls, client = options.client](
-                                           const std::function<void()>&) {
+        options.dialogs.registration = [&calls,
+                                        client = options.client](const std::function<void()>&) {
             if (++calls == 2)
                 client->setUserKey(kKey);
             return true;

@@ -94,8 +94,8 @@ private slots:
     void initTestCase() { Prompts::enableTestMode(); }
 
     void init() {
-        m_form = LoggedInProfile::start(startBook(), 3000,
-                                        QStringLiteral("varnelo-storefollow-test"));
+        m_form =
+            LoggedInProfile::start(startBook(), 3000, QStringLiteral("varnelo-storefollow-test"));
         QCOMPARE(m_form->creation(), TMainForm::Creation::Running);
         m_form->show();
         tree()->selectEntry(book().index(0, 0, book().groupIndex(1))); // Ivan
@@ -132,12 +132,16 @@ private slots:
         import.start(QStringLiteral(VARNELO_CLI_EXE), {"contacts", "import", file});
         QVERIFY(import.waitForFinished(30000));
         QCOMPARE(import.exitCode(), 0);
-        QCOMPARE(import.readAllStandardOutput(), QByteArray("imported 1, duplicates 0, invalid 0\n"));
+        QCOMPARE(import.readAllStandardOutput(),
+                 QByteArray("imported 1, duplicates 0, invalid 0\n"));
         QTRY_COMPARE(book().contactCount(), 4);
 
         // The user's own change right after: both stay.
-        BookEdits::addContact(book(), {QStringLiteral("Друзья"), QStringLiteral("Света"),
-                                       QStringLiteral("+79160000012"), {}, false});
+        BookEdits::addContact(book(), {QStringLiteral("Друзья"),
+                                       QStringLiteral("Света"),
+                                       QStringLiteral("+79160000012"),
+                                       {},
+                                       false});
         m_form->SaveContacts();
         ContactBook stored;
         stored.setGroups(ContactStore::readBook(Registry()));

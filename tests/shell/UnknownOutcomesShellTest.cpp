@@ -50,8 +50,8 @@ private slots:
         QFile::remove(HistoryFile::defaultPath());
         const auto client = LoggedInProfile::write({}, m_sandbox.port());
         m_windows = std::make_unique<ProgramWindows>(client);
-        m_main = LoggedInProfile::start(client, QStringLiteral("varnelo-unknown"),
-                                        m_windows->dialogs());
+        m_main =
+            LoggedInProfile::start(client, QStringLiteral("varnelo-unknown"), m_windows->dialogs());
         m_send = std::make_unique<TSendForm>(m_main->serviceClient());
         m_history = std::make_unique<THistoryForm>(m_main->serviceClient());
         m_windows->join(*m_main, *m_send, *m_history);

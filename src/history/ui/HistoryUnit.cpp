@@ -506,17 +506,16 @@ void THistoryForm::querySelectedStatus() {
     const qint32 id = m_model->row(selected.first()).record.Id;
     m_statusBar->showMessage(QStringLiteral("Запрос статуса сообщения..."));
     const HistoryFile file = m_file;
-    runQuery([client = m_client, file, id] {
-                 return HistoryStatusQuery::queryOne(*client, file, id);
-             },
-             [this](const HistoryStatusQuery::Outcome& outcome) {
-                 if (!outcome.ok)
-                     return;
-                 if (!m_allQueryRunning)
-                     m_refreshStatusesButton->setEnabled(outcome.anyPending);
-                 // Out of the selection, so that its new colour shows.
-                 m_list->clearSelection();
-             });
+    runQuery(
+        [client = m_client, file, id] { return HistoryStatusQuery::queryOne(*client, file, id); },
+        [this](const HistoryStatusQuery::Outcome& outcome) {
+            if (!outcome.ok)
+                return;
+            if (!m_allQueryRunning)
+                m_refreshStatusesButton->setEnabled(outcome.anyPending);
+            // Out of the selection, so that its new colour shows.
+            m_list->clearSelection();
+        });
 }
 
 void THistoryForm::runQuery(std::function<HistoryStatusQuery::Outcome()> query,

@@ -295,8 +295,8 @@ void ServerSettingsPage::keepDigits(QLineEdit* edit) {
 }
 
 // An account command may have moved money: the balance is fetched again soon.
-std::optional<QString> ServerSettingsPage::received(
-    const std::optional<ServiceClient::AccountReply>& answer) {
+std::optional<QString>
+ServerSettingsPage::received(const std::optional<ServiceClient::AccountReply>& answer) {
     if (!answer)
         return std::nullopt;
     if (answer->refreshBalanceSoon)

@@ -30,8 +30,8 @@ public:
     // The program-wide instance that every window reads.
     static SkinUnit& active();
 
-    // Unpacks and loads the skin named by the setting Theme. On a fatal error shows its message and returns false: the caller
-    // then ends the program.
+    // Unpacks and loads the skin named by the setting Theme. On a fatal error shows its message and
+    // returns false: the caller then ends the program.
     bool loadActiveSkin(Registry& store);
 
     // The message for a failed load ("Файл ... не найден!!!" and the others).
