@@ -1,5 +1,6 @@
 #include "Screenshots.h"
 #include "TestProfile.h"
+#include "UrlRecorder.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
 #include "settings/ui/AboutUnit.h"
@@ -27,14 +28,6 @@
 namespace {
 
 // Stands in for the desktop's mail program and browser.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
-
 QStringList askedLines() {
     QStringList lines;
     for (const Prompts::Asked& asked : Prompts::takeAsked())

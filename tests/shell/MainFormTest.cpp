@@ -1,5 +1,6 @@
 #include "Screenshots.h"
 #include "TestProfile.h"
+#include "UrlRecorder.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
 #include "contacts/ui/AddContactUnit.h"
@@ -53,14 +54,6 @@ namespace {
 const QString kKey = QStringLiteral("0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF");
 
 // Records the addresses the program hands to the desktop.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
-
 // The form with a counting login routine and its own single-instance name.
 struct FormUnderTest {
     std::atomic<int> refreshes{0};
