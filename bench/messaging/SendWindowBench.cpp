@@ -56,19 +56,19 @@ void typingWithTranslit(benchmark::State& state) {
     form.CreateNewPage({}, QStringLiteral("Bench"), QStringLiteral("+79160000000"), {},
                        longMessage(int(state.range(0)) - 1), true, nullptr);
     TMySheet* page = form.activePage();
-    page->MessageMemo->setFocus();
-    page->MessageMemo->moveCursor(QTextCursor::End);
+    page->messageEdit()->setFocus();
+    page->messageEdit()->moveCursor(QTextCursor::End);
     QCoreApplication::processEvents();
-    const QString before = page->MessageMemo->text();
+    const QString before = page->messageEdit()->text();
     for (auto _ : state) {
-        QTest::keyClick(page->MessageMemo, Qt::Key_A);
+        QTest::keyClick(page->messageEdit(), Qt::Key_A);
         QCoreApplication::processEvents();
-        QTest::keyClick(page->MessageMemo, Qt::Key_Backspace);
+        QTest::keyClick(page->messageEdit(), Qt::Key_Backspace);
         QCoreApplication::processEvents();
     }
     state.counters["keys_per_iteration"] = 2;
     state.counters["message_length"] = double(before.size());
-    if (!page->TranslitBox->isChecked() || page->MessageMemo->text() != before)
+    if (!page->translitBox()->isChecked() || page->messageEdit()->text() != before)
         state.SkipWithError("the message was not typed as planned");
 }
 BENCHMARK(typingWithTranslit)->Arg(5000)->Unit(benchmark::kMillisecond);
@@ -119,7 +119,7 @@ void groupSend(benchmark::State& state) {
             lastCpu = cpu;
         });
         tick.start();
-        page->SendButton->click();
+        page->sendButton()->click();
         while (form.sendsInFlight() > 0)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         QCoreApplication::processEvents();

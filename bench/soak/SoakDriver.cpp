@@ -311,22 +311,22 @@ void SoakDriver::sendTick() {
     }
     page->SetText(messageText());
     if (m_random.bounded(10) == 0) {
-        page->TranslitBox->setChecked(!page->TranslitBox->isChecked());
+        page->translitBox()->setChecked(!page->translitBox()->isChecked());
         page->TranslitBoxClick();
     }
-    if (!page->SendButton->isEnabled()) {
+    if (!page->sendButton()->isEnabled()) {
         ++m_counters.sendsNotPossible;
         return;
     }
     ++m_counters.sendsTried;
     if (group)
         ++m_counters.groupSends;
-    page->SendButton->click();
+    page->sendButton()->click();
     // Now and then the page, or the whole window, goes while its send is out. A page opened
     // for a number outside the book is a new tab each time, so the user closes pages as
     // tabs pile up.
     if (m_sendTicks % 9 == 0 || m_send->pageCount() > kMostOpenPages) {
-        page->CloseButton->click();
+        page->closeButton()->click();
         ++m_counters.pagesClosed;
     } else if (m_sendTicks % 40 == 0) {
         m_send->close();

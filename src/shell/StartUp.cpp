@@ -61,7 +61,7 @@ void sendForTests(TMainForm& mainForm, TSendForm& sendForm) {
         return;
     sendForm.CreateNewPage(page->sender, page->name, page->number, page->sign, text, page->translit,
                            page->node);
-    sendForm.activePage()->SendButton->click();
+    sendForm.activePage()->sendButton()->click();
 }
 
 // Makes the main window and joins the others to it. False when the start ends there (the

@@ -120,16 +120,16 @@ private slots:
         QVERIFY(!m_form->IsHidden);
         QCOMPARE(page->RecipientName, QStringLiteral("Неизвестный"));
         QCOMPARE(m_form->Pages->tabText(0), QStringLiteral("Неизвестный"));
-        QCOMPARE(page->RecipientEdit->text(), QStringLiteral("Неизвестный (+79990000000)"));
+        QCOMPARE(page->recipientEdit()->text(), QStringLiteral("Неизвестный (+79990000000)"));
         QVERIFY(!page->ContactNode.isValid());
-        QCOMPARE(page->SenderEdit->text(), QStringLiteral("varnelo.ru"));
-        QVERIFY(!page->SendButton->isEnabled());
-        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("0 / 70 (")));
-        QCOMPARE(page->SenderEdit->Alignment(), TAlignEdit::eaCenter);
-        QVERIFY(page->MessageMemo->hasFocus() || !QApplication::focusWidget());
+        QCOMPARE(page->senderEdit()->text(), QStringLiteral("varnelo.ru"));
+        QVERIFY(!page->sendButton()->isEnabled());
+        QVERIFY(page->countLabel()->text().startsWith(QStringLiteral("0 / 70 (")));
+        QCOMPARE(page->senderEdit()->Alignment(), TAlignEdit::eaCenter);
+        QVERIFY(page->messageEdit()->hasFocus() || !QApplication::focusWidget());
         // Nothing to write to: the sender and translit box change no contact.
-        QTest::keyClicks(page->SenderEdit, QStringLiteral("X"));
-        page->TranslitBox->click();
+        QTest::keyClicks(page->senderEdit(), QStringLiteral("X"));
+        page->translitBox()->click();
         QCOMPARE(m_book.group(0).contacts[0].Sender, QString());
         QVERIFY(!m_book.group(0).contacts[0].Translit);
     }
@@ -140,8 +140,8 @@ private slots:
         const auto nameOf = [](QWidget* button) {
             return QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
         };
-        QCOMPARE(nameOf(page->HistoryButton), QStringLiteral("История для этого номера"));
-        QCOMPARE(nameOf(page->TemplatesButton), QStringLiteral("Готовые сообщения"));
+        QCOMPARE(nameOf(page->historyButton()), QStringLiteral("История для этого номера"));
+        QCOMPARE(nameOf(page->templatesButton()), QStringLiteral("Готовые сообщения"));
     }
 
     void sendFollowsTheMessage_data() {
@@ -159,10 +159,10 @@ private slots:
         QFETCH(bool, translit);
         QFETCH(bool, enabled);
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
-        page->TranslitBox->setChecked(translit);
+        page->translitBox()->setChecked(translit);
         page->SetText(text);
-        QCOMPARE(page->SendButton->isEnabled(), enabled);
-        QCOMPARE(page->MessageMemo->text(), text);
+        QCOMPARE(page->sendButton()->isEnabled(), enabled);
+        QCOMPARE(page->messageEdit()->text(), text);
     }
 
     void contactBindingFirstInTreeOrder() {
@@ -173,15 +173,15 @@ private slots:
         QCOMPARE(page->ContactNode,
                  QPersistentModelIndex(m_book.index(0, 0, m_book.groupIndex(0))));
         QCOMPARE(page->RecipientKind, 1);
-        QCOMPARE(page->RecipientEdit->text(), QStringLiteral("Аня (+79160000001)"));
+        QCOMPARE(page->recipientEdit()->text(), QStringLiteral("Аня (+79160000001)"));
         // Setting the sender from the program changes no contact; typing does.
         QCOMPARE(m_book.group(0).contacts[0].Sender, QString());
-        page->SenderEdit->clear();
-        QTest::keyClicks(page->SenderEdit, QStringLiteral("Home"));
+        page->senderEdit()->clear();
+        QTest::keyClicks(page->senderEdit(), QStringLiteral("Home"));
         QCOMPARE(page->Sender, QStringLiteral("Home"));
         QCOMPARE(m_book.group(0).contacts[0].Sender, QStringLiteral("Home"));
         QCOMPARE(m_book.group(1).contacts[0].Sender, QStringLiteral("Office"));
-        page->TranslitBox->click();
+        page->translitBox()->click();
         QVERIFY(m_book.group(0).contacts[0].Translit);
         // The page never writes the name, number or signature of its contact.
         page->SetSign(QStringLiteral("подпись"));
@@ -191,7 +191,7 @@ private slots:
     void openingWithTranslitWritesTheContact() {
         m_form->CreateNewPage({}, QStringLiteral("Боря"), QStringLiteral("+79160000002"), {}, {},
                               true, node(0, 1));
-        QVERIFY(m_form->activePage()->TranslitBox->isChecked());
+        QVERIFY(m_form->activePage()->translitBox()->isChecked());
         QVERIFY(m_book.group(0).contacts[1].Translit);
     }
 
@@ -211,18 +211,18 @@ private slots:
         TMySheet* page =
             open(QStringLiteral("Аня"), QStringLiteral("+79160000001"), {}, {}, node(0, 0));
         m_form->activateWindow();
-        page->RecipientEdit->setFocus();
-        QTRY_VERIFY(page->RecipientEdit->hasFocus());
-        QCOMPARE(page->RecipientEdit->text(), QStringLiteral("+79160000001"));
-        page->RecipientEdit->selectAll();
-        QTest::keyClicks(page->RecipientEdit, typed);
-        page->MessageMemo->setFocus();
-        QTRY_VERIFY(page->MessageMemo->hasFocus());
+        page->recipientEdit()->setFocus();
+        QTRY_VERIFY(page->recipientEdit()->hasFocus());
+        QCOMPARE(page->recipientEdit()->text(), QStringLiteral("+79160000001"));
+        page->recipientEdit()->selectAll();
+        QTest::keyClicks(page->recipientEdit(), typed);
+        page->messageEdit()->setFocus();
+        QTRY_VERIFY(page->messageEdit()->hasFocus());
         QCOMPARE(page->Number, typed);
         QCOMPARE(page->RecipientName, name);
         QCOMPARE(m_form->Pages->tabText(0), name);
         QCOMPARE(page->ContactNode.isValid(), bound);
-        QCOMPARE(page->RecipientEdit->text(), name + QStringLiteral(" (") + typed + ')');
+        QCOMPARE(page->recipientEdit()->text(), name + QStringLiteral(" (") + typed + ')');
     }
 
     void nodeOutsideTheBookBindsNothing() {
@@ -244,9 +244,9 @@ private slots:
         TMySheet* page = open(QStringLiteral("Друзья"), numbers, {}, {}, node(0));
         QCOMPARE(page->RecipientKind, 0);
         QCOMPARE(page->RecipientName, QStringLiteral("Друзья"));
-        QCOMPARE(page->RecipientEdit->text(), QStringLiteral("Группы Друзья"));
-        QVERIFY(!page->RecipientEdit->isEnabled());
-        page->HistoryButton->click();
+        QCOMPARE(page->recipientEdit()->text(), QStringLiteral("Группы Друзья"));
+        QVERIFY(!page->recipientEdit()->isEnabled());
+        page->historyButton()->click();
         QCOMPARE(history.count(), 1);
         QCOMPARE(history.first().first().toString(), numbers);
     }
@@ -256,12 +256,12 @@ private slots:
         page->SetText(QStringLiteral("черновик"));
         QCOMPARE(open(QStringLiteral("Аня"), QStringLiteral("+79160000001")), page);
         QCOMPARE(m_form->pageCount(), 1);
-        QCOMPARE(page->MessageMemo->text(), QStringLiteral("черновик"));
+        QCOMPARE(page->messageEdit()->text(), QStringLiteral("черновик"));
         // A repeat from the history brings its text and signature.
         open(QStringLiteral("Аня"), QStringLiteral("+79160000001"), QStringLiteral("повтор"),
              QStringLiteral("Аня"));
-        QCOMPARE(page->MessageMemo->text(), QStringLiteral("повтор"));
-        QCOMPARE(page->SignEdit->text(), QStringLiteral("Аня"));
+        QCOMPARE(page->messageEdit()->text(), QStringLiteral("повтор"));
+        QCOMPARE(page->signEdit()->text(), QStringLiteral("Аня"));
         // Same number, another name: another page.
         TMySheet* other = open(QStringLiteral("Анна"), QStringLiteral("+79160000001"));
         QVERIFY(other != page);
@@ -287,54 +287,54 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
-        page->SenderEdit->clear();
-        typeText(page->SenderEdit, typed);
-        QCOMPARE(page->SenderEdit->text(), shown);
+        page->senderEdit()->clear();
+        typeText(page->senderEdit(), typed);
+        QCOMPARE(page->senderEdit()->text(), shown);
         QCOMPARE(page->Sender, shown);
     }
 
     void senderLimitAfterBackspace() {
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
-        page->SenderEdit->clear();
-        QTest::keyClicks(page->SenderEdit, QStringLiteral("123"));
+        page->senderEdit()->clear();
+        QTest::keyClicks(page->senderEdit(), QStringLiteral("123"));
         QCOMPARE(page->senderTypingLimit(), 15);
-        QTest::keyClick(page->SenderEdit, Qt::Key_Backspace);
+        QTest::keyClick(page->senderEdit(), Qt::Key_Backspace);
         QCOMPARE(page->senderTypingLimit(), 11);
     }
 
     void messageTypingLimit() {
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), {}, QStringLiteral("Вася"));
         // A signature of four takes five with its blank.
-        QCOMPARE(page->MessageMemo->typingLimit(), 65);
-        QTest::keyClicks(page->MessageMemo, QString(80, QLatin1Char('a')));
-        QCOMPARE(page->MessageMemo->text().size(), 65);
-        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("70 / 70 (")));
+        QCOMPARE(page->messageEdit()->typingLimit(), 65);
+        QTest::keyClicks(page->messageEdit(), QString(80, QLatin1Char('a')));
+        QCOMPARE(page->messageEdit()->text().size(), 65);
+        QVERIFY(page->countLabel()->text().startsWith(QStringLiteral("70 / 70 (")));
         // A line break counts two: no room for it in the last place.
         page->SetText(QString(64, QLatin1Char('a')));
-        QTest::keyClick(page->MessageMemo, Qt::Key_Return);
-        QCOMPARE(page->MessageMemo->text().size(), 64);
+        QTest::keyClick(page->messageEdit(), Qt::Key_Return);
+        QCOMPARE(page->messageEdit()->text().size(), 64);
     }
 
     void programTextIsNeverCut() {
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
         page->SetText(QString(100, QLatin1Char('b')));
-        QCOMPARE(page->MessageMemo->text().size(), 100);
-        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("100 / 70 (")));
+        QCOMPARE(page->messageEdit()->text().size(), 100);
+        QVERIFY(page->countLabel()->text().startsWith(QStringLiteral("100 / 70 (")));
         // Too long to type into, but it can be shortened.
-        QTest::keyClick(page->MessageMemo, Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(page->MessageMemo, QStringLiteral("c"));
-        QCOMPARE(page->MessageMemo->text().size(), 100);
-        QTest::keyClick(page->MessageMemo, Qt::Key_Backspace);
-        QCOMPARE(page->MessageMemo->text().size(), 99);
+        QTest::keyClick(page->messageEdit(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(page->messageEdit(), QStringLiteral("c"));
+        QCOMPARE(page->messageEdit()->text().size(), 100);
+        QTest::keyClick(page->messageEdit(), Qt::Key_Backspace);
+        QCOMPARE(page->messageEdit()->text().size(), 99);
     }
 
     void pasteIsCutToTheRoom() {
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
         page->SetText(QString(60, QLatin1Char('a')));
-        QTest::keyClick(page->MessageMemo, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(page->messageEdit(), Qt::Key_End, Qt::ControlModifier);
         QGuiApplication::clipboard()->setText(QStringLiteral("0123456789abcdef"));
-        QTest::keyClick(page->MessageMemo, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(page->MessageMemo->text(), QString(60, QLatin1Char('a')) + "0123456789");
+        QTest::keyClick(page->messageEdit(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(page->messageEdit()->text(), QString(60, QLatin1Char('a')) + "0123456789");
     }
 
     // The one-line fields take of a paste the part that fits, as the message field does.
@@ -387,9 +387,9 @@ private slots:
         // A message of 59 leaves 11 for a signature and its blank.
         page->SetText(QString(59, QLatin1Char('a')));
         QCOMPARE(page->signTypingLimit(), 11);
-        QLineEdit* edit = field == QLatin1String("recipient") ? page->RecipientEdit
-                          : field == QLatin1String("sender")  ? page->SenderEdit
-                                                              : page->SignEdit;
+        QLineEdit* edit = field == QLatin1String("recipient") ? page->recipientEdit()
+                          : field == QLatin1String("sender")  ? page->senderEdit()
+                                                              : page->signEdit();
         edit->setText(start);
         if (length > 0)
             edit->setSelection(from, length);
@@ -410,27 +410,27 @@ private slots:
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
         page->SetText(QString(70, QLatin1Char('a')));
         page->SetSign(QStringLiteral("Вася"));
-        QCOMPARE(page->SignEdit->text(), QString());
-        QVERIFY(!page->SignEdit->isEnabled());
-        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("70 / 70 (")));
+        QCOMPARE(page->signEdit()->text(), QString());
+        QVERIFY(!page->signEdit()->isEnabled());
+        QVERIFY(page->countLabel()->text().startsWith(QStringLiteral("70 / 70 (")));
         page->SetText(QStringLiteral("коротко"));
-        QVERIFY(page->SignEdit->isEnabled());
+        QVERIFY(page->signEdit()->isEnabled());
         QCOMPARE(page->signTypingLimit(), 70 - 7);
     }
 
     void translitCountsWhatIsSent() {
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
         page->SetText(QStringLiteral("щука"));
-        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("4 / 70")));
-        page->TranslitBox->click();
-        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("6 / 70")));
-        QCOMPARE(page->MessageMemo->typingLimit(), 70 - 2);
+        QVERIFY(page->countLabel()->text().startsWith(QStringLiteral("4 / 70")));
+        page->translitBox()->click();
+        QVERIFY(page->countLabel()->text().startsWith(QStringLiteral("6 / 70")));
+        QCOMPARE(page->messageEdit()->typingLimit(), 70 - 2);
     }
 
     void ctrlASelectsAll() {
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("abc"));
-        QTest::keyClick(page->MessageMemo, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(page->MessageMemo->textCursor().selectedText(), QStringLiteral("abc"));
+        QTest::keyClick(page->messageEdit(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(page->messageEdit()->textCursor().selectedText(), QStringLiteral("abc"));
     }
 
     void sendKeys_data() {
@@ -446,8 +446,8 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, inSign);
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
-        QWidget* target = inSign ? static_cast<QWidget*>(page->SignEdit)
-                                 : static_cast<QWidget*>(page->MessageMemo);
+        QWidget* target = inSign ? static_cast<QWidget*>(page->signEdit())
+                                 : static_cast<QWidget*>(page->messageEdit());
         const auto press = [&] {
             if (how == QLatin1String("ctrl+enter")) {
                 QTest::keyClick(target, Qt::Key_Return, Qt::ControlModifier);
@@ -466,23 +466,23 @@ private slots:
         // Nothing to send: the key is swallowed and nothing starts.
         press();
         QCOMPARE(m_form->statusText(), QString());
-        QCOMPARE(page->SignEdit->text(), QString());
+        QCOMPARE(page->signEdit()->text(), QString());
         page->SetText(QStringLiteral("привет"));
         press();
-        QCOMPARE(page->MessageMemo->text(), QStringLiteral("привет"));
-        QCOMPARE(page->SignEdit->text(), QString());
-        QVERIFY(!page->SendButton->isEnabled());
+        QCOMPARE(page->messageEdit()->text(), QStringLiteral("привет"));
+        QCOMPARE(page->signEdit()->text(), QString());
+        QVERIFY(!page->sendButton()->isEnabled());
         waitForSends();
         // Without an account the run ends at once as a failed connection.
         QCOMPARE(m_form->statusText(), kNoConnection);
-        QVERIFY(page->SendButton->isEnabled());
+        QVERIFY(page->sendButton()->isEnabled());
     }
 
     void oneCtrlKeyIsNoSend() {
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("a"));
-        ctrlKey(page->MessageMemo, QEvent::KeyPress, true);
-        QTest::keyClick(page->MessageMemo, Qt::Key_S, Qt::ControlModifier);
-        ctrlKey(page->MessageMemo, QEvent::KeyRelease, true);
+        ctrlKey(page->messageEdit(), QEvent::KeyPress, true);
+        QTest::keyClick(page->messageEdit(), Qt::Key_S, Qt::ControlModifier);
+        ctrlKey(page->messageEdit(), QEvent::KeyRelease, true);
         QCOMPARE(m_form->sendsInFlight(), 0);
         QCOMPARE(m_form->statusText(), QString());
     }
@@ -529,25 +529,25 @@ private slots:
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"));
         page->rebuildTemplatesMenu();
         QStringList shown;
-        for (QAction* item : page->TemplatesMenu->actions())
+        for (QAction* item : page->templatesMenu()->actions())
             shown << (item->isSeparator() ? QStringLiteral("-") : item->text());
         QCOMPARE(shown, items);
         // Built afresh each time.
         page->rebuildTemplatesMenu();
-        QCOMPARE(page->TemplatesMenu->actions().size(), items.size());
+        QCOMPARE(page->templatesMenu()->actions().size(), items.size());
     }
 
     void templateGoesToTheCaret() {
         writeAll(TemplatesFile::defaultPath(), Ansi::fromUnicode(QStringLiteral("Раз||Два\r\n")));
         TMySheet* page = open(QStringLiteral("x"), QStringLiteral("1"), QStringLiteral("[xx]"));
-        QTextCursor cursor = page->MessageMemo->textCursor();
+        QTextCursor cursor = page->messageEdit()->textCursor();
         cursor.setPosition(1);
         cursor.setPosition(3, QTextCursor::KeepAnchor);
-        page->MessageMemo->setTextCursor(cursor);
+        page->messageEdit()->setTextCursor(cursor);
         page->rebuildTemplatesMenu();
-        page->TemplatesMenu->actions().first()->trigger();
-        QCOMPARE(page->MessageMemo->text(), QStringLiteral("[Раз\r\nДва]"));
-        QVERIFY(page->CountLabel->text().startsWith(QStringLiteral("10 / 70")));
+        page->templatesMenu()->actions().first()->trigger();
+        QCOMPARE(page->messageEdit()->text(), QStringLiteral("[Раз\r\nДва]"));
+        QVERIFY(page->countLabel()->text().startsWith(QStringLiteral("10 / 70")));
     }
 
     void editorStartsEmptyAndSavesOnClose() {
@@ -705,7 +705,7 @@ private slots:
         for (int i = 0; i < pages; ++i)
             m_form->page(i)->RecipientName = QStringLiteral("p%1").arg(i);
         m_form->Pages->setCurrentIndex(active);
-        m_form->activePage()->CloseButton->click();
+        m_form->activePage()->closeButton()->click();
         QCOMPARE(m_form->pageCount(), pages - 1);
         if (nowActive.isEmpty()) {
             QVERIFY(!m_form->isVisible());
@@ -779,11 +779,11 @@ private slots:
 
     void escapeHidesAndPagesSurvive() {
         TMySheet* page = open(QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("текст"));
-        QTest::keyClick(page->MessageMemo, Qt::Key_Escape);
+        QTest::keyClick(page->messageEdit(), Qt::Key_Escape);
         QVERIFY(!m_form->isVisible());
         QVERIFY(m_form->IsHidden);
         QCOMPARE(m_form->pageCount(), 1);
-        QCOMPARE(page->MessageMemo->text(), QStringLiteral("текст"));
+        QCOMPARE(page->messageEdit()->text(), QStringLiteral("текст"));
     }
 
     // Last: the skin stays loaded for the rest of the run.
@@ -799,7 +799,7 @@ private slots:
         TMySheet* page = open(QStringLiteral("Друзья"), QStringLiteral("+79160000001|+79160000002"),
                               QStringLiteral("Встречаемся в субботу в 12:00 у входа в парк."),
                               QStringLiteral("Аня"), node(0));
-        page->TranslitBox->click();
+        page->translitBox()->click();
         m_form->Status->showMessage(QStringLiteral("Сообщение с идентификатором 1024 отправлено"));
         QVERIFY(!m_form->findChild<QLabel*>(QStringLiteral("banner"))->pixmap().isNull());
         QVERIFY(!m_form->findChild<QLabel*>(QStringLiteral("picture"))->pixmap().isNull());

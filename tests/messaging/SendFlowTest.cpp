@@ -55,10 +55,10 @@ class SendFlowTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT((form ? form : m_form.get())->sendsInFlight(), 0, 30000);
     }
     void send(TMySheet* target) {
-        QVERIFY(target->SendButton->isEnabled());
-        target->SendButton->click();
+        QVERIFY(target->sendButton()->isEnabled());
+        target->sendButton()->click();
         QCOMPARE(m_form->statusText(), QStringLiteral("Установка соединения с сервером..."));
-        QVERIFY(!target->SendButton->isEnabled());
+        QVERIFY(!target->sendButton()->isEnabled());
         waitForSends();
     }
     void forceReply(const QString& reply, int count = 1) {
@@ -143,7 +143,7 @@ private slots:
         QFETCH(QString, storedSign);
         QSignalSpy changed(m_form.get(), &TSendForm::HistoryChanged);
         TMySheet* target = page(kNumber, QStringLiteral("Привет\r\nмир"), QStringLiteral("Вася"));
-        target->TranslitBox->setChecked(translit);
+        target->translitBox()->setChecked(translit);
         send(target);
 
         const QJsonArray sent = sentMessages();
@@ -157,8 +157,8 @@ private slots:
 
         QCOMPARE(m_form->statusText(),
                  QStringLiteral("Сообщение с идентификатором %1 отправлено").arg(id));
-        QCOMPARE(target->MessageMemo->text(), QString());
-        QVERIFY(!target->SendButton->isEnabled());
+        QCOMPARE(target->messageEdit()->text(), QString());
+        QVERIFY(!target->sendButton()->isEnabled());
         QCOMPARE(changed.count(), 1);
         QCOMPARE(mainWindowCalls(), QStringList{QStringLiteral("sound ") + m_soundOk});
 
@@ -227,9 +227,9 @@ private slots:
         send(target);
 
         QCOMPARE(m_form->statusText(), status);
-        QCOMPARE(target->SendButton->isEnabled(), enabled);
+        QCOMPARE(target->sendButton()->isEnabled(), enabled);
         // The message stays for another try.
-        QCOMPARE(target->MessageMemo->text(), QStringLiteral("текст"));
+        QCOMPARE(target->messageEdit()->text(), QStringLiteral("текст"));
         QCOMPARE(history().size(), 0);
         QCOMPARE(changed.count(), 0);
         QCOMPARE(lowBalance.count(), extra == QLatin1String("252") ? 1 : 0);
@@ -284,7 +284,7 @@ private slots:
             target->SetSender(QStringLiteral("a!b"));
         send(target);
         QCOMPARE(m_form->statusText(), status);
-        QCOMPARE(target->MessageMemo->text(), text);
+        QCOMPARE(target->messageEdit()->text(), text);
         QCOMPARE(history().size(), 0);
     }
 
@@ -308,7 +308,7 @@ private slots:
         TMySheet* target = page(kNumber, QStringLiteral("текст"));
         send(target);
         QCOMPARE(m_form->statusText(), status);
-        QVERIFY(target->SendButton->isEnabled());
+        QVERIFY(target->sendButton()->isEnabled());
         const bool lost = status == SendOutcome::kLostReply;
         QCOMPARE(mainWindowCalls(),
                  lost ? QStringList{"sound " + m_soundErr}
@@ -329,10 +329,10 @@ private slots:
         TMySheet* first = page(QStringLiteral("+79160000001"), QStringLiteral("a"));
         TMySheet* second = page(QStringLiteral("+79160000002"), QStringLiteral("b"));
         QVERIFY(first != second);
-        for (auto button : {&TMySheet::SendButton, &TMySheet::CloseButton, &TMySheet::HistoryButton,
-                            &TMySheet::TemplatesButton}) {
-            QVERIFY(!(first->*button)->icon().isNull());
-            QCOMPARE((first->*button)->icon().cacheKey(), (second->*button)->icon().cacheKey());
+        for (auto button : {&TMySheet::sendButton, &TMySheet::closeButton, &TMySheet::historyButton,
+                            &TMySheet::templatesButton}) {
+            QVERIFY(!(first->*button)()->icon().isNull());
+            QCOMPARE((first->*button)()->icon().cacheKey(), (second->*button)()->icon().cacheKey());
         }
     }
 
@@ -359,8 +359,8 @@ private slots:
             text.startsWith(status) &&
                 StoreDamage::isReported(text.mid(status.size()), m_fixture.registry().filePath()),
             qPrintable(text));
-        QVERIFY(target->SendButton->isEnabled());
-        QCOMPARE(target->MessageMemo->text(), QStringLiteral("текст"));
+        QVERIFY(target->sendButton()->isEnabled());
+        QCOMPARE(target->messageEdit()->text(), QStringLiteral("текст"));
         QCOMPARE(sentMessages().size(), 0);
         QVERIFY(history().isEmpty());
     }
@@ -382,8 +382,8 @@ private slots:
         QCOMPARE(mainWindowCalls(),
                  QStringList{QStringLiteral("254 Работы на сервере\r\nдо утра")});
         QCOMPARE(m_form->statusText(), QString());
-        QVERIFY(target->SendButton->isEnabled());
-        QCOMPARE(target->MessageMemo->text(), QStringLiteral("текст"));
+        QVERIFY(target->sendButton()->isEnabled());
+        QCOMPARE(target->messageEdit()->text(), QStringLiteral("текст"));
         QCOMPARE(history().size(), 0);
         QCOMPARE(sentMessages().size(), 0);
     }
@@ -431,10 +431,10 @@ private slots:
         forceReply(reply);
         send(target);
         QCOMPARE(m_form->statusText(), status);
-        QCOMPARE(target->MessageMemo->text(), QStringLiteral("всем"));
+        QCOMPARE(target->messageEdit()->text(), QStringLiteral("всем"));
         // After a reply that does not add up, the page may be sent again at once.
         const bool matched = !status.contains(QStringLiteral("неизвестен"));
-        QCOMPARE(target->SendButton->isEnabled(), !matched);
+        QCOMPARE(target->sendButton()->isEnabled(), !matched);
         const QList<SendJournal::Row> rows = journalRows();
         QCOMPARE(rows.isEmpty() ? QStringList() : rows[0].numbers, unknown);
         QCOMPARE(mainWindowCalls(),
@@ -446,10 +446,10 @@ private slots:
             QCOMPARE(records[i].Number, numbers[i]);
         }
         // Editing the text makes it sendable again.
-        QTest::keyClicks(target->MessageMemo, QStringLiteral("!"));
-        QVERIFY(target->SendButton->isEnabled());
+        QTest::keyClicks(target->messageEdit(), QStringLiteral("!"));
+        QVERIFY(target->sendButton()->isEnabled());
         Q_UNUSED(matched);
-        QVERIFY(target->SendButton->isEnabled());
+        QVERIFY(target->sendButton()->isEnabled());
     }
 
     void groupSendThroughTheService() {
@@ -481,7 +481,7 @@ private slots:
         TMySheet* target = page(kNumber, QStringLiteral("текст"));
         page(QStringLiteral("+79160000009"), QString(), {}, QStringLiteral("другой"));
         m_form->Pages->setCurrentIndex(0);
-        target->SendButton->click();
+        target->sendButton()->click();
         QPointer<TMySheet> gone(target);
         target->ClosePage();
         QTRY_VERIFY(gone.isNull());
@@ -493,7 +493,7 @@ private slots:
     void windowDestroyedWhileSending() {
         QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 700));
         TMySheet* target = page(kNumber, QStringLiteral("текст"));
-        target->SendButton->click();
+        target->sendButton()->click();
         m_form.reset();
         QCOMPARE(history().size(), 1);
         QCOMPARE(sentMessages().size(), 1);
@@ -507,8 +507,8 @@ private slots:
             page(QStringLiteral("+79160000001"), QStringLiteral("раз"), {}, QStringLiteral("a"));
         TMySheet* second =
             page(QStringLiteral("+79160000002"), QStringLiteral("два"), {}, QStringLiteral("b"));
-        first->SendButton->click();
-        second->SendButton->click();
+        first->sendButton()->click();
+        second->sendButton()->click();
         QCOMPARE(m_form->sendsInFlight(), 2);
         waitForSends();
         QCOMPARE(history().size(), 2);

@@ -347,7 +347,7 @@ class FocusChainsTest : public QObject {
                                       QStringLiteral("+79160000001"), QStringLiteral("Аня"),
                                       QStringLiteral("Привет"), false, nullptr);
             TMySheet* page = m_sendForm->activePage();
-            Opened o{m_sendForm.get(), {page->MessageMemo, page->SignEdit}, nullptr, nullptr};
+            Opened o{m_sendForm.get(), {page->messageEdit(), page->signEdit()}, nullptr, nullptr};
             return o;
         };
         m_openers[QStringLiteral("contact import")] = [this] {

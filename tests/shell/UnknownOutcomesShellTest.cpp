@@ -32,7 +32,7 @@ class UnknownOutcomesShellTest : public QObject {
     void send(const QString& text) {
         m_send->CreateNewPage(QStringLiteral("Varnelo"), QStringLiteral("Аня"),
                               QStringLiteral("+79161234567"), {}, text, false, nullptr);
-        m_send->activePage()->SendButton->click();
+        m_send->activePage()->sendButton()->click();
     }
     bool menuOffersUnknownOutcomes() {
         emit m_main->trayMenu()->aboutToShow();

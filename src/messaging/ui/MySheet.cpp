@@ -77,67 +77,67 @@ TMySheet::TMySheet(TSendForm& form, ContactBook* book)
 void TMySheet::buildControls() {
     setMinimumHeight(kContentHeight);
 
-    RecipientEdit = new TAlignEdit(this);
-    RecipientEdit->setFrame(false);
-    RecipientEdit->setValidator(new TypingLimit(RecipientEdit, kRecipientLimit));
-    SenderEdit = new TAlignEdit(this);
-    SenderEdit->setFrame(false);
-    m_senderLimit = new TypingLimit(SenderEdit, SenderRule::kNumberLimit);
-    SenderEdit->setValidator(m_senderLimit);
-    CountLabel = new QLabel(this);
-    CountLabel->setAlignment(Qt::AlignCenter);
+    m_recipientEdit = new TAlignEdit(this);
+    m_recipientEdit->setFrame(false);
+    m_recipientEdit->setValidator(new TypingLimit(m_recipientEdit, kRecipientLimit));
+    m_senderEdit = new TAlignEdit(this);
+    m_senderEdit->setFrame(false);
+    m_senderLimit = new TypingLimit(m_senderEdit, SenderRule::kNumberLimit);
+    m_senderEdit->setValidator(m_senderLimit);
+    m_countLabel = new QLabel(this);
+    m_countLabel->setAlignment(Qt::AlignCenter);
 
-    MessageMemo = new MessageEdit(this);
-    SignEdit = new QLineEdit(this);
-    m_signLimit = new TypingLimit(SignEdit, 0);
-    SignEdit->setValidator(m_signLimit);
-    TranslitBox = new QCheckBox(QStringLiteral("Транслит"), this);
+    m_messageEdit = new MessageEdit(this);
+    m_signEdit = new QLineEdit(this);
+    m_signLimit = new TypingLimit(m_signEdit, 0);
+    m_signEdit->setValidator(m_signLimit);
+    m_translitBox = new QCheckBox(QStringLiteral("Транслит"), this);
 
     const SkinSprites& sprites = SkinUnit::active().sprites();
-    CloseButton = flatButton(this, m_form.pageIcons().icon(sprites.smallIcon(kIconClose)),
-                             QStringLiteral("Закрыть"));
-    SendButton = flatButton(this, m_form.pageIcons().icon(sprites.smallIcon(kIconSend)),
-                            QStringLiteral("Отправить"));
-    SendButton->setEnabled(false);
-    SendButton->setContextMenuPolicy(Qt::CustomContextMenu);
-    HistoryButton =
+    m_closeButton = flatButton(this, m_form.pageIcons().icon(sprites.smallIcon(kIconClose)),
+                               QStringLiteral("Закрыть"));
+    m_sendButton = flatButton(this, m_form.pageIcons().icon(sprites.smallIcon(kIconSend)),
+                              QStringLiteral("Отправить"));
+    m_sendButton->setEnabled(false);
+    m_sendButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_historyButton =
         flatButton(this, m_form.pageIcons().icon(sprites.icon22(kIcon22History)), QString());
-    HistoryButton->setToolTip(QStringLiteral("История для этого номера"));
-    TemplatesButton =
+    m_historyButton->setToolTip(QStringLiteral("История для этого номера"));
+    m_templatesButton =
         flatButton(this, m_form.pageIcons().icon(sprites.icon22(kIcon22Templates)), QString());
-    TemplatesButton->setToolTip(QStringLiteral("Готовые сообщения"));
+    m_templatesButton->setToolTip(QStringLiteral("Готовые сообщения"));
     // Buttons with a picture only: screen readers name them by their hints.
-    for (QToolButton* button : {HistoryButton, TemplatesButton}) {
+    for (QToolButton* button : {m_historyButton, m_templatesButton}) {
         button->setIconSize(QSize(22, 22));
         button->setAccessibleName(button->toolTip());
     }
-    TemplatesMenu = new QMenu(this);
+    m_templatesMenu = new QMenu(this);
 
     auto* top = new QGridLayout;
     top->setContentsMargins(0, 0, 0, 0);
     top->setVerticalSpacing(2);
     top->addWidget(new QLabel(QStringLiteral("Отправка SMS сообщения для"), this), 0, 0);
-    top->addWidget(strip(this, RecipientEdit), 0, 1);
+    top->addWidget(strip(this, m_recipientEdit), 0, 1);
     top->addWidget(new QLabel(QStringLiteral("Отправитель"), this), 1, 0);
-    top->addWidget(strip(this, SenderEdit), 1, 1);
+    top->addWidget(strip(this, m_senderEdit), 1, 1);
     top->addWidget(new QLabel(QStringLiteral("Количество символов"), this), 2, 0);
-    top->addWidget(strip(this, CountLabel), 2, 1);
+    top->addWidget(strip(this, m_countLabel), 2, 1);
 
     auto* side = new QVBoxLayout;
     side->setSpacing(2);
-    side->addWidget(HistoryButton);
-    side->addWidget(TemplatesButton);
+    side->addWidget(m_historyButton);
+    side->addWidget(m_templatesButton);
     side->addStretch();
     auto* middle = new QHBoxLayout;
-    middle->addWidget(MessageMemo, 1);
+    middle->addWidget(m_messageEdit, 1);
     middle->addLayout(side);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel(QStringLiteral("Подпись:"), this));
-    bottom->addWidget(SignEdit, 1);
-    bottom->addWidget(TranslitBox);
-    bottom->addWidget(CloseButton);
-    bottom->addWidget(SendButton);
+    bottom->addWidget(m_signEdit, 1);
+    bottom->addWidget(m_translitBox);
+    bottom->addWidget(m_closeButton);
+    bottom->addWidget(m_sendButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -148,36 +148,37 @@ void TMySheet::buildControls() {
 
     // The message and the signature come first; the rest follow on from there in their
     // on-screen order, round from the top.
-    const QList<QWidget*> tabOrder = {MessageMemo, SignEdit,      TranslitBox,
-                                      CloseButton, SendButton,    RecipientEdit,
-                                      SenderEdit,  HistoryButton, TemplatesButton};
+    const QList<QWidget*> tabOrder = {m_messageEdit, m_signEdit,      m_translitBox,
+                                      m_closeButton, m_sendButton,    m_recipientEdit,
+                                      m_senderEdit,  m_historyButton, m_templatesButton};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-    connect(MessageMemo, &QPlainTextEdit::textChanged, this, &TMySheet::Recount);
-    connect(SignEdit, &QLineEdit::textChanged, this, &TMySheet::Recount);
-    connect(TranslitBox, &QCheckBox::clicked, this, &TMySheet::TranslitBoxClick);
-    connect(SenderEdit, &QLineEdit::textChanged, this,
+    connect(m_messageEdit, &QPlainTextEdit::textChanged, this, &TMySheet::Recount);
+    connect(m_signEdit, &QLineEdit::textChanged, this, &TMySheet::Recount);
+    connect(m_translitBox, &QCheckBox::clicked, this, &TMySheet::TranslitBoxClick);
+    connect(m_senderEdit, &QLineEdit::textChanged, this,
             [this](const QString& text) { Sender = text; });
-    connect(SenderEdit, &QLineEdit::textEdited, this, &TMySheet::senderEdited);
-    connect(SendButton, &QToolButton::clicked, this, [this] { StartSend(); });
-    connect(SendButton, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { m_form.delayMenu()->popup(SendButton->mapToGlobal(at)); });
-    connect(CloseButton, &QToolButton::clicked, this, &TMySheet::ClosePage);
-    connect(HistoryButton, &QToolButton::clicked, this, &TMySheet::HistoryButtonClick);
-    connect(TemplatesButton, &QToolButton::clicked, this, &TMySheet::TemplatesButtonClick);
-    connect(TemplatesMenu, &QMenu::triggered, this, &TMySheet::chooseTemplate);
+    connect(m_senderEdit, &QLineEdit::textEdited, this, &TMySheet::senderEdited);
+    connect(m_sendButton, &QToolButton::clicked, this, [this] { StartSend(); });
+    connect(m_sendButton, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_form.delayMenu()->popup(m_sendButton->mapToGlobal(at)); });
+    connect(m_closeButton, &QToolButton::clicked, this, &TMySheet::ClosePage);
+    connect(m_historyButton, &QToolButton::clicked, this, &TMySheet::HistoryButtonClick);
+    connect(m_templatesButton, &QToolButton::clicked, this, &TMySheet::TemplatesButtonClick);
+    connect(m_templatesMenu, &QMenu::triggered, this, &TMySheet::chooseTemplate);
 
     for (QWidget* watched :
-         {static_cast<QWidget*>(MessageMemo), static_cast<QWidget*>(SignEdit),
-          static_cast<QWidget*>(SenderEdit), static_cast<QWidget*>(RecipientEdit)})
+         {static_cast<QWidget*>(m_messageEdit), static_cast<QWidget*>(m_signEdit),
+          static_cast<QWidget*>(m_senderEdit), static_cast<QWidget*>(m_recipientEdit)})
         watched->installEventFilter(this);
 }
 
 void TMySheet::skinControls() {
     const QColor other = SkinUnit::active().Other();
-    for (QWidget* field : {static_cast<QWidget*>(RecipientEdit), static_cast<QWidget*>(SenderEdit),
-                           static_cast<QWidget*>(MessageMemo), static_cast<QWidget*>(SignEdit)})
+    for (QWidget* field :
+         {static_cast<QWidget*>(m_recipientEdit), static_cast<QWidget*>(m_senderEdit),
+          static_cast<QWidget*>(m_messageEdit), static_cast<QWidget*>(m_signEdit)})
         SkinUnit::setBackground(field, other);
 }
 
@@ -205,43 +206,43 @@ void TMySheet::SetNumber(const QString& number) {
 
 void TMySheet::showRecipient() {
     if (RecipientKind == 0) {
-        RecipientEdit->setText(kGroupPrefix + RecipientName);
-        RecipientEdit->setEnabled(false);
+        m_recipientEdit->setText(kGroupPrefix + RecipientName);
+        m_recipientEdit->setEnabled(false);
     } else {
-        RecipientEdit->setText(RecipientName + QStringLiteral(" (") + Number + QLatin1Char(')'));
-        RecipientEdit->setEnabled(true);
+        m_recipientEdit->setText(RecipientName + QStringLiteral(" (") + Number + QLatin1Char(')'));
+        m_recipientEdit->setEnabled(true);
     }
 }
 
 void TMySheet::SetSign(const QString& text) {
     Sign = text;
-    SignEdit->setText(text);
+    m_signEdit->setText(text);
 }
 
 void TMySheet::SetSender(const QString& text) {
-    SenderEdit->setText(text);
+    m_senderEdit->setText(text);
     Sender = text;
 }
 
 void TMySheet::SetText(const QString& text) {
-    MessageMemo->setText(text);
+    m_messageEdit->setText(text);
     Recount();
 }
 
 void TMySheet::Recount() {
-    m_count = ::Recount(MessageMemo->text(), SignEdit->text(), TranslitBox->isChecked(),
+    m_count = ::Recount(m_messageEdit->text(), m_signEdit->text(), m_translitBox->isChecked(),
                         m_form.serviceClient().tariff());
-    if (!m_count.signEnabled && !SignEdit->text().isEmpty()) {
+    if (!m_count.signEnabled && !m_signEdit->text().isEmpty()) {
         // No room for a signature: emptying the field counts again without it.
-        SignEdit->clear();
+        m_signEdit->clear();
         return;
     }
-    SendButton->setEnabled(m_count.canSend);
+    m_sendButton->setEnabled(m_count.canSend);
     MaxLength = m_count.maxLength;
-    SignEdit->setEnabled(m_count.signEnabled);
+    m_signEdit->setEnabled(m_count.signEnabled);
     m_signLimit->setLimit(m_count.signLimit);
-    MessageMemo->setTypingLimit(m_count.messageLimit);
-    CountLabel->setText(m_count.counterText);
+    m_messageEdit->setTypingLimit(m_count.messageLimit);
+    m_countLabel->setText(m_count.counterText);
 }
 
 int TMySheet::signTypingLimit() const {
@@ -253,7 +254,7 @@ int TMySheet::senderTypingLimit() const {
 }
 
 void TMySheet::FocusMessage() {
-    MessageMemo->setFocus();
+    m_messageEdit->setFocus();
 }
 
 void TMySheet::StartSend(QAction* origin) {
@@ -284,7 +285,7 @@ void TMySheet::ClosePage() {
 
 void TMySheet::TranslitBoxClick() {
     if (m_book && ContactNode.isValid())
-        m_book->setData(ContactNode, TranslitBox->isChecked(), ContactBook::TranslitRole);
+        m_book->setData(ContactNode, m_translitBox->isChecked(), ContactBook::TranslitRole);
     Recount();
 }
 
@@ -293,29 +294,29 @@ void TMySheet::HistoryButtonClick() {
 }
 
 void TMySheet::rebuildTemplatesMenu() {
-    TemplatesMenu->clear();
+    m_templatesMenu->clear();
     QString error;
     const QStringList lines = TemplatesFile().read(&error);
     if (!error.isEmpty())
         Prompts::error(this, error);
     for (const QString& line : lines) {
         if (line == QLatin1String("-")) {
-            TemplatesMenu->addSeparator();
+            m_templatesMenu->addSeparator();
             continue;
         }
         // Shown as written: "&" marks no accelerator here.
-        QAction* item =
-            TemplatesMenu->addAction(QString(line).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        QAction* item = m_templatesMenu->addAction(
+            QString(line).replace(QLatin1Char('&'), QStringLiteral("&&")));
         item->setData(line);
     }
     if (!lines.isEmpty())
-        TemplatesMenu->addSeparator();
-    m_editTemplates = TemplatesMenu->addAction(kEditList);
+        m_templatesMenu->addSeparator();
+    m_editTemplates = m_templatesMenu->addAction(kEditList);
 }
 
 void TMySheet::TemplatesButtonClick() {
     rebuildTemplatesMenu();
-    TemplatesMenu->popup(QCursor::pos());
+    m_templatesMenu->popup(QCursor::pos());
 }
 
 void TMySheet::chooseTemplate(QAction* item) {
@@ -324,7 +325,7 @@ void TMySheet::chooseTemplate(QAction* item) {
         editor.exec();
         return;
     }
-    MessageMemo->insertAtCaret(TemplatesFile::toMessage(item->data().toString()));
+    m_messageEdit->insertAtCaret(TemplatesFile::toMessage(item->data().toString()));
 }
 
 void TMySheet::senderEdited(const QString& text) {
@@ -336,16 +337,16 @@ void TMySheet::senderKey(const QKeyEvent& key) {
     QChar typed = key.text().isEmpty() ? QChar() : key.text().at(0);
     if (!typed.isNull() && !typed.isPrint())
         typed = QChar();
-    m_senderLimit->setLimit(SenderRule::limitAfter(SenderEdit->text(), typed));
+    m_senderLimit->setLimit(SenderRule::limitAfter(m_senderEdit->text(), typed));
 }
 
 void TMySheet::recipientFocus(bool in) {
     if (RecipientKind == 0)
         return;
     if (in)
-        RecipientEdit->setText(Number);
+        m_recipientEdit->setText(Number);
     else
-        SetNumber(RecipientEdit->text());
+        SetNumber(m_recipientEdit->text());
 }
 
 bool TMySheet::isSendKey(const QKeyEvent& key) const {
@@ -358,13 +359,13 @@ bool TMySheet::isSendKey(const QKeyEvent& key) const {
 }
 
 bool TMySheet::handleMessageKey(QObject* watched, QKeyEvent& key) {
-    if (watched == MessageMemo && key.matches(QKeySequence::SelectAll)) {
-        MessageMemo->selectAll();
+    if (watched == m_messageEdit && key.matches(QKeySequence::SelectAll)) {
+        m_messageEdit->selectAll();
         return true;
     }
     if (!isSendKey(key))
         return false;
-    if (SendButton->isEnabled())
+    if (m_sendButton->isEnabled())
         StartSend();
     return true;
 }
@@ -383,9 +384,9 @@ bool TMySheet::eventFilter(QObject* watched, QEvent* event) {
         }
         if (event->type() == QEvent::KeyRelease)
             return false;
-        if (watched == MessageMemo || watched == SignEdit)
+        if (watched == m_messageEdit || watched == m_signEdit)
             return handleMessageKey(watched, key);
-        if (watched == SenderEdit) {
+        if (watched == m_senderEdit) {
             senderKey(key);
             return !key.text().isEmpty() && SenderRule::discards(key.text().at(0));
         }
@@ -393,7 +394,7 @@ bool TMySheet::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::FocusIn:
     case QEvent::FocusOut:
-        if (watched == RecipientEdit)
+        if (watched == m_recipientEdit)
             recipientFocus(event->type() == QEvent::FocusIn);
         return false;
     case QEvent::WindowDeactivate:

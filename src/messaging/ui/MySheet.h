@@ -41,17 +41,18 @@ public:
     // The entry the page is bound to; invalid when none (or when the entry was deleted).
     QPersistentModelIndex ContactNode;
 
-    QLabel* CountLabel = nullptr;
-    MessageEdit* MessageMemo = nullptr;
-    QLineEdit* SignEdit = nullptr;
-    TAlignEdit* SenderEdit = nullptr;
-    TAlignEdit* RecipientEdit = nullptr;
-    QToolButton* SendButton = nullptr;
-    QToolButton* CloseButton = nullptr;
-    QToolButton* HistoryButton = nullptr;
-    QToolButton* TemplatesButton = nullptr;
-    QMenu* TemplatesMenu = nullptr;
-    QCheckBox* TranslitBox = nullptr;
+    // The page's controls, for the send window and tests.
+    QLabel* countLabel() const { return m_countLabel; }
+    MessageEdit* messageEdit() const { return m_messageEdit; }
+    QLineEdit* signEdit() const { return m_signEdit; }
+    TAlignEdit* senderEdit() const { return m_senderEdit; }
+    TAlignEdit* recipientEdit() const { return m_recipientEdit; }
+    QToolButton* sendButton() const { return m_sendButton; }
+    QToolButton* closeButton() const { return m_closeButton; }
+    QToolButton* historyButton() const { return m_historyButton; }
+    QToolButton* templatesButton() const { return m_templatesButton; }
+    QMenu* templatesMenu() const { return m_templatesMenu; }
+    QCheckBox* translitBox() const { return m_translitBox; }
 
     void SetNumber(const QString& number);
     void SetSign(const QString& text);
@@ -71,7 +72,7 @@ public:
     void TranslitBoxClick();
     void TemplatesButtonClick();
     void HistoryButtonClick();
-    // Fills TemplatesMenu from Templates.dat (TemplatesButtonClick then pops it up).
+    // Fills the templates menu from Templates.dat (TemplatesButtonClick then pops it up).
     void rebuildTemplatesMenu();
 
 protected:
@@ -90,6 +91,17 @@ private:
     void showRecipient();
 
     TSendForm& m_form;
+    QLabel* m_countLabel = nullptr;
+    MessageEdit* m_messageEdit = nullptr;
+    QLineEdit* m_signEdit = nullptr;
+    TAlignEdit* m_senderEdit = nullptr;
+    TAlignEdit* m_recipientEdit = nullptr;
+    QToolButton* m_sendButton = nullptr;
+    QToolButton* m_closeButton = nullptr;
+    QToolButton* m_historyButton = nullptr;
+    QToolButton* m_templatesButton = nullptr;
+    QMenu* m_templatesMenu = nullptr;
+    QCheckBox* m_translitBox = nullptr;
     ContactBook* m_book;
     TypingLimit* m_signLimit = nullptr;
     TypingLimit* m_senderLimit = nullptr;

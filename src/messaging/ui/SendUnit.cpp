@@ -286,8 +286,8 @@ void TSendForm::CreateNewPage(const QString& sender, const QString& name, const 
     activateWindow();
     if (created)
         created->FocusMessage();
-    if (active->TranslitBox->isChecked() != translit) {
-        active->TranslitBox->setChecked(translit);
+    if (active->translitBox()->isChecked() != translit) {
+        active->translitBox()->setChecked(translit);
         active->TranslitBoxClick();
     }
     UpdateHeight();
@@ -325,14 +325,14 @@ void TSendForm::SendWorker(TMySheet* page) {
     Status->showMessage(SendOutcome::kConnecting);
     // Drawn at once, without handling other input in the middle of this handler.
     Status->repaint();
-    page->SendButton->setEnabled(false);
+    page->sendButton()->setEnabled(false);
 
     SendRequest request;
     request.userKey = m_service->client->userKey();
     request.number = page->Number;
     request.sender = page->Sender;
-    request.text = SendText::compose(page->MessageMemo->text(), page->SignEdit->text(),
-                                     page->TranslitBox->isChecked());
+    request.text = SendText::compose(page->messageEdit()->text(), page->signEdit()->text(),
+                                     page->translitBox()->isChecked());
     request.delayMinutes = page->DelayMinutes;
     startSend(request, page);
 }
@@ -386,7 +386,7 @@ void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& res
     // The bar is as narrow as the window; what it cuts off stays readable under the pointer.
     Status->setToolTip(status);
     if (page) {
-        page->SendButton->setEnabled(outcome.sendEnabled);
+        page->sendButton()->setEnabled(outcome.sendEnabled);
         if (outcome.clearMessage)
             page->SetText(QString());
     }
