@@ -148,7 +148,7 @@ bool SoakDriver::start(QString* error) {
     m_main->show();
 
     connect(m_send.get(), &TSendForm::HistoryChanged, this, [this] { ++m_counters.sendsRecorded; });
-    connect(m_send->Status, &QStatusBar::messageChanged, this, [this](const QString& text) {
+    connect(m_send->statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty() || text == SendOutcome::kConnecting)
             return;
         QString outcome = text;

@@ -119,7 +119,7 @@ private slots:
         QVERIFY(m_form->isVisible());
         QVERIFY(!m_form->IsHidden);
         QCOMPARE(page->RecipientName, QStringLiteral("Неизвестный"));
-        QCOMPARE(m_form->Pages->tabText(0), QStringLiteral("Неизвестный"));
+        QCOMPARE(m_form->pages()->tabText(0), QStringLiteral("Неизвестный"));
         QCOMPARE(page->recipientEdit()->text(), QStringLiteral("Неизвестный (+79990000000)"));
         QVERIFY(!page->ContactNode.isValid());
         QCOMPARE(page->senderEdit()->text(), QStringLiteral("varnelo.ru"));
@@ -220,7 +220,7 @@ private slots:
         QTRY_VERIFY(page->messageEdit()->hasFocus());
         QCOMPARE(page->Number, typed);
         QCOMPARE(page->RecipientName, name);
-        QCOMPARE(m_form->Pages->tabText(0), name);
+        QCOMPARE(m_form->pages()->tabText(0), name);
         QCOMPARE(page->ContactNode.isValid(), bound);
         QCOMPARE(page->recipientEdit()->text(), name + QStringLiteral(" (") + typed + ')');
     }
@@ -704,7 +704,7 @@ private slots:
             open(QStringLiteral("p%1").arg(i), QStringLiteral("n%1").arg(i));
         for (int i = 0; i < pages; ++i)
             m_form->page(i)->RecipientName = QStringLiteral("p%1").arg(i);
-        m_form->Pages->setCurrentIndex(active);
+        m_form->pages()->setCurrentIndex(active);
         m_form->activePage()->closeButton()->click();
         QCOMPARE(m_form->pageCount(), pages - 1);
         if (nowActive.isEmpty()) {
@@ -752,12 +752,12 @@ private slots:
     void releasesOnTheTabsReachTheHandler() {
         open(QStringLiteral("a"), QStringLiteral("1"));
         open(QStringLiteral("b"), QStringLiteral("2"));
-        const QPoint onTab = m_form->Pages->tabRect(1).center();
-        QWidget* rows = m_form->Pages->tabRows();
+        const QPoint onTab = m_form->pages()->tabRect(1).center();
+        QWidget* rows = m_form->pages()->tabRows();
         m_now = 10000;
-        QTest::mouseClick(rows, Qt::LeftButton, {}, rows->mapFrom(m_form->Pages, onTab));
-        QCOMPARE(m_form->Pages->currentIndex(), 1);
-        QTest::mouseClick(rows, Qt::LeftButton, {}, rows->mapFrom(m_form->Pages, onTab));
+        QTest::mouseClick(rows, Qt::LeftButton, {}, rows->mapFrom(m_form->pages(), onTab));
+        QCOMPARE(m_form->pages()->currentIndex(), 1);
+        QTest::mouseClick(rows, Qt::LeftButton, {}, rows->mapFrom(m_form->pages(), onTab));
         QCOMPARE(m_form->pageCount(), 1);
         QCOMPARE(m_form->activePage()->RecipientName, QStringLiteral("Неизвестный"));
     }
@@ -765,15 +765,15 @@ private slots:
     void heightFollowsTheTabRows() {
         open(QStringLiteral("a"), QStringLiteral("1"));
         const int oneRow = m_form->height();
-        QCOMPARE(m_form->Pages->rowCount(), 1);
-        QCOMPARE(oneRow, 50 + m_form->Pages->pageTop() + TMySheet::kContentHeight +
-                             m_form->Status->sizeHint().height() + 4);
+        QCOMPARE(m_form->pages()->rowCount(), 1);
+        QCOMPARE(oneRow, 50 + m_form->pages()->pageTop() + TMySheet::kContentHeight +
+                             m_form->statusBar()->sizeHint().height() + 4);
         for (int i = 0; i < 12; ++i)
             open(QStringLiteral("p%1").arg(i), QStringLiteral("+7916000%1").arg(i));
-        QVERIFY(m_form->Pages->rowCount() > 1);
+        QVERIFY(m_form->pages()->rowCount() > 1);
         QCOMPARE(m_form->height(),
-                 oneRow + (m_form->Pages->rowCount() - 1) *
-                              (m_form->Pages->pageTop() / m_form->Pages->rowCount()));
+                 oneRow + (m_form->pages()->rowCount() - 1) *
+                              (m_form->pages()->pageTop() / m_form->pages()->rowCount()));
         QCOMPARE(m_form->activePage()->height(), TMySheet::kContentHeight);
     }
 
@@ -800,7 +800,8 @@ private slots:
                               QStringLiteral("Встречаемся в субботу в 12:00 у входа в парк."),
                               QStringLiteral("Аня"), node(0));
         page->translitBox()->click();
-        m_form->Status->showMessage(QStringLiteral("Сообщение с идентификатором 1024 отправлено"));
+        m_form->statusBar()->showMessage(
+            QStringLiteral("Сообщение с идентификатором 1024 отправлено"));
         QVERIFY(!m_form->findChild<QLabel*>(QStringLiteral("banner"))->pixmap().isNull());
         QVERIFY(!m_form->findChild<QLabel*>(QStringLiteral("picture"))->pixmap().isNull());
         QCOMPARE(m_form->palette().color(QPalette::Window), SkinUnit::active().Main());

@@ -480,7 +480,7 @@ private slots:
         QVERIFY(m_sandbox.failNext(1, QStringLiteral("delay"), 700));
         TMySheet* target = page(kNumber, QStringLiteral("текст"));
         page(QStringLiteral("+79160000009"), QString(), {}, QStringLiteral("другой"));
-        m_form->Pages->setCurrentIndex(0);
+        m_form->pages()->setCurrentIndex(0);
         target->sendButton()->click();
         QPointer<TMySheet> gone(target);
         target->ClosePage();

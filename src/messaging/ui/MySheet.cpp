@@ -200,7 +200,7 @@ void TMySheet::SetNumber(const QString& number) {
     } else {
         RecipientName = ContactNode.data(Qt::DisplayRole).toString();
     }
-    m_form.Pages->setTabText(m_form.Pages->indexOf(this), RecipientName);
+    m_form.pages()->setTabText(m_form.pages()->indexOf(this), RecipientName);
     showRecipient();
 }
 
@@ -264,7 +264,7 @@ void TMySheet::StartSend(QAction* origin) {
 }
 
 void TMySheet::ClosePage() {
-    SendPages* pages = m_form.Pages;
+    SendPages* pages = m_form.pages();
     int index = pages->currentIndex();
     const bool tabsFocused = pages->tabRows()->hasFocus();
     // Taken out at once, destroyed once the handler that asked has returned.

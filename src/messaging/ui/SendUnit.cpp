@@ -137,8 +137,8 @@ TSendForm::~TSendForm() {
     }
     // The pages go while the form is whole: closing the window moves the focus, and a page
     // that has it would take its number and write the tab text of a form half torn down.
-    delete Pages;
-    Pages = nullptr;
+    delete m_pages;
+    m_pages = nullptr;
 }
 
 void TSendForm::FormCreate() {
@@ -163,23 +163,23 @@ void TSendForm::FormCreate() {
     m_subtitle->setFont(small);
     m_subtitle->move(54, 28);
 
-    Pages = new SendPages(this);
-    Pages->setTabIcon(
+    m_pages = new SendPages(this);
+    m_pages->setTabIcon(
         QIcon(QPixmap::fromImage(SkinUnit::active().sprites().smallIcon(kIconContact))));
-    connect(Pages, &SendPages::tabsMouseUp, this,
+    connect(m_pages, &SendPages::tabsMouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint& at) {
                 PagesMouseUp(button, modifiers, at.x(), at.y());
             });
-    connect(Pages, &SendPages::currentChanged, this, [this] { UpdateHeight(); });
-    Status = new QStatusBar(this);
-    Status->setSizeGripEnabled(false);
+    connect(m_pages, &SendPages::currentChanged, this, [this] { UpdateHeight(); });
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setSizeGripEnabled(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, kBottomGap);
     layout->setSpacing(0);
     layout->addWidget(header);
-    layout->addWidget(Pages, 1);
-    layout->addWidget(Status);
+    layout->addWidget(m_pages, 1);
+    layout->addWidget(m_statusBar);
     setFixedWidth(kWindowWidth);
 
     buildDelayMenu();
@@ -234,19 +234,19 @@ BookEntry* TSendForm::nodeAt(const QModelIndex& index) const {
 }
 
 TMySheet* TSendForm::page(int index) const {
-    return qobject_cast<TMySheet*>(Pages->page(index));
+    return qobject_cast<TMySheet*>(m_pages->page(index));
 }
 
 TMySheet* TSendForm::activePage() const {
-    return qobject_cast<TMySheet*>(Pages->currentPage());
+    return qobject_cast<TMySheet*>(m_pages->currentPage());
 }
 
 int TSendForm::pageCount() const {
-    return Pages->count();
+    return m_pages->count();
 }
 
 QString TSendForm::statusText() const {
-    return Status->currentMessage();
+    return m_statusBar->currentMessage();
 }
 
 void TSendForm::CreateNewPage(const QString& sender, const QString& name, const QString& number,
@@ -261,19 +261,19 @@ void TSendForm::CreateNewPage(const QString& sender, const QString& name, const 
     TMySheet* created = nullptr;
     if (!found) {
         created = new TMySheet(*this, m_book);
-        const int index = Pages->addPage(created, QString());
+        const int index = m_pages->addPage(created, QString());
         const QModelIndex bound = nodeIndex(node);
         created->ContactNode = bound;
         created->RecipientKind = bound.isValid() ? bound.data(ContactBook::LevelRole).toInt() : 1;
         created->SetNumber(number);
         created->Recount();
         created->SetSign(sign);
-        Pages->setCurrentIndex(index);
+        m_pages->setCurrentIndex(index);
         created->SetText(text);
         created->SetSign(sign);
         created->SetSender(sender.isEmpty() ? kDefaultSender : sender);
     } else {
-        Pages->setCurrentIndex(Pages->indexOf(found));
+        m_pages->setCurrentIndex(m_pages->indexOf(found));
     }
     TMySheet* active = activePage();
     if (!text.isEmpty()) {
@@ -296,8 +296,8 @@ void TSendForm::CreateNewPage(const QString& sender, const QString& name, const 
 void TSendForm::UpdateHeight() {
     if (layout())
         layout()->activate();
-    const int height = kHeaderHeight + Pages->pageTop() + TMySheet::kContentHeight +
-                       Status->sizeHint().height() + kBottomGap;
+    const int height = kHeaderHeight + m_pages->pageTop() + TMySheet::kContentHeight +
+                       m_statusBar->sizeHint().height() + kBottomGap;
     setFixedHeight(height);
 }
 
@@ -322,9 +322,9 @@ void TSendForm::PagesMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int 
 }
 
 void TSendForm::SendWorker(TMySheet* page) {
-    Status->showMessage(SendOutcome::kConnecting);
+    m_statusBar->showMessage(SendOutcome::kConnecting);
     // Drawn at once, without handling other input in the middle of this handler.
-    Status->repaint();
+    m_statusBar->repaint();
     page->sendButton()->setEnabled(false);
 
     SendRequest request;
@@ -382,9 +382,9 @@ void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& res
     const SendOutcome& outcome = result.outcome;
     const QString status =
         outcome.action == SendOutcome::Action::ShowNotice ? QString() : result.statusText();
-    Status->showMessage(status);
+    m_statusBar->showMessage(status);
     // The bar is as narrow as the window; what it cuts off stays readable under the pointer.
-    Status->setToolTip(status);
+    m_statusBar->setToolTip(status);
     if (page) {
         page->sendButton()->setEnabled(outcome.sendEnabled);
         if (outcome.clearMessage)
@@ -414,7 +414,7 @@ void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& res
 void TSendForm::sendAgain(qint64 journalRow) {
     if (const std::optional<SendRequest> request = UnknownOutcomes::againRequest(
             m_service->journal(), m_service->client->userKey(), journalRow)) {
-        Status->showMessage(SendOutcome::kConnecting);
+        m_statusBar->showMessage(SendOutcome::kConnecting);
         startSend(*request, nullptr);
     }
 }
@@ -428,7 +428,7 @@ void TSendForm::showEvent(QShowEvent* event) {
     parts.pictureFile = QStringLiteral("8.bmp");
     parts.captions = {m_title, m_subtitle};
     skin.dress(this, parts);
-    SkinUnit::setBackground(Status, skin.Main());
+    SkinUnit::setBackground(m_statusBar, skin.Main());
     if (!m_placed) {
         m_placed = true;
         if (QScreen* screen = QGuiApplication::primaryScreen())

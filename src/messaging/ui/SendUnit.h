@@ -98,8 +98,8 @@ public:
     // True while the user keeps the window closed; the main window then shows it no more.
     bool IsHidden = true;
 
-    SendPages* Pages = nullptr;
-    QStatusBar* Status = nullptr;
+    SendPages* pages() const { return m_pages; }
+    QStatusBar* statusBar() const { return m_statusBar; }
     // The menu of a page's send button: now, or with one of the delays.
     QMenu* delayMenu() const { return m_delayMenu; }
 
@@ -141,6 +141,8 @@ private:
     };
 
     std::shared_ptr<SendService> m_service;
+    SendPages* m_pages = nullptr;
+    QStatusBar* m_statusBar = nullptr;
     ContactBook* m_book = nullptr;
     IconCache m_pageIcons;
     QList<InFlight> m_sends;
