@@ -43,7 +43,7 @@ class UnknownOutcomeDialogTest : public QObject {
         m_form->journal().markUnknown(id, QStringLiteral("ответ не получен"));
     }
     QString cell(const UnknownOutcomeDialog& dialog, int row, int column) const {
-        return dialog.Table->item(row, column)->text();
+        return dialog.table()->item(row, column)->text();
     }
 
 private slots:
@@ -67,12 +67,12 @@ private slots:
     void countAsSent() {
         unknownRow({kSecond, kFirst}, {{77, kSecond}});
         UnknownOutcomeDialog dialog(*m_form);
-        QCOMPARE(dialog.Table->rowCount(), 1);
+        QCOMPARE(dialog.table()->rowCount(), 1);
         QCOMPARE(cell(dialog, 0, 0), QStringLiteral("2024-03-05 10:20:30"));
         QCOMPARE(cell(dialog, 0, 1), QStringLiteral("Аня ") + kFirst);
         QCOMPARE(cell(dialog, 0, 2), QStringLiteral("Привет Вася"));
         QSignalSpy changed(&dialog, &UnknownOutcomeDialog::HistoryChanged);
-        dialog.CountAsSentButton->click();
+        dialog.countAsSentButton()->click();
         const QList<TMess> records = HistoryFile().readAll();
         QCOMPARE(records.size(), 2);
         QCOMPARE(records[0].Id, 77);
@@ -82,8 +82,8 @@ private slots:
         QCOMPARE(records[1].moment(), kMoment);
         QCOMPARE(changed.count(), 1);
         QVERIFY(m_form->journal().rows().isEmpty());
-        QCOMPARE(dialog.Table->rowCount(), 0);
-        QVERIFY(!dialog.CountAsSentButton->isEnabled() && !dialog.RemoveButton->isEnabled());
+        QCOMPARE(dialog.table()->rowCount(), 0);
+        QVERIFY(!dialog.countAsSentButton()->isEnabled() && !dialog.removeButton()->isEnabled());
     }
 
     void removeAsksFirst_data() {
@@ -97,11 +97,11 @@ private slots:
         UnknownOutcomeDialog dialog(*m_form);
         Prompts::takeAsked();
         Prompts::queueAnswer(answer);
-        dialog.RemoveButton->click();
+        dialog.removeButton()->click();
         QCOMPARE(Prompts::takeAsked().value(0).caption, QStringLiteral("Подтверждение"));
         const int left = answer == QMessageBox::Yes ? 0 : 1;
         QCOMPARE(m_form->journal().rows().size(), left);
-        QCOMPARE(dialog.Table->rowCount(), left);
+        QCOMPARE(dialog.table()->rowCount(), left);
         QVERIFY(HistoryFile().readAll().isEmpty());
     }
 
@@ -111,8 +111,8 @@ private slots:
         m_fixture.client().setUserKey(m_sandbox.createAccount());
         unknownRow({kFirst, kSecond});
         UnknownOutcomeDialog dialog(*m_form);
-        dialog.SendAgainButton->click();
-        QCOMPARE(dialog.Table->rowCount(), 0);
+        dialog.sendAgainButton()->click();
+        QCOMPARE(dialog.table()->rowCount(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(m_form->sendsInFlight(), 0, 30000);
         const QJsonArray sent =
             m_sandbox.admin("GET", QStringLiteral("/admin/messages"))[u"messages"].toArray();
@@ -124,7 +124,7 @@ private slots:
             QCOMPARE(records[i].Id, sent[i][u"id"].toInt());
         }
         QVERIFY(m_form->journal().rows().isEmpty());
-        QCOMPARE(dialog.StatusLine->text(), m_form->statusText());
+        QCOMPARE(dialog.statusLine()->text(), m_form->statusText());
     }
 };
 

@@ -79,17 +79,17 @@ class BookFilesTest : public QObject {
                 return;
             seen.shown = true;
             if (!group.isEmpty()) {
-                dialog->GroupBox->setEditText(group);
+                dialog->groupBox()->setEditText(group);
                 // Planned again after a pause in typing: rows without a group go there.
                 QTRY_VERIFY(
                     std::any_of(dialog->plan().steps.begin(), dialog->plan().steps.end(),
                                 [&](const BookImport::Step& step) { return step.group == group; }));
             }
-            seen.counts = dialog->CountsLabel->text();
-            for (int i = 0; i < dialog->InvalidList->count(); ++i)
-                seen.invalid << dialog->InvalidList->item(i)->text();
+            seen.counts = dialog->countsLabel()->text();
+            for (int i = 0; i < dialog->invalidList()->count(); ++i)
+                seen.invalid << dialog->invalidList()->item(i)->text();
             if (accept)
-                dialog->ImportButton->click();
+                dialog->importButton()->click();
             else
                 dialog->reject();
         });

@@ -358,8 +358,8 @@ class FocusChainsTest : public QObject {
             auto* dialog = new ImportContactsDialog(QStringLiteral("/tmp/phone.vcf"), {row},
                                                     m_book.groups(), *PhoneNumbers::get());
             Opened o = opened(dialog);
-            o.enterFrom = dialog->GroupBox;
-            o.enterPresses = dialog->ImportButton;
+            o.enterFrom = dialog->groupBox();
+            o.enterPresses = dialog->importButton();
             return o;
         };
         m_openers[QStringLiteral("unknown outcomes")] = [this] {
@@ -368,8 +368,8 @@ class FocusChainsTest : public QObject {
             m_sendForm->journal().markUnknown(m_sendForm->journal().begin(row), QString());
             auto* dialog = new UnknownOutcomeDialog(*m_sendForm);
             Opened o = opened(dialog);
-            o.enterFrom = dialog->Table;
-            o.enterPresses = dialog->CloseButton;
+            o.enterFrom = dialog->table();
+            o.enterPresses = dialog->closeButton();
             return o;
         };
         m_openers[QStringLiteral("history window")] = [this] {

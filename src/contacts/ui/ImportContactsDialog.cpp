@@ -27,7 +27,10 @@ QString invalidText(const BookImport::Invalid& row) {
 ImportContactsDialog::ImportContactsDialog(const QString& fileName, ImportedContacts rows,
                                            QList<BookGroup> book, const PhoneNumbers& numbers,
                                            QWidget* parent)
-    : QDialog(parent), m_rows(std::move(rows)), m_book(std::move(book)), m_numbers(numbers) {
+    : QDialog(parent)
+    , m_rows(std::move(rows))
+    , m_book(std::move(book))
+    , m_numbers(numbers) {
     setObjectName(QStringLiteral("ImportContactsDialog"));
     setWindowTitle(kTitle);
 
@@ -35,31 +38,31 @@ ImportContactsDialog::ImportContactsDialog(const QString& fileName, ImportedCont
     fileLabel->setToolTip(fileName);
 
     // Typing a new name makes that group; the list offers the book's groups.
-    GroupBox = new QComboBox;
-    GroupBox->setObjectName(QStringLiteral("GroupBox"));
-    GroupBox->setEditable(true);
-    GroupBox->setInsertPolicy(QComboBox::NoInsert);
-    GroupBox->addItem(BookImport::kNoGroup);
+    m_groupBox = new QComboBox;
+    m_groupBox->setObjectName(QStringLiteral("GroupBox"));
+    m_groupBox->setEditable(true);
+    m_groupBox->setInsertPolicy(QComboBox::NoInsert);
+    m_groupBox->addItem(BookImport::kNoGroup);
     for (const BookGroup& group : m_book) {
         if (group.entry.caption != BookImport::kNoGroup &&
-            GroupBox->findText(group.entry.caption, Qt::MatchExactly) < 0)
-            GroupBox->addItem(group.entry.caption);
+            m_groupBox->findText(group.entry.caption, Qt::MatchExactly) < 0)
+            m_groupBox->addItem(group.entry.caption);
     }
     auto* groupRow = new QFormLayout;
-    groupRow->addRow(QStringLiteral("&Группа для контактов без группы:"), GroupBox);
+    groupRow->addRow(QStringLiteral("&Группа для контактов без группы:"), m_groupBox);
 
-    CountsLabel = new QLabel;
-    CountsLabel->setObjectName(QStringLiteral("CountsLabel"));
-    InvalidList = new QListWidget;
-    InvalidList->setObjectName(QStringLiteral("InvalidList"));
+    m_countsLabel = new QLabel;
+    m_countsLabel->setObjectName(QStringLiteral("CountsLabel"));
+    m_invalidList = new QListWidget;
+    m_invalidList->setObjectName(QStringLiteral("InvalidList"));
     auto* invalidCaption = new QLabel(QStringLiteral("&Не будут добавлены:"));
-    invalidCaption->setBuddy(InvalidList);
+    invalidCaption->setBuddy(m_invalidList);
 
     auto* buttons = new QDialogButtonBox;
-    ImportButton = buttons->addButton(QStringLiteral("Импортировать"),
-                                      QDialogButtonBox::AcceptRole);
-    ImportButton->setObjectName(QStringLiteral("ImportButton"));
-    ImportButton->setDefault(true);
+    m_importButton =
+        buttons->addButton(QStringLiteral("Импортировать"), QDialogButtonBox::AcceptRole);
+    m_importButton->setObjectName(QStringLiteral("ImportButton"));
+    m_importButton->setDefault(true);
     buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -67,9 +70,9 @@ ImportContactsDialog::ImportContactsDialog(const QString& fileName, ImportedCont
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fileLabel);
     layout->addLayout(groupRow);
-    layout->addWidget(CountsLabel);
+    layout->addWidget(m_countsLabel);
     layout->addWidget(invalidCaption);
-    layout->addWidget(InvalidList, 1);
+    layout->addWidget(m_invalidList, 1);
     layout->addWidget(buttons);
     resize(460, 360);
 
@@ -78,21 +81,21 @@ ImportContactsDialog::ImportContactsDialog(const QString& fileName, ImportedCont
     replanSoon->setSingleShot(true);
     replanSoon->setInterval(200);
     connect(replanSoon, &QTimer::timeout, this, &ImportContactsDialog::replan);
-    connect(GroupBox, &QComboBox::currentTextChanged, replanSoon, qOverload<>(&QTimer::start));
+    connect(m_groupBox, &QComboBox::currentTextChanged, replanSoon, qOverload<>(&QTimer::start));
     replan();
 }
 
 void ImportContactsDialog::replan() {
-    m_plan = BookImport::plan(m_book, m_rows, GroupBox->currentText(), m_numbers);
-    CountsLabel->setText(QStringLiteral("Новых контактов: %1\nУже есть в книге: %2\n"
-                                        "С ошибкой в номере: %3\nНовых групп: %4")
-                             .arg(m_plan.added)
-                             .arg(m_plan.duplicates)
-                             .arg(m_plan.invalid.size())
-                             .arg(m_plan.newGroups));
-    InvalidList->clear();
+    m_plan = BookImport::plan(m_book, m_rows, m_groupBox->currentText(), m_numbers);
+    m_countsLabel->setText(QStringLiteral("Новых контактов: %1\nУже есть в книге: %2\n"
+                                          "С ошибкой в номере: %3\nНовых групп: %4")
+                               .arg(m_plan.added)
+                               .arg(m_plan.duplicates)
+                               .arg(m_plan.invalid.size())
+                               .arg(m_plan.newGroups));
+    m_invalidList->clear();
     for (const BookImport::Invalid& row : m_plan.invalid)
-        InvalidList->addItem(invalidText(row));
-    InvalidList->setEnabled(!m_plan.invalid.isEmpty());
-    ImportButton->setEnabled(!m_plan.steps.isEmpty());
+        m_invalidList->addItem(invalidText(row));
+    m_invalidList->setEnabled(!m_plan.invalid.isEmpty());
+    m_importButton->setEnabled(!m_plan.steps.isEmpty());
 }

@@ -19,18 +19,21 @@ class ImportContactsDialog : public QDialog {
 public:
     static inline const QString kTitle = QStringLiteral("Импорт контактов");
 
-    ImportContactsDialog(const QString& fileName, ImportedContacts rows,
-                         QList<BookGroup> book, const PhoneNumbers& numbers,
-                         QWidget* parent = nullptr);
+    ImportContactsDialog(const QString& fileName, ImportedContacts rows, QList<BookGroup> book,
+                         const PhoneNumbers& numbers, QWidget* parent = nullptr);
 
     const BookImport::Plan& plan() const { return m_plan; }
 
-    QComboBox* GroupBox = nullptr;
-    QLabel* CountsLabel = nullptr;
-    QListWidget* InvalidList = nullptr;
-    QPushButton* ImportButton = nullptr;
+    QComboBox* groupBox() const { return m_groupBox; }
+    QLabel* countsLabel() const { return m_countsLabel; }
+    QListWidget* invalidList() const { return m_invalidList; }
+    QPushButton* importButton() const { return m_importButton; }
 
 private:
+    QComboBox* m_groupBox = nullptr;
+    QLabel* m_countsLabel = nullptr;
+    QListWidget* m_invalidList = nullptr;
+    QPushButton* m_importButton = nullptr;
     void replan();
 
     const ImportedContacts m_rows;

@@ -56,84 +56,85 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
     setWindowTitle(kTitle);
     setAttribute(Qt::WA_DeleteOnClose);
 
-    Header = SkinnedHeader::create(this, kTitle, kSubtitle);
+    m_header = SkinnedHeader::create(this, kTitle, kSubtitle);
 
-    Explanation = new QLabel(kExplanation);
-    Explanation->setObjectName(QStringLiteral("Explanation"));
-    Explanation->setWordWrap(true);
+    m_explanation = new QLabel(kExplanation);
+    m_explanation->setObjectName(QStringLiteral("Explanation"));
+    m_explanation->setWordWrap(true);
 
-    Table = new QTableWidget(0, 3);
-    Table->setObjectName(QStringLiteral("Table"));
-    Table->setHorizontalHeaderLabels(
+    m_table = new QTableWidget(0, 3);
+    m_table->setObjectName(QStringLiteral("Table"));
+    m_table->setHorizontalHeaderLabels(
         {QStringLiteral("Время"), QStringLiteral("Получатели"), QStringLiteral("Текст")});
-    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Table->setSelectionMode(QAbstractItemView::SingleSelection);
-    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Tab leaves the table for the buttons; the arrows move between the rows.
-    Table->setTabKeyNavigation(false);
-    Table->setWordWrap(false);
-    Table->verticalHeader()->hide();
-    Table->horizontalHeader()->setSectionResizeMode(MomentColumn, QHeaderView::ResizeToContents);
-    Table->horizontalHeader()->setStretchLastSection(true);
-    Table->setColumnWidth(RecipientsColumn, 170);
-    Table->setAccessibleName(QStringLiteral("Отправки с неизвестным результатом"));
-    Table->setAccessibleDescription(kExplanation);
+    m_table->setTabKeyNavigation(false);
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(MomentColumn, QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setColumnWidth(RecipientsColumn, 170);
+    m_table->setAccessibleName(QStringLiteral("Отправки с неизвестным результатом"));
+    m_table->setAccessibleDescription(kExplanation);
 
     const auto button = [this](const QString& text, const char* name) {
         auto* created = new QPushButton(text, this);
         created->setObjectName(QLatin1String(name));
         return created;
     };
-    CountAsSentButton = button(QStringLiteral("Считать отправленным"), "CountAsSentButton");
-    CountAsSentButton->setToolTip(
+    m_countAsSentButton = button(QStringLiteral("Считать отправленным"), "CountAsSentButton");
+    m_countAsSentButton->setToolTip(
         QStringLiteral("Записать в историю как отправленные, с неизвестной доставкой"));
-    SendAgainButton = button(QStringLiteral("Отправить снова"), "SendAgainButton");
-    RemoveButton = button(QStringLiteral("Удалить"), "RemoveButton");
-    CloseButton = button(QStringLiteral("Закрыть"), "CloseButton");
+    m_sendAgainButton = button(QStringLiteral("Отправить снова"), "SendAgainButton");
+    m_removeButton = button(QStringLiteral("Удалить"), "RemoveButton");
+    m_closeButton = button(QStringLiteral("Закрыть"), "CloseButton");
     // Enter closes: it must never send or forget anything by chance.
-    CloseButton->setDefault(true);
-    connect(CountAsSentButton, &QPushButton::clicked, this,
+    m_closeButton->setDefault(true);
+    connect(m_countAsSentButton, &QPushButton::clicked, this,
             &UnknownOutcomeDialog::countAsSentClick);
-    connect(SendAgainButton, &QPushButton::clicked, this, &UnknownOutcomeDialog::sendAgainClick);
-    connect(RemoveButton, &QPushButton::clicked, this, &UnknownOutcomeDialog::removeClick);
-    connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Table, &QTableWidget::itemSelectionChanged, this, &UnknownOutcomeDialog::updateButtons);
+    connect(m_sendAgainButton, &QPushButton::clicked, this, &UnknownOutcomeDialog::sendAgainClick);
+    connect(m_removeButton, &QPushButton::clicked, this, &UnknownOutcomeDialog::removeClick);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_table, &QTableWidget::itemSelectionChanged, this,
+            &UnknownOutcomeDialog::updateButtons);
 
-    StatusLine = new QLabel;
-    StatusLine->setObjectName(QStringLiteral("StatusLine"));
-    StatusLine->setWordWrap(true);
-    StatusLine->hide();
+    m_statusLine = new QLabel;
+    m_statusLine->setObjectName(QStringLiteral("StatusLine"));
+    m_statusLine->setWordWrap(true);
+    m_statusLine->hide();
 
     // Set here: a nested layout takes its parent's spacing, which is none.
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);
-    buttons->addWidget(CountAsSentButton);
-    buttons->addWidget(SendAgainButton);
-    buttons->addWidget(RemoveButton);
+    buttons->addWidget(m_countAsSentButton);
+    buttons->addWidget(m_sendAgainButton);
+    buttons->addWidget(m_removeButton);
     buttons->addStretch(1);
-    buttons->addWidget(CloseButton);
+    buttons->addWidget(m_closeButton);
     auto* body = new QVBoxLayout;
     body->setContentsMargins(10, 8, 10, 10);
     body->setSpacing(8);
-    body->addWidget(Explanation);
-    body->addWidget(Table, 1);
-    body->addWidget(StatusLine);
+    body->addWidget(m_explanation);
+    body->addWidget(m_table, 1);
+    body->addWidget(m_statusLine);
     body->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Header.banner);
+    layout->addWidget(m_header.banner);
     layout->addLayout(body, 1);
     resize(600, 360);
 
     SkinnedWindow parts;
-    parts.banner = Header.banner;
-    parts.picture = Header.picture;
+    parts.banner = m_header.banner;
+    parts.picture = m_header.picture;
     // The send window's picture: these are its sends.
     parts.pictureFile = QStringLiteral("8.bmp");
-    parts.captions = {Header.title, Header.subtitle};
-    parts.infoLabels = {Explanation, StatusLine};
-    parts.otherBackground = {Table};
+    parts.captions = {m_header.title, m_header.subtitle};
+    parts.infoLabels = {m_explanation, m_statusLine};
+    parts.otherBackground = {m_table};
     SkinUnit::active().dress(this, parts);
 
     // A send again that ends tells how it went; the rows it replaced are gone by then.
@@ -145,7 +146,7 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
         refresh();
     });
     refresh();
-    Table->setFocus();
+    m_table->setFocus();
 }
 
 bool UnknownOutcomeDialog::refresh() {
@@ -189,21 +190,21 @@ bool UnknownOutcomeDialog::refresh() {
 void UnknownOutcomeDialog::fillTable() {
     const QHash<QString, QString> names =
         HistoryFilter::ContactNamesFrom(m_sendForm ? m_sendForm->contactBook() : nullptr);
-    Table->setRowCount(int(m_rows.size()));
+    m_table->setRowCount(int(m_rows.size()));
     for (int i = 0; i < m_rows.size(); ++i) {
         const SendJournal::Row& row = m_rows[i];
         const QString text = row.fullText();
         const QString tip =
             row.reason.isEmpty() ? text : QStringLiteral("%1\n\n%2").arg(row.reason, text);
-        Table->setItem(i, MomentColumn, cell(UnknownOutcomes::momentText(row), tip));
+        m_table->setItem(i, MomentColumn, cell(UnknownOutcomes::momentText(row), tip));
         const QString recipients = recipientsText(row, names);
-        Table->setItem(i, RecipientsColumn, cell(recipients, recipients));
-        Table->setItem(i, TextColumn, cell(QString(text).replace(QLatin1Char('\n'), u' '), tip));
+        m_table->setItem(i, RecipientsColumn, cell(recipients, recipients));
+        m_table->setItem(i, TextColumn, cell(QString(text).replace(QLatin1Char('\n'), u' '), tip));
     }
 }
 
 qint64 UnknownOutcomeDialog::selectedRow() const {
-    const QList<QTableWidgetItem*> selected = Table->selectedItems();
+    const QList<QTableWidgetItem*> selected = m_table->selectedItems();
     if (selected.isEmpty())
         return 0;
     const int index = selected.first()->row();
@@ -213,8 +214,8 @@ qint64 UnknownOutcomeDialog::selectedRow() const {
 void UnknownOutcomeDialog::selectRow(qint64 journalRow) {
     for (int i = 0; i < m_rows.size(); ++i) {
         if (m_rows[i].id == journalRow) {
-            Table->setCurrentCell(i, MomentColumn);
-            Table->selectRow(i);
+            m_table->setCurrentCell(i, MomentColumn);
+            m_table->selectRow(i);
             return;
         }
     }
@@ -229,16 +230,16 @@ const SendJournal::Row* UnknownOutcomeDialog::selected() const {
 
 void UnknownOutcomeDialog::updateButtons() {
     const SendJournal::Row* row = selected();
-    CountAsSentButton->setEnabled(row);
+    m_countAsSentButton->setEnabled(row);
     // Ids a reply gave, not yet in the history, would be lost with the row a new send
     // replaces.
-    SendAgainButton->setEnabled(row && row->accepted.isEmpty() && m_sendForm);
-    RemoveButton->setEnabled(row);
+    m_sendAgainButton->setEnabled(row && row->accepted.isEmpty() && m_sendForm);
+    m_removeButton->setEnabled(row);
 }
 
 void UnknownOutcomeDialog::showStatus(const QString& text) {
-    StatusLine->setText(text);
-    StatusLine->setVisible(!text.isEmpty());
+    m_statusLine->setText(text);
+    m_statusLine->setVisible(!text.isEmpty());
 }
 
 void UnknownOutcomeDialog::reportFailure(const QString& text) {

@@ -40,21 +40,28 @@ public:
     void sendAgainClick();
     void removeClick();
 
-    SkinnedHeader Header;
-    QLabel* Explanation = nullptr;
-    QTableWidget* Table = nullptr;
+    QLabel* explanation() const { return m_explanation; }
+    QTableWidget* table() const { return m_table; }
     // How the last send again went, from the send window's status bar.
-    QLabel* StatusLine = nullptr;
-    QPushButton* CountAsSentButton = nullptr;
-    QPushButton* SendAgainButton = nullptr;
-    QPushButton* RemoveButton = nullptr;
-    QPushButton* CloseButton = nullptr;
+    QLabel* statusLine() const { return m_statusLine; }
+    QPushButton* countAsSentButton() const { return m_countAsSentButton; }
+    QPushButton* sendAgainButton() const { return m_sendAgainButton; }
+    QPushButton* removeButton() const { return m_removeButton; }
+    QPushButton* closeButton() const { return m_closeButton; }
 
 signals:
     // Records were written to the history: the history window refills.
     void HistoryChanged();
 
 private:
+    SkinnedHeader m_header;
+    QLabel* m_explanation = nullptr;
+    QTableWidget* m_table = nullptr;
+    QLabel* m_statusLine = nullptr;
+    QPushButton* m_countAsSentButton = nullptr;
+    QPushButton* m_sendAgainButton = nullptr;
+    QPushButton* m_removeButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
     const SendJournal::Row* selected() const;
     void fillTable();
     void updateButtons();
