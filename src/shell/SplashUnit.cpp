@@ -30,16 +30,17 @@ TSplashForm::TSplashForm(std::function<void()> applySkin, QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_applySkin(std::move(applySkin)) {
     setFixedSize(kWidth, kHeight);
-    versionLabel = new QLabel(this);
-    versionLabel->setStyleSheet(QStringLiteral("color: #e8f5ea; background: transparent;"));
-    versionLabel->setText(QStringLiteral("ver 3.1.6"));
-    versionLabel->adjustSize();
-    versionLabel->move(kWidth - versionLabel->width() - 12, kHeight - versionLabel->height() - 10);
+    m_versionLabel = new QLabel(this);
+    m_versionLabel->setStyleSheet(QStringLiteral("color: #e8f5ea; background: transparent;"));
+    m_versionLabel->setText(QStringLiteral("ver 3.1.6"));
+    m_versionLabel->adjustSize();
+    m_versionLabel->move(kWidth - m_versionLabel->width() - 12,
+                         kHeight - m_versionLabel->height() - 10);
 
-    HideTimer = new QTimer(this);
-    HideTimer->setInterval(kShowMs);
-    HideTimer->setSingleShot(true);
-    connect(HideTimer, &QTimer::timeout, this, &QDialog::accept);
+    m_hideTimer = new QTimer(this);
+    m_hideTimer->setInterval(kShowMs);
+    m_hideTimer->setSingleShot(true);
+    connect(m_hideTimer, &QTimer::timeout, this, &QDialog::accept);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -61,7 +62,7 @@ void TSplashForm::applySkinOnce() {
 void TSplashForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     m_skinApplied = false;
-    HideTimer->start();
+    m_hideTimer->start();
 }
 
 void TSplashForm::changeEvent(QEvent* event) {
@@ -85,7 +86,7 @@ void TSplashForm::keyPressEvent(QKeyEvent*) {
 }
 
 void TSplashForm::done(int result) {
-    HideTimer->stop();
+    m_hideTimer->stop();
     applySkinOnce();
     QDialog::done(result);
 }

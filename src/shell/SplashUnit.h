@@ -17,8 +17,8 @@ class TSplashForm : public QDialog {
 public:
     explicit TSplashForm(std::function<void()> applySkin, QWidget* parent = nullptr);
 
-    QLabel* versionLabel = nullptr;
-    QTimer* HideTimer = nullptr;
+    QLabel* versionLabel() const { return m_versionLabel; }
+    QTimer* hideTimer() const { return m_hideTimer; }
 
     bool skinApplied() const { return m_skinApplied; }
 
@@ -45,6 +45,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QLabel* m_versionLabel = nullptr;
+    QTimer* m_hideTimer = nullptr;
     void applySkinOnce();
 
     std::function<void()> m_applySkin;

@@ -168,7 +168,7 @@ int StartUp::run(QApplication& app, EarlyWork early, const OpenStore& openStore)
         // program's own loop once the splash has gone.
         bool loaded = false;
         auto* splash = new TSplashForm([&loaded, &loadSkin] { loaded = loadSkin(); });
-        splash->versionLabel->setText(kVersionLabel);
+        splash->versionLabel()->setText(kVersionLabel);
         QObject::connect(
             splash, &QDialog::finished, &app,
             [&, splash] {

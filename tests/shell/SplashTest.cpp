@@ -26,12 +26,12 @@ private slots:
         QFETCH(QString, ending);
         int applied = 0;
         TSplashForm splash([&applied] { ++applied; });
-        QCOMPARE(splash.versionLabel->text(), QStringLiteral("ver 3.1.6"));
+        QCOMPARE(splash.versionLabel()->text(), QStringLiteral("ver 3.1.6"));
         QCOMPARE(splash.size(), QSize(400, 250));
-        QCOMPARE(splash.HideTimer->interval(), 5000);
+        QCOMPARE(splash.hideTimer()->interval(), 5000);
         QTimer::singleShot(0, &splash, [&] {
             if (ending == QLatin1String("timer"))
-                splash.HideTimer->setInterval(10), splash.HideTimer->start();
+                splash.hideTimer()->setInterval(10), splash.hideTimer()->start();
             else if (ending == QLatin1String("click")) {
                 QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), QPointF(10, 10),
                                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -47,7 +47,7 @@ private slots:
         QTRY_COMPARE(finished.count(), 1);
         QVERIFY(!splash.isVisible());
         QCOMPARE(applied, 1);
-        QVERIFY(!splash.HideTimer->isActive());
+        QVERIFY(!splash.hideTimer()->isActive());
     }
 
     // Title and subtitle lie whole inside the window, clear of the version label, in the
@@ -64,7 +64,7 @@ private slots:
         TSplashForm splash({});
         if (!family.isEmpty())
             splash.setFont(QFont(family));
-        QList<QRect> taken{splash.versionLabel->geometry()};
+        QList<QRect> taken{splash.versionLabel()->geometry()};
         const QList<TSplashForm::PaintedText> texts = splash.paintedTexts();
         QCOMPARE(texts.size(), 2);
         for (const TSplashForm::PaintedText& text : texts) {
