@@ -1,4 +1,5 @@
 #include "BookEntries.h"
+#include "Screenshots.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "messaging/TemplatesFile.h"
@@ -807,9 +808,7 @@ private slots:
         QCOMPARE(m_form->palette().color(QPalette::Window), SkinUnit::active().Main());
         const QImage shot = m_form->grab().toImage();
         QCOMPARE(shot.height(), m_form->height());
-        const QString path = qEnvironmentVariable("VARNELO_SEND_SCREENSHOT");
-        if (!path.isEmpty())
-            QVERIFY(shot.save(path));
+        QVERIFY(Screenshots::save(shot, QStringLiteral("sendform")));
     }
 };
 

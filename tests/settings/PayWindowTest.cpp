@@ -1,5 +1,6 @@
 #include "settings/ui/PayWindow.h"
 #include "SandboxProcess.h"
+#include "Screenshots.h"
 #include "TestProfile.h"
 #include "platform/Registry.h"
 #include "service/ServiceClient.h"
@@ -151,9 +152,7 @@ private slots:
             return pixelsOf(form->grab().toImage(), browser->geometry(), QColor(0x2C, 0x55, 0xB1));
         };
         QTRY_VERIFY_WITH_TIMEOUT(textPixels() > 500, 30000);
-        const QString folder = qEnvironmentVariable("VARNELO_OPTIONS_SCREENSHOTS");
-        if (!folder.isEmpty())
-            QVERIFY(form->grab().save(folder + "/payform.png"));
+        QVERIFY(Screenshots::save(form.get(), QStringLiteral("payform")));
     }
 
     void backAndForwardFollowTheHistory() {

@@ -1,5 +1,6 @@
 #include "FakeHttpServer.h"
 #include "SandboxProcess.h"
+#include "Screenshots.h"
 #include "ServiceFixture.h"
 #include "StoreDamage.h"
 #include "TestProfile.h"
@@ -209,9 +210,7 @@ private slots:
         QCOMPARE(AccountPrices::voucherFee(), 2.0);
         QCOMPARE(AccountPrices::detailPrice(), 0.5);
 
-        const QString folder = qEnvironmentVariable("VARNELO_OPTIONS_SCREENSHOTS");
-        if (!folder.isEmpty())
-            QVERIFY(m_page->grab().save(folder + "/serverpage.png"));
+        QVERIFY(Screenshots::save(m_page.get(), QStringLiteral("serverpage")));
     }
 
     // The hidden "Заказать детализацию" prices the days with the loaded detail price.

@@ -1,4 +1,5 @@
 #include "ModalDriver.h"
+#include "Screenshots.h"
 #include "TestProfile.h"
 #include "account/ui/MakePswUnit.h"
 #include "contacts/ContactBook.h"
@@ -677,17 +678,15 @@ private slots:
 
     // Last: a picture of each page, when asked for.
     void screenshots() {
-        const QString folder = qEnvironmentVariable("VARNELO_SETTINGS_SCREENSHOTS");
-        if (folder.isEmpty())
-            QSKIP("set VARNELO_SETTINGS_SCREENSHOTS to a folder");
+        if (!Screenshots::wanted())
+            QSKIP("set VARNELO_SCREENSHOTS to a folder");
         settings().runFirstStart({});
         TSettingsForm* form = open();
         QVERIFY(QTest::qWaitForWindowExposed(form));
         const QStringList names = {"connection", "interface", "sounds", "server"};
         for (int page = 0; page < names.size(); ++page) {
             form->pages()->setCurrentIndex(page);
-            QVERIFY(form->grab().save(folder + QStringLiteral("/settings-") + names[page] +
-                                      QStringLiteral(".png")));
+            QVERIFY(Screenshots::save(form, QStringLiteral("settings-") + names[page]));
         }
     }
 };

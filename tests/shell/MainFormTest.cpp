@@ -1026,16 +1026,15 @@ private slots:
 
         const QImage shot = form->grab().toImage();
         QCOMPARE(shot.size(), QSize(204, 387));
-        const QString path = qEnvironmentVariable("VARNELO_SHELL_SCREENSHOT");
-        if (!path.isEmpty()) {
-            QVERIFY(shot.save(path));
+        if (Screenshots::wanted()) {
+            QVERIFY(Screenshots::save(shot, QStringLiteral("mainform")));
             // The tree's menu as it opens over a group, on an account that keeps contacts.
             form->contactTree()->selectEntry(work);
             form->SetServerContactsVisible(true);
             emit form->treeMenu()->aboutToShow();
             for (QMenu* menu : {form->treeMenu(), form->trayMenu()}) {
                 menu->adjustSize();
-                QVERIFY(menu->grab().save(path + QLatin1Char('.') + menu->objectName() + ".png"));
+                QVERIFY(Screenshots::save(menu, QStringLiteral("mainform.") + menu->objectName()));
             }
         }
     }

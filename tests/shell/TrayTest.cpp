@@ -1,4 +1,5 @@
 #include "BookEntries.h"
+#include "Screenshots.h"
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "platform/Registry.h"
@@ -173,10 +174,7 @@ private slots:
             }
         }
         QCOMPARE(shown, separators);
-        const QString path = qEnvironmentVariable("VARNELO_TRAY_SCREENSHOT");
-        if (!path.isEmpty())
-            QVERIFY(sendSms->grab().save(path + QLatin1Char('.') + QTest::currentDataTag() +
-                                         QStringLiteral(".png")));
+        QVERIFY(Screenshots::save(sendSms, QStringLiteral("tray.") + QTest::currentDataTag()));
         sendSms->close();
     }
 
