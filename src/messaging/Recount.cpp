@@ -20,6 +20,16 @@ bool hasContent(const QString& text) {
 
 } // namespace
 
+qint32 PartsOf(qint64 length, const Tariff& tariff) {
+    if (tariff.PartLength > 0)
+        return qint32((length + tariff.PartLength - 1) / tariff.PartLength);
+    return length > 0 ? 1 : 0; // no part size known: the whole text as one part
+}
+
+double PriceOf(qint32 parts, const Tariff& tariff) {
+    return parts >= 2 ? tariff.SmsPrice + (parts - 1) * tariff.ExtraPartPrice : tariff.SmsPrice;
+}
+
 RecountResult Recount(const QString& message, const QString& sign, bool translit,
                       const Tariff& tariff, const QLocale& locale) {
     const QString sentSign = translit ? Transliterate(sign) : sign;
@@ -36,12 +46,8 @@ RecountResult Recount(const QString& message, const QString& sign, bool translit
 
     const qint64 length = sentMessage.size() + suffix;
     result.length = qint32(length);
-    if (tariff.PartLength > 0)
-        result.parts = qint32((length + tariff.PartLength - 1) / tariff.PartLength);
-    else
-        result.parts = length > 0 ? 1 : 0; // no part size known: the whole text as one part
-    result.price = result.parts >= 2 ? tariff.SmsPrice + (result.parts - 1) * tariff.ExtraPartPrice
-                                     : tariff.SmsPrice;
+    result.parts = PartsOf(length, tariff);
+    result.price = PriceOf(result.parts, tariff);
     result.counterText = QStringLiteral("%1 / %2 (%3)")
                              .arg(result.length)
                              .arg(result.maxLength)

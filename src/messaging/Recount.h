@@ -25,3 +25,7 @@ struct RecountResult {
 RecountResult Recount(const QString& message, const QString& sign, bool translit,
                       const Tariff& tariff,
                       const QLocale& locale = ToolkitRussian::desktopLocale());
+
+// Parts and price of a composed text of that length under the tariff.
+qint32 PartsOf(qint64 length, const Tariff& tariff);
+double PriceOf(qint32 parts, const Tariff& tariff);

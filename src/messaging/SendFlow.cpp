@@ -12,45 +12,6 @@ QStringList numbersOf(const QString& joined) {
     return joined.split(QLatin1Char('|'), Qt::SkipEmptyParts);
 }
 
-// The reply is known from here on: its ids go to the journal, then to the history, and the
-// row keeps only what stays open. A stop between any two steps leaves a row that the next
-// start finishes without asking, since the ids tell what is in the history already.
-void recordReply(const SendTraces& traces, const SendRequest& request, qint64 row,
-                 SendResult& result) {
-    const SendOutcome& outcome = result.outcome;
-    try {
-        if (!outcome.accepted.isEmpty())
-            traces.journal.recordAccepted(row, outcome.accepted);
-    } catch (const RegistryError& error) {
-        result.journalError = QString::fromStdString(error.what());
-    }
-    if (!outcome.accepted.isEmpty()) {
-        try {
-            HistoryFile::Damage damage;
-            result.historyError = traces.history.AppendHistory(
-                AcceptedRecords(outcome.accepted, request.sender, request.text,
-                                QDateTime::currentDateTime()),
-                traces.historyLimit, &damage);
-            if (damage)
-                result.historyDamage = damage->message();
-        } catch (const std::exception& error) {
-            result.historyError = QString::fromStdString(error.what());
-        }
-    }
-    try {
-        if (!result.historyError.isEmpty()) {
-            traces.journal.markUnknown(
-                row, QStringLiteral("история не записана: %1").arg(result.historyError));
-            result.unknownRow = row;
-        } else {
-            traces.journal.settle(row, outcome.unresolved, outcome.unresolvedReason);
-            result.unknownRow = outcome.unresolved.isEmpty() ? 0 : row;
-        }
-    } catch (const RegistryError& error) {
-        result.journalError = QString::fromStdString(error.what());
-    }
-}
-
 } // namespace
 
 SendText SendText::compose(const QString& message, const QString& sign, bool translit) {
@@ -78,11 +39,12 @@ QString SendResult::statusText() const {
     return text;
 }
 
-SendResult JournaledSend(const SendTraces& traces, const SendRequest& request) {
-    SendResult result;
+HeldSend SendAndHold(const SendTraces& traces, const SendRequest& request) {
+    HeldSend held;
+    SendResult& result = held.result;
     if (request.userKey.isEmpty()) {
         result.outcome = SendOutcome::judge(QString(), request.number);
-        return result;
+        return held;
     }
     SendJournal::Row entry;
     entry.numbers = numbersOf(request.number);
@@ -97,7 +59,7 @@ SendResult JournaledSend(const SendTraces& traces, const SendRequest& request) {
             traces.journal.remove(request.replacesRow);
     } catch (const RegistryError& error) {
         result.outcome = SendOutcome::journalFailed(QString::fromStdString(error.what()));
-        return result;
+        return held;
     }
 
     ServiceClient::SendExchange exchange;
@@ -113,7 +75,7 @@ SendResult JournaledSend(const SendTraces& traces, const SendRequest& request) {
         } catch (const RegistryError& error) {
             result.journalError = QString::fromStdString(error.what());
         }
-        return result;
+        return held;
     }
     result.restartBalanceTimer = exchange.paid;
 
@@ -127,8 +89,21 @@ SendResult JournaledSend(const SendTraces& traces, const SendRequest& request) {
     case ServiceClient::SendExchange::Delivery::Replied:
         result.outcome = SendOutcome::judge(exchange.reply, request.number);
         if (result.outcome.action != SendOutcome::Action::ShowNotice) {
-            recordReply(traces, request, row, result);
-            return result;
+            // The reply is known from here on: its ids go to the journal now, the history
+            // records with the batch, and the row keeps only what stays open. A stop between
+            // any two steps leaves a row that the next start finishes without asking, since
+            // the ids tell what is in the history already.
+            const SendOutcome& outcome = result.outcome;
+            try {
+                if (!outcome.accepted.isEmpty())
+                    traces.journal.recordAccepted(row, outcome.accepted);
+            } catch (const RegistryError& error) {
+                result.journalError = QString::fromStdString(error.what());
+            }
+            held.row = row;
+            held.records = AcceptedRecords(outcome.accepted, request.sender, request.text,
+                                           QDateTime::currentDateTime());
+            return held;
         }
         break;
     }
@@ -141,7 +116,63 @@ SendResult JournaledSend(const SendTraces& traces, const SendRequest& request) {
     } catch (const RegistryError& error) {
         result.journalError = QString::fromStdString(error.what());
     }
-    return result;
+    return held;
+}
+
+void SettleHeld(const SendTraces& traces, QList<HeldSend>& held) {
+    QList<TMess> records;
+    for (const HeldSend& send : std::as_const(held))
+        records += send.records;
+    QString historyError;
+    QString historyDamage;
+    if (!records.isEmpty()) {
+        try {
+            HistoryFile::Damage damage;
+            historyError = traces.history.AppendHistory(records, traces.historyLimit, &damage);
+            if (damage)
+                historyDamage = damage->message();
+        } catch (const std::exception& error) {
+            historyError = QString::fromStdString(error.what());
+        }
+    }
+    QString journalError;
+    try {
+        traces.journal.inTransaction([&] {
+            for (HeldSend& send : held) {
+                if (!send.row)
+                    continue;
+                const SendOutcome& outcome = send.result.outcome;
+                if (!historyError.isEmpty() && !send.records.isEmpty()) {
+                    traces.journal.markUnknown(
+                        send.row, QStringLiteral("история не записана: %1").arg(historyError));
+                    send.result.unknownRow = send.row;
+                } else {
+                    traces.journal.settle(send.row, outcome.unresolved, outcome.unresolvedReason);
+                    send.result.unknownRow = outcome.unresolved.isEmpty() ? 0 : send.row;
+                }
+            }
+        });
+    } catch (const RegistryError& error) {
+        journalError = QString::fromStdString(error.what());
+    }
+    for (HeldSend& send : held) {
+        if (!send.row)
+            continue;
+        if (!send.records.isEmpty()) {
+            send.result.historyError = historyError;
+            send.result.historyDamage = historyDamage;
+        }
+        if (!journalError.isEmpty())
+            send.result.journalError = journalError;
+        send.row = 0;
+        send.records.clear();
+    }
+}
+
+SendResult JournaledSend(const SendTraces& traces, const SendRequest& request) {
+    QList<HeldSend> held{SendAndHold(traces, request)};
+    SettleHeld(traces, held);
+    return held.first().result;
 }
 
 QList<TMess> AcceptedRecords(const QList<SendOutcome::Accepted>& accepted, const QString& sender,

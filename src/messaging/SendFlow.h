@@ -61,6 +61,21 @@ struct SendResult {
     QString statusText() const;
 };
 
+// A send whose reply is in and whose ids are in the journal, its history records not yet
+// written: sends in a row write their records with one history rewrite.
+struct HeldSend {
+    SendResult result;
+    qint64 row = 0; // the journal row still to settle, 0 when settled already
+    QList<TMess> records;
+};
+
+// The journal row first (nothing goes out when it cannot be written), then the exchange and
+// the reply's ids in the row. What the reply leaves to do is held for SettleHeld.
+HeldSend SendAndHold(const SendTraces& traces, const SendRequest& request);
+// The history records of every held send in one rewrite, then each row removed, or left as an
+// unknown outcome for what its reply leaves open (all in one journal transaction).
+void SettleHeld(const SendTraces& traces, QList<HeldSend>& held);
+
 // One send: the journal row first (nothing goes out when it cannot be written), then the
 // exchange, the history records of what the service accepted, and the row removed, or left
 // as an unknown outcome for what the reply leaves open. Without an account key nothing is

@@ -176,6 +176,23 @@ void SendJournal::remove(qint64 id) {
     write(id, "DELETE FROM send_journal WHERE id=?1", {});
 }
 
+void SendJournal::inTransaction(const std::function<void()>& work) {
+    QMutexLocker lock(&m_mutex);
+    exec("BEGIN IMMEDIATE");
+    try {
+        work();
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    try {
+        exec("COMMIT");
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
 QList<SendJournal::Row> SendJournal::rows() const {
     QMutexLocker lock(&m_mutex);
     Statement q(m_db, (QByteArray(kColumns) + " ORDER BY id").constData());

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class Registry;
 struct sqlite3;
 
@@ -59,6 +61,9 @@ public:
     // The row becomes an unknown outcome as it is, ids of the reply included.
     void markUnknown(qint64 id, const QString& reason);
     void remove(qint64 id);
+    // Runs `work` (calls of this journal) as one transaction: all of it is written, or, when
+    // it throws, none.
+    void inTransaction(const std::function<void()>& work);
 
     // Every row, oldest first.
     QList<Row> rows() const;

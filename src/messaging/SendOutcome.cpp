@@ -67,6 +67,11 @@ SendOutcome single(qint32 code, const QString& number) {
     }
     const CodeRow* row = findCode(code);
     outcome.sound = row ? row->sound : Sound::SentErr;
+    // One refusal for a group turns down every number of it.
+    if (code != SendReply::kNoConnection) {
+        for (const QString& one : pieces(number))
+            outcome.refused.append({one, outcome.statusText, code});
+    }
     if (code == -2)
         outcome.action = SendOutcome::Action::LowBalance;
     else if (code == SendReply::kNoConnection)
@@ -101,8 +106,10 @@ SendOutcome group(const QList<std::optional<qint32>>& results, const QStringList
     SendOutcome outcome;
     for (qsizetype i = 0; i < numbers.size(); ++i) {
         const std::optional<qint32> id = i < results.size() ? results[i] : std::nullopt;
-        if (id && *id <= 0)
-            continue; // refused, nothing charged
+        if (id && *id <= 0) {
+            outcome.refused.append({numbers[i], SendOutcome::codeText(*id), *id});
+            continue; // nothing charged
+        }
         if (id && uses.value(*id) == 1 && extraIds.isEmpty()) {
             outcome.accepted.append({*id, numbers[i]});
             continue;
@@ -134,6 +141,10 @@ SendOutcome group(const QList<std::optional<qint32>>& results, const QStringList
 }
 
 } // namespace
+
+bool SendOutcome::refusesTheAccount(qint32 code) {
+    return code == 0 || code == -1 || code == -2 || code == -5 || code == -9;
+}
 
 QString SendOutcome::codeText(qint32 code) {
     if (code > 0)

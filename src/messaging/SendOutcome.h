@@ -28,11 +28,19 @@ struct SendOutcome {
         "Неизвестная ошибка! Ответ сервера не разобран: сообщение могло быть отправлено. "
         "Проверьте, прежде чем отправлять снова.");
 
+    // A number the service turned down, with its reason: nothing was charged for it.
+    struct Refused {
+        QString number;
+        QString reason;
+        qint32 code = 0;
+    };
+
     QString statusText;
     Sound sound = Sound::None;
     Action action = Action::None;
     QString notice;
     QList<Accepted> accepted; // in reply order
+    QList<Refused> refused;   // in number order
     // Numbers whose outcome the reply leaves open: the service may have taken and charged
     // their messages, so they are neither recorded as sent nor offered again as unsent.
     QStringList unresolved;
@@ -50,6 +58,9 @@ struct SendOutcome {
     // The request reached the service, but its reply was lost on the way back.
     static SendOutcome lostReply(const QString& numbers, const QString& failure);
 
+    // A refusal that every further number of the account would meet too (not registered,
+    // not activated, no money, a fault of the server, spam).
+    static bool refusesTheAccount(qint32 code);
     // The status text of a single result code.
     static QString codeText(qint32 code);
 };

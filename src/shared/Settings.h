@@ -78,6 +78,9 @@ inline constexpr Bool MinimizeSendWindow{.name = "MinimizeSendWindow"};
 inline constexpr Bool TransparentOnlyInActive{.name = "TransparentOnlyInActive"};
 inline constexpr Bool SlowHideOnClose{.name = "SlowHideOnClose"};
 inline constexpr Bool ShowBalance{.name = "ShowBalance", .fallback = true};
+// A send to several numbers whose total is above this (in kopecks) asks first; 0: always.
+inline constexpr Int ConfirmAboveKopecks{
+    .name = "ConfirmAboveKopecks", .fallback = 5000, .minimum = 0, .maximum = 100000000};
 inline constexpr Int HideTime{.name = "HideTime", .fallback = 1000};
 inline constexpr Int ShowTime{.name = "ShowTime", .fallback = 300};
 // Never written by the program.
@@ -150,6 +153,7 @@ inline constexpr Entry kTable[] = {Left,
                                    TransparentOnlyInActive,
                                    SlowHideOnClose,
                                    ShowBalance,
+                                   ConfirmAboveKopecks,
                                    HideTime,
                                    ShowTime,
                                    NotCheckTextLength,
