@@ -9,6 +9,7 @@
 struct AccountState {
     QString userKey; // in plain; empty means no account
     double balance = 0;
+    bool balanceKnown = false; // a login reply gave the balance
     Tariff tariff;
     bool serverContactsEnabled = false;
     bool extraOptionEnabled = false;

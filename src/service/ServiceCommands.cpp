@@ -114,6 +114,7 @@ ServiceClient::UserInfo ServiceClient::GetUserInfo(const QString& userKey) {
             if (!info.Balance)
                 return;
             account.balance = *info.Balance;
+            account.balanceKnown = true;
             if (!info.SmsPrice)
                 return;
             tariff.SmsPrice = *info.SmsPrice;
