@@ -13,6 +13,7 @@ enum ExitCode {
     kFailed = 1,  // the operation did not succeed (service, file, store)
     kUsage = 2,   // the command line is wrong
     kAccount = 3, // the account is missing, unknown or not activated
+    kConfirm = 4, // the send costs more than may go without asking, and nobody said yes
 };
 
 void line(const QString& text);

@@ -2,8 +2,9 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
+#include "cli/CliSend.h"
+#include "cli/GroupSend.h"
 #include "contacts/DefaultSender.h"
-#include "history/HistoryFile.h"
 #include "messaging/LineBreaks.h"
 #include "messaging/SendFlow.h"
 #include "platform/Ansi.h"
@@ -12,7 +13,6 @@
 #include "shared/Settings.h"
 
 #include <QCommandLineParser>
-#include <QDateTime>
 
 namespace SendCommand {
 
@@ -22,6 +22,8 @@ const QString kCommand = QStringLiteral("send");
 const QString kHelp = QStringLiteral(
     "usage: varnelo-cli send --to NUMBER[|NUMBER...] --text TEXT [--sender S] [--sign S]\n"
     "                        [--translit] [--delay MIN]\n"
+    "       varnelo-cli send --group NAME --text TEXT [--sender S] [--sign S] [--translit]\n"
+    "                        [--delay MIN] [--dry-run] [--yes] [--offline]\n"
     "\n"
     "Sends TEXT as the send window does: the signature joined to the text with one blank,\n"
     "transliterated with --translit, delivered after MIN minutes (0, 5, 10, 15, 30, 45 or\n"
@@ -35,9 +37,58 @@ const QString kHelp = QStringLiteral(
     "fewer messages than numbers) stays there and is reported on stderr: see\n"
     "'varnelo-cli outbox'. Exit 0 only when every recipient was accepted and recorded; 1\n"
     "otherwise, 3 when there is no usable account key. A notice from the service goes to\n"
-    "stderr; no message is sent with it.");
+    "stderr; no message is sent with it.\n"
+    "\n"
+    "--group sends to every contact with a number in the book's group NAME (those without\n"
+    "one are counted on stderr). The fields {Имя}, {Номер} and {Подпись} in TEXT take each\n"
+    "contact's name, number and signature; such a text goes to each contact on its own,\n"
+    "any other in one request. The send logs in once for the tariff and the balance; with\n"
+    "--offline it does not, and prices with the tariff of the last login. --dry-run sends\n"
+    "nothing and prints NUMBER<TAB>CONTACT<TAB>LENGTH<TAB>PARTS<TAB>PRICE per contact, then\n"
+    "recipients, parts, total and (after a login) balance lines. A send prints the count of\n"
+    "accepted messages, then NUMBER<TAB>CONTACT<TAB>REASON per number not accepted. Nothing\n"
+    "is sent when a text is too long (exit 2) or the total exceeds the balance (exit 1); a\n"
+    "total above the confirmation threshold (setting ConfirmAboveKopecks) is sent only with\n"
+    "--yes (exit 4 without). An unknown group, or one without numbers, exits 2.");
 
 const QList<int> kDelays = {0, 5, 10, 15, 30, 45, 60};
+
+// What the send to given numbers alone does; the message is checked already.
+int sendToNumbers(const QString& number, const CliSend::Message& message,
+                  const CliContext::OpenStore& openStore) {
+    CliContext context(openStore);
+    const HistoryFile history;
+    HistoryFile::Damage damage;
+    if (const std::optional<int> failed = CliSend::prepareHistory(history, damage))
+        return *failed;
+    QString keyError;
+    if (!context.loadUserKey(&keyError)) {
+        CliOutput::error(keyError);
+        return CliOutput::kAccount;
+    }
+
+    SendRequest request;
+    request.userKey = context.client().userKey();
+    request.number = number;
+    request.sender = message.sender;
+    request.text = SendText::compose(message.text, message.sign, message.translit);
+    request.delayMinutes = message.delayMinutes;
+    if (request.userKey.isEmpty())
+        CliOutput::error(QStringLiteral("no account key on this computer"));
+
+    SendJournal journal(context.registry());
+    const SendTraces traces{context.client(), journal, history,
+                            Settings(context.registry()).historyMessCount()};
+    SendResult result = JournaledSend(traces, request);
+    const int traceCode = CliSend::reportTraces(result, journal, damage, number);
+    const SendOutcome& outcome = result.outcome;
+    if (outcome.action == SendOutcome::Action::ShowNotice) {
+        CliOutput::error(QStringLiteral("notice from the service: %1").arg(outcome.notice));
+        return CliOutput::kFailed;
+    }
+    CliOutput::line(result.statusText());
+    return outcome.allAccepted ? traceCode : CliOutput::kFailed;
+}
 
 } // namespace
 
@@ -45,12 +96,16 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("NUMBER"));
+    const QCommandLineOption group(QStringLiteral("group"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption text(QStringLiteral("text"), QString(), QStringLiteral("TEXT"));
     const QCommandLineOption sender(QStringLiteral("sender"), QString(), QStringLiteral("S"));
     const QCommandLineOption sign(QStringLiteral("sign"), QString(), QStringLiteral("S"));
     const QCommandLineOption translit(QStringLiteral("translit"), QString());
     const QCommandLineOption delay(QStringLiteral("delay"), QString(), QStringLiteral("MIN"));
-    parser.addOptions({help, to, text, sender, sign, translit, delay});
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"), QString());
+    const QCommandLineOption yes(QStringLiteral("yes"), QString());
+    const QCommandLineOption offline(QStringLiteral("offline"), QString());
+    parser.addOptions({help, to, group, text, sender, sign, translit, delay, dryRun, yes, offline});
     if (!parser.parse(QStringList{kCommand} + arguments))
         return CliOutput::usage(kCommand, parser.errorText());
     if (parser.isSet(help)) {
@@ -62,93 +117,41 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
             kCommand,
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     const QString number = parser.value(to);
-    if (number.isEmpty())
-        return CliOutput::usage(kCommand, QStringLiteral("--to NUMBER is needed"));
+    const GroupSend::Options groupOptions{parser.value(group), parser.isSet(dryRun),
+                                          parser.isSet(yes), parser.isSet(offline)};
+    if (parser.isSet(to) && parser.isSet(group))
+        return CliOutput::usage(kCommand, QStringLiteral("--to and --group exclude each other"));
+    if (!parser.isSet(group) && number.isEmpty())
+        return CliOutput::usage(kCommand, QStringLiteral("--to NUMBER or --group NAME is needed"));
+    if (parser.isSet(group) && groupOptions.group.isEmpty())
+        return CliOutput::usage(kCommand, QStringLiteral("--group needs a group's name"));
+    if (!parser.isSet(group) && (groupOptions.dryRun || groupOptions.yes || groupOptions.offline))
+        return CliOutput::usage(kCommand,
+                                QStringLiteral("--dry-run, --yes and --offline go with --group"));
+    CliSend::Message message;
     // The send window takes typed text through code page 1251, without the field separator
     // and with CR LF line breaks; so does the tool, and the history keeps the text as it
     // went out.
-    const QString message =
+    message.text =
         LineBreaks::toCrLf(StripFieldSeparators(Ansi::representable(parser.value(text))));
-    if (message.isEmpty())
+    if (message.text.isEmpty())
         return CliOutput::usage(kCommand, QStringLiteral("--text TEXT is needed"));
-    int delayMinutes = 0;
     if (parser.isSet(delay)) {
         bool ok = false;
-        delayMinutes = parser.value(delay).toInt(&ok);
-        if (!ok || !kDelays.contains(delayMinutes))
+        message.delayMinutes = parser.value(delay).toInt(&ok);
+        if (!ok || !kDelays.contains(message.delayMinutes))
             return CliOutput::usage(kCommand,
                                     QStringLiteral("--delay takes 0, 5, 10, 15, 30, 45 or 60"));
     }
-    const QString from = parser.isSet(sender)
-                             ? StripFieldSeparators(Ansi::representable(parser.value(sender)))
-                             : kDefaultSender;
-    const QString signature =
+    message.sender = parser.isSet(sender)
+                         ? StripFieldSeparators(Ansi::representable(parser.value(sender)))
+                         : kDefaultSender;
+    message.sign =
         LineBreaks::toCrLf(StripFieldSeparators(Ansi::representable(parser.value(sign))));
-
-    CliContext context(openStore);
-    const HistoryFile history;
-    HistoryFile::Damage damage;
-    const QString converted = history.ConvertHistory(&damage);
-    if (damage)
-        CliOutput::error(damage->message());
-    if (!converted.isEmpty()) {
-        CliOutput::error(converted);
-        return CliOutput::kFailed;
-    }
-    QString keyError;
-    if (!context.loadUserKey(&keyError)) {
-        CliOutput::error(keyError);
-        return CliOutput::kAccount;
-    }
-
-    SendRequest request;
-    request.userKey = context.client().userKey();
-    request.number = number;
-    request.sender = from;
-    request.text = SendText::compose(message, signature, parser.isSet(translit));
-    request.delayMinutes = delayMinutes;
-    if (request.userKey.isEmpty())
-        CliOutput::error(QStringLiteral("no account key on this computer"));
-
-    SendJournal journal(context.registry());
-    const SendTraces traces{context.client(), journal, history,
-                            Settings(context.registry()).historyMessCount()};
-    SendResult result = JournaledSend(traces, request);
-    // Damage told at start is not told again; other damage goes where damage is told.
-    if (!result.historyDamage.isEmpty()) {
-        if (!damage || damage->message() != result.historyDamage)
-            CliOutput::error(result.historyDamage);
-        result.historyDamage.clear();
-    }
-    const SendOutcome& outcome = result.outcome;
-    if (outcome.action == SendOutcome::Action::ShowNotice) {
-        CliOutput::error(QStringLiteral("notice from the service: %1").arg(outcome.notice));
-        return CliOutput::kFailed;
-    }
-
-    CliOutput::line(result.statusText());
-    int exitCode = outcome.allAccepted ? CliOutput::kOk : CliOutput::kFailed;
-    if (!result.historyError.isEmpty() || !result.journalError.isEmpty())
-        exitCode = CliOutput::kFailed;
-    const std::optional<SendJournal::Row> row =
-        result.unknownRow ? journal.row(result.unknownRow) : std::nullopt;
-    if (row && !row->accepted.isEmpty()) {
-        CliOutput::error(QStringLiteral("the history was not written; the send journal keeps "
-                                        "the message ids (row %1) and 'varnelo-cli outbox' "
-                                        "records them once the history can be written")
-                             .arg(result.unknownRow));
-        exitCode = CliOutput::kFailed;
-    } else if (result.unknownRow) {
-        CliOutput::error(QStringLiteral("outcome unknown for %1 (journal row %2): %3; see "
-                                        "'varnelo-cli outbox' before sending again")
-                             .arg(row ? row->numbers.join(QLatin1Char('|')) : number)
-                             .arg(result.unknownRow)
-                             .arg(row ? row->reason : QString()));
-        exitCode = CliOutput::kFailed;
-    }
-    if (outcome.action == SendOutcome::Action::LowBalance)
-        CliOutput::error(QStringLiteral("top up the balance on the service's payment page"));
-    return exitCode;
+    message.translit = parser.isSet(translit);
+    if (parser.isSet(group))
+        return GroupSend::run(message, groupOptions, openStore);
+    return sendToNumbers(number, message, openStore);
 }
 
 } // namespace SendCommand

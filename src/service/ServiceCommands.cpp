@@ -3,6 +3,7 @@
 #include "platform/Registry.h"
 #include "service/ContactsPayload.h"
 #include "service/ServiceProtocol.h"
+#include "service/TariffMemory.h"
 #include "service/UserInfoReply.h"
 
 // The commands other than the send: each builds its request text and hands the reply back in
@@ -132,6 +133,9 @@ ServiceClient::UserInfo ServiceClient::GetUserInfo(const QString& userKey) {
             result.serverContactsEnabled = account.serverContactsEnabled;
             result.notice = info.ServiceMessage.value_or(QString());
         });
+        // Sends planned without a login are priced with the last whole tariff told.
+        if (info.MaxMessageLength)
+            TariffMemory::remember(*m_store, tariff());
     } catch (...) {
         // The login judges what the reply holds by now; nothing else is reported.
     }

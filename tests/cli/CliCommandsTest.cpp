@@ -97,6 +97,20 @@ class CliCommandsTest : public QObject {
         file.write(TContactEntry::make("Иван", "+79160000001", "", false, 0).toRecord());
         file.write(TContactEntry::make("Петров, Пётр", "+79160000002", "", false, 0).toRecord());
     }
+    // Two groups as an old Contacts.dat: "Работа" with a contact without a number between
+    // two with one, and "Пустые" with none that has a number.
+    void writeGroups() const {
+        QDir().mkpath(m_profile.dataFolder());
+        QFile file(dataFile(QStringLiteral("Contacts.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(TContactEntry::make("Работа", "", "", true, 0).toRecord());
+        file.write(TContactEntry::make("Иван", "+79160000001", "Ив", false, 0).toRecord());
+        file.write(TContactEntry::make("Пётр", "", "", false, 0).toRecord());
+        file.write(TContactEntry::make("Маша", "+79160000003", "", false, 0).toRecord());
+        file.write(TContactEntry::make("Пустые", "", "", true, 0).toRecord());
+        file.write(TContactEntry::make("Коля", "", "", false, 0).toRecord());
+    }
+    static inline const QString kFieldsText = QStringLiteral("Привет, {Имя}! {Подпись} {Фамилия}");
     // When the records of these tests were sent, local time.
     static inline const QDateTime kSentAt{QDate(2025, 3, 4), QTime(5, 6, 7)};
     void writeHistory(const QList<TMess>& records) const {
@@ -799,6 +813,123 @@ private slots:
         QCOMPARE(failed.code, 1);
         QVERIFY(failed.err.contains(QStringLiteral("Ошибка при подключении!")));
         QCOMPARE(HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll(), records);
+    }
+
+    // The plan of a group send: fields filled per contact, priced by the login's tariff, by
+    // the one remembered from the last login, or at no price when none is known.
+    void groupDryRun_data() {
+        QTest::addColumn<bool>("loginBefore");
+        QTest::addColumn<bool>("offline");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<bool>("pricesUnknown");
+        const QString priced = QStringLiteral("+79160000001\tИван\t26\t2\t2.50\n"
+                                              "+79160000003\tМаша\t24\t1\t2.00\n"
+                                              "recipients\t2\nparts\t3\ntotal\t4.50\n");
+        QTest::newRow("login") << false << false << priced + "balance\t100.00\n" << false;
+        QTest::newRow("offline, last login's tariff") << true << true << priced << false;
+        QTest::newRow("offline, no tariff known")
+            << false << true
+            << QStringLiteral("+79160000001\tИван\t26\t1\t0.00\n"
+                              "+79160000003\tМаша\t24\t1\t0.00\n"
+                              "recipients\t2\nparts\t2\ntotal\t0.00\n")
+            << true;
+    }
+    void groupDryRun() {
+        QFETCH(bool, loginBefore);
+        QFETCH(bool, offline);
+        QFETCH(QString, out);
+        QFETCH(bool, pricesUnknown);
+        writeGroups();
+        QVERIFY(m_sandbox.changeSettings(
+            {{"smsPrice", "2.00"}, {"extraPartPrice", "0.50"}, {"partLength", 25}}));
+        if (loginBefore) {
+            QCOMPARE(cli({"balance"}).code, 0);
+            QVERIFY(m_sandbox.changeSettings({{"smsPrice", "9.00"}}));
+        }
+        const int logins = m_sandbox.logCount(QStringLiteral("GetUserInfo"));
+        QStringList arguments{"send", "--group", "Работа", "--text", kFieldsText, "--dry-run"};
+        if (offline)
+            arguments << "--offline";
+        const Run run = cli(arguments);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, out);
+        QCOMPARE(m_sandbox.logCount(QStringLiteral("GetUserInfo")) - logins, offline ? 0 : 1);
+        QCOMPARE(m_sandbox.logCount(QStringLiteral("SendSms")), 0);
+        const QStringList err = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY2(err.contains(QStringLiteral("varnelo-cli: без номера: 1")), qPrintable(run.err));
+        QCOMPARE(err.filter(QStringLiteral("{Фамилия}")).size(), 1);
+        QCOMPARE(err.filter(QStringLiteral("+79160000003 (Маша)")).size(), 1); // no signature
+        QCOMPARE(err.filter(QStringLiteral("prices are unknown")).size(), pricesUnknown ? 1 : 0);
+    }
+
+    // Above the threshold nothing goes without --yes; with it, a text with fields goes to
+    // each contact on its own, one without in a single request, and the history holds what
+    // each contact got.
+    void groupSendAsksThenSends_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<QStringList>("recorded");
+        QTest::newRow("fields") << QStringLiteral("Привет, {Имя}!") << 2
+                                << QStringList{"Привет, Иван!", "Привет, Маша!"};
+        QTest::newRow("no fields")
+            << QStringLiteral("Всем привет") << 1 << QStringList{"Всем привет", "Всем привет"};
+    }
+    void groupSendAsksThenSends() {
+        QFETCH(QString, text);
+        QFETCH(int, requests);
+        QFETCH(QStringList, recorded);
+        writeGroups();
+        QCOMPARE(cli({"config", "set", "ConfirmAboveKopecks", "200"}).code, 0);
+        const QStringList arguments{"send", "--group", "Работа", "--text", text};
+        const Run asked = cli(arguments);
+        QCOMPARE(asked.code, 4);
+        QVERIFY2(asked.out.contains(QLatin1String("3.00")) &&
+                     asked.out.contains(QLatin1String("--yes")),
+                 qPrintable(asked.out));
+        QCOMPARE(m_sandbox.logCount(QStringLiteral("SendSms")), 0);
+
+        const Run sent = cli(arguments + QStringList{"--yes"});
+        QCOMPARE(sent.code, 0);
+        QCOMPARE(sent.out, QStringLiteral("Принято 2 из 2; не принято 0\n"));
+        QCOMPARE(m_sandbox.logCount(QStringLiteral("SendSms")), requests);
+        const QList<TMess> records = HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll();
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[0].Number, QStringLiteral("+79160000001"));
+        QCOMPARE(records[1].Number, QStringLiteral("+79160000003"));
+        QCOMPARE((QStringList{records[0].Text, records[1].Text}), recorded);
+    }
+
+    // Refused before anything goes out.
+    void groupSendRefused_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("balance");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("told");
+        const QStringList hello{"--text", "Привет"};
+        QTest::newRow("unknown group")
+            << QStringList{"--group", "Нет такой"} + hello << "100.00" << 2 << "'Нет такой'";
+        QTest::newRow("no numbers")
+            << QStringList{"--group", "Пустые"} + hello << "100.00" << 2 << "В группе нет номеров";
+        QTest::newRow("too long") << QStringList{"--group", "Работа", "--text",
+                                                 QString(60, 'x') + "{Имя}{Имя}{Имя}"}
+                                  << "100.00" << 2 << "+79160000001 (Иван): 72 characters";
+        QTest::newRow("short of money") << QStringList{"--group", "Работа", "--yes"} + hello
+                                        << "2.00" << 1 << "Пополните баланс";
+        QTest::newRow("with --to")
+            << QStringList{"--group", "Работа", "--to", "+79160000001"} + hello << "100.00" << 2
+            << "--to and --group";
+    }
+    void groupSendRefused() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, balance);
+        QFETCH(int, code);
+        QFETCH(QString, told);
+        writeGroups();
+        QVERIFY(m_sandbox.changeAccount(m_key, {{"balance", balance}}));
+        const Run run = cli(QStringList{"send"} + arguments);
+        QCOMPARE(run.code, code);
+        QVERIFY2((run.out + run.err).contains(told), qPrintable(run.out + run.err));
+        QCOMPARE(m_sandbox.logCount(QStringLiteral("SendSms")), 0);
     }
 
     void contactsExport_data() {
