@@ -20,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -119,8 +120,9 @@ private slots:
         TSettingsForm* form = open();
         QCOMPARE(form->windowTitle(), QStringLiteral("Varnelo"));
         QCOMPARE(form->pages()->currentIndex(), 0);
-        QCOMPARE(form->pages()->count(), 4);
-        QCOMPARE(form->pages()->tabText(3), QStringLiteral("Сервер"));
+        QCOMPARE(form->pages()->count(), 5);
+        QCOMPARE(form->pages()->tabText(3), QStringLiteral("Отправка"));
+        QCOMPARE(form->pages()->tabText(4), QStringLiteral("Сервер"));
         QCOMPARE(form->control<QLineEdit>(Setting::Host)->text(), QStringLiteral("localhost"));
         QCOMPARE(form->control<QLineEdit>(Setting::Port)->text(), QStringLiteral("3000"));
         QCOMPARE(form->control<QLineEdit>(Setting::ProxyPort)->text(), QStringLiteral("0"));
@@ -373,6 +375,36 @@ private slots:
         QCOMPARE(settings().get(Setting::HistoryMessCount), storedHistory);
         if (port.isEmpty())
             QCOMPARE(form->control<QLineEdit>(Setting::Port)->text(), QStringLiteral("3000"));
+    }
+
+    // The send threshold, stored in kopecks, is shown and typed in roubles.
+    void confirmThresholdRoundTrip_data() {
+        QTest::addColumn<int>("stored"); // -1: never stored
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("storedBack");
+        QTest::newRow("default; a sum a double misses") << -1 << "50,00"
+                                                        << "0,29" << 29;
+        QTest::newRow("zero, then kopecks") << 0 << "0,00"
+                                            << "1234,56" << 123456;
+        QTest::newRow("largest, kept") << 100000000 << "1\u00a0000\u00a0000,00"
+                                       << "" << 100000000;
+    }
+    void confirmThresholdRoundTrip() {
+        QFETCH(int, stored);
+        QFETCH(QString, shown);
+        QFETCH(QString, typed);
+        QFETCH(int, storedBack);
+        if (stored >= 0)
+            settings().set(Setting::ConfirmAboveKopecks, stored);
+        auto* spin = open()->control<QDoubleSpinBox>(Setting::ConfirmAboveKopecks);
+        QCOMPARE(spin->text(), shown);
+        if (!typed.isEmpty()) {
+            spin->selectAll();
+            QTest::keyClicks(spin, typed);
+        }
+        m_form->okButton()->click();
+        QCOMPARE(settings().get(Setting::ConfirmAboveKopecks), storedBack);
     }
 
     // A port too large for 32 bits stops the confirmation where it is written: what came
@@ -646,7 +678,7 @@ private slots:
         TSettingsForm* form = open();
         form->showConnectionPageOnly();
         QVERIFY(form->pages()->isTabVisible(0));
-        for (int page = 1; page < 4; ++page)
+        for (int page = 1; page < form->pages()->count(); ++page)
             QVERIFY(!form->pages()->isTabVisible(page));
         QCOMPARE(form->pages()->currentIndex(), 0);
     }
@@ -661,7 +693,7 @@ private slots:
         TSettingsForm::setServerPageFactory({});
         auto* content = form->serverPage()->findChild<QLabel*>(QStringLiteral("ServerPageContent"));
         QVERIFY(content);
-        QCOMPARE(form->pages()->indexOf(form->serverPage()), 3);
+        QCOMPARE(form->pages()->indexOf(form->serverPage()), 4);
         QVERIFY(form->serverPage()->layout()->indexOf(content) >= 0);
     }
 
@@ -683,7 +715,7 @@ private slots:
         settings().runFirstStart({});
         TSettingsForm* form = open();
         QVERIFY(QTest::qWaitForWindowExposed(form));
-        const QStringList names = {"connection", "interface", "sounds", "server"};
+        const QStringList names = {"connection", "interface", "sounds", "sending", "server"};
         for (int page = 0; page < names.size(); ++page) {
             form->pages()->setCurrentIndex(page);
             QVERIFY(Screenshots::save(form, QStringLiteral("settings-") + names[page]));

@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMutex>
+#include <QPushButton>
 #include <QQueue>
 #include <QStandardPaths>
 
@@ -74,6 +75,32 @@ void information(QWidget* parent, const QString& text) {
 bool confirm(QWidget* parent, const QString& text) {
     return message(parent, text, QStringLiteral("Подтверждение"), QMessageBox::Question,
                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+QMessageBox::StandardButton
+choose(QWidget* parent, const QString& text, const QString& caption, QMessageBox::Icon icon,
+       const QList<std::pair<QMessageBox::StandardButton, QString>>& buttons,
+       QMessageBox::StandardButton defaultButton) {
+    parent = boxParent(parent);
+    QMessageBox::StandardButtons flags;
+    QStringList labels;
+    for (const auto& [button, label] : buttons) {
+        flags |= button;
+        labels << label;
+    }
+    if (auto answer = answerForTest(
+            {QStringLiteral("message"), caption, text, icon, flags, {}, 0, parent, labels}))
+        return answer->isValid() ? static_cast<QMessageBox::StandardButton>(answer->toInt())
+                                 : defaultButton;
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    for (const auto& [button, label] : buttons)
+        box.addButton(button)->setText(label);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
+        box.setEscapeButton(cancel);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,

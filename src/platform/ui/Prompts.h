@@ -3,9 +3,11 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
+#include <utility>
 
 class QWidget;
 
@@ -24,6 +26,13 @@ message(QWidget* parent, const QString& text, const QString& caption, QMessageBo
 void error(QWidget* parent, const QString& text);
 void information(QWidget* parent, const QString& text);
 bool confirm(QWidget* parent, const QString& text);
+
+// A message box whose buttons carry our own labels ("Отправить" rather than "Да"); Escape
+// answers Cancel when the box has it.
+QMessageBox::StandardButton
+choose(QWidget* parent, const QString& text, const QString& caption, QMessageBox::Icon icon,
+       const QList<std::pair<QMessageBox::StandardButton, QString>>& buttons,
+       QMessageBox::StandardButton defaultButton);
 
 // An input box; nothing when cancelled. With a `maxLength` above 0 no more can be typed
 // than that, as with a Windows edit's limit, which never cuts the text it starts with: a
@@ -55,6 +64,7 @@ struct Asked {
     int maxLength = 0; // an input box's typing limit; 0 for none
     // The window the box is centred on; none for the screen's centre.
     QPointer<QWidget> parent = nullptr;
+    QStringList labels = {}; // a box's own button labels, in order
 };
 
 // From now on no dialog is shown: each prompt takes the next queued answer (a

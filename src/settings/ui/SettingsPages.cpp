@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,7 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-// The controls of the first three pages and their layout.
+// The controls of the pages but the server's, and their layout.
 
 namespace {
 
@@ -203,5 +204,31 @@ QWidget* TSettingsForm::buildSoundsPage() {
         m_playButtons.insert(field, play);
     }
     layout->setRowStretch(line, 1);
+    return page;
+}
+
+QWidget* TSettingsForm::buildSendingPage() {
+    auto* page = new QWidget(this);
+    page->setObjectName(QStringLiteral("sendingPage"));
+
+    m_confirmAboveSpin = new QDoubleSpinBox(page);
+    m_confirmAboveSpin->setObjectName(QStringLiteral("confirmAboveSpin"));
+    // Russian separators ("1 000,50") whatever the desktop's language, as the dialog's texts.
+    m_confirmAboveSpin->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+    m_confirmAboveSpin->setDecimals(2);
+    m_confirmAboveSpin->setRange(0, Setting::ConfirmAboveKopecks.maximum / 100.0);
+    m_confirmAboveSpin->setGroupSeparatorShown(true);
+    m_confirmAboveSpin->setAlignment(Qt::AlignRight);
+    m_confirmAboveSpin->setMinimumWidth(120);
+    auto* label = new QLabel(QStringLiteral("Спрашивать подтверждение, если сумма больше"), page);
+    label->setBuddy(m_confirmAboveSpin);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(m_confirmAboveSpin);
+    row->addStretch(1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(row);
+    layout->addStretch(1);
     return page;
 }

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFont>
 #include <QGroupBox>
@@ -135,6 +136,18 @@ TSettingsForm::Binding::Binding(Setting::Int setting, QAbstractSlider* slider)
     , store([setting, slider](Settings& settings) { settings.set(setting, slider->value()); }) {
 }
 
+TSettingsForm::Binding::Binding(Setting::Int setting, QDoubleSpinBox* kopecksAsRoubles)
+    : name(setting.name)
+    , control(kopecksAsRoubles)
+    , load([setting, kopecksAsRoubles](const Settings& settings) {
+        kopecksAsRoubles->setValue(settings.get(setting) / 100.0);
+    })
+    // Rounded: 0.29 roubles are 28.999... kopecks in a double.
+    , store([setting, kopecksAsRoubles](Settings& settings) {
+        settings.set(setting, qint32(qRound64(kopecksAsRoubles->value() * 100)));
+    }) {
+}
+
 // Which control shows which stored value, in the order "ОК" stores them. The skin box is
 // apart: it lists skin files, and the skin in use is selected by its display name.
 std::vector<TSettingsForm::Binding> TSettingsForm::bindings() const {
@@ -165,6 +178,7 @@ std::vector<TSettingsForm::Binding> TSettingsForm::bindings() const {
         {Setting::SlowHideOnClose, m_fadeOnCloseBox},
         {Setting::ShowBalance, m_showBalanceBox},
         {Setting::HistoryMessCount, m_historyCountEdit, kHistoryCountNotANumber},
+        {Setting::ConfirmAboveKopecks, m_confirmAboveSpin},
     };
 }
 
@@ -198,6 +212,7 @@ void TSettingsForm::FormCreate() {
     m_connectionPage = buildConnectionPage();
     m_interfacePage = buildInterfacePage();
     m_soundsPage = buildSoundsPage();
+    m_sendingPage = buildSendingPage();
     m_serverPage = new QWidget(this);
     m_serverPage->setObjectName(QStringLiteral("serverPage"));
     auto* serverLayout = new QVBoxLayout(m_serverPage);
@@ -208,6 +223,7 @@ void TSettingsForm::FormCreate() {
     m_pages->addTab(m_connectionPage, QStringLiteral("Подключение"));
     m_pages->addTab(m_interfacePage, QStringLiteral("Интерфейс"));
     m_pages->addTab(m_soundsPage, QStringLiteral("Звуки"));
+    m_pages->addTab(m_sendingPage, QStringLiteral("Отправка"));
     m_pages->addTab(m_serverPage, QStringLiteral("Сервер"));
     m_pages->setCurrentIndex(0);
     m_bindings = bindings();

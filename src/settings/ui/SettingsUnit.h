@@ -15,6 +15,7 @@ class QAbstractButton;
 class QAbstractSlider;
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -26,8 +27,8 @@ class QToolButton;
 class OpacityPreview;
 class Registry;
 
-// The settings dialog: connection, interface, sounds and the account data held by the
-// service. Everything is stored by "ОК" alone; the slider and the translucency check box
+// The settings dialog: connection, interface, sounds, sending and the account data held by
+// the service. Everything is stored by "ОК" alone; the slider and the translucency check box
 // preview on the main window at once, and closing undoes a preview that was not stored.
 class TSettingsForm : public QDialog {
     Q_OBJECT
@@ -98,6 +99,8 @@ private:
         Binding(Setting::Int setting, QLineEdit* field,
                 std::optional<qint32> whenNotANumber = std::nullopt);
         Binding(Setting::Int setting, QAbstractSlider* slider);
+        // A sum in roubles shown for a value stored in kopecks.
+        Binding(Setting::Int setting, QDoubleSpinBox* kopecksAsRoubles);
         const char* name;
         QWidget* control;
         std::function<void(const Settings&)> load;
@@ -113,6 +116,7 @@ private:
     QWidget* buildConnectionPage();
     QWidget* buildInterfacePage();
     QWidget* buildSoundsPage();
+    QWidget* buildSendingPage();
     bool store();
     void confirm();
     void followUseProxy();
@@ -135,6 +139,7 @@ private:
     QWidget* m_connectionPage = nullptr;
     QWidget* m_interfacePage = nullptr;
     QWidget* m_soundsPage = nullptr;
+    QWidget* m_sendingPage = nullptr;
     QWidget* m_serverPage = nullptr; // its content comes from the page factory
     QPushButton* m_okButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
@@ -175,4 +180,7 @@ private:
     QLineEdit* m_sentOkSoundEdit = nullptr;
     QLineEdit* m_sentErrSoundEdit = nullptr;
     QHash<QLineEdit*, QToolButton*> m_playButtons;
+
+    // "Отправка"
+    QDoubleSpinBox* m_confirmAboveSpin = nullptr;
 };
