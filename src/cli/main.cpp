@@ -34,7 +34,7 @@ const QString kHelp = QStringLiteral(
     "\n"
     "'varnelo-cli COMMAND --help' describes each command.\n"
     "exit codes: 0 done, 1 failed, 2 wrong command line, 3 account missing, unknown or not\n"
-    "activated.");
+    "activated, 4 a send that costs more than the confirmation threshold, without --yes.");
 
 } // namespace
 

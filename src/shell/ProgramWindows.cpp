@@ -82,6 +82,12 @@ void ProgramWindows::join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm
     QObject::connect(&sendForm, &TSendForm::PaidSend, &mainForm, &TMainForm::RestartBalanceTimer);
     QObject::connect(&sendForm, &TSendForm::ConnectionFailed, &mainForm,
                      &TMainForm::enableLoginRetry);
+    // The end of a long send reaches the user who went on with other work.
+    QObject::connect(&sendForm, &TSendForm::SendReport, &mainForm,
+                     [main = &mainForm](const QString& summary) {
+                         main->ShowBalloon({QStringLiteral("Отправка завершена"), summary,
+                                            LoginOutcome::BalloonKind::Information, 10000});
+                     });
     const std::shared_ptr<Windows> windows = m_windows;
     QObject::connect(&sendForm, &TSendForm::UnknownOutcome, &mainForm,
                      [windows] { showUnknownOutcomes(*windows); });

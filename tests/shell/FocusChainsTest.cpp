@@ -28,6 +28,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -286,11 +287,18 @@ class FocusChainsTest : public QObject {
             o.enterPresses = form->okButton();
             return o;
         };
+        m_openers[QStringLiteral("settings, Отправка")] = [this] {
+            TSettingsForm* form = settingsOn(3);
+            Opened o = opened(form);
+            o.enterFrom = form->control<QDoubleSpinBox>(Setting::ConfirmAboveKopecks);
+            o.enterPresses = form->okButton();
+            return o;
+        };
         m_openers[QStringLiteral("settings, Сервер before loading")] = [this] {
-            return opened(settingsOn(3));
+            return opened(settingsOn(4));
         };
         m_openers[QStringLiteral("settings, Сервер loaded")] = [this] {
-            TSettingsForm* form = settingsOn(3);
+            TSettingsForm* form = settingsOn(4);
             auto* page = form->findChild<ServerSettingsPage*>();
             page->loadButton()->hide();
             page->accountPanel()->show();

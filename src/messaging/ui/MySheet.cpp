@@ -1,6 +1,7 @@
 #include "MySheet.h"
 
 #include "EditTemplateListUnit.h"
+#include "FieldPreviewDialog.h"
 #include "MessageEdit.h"
 #include "SendPages.h"
 #include "SendUnit.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QCursor>
 #include <QGridLayout>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,6 +31,7 @@ namespace {
 const QString kUnknownRecipient = QStringLiteral("Неизвестный");
 const QString kGroupPrefix = QStringLiteral("Группы ");
 const QString kEditList = QStringLiteral("Редактировать список...");
+const QString kNoNumbers = QStringLiteral("В группе нет номеров");
 
 constexpr int kRecipientLimit = 15;
 constexpr int kStripHeight = 20;
@@ -72,6 +75,121 @@ TMySheet::TMySheet(TSendForm& form, ContactBook* book)
     setAttribute(Qt::WA_StaticContents);
     buildControls();
     skinControls();
+    followBook();
+}
+
+int TMySheet::contentHeight() const {
+    return kContentHeight + (hasSeveralNumbers() ? kTotalsHeight : 0);
+}
+
+bool TMySheet::hasSeveralNumbers() const {
+    return RecipientKind == 0 || Number.contains(QLatin1Char('|'));
+}
+
+// Any change of the book may change who a group page sends to and what its fields hold;
+// the pages read it once the change is complete.
+void TMySheet::followBook() {
+    if (!m_book)
+        return;
+    const auto schedule = [this] {
+        if (m_refreshPending)
+            return;
+        m_refreshPending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_refreshPending = false;
+                refreshRecipients();
+            },
+            Qt::QueuedConnection);
+    };
+    connect(m_book, &QAbstractItemModel::rowsInserted, this, schedule);
+    connect(m_book, &QAbstractItemModel::rowsRemoved, this, schedule);
+    connect(m_book, &QAbstractItemModel::rowsMoved, this, schedule);
+    connect(m_book, &QAbstractItemModel::modelReset, this, schedule);
+    connect(m_book, &QAbstractItemModel::layoutChanged, this, schedule);
+    connect(m_book, &QAbstractItemModel::dataChanged, this, schedule);
+}
+
+bool TMySheet::followsGroup() const {
+    return RecipientKind == 0 && !m_ownNumbers && m_book && ContactNode.isValid() &&
+           ContactBook::isGroup(ContactNode);
+}
+
+QList<PlanRecipient> TMySheet::currentRecipients(int* withoutNumber) const {
+    QList<PlanRecipient> recipients;
+    *withoutNumber = 0;
+    if (followsGroup()) {
+        for (const BookEntry& contact : m_book->group(ContactNode.row()).contacts) {
+            if (contact.Number.isEmpty())
+                ++*withoutNumber;
+            else
+                recipients.append({contact.Number, contact.Name, contact.Sign});
+        }
+        return recipients;
+    }
+    const QStringList numbers = Number.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    QHash<QString, const BookEntry*> contacts;
+    for (int row = 0; m_book && row < m_book->groupCount(); ++row) {
+        for (const BookEntry& contact : m_book->group(row).contacts)
+            contacts.insert(contact.Number, &contact);
+    }
+    for (const QString& number : numbers) {
+        if (number.isEmpty())
+            continue;
+        const BookEntry* contact = contacts.value(number);
+        recipients.append(
+            {number, contact ? contact->Name : QString(), contact ? contact->Sign : QString()});
+    }
+    return recipients;
+}
+
+bool TMySheet::refreshRecipients() {
+    int without = 0;
+    const QList<PlanRecipient> recipients = currentRecipients(&without);
+    const auto same = [](const PlanRecipient& a, const PlanRecipient& b) {
+        return a.number == b.number && a.name == b.name && a.sign == b.sign;
+    };
+    const bool changed =
+        recipients.size() != m_plan.recipients().size() || without != m_withoutNumber ||
+        !std::equal(recipients.begin(), recipients.end(), m_plan.recipients().begin(), same);
+    if (!changed)
+        return false;
+    m_withoutNumber = without;
+    m_plan.setRecipients(recipients);
+    if (followsGroup()) {
+        QStringList numbers;
+        for (const PlanRecipient& recipient : recipients)
+            numbers.append(recipient.number);
+        Number = numbers.join(QLatin1Char('|'));
+    }
+    Recount();
+    return true;
+}
+
+void TMySheet::setRecipientNumbers(const QStringList& numbers) {
+    m_ownNumbers = true;
+    RecipientKind = 0;
+    Number = numbers.join(QLatin1Char('|'));
+    m_totalsRow->show();
+    showRecipient();
+    refreshRecipients();
+    m_form.UpdateHeight();
+}
+
+void TMySheet::showTotals() {
+    if (!hasSeveralNumbers())
+        return;
+    QString text = m_plan.recipientCount() == 0
+                       ? kNoNumbers
+                       : QStringLiteral("Получателей: %1 · Сумма: %2")
+                             .arg(m_plan.recipientCount())
+                             .arg(ToolkitRussian::desktopLocale().toCurrencyString(m_plan.total()));
+    if (m_withoutNumber > 0)
+        text += QStringLiteral(" · без номера: %1").arg(m_withoutNumber);
+    if (!m_plan.tooLong().isEmpty())
+        text += QStringLiteral(" · длиннее допустимого: %1").arg(m_plan.tooLong().size());
+    m_totalLabel->setText(text);
 }
 
 void TMySheet::buildControls() {
@@ -112,6 +230,29 @@ void TMySheet::buildControls() {
         button->setAccessibleName(button->toolTip());
     }
     m_templatesMenu = new QMenu(this);
+    m_fieldsButton = flatButton(this, QIcon(), QStringLiteral("{…}"));
+    m_fieldsButton->setToolTip(QStringLiteral("Вставить поле"));
+    m_fieldsButton->setAccessibleName(m_fieldsButton->toolTip());
+    m_fieldsButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_fieldsMenu = new QMenu(QStringLiteral("Вставить поле"), this);
+    for (const QString& field : MessageFields::names())
+        m_fieldsMenu->addAction(field)->setData(field);
+    m_fieldsButton->setMenu(m_fieldsMenu);
+    m_fieldsButton->setPopupMode(QToolButton::InstantPopup);
+
+    m_totalsRow = new QWidget(this);
+    m_totalsRow->setFixedHeight(kTotalsHeight);
+    m_totalLabel = new QLabel(m_totalsRow);
+    m_totalLabel->setObjectName(QStringLiteral("totalLabel"));
+    m_previewButton = new QToolButton(m_totalsRow);
+    m_previewButton->setText(QStringLiteral("Просмотр"));
+    m_previewButton->setAutoRaise(true);
+    m_previewButton->setFocusPolicy(Qt::TabFocus);
+    auto* totals = new QHBoxLayout(m_totalsRow);
+    totals->setContentsMargins(0, 0, 0, 0);
+    totals->addWidget(m_totalLabel, 1);
+    totals->addWidget(m_previewButton);
+    m_totalsRow->hide();
 
     auto* top = new QGridLayout;
     top->setContentsMargins(0, 0, 0, 0);
@@ -127,6 +268,7 @@ void TMySheet::buildControls() {
     side->setSpacing(2);
     side->addWidget(m_historyButton);
     side->addWidget(m_templatesButton);
+    side->addWidget(m_fieldsButton);
     side->addStretch();
     auto* middle = new QHBoxLayout;
     middle->addWidget(m_messageEdit, 1);
@@ -143,6 +285,7 @@ void TMySheet::buildControls() {
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(3);
     layout->addLayout(top);
+    layout->addWidget(m_totalsRow);
     layout->addLayout(middle, 1);
     layout->addLayout(bottom);
 
@@ -150,7 +293,8 @@ void TMySheet::buildControls() {
     // on-screen order, round from the top.
     const QList<QWidget*> tabOrder = {m_messageEdit, m_signEdit,      m_translitBox,
                                       m_closeButton, m_sendButton,    m_recipientEdit,
-                                      m_senderEdit,  m_historyButton, m_templatesButton};
+                                      m_senderEdit,  m_previewButton, m_historyButton,
+                                      m_templatesButton, m_fieldsButton};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -167,6 +311,11 @@ void TMySheet::buildControls() {
     connect(m_historyButton, &QToolButton::clicked, this, &TMySheet::HistoryButtonClick);
     connect(m_templatesButton, &QToolButton::clicked, this, &TMySheet::TemplatesButtonClick);
     connect(m_templatesMenu, &QMenu::triggered, this, &TMySheet::chooseTemplate);
+    connect(m_fieldsMenu, &QMenu::triggered, this, [this](QAction* item) {
+        m_messageEdit->insertAtCaret(item->data().toString());
+        m_messageEdit->setFocus();
+    });
+    connect(m_previewButton, &QToolButton::clicked, this, &TMySheet::showPreview);
 
     for (QWidget* watched :
          {static_cast<QWidget*>(m_messageEdit), static_cast<QWidget*>(m_signEdit),
@@ -201,11 +350,19 @@ void TMySheet::SetNumber(const QString& number) {
         RecipientName = ContactNode.data(Qt::DisplayRole).toString();
     }
     m_form.pages()->setTabText(m_form.pages()->indexOf(this), RecipientName);
+    m_totalsRow->setVisible(hasSeveralNumbers());
     showRecipient();
+    refreshRecipients();
 }
 
 void TMySheet::showRecipient() {
-    if (RecipientKind == 0) {
+    if (RecipientKind == 0 && m_ownNumbers) {
+        m_recipientEdit->setText(
+            QStringLiteral("%1 — номеров: %2")
+                .arg(RecipientName)
+                .arg(Number.split(QLatin1Char('|'), Qt::SkipEmptyParts).size()));
+        m_recipientEdit->setEnabled(false);
+    } else if (RecipientKind == 0) {
         m_recipientEdit->setText(kGroupPrefix + RecipientName);
         m_recipientEdit->setEnabled(false);
     } else {
@@ -230,19 +387,24 @@ void TMySheet::SetText(const QString& text) {
 }
 
 void TMySheet::Recount() {
-    m_count = ::Recount(m_messageEdit->text(), m_signEdit->text(), m_translitBox->isChecked(),
-                        m_form.serviceClient().tariff());
+    m_plan.setText(m_messageEdit->text(), m_signEdit->text(), m_translitBox->isChecked(),
+                   m_form.serviceClient().tariff());
+    m_count = m_plan.count();
     if (!m_count.signEnabled && !m_signEdit->text().isEmpty()) {
         // No room for a signature: emptying the field counts again without it.
         m_signEdit->clear();
         return;
     }
-    m_sendButton->setEnabled(m_count.canSend);
+    // A text with fields may come out too long for some contacts: nothing goes until fixed.
+    const bool fits = !m_plan.personal() || m_plan.tooLong().isEmpty();
+    m_sendButton->setEnabled(m_count.canSend && fits &&
+                             (!hasSeveralNumbers() || m_plan.recipientCount() > 0));
     MaxLength = m_count.maxLength;
     m_signEdit->setEnabled(m_count.signEnabled);
     m_signLimit->setLimit(m_count.signLimit);
     m_messageEdit->setTypingLimit(m_count.messageLimit);
     m_countLabel->setText(m_count.counterText);
+    showTotals();
 }
 
 int TMySheet::signTypingLimit() const {
@@ -403,4 +565,9 @@ bool TMySheet::eventFilter(QObject* watched, QEvent* event) {
     default:
         return false;
     }
+}
+
+void TMySheet::showPreview() {
+    refreshRecipients();
+    FieldPreviewDialog(m_plan.lines(), m_plan.unknownFields(), this).exec();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "messaging/Recount.h"
+#include "messaging/SendPlan.h"
 
 #include <QPersistentModelIndex>
 #include <QString>
@@ -26,8 +27,10 @@ class TypingLimit;
 class TMySheet : public QWidget {
     Q_OBJECT
 public:
-    // The page's content height, which the send window's height follows.
+    // The page's content height, which the send window's height follows; a group page has
+    // one row more, for its recipients and total.
     static constexpr int kContentHeight = 196;
+    static constexpr int kTotalsHeight = 22;
 
     TMySheet(TSendForm& form, ContactBook* book);
 
@@ -53,6 +56,26 @@ public:
     QToolButton* templatesButton() const { return m_templatesButton; }
     QMenu* templatesMenu() const { return m_templatesMenu; }
     QCheckBox* translitBox() const { return m_translitBox; }
+    QLabel* totalLabel() const { return m_totalLabel; }
+    QToolButton* fieldsButton() const { return m_fieldsButton; }
+    QMenu* fieldsMenu() const { return m_fieldsMenu; }
+    QToolButton* previewButton() const { return m_previewButton; }
+    int contentHeight() const;
+    // A group page, or a page of numbers joined by "|".
+    bool hasSeveralNumbers() const;
+
+    // Who the message goes to and what it costs: a group bound to the book as the group is
+    // now, or the page's own numbers; each with what its contact gives the fields.
+    const SendPlan& plan() const { return m_plan; }
+    // The group's contacts without a number, left out of the send.
+    int withoutNumber() const { return m_withoutNumber; }
+    // True while the page follows its group in the book.
+    bool followsGroup() const;
+    // Reads the recipients again and counts; true when they changed.
+    bool refreshRecipients();
+    // The page sends to these numbers from now on, no longer following a group: what a
+    // stopped send left, or the numbers a send did not get through to.
+    void setRecipientNumbers(const QStringList& numbers);
 
     void SetNumber(const QString& number);
     void SetSign(const QString& text);
@@ -89,6 +112,10 @@ private:
     void recipientFocus(bool in);
     void chooseTemplate(QAction* item);
     void showRecipient();
+    void showTotals();
+    QList<PlanRecipient> currentRecipients(int* withoutNumber) const;
+    void followBook();
+    void showPreview();
 
     TSendForm& m_form;
     QLabel* m_countLabel = nullptr;
@@ -102,10 +129,19 @@ private:
     QToolButton* m_templatesButton = nullptr;
     QMenu* m_templatesMenu = nullptr;
     QCheckBox* m_translitBox = nullptr;
+    QWidget* m_totalsRow = nullptr;
+    QLabel* m_totalLabel = nullptr;
+    QToolButton* m_fieldsButton = nullptr;
+    QMenu* m_fieldsMenu = nullptr;
+    QToolButton* m_previewButton = nullptr;
     ContactBook* m_book;
     TypingLimit* m_signLimit = nullptr;
     TypingLimit* m_senderLimit = nullptr;
     QAction* m_editTemplates = nullptr;
     RecountResult m_count;
+    SendPlan m_plan;
+    int m_withoutNumber = 0;
+    bool m_ownNumbers = false; // set: the page keeps its numbers, whatever its group holds
+    bool m_refreshPending = false;
     std::set<quint32> m_ctrlKeysDown; // the native codes of the Ctrl keys held
 };

@@ -3,14 +3,17 @@
 #include "MessageEdit.h"
 #include "MySheet.h"
 #include "SendPages.h"
+#include "SendReportDialog.h"
 #include "contacts/ContactBook.h"
 #include "contacts/DefaultSender.h"
 #include "history/HistoryFile.h"
+#include "messaging/SendConfirmation.h"
 #include "messaging/SendFlow.h"
 #include "messaging/UnknownOutcomes.h"
 #include "platform/FailureText.h"
 #include "platform/Registry.h"
 #include "platform/Sound.h"
+#include "platform/ui/Prompts.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
 #include "widgets/WorkerCall.h"
@@ -44,6 +47,10 @@ constexpr int kIconContact = 1;
 // How long the window, when it goes, waits for a send in flight before leaving it to the
 // journal as a send of unknown outcome.
 constexpr unsigned long kExitGraceMs = 3000;
+// How often a send of several requests tells its progress at most.
+constexpr int kProgressEveryMs = 100;
+
+const QString kNoNumbers = QStringLiteral("В группе нет номеров");
 
 struct DelayItem {
     const char16_t* caption;
@@ -106,6 +113,59 @@ void runSend(const std::shared_ptr<SendService>& service, const SendRequest& req
     }
 }
 
+// A send of several requests on its worker thread; progress goes to the window as it goes.
+BatchReport runBatch(const std::shared_ptr<SendService>& service, const QList<BatchItem>& items,
+                     const std::atomic_bool& stop,
+                     const std::function<void(int, int)>& progress) {
+    SendJournal& journal = service->journal();
+    const HistoryFile history;
+    const SendTraces traces{*service->client, journal, history,
+                            Settings(service->client->store()).historyMessCount()};
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    const BatchReport report =
+        BatchSend(traces).run(items, stop, [&](int done, int total) {
+            if (done == total || sinceShown.elapsed() >= kProgressEveryMs) {
+                sinceShown.restart();
+                progress(done, total);
+            }
+        });
+    try {
+        // One request sounds as its reply says; a run of them as a whole.
+        const SendOutcome::Sound sound =
+            items.size() == 1 ? report.last.outcome.sound
+            : report.accepted > 0 ? SendOutcome::Sound::SentOK
+                                  : SendOutcome::Sound::SentErr;
+        Sound::playFile(soundPath(service->client->store(), sound));
+    } catch (...) {
+        // Sounds never report anything.
+    }
+    return report;
+}
+
+bool askToSend(QWidget* parent, const QString& question) {
+    return Prompts::choose(parent, question, QStringLiteral("Подтверждение"),
+                           QMessageBox::Question,
+                           {{QMessageBox::Ok, QStringLiteral("Отправить")},
+                            {QMessageBox::Cancel, QStringLiteral("Отмена")}},
+                           QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool askShortfall(QWidget* parent, const QString& text) {
+    return Prompts::choose(parent, text, QStringLiteral("Недостаточно средств"),
+                           QMessageBox::Warning,
+                           {{QMessageBox::Ok, QStringLiteral("Пополнить баланс")},
+                            {QMessageBox::Cancel, QStringLiteral("Отмена")}},
+                           QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+QStringList numbersOf(const QList<BatchItem>& items, const QList<int>& indexes) {
+    QStringList numbers;
+    for (const int index : indexes)
+        numbers += items[index].request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    return numbers;
+}
+
 } // namespace
 
 SendJournal& SendService::journal() {
@@ -128,6 +188,8 @@ TSendForm::TSendForm(std::shared_ptr<ServiceClient> client, QWidget* parent)
 }
 
 TSendForm::~TSendForm() {
+    if (m_batchStop)
+        *m_batchStop = true;
     // A send still out after the grace is left in the journal, where the next start finds
     // it as a send of unknown outcome.
     waitForSends(kExitGraceMs);
@@ -173,6 +235,12 @@ void TSendForm::FormCreate() {
     connect(m_pages, &SendPages::currentChanged, this, [this] { UpdateHeight(); });
     m_statusBar = new QStatusBar(this);
     m_statusBar->setSizeGripEnabled(false);
+    m_stopButton = new QToolButton(m_statusBar);
+    m_stopButton->setText(QStringLiteral("Стоп"));
+    m_stopButton->setAutoRaise(true);
+    m_stopButton->hide();
+    m_statusBar->addPermanentWidget(m_stopButton);
+    connect(m_stopButton, &QToolButton::clicked, this, &TSendForm::stopBatch);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, kBottomGap);
@@ -296,7 +364,9 @@ void TSendForm::CreateNewPage(const QString& sender, const QString& name, const 
 void TSendForm::UpdateHeight() {
     if (layout())
         layout()->activate();
-    const int height = kHeaderHeight + m_pages->pageTop() + TMySheet::kContentHeight +
+    const TMySheet* active = activePage();
+    const int content = active ? active->contentHeight() : TMySheet::kContentHeight;
+    const int height = kHeaderHeight + m_pages->pageTop() + content +
                        m_statusBar->sizeHint().height() + kBottomGap;
     setFixedHeight(height);
 }
@@ -322,6 +392,29 @@ void TSendForm::PagesMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int 
 }
 
 void TSendForm::SendWorker(TMySheet* page) {
+    if (page->hasSeveralNumbers()) {
+        // The group as it is now: a change since the page last counted is shown first.
+        if (page->refreshRecipients() && page->followsGroup()) {
+            m_statusBar->showMessage(QStringLiteral("Состав группы изменился: получателей теперь "
+                                                    "%1. Проверьте сумму и отправьте снова.")
+                                         .arg(page->plan().recipientCount()));
+            return;
+        }
+        if (page->plan().recipientCount() == 0) {
+            m_statusBar->showMessage(kNoNumbers);
+            return;
+        }
+        if (batchRunning()) {
+            m_statusBar->showMessage(QStringLiteral("Идёт другая отправка: дождитесь её конца "
+                                                    "или остановите её."));
+            return;
+        }
+        if (!confirmCost(*page))
+            return;
+        startBatch(batchItems(*page), page);
+        return;
+    }
+
     m_statusBar->showMessage(SendOutcome::kConnecting);
     // Drawn at once, without handling other input in the middle of this handler.
     m_statusBar->repaint();
@@ -331,10 +424,174 @@ void TSendForm::SendWorker(TMySheet* page) {
     request.userKey = m_service->client->userKey();
     request.number = page->Number;
     request.sender = page->Sender;
-    request.text = SendText::compose(page->messageEdit()->text(), page->signEdit()->text(),
-                                     page->translitBox()->isChecked());
+    // A single page's fields come from its own contact.
+    request.text = page->plan().personal() && page->plan().recipientCount() == 1
+                       ? page->plan().textFor(0)
+                       : SendText::compose(page->messageEdit()->text(), page->signEdit()->text(),
+                                           page->translitBox()->isChecked());
     request.delayMinutes = page->DelayMinutes;
     startSend(request, page);
+}
+
+bool TSendForm::confirmCost(const TMySheet& page) {
+    const SendPlan& plan = page.plan();
+    const SendCost cost{plan.recipientCount(), plan.parts(), plan.total()};
+    const AccountState account = m_service->client->account();
+    const std::optional<double> balance =
+        account.balanceKnown ? std::optional<double>(account.balance) : std::nullopt;
+    if (cost.messages > 1 && SendConfirmation::shortfall(cost, balance)) {
+        const QString text = SendConfirmation::shortfallText(cost, *balance);
+        m_statusBar->showMessage(text);
+        if (m_questions.shortfall ? m_questions.shortfall(text) : askShortfall(this, text))
+            emit LowBalance();
+        return false;
+    }
+    qint32 threshold = Setting::ConfirmAboveKopecks.fallback;
+    try {
+        threshold = Settings(store()).get(Setting::ConfirmAboveKopecks);
+    } catch (const RegistryError&) {
+        // An unreadable store asks at the default threshold.
+    }
+    if (!SendConfirmation::needed(cost, threshold))
+        return true;
+    const QString question = SendConfirmation::question(cost, balance);
+    return m_questions.confirm ? m_questions.confirm(question) : askToSend(this, question);
+}
+
+QList<BatchItem> TSendForm::batchItems(const TMySheet& page) const {
+    const SendPlan& plan = page.plan();
+    SendRequest request;
+    request.userKey = m_service->client->userKey();
+    request.sender = page.Sender;
+    request.delayMinutes = page.DelayMinutes;
+    QList<BatchItem> items;
+    if (plan.personal()) {
+        for (int i = 0; i < plan.recipientCount(); ++i) {
+            request.number = plan.recipients()[i].number;
+            request.text = plan.textFor(i);
+            items.append({request, {plan.recipients()[i].name}});
+        }
+        return items;
+    }
+    QStringList numbers;
+    QStringList contacts;
+    for (const PlanRecipient& recipient : plan.recipients()) {
+        numbers.append(recipient.number);
+        contacts.append(recipient.name);
+    }
+    request.number = numbers.join(QLatin1Char('|'));
+    request.text = plan.textFor(0);
+    items.append({request, contacts});
+    return items;
+}
+
+void TSendForm::startBatch(const QList<BatchItem>& items, TMySheet* page) {
+    auto stop = std::make_shared<std::atomic_bool>(false);
+    m_batchStop = stop;
+    page->sendButton()->setEnabled(false);
+    if (items.size() > 1) {
+        m_stopButton->show();
+        batchProgress(0, int(items.size()));
+    } else {
+        m_statusBar->showMessage(SendOutcome::kConnecting);
+    }
+    const QPointer<TSendForm> form(this);
+    const QPointer<TMySheet> target(page);
+    const quint64 id = ++m_lastSendId;
+    const auto ended = [this, id] {
+        m_sends.removeIf([id](const InFlight& send) { return send.id == id; });
+        emit SendsChanged();
+    };
+    const auto progress = [form](int done, int total) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [form, done, total] {
+                if (form)
+                    form->batchProgress(done, total);
+            },
+            Qt::QueuedConnection);
+    };
+    const WorkerCall call = runThenCallback<BatchReport>(
+        this,
+        [service = m_service, items, stop, progress] {
+            QThread::currentThread()->setPriority(QThread::LowPriority);
+            return runBatch(service, items, *stop, progress);
+        },
+        [this, target, items, ended, content = PageContent::of(*page)](const BatchReport& report) {
+            ended();
+            finishBatch(target, items, content, report);
+        },
+        [this, target, ended](const QString& failure) {
+            ended();
+            m_batchStop.reset();
+            m_stopButton->hide();
+            m_statusBar->showMessage(failure);
+            if (target)
+                target->Recount();
+        });
+    int messages = 0;
+    for (const BatchItem& item : items)
+        messages += int(item.request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts).size());
+    m_sends.append({id, call, messages});
+    emit SendsChanged();
+}
+
+void TSendForm::batchProgress(int done, int total) {
+    if (m_batchStop && *m_batchStop)
+        return; // the stop's own line stays
+    m_statusBar->showMessage(QStringLiteral("Отправлено %1 из %2").arg(done).arg(total));
+}
+
+void TSendForm::stopBatch() {
+    if (!m_batchStop)
+        return;
+    *m_batchStop = true;
+    m_statusBar->showMessage(QStringLiteral("Остановка после сообщения, которое уже в пути..."));
+}
+
+void TSendForm::finishBatch(const QPointer<TMySheet>& page, const QList<BatchItem>& items,
+                            const PageContent& content, const BatchReport& report) {
+    m_batchStop.reset();
+    m_stopButton->hide();
+    // One request keeps the service's own status line; a run of them gets the summary.
+    SendResult result = report.last;
+    if (items.size() > 1)
+        result.outcome.statusText = report.summary();
+    const QString status = result.statusText();
+    m_statusBar->showMessage(status);
+    m_statusBar->setToolTip(status);
+
+    const QStringList unsent = numbersOf(items, report.notSent);
+    if (page) {
+        // What did not go stays on the page for a later send.
+        if (!report.notSent.isEmpty() && report.notSent.size() < items.size())
+            page->setRecipientNumbers(unsent);
+        // Sent in full, the page waits for an edit before it sends again.
+        page->sendButton()->setEnabled(items.size() == 1 ? result.outcome.sendEnabled
+                                                         : !report.notSent.isEmpty());
+    }
+    if (report.accepted > 0)
+        emit HistoryChanged();
+    if (result.restartBalanceTimer)
+        emit PaidSend();
+    switch (result.outcome.action) {
+    case SendOutcome::Action::ShowNotice:
+        emit ServiceNotice(result.outcome.notice);
+        break;
+    case SendOutcome::Action::LowBalance:
+        emit LowBalance();
+        break;
+    case SendOutcome::Action::ConnectTimeOut:
+        emit ConnectionFailed();
+        break;
+    case SendOutcome::Action::None:
+        break;
+    }
+    if (!report.unknown.isEmpty() || result.unknownRow || !result.historyError.isEmpty())
+        emit UnknownOutcome();
+    showReport(report, unsent, content);
+    if (!isActiveWindow())
+        emit SendReport(report.summary());
 }
 
 void TSendForm::startSend(const SendRequest& request, TMySheet* page) {
@@ -409,6 +666,40 @@ void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& res
     }
     if (result.unknownRow || !result.historyError.isEmpty())
         emit UnknownOutcome();
+}
+
+TSendForm::PageContent TSendForm::PageContent::of(const TMySheet& page) {
+    return {page.Sender, page.messageEdit()->text(), page.signEdit()->text(),
+            page.translitBox()->isChecked()};
+}
+
+TMySheet* TSendForm::openNumbersPage(const QStringList& numbers, const PageContent& content) {
+    auto* created = new TMySheet(*this, m_book);
+    const int index = m_pages->addPage(created, QString());
+    created->RecipientName = QStringLiteral("Непринятые");
+    m_pages->setTabText(index, created->RecipientName);
+    created->setRecipientNumbers(numbers);
+    created->SetSender(content.sender);
+    created->SetText(content.message);
+    created->SetSign(content.sign);
+    created->translitBox()->setChecked(content.translit);
+    created->Recount();
+    m_pages->setCurrentIndex(index);
+    show();
+    raise();
+    activateWindow();
+    created->FocusMessage();
+    UpdateHeight();
+    return created;
+}
+
+void TSendForm::showReport(const BatchReport& report, const QStringList& unsent,
+                           const PageContent& content) {
+    auto* dialog = new SendReportDialog(report, unsent, this);
+    connect(dialog, &SendReportDialog::retryRequested, this,
+            [this, content](const QStringList& numbers) { openNumbersPage(numbers, content); });
+    dialog->show();
+    emit ReportShown(dialog);
 }
 
 void TSendForm::sendAgain(qint64 journalRow) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "messaging/BatchSend.h"
 #include "messaging/SendFlow.h"
 #include "messaging/SendJournal.h"
 #include "service/ServiceClient.h"
@@ -12,6 +13,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <atomic>
+
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -22,6 +25,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QStatusBar;
+class QToolButton;
 class SendPages;
 class TMySheet;
 struct BookEntry;
@@ -91,6 +95,28 @@ public:
     // The pictures of the pages' buttons, made once for all pages.
     IconCache& pageIcons() { return m_pageIcons; }
     QString statusText() const;
+    // The send of several requests in progress, with its "Стоп" in the status bar.
+    bool batchRunning() const { return m_batchStop != nullptr; }
+    QToolButton* stopButton() const { return m_stopButton; }
+    // Stops the running batch after the request in flight.
+    void stopBatch();
+    // What a page holds besides its recipients, to open another page with it.
+    struct PageContent {
+        QString sender;
+        QString message;
+        QString sign;
+        bool translit = false;
+        static PageContent of(const TMySheet& page);
+    };
+    // A page of only these numbers, with that content.
+    TMySheet* openNumbersPage(const QStringList& numbers, const PageContent& content);
+
+    // Tests and benches answer the questions of a send; unset, they are asked through Prompts.
+    struct Questions {
+        std::function<bool(const QString&)> confirm;   // true: send
+        std::function<bool(const QString&)> shortfall; // true: open the payment page
+    };
+    void setQuestions(Questions questions) { m_questions = std::move(questions); }
 
     // Tests replace the millisecond clock of the tab double click.
     void setClockForTests(std::function<qint64()> clock) { m_clock = std::move(clock); }
@@ -120,6 +146,10 @@ signals:
     void UnknownOutcome();
     // A send started or ended.
     void SendsChanged();
+    // A send of several recipients ended while the window was not active: its summary.
+    void SendReport(const QString& summary);
+    // Shown at the end of a send of several recipients.
+    void ReportShown(QWidget* report);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,6 +162,15 @@ private:
     // On the user-interface thread, once a run has its outcome.
     void startSend(const SendRequest& request, TMySheet* page);
     void finishSend(const QPointer<TMySheet>& page, const SendResult& result);
+    // Checks a send of several recipients with the user; false: it does not go.
+    bool confirmCost(const TMySheet& page);
+    void startBatch(const QList<BatchItem>& items, TMySheet* page);
+    void batchProgress(int done, int total);
+    void finishBatch(const QPointer<TMySheet>& page, const QList<BatchItem>& items,
+                     const PageContent& content, const BatchReport& report);
+    QList<BatchItem> batchItems(const TMySheet& page) const;
+    void showReport(const BatchReport& report, const QStringList& unsent,
+                    const PageContent& content);
     QModelIndex nodeIndex(const BookEntry* node) const;
 
     struct InFlight {
@@ -157,4 +196,7 @@ private:
     QLabel* m_title = nullptr;
     QLabel* m_subtitle = nullptr;
     QMenu* m_delayMenu = nullptr;
+    QToolButton* m_stopButton = nullptr;
+    std::shared_ptr<std::atomic_bool> m_batchStop;
+    Questions m_questions;
 };
