@@ -101,6 +101,11 @@ BatchReport BatchSend::run(const QList<BatchItem>& items, const std::atomic_bool
     const auto leaveUnsent = [&](int index) {
         report.notSent.append(index);
         report.notSentNumbers += numbersIn(index);
+        const BatchItem& item = items[index];
+        const QStringList numbers = item.request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        for (qsizetype i = 0; i < numbers.size(); ++i)
+            report.unsent.append(
+                {numbers[i], i < item.contacts.size() ? item.contacts[i] : QString(), {}});
     };
 
     int done = 0;

@@ -117,7 +117,9 @@ private slots:
             (i < refused ? report.refused : report.unknown) << BatchReport::Line{
                 QStringLiteral("+7916000000%1").arg(i), QStringLiteral("Контакт %1").arg(i),
                 QStringLiteral("Причина %1").arg(i)};
-        QPointer dialog = new SendReportDialog(report, notSent);
+        for (const QString& number : notSent)
+            report.unsent << BatchReport::Line{number, {}, {}};
+        QPointer dialog = new SendReportDialog(report);
         QSignalSpy retry(dialog.data(), &SendReportDialog::retryRequested);
         QVERIFY(Screenshots::save(dialog, QStringLiteral("report-") + QTest::currentDataTag()));
         dialog->show();

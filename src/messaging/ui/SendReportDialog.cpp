@@ -21,8 +21,7 @@ QTableWidgetItem* cell(const QString& text) {
 
 } // namespace
 
-SendReportDialog::SendReportDialog(const BatchReport& report, const QStringList& notSentNumbers,
-                                   QWidget* parent)
+SendReportDialog::SendReportDialog(const BatchReport& report, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("SendReportDialog"));
     setWindowTitle(kTitle);
@@ -51,11 +50,12 @@ SendReportDialog::SendReportDialog(const BatchReport& report, const QStringList&
     m_table->setColumnWidth(ContactColumn, 150);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setAccessibleName(QStringLiteral("Непринятые номера"));
-    fillTable(report, notSentNumbers);
+    fillTable(report);
 
     for (const BatchReport::Line& line : report.refused)
         m_retryNumbers << line.number;
-    m_retryNumbers << notSentNumbers;
+    for (const BatchReport::Line& line : report.unsent)
+        m_retryNumbers << line.number;
     m_retryNumbers.removeDuplicates();
 
     m_retryButton = new QPushButton(QStringLiteral("Повторить для непринятых"), this);
@@ -112,7 +112,7 @@ SendReportDialog::SendReportDialog(const BatchReport& report, const QStringList&
         m_closeButton->setFocus();
 }
 
-void SendReportDialog::fillTable(const BatchReport& report, const QStringList& notSentNumbers) {
+void SendReportDialog::fillTable(const BatchReport& report) {
     const auto add = [this](const QString& number, const QString& contact, const QString& reason) {
         const int row = m_table->rowCount();
         m_table->insertRow(row);
@@ -124,8 +124,8 @@ void SendReportDialog::fillTable(const BatchReport& report, const QStringList& n
         add(line.number, line.contact, line.reason);
     for (const BatchReport::Line& line : report.unknown)
         add(line.number, line.contact, line.reason);
-    for (const QString& number : notSentNumbers)
-        add(number, {}, kNotSentReason);
+    for (const BatchReport::Line& line : report.unsent)
+        add(line.number, line.contact, line.reason.isEmpty() ? kNotSentReason : line.reason);
 }
 
 void SendReportDialog::retryClick() {

@@ -18,9 +18,7 @@ public:
     static inline const QString kTitle = QStringLiteral("Отчёт об отправке");
     static inline const QString kNotSentReason = QStringLiteral("Не отправлено");
 
-    // `notSentNumbers`: the numbers of the report's items that never went out, in order.
-    SendReportDialog(const BatchReport& report, const QStringList& notSentNumbers,
-                     QWidget* parent = nullptr);
+    explicit SendReportDialog(const BatchReport& report, QWidget* parent = nullptr);
 
     // What "Повторить для непринятых" sends again: the refused numbers, then those never
     // sent. Open outcomes are left out: the service may have charged for them.
@@ -37,7 +35,7 @@ signals:
     void retryRequested(const QStringList& numbers);
 
 private:
-    void fillTable(const BatchReport& report, const QStringList& notSentNumbers);
+    void fillTable(const BatchReport& report);
 
     SkinnedHeader m_header;
     QLabel* m_summary = nullptr;

@@ -159,13 +159,6 @@ bool askShortfall(QWidget* parent, const QString& text) {
                            QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-QStringList numbersOf(const QList<BatchItem>& items, const QList<int>& indexes) {
-    QStringList numbers;
-    for (const int index : indexes)
-        numbers += items[index].request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts);
-    return numbers;
-}
-
 } // namespace
 
 SendJournal& SendService::journal() {
@@ -323,7 +316,10 @@ void TSendForm::CreateNewPage(const QString& sender, const QString& name, const 
     TMySheet* found = nullptr;
     for (int i = 0; i < pageCount(); ++i) {
         TMySheet* candidate = page(i);
-        if (candidate->RecipientName == name && candidate->Number == number)
+        // A group's page follows its group, whatever numbers the group has by now.
+        const bool sameGroup = node && candidate->followsGroup() &&
+                               candidate->ContactNode == nodeIndex(node);
+        if (sameGroup || (candidate->RecipientName == name && candidate->Number == number))
             found = candidate;
     }
     TMySheet* created = nullptr;
@@ -561,7 +557,9 @@ void TSendForm::finishBatch(const QPointer<TMySheet>& page, const QList<BatchIte
     m_statusBar->showMessage(status);
     m_statusBar->setToolTip(status);
 
-    const QStringList unsent = numbersOf(items, report.notSent);
+    QStringList unsent;
+    for (const BatchReport::Line& line : report.unsent)
+        unsent.append(line.number);
     if (page) {
         // What did not go stays on the page for a later send.
         if (!report.notSent.isEmpty() && report.notSent.size() < items.size())
@@ -589,7 +587,7 @@ void TSendForm::finishBatch(const QPointer<TMySheet>& page, const QList<BatchIte
     }
     if (!report.unknown.isEmpty() || result.unknownRow || !result.historyError.isEmpty())
         emit UnknownOutcome();
-    showReport(report, unsent, content);
+    showReport(report, content);
     if (!isActiveWindow())
         emit SendReport(report.summary());
 }
@@ -693,9 +691,8 @@ TMySheet* TSendForm::openNumbersPage(const QStringList& numbers, const PageConte
     return created;
 }
 
-void TSendForm::showReport(const BatchReport& report, const QStringList& unsent,
-                           const PageContent& content) {
-    auto* dialog = new SendReportDialog(report, unsent, this);
+void TSendForm::showReport(const BatchReport& report, const PageContent& content) {
+    auto* dialog = new SendReportDialog(report, this);
     connect(dialog, &SendReportDialog::retryRequested, this,
             [this, content](const QStringList& numbers) { openNumbersPage(numbers, content); });
     dialog->show();

@@ -169,8 +169,7 @@ private:
     void finishBatch(const QPointer<TMySheet>& page, const QList<BatchItem>& items,
                      const PageContent& content, const BatchReport& report);
     QList<BatchItem> batchItems(const TMySheet& page) const;
-    void showReport(const BatchReport& report, const QStringList& unsent,
-                    const PageContent& content);
+    void showReport(const BatchReport& report, const PageContent& content);
     QModelIndex nodeIndex(const BookEntry* node) const;
 
     struct InFlight {
