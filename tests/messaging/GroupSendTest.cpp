@@ -104,12 +104,14 @@ private slots:
 
     void personalTextsGoOnePerContact() {
         QSignalSpy historyChanged(m_form.get(), &TSendForm::HistoryChanged);
+        QSignalSpy desktopReport(m_form.get(), &TSendForm::SendReport);
         TMySheet* page = groupPage(QStringLiteral("Привет, {имя}!"));
         const QString price = ToolkitRussian::desktopLocale().toCurrencyString(
             3 * m_fixture.client().tariff().SmsPrice);
         QCOMPARE(page->totalLabel()->text(),
                  QStringLiteral("Получателей: 3 · Сумма: %1 · без номера: 1").arg(price));
         page->sendButton()->click();
+        m_form->close(); // the user goes on elsewhere while it sends
         finish();
         QCOMPARE(sentTexts(), (QStringList{"Привет, Анна!", "Привет, Борис!", "Привет, Вера!"}));
         const QList<TMess> records = history();
@@ -119,6 +121,24 @@ private slots:
         QCOMPARE(m_form->statusText(), QStringLiteral("Принято 3 из 3; не принято 0"));
         QVERIFY(SendJournal(m_fixture.registry()).rows().isEmpty());
         QVERIFY(m_report);
+        // The window is not in front: the summary goes to the desktop too.
+        QCOMPARE(desktopReport.value(0).value(0).toString(), m_form->statusText());
+
+        // A page of one number fills the fields from its own contact.
+        m_form->CreateNewPage(QStringLiteral("Varnelo"), QStringLiteral("Вера"),
+                              QStringLiteral("+79160000003"), {}, QStringLiteral("{Имя}, до встречи"),
+                              false, nullptr);
+        m_form->activePage()->sendButton()->click();
+        finish();
+        QCOMPARE(sentTexts().last(), QStringLiteral("Вера, до встречи"));
+    }
+
+    void aTextTooLongForOneContactWaits() {
+        TMySheet* page = groupPage(QStringLiteral("{Имя} ") + QString(60, QLatin1Char('x')));
+        QVERIFY(page->sendButton()->isEnabled());
+        addContact(QStringLiteral("Очень-очень длинное имя"), QStringLiteral("+79160000009"));
+        QTRY_VERIFY(page->totalLabel()->text().endsWith(QStringLiteral("длиннее допустимого: 1")));
+        QVERIFY(!page->sendButton()->isEnabled());
     }
 
     void theGroupAsItIsAtSend() {

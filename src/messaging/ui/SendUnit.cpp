@@ -587,8 +587,10 @@ void TSendForm::finishBatch(const QPointer<TMySheet>& page, const QList<BatchIte
     }
     if (!report.unknown.isEmpty() || result.unknownRow || !result.historyError.isEmpty())
         emit UnknownOutcome();
+    // Judged before the report comes up in front.
+    const bool watched = isVisible() && isActiveWindow();
     showReport(report, content);
-    if (!isActiveWindow())
+    if (!watched)
         emit SendReport(report.summary());
 }
 
