@@ -133,32 +133,6 @@ void printPlan(const SendPlan& plan, const std::optional<double>& balance) {
         CliOutput::record({QStringLiteral("balance"), money(*balance)});
 }
 
-// A personal text goes to each recipient on its own; one text goes to the whole group at once.
-QList<BatchItem> itemsOf(const SendPlan& plan, const SendRequest& common) {
-    QList<BatchItem> items;
-    const QList<PlanRecipient>& recipients = plan.recipients();
-    if (plan.personal()) {
-        for (int i = 0; i < plan.recipientCount(); ++i) {
-            SendRequest request = common;
-            request.number = recipients[i].number;
-            request.text = plan.textFor(i);
-            items.append({request, {recipients[i].name}});
-        }
-        return items;
-    }
-    SendRequest request = common;
-    QStringList numbers;
-    QStringList contacts;
-    for (const PlanRecipient& recipient : recipients) {
-        numbers.append(recipient.number);
-        contacts.append(recipient.name);
-    }
-    request.number = numbers.join(QLatin1Char('|'));
-    request.text = plan.textFor(0);
-    items.append({request, contacts});
-    return items;
-}
-
 // The summary, then a line per number that was not accepted: refused, open, or never sent.
 void printReport(const BatchReport& report, const QList<BatchItem>& items) {
     CliOutput::line(report.summary());
@@ -181,7 +155,7 @@ int send(CliContext& context, const SendPlan& plan, const CliSend::Message& mess
     common.userKey = context.client().userKey();
     common.sender = message.sender;
     common.delayMinutes = message.delayMinutes;
-    const QList<BatchItem> items = itemsOf(plan, common);
+    const QList<BatchItem> items = BatchItemsOf(plan, common);
 
     SendJournal journal(context.registry());
     const SendTraces traces{context.client(), journal, history,

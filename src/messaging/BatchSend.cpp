@@ -33,6 +33,31 @@ void keepTraceErrors(const SendResult& from, SendResult& into) {
 
 } // namespace
 
+QList<BatchItem> BatchItemsOf(const SendPlan& plan, const SendRequest& common) {
+    QList<BatchItem> items;
+    const QList<PlanRecipient>& recipients = plan.recipients();
+    if (plan.personal()) {
+        for (int i = 0; i < plan.recipientCount(); ++i) {
+            SendRequest request = common;
+            request.number = recipients[i].number;
+            request.text = plan.textFor(i);
+            items.append({request, {recipients[i].name}});
+        }
+        return items;
+    }
+    SendRequest request = common;
+    QStringList numbers;
+    QStringList contacts;
+    for (const PlanRecipient& recipient : recipients) {
+        numbers.append(recipient.number);
+        contacts.append(recipient.name);
+    }
+    request.number = numbers.join(QLatin1Char('|'));
+    request.text = plan.textFor(0);
+    items.append({request, contacts});
+    return items;
+}
+
 QString BatchReport::summary() const {
     QString text = QStringLiteral("Принято %1 из %2; не принято %3")
                        .arg(accepted)

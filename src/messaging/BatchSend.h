@@ -1,6 +1,7 @@
 #pragma once
 
 #include "messaging/SendFlow.h"
+#include "messaging/SendPlan.h"
 
 #include <QList>
 #include <QString>
@@ -17,6 +18,10 @@ struct BatchItem {
     SendRequest request; // number: one, or a group's joined by "|"
     QStringList contacts; // the contact of each of the request's numbers, in order
 };
+
+// A personal text goes to each recipient on its own; one text goes to all of them at once.
+// `common` gives the key, sender and delay.
+QList<BatchItem> BatchItemsOf(const SendPlan& plan, const SendRequest& common);
 
 struct BatchReport {
     struct Line {

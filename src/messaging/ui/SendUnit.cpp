@@ -455,30 +455,11 @@ bool TSendForm::confirmCost(const TMySheet& page) {
 }
 
 QList<BatchItem> TSendForm::batchItems(const TMySheet& page) const {
-    const SendPlan& plan = page.plan();
-    SendRequest request;
-    request.userKey = m_service->client->userKey();
-    request.sender = page.Sender;
-    request.delayMinutes = page.DelayMinutes;
-    QList<BatchItem> items;
-    if (plan.personal()) {
-        for (int i = 0; i < plan.recipientCount(); ++i) {
-            request.number = plan.recipients()[i].number;
-            request.text = plan.textFor(i);
-            items.append({request, {plan.recipients()[i].name}});
-        }
-        return items;
-    }
-    QStringList numbers;
-    QStringList contacts;
-    for (const PlanRecipient& recipient : plan.recipients()) {
-        numbers.append(recipient.number);
-        contacts.append(recipient.name);
-    }
-    request.number = numbers.join(QLatin1Char('|'));
-    request.text = plan.textFor(0);
-    items.append({request, contacts});
-    return items;
+    SendRequest common;
+    common.userKey = m_service->client->userKey();
+    common.sender = page.Sender;
+    common.delayMinutes = page.DelayMinutes;
+    return BatchItemsOf(page.plan(), common);
 }
 
 void TSendForm::startBatch(const QList<BatchItem>& items, TMySheet* page) {
@@ -568,25 +549,7 @@ void TSendForm::finishBatch(const QPointer<TMySheet>& page, const QList<BatchIte
         page->sendButton()->setEnabled(items.size() == 1 ? result.outcome.sendEnabled
                                                          : !report.notSent.isEmpty());
     }
-    if (report.accepted > 0)
-        emit HistoryChanged();
-    if (result.restartBalanceTimer)
-        emit PaidSend();
-    switch (result.outcome.action) {
-    case SendOutcome::Action::ShowNotice:
-        emit ServiceNotice(result.outcome.notice);
-        break;
-    case SendOutcome::Action::LowBalance:
-        emit LowBalance();
-        break;
-    case SendOutcome::Action::ConnectTimeOut:
-        emit ConnectionFailed();
-        break;
-    case SendOutcome::Action::None:
-        break;
-    }
-    if (!report.unknown.isEmpty() || result.unknownRow || !result.historyError.isEmpty())
-        emit UnknownOutcome();
+    passOn(result, report.accepted > 0, !report.unknown.isEmpty());
     // Judged before the report comes up in front.
     const bool watched = isVisible() && isActiveWindow();
     showReport(report, content);
@@ -647,13 +610,17 @@ void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& res
         if (outcome.clearMessage)
             page->SetText(QString());
     }
-    if (!outcome.accepted.isEmpty() && result.historyError.isEmpty())
+    passOn(result, !outcome.accepted.isEmpty() && result.historyError.isEmpty(), false);
+}
+
+void TSendForm::passOn(const SendResult& result, bool historyWritten, bool open) {
+    if (historyWritten)
         emit HistoryChanged();
     if (result.restartBalanceTimer)
         emit PaidSend();
-    switch (outcome.action) {
+    switch (result.outcome.action) {
     case SendOutcome::Action::ShowNotice:
-        emit ServiceNotice(outcome.notice);
+        emit ServiceNotice(result.outcome.notice);
         break;
     case SendOutcome::Action::LowBalance:
         emit LowBalance();
@@ -664,7 +631,7 @@ void TSendForm::finishSend(const QPointer<TMySheet>& page, const SendResult& res
     case SendOutcome::Action::None:
         break;
     }
-    if (result.unknownRow || !result.historyError.isEmpty())
+    if (open || result.unknownRow || !result.historyError.isEmpty())
         emit UnknownOutcome();
 }
 

@@ -162,6 +162,9 @@ private:
     // On the user-interface thread, once a run has its outcome.
     void startSend(const SendRequest& request, TMySheet* page);
     void finishSend(const QPointer<TMySheet>& page, const SendResult& result);
+    // What the main window does after a send: the history, the balance, the service's
+    // requests, the outcomes left open.
+    void passOn(const SendResult& result, bool historyWritten, bool open);
     // Checks a send of several recipients with the user; false: it does not go.
     bool confirmCost(const TMySheet& page);
     void startBatch(const QList<BatchItem>& items, TMySheet* page);
