@@ -42,8 +42,22 @@ QString SendResult::statusText() const {
 HeldSend SendAndHold(const SendTraces& traces, const SendRequest& request) {
     HeldSend held;
     SendResult& result = held.result;
+    // Nothing went out: a scheduled row waits again, a row of this send goes.
+    const auto dropRow = [&traces, &request](qint64 row) {
+        if (request.claimedRow)
+            traces.journal.unclaim(row);
+        else
+            traces.journal.remove(row);
+    };
     if (request.userKey.isEmpty()) {
         result.outcome = SendOutcome::judge(QString(), request.number);
+        if (request.claimedRow) {
+            try {
+                traces.journal.unclaim(request.claimedRow);
+            } catch (const RegistryError& error) {
+                result.journalError = QString::fromStdString(error.what());
+            }
+        }
         return held;
     }
     SendJournal::Row entry;
@@ -52,9 +66,10 @@ HeldSend SendAndHold(const SendTraces& traces, const SendRequest& request) {
     entry.sign = request.text.sign;
     entry.sender = request.sender;
     entry.delayMinutes = request.delayMinutes;
-    qint64 row = 0;
+    qint64 row = request.claimedRow;
     try {
-        row = traces.journal.begin(entry);
+        if (!row)
+            row = traces.journal.begin(entry);
         if (request.replacesRow)
             traces.journal.remove(request.replacesRow);
     } catch (const RegistryError& error) {
@@ -71,7 +86,7 @@ HeldSend SendAndHold(const SendTraces& traces, const SendRequest& request) {
         result.outcome.statusText = FailureText::describe(std::current_exception());
         result.outcome.sendEnabled = true;
         try {
-            traces.journal.remove(row);
+            dropRow(row);
         } catch (const RegistryError& error) {
             result.journalError = QString::fromStdString(error.what());
         }
@@ -108,8 +123,9 @@ HeldSend SendAndHold(const SendTraces& traces, const SendRequest& request) {
         break;
     }
     try {
+        // Here the reply, if any, was a notice: nothing was sent either way.
         if (result.outcome.unresolved.isEmpty())
-            traces.journal.remove(row);
+            dropRow(row);
         else
             traces.journal.settle(row, result.outcome.unresolved, result.outcome.unresolvedReason);
         result.unknownRow = result.outcome.unresolved.isEmpty() ? 0 : row;

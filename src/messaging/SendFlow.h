@@ -34,6 +34,8 @@ struct SendRequest {
     // A journal row of unknown outcome that this send repeats: it goes once the new row is
     // written, so the message is never without a trace.
     qint64 replacesRow = 0;
+    // A scheduled row this process has claimed: the send's row already, none is begun.
+    qint64 claimedRow = 0;
 };
 
 // Where a send leaves its traces.

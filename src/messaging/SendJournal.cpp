@@ -52,7 +52,7 @@ QList<SendOutcome::Accepted> acceptedFrom(const QString& text) {
 
 constexpr char kColumns[] =
     "SELECT id, state, created_ms, numbers, message, sign, sender, delay, owner, reason, "
-    "accepted FROM send_journal";
+    "accepted, due_ms FROM send_journal";
 
 SendJournal::Row rowFrom(const Statement& q) {
     SendJournal::Row row;
@@ -67,6 +67,8 @@ SendJournal::Row rowFrom(const Statement& q) {
     row.owner = q.text(8);
     row.reason = q.text(9);
     row.accepted = acceptedFrom(q.text(10));
+    if (row.state == SendJournal::State::Scheduled)
+        row.due = QDateTime::fromMSecsSinceEpoch(q.integer(11), Qt::UTC);
     return row;
 }
 
@@ -195,11 +197,81 @@ void SendJournal::inTransaction(const std::function<void()>& work) {
 
 QList<SendJournal::Row> SendJournal::rows() const {
     QMutexLocker lock(&m_mutex);
-    Statement q(m_db, (QByteArray(kColumns) + " ORDER BY id").constData());
+    Statement q(m_db,
+                (QByteArray(kColumns) + " WHERE state<>'scheduled' ORDER BY id").constData());
     QList<Row> result;
     while (q.step())
         result.append(rowFrom(q));
     return result;
+}
+
+qint64 SendJournal::schedule(const Row& row, const QDateTime& due) {
+    QMutexLocker lock(&m_mutex);
+    Statement insert(m_db, "INSERT INTO send_journal(state, created_ms, due_ms, numbers, message,"
+                           " sign, sender, delay) VALUES('scheduled', ?1, ?2, ?3, ?4, ?5, ?6, 0)");
+    insert.bind(1, QDateTime::currentDateTimeUtc().toMSecsSinceEpoch());
+    insert.bind(2, due.toMSecsSinceEpoch());
+    insert.bind(3, row.numbers.join(kNumberSeparator));
+    insert.bind(4, row.message);
+    insert.bind(5, row.sign);
+    insert.bind(6, row.sender);
+    insert.step();
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+QList<SendJournal::Row> SendJournal::scheduled() const {
+    QMutexLocker lock(&m_mutex);
+    Statement q(m_db, (QByteArray(kColumns) + " WHERE state='scheduled' ORDER BY due_ms, id")
+                          .constData());
+    QList<Row> result;
+    while (q.step())
+        result.append(rowFrom(q));
+    return result;
+}
+
+QDateTime SendJournal::nextDue() const {
+    QMutexLocker lock(&m_mutex);
+    Statement q(m_db, "SELECT MIN(due_ms) FROM send_journal WHERE state='scheduled'");
+    if (!q.step() || q.isNull(0))
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(q.integer(0), Qt::UTC);
+}
+
+bool SendJournal::claim(qint64 id) {
+    QMutexLocker lock(&m_mutex);
+    // One statement: of several processes that try, the store lets one change the row.
+    Statement q(m_db, "UPDATE send_journal SET state='sending', owner=?2, created_ms=?3"
+                      " WHERE id=?1 AND state='scheduled'");
+    q.bind(1, id);
+    q.bind(2, ProcessToken::current());
+    q.bind(3, QDateTime::currentDateTimeUtc().toMSecsSinceEpoch());
+    q.step();
+    return sqlite3_changes(m_db) == 1;
+}
+
+void SendJournal::unclaim(qint64 id) {
+    write(id, "UPDATE send_journal SET state='scheduled', owner='' WHERE id=?1 AND state='sending'",
+          {});
+}
+
+bool SendJournal::reschedule(qint64 id, const QDateTime& due) {
+    QMutexLocker lock(&m_mutex);
+    Statement q(m_db, "UPDATE send_journal SET due_ms=?2 WHERE id=?1 AND state='scheduled'");
+    q.bind(1, id);
+    q.bind(2, due.toMSecsSinceEpoch());
+    q.step();
+    return sqlite3_changes(m_db) == 1;
+}
+
+bool SendJournal::rewrite(qint64 id, const QString& message, const QString& sign) {
+    QMutexLocker lock(&m_mutex);
+    Statement q(m_db,
+                "UPDATE send_journal SET message=?2, sign=?3 WHERE id=?1 AND state='scheduled'");
+    q.bind(1, id);
+    q.bind(2, message);
+    q.bind(3, sign);
+    q.step();
+    return sqlite3_changes(m_db) == 1;
 }
 
 std::optional<SendJournal::Row> SendJournal::row(qint64 id) const {

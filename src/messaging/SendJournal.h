@@ -39,6 +39,7 @@ public:
         // What the reply said, written before the history records, so that a stop between
         // the two steps neither loses nor doubles a record.
         QList<SendOutcome::Accepted> accepted;
+        QDateTime due; // a scheduled row: when it is to go (UTC); invalid otherwise
 
         QString fullText() const;
     };
@@ -65,8 +66,24 @@ public:
     // it throws, none.
     void inTransaction(const std::function<void()>& work);
 
-    // Every row, oldest first.
+    // Every row of a send that went or is going, oldest first; scheduled rows are apart.
     QList<Row> rows() const;
+
+    // A row that waits in the journal until `due` (UTC): nothing is sent or charged before a
+    // process claims it. Its id.
+    qint64 schedule(const Row& row, const QDateTime& due);
+    // The scheduled rows, soonest first.
+    QList<Row> scheduled() const;
+    // The soonest moment of a scheduled row; invalid when there is none.
+    QDateTime nextDue() const;
+    // Takes a scheduled row for this process to send (it becomes a row in the state Sending,
+    // begun now): true for exactly one of any number of processes that try at once.
+    bool claim(qint64 id);
+    // A claimed row that nothing was sent for waits again, as it was.
+    void unclaim(qint64 id);
+    // A scheduled row's moment or text, changed while it waits; false when it waits no more.
+    bool reschedule(qint64 id, const QDateTime& due);
+    bool rewrite(qint64 id, const QString& message, const QString& sign);
     std::optional<Row> row(qint64 id) const;
 
     // Rows no live process is sending any more become unknown outcomes, and ids a reply

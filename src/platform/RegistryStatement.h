@@ -83,6 +83,7 @@ public:
     }
 
     qint64 integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+    bool isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
     // The column's bytes, valid until the next step.
     QByteArrayView bytes(int column) const {
         const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
