@@ -7,6 +7,7 @@
 #include "contacts/ContactBook.h"
 #include "contacts/DefaultSender.h"
 #include "history/HistoryFile.h"
+#include "messaging/ScheduledSends.h"
 #include "messaging/SendConfirmation.h"
 #include "messaging/SendFlow.h"
 #include "messaging/UnknownOutcomes.h"
@@ -674,6 +675,16 @@ void TSendForm::sendAgain(qint64 journalRow) {
         m_statusBar->showMessage(SendOutcome::kConnecting);
         startSend(*request, nullptr);
     }
+}
+
+bool TSendForm::sendScheduled(qint64 journalRow) {
+    SendJournal& journal = m_service->journal();
+    const std::optional<SendJournal::Row> row = journal.row(journalRow);
+    if (!row || row->state != SendJournal::State::Scheduled || !journal.claim(journalRow))
+        return false;
+    m_statusBar->showMessage(SendOutcome::kConnecting);
+    startSend(ScheduledSends::requestFor(*row, m_service->client->userKey()), nullptr);
+    return true;
 }
 
 void TSendForm::showEvent(QShowEvent* event) {

@@ -88,6 +88,9 @@ public:
     bool waitForSends(int timeoutMs);
     // "Отправить снова" of a send of unknown outcome: its open numbers get it again.
     void sendAgain(qint64 journalRow);
+    // A scheduled row sent now, through the ordinary flow, when this process claims it;
+    // false when it waits no more (sent or deleted by another program).
+    bool sendScheduled(qint64 journalRow);
     // The journal the sends write (throws RegistryError when it cannot be opened), and the
     // settings store it is kept in.
     SendJournal& journal() { return m_service->journal(); }
