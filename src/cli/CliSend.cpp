@@ -47,4 +47,20 @@ int reportTraces(SendResult& result, const SendJournal& journal,
     return exitCode;
 }
 
+void schedule(SendJournal& journal, const QList<SendRequest>& requests, const QDateTime& due) {
+    QList<qint64> ids;
+    journal.inTransaction([&] {
+        for (const SendRequest& request : requests) {
+            SendJournal::Row row;
+            row.numbers = request.number.split(QLatin1Char('|'));
+            row.message = request.text.message;
+            row.sign = request.text.sign;
+            row.sender = request.sender;
+            ids.append(journal.schedule(row, due));
+        }
+    });
+    for (const qint64 id : ids)
+        CliOutput::line(QString::number(id));
+}
+
 } // namespace CliSend

@@ -3,6 +3,8 @@
 #include "history/HistoryFile.h"
 #include "messaging/SendFlow.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -32,5 +34,9 @@ std::optional<int> prepareHistory(const HistoryFile& history, HistoryFile::Damag
 // gone. kFailed when anything stayed open or was not written, else kOk.
 int reportTraces(SendResult& result, const SendJournal& journal,
                  const HistoryFile::Damage& toldAtStart, const QString& numbers);
+
+// Each request waits in the journal as a row of its own until `due` (UTC): all of them are
+// written or none. Prints each row's id on a line.
+void schedule(SendJournal& journal, const QList<SendRequest>& requests, const QDateTime& due);
 
 } // namespace CliSend

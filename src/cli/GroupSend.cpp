@@ -149,13 +149,28 @@ void printReport(const BatchReport& report, const QList<BatchItem>& items) {
     }
 }
 
-int send(CliContext& context, const SendPlan& plan, const CliSend::Message& message,
-         const HistoryFile& history, const HistoryFile::Damage& damage) {
+SendRequest commonRequest(const CliContext& context, const CliSend::Message& message) {
     SendRequest common;
     common.userKey = context.client().userKey();
     common.sender = message.sender;
     common.delayMinutes = message.delayMinutes;
-    const QList<BatchItem> items = BatchItemsOf(plan, common);
+    return common;
+}
+
+// The rows wait as the send would go now: one per contact for a personal text.
+int schedule(CliContext& context, const SendPlan& plan, const CliSend::Message& message,
+             const QDateTime& due) {
+    QList<SendRequest> requests;
+    for (const BatchItem& item : BatchItemsOf(plan, commonRequest(context, message)))
+        requests.append(item.request);
+    SendJournal journal(context.registry());
+    CliSend::schedule(journal, requests, due);
+    return CliOutput::kOk;
+}
+
+int send(CliContext& context, const SendPlan& plan, const CliSend::Message& message,
+         const HistoryFile& history, const HistoryFile::Damage& damage) {
+    const QList<BatchItem> items = BatchItemsOf(plan, commonRequest(context, message));
 
     SendJournal journal(context.registry());
     const SendTraces traces{context.client(), journal, history,
@@ -204,19 +219,24 @@ int run(const CliSend::Message& message, const Options& options,
         return CliOutput::kUsage;
     }
 
+    // A send scheduled asks nothing of the service: it is priced as one made offline, and
+    // needs the history and the account only when it goes.
+    const bool scheduling = options.at.isValid() && !options.dryRun;
+    const bool offline = options.offline || scheduling;
+    const bool sendsNow = !options.dryRun && !scheduling;
     const HistoryFile history;
     HistoryFile::Damage damage;
-    if (!options.dryRun) {
+    if (sendsNow) {
         if (const std::optional<int> failed = CliSend::prepareHistory(history, damage))
             return *failed;
     }
     // Only a plan made offline needs no account.
-    if (!options.offline || !options.dryRun) {
+    if (!offline || sendsNow) {
         if (const std::optional<int> failed = loadKey(context))
             return *failed;
     }
     Prices prices;
-    if (const std::optional<int> failed = findPrices(context, options.offline, prices))
+    if (const std::optional<int> failed = findPrices(context, offline, prices))
         return *failed;
 
     SendPlan plan;
@@ -247,6 +267,8 @@ int run(const CliSend::Message& message, const Options& options,
                             .arg(cost.parts));
         return CliOutput::kConfirm;
     }
+    if (scheduling)
+        return schedule(context, plan, message, options.at);
     return send(context, plan, message, history, damage);
 }
 

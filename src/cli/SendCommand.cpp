@@ -6,6 +6,7 @@
 #include "cli/GroupSend.h"
 #include "contacts/DefaultSender.h"
 #include "messaging/LineBreaks.h"
+#include "messaging/ScheduledSends.h"
 #include "messaging/SendFlow.h"
 #include "platform/Ansi.h"
 #include "service/ServerRequest.h"
@@ -24,6 +25,7 @@ const QString kHelp = QStringLiteral(
     "                        [--translit] [--delay MIN]\n"
     "       varnelo-cli send --group NAME --text TEXT [--sender S] [--sign S] [--translit]\n"
     "                        [--delay MIN] [--dry-run] [--yes] [--offline]\n"
+    "       varnelo-cli send (--to ... | --group ...) --text TEXT --at \"YYYY-MM-DD HH:MM[:SS]\"\n"
     "\n"
     "Sends TEXT as the send window does: the signature joined to the text with one blank,\n"
     "transliterated with --translit, delivered after MIN minutes (0, 5, 10, 15, 30, 45 or\n"
@@ -49,7 +51,15 @@ const QString kHelp = QStringLiteral(
     "accepted messages, then NUMBER<TAB>CONTACT<TAB>REASON per number not accepted. Nothing\n"
     "is sent when a text is too long (exit 2) or the total exceeds the balance (exit 1); a\n"
     "total above the confirmation threshold (setting ConfirmAboveKopecks) is sent only with\n"
-    "--yes (exit 4 without). An unknown group, or one without numbers, exits 2.");
+    "--yes (exit 4 without). An unknown group, or one without numbers, exits 2.\n"
+    "\n"
+    "--at schedules the send for a local moment, at least a minute and at most a year ahead,\n"
+    "instead of sending it: the message waits in the send journal as it will go (translit\n"
+    "and signature applied; with fields, one row per contact) and the id of each row is\n"
+    "printed on a line. Nothing is asked of the service and nothing is charged until\n"
+    "'varnelo-cli outbox run' or the program sends it; a group is priced with the tariff of\n"
+    "the last login. A moment that cannot be read, has passed or lies too far ahead exits 2.\n"
+    "--at does not go with --delay; with --dry-run it only prints the plan.");
 
 const QList<int> kDelays = {0, 5, 10, 15, 30, 45, 60};
 
@@ -90,6 +100,19 @@ int sendToNumbers(const QString& number, const CliSend::Message& message,
     return outcome.allAccepted ? traceCode : CliOutput::kFailed;
 }
 
+// The message waits in the journal instead; no account key is needed until it goes.
+int scheduleToNumbers(const QString& number, const CliSend::Message& message, const QDateTime& due,
+                      const CliContext::OpenStore& openStore) {
+    CliContext context(openStore);
+    SendRequest request;
+    request.number = number;
+    request.sender = message.sender;
+    request.text = SendText::compose(message.text, message.sign, message.translit);
+    SendJournal journal(context.registry());
+    CliSend::schedule(journal, {request}, due);
+    return CliOutput::kOk;
+}
+
 } // namespace
 
 int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
@@ -105,7 +128,9 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QString());
     const QCommandLineOption yes(QStringLiteral("yes"), QString());
     const QCommandLineOption offline(QStringLiteral("offline"), QString());
-    parser.addOptions({help, to, group, text, sender, sign, translit, delay, dryRun, yes, offline});
+    const QCommandLineOption at(QStringLiteral("at"), QString(), QStringLiteral("MOMENT"));
+    parser.addOptions(
+        {help, to, group, text, sender, sign, translit, delay, dryRun, yes, offline, at});
     if (!parser.parse(QStringList{kCommand} + arguments))
         return CliOutput::usage(kCommand, parser.errorText());
     if (parser.isSet(help)) {
@@ -117,8 +142,8 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
             kCommand,
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     const QString number = parser.value(to);
-    const GroupSend::Options groupOptions{parser.value(group), parser.isSet(dryRun),
-                                          parser.isSet(yes), parser.isSet(offline)};
+    GroupSend::Options groupOptions{
+        parser.value(group), parser.isSet(dryRun), parser.isSet(yes), parser.isSet(offline), {}};
     if (parser.isSet(to) && parser.isSet(group))
         return CliOutput::usage(kCommand, QStringLiteral("--to and --group exclude each other"));
     if (!parser.isSet(group) && number.isEmpty())
@@ -128,6 +153,18 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     if (!parser.isSet(group) && (groupOptions.dryRun || groupOptions.yes || groupOptions.offline))
         return CliOutput::usage(kCommand,
                                 QStringLiteral("--dry-run, --yes and --offline go with --group"));
+    if (parser.isSet(at)) {
+        if (parser.isSet(delay))
+            return CliOutput::usage(kCommand,
+                                    QStringLiteral("--at and --delay exclude each other"));
+        const ScheduledSends::Moment moment =
+            ScheduledSends::parse(parser.value(at), QDateTime::currentDateTimeUtc());
+        if (!moment.utc.isValid()) {
+            CliOutput::error(moment.error);
+            return CliOutput::kUsage;
+        }
+        groupOptions.at = moment.utc;
+    }
     CliSend::Message message;
     // The send window takes typed text through code page 1251, without the field separator
     // and with CR LF line breaks; so does the tool, and the history keeps the text as it
@@ -151,6 +188,8 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     message.translit = parser.isSet(translit);
     if (parser.isSet(group))
         return GroupSend::run(message, groupOptions, openStore);
+    if (groupOptions.at.isValid())
+        return scheduleToNumbers(number, message, groupOptions.at, openStore);
     return sendToNumbers(number, message, openStore);
 }
 

@@ -4,6 +4,7 @@
 #include "StoreDamage.h"
 #include "TestProfile.h"
 #include "history/HistoryFile.h"
+#include "messaging/SendJournal.h"
 #include "messaging/SendOutcome.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
@@ -155,7 +156,8 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("usageLine");
         QTest::newRow("tool") << QStringList{"--help"} << 0 << "usage: varnelo-cli COMMAND";
-        for (const char* command : {"config", "balance", "send", "status", "history", "contacts"})
+        for (const char* command :
+             {"config", "balance", "send", "status", "history", "contacts", "outbox"})
             QTest::newRow(command) << QStringList{command, "--help"} << 0
                                    << QStringLiteral("usage: varnelo-cli %1").arg(command);
         QTest::newRow("no command") << QStringList{} << 2 << "usage: varnelo-cli COMMAND";
@@ -164,6 +166,12 @@ private slots:
         QTest::newRow("bad delay")
             << QStringList{"send", "--to", "1", "--text", "x", "--delay", "7"} << 2 << "";
         QTest::newRow("bad id") << QStringList{"status", "12x"} << 2 << "";
+        QTest::newRow("at with delay")
+            << QStringList{"send",    "--to", "1", "--text", "x", "--at", "2099-01-01 09:00",
+                           "--delay", "5"}
+            << 2 << "";
+        QTest::newRow("cancel without id") << QStringList{"outbox", "cancel"} << 2 << "";
+        QTest::newRow("run with id") << QStringList{"outbox", "run", "1"} << 2 << "";
         QTest::newRow("bad integer")
             << QStringList{"config", "set", "A", "1e3", "--integer"} << 2 << "";
         QTest::newRow("contacts without list") << QStringList{"contacts"} << 2 << "";
@@ -930,6 +938,75 @@ private slots:
         QCOMPARE(run.code, code);
         QVERIFY2((run.out + run.err).contains(told), qPrintable(run.out + run.err));
         QCOMPARE(m_sandbox.logCount(QStringLiteral("SendSms")), 0);
+    }
+
+    // What is scheduled asks nothing of the service; it is listed as it will go until cancelled.
+    void scheduleListCancel() {
+        writeGroups();
+        const qsizetype requests = m_sandbox.log().size();
+        const QString at =
+            QDateTime::currentDateTime().addDays(1).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        const Run one = cli({"send", "--to", "+79161234567", "--text", "Щука", "--sign", "Оля",
+                             "--translit", "--at", at});
+        const Run group =
+            cli({"send", "--group", "Работа", "--text", "Привет, {Имя}!", "--at", at});
+        QCOMPARE(one.code, 0);
+        QCOMPARE(group.code, 0);
+        QCOMPARE(m_sandbox.log().size(), requests);
+        const QStringList ids = one.lines() + group.lines();
+        QCOMPARE(ids.size(), 3);
+        const QString row =
+            QStringLiteral("%1\tscheduled\t") + at + QStringLiteral(":00\t%2\t%3\n");
+        QCOMPARE(ok({"outbox"}), row.arg(ids[0], "+79161234567", "SCHuka Olja") +
+                                     row.arg(ids[1], "+79160000001", "Привет, Иван!") +
+                                     row.arg(ids[2], "+79160000003", "Привет, Маша!"));
+        QCOMPARE(cli({"outbox", "cancel", ids[1]}).code, 0);
+        QCOMPARE(cli({"outbox", "cancel", ids[1]}).code, 2);
+        QCOMPARE(ok({"outbox"}).count(QLatin1Char('\n')), 2);
+        QCOMPARE(m_sandbox.log().size(), requests);
+    }
+
+    void scheduleRefused_data() {
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<QString>("reason");
+        const QDateTime now = QDateTime::currentDateTime();
+        QTest::newRow("past") << now.addSecs(-120) << "Это время уже прошло";
+        QTest::newRow("over a year")
+            << now.addYears(1).addDays(1) << "Время не может быть позже чем через год";
+        QTest::newRow("unparsable") << QDateTime() << "Неверная дата или время";
+    }
+    void scheduleRefused() {
+        QFETCH(QDateTime, moment);
+        QFETCH(QString, reason);
+        const QString at = moment.isValid() ? moment.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                                            : QStringLiteral("завтра в 9");
+        const Run run = cli({"send", "--to", "+79161234567", "--text", "x", "--at", at});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+        QCOMPARE(ok({"outbox"}), QString());
+    }
+
+    // A run sends only what is due, once; the rest waits.
+    void runSendsWhatIsDue() {
+        const QString at =
+            QDateTime::currentDateTime().addSecs(3600).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        const QString due = ok({"send", "--to", "+79161111111", "--text", "Пора", "--at", at});
+        const QString later = ok({"send", "--to", "+79162222222", "--text", "Потом", "--at", at});
+        QVERIFY(SendJournal(Registry())
+                    .reschedule(due.trimmed().toLongLong(),
+                                QDateTime::currentDateTimeUtc().addSecs(-60)));
+        const Run run = cli({"outbox", "run"});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.lines().size(), 1);
+        QVERIFY2(run.out.startsWith(due.trimmed() + "\tСообщение с идентификатором "),
+                 qPrintable(run.out));
+        QCOMPARE(cli({"outbox", "run"}).out, QString());
+        const QJsonArray messages =
+            m_sandbox.admin("GET", QStringLiteral("/admin/messages")).value("messages").toArray();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].toObject().value("text").toString(), QStringLiteral("Пора"));
+        QCOMPARE(HistoryFile(dataFile(QStringLiteral("History.dat"))).readAll().size(), 1);
+        QVERIFY(ok({"outbox"}).startsWith(later.trimmed() + "\tscheduled\t"));
     }
 
     void contactsExport_data() {
