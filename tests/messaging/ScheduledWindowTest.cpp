@@ -5,9 +5,11 @@
 #include "contacts/ContactBook.h"
 #include "messaging/ScheduledSends.h"
 #include "messaging/ui/MessageEdit.h"
+#include "messaging/ui/SendUnit.h"
 #include "platform/Registry.h"
 #include "platform/ToolkitRussian.h"
 #include "platform/ui/Prompts.h"
+#include "service/ServiceClient.h"
 #include "skins/ui/SkinUnit.h"
 
 #include <QDateTimeEdit>
@@ -193,6 +195,19 @@ private slots:
         QVERIFY(m_window->textEditor()->hasFocus());
         QTest::keyClick(m_window->table(), Qt::Key_Escape);
         QTRY_VERIFY(!m_window || !m_window->isVisible());
+    }
+
+    // One window, on the send window's journal, whose book names the numbers.
+    void oneWindowFromTheSendWindow() {
+        TSendForm sendForm(std::make_shared<ServiceClient>(m_profile.sharedStore()));
+        sendForm.setContactBook(&m_book);
+        QPointer<ScheduledWindow> window;
+        ScheduledWindow* first = ScheduledWindow::open(window, sendForm, nullptr);
+        QCOMPARE(ScheduledWindow::open(window, sendForm, nullptr), first);
+        QVERIFY(first->isVisible());
+        QCOMPARE(first->rows().size(), 2);
+        QCOMPARE(first->table()->item(0, 2)->text(), QStringLiteral("Аня"));
+        delete first;
     }
 
     // Another program's writes reach the open window through the store's file; the selection
