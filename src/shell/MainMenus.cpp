@@ -2,6 +2,7 @@
 
 #include "MainFormLayout.h"
 #include "contacts/ui/ContactTreeView.h"
+#include "messaging/ui/ScheduledWindow.h"
 #include "platform/Registry.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
@@ -94,6 +95,13 @@ void TMainForm::buildMenus() {
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
     m_traySendMenu = m_trayMenu->addMenu(smallIcon(IconSend), kSendSms);
+    // Beside "Отправить СМС": the sends still to come.
+    m_scheduledAction = m_trayMenu->addAction(ScheduledWindow::kMenuItem);
+    m_scheduledAction->setObjectName(QStringLiteral("scheduledAction"));
+    connect(m_scheduledAction, &QAction::triggered, this, [this] {
+        if (m_options.dialogs.scheduledSends)
+            m_options.dialogs.scheduledSends();
+    });
     m_trayMenu->addSeparator();
     m_stayOnTopAction = m_trayMenu->addAction(QStringLiteral("Поверх всех окон"));
     m_stayOnTopAction->setCheckable(true);

@@ -65,6 +65,8 @@ public:
         // The sends of unknown outcome: whether the send journal holds any, and their dialog.
         std::function<bool()> hasUnknownOutcomes;
         std::function<void()> unknownOutcomes;
+        // "Запланированные": the messages waiting in the send journal for their moment.
+        std::function<void()> scheduledSends;
     };
 
     struct Options {
@@ -130,6 +132,8 @@ public:
     // "Результат отправки неизвестен...", in the header's and the tray's menu while the send
     // journal holds such sends.
     QAction* unknownOutcomesAction() const { return m_unknownOutcomesAction; }
+    // "Запланированные...", in the header's and the tray's menu.
+    QAction* scheduledAction() const { return m_scheduledAction; }
     QTimer* balanceTimer() const { return m_balanceTimer; }
     QTimer* statusClickPause() const { return m_statusClickPause; }
     QTimer* loginRetryTimer() const { return m_loginRetryTimer; }
@@ -264,6 +268,7 @@ private:
     QAction* m_importContactsAction = nullptr;
     QAction* m_exportContactsAction = nullptr;
     QAction* m_unknownOutcomesAction = nullptr;
+    QAction* m_scheduledAction = nullptr;
     QTimer* m_balanceTimer = nullptr;
     QTimer* m_statusClickPause = nullptr;
     QTimer* m_loginRetryTimer = nullptr;

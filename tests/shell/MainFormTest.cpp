@@ -809,9 +809,9 @@ private slots:
         QStringList tray;
         for (QAction* action : form->trayMenu()->actions())
             tray << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(tray, (QStringList{"Отправить СМС", "Результат отправки неизвестен...", "-",
-                                    "Поверх всех окон", "Настройка", "-", "Вызов справки",
-                                    "О программе", "-", "Закрыть"}));
+        QCOMPARE(tray, (QStringList{"Отправить СМС", "Результат отправки неизвестен...",
+                                    "Запланированные...", "-", "Поверх всех окон", "Настройка", "-",
+                                    "Вызов справки", "О программе", "-", "Закрыть"}));
         QVERIFY(!form->unknownOutcomesAction()->isVisible());
         QVERIFY(form->stayOnTopAction()->isCheckable());
     }
