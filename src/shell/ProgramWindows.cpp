@@ -5,6 +5,7 @@
 #include "history/HistoryFile.h"
 #include "history/ui/HistoryUnit.h"
 #include "messaging/UnknownOutcomes.h"
+#include "messaging/ui/ScheduledWindow.h"
 #include "messaging/ui/SendUnit.h"
 #include "messaging/ui/UnknownOutcomeDialog.h"
 #include "platform/FailureText.h"
@@ -61,6 +62,10 @@ TMainForm::Dialogs ProgramWindows::dialogs() {
         }
     };
     dialogs.unknownOutcomes = [windows] { showUnknownOutcomes(*windows); };
+    dialogs.scheduledSends = [windows] {
+        if (windows->send)
+            ScheduledWindow::open(windows->scheduled, *windows->send, windows->main);
+    };
     return dialogs;
 }
 

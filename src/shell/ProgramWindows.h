@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class ScheduledWindow;
 class ServiceClient;
 class THistoryForm;
 class TSendForm;
@@ -41,6 +42,7 @@ private:
         QPointer<THistoryForm> history;
         // One at a time: a new unknown outcome refreshes the one open.
         QPointer<UnknownOutcomeDialog> unknownOutcomes;
+        QPointer<ScheduledWindow> scheduled;
     };
     static void showUnknownOutcomes(Windows& windows);
     std::shared_ptr<ServiceClient> m_client;
