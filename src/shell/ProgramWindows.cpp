@@ -5,6 +5,7 @@
 #include "history/HistoryFile.h"
 #include "history/ui/HistoryUnit.h"
 #include "messaging/UnknownOutcomes.h"
+#include "messaging/ui/ScheduledTimer.h"
 #include "messaging/ui/SendUnit.h"
 #include "messaging/ui/UnknownOutcomeDialog.h"
 #include "platform/FailureText.h"
@@ -91,6 +92,8 @@ void ProgramWindows::join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm
     const std::shared_ptr<Windows> windows = m_windows;
     QObject::connect(&sendForm, &TSendForm::UnknownOutcome, &mainForm,
                      [windows] { showUnknownOutcomes(*windows); });
+    // Owned by the send window, whose flow its rows go through.
+    m_windows->scheduled = new ScheduledTimer(sendForm);
 
     // Repeating a message opens its page with transliteration off and no contact entry,
     // then brings the send window forward.
@@ -123,6 +126,18 @@ void ProgramWindows::recoverUnknownOutcomes() {
                        UnknownOutcomeDialog::kHistoryNotWritten.arg(recovered.historyError));
     if (!recovered.unknown.isEmpty())
         showUnknownOutcomes(windows);
+}
+
+void ProgramWindows::askAboutMissedSends() {
+    if (m_windows->scheduled)
+        m_windows->scheduled->askAboutMissed(m_windows->main, [this] {
+            if (showScheduledList)
+                showScheduledList();
+        });
+}
+
+ScheduledTimer* ProgramWindows::scheduledTimer() const {
+    return m_windows->scheduled;
 }
 
 UnknownOutcomeDialog* ProgramWindows::unknownOutcomeDialog() const {

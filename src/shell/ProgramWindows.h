@@ -4,8 +4,10 @@
 
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
+class ScheduledTimer;
 class ServiceClient;
 class THistoryForm;
 class TSendForm;
@@ -34,6 +36,15 @@ public:
     // The dialog of the sends of unknown outcome, while it is open.
     UnknownOutcomeDialog* unknownOutcomeDialog() const;
 
+    // At start, after the recovery: asks what to do with the scheduled messages whose moment
+    // passed while the program was not running.
+    void askAboutMissedSends();
+    // Opens the list of scheduled messages; the answer "Открыть список" calls it. May stay
+    // empty.
+    std::function<void()> showScheduledList;
+    // Sends the scheduled messages on time; made with the send window.
+    ScheduledTimer* scheduledTimer() const;
+
 private:
     struct Windows {
         QPointer<TMainForm> main;
@@ -41,6 +52,7 @@ private:
         QPointer<THistoryForm> history;
         // One at a time: a new unknown outcome refreshes the one open.
         QPointer<UnknownOutcomeDialog> unknownOutcomes;
+        QPointer<ScheduledTimer> scheduled;
     };
     static void showUnknownOutcomes(Windows& windows);
     std::shared_ptr<ServiceClient> m_client;
