@@ -5,6 +5,7 @@
 #include "history/HistoryFile.h"
 #include "history/ui/HistoryUnit.h"
 #include "messaging/UnknownOutcomes.h"
+#include "messaging/ui/ScheduledTimer.h"
 #include "messaging/ui/ScheduledWindow.h"
 #include "messaging/ui/SendUnit.h"
 #include "messaging/ui/UnknownOutcomeDialog.h"
@@ -64,7 +65,7 @@ TMainForm::Dialogs ProgramWindows::dialogs() {
     dialogs.unknownOutcomes = [windows] { showUnknownOutcomes(*windows); };
     dialogs.scheduledSends = [windows] {
         if (windows->send)
-            ScheduledWindow::open(windows->scheduled, *windows->send, windows->main);
+            ScheduledWindow::open(windows->scheduledList, *windows->send, windows->main);
     };
     return dialogs;
 }
@@ -96,6 +97,8 @@ void ProgramWindows::join(TMainForm& mainForm, TSendForm& sendForm, THistoryForm
     const std::shared_ptr<Windows> windows = m_windows;
     QObject::connect(&sendForm, &TSendForm::UnknownOutcome, &mainForm,
                      [windows] { showUnknownOutcomes(*windows); });
+    // Owned by the send window, whose flow its rows go through.
+    m_windows->scheduled = new ScheduledTimer(sendForm);
 
     // Repeating a message opens its page with transliteration off and no contact entry,
     // then brings the send window forward.
@@ -128,6 +131,18 @@ void ProgramWindows::recoverUnknownOutcomes() {
                        UnknownOutcomeDialog::kHistoryNotWritten.arg(recovered.historyError));
     if (!recovered.unknown.isEmpty())
         showUnknownOutcomes(windows);
+}
+
+void ProgramWindows::askAboutMissedSends() {
+    if (m_windows->scheduled)
+        m_windows->scheduled->askAboutMissed(m_windows->main, [windows = m_windows] {
+            if (windows->send)
+                ScheduledWindow::open(windows->scheduledList, *windows->send, windows->main);
+        });
+}
+
+ScheduledTimer* ProgramWindows::scheduledTimer() const {
+    return m_windows->scheduled;
 }
 
 UnknownOutcomeDialog* ProgramWindows::unknownOutcomeDialog() const {

@@ -4,8 +4,10 @@
 
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
+class ScheduledTimer;
 class ScheduledWindow;
 class ServiceClient;
 class THistoryForm;
@@ -35,6 +37,12 @@ public:
     // The dialog of the sends of unknown outcome, while it is open.
     UnknownOutcomeDialog* unknownOutcomeDialog() const;
 
+    // At start, after the recovery: asks what to do with the scheduled messages whose moment
+    // passed while the program was not running.
+    void askAboutMissedSends();
+    // Sends the scheduled messages on time; made with the send window.
+    ScheduledTimer* scheduledTimer() const;
+
 private:
     struct Windows {
         QPointer<TMainForm> main;
@@ -42,7 +50,8 @@ private:
         QPointer<THistoryForm> history;
         // One at a time: a new unknown outcome refreshes the one open.
         QPointer<UnknownOutcomeDialog> unknownOutcomes;
-        QPointer<ScheduledWindow> scheduled;
+        QPointer<ScheduledWindow> scheduledList;
+        QPointer<ScheduledTimer> scheduled;
     };
     static void showUnknownOutcomes(Windows& windows);
     std::shared_ptr<ServiceClient> m_client;

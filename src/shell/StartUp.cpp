@@ -94,6 +94,7 @@ bool openWindows(QApplication& app, ProgramWindows& windows, const TMainForm::Op
         set.historyForm = std::make_unique<THistoryForm>(options.client);
         windows.join(*set.mainForm, *set.sendForm, *set.historyForm);
         windows.recoverUnknownOutcomes();
+        windows.askAboutMissedSends();
         sendForTests(*set.mainForm, *set.sendForm);
     });
     set.termination = std::make_unique<TerminationSignals>();

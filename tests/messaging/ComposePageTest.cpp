@@ -494,12 +494,13 @@ private slots:
         QList<int> minutes;
         for (QAction* item : items) {
             captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
-            if (!item->isSeparator())
+            if (item->data().isValid())
                 minutes << item->data().toInt();
         }
         QCOMPARE(captions, QStringList({"Доставить немедленно", "-", "...через 5 мин",
                                         "...через 10 мин", "...через 15 мин", "...через 30 мин",
-                                        "...через 45 мин", "...через час"}));
+                                        "...через 45 мин", "...через час", "-",
+                                        "В указанное время..."}));
         QCOMPARE(minutes, QList<int>({0, 5, 10, 15, 30, 45, 60}));
         QCOMPARE(m_form->delayMenu()->defaultAction(), items[0]);
         QVERIFY(items[0]->font().bold());

@@ -2,6 +2,7 @@
 
 #include "MessageEdit.h"
 #include "MySheet.h"
+#include "ScheduleDialog.h"
 #include "SendPages.h"
 #include "SendReportDialog.h"
 #include "contacts/ContactBook.h"
@@ -261,6 +262,8 @@ void TSendForm::buildDelayMenu() {
         QAction* action = m_delayMenu->addAction(QString::fromUtf16(item.caption));
         action->setData(item.minutes);
     }
+    m_delayMenu->addSeparator();
+    m_scheduleItem = m_delayMenu->addAction(QStringLiteral("В указанное время..."));
     connect(m_delayMenu, &QMenu::triggered, this, &TSendForm::sendActiveWithDelay);
 }
 
@@ -369,8 +372,64 @@ void TSendForm::UpdateHeight() {
 }
 
 void TSendForm::sendActiveWithDelay(QAction* item) {
-    if (TMySheet* active = activePage())
+    if (item == m_scheduleItem)
+        chooseMomentForActive();
+    else if (TMySheet* active = activePage())
         active->StartSend(item);
+}
+
+void TSendForm::chooseMomentForActive() {
+    TMySheet* active = activePage();
+    if (!active)
+        return;
+    auto* dialog = new ScheduleDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    const QPointer<TMySheet> target(active);
+    connect(dialog, &QDialog::accepted, this, [this, dialog, target] {
+        if (!target)
+            return;
+        try {
+            schedulePage(target, dialog->chosenUtc());
+        } catch (...) {
+            m_statusBar->showMessage(FailureText::describe(std::current_exception()));
+        }
+    });
+    dialog->open();
+}
+
+QList<qint64> TSendForm::schedulePage(TMySheet* page, const QDateTime& dueUtc) {
+    QList<SendRequest> requests;
+    if (page->hasSeveralNumbers()) {
+        page->refreshRecipients();
+        if (page->plan().recipientCount() == 0) {
+            m_statusBar->showMessage(kNoNumbers);
+            return {};
+        }
+        for (const BatchItem& item : batchItems(*page))
+            requests.append(item.request);
+    } else {
+        requests.append(singleRequest(*page));
+    }
+    QList<qint64> ids;
+    SendJournal& journal = m_service->journal();
+    journal.inTransaction([&] {
+        for (const SendRequest& request : std::as_const(requests)) {
+            SendJournal::Row row;
+            row.numbers = request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+            row.message = request.text.message;
+            row.sign = request.text.sign;
+            row.sender = request.sender;
+            ids.append(journal.schedule(row, dueUtc));
+        }
+    });
+    const QString status =
+        QStringLiteral("Сообщение запланировано на %1")
+            .arg(ScheduledSends::inWords(dueUtc, QDateTime::currentDateTimeUtc()));
+    page->ClosePage();
+    m_statusBar->showMessage(status);
+    m_statusBar->setToolTip(status);
+    emit ScheduledChanged();
+    return ids;
 }
 
 void TSendForm::PagesMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
@@ -416,18 +475,21 @@ void TSendForm::SendWorker(TMySheet* page) {
     // Drawn at once, without handling other input in the middle of this handler.
     m_statusBar->repaint();
     page->sendButton()->setEnabled(false);
+    startSend(singleRequest(*page), page);
+}
 
+SendRequest TSendForm::singleRequest(const TMySheet& page) const {
     SendRequest request;
     request.userKey = m_service->client->userKey();
-    request.number = page->Number;
-    request.sender = page->Sender;
+    request.number = page.Number;
+    request.sender = page.Sender;
     // A single page's fields come from its own contact.
-    request.text = page->plan().personal() && page->plan().recipientCount() == 1
-                       ? page->plan().textFor(0)
-                       : SendText::compose(page->messageEdit()->text(), page->signEdit()->text(),
-                                           page->translitBox()->isChecked());
-    request.delayMinutes = page->DelayMinutes;
-    startSend(request, page);
+    request.text = page.plan().personal() && page.plan().recipientCount() == 1
+                       ? page.plan().textFor(0)
+                       : SendText::compose(page.messageEdit()->text(), page.signEdit()->text(),
+                                           page.translitBox()->isChecked());
+    request.delayMinutes = page.DelayMinutes;
+    return request;
 }
 
 bool TSendForm::confirmCost(const TMySheet& page) {

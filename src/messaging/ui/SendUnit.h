@@ -69,8 +69,15 @@ public:
     void CreateNewPage(const QString& sender, const QString& name, const QString& number,
                        const QString& sign, const QString& text, bool translit, BookEntry* node);
 
-    // An item of the delay menu: the active page goes with the item's delay.
+    // An item of the delay menu: the active page goes with the item's delay, or, for
+    // "В указанное время...", waits in the journal for the moment the user picks.
     void sendActiveWithDelay(QAction* item);
+    // Opens the dialog of the moment for the active page; returns at once.
+    void chooseMomentForActive();
+    // Writes the page's message to the send journal to go at `dueUtc` (one row per
+    // recipient for a text with fields, else one row) and closes the page; the rows' ids,
+    // none when there was nothing to keep (throws RegistryError when the journal fails).
+    QList<qint64> schedulePage(TMySheet* page, const QDateTime& dueUtc);
     // Every mouse release on the tabs: two at the same spot within 500 ms close the page.
     void PagesMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     // Starts the send flow for a page on a worker thread of its own; returns at once.
@@ -131,6 +138,7 @@ public:
     QStatusBar* statusBar() const { return m_statusBar; }
     // The menu of a page's send button: now, or with one of the delays.
     QMenu* delayMenu() const { return m_delayMenu; }
+    QAction* scheduleItem() const { return m_scheduleItem; }
 
 signals:
     // History records were written; the history window refills.
@@ -149,6 +157,8 @@ signals:
     void UnknownOutcome();
     // A send started or ended.
     void SendsChanged();
+    // A message was written to the journal to go later.
+    void ScheduledChanged();
     // A send of several recipients ended while the window was not active: its summary.
     void SendReport(const QString& summary);
     // Shown at the end of a send of several recipients.
@@ -175,6 +185,8 @@ private:
     void finishBatch(const QPointer<TMySheet>& page, const QList<BatchItem>& items,
                      const PageContent& content, const BatchReport& report);
     QList<BatchItem> batchItems(const TMySheet& page) const;
+    // A single page's request as the send makes it.
+    SendRequest singleRequest(const TMySheet& page) const;
     void showReport(const BatchReport& report, const PageContent& content);
     QModelIndex nodeIndex(const BookEntry* node) const;
 
@@ -201,6 +213,7 @@ private:
     QLabel* m_title = nullptr;
     QLabel* m_subtitle = nullptr;
     QMenu* m_delayMenu = nullptr;
+    QAction* m_scheduleItem = nullptr;
     QToolButton* m_stopButton = nullptr;
     std::shared_ptr<std::atomic_bool> m_batchStop;
     Questions m_questions;
