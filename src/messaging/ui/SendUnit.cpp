@@ -380,7 +380,8 @@ void TSendForm::sendActiveWithDelay(QAction* item) {
 
 void TSendForm::chooseMomentForActive() {
     TMySheet* active = activePage();
-    if (!active)
+    // What could not be sent now cannot be scheduled either.
+    if (!active || !active->sendButton()->isEnabled())
         return;
     auto* dialog = new ScheduleDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -400,7 +401,12 @@ void TSendForm::chooseMomentForActive() {
 QList<qint64> TSendForm::schedulePage(TMySheet* page, const QDateTime& dueUtc) {
     QList<SendRequest> requests;
     if (page->hasSeveralNumbers()) {
-        page->refreshRecipients();
+        if (page->refreshRecipients() && page->followsGroup()) {
+            m_statusBar->showMessage(QStringLiteral("Состав группы изменился: получателей теперь "
+                                                    "%1. Проверьте сумму и запланируйте снова.")
+                                         .arg(page->plan().recipientCount()));
+            return {};
+        }
         if (page->plan().recipientCount() == 0) {
             m_statusBar->showMessage(kNoNumbers);
             return {};
