@@ -1,5 +1,6 @@
 #include "ScheduledWindow.h"
 
+#include "JournalRowTable.h"
 #include "MessageEdit.h"
 #include "SendUnit.h"
 #include "history/HistoryFilter.h"
@@ -256,28 +257,15 @@ void ScheduledWindow::fillTable() {
 }
 
 qint64 ScheduledWindow::selectedRow() const {
-    const QList<QTableWidgetItem*> items = m_table->selectedItems();
-    if (items.isEmpty())
-        return 0;
-    const int index = items.first()->row();
-    return index < m_rows.size() ? m_rows[index].id : 0;
+    return JournalRowTable::selectedId(*m_table, m_rows);
 }
 
 void ScheduledWindow::selectRow(qint64 journalRow) {
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].id == journalRow) {
-            m_table->setCurrentCell(i, MomentColumn);
-            m_table->selectRow(i);
-            return;
-        }
-    }
+    JournalRowTable::select(*m_table, m_rows, journalRow, MomentColumn);
 }
 
 const SendJournal::Row* ScheduledWindow::selected() const {
-    const qint64 id = selectedRow();
-    const auto found = std::find_if(m_rows.cbegin(), m_rows.cend(),
-                                    [id](const SendJournal::Row& row) { return row.id == id; });
-    return found == m_rows.cend() ? nullptr : &*found;
+    return JournalRowTable::selected(*m_table, m_rows);
 }
 
 void ScheduledWindow::loadEditors() {

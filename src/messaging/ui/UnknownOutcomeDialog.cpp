@@ -1,5 +1,6 @@
 #include "UnknownOutcomeDialog.h"
 
+#include "JournalRowTable.h"
 #include "SendUnit.h"
 #include "history/HistoryFile.h"
 #include "history/HistoryFilter.h"
@@ -204,28 +205,15 @@ void UnknownOutcomeDialog::fillTable() {
 }
 
 qint64 UnknownOutcomeDialog::selectedRow() const {
-    const QList<QTableWidgetItem*> selected = m_table->selectedItems();
-    if (selected.isEmpty())
-        return 0;
-    const int index = selected.first()->row();
-    return index < m_rows.size() ? m_rows[index].id : 0;
+    return JournalRowTable::selectedId(*m_table, m_rows);
 }
 
 void UnknownOutcomeDialog::selectRow(qint64 journalRow) {
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].id == journalRow) {
-            m_table->setCurrentCell(i, MomentColumn);
-            m_table->selectRow(i);
-            return;
-        }
-    }
+    JournalRowTable::select(*m_table, m_rows, journalRow, MomentColumn);
 }
 
 const SendJournal::Row* UnknownOutcomeDialog::selected() const {
-    const qint64 id = selectedRow();
-    const auto found = std::find_if(m_rows.cbegin(), m_rows.cend(),
-                                    [id](const SendJournal::Row& row) { return row.id == id; });
-    return found == m_rows.cend() ? nullptr : &*found;
+    return JournalRowTable::selected(*m_table, m_rows);
 }
 
 void UnknownOutcomeDialog::updateButtons() {
