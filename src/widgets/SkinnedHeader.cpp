@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -61,4 +62,16 @@ SkinnedHeader SkinnedHeader::createStrip(QWidget* parent, const QString& title) 
     header.titleRow->addWidget(header.title, 1);
     header.titleRow->addWidget(header.picture);
     return header;
+}
+
+QVBoxLayout* SkinnedHeader::bodyBelow(QWidget* window, int spacing) const {
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(banner);
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(10, 8, 10, 10);
+    body->setSpacing(spacing);
+    layout->addLayout(body, 1);
+    return body;
 }

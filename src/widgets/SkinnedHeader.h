@@ -4,6 +4,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QVBoxLayout;
 class QWidget;
 
 // The header of the small windows: the banner across the top ("5.bmp"), the window's own
@@ -22,6 +23,10 @@ struct SkinnedHeader {
 
     // The banner is the returned header; `subtitle` empty leaves the second label out.
     static SkinnedHeader create(QWidget* parent, const QString& title, const QString& subtitle);
+
+    // Lays `window` out as the banner across the top and, below it, the body this returns
+    // (the small windows' margins, `spacing` between its rows), which takes the rest.
+    QVBoxLayout* bodyBelow(QWidget* window, int spacing) const;
 
     // The account dialogs' shape: a thin banner across the top, and a bold title in a row of
     // its own below it, the picture at the row's right end. No subtitle.

@@ -70,18 +70,11 @@ FieldPreviewDialog::FieldPreviewDialog(const QList<PlanLine>& lines,
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_closeButton);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(10, 8, 10, 10);
-    body->setSpacing(8);
+    QVBoxLayout* body = m_header.bodyBelow(this, 8);
     body->addWidget(m_unknownFieldsLine);
     body->addWidget(m_tooLongLine);
     body->addWidget(m_table, 1);
     body->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(m_header.banner);
-    layout->addLayout(body, 1);
     resize(760, 460);
 
     SkinnedWindow parts;

@@ -57,19 +57,12 @@ ScheduleDialog::ScheduleDialog(QWidget* parent, std::function<QDateTime()> now)
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
     buttons->addWidget(m_cancel);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(10, 8, 10, 10);
-    body->setSpacing(8);
+    QVBoxLayout* body = m_header.bodyBelow(this, 8);
     body->addLayout(fields);
     body->addWidget(m_words);
     body->addWidget(m_error);
     body->addStretch(1);
     body->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(m_header.banner);
-    layout->addLayout(body, 1);
     resize(360, 230);
 
     SkinnedWindow parts;

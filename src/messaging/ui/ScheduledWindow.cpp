@@ -145,19 +145,12 @@ ScheduledWindow::ScheduledWindow(SendJournal& journal, Hooks hooks, QWidget* par
     buttons->addWidget(m_removeButton);
     buttons->addStretch(1);
     buttons->addWidget(m_closeButton);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(10, 8, 10, 10);
-    body->setSpacing(6);
+    QVBoxLayout* body = m_header.bodyBelow(this, 6);
     body->addWidget(m_table, 1);
     body->addWidget(m_textEdit);
     body->addLayout(momentRow);
     body->addWidget(m_statusLine);
     body->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(m_header.banner);
-    layout->addLayout(body, 1);
     resize(640, 420);
     // The buttons were parented first; Tab follows the screen, top to bottom.
     QWidget* previous = m_table;

@@ -74,17 +74,10 @@ SendReportDialog::SendReportDialog(const BatchReport& report, QWidget* parent)
     buttons->addWidget(m_retryButton);
     buttons->addStretch(1);
     buttons->addWidget(m_closeButton);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(10, 8, 10, 10);
-    body->setSpacing(8);
+    QVBoxLayout* body = m_header.bodyBelow(this, 8);
     body->addWidget(m_summary);
     body->addWidget(m_table, 1);
     body->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(m_header.banner);
-    layout->addLayout(body, 1);
 
     // All accepted: the summary says it, and an empty table would only take room.
     if (m_table->rowCount() == 0) {

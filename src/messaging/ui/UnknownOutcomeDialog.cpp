@@ -114,18 +114,11 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
     buttons->addWidget(m_removeButton);
     buttons->addStretch(1);
     buttons->addWidget(m_closeButton);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(10, 8, 10, 10);
-    body->setSpacing(8);
+    QVBoxLayout* body = m_header.bodyBelow(this, 8);
     body->addWidget(m_explanation);
     body->addWidget(m_table, 1);
     body->addWidget(m_statusLine);
     body->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(m_header.banner);
-    layout->addLayout(body, 1);
     resize(600, 360);
 
     SkinnedWindow parts;
