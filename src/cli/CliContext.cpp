@@ -1,5 +1,7 @@
 #include "CliContext.h"
 
+#include "cli/CliOutput.h"
+#include "contacts/ContactStore.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
 #include "platform/Registry.h"
@@ -56,4 +58,14 @@ bool CliContext::loadUserKey(QString* error) {
     }
     m_client->setUserKey(Ansi::toUnicode(key));
     return true;
+}
+
+bool CliContext::loadBook(ContactBook& book) const {
+    try {
+        ContactStore(*m_registry).LoadContacts(book);
+        return true;
+    } catch (const ContactStoreError& e) {
+        CliOutput::error(QString::fromStdString(e.what()));
+        return false;
+    }
 }

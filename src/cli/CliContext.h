@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+class ContactBook;
 class Registry;
 class ServiceClient;
 
@@ -32,6 +33,9 @@ public:
     // Gives the client the account key, unlocking a protected one with the access password.
     // False with a text for the user when it cannot be unlocked.
     bool loadUserKey(QString* error);
+    // Reads the contact book from the store; false, with the reason on stderr, when it
+    // cannot be read.
+    bool loadBook(ContactBook& book) const;
 
 private:
     std::shared_ptr<Registry> m_registry;

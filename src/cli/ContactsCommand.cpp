@@ -5,7 +5,6 @@
 #include "cli/ContactsImport.h"
 #include "contacts/BookExport.h"
 #include "contacts/ContactBook.h"
-#include "contacts/ContactStore.h"
 
 namespace ContactsCommand {
 
@@ -69,14 +68,9 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     }
 
     CliContext context(openStore);
-    ContactStore store(context.registry());
     ContactBook book;
-    try {
-        store.LoadContacts(book);
-    } catch (const ContactStoreError& e) {
-        CliOutput::error(QString::fromStdString(e.what()));
+    if (!context.loadBook(book))
         return CliOutput::kFailed;
-    }
     if (exportCommand) {
         CliOutput::raw(format == kVCard ? BookExport::toVCard(book.groups())
                                         : BookExport::toCsv(book.groups()));

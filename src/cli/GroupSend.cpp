@@ -2,7 +2,6 @@
 
 #include "cli/CliOutput.h"
 #include "contacts/ContactBook.h"
-#include "contacts/ContactStore.h"
 #include "messaging/BatchSend.h"
 #include "messaging/SendConfirmation.h"
 #include "messaging/SendPlan.h"
@@ -196,14 +195,9 @@ int send(CliContext& context, const SendPlan& plan, const CliSend::Message& mess
 int run(const CliSend::Message& message, const Options& options,
         const CliContext::OpenStore& openStore) {
     CliContext context(openStore);
-    ContactStore store(context.registry());
     ContactBook book;
-    try {
-        store.LoadContacts(book);
-    } catch (const ContactStoreError& e) {
-        CliOutput::error(QString::fromStdString(e.what()));
+    if (!context.loadBook(book))
         return CliOutput::kFailed;
-    }
     const QModelIndex groupIndex = book.findGroup(options.group);
     if (!groupIndex.isValid()) {
         CliOutput::error(QStringLiteral("the contact book has no group '%1'").arg(options.group));

@@ -3,7 +3,6 @@
 #include "cli/CliContext.h"
 #include "cli/CliOutput.h"
 #include "contacts/ContactBook.h"
-#include "contacts/ContactStore.h"
 #include "history/HistoryCsv.h"
 #include "history/HistoryFile.h"
 #include "history/HistoryFilter.h"
@@ -76,12 +75,8 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     QHash<QString, QString> contactNames;
     if (csv) {
         ContactBook book;
-        try {
-            ContactStore(context.registry()).LoadContacts(book);
-        } catch (const ContactStoreError& e) {
-            CliOutput::error(QString::fromStdString(e.what()));
+        if (!context.loadBook(book))
             return CliOutput::kFailed;
-        }
         contactNames = HistoryFilter::ContactNamesFrom(&book);
     }
 
