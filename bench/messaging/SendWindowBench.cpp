@@ -49,6 +49,20 @@ QString longMessage(int length) {
     return message;
 }
 
+// A client with a well-funded account of the sandbox, its store a file of the throw-away
+// profile that main() set up.
+std::shared_ptr<ServiceClient> clientOf(const SandboxProcess& sandbox, const QString& storeFile) {
+    auto registry = std::make_shared<Registry>(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                                               QLatin1Char('/') + storeFile);
+    Settings settings(*registry);
+    settings.runFirstStart({});
+    settings.set(Setting::Host, sandbox.host());
+    settings.set(Setting::Port, qint32(sandbox.port()));
+    const auto client = std::make_shared<ServiceClient>(registry);
+    client->setUserKey(sandbox.createAccount({{"balance", "100000.00"}}));
+    return client;
+}
+
 // One iteration types a letter and takes it back: two key presses, each recounted and laid
 // out, with the window's pending work (layout, painting) done before the next.
 void typingWithTranslit(benchmark::State& state) {
@@ -86,16 +100,7 @@ void groupSend(benchmark::State& state) {
         state.SkipWithError("the sandbox did not start");
         return;
     }
-    const QString key = sandbox.createAccount({{"balance", "100000.00"}});
-    // In the throw-away profile that main() set up.
-    auto registry = std::make_shared<Registry>(qEnvironmentVariable("XDG_CONFIG_HOME") +
-                                               QStringLiteral("/bench-settings.db"));
-    Settings settings(*registry);
-    settings.runFirstStart({});
-    settings.set(Setting::Host, sandbox.host());
-    settings.set(Setting::Port, qint32(sandbox.port()));
-    const auto client = std::make_shared<ServiceClient>(registry);
-    client->setUserKey(key);
+    const auto client = clientOf(sandbox, QStringLiteral("bench-settings.db"));
 
     QStringList numbers;
     for (int i = 0; i < state.range(0); ++i)
@@ -204,15 +209,7 @@ void personalGroupSend(benchmark::State& state) {
         state.SkipWithError("the sandbox did not start");
         return;
     }
-    const QString key = sandbox.createAccount({{"balance", "100000.00"}});
-    auto registry = std::make_shared<Registry>(qEnvironmentVariable("XDG_CONFIG_HOME") +
-                                               QStringLiteral("/bench-personal.db"));
-    Settings settings(*registry);
-    settings.runFirstStart({});
-    settings.set(Setting::Host, sandbox.host());
-    settings.set(Setting::Port, qint32(sandbox.port()));
-    const auto client = std::make_shared<ServiceClient>(registry);
-    client->setUserKey(key);
+    const auto client = clientOf(sandbox, QStringLiteral("bench-personal.db"));
     TSendForm form(client);
     form.setQuestions({[](const QString&) { return true; }, [](const QString&) { return false; }});
     ContactBook book;
