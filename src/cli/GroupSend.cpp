@@ -133,19 +133,15 @@ void printPlan(const SendPlan& plan, const std::optional<double>& balance) {
 }
 
 // The summary, then a line per number that was not accepted: refused, open, or never sent.
-void printReport(const BatchReport& report, const QList<BatchItem>& items) {
+void printReport(const BatchReport& report) {
     CliOutput::line(report.summary());
     for (const BatchReport::Line& line : report.refused + report.unknown)
         CliOutput::record({line.number, line.contact, line.reason});
     // What ended the send is why the rest stayed; a notice has no status text of its own.
     const SendOutcome& ended = report.last.outcome;
     const QString unsent = ended.statusText.isEmpty() ? ended.notice : ended.statusText;
-    for (const int index : report.notSent) {
-        const BatchItem& item = items[index];
-        const QStringList numbers = item.request.number.split(QLatin1Char('|'));
-        for (qsizetype i = 0; i < numbers.size(); ++i)
-            CliOutput::record({numbers[i], item.contacts.value(i), unsent});
-    }
+    for (const BatchReport::Line& line : report.unsent)
+        CliOutput::record({line.number, line.contact, unsent});
 }
 
 SendRequest commonRequest(const CliContext& context, const CliSend::Message& message) {
@@ -184,7 +180,7 @@ int send(CliContext& context, const SendPlan& plan, const CliSend::Message& mess
     if (!report.last.journalError.isEmpty())
         CliOutput::error(QStringLiteral("the send journal was not brought up to date: %1")
                              .arg(report.last.journalError));
-    printReport(report, items);
+    printReport(report);
     if (report.accepted != report.recipients)
         exitCode = CliOutput::kFailed;
     return exitCode;

@@ -18,6 +18,10 @@ bool endsTheSend(const SendResult& result) {
                        });
 }
 
+QStringList numbersOf(const BatchItem& item) {
+    return item.request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+}
+
 // Errors of the traces met anywhere in the send stay in the report's last result.
 void keepTraceErrors(const SendResult& from, SendResult& into) {
     if (!from.historyError.isEmpty())
@@ -65,8 +69,8 @@ QString BatchReport::summary() const {
                        .arg(refused.size());
     if (!unknown.isEmpty())
         text += QStringLiteral("; результат неизвестен: %1").arg(unknown.size());
-    if (notSentNumbers > 0)
-        text += QStringLiteral("; не отправлено: %1").arg(notSentNumbers);
+    if (!unsent.isEmpty())
+        text += QStringLiteral("; не отправлено: %1").arg(unsent.size());
     return text;
 }
 
@@ -94,11 +98,9 @@ BatchReport BatchSend::run(const QList<BatchItem>& items, const std::atomic_bool
             const SendResult& result = held[i].result;
             keepTraceErrors(result, report.last);
             const BatchItem& item = items[heldItems[i]];
-            const QStringList numbers =
-                item.request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+            const QStringList numbers = numbersOf(item);
             const auto contactOf = [&](const QString& number) {
-                const qsizetype at = numbers.indexOf(number);
-                return at >= 0 && at < item.contacts.size() ? item.contacts[at] : QString();
+                return item.contacts.value(numbers.indexOf(number));
             };
             const SendOutcome& outcome = result.outcome;
             // Accepted messages whose record could not be written stay open in the journal.
@@ -118,26 +120,20 @@ BatchReport BatchSend::run(const QList<BatchItem>& items, const std::atomic_bool
         heldItems.clear();
     };
 
-    const auto numbersIn = [&items](int index) {
-        return int(items[index].request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts).size());
-    };
-    for (int index = 0; index < items.size(); ++index)
-        report.recipients += numbersIn(index);
+    for (const BatchItem& item : items)
+        report.recipients += int(numbersOf(item).size());
     const auto leaveUnsent = [&](int index) {
         report.notSent.append(index);
-        report.notSentNumbers += numbersIn(index);
         const BatchItem& item = items[index];
-        const QStringList numbers = item.request.number.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        const QStringList numbers = numbersOf(item);
         for (qsizetype i = 0; i < numbers.size(); ++i)
-            report.unsent.append(
-                {numbers[i], i < item.contacts.size() ? item.contacts[i] : QString(), {}});
+            report.unsent.append({numbers[i], item.contacts.value(i), {}});
     };
 
     int done = 0;
     bool ended = false;
     for (int index = 0; index < items.size(); ++index) {
         if (ended || stop.load()) {
-            report.stopped = report.stopped || (!ended && stop.load());
             leaveUnsent(index);
             continue;
         }

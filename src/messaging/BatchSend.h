@@ -35,9 +35,7 @@ struct BatchReport {
     QList<Line> refused;  // the service turned them down: nothing was charged
     QList<Line> unknown;  // their outcome is open and kept in the journal
     QList<int> notSent;   // items that never went out, in order
-    int notSentNumbers = 0;
     QList<Line> unsent; // the numbers of those items, reason empty
-    bool stopped = false; // the user asked to stop
     // The last result with an outcome that ends the send (low balance, a notice, no
     // connection, a lost reply), or of the last request; with every trace error met.
     SendResult last;

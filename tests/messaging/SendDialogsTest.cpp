@@ -112,7 +112,6 @@ private slots:
         BatchReport report;
         report.recipients = 50;
         report.accepted = 50 - rows;
-        report.notSentNumbers = int(notSent.size());
         for (int i = 0; i < refused + unknown; ++i)
             (i < refused ? report.refused : report.unknown) << BatchReport::Line{
                 QStringLiteral("+7916000000%1").arg(i), QStringLiteral("Контакт %1").arg(i),
