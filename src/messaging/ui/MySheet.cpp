@@ -31,7 +31,7 @@ namespace {
 const QString kUnknownRecipient = QStringLiteral("Неизвестный");
 const QString kGroupPrefix = QStringLiteral("Группы ");
 const QString kEditList = QStringLiteral("Редактировать список...");
-const QString kNoNumbers = QStringLiteral("В группе нет номеров");
+const QString kInsertField = QStringLiteral("Вставить поле");
 
 constexpr int kRecipientLimit = 15;
 constexpr int kStripHeight = 20;
@@ -231,10 +231,10 @@ void TMySheet::buildControls() {
     }
     m_templatesMenu = new QMenu(this);
     m_fieldsButton = flatButton(this, QIcon(), QStringLiteral("{…}"));
-    m_fieldsButton->setToolTip(QStringLiteral("Вставить поле"));
+    m_fieldsButton->setToolTip(kInsertField);
     m_fieldsButton->setAccessibleName(m_fieldsButton->toolTip());
     m_fieldsButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    m_fieldsMenu = new QMenu(QStringLiteral("Вставить поле"), this);
+    m_fieldsMenu = new QMenu(kInsertField, this);
     for (const QString& field : MessageFields::names())
         m_fieldsMenu->addAction(field)->setData(field);
     m_fieldsButton->setMenu(m_fieldsMenu);

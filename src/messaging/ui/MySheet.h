@@ -31,6 +31,8 @@ public:
     // one row more, for its recipients and total.
     static constexpr int kContentHeight = 196;
     static constexpr int kTotalsHeight = 22;
+    // A group page without a number to send to, on the page and in the status bar.
+    static inline const QString kNoNumbers = QStringLiteral("В группе нет номеров");
 
     TMySheet(TSendForm& form, ContactBook* book);
 

@@ -52,8 +52,6 @@ constexpr unsigned long kExitGraceMs = 3000;
 // How often a send of several requests tells its progress at most.
 constexpr int kProgressEveryMs = 100;
 
-const QString kNoNumbers = QStringLiteral("В группе нет номеров");
-
 struct DelayItem {
     const char16_t* caption;
     int minutes;
@@ -408,7 +406,7 @@ QList<qint64> TSendForm::schedulePage(TMySheet* page, const QDateTime& dueUtc) {
             return {};
         }
         if (page->plan().recipientCount() == 0) {
-            m_statusBar->showMessage(kNoNumbers);
+            m_statusBar->showMessage(TMySheet::kNoNumbers);
             return {};
         }
         for (const BatchItem& item : batchItems(*page))
@@ -463,7 +461,7 @@ void TSendForm::SendWorker(TMySheet* page) {
             return;
         }
         if (page->plan().recipientCount() == 0) {
-            m_statusBar->showMessage(kNoNumbers);
+            m_statusBar->showMessage(TMySheet::kNoNumbers);
             return;
         }
         if (batchRunning()) {
