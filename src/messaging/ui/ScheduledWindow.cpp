@@ -84,8 +84,8 @@ ScheduledWindow::ScheduledWindow(SendJournal& journal, Hooks hooks, QWidget* par
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     QHeaderView* columns = m_table->horizontalHeader();
-    for (const Column column : {MomentColumn, WordsColumn, PartsColumn, PriceColumn})
-        columns->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    // Fitted once after each fill: fitting at every cell set measures every row again, which
+    // a list of a thousand messages feels.
     columns->setSectionResizeMode(TextColumn, QHeaderView::Stretch);
     m_table->setColumnWidth(RecipientColumn, 130);
     m_table->setAccessibleName(kTitle);
@@ -247,6 +247,8 @@ void ScheduledWindow::fillTable() {
         for (const Column figure : {PartsColumn, PriceColumn})
             m_table->item(i, figure)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
+    for (const Column column : {MomentColumn, WordsColumn, PartsColumn, PriceColumn})
+        m_table->resizeColumnToContents(column);
 }
 
 qint64 ScheduledWindow::selectedRow() const {
