@@ -27,7 +27,7 @@ struct Int {
     const char* name;
     qint32 fallback = 0;
     bool firstStart = false; // written with the default
-    // The dialog stores whatever number is typed; the command line refuses what lies outside.
+    // The range the command line and the settings dialog accept.
     qint32 minimum = std::numeric_limits<qint32>::min();
     qint32 maximum = std::numeric_limits<qint32>::max();
 };
@@ -66,9 +66,13 @@ inline constexpr Str ProxyPassword{
 inline constexpr Bool UseAlphaBlend{.name = "UseAlphaBlend", .firstStart = true};
 inline constexpr Bool MenuWithGroup{.name = "MenuWithGroup", .fallback = true, .firstStart = true};
 inline constexpr Int AlphaBlendValue{
-    .name = "AlphaBlendValue", .fallback = 200, .firstStart = true};
-inline constexpr Int HistoryMessCount{
-    .name = "HistoryMessCount", .fallback = 3000, .firstStart = true};
+    .name = "AlphaBlendValue", .fallback = 200, .firstStart = true, .minimum = 0, .maximum = 255};
+// Records kept in the history; 0 reads as the default.
+inline constexpr Int HistoryMessCount{.name = "HistoryMessCount",
+                                      .fallback = 3000,
+                                      .firstStart = true,
+                                      .minimum = 0,
+                                      .maximum = 10000000};
 inline constexpr Str Theme{.name = "Theme", .fallback = "Default.skn", .firstStart = true};
 inline constexpr Bool TimeStamp{.name = "TimeStamp", .firstStart = true};
 
@@ -81,8 +85,11 @@ inline constexpr Bool ShowBalance{.name = "ShowBalance", .fallback = true};
 // A send to several numbers whose total is above this (in kopecks) asks first; 0: always.
 inline constexpr Int ConfirmAboveKopecks{
     .name = "ConfirmAboveKopecks", .fallback = 5000, .minimum = 0, .maximum = 100000000};
-inline constexpr Int HideTime{.name = "HideTime", .fallback = 1000};
-inline constexpr Int ShowTime{.name = "ShowTime", .fallback = 300};
+// Where the file prompts of import and export opened a file last.
+inline constexpr Str LastFolder{.name = "LastFolder"};
+// Fade durations in milliseconds.
+inline constexpr Int HideTime{.name = "HideTime", .fallback = 1000, .minimum = 0, .maximum = 60000};
+inline constexpr Int ShowTime{.name = "ShowTime", .fallback = 300, .minimum = 0, .maximum = 60000};
 // Never written by the program.
 inline constexpr Int NotCheckTextLength{.name = "NotCheckTextLength"};
 inline constexpr Bool CanUseStatus{.name = "CanUseStatus"};
@@ -154,6 +161,7 @@ inline constexpr Entry kTable[] = {Left,
                                    SlowHideOnClose,
                                    ShowBalance,
                                    ConfirmAboveKopecks,
+                                   LastFolder,
                                    HideTime,
                                    ShowTime,
                                    NotCheckTextLength,

@@ -17,7 +17,7 @@
 
 void TMainForm::ImportContactsClick() {
     const QString path = Prompts::openFile(
-        this, ImportContactsDialog::kTitle, Prompts::documentsFolder(),
+        this, ImportContactsDialog::kTitle,
         QStringLiteral("Контакты (*.vcf *.vcard *.csv *.txt);;vCard (*.vcf *.vcard);;"
                        "CSV (*.csv *.txt);;Все файлы (*)"));
     if (path.isEmpty())

@@ -129,6 +129,7 @@ void TMainForm::FormCreate() {
     Settings settings(*m_registry);
     if (!settings.serverAddress())
         settings.runFirstStart({});
+    rememberFileFolders();
 
     if (!checkAccessPassword()) {
         m_creation = Creation::GaveUp;
@@ -450,4 +451,22 @@ void TMainForm::finishClosing() {
     m_loginThread->Stop();
     m_trayIcon->remove();
     emit FormClosed();
+}
+
+void TMainForm::rememberFileFolders() {
+    const std::weak_ptr<Registry> store = m_registry;
+    Prompts::rememberFoldersWith(
+        {[store] {
+             const std::shared_ptr<Registry> registry = store.lock();
+             return registry ? Settings(*registry).get(Setting::LastFolder) : QString();
+         },
+         [store](const QString& folder) {
+             // A store that cannot be written only costs the remembered folder.
+             if (const std::shared_ptr<Registry> registry = store.lock()) {
+                 try {
+                     Settings(*registry).set(Setting::LastFolder, folder);
+                 } catch (const RegistryError&) {
+                 }
+             }
+         }});
 }

@@ -219,6 +219,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The file prompts open where the user chose a file last, kept in the settings store.
+    void rememberFileFolders();
     void FormCreate();
     void FormClose();
     // The closing steps that follow the closing fade.

@@ -5,9 +5,31 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
-void FieldRules::digitsOnly(QLineEdit* edit) {
-    edit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+namespace {
+
+class DigitsValidator : public QRegularExpressionValidator {
+public:
+    DigitsValidator(qint64 maximum, QObject* parent)
+        : QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), parent)
+        , m_maximum(maximum) {}
+
+    State validate(QString& input, int& pos) const override {
+        const State digits = QRegularExpressionValidator::validate(input, pos);
+        if (digits != Acceptable || m_maximum <= 0 || input.isEmpty())
+            return digits;
+        bool ok = false;
+        const qint64 value = input.toLongLong(&ok);
+        return ok && value <= m_maximum ? Acceptable : Invalid;
+    }
+
+private:
+    qint64 m_maximum;
+};
+
+} // namespace
+
+void FieldRules::digitsOnly(QLineEdit* edit, qint64 maximum) {
+    edit->setValidator(new DigitsValidator(maximum, edit));
 }
 
 void FieldRules::codePageOnly(QLineEdit* edit) {

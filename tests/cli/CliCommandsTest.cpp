@@ -221,7 +221,7 @@ private slots:
         QTest::newRow("integer setting, plain number")
             << QStringList{"Port", "3001"} << 0 << QVariant(3001) << quiet;
         QTest::newRow("integer setting, name in other case")
-            << QStringList{"hISTORYmESScOUNT", "-5"} << 0 << QVariant(-5) << quiet;
+            << QStringList{"hISTORYmESScOUNT", "50"} << 0 << QVariant(50) << quiet;
         QTest::newRow("on/off setting, plain number")
             << QStringList{"UseProxy", "1"} << 0 << QVariant(1) << quiet;
         QTest::newRow("integer setting, --integer")
@@ -263,6 +263,10 @@ private slots:
         for (const char* number : {"70000", "-5", "0"})
             QTest::addRow("port %s", number) << QStringList{"Port", number} << 2 << QVariant()
                                              << QStringList{"Port", "1 to 65535", number};
+        QTest::newRow("opacity past 255") << QStringList{"AlphaBlendValue", "256"} << 2
+                                          << QVariant() << QStringList{"0 to 255"};
+        QTest::newRow("history count below 0") << QStringList{"HistoryMessCount", "-5"} << 2
+                                               << QVariant() << QStringList{"0 to 10000000"};
     }
     void configSetTypedBySettingsTable() {
         QFETCH(QStringList, arguments);

@@ -2,6 +2,7 @@
 #include "TestProfile.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTest>
@@ -53,6 +54,60 @@ private slots:
                                 .arg(box.y())
                                 .arg(box.width())
                                 .arg(box.height())));
+    }
+
+    // A name typed without an extension gets the chosen filter's first one; a name with one,
+    // or a filter without one, stays as typed.
+    void saveFileExtension_data() {
+        QTest::addColumn<QVariant>("answer");
+        QTest::addColumn<QString>("saved");
+        const QString xlsx = QStringLiteral("Книга Excel (*.xlsx)");
+        const QString csv = QStringLiteral("Файлы CSV (*.csv *.txt)");
+        const QString any = QStringLiteral("Все файлы (*)");
+        QTest::newRow("bare name, filter it opened with") << QVariant(QStringLiteral("/d/gui"))
+                                                          << QStringLiteral("/d/gui.xlsx");
+        QTest::newRow("bare name, CSV chosen")
+            << QVariant(QStringList{QStringLiteral("/d/gui"), csv}) << QStringLiteral("/d/gui.csv");
+        QTest::newRow("own extension kept")
+            << QVariant(QStringList{QStringLiteral("/d/gui.ods"), xlsx})
+            << QStringLiteral("/d/gui.ods");
+        QTest::newRow("all files") << QVariant(QStringList{QStringLiteral("/d/gui"), any})
+                                   << QStringLiteral("/d/gui");
+        QTest::newRow("dot in a folder name")
+            << QVariant(QStringList{QStringLiteral("/d/v1.2/gui"), csv})
+            << QStringLiteral("/d/v1.2/gui.csv");
+        QTest::newRow("cancelled") << QVariant() << QString();
+    }
+    void saveFileExtension() {
+        QFETCH(QVariant, answer);
+        QFETCH(QString, saved);
+        Prompts::enableTestMode();
+        Prompts::queueAnswer(answer);
+        QCOMPARE(Prompts::saveFile(nullptr, QStringLiteral("Экспорт"), QStringLiteral("/d/x.xlsx"),
+                                   QStringLiteral("Книга Excel (*.xlsx);;Файлы CSV (*.csv "
+                                                  "*.txt);;Все файлы (*)")),
+                 saved);
+        Prompts::takeAsked();
+    }
+
+    // Both prompts open where a file was chosen last, as long as that folder is still there.
+    void foldersRemembered() {
+        Prompts::enableTestMode();
+        QString kept;
+        Prompts::rememberFoldersWith({[&kept] { return kept; },
+                                      [&kept](const QString& folder) { kept = folder; }});
+        const QString folder = m_profile.root() + QStringLiteral("/выгрузки");
+        QVERIFY(QDir().mkpath(folder));
+        Prompts::queueAnswer(folder + QStringLiteral("/Контакты.vcf"));
+        Prompts::openFile(nullptr, QStringLiteral("Импорт"), QStringLiteral("vCard (*.vcf)"));
+        QCOMPARE(kept, folder);
+        Prompts::saveFile(nullptr, QStringLiteral("Экспорт"), QStringLiteral("История.xlsx"),
+                          QStringLiteral("Книга Excel (*.xlsx)"));
+        QCOMPARE(Prompts::takeAsked().last().initial, folder + QStringLiteral("/История.xlsx"));
+        QVERIFY(QDir(folder).removeRecursively());
+        Prompts::openFile(nullptr, QStringLiteral("Импорт"), QStringLiteral("vCard (*.vcf)"));
+        QCOMPARE(Prompts::takeAsked().last().initial, Prompts::documentsFolder());
+        Prompts::rememberFoldersWith({});
     }
 };
 

@@ -178,11 +178,14 @@ private slots:
         QVERIFY(!form->control<QAbstractButton>(Setting::UseBalloonTips)->isChecked());
     }
 
+    // Digits past the setting's range are dropped like letters.
     void digitsOnly_data() {
         QTest::addColumn<QString>("field");
-        QTest::newRow("server port") << "Port";
-        QTest::newRow("proxy port") << "ProxyPort";
-        QTest::newRow("history count") << "HistoryMessCount";
+        QTest::addColumn<QString>("tooLarge");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("server port") << "Port" << "70000" << "7000";
+        QTest::newRow("proxy port") << "ProxyPort" << "655351" << "65535";
+        QTest::newRow("history count") << "HistoryMessCount" << "123456789" << "1234567";
     }
     void digitsOnly() {
         QFETCH(QString, field);
@@ -195,6 +198,11 @@ private slots:
         QCOMPARE(edit->text(), QStringLiteral("123"));
         QTest::keyClick(edit, Qt::Key_Backspace);
         QCOMPARE(edit->text(), QStringLiteral("12"));
+        QFETCH(QString, tooLarge);
+        QFETCH(QString, kept);
+        edit->clear();
+        QTest::keyClicks(edit, tooLarge);
+        QCOMPARE(edit->text(), kept);
     }
 
     // The proxy group follows its check box; the system-settings box switches every proxy

@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMutex>
 #include <QPushButton>
 #include <QQueue>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
@@ -37,6 +39,35 @@ std::optional<QVariant> answerForTest(const Prompts::Asked& asked) {
 // to centre a box on: the box then goes to the screen's centre, as a parentless dialog does.
 QWidget* boxParent(QWidget* parent) {
     return parent && parent->window()->isVisible() ? parent : nullptr;
+}
+
+// The first extension a name filter offers: "xlsx" of "Книга Excel (*.xlsx)"; empty for
+// "Все файлы (*)".
+QString extensionOf(const QString& nameFilter) {
+    static const QRegularExpression kFirst(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    return kFirst.match(nameFilter).captured(1);
+}
+
+// The filter of a ";;" list that offers the suggested file's extension, else the first.
+QString filterFor(const QString& suggested, const QString& filters) {
+    const QStringList all = filters.split(QStringLiteral(";;"));
+    const QString suffix = QFileInfo(suggested).suffix();
+    for (const QString& filter : all) {
+        if (!suffix.isEmpty() && filter.contains(QStringLiteral("*.") + suffix, Qt::CaseInsensitive))
+            return filter;
+    }
+    return all.value(0);
+}
+
+Prompts::FolderMemory& folderMemory() {
+    static Prompts::FolderMemory memory;
+    return memory;
+}
+
+void keepFolderOf(const QString& path) {
+    const Prompts::FolderMemory& memory = folderMemory();
+    if (!path.isEmpty() && memory.keep)
+        memory.keep(QFileInfo(path).absolutePath());
 }
 
 } // namespace
@@ -137,10 +168,20 @@ std::optional<QString> inputText(QWidget* parent, const QString& caption, const 
 
 QString openFile(QWidget* parent, const QString& caption, const QString& folder,
                  const QString& filter) {
-    if (auto answer =
-            answerForTest({QStringLiteral("file"), caption, filter, QMessageBox::NoIcon, {}, {}}))
+    if (auto answer = answerForTest(
+            {QStringLiteral("file"), caption, filter, QMessageBox::NoIcon, {}, folder}))
         return answer->toString();
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString openFile(QWidget* parent, const QString& caption, const QString& filter) {
+    const QString path = openFile(parent, caption, lastFolder(), filter);
+    keepFolderOf(path);
+    return path;
+}
+
+void rememberFoldersWith(FolderMemory memory) {
+    folderMemory() = std::move(memory);
 }
 
 QString documentsFolder() {
@@ -148,12 +189,55 @@ QString documentsFolder() {
     return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
 }
 
+QString lastFolder() {
+    const FolderMemory& memory = folderMemory();
+    const QString last = memory.recall ? memory.recall() : QString();
+    // A folder removed since, or on a disk no longer there, is no place to open in.
+    return !last.isEmpty() && QDir(last).exists() ? last : documentsFolder();
+}
+
 QString saveFile(QWidget* parent, const QString& caption, const QString& suggested,
                  const QString& filter) {
+    const QString start =
+        QFileInfo(suggested).isAbsolute() ? suggested : QDir(lastFolder()).filePath(suggested);
+    const QString startFilter = filterFor(start, filter);
+    QString typed;
+    QString chosenFilter = startFilter;
     if (auto answer = answerForTest(
-            {QStringLiteral("save file"), caption, filter, QMessageBox::NoIcon, {}, suggested}))
-        return answer->toString();
-    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+            {QStringLiteral("save file"), caption, filter, QMessageBox::NoIcon, {}, start})) {
+        const QStringList parts = answer->toStringList();
+        typed = parts.value(0);
+        if (parts.size() > 1)
+            chosenFilter = parts[1];
+    } else {
+        QFileDialog dialog(parent, caption, QString(), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.selectNameFilter(startFilter);
+        dialog.selectFile(start);
+        // The dialog itself adds the chosen filter's extension where it can, so that its own
+        // "replace?" question asks about the file that will really be written.
+        dialog.setDefaultSuffix(extensionOf(startFilter));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& chosen) {
+                             dialog.setDefaultSuffix(extensionOf(chosen));
+                         });
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        typed = dialog.selectedFiles().first();
+        chosenFilter = dialog.selectedNameFilter();
+    }
+    if (typed.isEmpty())
+        return {};
+    const QString path = withFilterExtension(typed, chosenFilter);
+    keepFolderOf(path);
+    return path;
+}
+
+QString withFilterExtension(const QString& path, const QString& nameFilter) {
+    const QString extension = extensionOf(nameFilter);
+    if (extension.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + QLatin1Char('.') + extension;
 }
 
 void enableTestMode() {

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
+
 #include <optional>
 #include <utility>
 
@@ -40,18 +42,34 @@ choose(QWidget* parent, const QString& text, const QString& caption, QMessageBox
 std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
                                  const QString& initial = {}, int maxLength = 0);
 
-// Where the file prompts open: the user's documents folder, or the home folder when the
-// desktop has none.
+// The folder the file prompts open in is remembered between runs by whoever installs a
+// memory (the program keeps it in the settings store). Without one, or before a file was
+// chosen, they open in the documents folder (the home folder when the desktop has none).
+struct FolderMemory {
+    std::function<QString()> recall;
+    std::function<void(const QString&)> keep;
+};
+void rememberFoldersWith(FolderMemory memory);
 QString documentsFolder();
+QString lastFolder();
 
-// A file-open dialog; empty when cancelled.
+// A file-open dialog in the folder used last; empty when cancelled. The chosen file's folder
+// becomes the one used last.
+QString openFile(QWidget* parent, const QString& caption, const QString& filter);
+// The same in a folder of the caller's (a sound next to the one chosen before), which is not
+// remembered.
 QString openFile(QWidget* parent, const QString& caption, const QString& folder,
                  const QString& filter);
 
-// A file-save dialog that asks before replacing a file; `suggested` is the path it opens
-// with. Empty when cancelled.
+// A file-save dialog that asks before replacing a file. A bare `suggested` name opens in the
+// folder used last, a path where it says. A name typed without an extension gets the first
+// one of the chosen filter. Empty when cancelled.
 QString saveFile(QWidget* parent, const QString& caption, const QString& suggested,
                  const QString& filter);
+
+// The path with the first extension of `nameFilter` ("Книга Excel (*.xlsx)") when its file
+// name has none; as it is otherwise, or when the filter names no extension ("*").
+QString withFilterExtension(const QString& path, const QString& nameFilter);
 
 // --- test seam ---
 struct Asked {
@@ -69,7 +87,8 @@ struct Asked {
 
 // From now on no dialog is shown: each prompt takes the next queued answer (a
 // QMessageBox::StandardButton as int, a QString, or an invalid QVariant for "cancelled"),
-// or, with the queue empty, the default button / cancel.
+// or, with the queue empty, the default button / cancel. A save dialog's answer may also be
+// {path as typed, name filter chosen}; a bare path stands for the filter it opened with.
 void enableTestMode();
 void queueAnswer(const QVariant& answer);
 QList<Asked> takeAsked(); // what was asked since the last call, oldest first

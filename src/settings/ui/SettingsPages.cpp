@@ -114,7 +114,7 @@ QWidget* TSettingsForm::buildInterfacePage() {
         checkBox(QStringLiteral("Использовать прозрачность"), "translucentBox", page);
     m_opacitySlider = new QSlider(Qt::Horizontal, page);
     m_opacitySlider->setObjectName(QStringLiteral("opacitySlider"));
-    m_opacitySlider->setRange(0, 255);
+    m_opacitySlider->setRange(Setting::AlphaBlendValue.minimum, Setting::AlphaBlendValue.maximum);
     m_onlyInactiveBox = checkBox(QStringLiteral("Только для неактивного"), "onlyInactiveBox", page);
     m_fadeOnCloseBox =
         checkBox(QStringLiteral("Плавное затухание главного окна"), "fadeOnCloseBox", page);

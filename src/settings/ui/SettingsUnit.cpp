@@ -5,6 +5,7 @@
 #include "platform/ui/Prompts.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
+#include "widgets/FieldRules.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -127,6 +128,8 @@ TSettingsForm::Binding::Binding(Setting::Int setting, QLineEdit* field,
             throw NumberError(field->text());
         settings.set(setting, *value);
     }) {
+    // Digits past the setting's range cannot be typed, as the command line refuses them.
+    FieldRules::digitsOnly(field, setting.maximum);
 }
 
 TSettingsForm::Binding::Binding(Setting::Int setting, QAbstractSlider* slider)
