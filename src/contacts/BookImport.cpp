@@ -100,7 +100,7 @@ private:
 } // namespace
 
 Plan plan(const QList<BookGroup>& book, const ImportedContacts& rows, const QString& chosenGroup,
-          const PhoneNumbers& numbers) {
+          const PhoneNumbers& numbers, Options /*options*/) {
     Planner planner(book, chosenGroup, numbers);
     for (const ImportedContact& row : rows)
         planner.add(row);
