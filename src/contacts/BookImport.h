@@ -36,9 +36,9 @@ struct Step {
 
 struct Row {
     int line = 0;
-    QString name;         // as it will be stored (fitted, one line)
-    QString number;       // as stored (international form); as written when not valid
-    QString group;        // the group it goes to
+    QString name;   // as it will be stored (fitted, one line)
+    QString number; // as stored (international form); as written when not valid
+    QString group;  // the group it goes to
     Fate fate = Fate::New;
     QString originalName; // the file's name when fitting changed it, else empty
     int moreNumbers = 0;  // further numbers of the card that were not taken
