@@ -22,6 +22,7 @@ constexpr int kSaveAttempts = 5;
 struct Options {
     QString file;
     QString group;
+    bool allNumbers = false;
 };
 
 std::optional<Options> parse(const QStringList& arguments, QString* problem) {
@@ -36,6 +37,8 @@ std::optional<Options> parse(const QStringList& arguments, QString* problem) {
             options.group = arguments[++i];
         } else if (argument.startsWith(QLatin1String("--group="))) {
             options.group = argument.mid(int(qstrlen("--group=")));
+        } else if (argument == QLatin1String("--all-numbers")) {
+            options.allNumbers = true;
         } else if (argument.startsWith(QLatin1String("--")) || !options.file.isEmpty()) {
             *problem = QStringLiteral("unexpected '%1'").arg(argument);
             return std::nullopt;
@@ -51,8 +54,15 @@ std::optional<Options> parse(const QStringList& arguments, QString* problem) {
 }
 
 QString problemText(BookImport::Problem problem) {
-    return problem == BookImport::Problem::NoNumber ? QStringLiteral("no phone number")
-                                                    : QStringLiteral("not a valid phone number");
+    switch (problem) {
+    case BookImport::Problem::NoNumber:
+        return QStringLiteral("no phone number");
+    case BookImport::Problem::InvalidNumber:
+        break;
+    case BookImport::Problem::UnclosedQuote:
+        return QStringLiteral("unclosed quote");
+    }
+    return QStringLiteral("not a valid phone number");
 }
 
 void listInvalid(const QString& file, const QList<BookImport::Invalid>& invalid) {
@@ -61,6 +71,17 @@ void listInvalid(const QString& file, const QList<BookImport::Invalid>& invalid)
                              .arg(file)
                              .arg(row.line)
                              .arg(row.name, row.number, problemText(row.problem)));
+}
+
+// The names the book could not keep as written, so the user can find them again.
+void listRenamed(const QString& file, const QList<BookImport::Row>& rows) {
+    for (const BookImport::Row& row : rows) {
+        if (!row.originalName.isEmpty() && row.fate == BookImport::Fate::New)
+            CliOutput::error(QStringLiteral("%1:%2: name \"%3\" stored as \"%4\"")
+                                 .arg(file)
+                                 .arg(row.line)
+                                 .arg(row.originalName, row.name));
+    }
 }
 
 } // namespace
@@ -98,15 +119,19 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
             ContactBook book;
             store.LoadContacts(book);
             const BookImport::Plan plan =
-                BookImport::plan(book.groups(), *rows, options->group, *numbers);
+                BookImport::plan(book.groups(), *rows, options->group, *numbers,
+                                 {.allNumbers = options->allNumbers});
             BookImport::apply(book, plan);
             if (store.SaveContacts(book) == ContactStore::SaveResult::ChangedElsewhere)
                 continue;
             listInvalid(options->file, plan.invalid);
-            CliOutput::line(QStringLiteral("imported %1, duplicates %2, invalid %3")
-                                .arg(plan.added)
-                                .arg(plan.duplicates)
-                                .arg(plan.invalid.size()));
+            listRenamed(options->file, plan.rows);
+            CliOutput::line(
+                QStringLiteral("imported %1, duplicates %2, repeated in file %3, invalid %4")
+                    .arg(plan.added)
+                    .arg(plan.duplicates)
+                    .arg(plan.repeats)
+                    .arg(plan.invalid.size()));
             return CliOutput::kOk;
         }
     } catch (const ContactStoreError& e) {

@@ -2,6 +2,7 @@
 
 #include "contacts/CsvColumns.h"
 #include "contacts/CsvText.h"
+#include "shared/SpreadsheetText.h"
 
 namespace CsvContactReader {
 
@@ -12,7 +13,10 @@ bool isTrue(const QString& cell) {
     return value == u"1" || value == u"true" || value == u"yes" || value == u"да";
 }
 
-ImportedContact contactOf(const CsvColumns::Layout& layout, const CsvText::Record& row) {
+ImportedContact contactOf(const CsvColumns::Layout& layout, CsvText::Record row) {
+    // Our export for spreadsheets puts "'" before a cell that would read as a formula.
+    for (QString& field : row.fields)
+        field = SpreadsheetText::unguarded(field);
     ImportedContact contact;
     contact.name = CsvColumns::nameOf(layout, row);
     contact.number = CsvColumns::numberOf(layout, row);
@@ -21,6 +25,7 @@ ImportedContact contactOf(const CsvColumns::Layout& layout, const CsvText::Recor
     contact.sender = row.field(layout.sender);
     contact.translit = isTrue(row.field(layout.translit));
     contact.line = row.line;
+    contact.unclosedQuote = row.unclosedQuote;
     return contact;
 }
 
@@ -38,6 +43,7 @@ std::optional<ImportedContacts> read(const QByteArray& bytes) {
     const CsvColumns::Layout layout = CsvColumns::map(row.fields);
     if (!layout.hasPhone())
         return std::nullopt;
+    reader.setWidth(row.fields.size());
 
     ImportedContacts contacts;
     while (reader.next(row)) {

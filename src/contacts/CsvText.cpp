@@ -69,11 +69,36 @@ RecordReader::RecordReader(QStringView text, QChar separator, qsizetype start, i
     , m_line(line) {
 }
 
+void RecordReader::setWidth(qsizetype width) {
+    m_width = width;
+    m_lastQuote = m_text.lastIndexOf(kQuote);
+}
+
 bool RecordReader::next(Record& record) {
     if (m_pos >= m_text.size())
         return false;
+    const qsizetype start = m_pos;
+    const int line = m_line;
+    readRecord(record);
+    record.line = line;
+    record.unclosedQuote = false;
+    if (m_width > 0 && m_quotedBreak >= 0 && looksUnclosed(record)) {
+        const qsizetype lineEnd = m_quotedBreak;
+        RecordReader alone(m_text.first(lineEnd), m_separator, start, line);
+        alone.readRecord(record);
+        record.unclosedQuote = true;
+        m_pos = lineEnd;
+        m_line = line;
+        endRecord();
+    }
+    return true;
+}
+
+void RecordReader::readRecord(Record& record) {
     record.fields.clear();
-    record.line = m_line;
+    m_quotedBreak = -1;
+    m_openAtEnd = false;
+    m_strayAfterQuote = false;
     for (;;) {
         skipSpaces();
         if (m_pos < m_text.size() && m_text[m_pos] == kQuote) {
@@ -87,12 +112,50 @@ bool RecordReader::next(Record& record) {
             continue;
         }
         endRecord();
-        return true;
+        return;
     }
 }
 
+bool RecordReader::looksUnclosed(const Record& record) const {
+    if (m_openAtEnd)
+        return true;
+    return (m_strayAfterQuote || record.fields.size() > m_width) && lineAfterFits(m_quotedBreak);
+}
+
+bool RecordReader::lineAfterFits(qsizetype lineEnd) const {
+    qsizetype start = lineEnd + 1;
+    if (m_text[lineEnd] == kCR && start < m_text.size() && m_text[start] == kLF)
+        ++start;
+    if (start >= m_text.size())
+        return false;
+    RecordReader alone(m_text.first(lineEndFrom(start)), m_separator, start);
+    Record record;
+    alone.readRecord(record);
+    return !alone.m_openAtEnd && record.fields.size() == m_width;
+}
+
+qsizetype RecordReader::lineEndFrom(qsizetype pos) const {
+    while (pos < m_text.size() && m_text[pos] != kCR && m_text[pos] != kLF)
+        ++pos;
+    return pos;
+}
+
 QString RecordReader::readQuoted() {
+    // No quote follows, so the field is open to the end of the text: past a line break that
+    // is an unclosed quote whatever comes, and reading on would only cost time.
+    if (m_width > 0 && m_pos > m_lastQuote) {
+        const qsizetype lineEnd = lineEndFrom(m_pos);
+        if (lineEnd < m_text.size()) {
+            if (m_quotedBreak < 0)
+                m_quotedBreak = lineEnd;
+            m_openAtEnd = true;
+            const QString field = m_text.sliced(m_pos, lineEnd - m_pos).toString();
+            m_pos = m_text.size();
+            return field;
+        }
+    }
     QString field;
+    bool crossed = false;
     while (m_pos < m_text.size()) {
         const qsizetype start = m_pos;
         while (m_pos < m_text.size() && m_text[m_pos] != kQuote && m_text[m_pos] != kCR &&
@@ -111,10 +174,14 @@ QString RecordReader::readQuoted() {
             ++m_pos;
             // Text between the closing quote and the separator is kept as written rather
             // than lost, the way spreadsheets read such a field.
-            field += readBare();
-            return field;
+            const QString rest = readBare();
+            m_strayAfterQuote = m_strayAfterQuote || (crossed && !rest.isEmpty());
+            return field + rest;
         }
         // A line break inside the quotes: CR LF, LF or a lone CR, each one line.
+        if (m_quotedBreak < 0)
+            m_quotedBreak = m_pos;
+        crossed = true;
         field += c;
         ++m_pos;
         if (c == kCR && m_pos < m_text.size() && m_text[m_pos] == kLF) {
@@ -123,6 +190,7 @@ QString RecordReader::readQuoted() {
         }
         ++m_line;
     }
+    m_openAtEnd = true;
     return field;
 }
 

@@ -17,6 +17,9 @@ QString decode(const QByteArray& bytes);
 struct Record {
     QStringList fields;
     int line = 0;
+    // The line opened a quote it never closed: its fields are the line alone, the quote
+    // running to its end.
+    bool unclosedQuote = false;
 
     // No field holds anything: an empty line, or only separators and spaces.
     bool isBlank() const;
@@ -26,16 +29,30 @@ struct Record {
 
 // Splits a text into records: fields in double quotes may hold the separator, doubled
 // quotes and line breaks; spaces around a field outside quotes are dropped; a record ends
-// at CR LF, LF or a lone CR outside quotes; a quote left open takes the rest of the text.
+// at CR LF, LF or a lone CR outside quotes. Before the width of the table is known a quote
+// left open takes the rest of the text; after it, see setWidth().
 class RecordReader {
 public:
     // Reads from start, which is the beginning of the given line.
     RecordReader(QStringView text, QChar separator, qsizetype start = 0, int line = 1);
 
+    // The header's field count, which tells a quote never closed from a field that really
+    // spans lines. A quoted field that runs over a line break is taken for an unclosed quote
+    // when it is still open at the end of the text, or when its record comes out malformed
+    // (text after the closing quote, or more fields than the header) while the line after
+    // its first line reads alone as a record of exactly the header's width. Then that first
+    // line alone is the record, marked unclosedQuote, and reading goes on at the next line.
+    // A well-formed record, such as our own export of a name with a line break, stays whole.
+    void setWidth(qsizetype width);
+
     // The next record, false at the end of the text.
     bool next(Record& record);
 
 private:
+    void readRecord(Record& record);
+    bool looksUnclosed(const Record& record) const;
+    bool lineAfterFits(qsizetype lineEnd) const;
+    qsizetype lineEndFrom(qsizetype pos) const;
     QString readQuoted();
     QString readBare();
     void skipSpaces();
@@ -46,6 +63,14 @@ private:
     QChar m_separator;
     qsizetype m_pos = 0;
     int m_line = 1;
+    qsizetype m_width = 0;
+    qsizetype m_lastQuote = -1;
+    // Of the record being read: where its first line ends inside quotes (-1: it does not),
+    // whether a quote was still open at the end of the text, and whether text followed the
+    // closing quote of a field that ran over a line break.
+    qsizetype m_quotedBreak = -1;
+    bool m_openAtEnd = false;
+    bool m_strayAfterQuote = false;
 };
 
 // How a text is laid out before its first record: its separator, and where its header

@@ -198,18 +198,34 @@ QString numberOf(const ContentLine& tel, Escapes escapes) {
     return unescaped(text, escapes).trimmed();
 }
 
-QString cellOrFirstNumber(const Card& card) {
-    QString first;
+// A number with several types is taken for the one that names it best: a work mobile is a
+// mobile, a home fax a fax.
+PhoneKind kindOf(const ContentLine& tel) {
+    if (tel.hasType("CELL") || tel.hasType("MOBILE"))
+        return PhoneKind::Cell;
+    if (tel.hasType("FAX"))
+        return PhoneKind::Fax;
+    if (tel.hasType("PAGER"))
+        return PhoneKind::Pager;
+    if (tel.hasType("WORK"))
+        return PhoneKind::Work;
+    if (tel.hasType("HOME"))
+        return PhoneKind::Home;
+    return PhoneKind::Other;
+}
+
+// Mobile numbers first, as a message goes to one of them, then the others in card order.
+QList<ImportedNumber> numbersOf(const Card& card) {
+    QList<ImportedNumber> mobile;
+    QList<ImportedNumber> others;
     for (const ContentLine& property : card.tels) {
         const QString number = numberOf(property, card.escapes);
         if (number.isEmpty())
             continue;
-        if (property.hasType("CELL"))
-            return number;
-        if (first.isEmpty())
-            first = number;
+        const PhoneKind kind = kindOf(property);
+        (kind == PhoneKind::Cell ? mobile : others).append({number, kind});
     }
-    return first;
+    return mobile + others;
 }
 
 QString groupOf(const Card& card) {
@@ -232,7 +248,9 @@ QString firstText(const Card& card, const QList<ContentLine>& values) {
 ImportedContact contactOf(const Card& card) {
     ImportedContact contact;
     contact.name = nameOf(card);
-    contact.number = cellOrFirstNumber(card);
+    contact.numbers = numbersOf(card);
+    if (!contact.numbers.isEmpty())
+        contact.number = contact.numbers.front().number;
     contact.group = groupOf(card);
     contact.signature = firstText(card, card.signatures);
     contact.sender = firstText(card, card.senders);

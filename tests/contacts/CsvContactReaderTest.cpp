@@ -14,7 +14,8 @@ namespace {
 QString shown(const ImportedContact& contact) {
     return QString::number(contact.line) + u'|' + contact.name + u'|' + contact.number + u'|' +
            contact.group + u'|' + contact.signature + u'|' + contact.sender + u'|' +
-           (contact.translit ? u'1' : u'0');
+           (contact.translit ? u'1' : u'0') +
+           (contact.unclosedQuote ? QStringLiteral("|unclosed quote") : QString());
 }
 
 QString expected(int line, const QString& name, const QString& number, const QString& group = {},
@@ -27,6 +28,15 @@ QString expected(int line, const QString& name, const QString& number, const QSt
     contact.signature = signature;
     contact.sender = sender;
     contact.translit = translit;
+    return shown(contact);
+}
+
+QString unclosed(int line, const QString& name, const QString& number = {}) {
+    ImportedContact contact;
+    contact.line = line;
+    contact.name = name;
+    contact.number = number;
+    contact.unclosedQuote = true;
     return shown(contact);
 }
 
@@ -163,10 +173,29 @@ private slots:
         QTest::newRow("text after the closing quote is kept")
             << header + utf8("\"Иван\" Петров,+7916,\r\n")
             << QStringList{expected(2, "Иван Петров", "+7916")};
-        QTest::newRow("unterminated quote takes the rest")
+        QTest::newRow("quote open at the end of the text: its line alone, the rest read")
             << header + utf8("Иван,+7916,Семья\r\nПётр,\"+7917,Работа\r\nОля,+7918\r\n")
             << QStringList{expected(2, "Иван", "+7916", "Семья"),
-                           expected(3, "Пётр", "+7917,Работа\r\nОля,+7918")};
+                           unclosed(3, "Пётр", "+7917,Работа"), expected(4, "Оля", "+7918")};
+        QTest::newRow("quote closed lines later by a quoted name")
+            << header + utf8("\"Оля,+7901,A\nИван,+7902,B\n\"Пётр\",+7903,C\n")
+            << QStringList{unclosed(2, "Оля,+7901,A"), expected(3, "Иван", "+7902", "B"),
+                           expected(4, "Пётр", "+7903", "C")};
+        QTest::newRow("quote closed lines later by a quoted number")
+            << header + utf8("Оля,\"+7901,A\nИван,+7902,B\nПётр,\"+7903\",C\n")
+            << QStringList{unclosed(2, "Оля", "+7901,A"), expected(3, "Иван", "+7902", "B"),
+                           expected(4, "Пётр", "+7903", "C")};
+        QTest::newRow("closed lines later, more fields than the header")
+            << header + utf8("Оля,\"+7901,A\nИван,+7902,B\nДиск 5\",+7903,C,D\n")
+            << QStringList{unclosed(2, "Оля", "+7901,A"), expected(3, "Иван", "+7902", "B"),
+                           expected(4, "Диск 5\"", "+7903", "C")};
+        QTest::newRow("a note over lines stays whole though its second line looks like a row")
+            << utf8("Имя,Телефон,Заметка\nИван,+7901,\"после 18:00,\nспросить, про заказ, "
+                    "срочно\"\nПётр,+7902,\n")
+            << QStringList{expected(2, "Иван", "+7901"), expected(4, "Пётр", "+7902")};
+        QTest::newRow("a quote open over lines that end no row of the header's width")
+            << header + utf8("Оля,\"+7901,A\nИван\nПётр,\"+7903\",C\n")
+            << QStringList{expected(2, "Оля", "+7901,A\nИван\nПётр,+7903\"", "C")};
         QTest::newRow("short row padded, long row cut")
             << header + utf8("Иван\r\nПётр,+7917,Работа,лишнее,\"ещё, одно\"\r\n")
             << QStringList{expected(2, "Иван", ""), expected(3, "Пётр", "+7917", "Работа")};
@@ -306,7 +335,10 @@ private slots:
         QTest::newRow("a lone quote after the header")
             << utf8("Имя,Телефон\r\n\"") << QStringList{};
         QTest::newRow("quotes only") << utf8("Имя,Телефон\r\n\"\"\"\"\"\"\"\r\n")
-                                     << QStringList{expected(2, "\"\"\"\r\n", "")};
+                                     << QStringList{unclosed(2, "\"\"\"")};
+        QTest::newRow("a lone quote line between rows is dropped")
+            << utf8("Имя,Телефон\r\n\"\r\nИван,+7916\r\n")
+            << QStringList{expected(3, "Иван", "+7916")};
         QTest::newRow("UTF-16 cut in the middle of a character")
             << encoded(QStringEncoder::Utf16LE, "Имя,Телефон\nИван,+7916\n").append('\x01')
             << QStringList{expected(2, "Иван", "+7916")};
@@ -317,6 +349,48 @@ private slots:
         const std::optional<ImportedContacts> read = CsvContactReader::read(bytes);
         QVERIFY(read.has_value());
         QCOMPARE(shown(*read), contacts);
+    }
+
+    // Seventeen rows, one whose quote never closes on line 19, eleven more: only line 19 is
+    // lost, in any of the line ends.
+    void unclosedQuoteInALongFile_data() {
+        QTest::addColumn<QByteArray>("lineEnd");
+        QTest::newRow("CR LF") << QByteArray("\r\n");
+        QTest::newRow("LF") << QByteArray("\n");
+        QTest::newRow("CR") << QByteArray("\r");
+    }
+    void unclosedQuoteInALongFile() {
+        QFETCH(QByteArray, lineEnd);
+        const auto row = [](int line) {
+            return QStringLiteral("Абонент %1,+7 916 900-%2,Тест").arg(line).arg(line, 4, 10, QChar(u'0'));
+        };
+        QByteArray file = "Имя,Телефон,Группа" + lineEnd;
+        QStringList contacts;
+        for (int line = 2; line <= 30; ++line) {
+            if (line == 19) {
+                file += "\"Незакрытая кавычка,+7 916 900-00-02,Тест" + lineEnd;
+                contacts += unclosed(19, "Незакрытая кавычка,+7 916 900-00-02,Тест");
+                continue;
+            }
+            file += row(line).toUtf8() + lineEnd;
+            const QStringList fields = row(line).split(u',');
+            contacts += expected(line, fields[0], fields[1], fields[2]);
+        }
+        const std::optional<ImportedContacts> read = CsvContactReader::read(file);
+        QVERIFY(read.has_value());
+        QCOMPARE(shown(*read), contacts);
+    }
+
+    // A cell our export for spreadsheets guarded with "'" reads as it was written.
+    void spreadsheetGuardUndone() {
+        const std::optional<ImportedContacts> read = CsvContactReader::read(
+            utf8("Группа,Имя,Телефон,Подпись,Отправитель\r\n"
+                 "'@Работа,'=СУММ(A1),'+ 7 916 123,'+Ваш Иван,'=IVAN\r\n"
+                 "'Свои,'Иван,'+7916,'-5,''=x\r\n"));
+        QVERIFY(read.has_value());
+        QCOMPARE(shown(*read),
+                 (QStringList{expected(2, "=СУММ(A1)", "+ 7 916 123", "@Работа", "+Ваш Иван", "=IVAN"),
+                              expected(3, "'Иван", "'+7916", "'Свои", "'-5", "''=x")}));
     }
 
     // The same table in every encoding a contact file comes in.
