@@ -1,6 +1,7 @@
 #include "FieldRules.h"
 
 #include "platform/Ansi.h"
+#include "platform/AnsiFit.h"
 
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -32,13 +33,26 @@ void FieldRules::digitsOnly(QLineEdit* edit, qint64 maximum) {
     edit->setValidator(new DigitsValidator(maximum, edit));
 }
 
-void FieldRules::codePageOnly(QLineEdit* edit) {
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
-        const QString held = Ansi::representable(text);
-        if (held == text)
+namespace {
+
+// Rewrites what is typed or pasted by `held`, the caret staying after the same character.
+void keepAs(QLineEdit* edit, QString (*held)(const QString&)) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, held](const QString& text) {
+        const QString kept = held(text);
+        if (kept == text)
             return;
-        const int cursor = edit->cursorPosition();
-        edit->setText(held);
+        const int cursor = int(held(text.left(edit->cursorPosition())).size());
+        edit->setText(kept);
         edit->setCursorPosition(cursor);
     });
+}
+
+} // namespace
+
+void FieldRules::codePageOnly(QLineEdit* edit) {
+    keepAs(edit, &Ansi::representable);
+}
+
+void FieldRules::nearestInCodePage(QLineEdit* edit) {
+    keepAs(edit, &Ansi::nearest);
 }

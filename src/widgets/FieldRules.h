@@ -15,4 +15,8 @@ void digitsOnly(QLineEdit* edit, qint64 maximum = 0);
 // field shows what will be stored and sent.
 void codePageOnly(QLineEdit* edit);
 
+// For names: a letter outside code page 1251 becomes its nearest form there ("ü" → "u"),
+// "?" only where there is none.
+void nearestInCodePage(QLineEdit* edit);
+
 } // namespace FieldRules

@@ -2,7 +2,9 @@
 #include "TestProfile.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactStore.h"
+#include "contacts/PhoneNumbers.h"
 #include "contacts/ui/ImportContactsDialog.h"
+#include "contacts/ui/ImportRowModel.h"
 #include "platform/Registry.h"
 #include "platform/ui/Prompts.h"
 #include "shell/MainUnit.h"
@@ -11,7 +13,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
+#include <QCheckBox>
+#include <QTableView>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -43,9 +46,23 @@ QStringList lines(const QList<BookGroup>& groups) {
 // What the import dialog showed, and how it was left.
 struct Seen {
     QString counts;
-    QStringList invalid;
+    // "line | name | number | fate" of each row that is not plainly new
+    QStringList passedOver;
     bool shown = false;
 };
+
+QStringList rowsNotNew(const QAbstractItemModel& rows) {
+    QStringList lines;
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        QStringList cells;
+        for (int column : {ImportRowModel::LineColumn, ImportRowModel::NameColumn,
+                           ImportRowModel::NumberColumn, ImportRowModel::FateColumn})
+            cells << rows.index(row, column).data().toString();
+        if (cells.last() != QStringLiteral("новый"))
+            lines << cells.join(QStringLiteral(" | "));
+    }
+    return lines;
+}
 
 } // namespace
 
@@ -68,7 +85,8 @@ class BookFilesTest : public QObject {
 
     // Runs the menu's import with `path` answered, and the dialog (when it comes) accepted
     // or cancelled, after choosing `group` for rows without one.
-    Seen importThroughMenu(const QString& path, bool accept, const QString& group = {}) {
+    Seen importThroughMenu(const QString& path, bool accept, const QString& group = {},
+                           bool allNumbers = false) {
         Seen seen;
         // Gone with this call, so it cannot answer a later test's dialog when none came here.
         QTimer answer;
@@ -85,9 +103,9 @@ class BookFilesTest : public QObject {
                     std::any_of(dialog->plan().steps.begin(), dialog->plan().steps.end(),
                                 [&](const BookImport::Step& step) { return step.group == group; }));
             }
+            dialog->allNumbersBox()->setChecked(allNumbers);
             seen.counts = dialog->countsLabel()->text();
-            for (int i = 0; i < dialog->invalidList()->count(); ++i)
-                seen.invalid << dialog->invalidList()->item(i)->text();
+            seen.passedOver = rowsNotNew(*dialog->rowsView()->model());
             if (accept)
                 dialog->importButton()->click();
             else
@@ -115,8 +133,9 @@ private slots:
     void importShowsThenApplies_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("allNumbers");
         QTest::addColumn<QString>("counts");
-        QTest::addColumn<QStringList>("invalid");
+        QTest::addColumn<QStringList>("passedOver");
         QTest::addColumn<QStringList>("after");
 
         QTest::newRow("vCard into the chosen group, a duplicate and a bad number")
@@ -125,30 +144,85 @@ private slots:
                    "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Оля\r\n"
                    "TEL:+7 916 000 00 01\r\nCATEGORIES:Друзья\r\nEND:VCARD\r\n"
                    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Сосед\r\nTEL:12\r\nEND:VCARD\r\n")
-            << "Работа"
-            << "Новых контактов: 1\nУже есть в книге: 1\nС ошибкой в номере: 1\nНовых групп: 1"
-            << QStringList{"Строка 12: Сосед — неверный номер «12»"}
+            << "Работа" << false
+            << "Новых контактов: 1\nУже есть в книге: 1\nПовтор в файле: 0\n"
+               "С ошибкой в номере: 1\nНовых групп: 1"
+            << QStringList{"6 | Оля | +79160000001 | уже есть в книге",
+                           "12 | Сосед | 12 | неверный номер"}
             << QStringList{"Друзья", "  Оля +79160000001", "Работа", "  Анна Петрова +79160000005"};
-        QTest::newRow("CSV without groups goes to Без группы")
-            << QByteArray("Имя;Телефон\r\nИван;89160000006\r\nБез номера;\r\n") << ""
-            << "Новых контактов: 1\nУже есть в книге: 0\nС ошибкой в номере: 1\nНовых групп: 1"
-            << QStringList{"Строка 3: Без номера — нет номера"}
-            << QStringList{"Друзья", "  Оля +79160000001", "Без группы", "  Иван +79160000006"};
+        QTest::newRow("CSV without groups goes to Без группы, a name fitted, a repeat")
+            << QByteArray("Имя;Телефон\r\nHans Müller;89160000006\r\nБез номера;\r\n"
+                          "Ещё раз;+79160000006\r\n")
+            << "" << false
+            << "Новых контактов: 1\nУже есть в книге: 0\nПовтор в файле: 1\n"
+               "С ошибкой в номере: 1\nНовых групп: 1\nИзменено имён: 1"
+            << QStringList{"2 | Hans Muller | +79160000006 | новый; изменено имя: Hans Müller → "
+                           "Hans Muller",
+                           "3 | Без номера |  | без номера",
+                           "4 | Ещё раз | +79160000006 | повтор в файле"}
+            << QStringList{"Друзья", "  Оля +79160000001", "Без группы",
+                           "  Hans Muller +79160000006"};
+        const QByteArray twoNumbers("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Пётр\r\n"
+                                    "TEL;TYPE=WORK:+7 (495) 222-22-22\r\nTEL;TYPE=CELL:*6655\r\n"
+                                    "TEL;TYPE=HOME:8 916 000 00 07\r\nEND:VCARD\r\n");
+        QTest::newRow("a card's first valid number")
+            << twoNumbers << "" << false
+            << "Новых контактов: 1\nУже есть в книге: 0\nПовтор в файле: 0\n"
+               "С ошибкой в номере: 0\nНовых групп: 1"
+            << QStringList{"1 | Пётр | +74952222222 | новый; ещё номеров: 2"}
+            << QStringList{"Друзья", "  Оля +79160000001", "Без группы", "  Пётр +74952222222"};
+        QTest::newRow("a card's every number")
+            << twoNumbers << "" << true
+            << "Новых контактов: 2\nУже есть в книге: 0\nПовтор в файле: 0\n"
+               "С ошибкой в номере: 0\nНовых групп: 1"
+            << QStringList{"1 | Пётр | +74952222222 | новый; ещё номеров: 1"}
+            << QStringList{"Друзья", "  Оля +79160000001", "Без группы", "  Пётр +74952222222",
+                           "  Пётр (домашний) +79160000007"};
     }
     void importShowsThenApplies() {
         QFETCH(QByteArray, file);
         QFETCH(QString, group);
         QFETCH(QString, counts);
-        QFETCH(QStringList, invalid);
+        QFETCH(bool, allNumbers);
+        QFETCH(QStringList, passedOver);
         QFETCH(QStringList, after);
 
-        const Seen seen = importThroughMenu(writeFile(QStringLiteral("in.txt"), file), true, group);
+        const Seen seen =
+            importThroughMenu(writeFile(QStringLiteral("in.txt"), file), true, group, allNumbers);
         QVERIFY(seen.shown);
         QCOMPARE(seen.counts, counts);
-        QCOMPARE(seen.invalid, invalid);
+        QCOMPARE(seen.passedOver, passedOver);
         QCOMPARE(lines(book().groups()), after);
         QCOMPARE(lines(storedBook()), after);
         QVERIFY(Prompts::takeAsked().size() == 1); // the file prompt only
+    }
+
+    // Keyboard only: the group's text is selected, so typing replaces it; Enter imports and
+    // Escape cancels.
+    void previewByKeyboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("result");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(QDialog::Accepted);
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << int(QDialog::Rejected);
+    }
+    void previewByKeyboard() {
+        QFETCH(int, key);
+        QFETCH(int, result);
+        const PhoneNumbers* numbers = PhoneNumbers::get(nullptr);
+        QVERIFY(numbers);
+        ImportedContact row;
+        row.name = QStringLiteral("Иван");
+        row.number = QStringLiteral("89160000006");
+        ImportContactsDialog dialog(QStringLiteral("in.csv"), {row}, startBook(), *numbers);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QVERIFY(dialog.focusWidget());
+        QTest::keyClicks(dialog.focusWidget(), QStringLiteral("From phone"));
+        QCOMPARE(dialog.groupBox()->currentText(), QStringLiteral("From phone"));
+        QTRY_COMPARE(dialog.plan().steps.value(0).group, QStringLiteral("From phone"));
+        QTest::keyClick(dialog.focusWidget(), Qt::Key(key));
+        QTRY_VERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), result);
     }
 
     void cancelChangesNothing() {

@@ -1,9 +1,9 @@
 #include "AddContactUnit.h"
 
 #include "contacts/ContactBook.h"
-#include "platform/Ansi.h"
 #include "platform/ui/Prompts.h"
 #include "skins/ui/SkinUnit.h"
+#include "widgets/FieldRules.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,19 +39,6 @@ QString instructions() {
                        QStringLiteral("2. Подпись будет автоматически добавляться "),
                        QStringLiteral("к Вашему сообщению.")}
         .join(QLatin1Char('\n'));
-}
-
-// What is typed or pasted becomes what the book can store: characters outside code page
-// 1251 turn into "?" at once, so the user sees what will be saved and sent.
-void keepToCodePage(QLineEdit* edit) {
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
-        const QString stored = Ansi::representable(text);
-        if (stored == text)
-            return;
-        const int cursor = edit->cursorPosition();
-        edit->setText(stored);
-        edit->setCursorPosition(cursor);
-    });
 }
 
 QIcon iconOf(const QImage& image) {
@@ -133,15 +120,18 @@ void TAddContactForm::buildControls() {
     m_groupCombo->setInsertPolicy(QComboBox::NoInsert);
     // The caption is taken exactly as typed: completion must not change its letter case.
     m_groupCombo->completer()->setCaseSensitivity(Qt::CaseSensitive);
-    keepToCodePage(m_groupCombo->lineEdit());
+    // Names keep the nearest letters the book can store ("Müller" → "Muller"); the rest
+    // turns into "?" as it is typed, so the user sees what will be saved and sent.
+    FieldRules::nearestInCodePage(m_groupCombo->lineEdit());
     m_nameEdit = new QLineEdit(this);
     m_nameEdit->setObjectName(QStringLiteral("nameEdit"));
     m_numberEdit = new QLineEdit(this);
     m_numberEdit->setObjectName(QStringLiteral("numberEdit"));
     m_signEdit = new QLineEdit(this);
     m_signEdit->setObjectName(QStringLiteral("signEdit"));
-    for (QLineEdit* edit : {m_nameEdit, m_numberEdit, m_signEdit})
-        keepToCodePage(edit);
+    FieldRules::nearestInCodePage(m_nameEdit);
+    for (QLineEdit* edit : {m_numberEdit, m_signEdit})
+        FieldRules::codePageOnly(edit);
     addRow(1, m_groupLabel, QStringLiteral("Группа:"), m_groupCombo);
     addRow(3, m_nameLabel, QStringLiteral("Имя абонента:"), m_nameEdit);
     addRow(5, m_numberLabel, QStringLiteral("Номер телефона:"), m_numberEdit);

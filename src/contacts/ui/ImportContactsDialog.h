@@ -1,18 +1,22 @@
 #pragma once
 
 #include "contacts/BookImport.h"
+#include "widgets/SkinnedHeader.h"
 
 #include <QDialog>
 
+class ImportRowModel;
 class PhoneNumbers;
+class QCheckBox;
 class QComboBox;
 class QLabel;
-class QListWidget;
 class QPushButton;
+class QTableView;
 
-// What an import from a file would add to the book, shown before anything changes: the
-// counts of new, duplicate and invalid rows and the invalid rows themselves, with the group
-// for contacts whose file names none. Accepting leaves the plan to carry out.
+// What an import from a file would do to the book, shown before anything changes: every row
+// of the file as it will be stored and what becomes of it, the counts, the group for contacts
+// whose file names none, and whether a card's further numbers become contacts of their own.
+// Accepting leaves the plan to carry out.
 class ImportContactsDialog : public QDialog {
     Q_OBJECT
 
@@ -25,16 +29,28 @@ public:
     const BookImport::Plan& plan() const { return m_plan; }
 
     QComboBox* groupBox() const { return m_groupBox; }
+    QCheckBox* allNumbersBox() const { return m_allNumbersBox; }
     QLabel* countsLabel() const { return m_countsLabel; }
-    QListWidget* invalidList() const { return m_invalidList; }
+    QTableView* rowsView() const { return m_rowsView; }
     QPushButton* importButton() const { return m_importButton; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    QComboBox* m_groupBox = nullptr;
-    QLabel* m_countsLabel = nullptr;
-    QListWidget* m_invalidList = nullptr;
-    QPushButton* m_importButton = nullptr;
+    void buildControls(const QString& fileName);
+    void dressInSkin();
     void replan();
+
+    SkinnedHeader m_header;
+    QLabel* m_fileLabel = nullptr;
+    QComboBox* m_groupBox = nullptr;
+    QCheckBox* m_allNumbersBox = nullptr;
+    QLabel* m_countsLabel = nullptr;
+    QTableView* m_rowsView = nullptr;
+    ImportRowModel* m_rowModel = nullptr;
+    QPushButton* m_importButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
 
     const ImportedContacts m_rows;
     const QList<BookGroup> m_book;
