@@ -455,18 +455,19 @@ void TMainForm::finishClosing() {
 
 void TMainForm::rememberFileFolders() {
     const std::weak_ptr<Registry> store = m_registry;
-    Prompts::rememberFoldersWith(
-        {[store] {
-             const std::shared_ptr<Registry> registry = store.lock();
-             return registry ? Settings(*registry).get(Setting::LastFolder) : QString();
-         },
-         [store](const QString& folder) {
-             // A store that cannot be written only costs the remembered folder.
-             if (const std::shared_ptr<Registry> registry = store.lock()) {
-                 try {
-                     Settings(*registry).set(Setting::LastFolder, folder);
-                 } catch (const RegistryError&) {
-                 }
-             }
-         }});
+    Prompts::rememberFoldersWith({[store] {
+                                      const std::shared_ptr<Registry> registry = store.lock();
+                                      return registry ? Settings(*registry).get(Setting::LastFolder)
+                                                      : QString();
+                                  },
+                                  [store](const QString& folder) {
+                                      // A store that cannot be written only costs the remembered
+                                      // folder.
+                                      if (const std::shared_ptr<Registry> registry = store.lock()) {
+                                          try {
+                                              Settings(*registry).set(Setting::LastFolder, folder);
+                                          } catch (const RegistryError&) {
+                                          }
+                                      }
+                                  }});
 }

@@ -263,8 +263,8 @@ private slots:
         for (const char* number : {"70000", "-5", "0"})
             QTest::addRow("port %s", number) << QStringList{"Port", number} << 2 << QVariant()
                                              << QStringList{"Port", "1 to 65535", number};
-        QTest::newRow("opacity past 255") << QStringList{"AlphaBlendValue", "256"} << 2
-                                          << QVariant() << QStringList{"0 to 255"};
+        QTest::newRow("opacity past 255")
+            << QStringList{"AlphaBlendValue", "256"} << 2 << QVariant() << QStringList{"0 to 255"};
         QTest::newRow("history count below 0") << QStringList{"HistoryMessCount", "-5"} << 2
                                                << QVariant() << QStringList{"0 to 10000000"};
     }

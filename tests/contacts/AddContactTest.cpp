@@ -408,8 +408,10 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("name") << "nameEdit" << QStringLiteral("Ёж€☺ Müßig") << QStringLiteral("Ёж€? Mussig");
-        QTest::newRow("signature") << "signEdit" << QStringLiteral("Ёж€☺ü") << QStringLiteral("Ёж€??");
+        QTest::newRow("name") << "nameEdit" << QStringLiteral("Ёж€☺ Müßig")
+                              << QStringLiteral("Ёж€? Mussig");
+        QTest::newRow("signature")
+            << "signEdit" << QStringLiteral("Ёж€☺ü") << QStringLiteral("Ёж€??");
     }
     void typedTextKeepsToTheCodePage() {
         QFETCH(QString, field);

@@ -64,15 +64,15 @@ private slots:
         const QString xlsx = QStringLiteral("Книга Excel (*.xlsx)");
         const QString csv = QStringLiteral("Файлы CSV (*.csv *.txt)");
         const QString any = QStringLiteral("Все файлы (*)");
-        QTest::newRow("bare name, filter it opened with") << QVariant(QStringLiteral("/d/gui"))
-                                                          << QStringLiteral("/d/gui.xlsx");
+        QTest::newRow("bare name, filter it opened with")
+            << QVariant(QStringLiteral("/d/gui")) << QStringLiteral("/d/gui.xlsx");
         QTest::newRow("bare name, CSV chosen")
             << QVariant(QStringList{QStringLiteral("/d/gui"), csv}) << QStringLiteral("/d/gui.csv");
         QTest::newRow("own extension kept")
             << QVariant(QStringList{QStringLiteral("/d/gui.ods"), xlsx})
             << QStringLiteral("/d/gui.ods");
-        QTest::newRow("all files") << QVariant(QStringList{QStringLiteral("/d/gui"), any})
-                                   << QStringLiteral("/d/gui");
+        QTest::newRow("all files")
+            << QVariant(QStringList{QStringLiteral("/d/gui"), any}) << QStringLiteral("/d/gui");
         QTest::newRow("dot in a folder name")
             << QVariant(QStringList{QStringLiteral("/d/v1.2/gui"), csv})
             << QStringLiteral("/d/v1.2/gui.csv");
@@ -94,8 +94,8 @@ private slots:
     void foldersRemembered() {
         Prompts::enableTestMode();
         QString kept;
-        Prompts::rememberFoldersWith({[&kept] { return kept; },
-                                      [&kept](const QString& folder) { kept = folder; }});
+        Prompts::rememberFoldersWith(
+            {[&kept] { return kept; }, [&kept](const QString& folder) { kept = folder; }});
         const QString folder = m_profile.root() + QStringLiteral("/выгрузки");
         QVERIFY(QDir().mkpath(folder));
         Prompts::queueAnswer(folder + QStringLiteral("/Контакты.vcf"));

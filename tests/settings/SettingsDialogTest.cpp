@@ -183,9 +183,15 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("tooLarge");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("server port") << "Port" << "70000" << "7000";
-        QTest::newRow("proxy port") << "ProxyPort" << "655351" << "65535";
-        QTest::newRow("history count") << "HistoryMessCount" << "123456789" << "1234567";
+        QTest::newRow("server port") << "Port"
+                                     << "70000"
+                                     << "7000";
+        QTest::newRow("proxy port") << "ProxyPort"
+                                    << "655351"
+                                    << "65535";
+        QTest::newRow("history count") << "HistoryMessCount"
+                                       << "123456789"
+                                       << "1234567";
     }
     void digitsOnly() {
         QFETCH(QString, field);

@@ -10,12 +10,12 @@
 #include "shell/MainUnit.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QCheckBox>
-#include <QTableView>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 

@@ -63,7 +63,8 @@ ImportContactsDialog::ImportContactsDialog(const QString& fileName, ImportedCont
 }
 
 void ImportContactsDialog::buildControls(const QString& fileName) {
-    m_header = SkinnedHeader::create(this, kTitle, QStringLiteral("Проверьте, что будет добавлено"));
+    m_header =
+        SkinnedHeader::create(this, kTitle, QStringLiteral("Проверьте, что будет добавлено"));
 
     m_fileLabel = new QLabel(QStringLiteral("Файл: %1").arg(QFileInfo(fileName).fileName()));
     m_fileLabel->setToolTip(fileName);
@@ -83,8 +84,7 @@ void ImportContactsDialog::buildControls(const QString& fileName) {
     auto* groupCaption = new QLabel(QStringLiteral("&Группа для контактов без группы:"));
     groupCaption->setBuddy(m_groupBox);
 
-    m_allNumbersBox =
-        new QCheckBox(QStringLiteral("&Каждый номер контакта — отдельным контактом"));
+    m_allNumbersBox = new QCheckBox(QStringLiteral("&Каждый номер контакта — отдельным контактом"));
     m_allNumbersBox->setObjectName(QStringLiteral("AllNumbersBox"));
     m_allNumbersBox->setVisible(hasSeveralNumbers(m_rows));
 

@@ -53,7 +53,8 @@ QString filterFor(const QString& suggested, const QString& filters) {
     const QStringList all = filters.split(QStringLiteral(";;"));
     const QString suffix = QFileInfo(suggested).suffix();
     for (const QString& filter : all) {
-        if (!suffix.isEmpty() && filter.contains(QStringLiteral("*.") + suffix, Qt::CaseInsensitive))
+        if (!suffix.isEmpty() &&
+            filter.contains(QStringLiteral("*.") + suffix, Qt::CaseInsensitive))
             return filter;
     }
     return all.value(0);
@@ -217,10 +218,9 @@ QString saveFile(QWidget* parent, const QString& caption, const QString& suggest
         // The dialog itself adds the chosen filter's extension where it can, so that its own
         // "replace?" question asks about the file that will really be written.
         dialog.setDefaultSuffix(extensionOf(startFilter));
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog](const QString& chosen) {
-                             dialog.setDefaultSuffix(extensionOf(chosen));
-                         });
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog](const QString& chosen) { dialog.setDefaultSuffix(extensionOf(chosen)); });
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
         typed = dialog.selectedFiles().first();
