@@ -141,8 +141,9 @@ public:
         for (qsizetype i = 1; i <= extras; ++i) {
             Row extra;
             extra.line = contact.line;
-            extra.name =
-                name.isEmpty() ? valid[i] : name + QStringLiteral(" (") + kindWord(kinds[i]) + u')';
+            extra.name = name.isEmpty()
+                             ? valid[i]
+                             : name + QStringLiteral(" (") + kindWord(kinds[i]) + u')';
             extra.number = valid[i];
             extra.group = group;
             place(extra, contact);

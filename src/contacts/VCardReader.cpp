@@ -160,7 +160,8 @@ QString nameOf(const Card& card) {
     }
     if (!card.names.isEmpty()) {
         // Family name; given name; additional names; prefixes; suffixes.
-        const QStringList parts = splitUnescaped(VCardLines::decodedText(card.names.front()), u';');
+        const QStringList parts =
+            splitUnescaped(VCardLines::decodedText(card.names.front()), u';');
         const QString family = unescaped(parts.value(0), card.escapes).trimmed();
         const QString given = unescaped(parts.value(1), card.escapes).trimmed();
         const QString name = (given + u' ' + family).trimmed();
@@ -178,8 +179,7 @@ QString nameOf(const Card& card) {
 // Labels that phones add to every contact, which are no group of the user's.
 bool isSystemCategory(const QString& category) {
     static const QStringList kSystem{QStringLiteral("myContacts"), QStringLiteral("starred"),
-                                     QStringLiteral("My Contacts"),
-                                     QStringLiteral("Starred in Android")};
+                                     QStringLiteral("My Contacts"), QStringLiteral("Starred in Android")};
     return category.startsWith(u'*') || kSystem.contains(category, Qt::CaseInsensitive);
 }
 

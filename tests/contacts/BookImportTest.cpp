@@ -72,15 +72,10 @@ ImportedContacts rows(const QString& text) {
 
 // A planned row as "line|name|number|group|fate|original name|more numbers".
 QString describe(const BookImport::Row& row) {
-    static const QStringList kFates{"new",     "in book",   "repeat",
-                                    "invalid", "no number", "unclosed quote"};
-    return QStringList{QString::number(row.line),
-                       row.name,
-                       row.number,
-                       row.group,
-                       kFates[int(row.fate)],
-                       row.originalName,
-                       QString::number(row.moreNumbers)}
+    static const QStringList kFates{"new", "in book", "repeat", "invalid", "no number",
+                                    "unclosed quote"};
+    return QStringList{QString::number(row.line), row.name, row.number, row.group,
+                       kFates[int(row.fate)], row.originalName, QString::number(row.moreNumbers)}
         .join(u'|');
 }
 
@@ -102,30 +97,18 @@ private slots:
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("international"); // empty: not a valid number
 
-        QTest::newRow("trunk prefix 8") << "8 (916) 123-45-67"
-                                        << "+79161234567";
-        QTest::newRow("ten digits") << "9161234567"
-                                    << "+79161234567";
-        QTest::newRow("eleven digits with 7") << "79161234567"
-                                              << "+79161234567";
-        QTest::newRow("already international") << "+79161234567"
-                                               << "+79161234567";
-        QTest::newRow("spaced international") << "+7 916 123 45 67"
-                                              << "+79161234567";
-        QTest::newRow("British") << "+44 20 7946 0958"
-                                 << "+442079460958";
-        QTest::newRow("Moscow landline") << "8 495 123-45-67"
-                                         << "+74951234567";
-        QTest::newRow("tel URI") << "tel:+7-916-123-45-67"
-                                 << "+79161234567";
-        QTest::newRow("too short") << "123"
-                                   << "";
-        QTest::newRow("letters") << "Иван"
-                                 << "";
-        QTest::newRow("too long") << "+7 916 123 45 67 89 01 23"
-                                  << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        QTest::newRow("trunk prefix 8") << "8 (916) 123-45-67" << "+79161234567";
+        QTest::newRow("ten digits") << "9161234567" << "+79161234567";
+        QTest::newRow("eleven digits with 7") << "79161234567" << "+79161234567";
+        QTest::newRow("already international") << "+79161234567" << "+79161234567";
+        QTest::newRow("spaced international") << "+7 916 123 45 67" << "+79161234567";
+        QTest::newRow("British") << "+44 20 7946 0958" << "+442079460958";
+        QTest::newRow("Moscow landline") << "8 495 123-45-67" << "+74951234567";
+        QTest::newRow("tel URI") << "tel:+7-916-123-45-67" << "+79161234567";
+        QTest::newRow("too short") << "123" << "";
+        QTest::newRow("letters") << "Иван" << "";
+        QTest::newRow("too long") << "+7 916 123 45 67 89 01 23" << "";
+        QTest::newRow("empty") << "" << "";
     }
     void internationalForm() {
         QFETCH(QString, written);
@@ -143,84 +126,53 @@ private slots:
         QTest::addColumn<QList<int>>("invalidLines");
 
         QTest::newRow("the file's group, made at the end")
-            << "Работа[]"
-            << "Иван|8 916 123-45-67|Друзья"
-            << ""
+            << "Работа[]" << "Иван|8 916 123-45-67|Друзья" << ""
             << "Работа[] Друзья[Иван +79161234567]" << 0 << 0 << QList<int>{};
         QTest::newRow("no group in the file: the chosen one")
-            << "Работа[]"
-            << "Иван|9161234567|"
-            << "Работа"
+            << "Работа[]" << "Иван|9161234567|" << "Работа"
             << "Работа[Иван +79161234567]" << 0 << 0 << QList<int>{};
         QTest::newRow("neither: Без группы")
-            << ""
-            << "Иван|9161234567|"
-            << "  "
+            << "" << "Иван|9161234567|" << "  "
             << "Без группы[Иван +79161234567]" << 0 << 0 << QList<int>{};
         QTest::newRow("the file's group beats the chosen one")
-            << ""
-            << "Иван|9161234567|Друзья"
-            << "Работа"
+            << "" << "Иван|9161234567|Друзья" << "Работа"
             << "Друзья[Иван +79161234567]" << 0 << 0 << QList<int>{};
         QTest::newRow("the last group of that caption")
-            << "Друзья[] Работа[] Друзья[]"
-            << "Иван|9161234567|Друзья"
-            << ""
+            << "Друзья[] Работа[] Друзья[]" << "Иван|9161234567|Друзья" << ""
             << "Друзья[] Работа[] Друзья[Иван +79161234567]" << 0 << 0 << QList<int>{};
         QTest::newRow("captions match exactly")
-            << "друзья[]"
-            << "Иван|9161234567|Друзья"
-            << ""
+            << "друзья[]" << "Иван|9161234567|Друзья" << ""
             << "друзья[] Друзья[Иван +79161234567]" << 0 << 0 << QList<int>{};
         QTest::newRow("duplicate of the book, written differently there")
-            << "Друзья[Ваня 8 (916) 123-45-67]"
-            << "Иван|+7 916 123 45 67|Друзья"
-            << ""
+            << "Друзья[Ваня 8 (916) 123-45-67]" << "Иван|+7 916 123 45 67|Друзья" << ""
             << "Друзья[Ваня 8 (916) 123-45-67]" << 1 << 0 << QList<int>{};
         QTest::newRow("same number in another group is no duplicate")
-            << "Работа[Ваня +79161234567]"
-            << "Иван|+79161234567|Друзья"
-            << ""
+            << "Работа[Ваня +79161234567]" << "Иван|+79161234567|Друзья" << ""
             << "Работа[Ваня +79161234567] Друзья[Иван +79161234567]" << 0 << 0 << QList<int>{};
         QTest::newRow("repeated earlier in the file")
-            << ""
-            << "Иван|89161234567|Друзья/Ваня|9161234567|Друзья/Ира|9161234568|Друзья"
-            << ""
-            << "Друзья[Иван +79161234567, Ира +79161234568]" << 0 << 1 << QList<int>{};
+            << "" << "Иван|89161234567|Друзья/Ваня|9161234567|Друзья/Ира|9161234568|Друзья"
+            << "" << "Друзья[Иван +79161234567, Ира +79161234568]" << 0 << 1 << QList<int>{};
         QTest::newRow("in the book and repeated in the file, counted apart")
             << "Друзья[Ваня +79161234567]"
             << "Иван|9161234567|Друзья/Ира|9161234568|Друзья/Ирина|+79161234568|Друзья/"
                "Ваня|8 916 123-45-67|Друзья"
-            << ""
-            << "Друзья[Ваня +79161234567, Ира +79161234568]" << 2 << 1 << QList<int>{};
+            << "" << "Друзья[Ваня +79161234567, Ира +79161234568]" << 2 << 1 << QList<int>{};
         QTest::newRow("an earlier group of the caption does not count")
-            << "Друзья[Ваня +79161234567] Друзья[]"
-            << "Иван|9161234567|Друзья"
-            << ""
+            << "Друзья[Ваня +79161234567] Друзья[]" << "Иван|9161234567|Друзья" << ""
             << "Друзья[Ваня +79161234567] Друзья[Иван +79161234567]" << 0 << 0 << QList<int>{};
         QTest::newRow("invalid and missing numbers are listed, not added")
-            << ""
-            << "Иван|123|/Пётр||/Ира|9161234568|"
-            << ""
+            << "" << "Иван|123|/Пётр||/Ира|9161234568|" << ""
             << "Без группы[Ира +79161234568]" << 0 << 0 << QList<int>{2, 3};
-        QTest::newRow("an invalid row makes no group") << ""
-                                                       << "Иван|123|Друзья"
-                                                       << ""
-                                                       << "" << 0 << 0 << QList<int>{2};
+        QTest::newRow("an invalid row makes no group")
+            << "" << "Иван|123|Друзья" << "" << "" << 0 << 0 << QList<int>{2};
         QTest::newRow("a nameless contact is named by its number")
-            << ""
-            << "|8 916 123-45-67|"
-            << ""
+            << "" << "|8 916 123-45-67|" << ""
             << "Без группы[+79161234567 +79161234567]" << 0 << 0 << QList<int>{};
         QTest::newRow("a row naming only a group makes it empty, once")
-            << "Работа[]"
-            << "||Семья/||Работа/||Семья"
-            << ""
+            << "Работа[]" << "||Семья/||Работа/||Семья" << ""
             << "Работа[] Семья[]" << 0 << 0 << QList<int>{};
         QTest::newRow("group names are trimmed")
-            << "Друзья[]"
-            << "Иван|9161234567| Друзья "
-            << ""
+            << "Друзья[]" << "Иван|9161234567| Друзья " << ""
             << "Друзья[Иван +79161234567]" << 0 << 0 << QList<int>{};
     }
     void plan() {
@@ -256,13 +208,11 @@ private slots:
         QTest::addColumn<QList<int>>("counts"); // added, duplicates, repeats, renamed, invalid
 
         QTest::newRow("a good work number beside a bad mobile one")
-            << "Иван|c:*6655;w:+7 (495) 222-22-22|"
-            << "" << false << QStringList{"2|Иван|+74952222222|Без группы|new||1"}
-            << QList<int>{1, 0, 0, 0, 0};
+            << "Иван|c:*6655;w:+7 (495) 222-22-22|" << "" << false
+            << QStringList{"2|Иван|+74952222222|Без группы|new||1"} << QList<int>{1, 0, 0, 0, 0};
         QTest::newRow("further numbers counted, the first valid one taken")
-            << "Иван|c:+79161111111;w:+74952222222;h:+74953333333|"
-            << "" << false << QStringList{"2|Иван|+79161111111|Без группы|new||2"}
-            << QList<int>{1, 0, 0, 0, 0};
+            << "Иван|c:+79161111111;w:+74952222222;h:+74953333333|" << "" << false
+            << QStringList{"2|Иван|+79161111111|Без группы|new||2"} << QList<int>{1, 0, 0, 0, 0};
         QTest::newRow("all numbers: each valid one a contact named by its kind")
             << "Оля|c:+79161111111;w:*1;f:+74951111111;p:+74951111112;h:+74951111113;"
                "o:+74951111114|Семья"
@@ -274,20 +224,18 @@ private slots:
                            "2|Оля (другой)|+74951111114|Семья|new||0"}
             << QList<int>{5, 0, 0, 0, 0};
         QTest::newRow("all numbers: work and mobile kinds, a nameless card by its numbers")
-            << "Иван|w:+74952222222;c:+79161111111|/|c:+79162222222;w:+74953333333|"
-            << "" << true
+            << "Иван|w:+74952222222;c:+79161111111|/|c:+79162222222;w:+74953333333|" << ""
+            << true
             << QStringList{"2|Иван|+74952222222|Без группы|new||0",
                            "2|Иван (мобильный)|+79161111111|Без группы|new||0",
                            "3|+79162222222|+79162222222|Без группы|new||0",
                            "3|+74953333333|+74953333333|Без группы|new||0"}
             << QList<int>{4, 0, 0, 0, 0};
         QTest::newRow("one number written twice on a card is one")
-            << "Иван|c:+79161111111;h:8 916 111-11-11;w:+74952222222|"
-            << "" << false << QStringList{"2|Иван|+79161111111|Без группы|new||1"}
-            << QList<int>{1, 0, 0, 0, 0};
+            << "Иван|c:+79161111111;h:8 916 111-11-11;w:+74952222222|" << "" << false
+            << QStringList{"2|Иван|+79161111111|Без группы|new||1"} << QList<int>{1, 0, 0, 0, 0};
         QTest::newRow("a further number repeated later in the file")
-            << "Иван|c:+79161111111;w:+74952222222|/Пётр|+7 495 222-22-22|"
-            << "" << true
+            << "Иван|c:+79161111111;w:+74952222222|/Пётр|+7 495 222-22-22|" << "" << true
             << QStringList{"2|Иван|+79161111111|Без группы|new||0",
                            "2|Иван (рабочий)|+74952222222|Без группы|new||0",
                            "3|Пётр|+74952222222|Без группы|repeat||0"}
@@ -296,15 +244,14 @@ private slots:
             << "Иван|c:*6655;w:123|/Пётр||/Незакрытая кавычка,+7 916 900-00-02,Тест|||unclosed/"
                "Оля|+79161111111||unclosed"
             << "" << false
-            << QStringList{"2|Иван|*6655|Без группы|invalid||1", "3|Пётр||Без группы|no number||0",
-                           "4|Незакрытая кавычка,+7 916 900-00-02,Тест||Без группы|unclosed "
-                           "quote||0",
+            << QStringList{"2|Иван|*6655|Без группы|invalid||1",
+                           "3|Пётр||Без группы|no number||0",
+                           "4|Незакрытая кавычка,+7 916 900-00-02,Тест||Без группы|unclosed quote||0",
                            "5|Оля|+79161111111|Без группы|unclosed quote||0"}
             << QList<int>{0, 0, 0, 0, 4};
         QTest::newRow("rows naming only a group are not listed")
-            << "||Семья/Иван|+79161111111|Семья"
-            << "" << false << QStringList{"3|Иван|+79161111111|Семья|new||0"}
-            << QList<int>{1, 0, 0, 0, 0};
+            << "||Семья/Иван|+79161111111|Семья" << "" << false
+            << QStringList{"3|Иван|+79161111111|Семья|new||0"} << QList<int>{1, 0, 0, 0, 0};
         QTest::newRow("names and groups fitted to the code page, renames counted")
             << "Hans Müller|+49 30 1234567|Gäste/Zoë|+79161111111|/Zoë|89161111111|/Ваня|"
                "+79160000001|/Айгүл Қасымова|+79161111112|Қонақтар"
@@ -330,8 +277,8 @@ private slots:
         QFETCH(QList<int>, counts);
 
         const QList<BookGroup> before = book(QStringLiteral("Агайын[Ваня +79160000001]"));
-        const BookImport::Plan plan = BookImport::plan(before, rows(file), chosenGroup, numbers(),
-                                                       {.allNumbers = allNumbers});
+        const BookImport::Plan plan = BookImport::plan(before, rows(file), chosenGroup,
+                                                       numbers(), {.allNumbers = allNumbers});
         QStringList described;
         for (const BookImport::Row& row : plan.rows)
             described += describe(row);
@@ -370,8 +317,8 @@ private slots:
         ContactBook target;
         target.setGroups(book(QStringLiteral("Друзья[Ваня +79161234567]")));
         const QList<BookGroup> before = target.groups();
-        const BookImport::Plan plan =
-            BookImport::plan(before, rows(QStringLiteral("Иван|9161234568|Работа")), {}, numbers());
+        const BookImport::Plan plan = BookImport::plan(
+            before, rows(QStringLiteral("Иван|9161234568|Работа")), {}, numbers());
         QCOMPARE(plan.added, 1);
         QCOMPARE(plan.newGroups, 1);
         QCOMPARE(target.groups(), before);

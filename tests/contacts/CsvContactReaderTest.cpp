@@ -334,8 +334,8 @@ private slots:
             << QStringList{expected(2, QString::fromLatin1("Iv\0an", 5), "+7916")};
         QTest::newRow("a lone quote after the header")
             << utf8("Имя,Телефон\r\n\"") << QStringList{};
-        QTest::newRow("quotes only")
-            << utf8("Имя,Телефон\r\n\"\"\"\"\"\"\"\r\n") << QStringList{unclosed(2, "\"\"\"")};
+        QTest::newRow("quotes only") << utf8("Имя,Телефон\r\n\"\"\"\"\"\"\"\r\n")
+                                     << QStringList{unclosed(2, "\"\"\"")};
         QTest::newRow("a lone quote line between rows is dropped")
             << utf8("Имя,Телефон\r\n\"\r\nИван,+7916\r\n")
             << QStringList{expected(3, "Иван", "+7916")};
@@ -362,9 +362,7 @@ private slots:
     void unclosedQuoteInALongFile() {
         QFETCH(QByteArray, lineEnd);
         const auto row = [](int line) {
-            return QStringLiteral("Абонент %1,+7 916 900-%2,Тест")
-                .arg(line)
-                .arg(line, 4, 10, QChar(u'0'));
+            return QStringLiteral("Абонент %1,+7 916 900-%2,Тест").arg(line).arg(line, 4, 10, QChar(u'0'));
         };
         QByteArray file = "Имя,Телефон,Группа" + lineEnd;
         QStringList contacts;
@@ -385,15 +383,14 @@ private slots:
 
     // A cell our export for spreadsheets guarded with "'" reads as it was written.
     void spreadsheetGuardUndone() {
-        const std::optional<ImportedContacts> read =
-            CsvContactReader::read(utf8("Группа,Имя,Телефон,Подпись,Отправитель\r\n"
-                                        "'@Работа,'=СУММ(A1),'+ 7 916 123,'+Ваш Иван,'=IVAN\r\n"
-                                        "'Свои,'Иван,'+7916,'-5,''=x\r\n"));
+        const std::optional<ImportedContacts> read = CsvContactReader::read(
+            utf8("Группа,Имя,Телефон,Подпись,Отправитель\r\n"
+                 "'@Работа,'=СУММ(A1),'+ 7 916 123,'+Ваш Иван,'=IVAN\r\n"
+                 "'Свои,'Иван,'+7916,'-5,''=x\r\n"));
         QVERIFY(read.has_value());
-        QCOMPARE(
-            shown(*read),
-            (QStringList{expected(2, "=СУММ(A1)", "+ 7 916 123", "@Работа", "+Ваш Иван", "=IVAN"),
-                         expected(3, "'Иван", "'+7916", "'Свои", "'-5", "''=x")}));
+        QCOMPARE(shown(*read),
+                 (QStringList{expected(2, "=СУММ(A1)", "+ 7 916 123", "@Работа", "+Ваш Иван", "=IVAN"),
+                              expected(3, "'Иван", "'+7916", "'Свои", "'-5", "''=x")}));
     }
 
     // The same table in every encoding a contact file comes in.

@@ -337,22 +337,17 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::newRow("a good work number beside a bad mobile one")
             << QByteArray("TEL;WORK:+7 (495) 222-22-22\nTEL;CELL:*6655\n")
-            << "cell *6655, work +7 (495) 222-22-22"
-            << "*6655";
+            << "cell *6655, work +7 (495) 222-22-22" << "*6655";
         QTest::newRow("mobiles first, the rest in card order")
             << QByteArray("TEL;HOME:1\nTEL;TYPE=CELL:2\nTEL;TYPE=WORK:3\nTEL:4\nTEL;CELL:5\n")
-            << "cell 2, cell 5, home 1, work 3, other 4"
-            << "2";
+            << "cell 2, cell 5, home 1, work 3, other 4" << "2";
         QTest::newRow("several types: the one that names the number best")
             << QByteArray("TEL;TYPE=WORK,FAX:1\nTEL;TYPE=HOME;TYPE=CELL:2\nTEL;PAGER;WORK:3\n"
                           "TEL;TYPE=VOICE,HOME:4\nTEL;TYPE=x-car:5\n")
-            << "cell 2, fax 1, pager 3, home 4, other 5"
-            << "2";
-        QTest::newRow("empty numbers left out")
-            << QByteArray("TEL;CELL:\nTEL;WORK: 1 \n") << "work 1"
-            << "1";
-        QTest::newRow("none") << QByteArray("NOTE:1\n") << ""
-                              << "";
+            << "cell 2, fax 1, pager 3, home 4, other 5" << "2";
+        QTest::newRow("empty numbers left out") << QByteArray("TEL;CELL:\nTEL;WORK: 1 \n")
+                                                << "work 1" << "1";
+        QTest::newRow("none") << QByteArray("NOTE:1\n") << "" << "";
     }
     void numbers() {
         QFETCH(QByteArray, tels);
