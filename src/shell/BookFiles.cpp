@@ -24,8 +24,8 @@ void TMainForm::ImportContactsClick() {
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Prompts::error(
-            this, QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString()));
+        Prompts::error(this, QStringLiteral("Не удалось открыть файл %1: %2")
+                                 .arg(path, file.errorString()));
         return;
     }
     std::optional<ImportedContacts> rows = ContactFileReader::read(file.readAll());
@@ -38,9 +38,8 @@ void TMainForm::ImportContactsClick() {
     QString moduleError;
     const PhoneNumbers* numbers = PhoneNumbers::get(&moduleError);
     if (!numbers) {
-        Prompts::error(
-            this,
-            QStringLiteral("Не удалось загрузить правила телефонных номеров: %1").arg(moduleError));
+        Prompts::error(this, QStringLiteral("Не удалось загрузить правила телефонных номеров: %1")
+                                 .arg(moduleError));
         return;
     }
     ImportContactsDialog dialog(path, std::move(*rows), m_book->groups(), *numbers, this);
@@ -51,10 +50,10 @@ void TMainForm::ImportContactsClick() {
 }
 
 void TMainForm::ExportContactsClick() {
-    const QString path =
-        Prompts::saveFile(this, QStringLiteral("Экспорт контактов"),
-                          QDir(Prompts::documentsFolder()).filePath(QStringLiteral("Контакты.vcf")),
-                          QStringLiteral("vCard (*.vcf);;CSV (*.csv)"));
+    const QString path = Prompts::saveFile(
+        this, QStringLiteral("Экспорт контактов"),
+        QDir(Prompts::documentsFolder()).filePath(QStringLiteral("Контакты.vcf")),
+        QStringLiteral("vCard (*.vcf);;CSV (*.csv)"));
     if (path.isEmpty())
         return;
     const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
