@@ -7,6 +7,7 @@
 #include "platform/AnsiFit.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace BookImport {
@@ -56,9 +57,12 @@ QString fitted(const QString& text) {
     return Ansi::nearest(ImportedText::oneLine(text));
 }
 
-// The chosen group is a caption of the book or typed; blanks around it are its own.
+// The chosen group may be a caption of the book, whose blanks at the ends are its own; line
+// breaks around a typed name are not.
 QString fallbackGroup(const QString& chosenGroup) {
-    const QString group = fitted(chosenGroup);
+    static const QRegularExpression kBreaksAround(
+        QStringLiteral("^[\\r\\n\\t]+|[\\r\\n\\t]+$"));
+    const QString group = fitted(QString(chosenGroup).remove(kBreaksAround));
     return BookEdits::isBlank(group) ? kNoGroup : group;
 }
 

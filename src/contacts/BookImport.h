@@ -40,7 +40,7 @@ struct Row {
     QString number; // as stored (international form); as written when not valid
     QString group;  // the group it goes to
     Fate fate = Fate::New;
-    QString originalName; // the file's name when fitting changed it, else empty
+    QString originalName; // the file's name, on one line, when fitting changed it, else empty
     int moreNumbers = 0;  // further numbers of the card that were not taken
 };
 

@@ -15,8 +15,8 @@ struct ImportedNumber {
 struct ImportedContact {
     QString name;
     QString number; // as the file wrote it: the first of `numbers` when the file gave several
-    // Every number of a card, mobile ones first, then the others in file order; empty when
-    // the file gives one number only (then `number` is it).
+    // Every number of a card, mobile ones first, then the others in file order; empty for a
+    // CSV row, whose one number is `number`.
     QList<ImportedNumber> numbers;
     QString group; // the file's group (first category or label); empty when it names none
     QString signature;

@@ -334,34 +334,25 @@ private slots:
     void numbers_data() {
         QTest::addColumn<QByteArray>("tels");
         QTest::addColumn<QString>("numbers");
-        QTest::addColumn<QString>("number");
         QTest::newRow("a good work number beside a bad mobile one")
             << QByteArray("TEL;WORK:+7 (495) 222-22-22\nTEL;CELL:*6655\n")
-            << "cell *6655, work +7 (495) 222-22-22" << "*6655";
-        QTest::newRow("mobiles first, the rest in card order")
-            << QByteArray("TEL;HOME:1\nTEL;TYPE=CELL:2\nTEL;TYPE=WORK:3\nTEL:4\nTEL;CELL:5\n")
-            << "cell 2, cell 5, home 1, work 3, other 4" << "2";
-        QTest::newRow("several types: the one that names the number best")
-            << QByteArray("TEL;TYPE=WORK,FAX:1\nTEL;TYPE=HOME;TYPE=CELL:2\nTEL;PAGER;WORK:3\n"
-                          "TEL;TYPE=VOICE,HOME:4\nTEL;TYPE=x-car:5\n")
-            << "cell 2, fax 1, pager 3, home 4, other 5" << "2";
-        QTest::newRow("empty numbers left out") << QByteArray("TEL;CELL:\nTEL;WORK: 1 \n")
-                                                << "work 1" << "1";
-        QTest::newRow("none") << QByteArray("NOTE:1\n") << "" << "";
+            << "cell *6655, work +7 (495) 222-22-22";
+        QTest::newRow("several types: the one that names the number best; empty left out")
+            << QByteArray("TEL;HOME:1\nTEL;TYPE=WORK,FAX:2\nTEL;TYPE=HOME;TYPE=CELL:3\n"
+                          "TEL;PAGER;WORK:4\nTEL;CELL:\nTEL;TYPE=x-car:5\nTEL;CELL:6\n")
+            << "cell 3, cell 6, home 1, fax 2, pager 4, other 5";
     }
     void numbers() {
         QFETCH(QByteArray, tels);
         QFETCH(QString, numbers);
-        QFETCH(QString, number);
         static const QStringList kKinds{"cell", "work", "home", "fax", "pager", "other"};
         const ImportedContacts contacts =
-            VCardReader::read("BEGIN:VCARD\nVERSION:3.0\nFN:Иван\n" + tels + "END:VCARD\n");
-        QCOMPARE(contacts.size(), 1);
+            VCardReader::read("BEGIN:VCARD\nFN:Иван\n" + tels + "END:VCARD\n");
         QStringList read;
-        for (const ImportedNumber& each : contacts[0].numbers)
+        for (const ImportedNumber& each : contacts.value(0).numbers)
             read += kKinds[int(each.kind)] + u' ' + each.number;
         QCOMPARE(read.join(QStringLiteral(", ")), numbers);
-        QCOMPARE(contacts[0].number, number);
+        QCOMPARE(contacts.value(0).number, contacts.value(0).numbers.value(0).number);
     }
 
     // What our own export writes reads back field for field, awkward texts included.
