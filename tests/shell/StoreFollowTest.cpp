@@ -133,7 +133,7 @@ private slots:
         QVERIFY(import.waitForFinished(30000));
         QCOMPARE(import.exitCode(), 0);
         QCOMPARE(import.readAllStandardOutput(),
-                 QByteArray("imported 1, duplicates 0, invalid 0\n"));
+                 QByteArray("imported 1, duplicates 0, repeated in file 0, invalid 0\n"));
         QTRY_COMPARE(book().contactCount(), 4);
 
         // The user's own change right after: both stay.
