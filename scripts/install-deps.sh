@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
     libsqlite3-dev libcpp-httplib-dev libcanberra-dev libfontconfig-dev
-    libbenchmark-dev libphonenumber-dev
+    libbenchmark-dev libphonenumber-dev libxlsxwriter-dev
     tinyproxy
     xvfb xauth fonts-dejavu-core
     python3

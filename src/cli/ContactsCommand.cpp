@@ -4,7 +4,11 @@
 #include "cli/CliOutput.h"
 #include "cli/ContactsImport.h"
 #include "contacts/BookExport.h"
+#include "contacts/BookXlsx.h"
 #include "contacts/ContactBook.h"
+#include "platform/SaveFile.h"
+
+#include <QCommandLineParser>
 
 namespace ContactsCommand {
 
@@ -13,26 +17,40 @@ namespace {
 const QString kCommand = QStringLiteral("contacts");
 const QString kHelp =
     QStringLiteral("usage: varnelo-cli contacts list\n"
-                   "       varnelo-cli contacts export --format vcard|csv\n") +
+                   "       varnelo-cli contacts export --format vcard|csv|xlsx [--output FILE]\n") +
     ContactsImport::kHelp +
     QStringLiteral(
         "\n"
         "list prints the contact book in tree order, one line per entry:\n"
         "  group<TAB>EXPANDED(0|1)<TAB>CAPTION\n"
         "  contact<TAB>CAPTION<TAB>NUMBER<TAB>SIGN<TAB>SENDER<TAB>TRANSLIT(0|1)\n"
-        "export writes the book to stdout, UTF-8 with CR LF line ends:\n"
+        "export writes the book to stdout, UTF-8 with CR LF line ends, or with --output FILE\n"
+        "to that file, which is replaced as a whole or not at all:\n"
         "  --format vcard: a vCard 3.0 card per contact with FN, N, TEL;TYPE=CELL and the group\n"
         "    as CATEGORIES; signature, sender and transliteration as X-VARNELO-SIGNATURE,\n"
         "    X-VARNELO-SENDER and X-VARNELO-TRANSLIT. Groups without contacts are left out.\n"
         "  --format csv: CSV as in RFC 4180 with the header row\n"
         "    Группа,Имя,Телефон,Подпись,Отправитель,Транслит(0|1); a group without contacts\n"
-        "    is a row with only the group.\n") +
+        "    is a row with only the group. It is meant for scripts: fields are written as they\n"
+        "    are, so a spreadsheet may take a name beginning with \"=\" for a formula.\n"
+        "  --format xlsx (needs --output): the same table as an Excel workbook for\n"
+        "    spreadsheets, every cell text.\n") +
     ContactsImport::kHelpDetails +
     QStringLiteral(
         "An old Contacts.dat is moved into the settings store first, as the desktop program\n"
         "does.");
 const QString kVCard = QStringLiteral("vcard");
 const QString kCsv = QStringLiteral("csv");
+const QString kXlsx = QStringLiteral("xlsx");
+const QString kExportUsage =
+    QStringLiteral("export takes --format vcard, csv or xlsx and maybe --output FILE");
+
+int saved(const QString& path, const QString& error) {
+    if (error.isEmpty())
+        return CliOutput::kOk;
+    CliOutput::error(QStringLiteral("cannot write %1: %2").arg(path, error));
+    return CliOutput::kFailed;
+}
 
 QString flag(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -53,18 +71,26 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
         return CliOutput::usage(kCommand,
                                 QStringLiteral("contacts takes 'list', 'export' or 'import'"));
     QString format;
+    QString outputPath;
     if (exportCommand) {
-        const QStringList options = arguments.mid(1);
-        if (options.size() == 2 && options[0] == QLatin1String("--format"))
-            format = options[1];
-        else if (options.size() == 1 && options[0].startsWith(QLatin1String("--format=")))
-            format = options[0].mid(int(qstrlen("--format=")));
-        else
-            return CliOutput::usage(kCommand,
-                                    QStringLiteral("export takes --format vcard or --format csv"));
-        if (format != kVCard && format != kCsv)
+        QCommandLineParser parser;
+        const QCommandLineOption formatOption(QStringLiteral("format"), QString(),
+                                              QStringLiteral("FORMAT"));
+        const QCommandLineOption output(QStringLiteral("output"), QString(),
+                                        QStringLiteral("FILE"));
+        parser.addOptions({formatOption, output});
+        if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty() ||
+            !parser.isSet(formatOption))
+            return CliOutput::usage(kCommand, kExportUsage);
+        format = parser.value(formatOption);
+        outputPath = parser.value(output);
+        if (format != kVCard && format != kCsv && format != kXlsx)
             return CliOutput::usage(
-                kCommand, QStringLiteral("unknown format '%1' (vcard or csv)").arg(format));
+                kCommand, QStringLiteral("unknown format '%1' (vcard, csv or xlsx)").arg(format));
+        if (parser.isSet(output) && outputPath.isEmpty())
+            return CliOutput::usage(kCommand, QStringLiteral("--output needs a file name"));
+        if (format == kXlsx && outputPath.isEmpty())
+            return CliOutput::usage(kCommand, QStringLiteral("format 'xlsx' needs --output FILE"));
     }
 
     CliContext context(openStore);
@@ -72,8 +98,13 @@ int run(const QStringList& arguments, const CliContext::OpenStore& openStore) {
     if (!context.loadBook(book))
         return CliOutput::kFailed;
     if (exportCommand) {
-        CliOutput::raw(format == kVCard ? BookExport::toVCard(book.groups())
-                                        : BookExport::toCsv(book.groups()));
+        if (format == kXlsx)
+            return saved(outputPath, BookXlsx::write(outputPath, book.groups()));
+        const QByteArray bytes = format == kVCard ? BookExport::toVCard(book.groups())
+                                                  : BookExport::toCsv(book.groups());
+        if (!outputPath.isEmpty())
+            return saved(outputPath, saveFileAtomically(outputPath, bytes, FileAccess::Ordinary));
+        CliOutput::raw(bytes);
         return CliOutput::kOk;
     }
     for (const BookGroup& group : book.groups()) {

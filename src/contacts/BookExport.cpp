@@ -1,5 +1,7 @@
 #include "BookExport.h"
 
+#include "shared/SpreadsheetText.h"
+
 namespace BookExport {
 
 namespace {
@@ -36,13 +38,17 @@ bool isEdgeSpace(char c) {
     return c == ' ' || c == '\t';
 }
 
-void appendCsvRow(QByteArray& out, const QStringList& fields) {
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0)
-            out += ',';
-        out += csvField(fields[i]);
+QByteArray csvOf(const QList<QStringList>& rows, char separator, bool guarded) {
+    QByteArray out;
+    for (const QStringList& fields : rows) {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                out += separator;
+            out += csvField(guarded ? SpreadsheetText::guarded(fields[i]) : fields[i], separator);
+        }
+        out += "\r\n";
     }
-    out += "\r\n";
+    return out;
 }
 
 } // namespace
@@ -55,20 +61,27 @@ QByteArray toVCard(const QList<BookGroup>& groups) {
     return out;
 }
 
-QByteArray toCsv(const QList<BookGroup>& groups) {
-    QByteArray out;
-    appendCsvRow(out, {QStringLiteral("Группа"), QStringLiteral("Имя"), QStringLiteral("Телефон"),
-                       QStringLiteral("Подпись"), QStringLiteral("Отправитель"),
-                       QStringLiteral("Транслит")});
+QList<QStringList> table(const QList<BookGroup>& groups) {
+    QList<QStringList> rows{{QStringLiteral("Группа"), QStringLiteral("Имя"),
+                             QStringLiteral("Телефон"), QStringLiteral("Подпись"),
+                             QStringLiteral("Отправитель"), QStringLiteral("Транслит")}};
     for (const BookGroup& group : groups) {
         if (group.contacts.isEmpty())
-            appendCsvRow(out, {group.entry.caption, {}, {}, {}, {}, {}});
+            rows.append({group.entry.caption, {}, {}, {}, {}, {}});
         for (const BookEntry& contact : group.contacts)
-            appendCsvRow(out, {group.entry.caption, nameOf(contact), contact.Number, contact.Sign,
-                               contact.Sender,
-                               contact.Translit ? QStringLiteral("1") : QStringLiteral("0")});
+            rows.append({group.entry.caption, nameOf(contact), contact.Number, contact.Sign,
+                         contact.Sender,
+                         contact.Translit ? QStringLiteral("1") : QStringLiteral("0")});
     }
-    return out;
+    return rows;
+}
+
+QByteArray toCsv(const QList<BookGroup>& groups) {
+    return csvOf(table(groups), ',', false);
+}
+
+QByteArray toSpreadsheetCsv(const QList<BookGroup>& groups) {
+    return "\xEF\xBB\xBF" + csvOf(table(groups), ';', true);
 }
 
 QString escapeVCardText(const QString& text) {
@@ -112,14 +125,14 @@ QByteArray foldVCardLine(const QByteArray& line) {
     return out;
 }
 
-QByteArray csvField(const QString& field) {
+QByteArray csvField(const QString& field, char separator) {
     const QByteArray bytes = field.toUtf8();
     // Readers drop spaces around a bare field, so a field that begins or ends with one is
     // quoted to keep them.
     const bool spaceAtEdge =
         !bytes.isEmpty() && (isEdgeSpace(bytes.front()) || isEdgeSpace(bytes.back()));
-    if (!spaceAtEdge && !bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\r') &&
-        !bytes.contains('\n'))
+    if (!spaceAtEdge && !bytes.contains(separator) && !bytes.contains('"') &&
+        !bytes.contains('\r') && !bytes.contains('\n'))
         return bytes;
     return '"' + QByteArray(bytes).replace("\"", "\"\"") + '"';
 }

@@ -1,6 +1,8 @@
 #include "HistoryCsv.h"
 
+#include "HistorySheet.h"
 #include "HistoryStatus.h"
+#include "shared/SpreadsheetText.h"
 
 #include <array>
 
@@ -11,7 +13,16 @@ const std::array<const char*, 9> kColumns{"id",   "sent",      "number", "contac
 
 } // namespace
 
+HistoryCsv HistoryCsv::forSpreadsheet() {
+    HistoryCsv csv(';');
+    csv.m_spreadsheet = true;
+    return csv;
+}
+
 QByteArray HistoryCsv::header() const {
+    if (m_spreadsheet)
+        return "\xEF\xBB\xBF" + HistorySheet::titles().join(QLatin1Char(m_separator)).toUtf8() +
+               "\r\n";
     QByteArray row;
     for (const char* column : kColumns) {
         if (!row.isEmpty())
@@ -40,13 +51,16 @@ void HistoryCsv::appendRow(QByteArray& out, const TMess& record, const QString& 
     out += m_separator;
     appendField(out, record.Sign);
     out += m_separator;
-    out += QByteArray::number(record.Status);
-    out += m_separator;
+    if (!m_spreadsheet) {
+        out += QByteArray::number(record.Status);
+        out += m_separator;
+    }
     appendField(out, HistoryStatus::legendText(record.Status));
     out += "\r\n";
 }
 
-void HistoryCsv::appendField(QByteArray& out, const QString& field) const {
+void HistoryCsv::appendField(QByteArray& out, const QString& text) const {
+    const QString field = m_spreadsheet ? SpreadsheetText::guarded(text) : text;
     const char16_t separator = char16_t(m_separator);
     bool quoted = false;
     for (const QChar c : field) {

@@ -26,6 +26,26 @@ QString legendText(quint8 status) {
     }
 }
 
+std::optional<quint32> color(quint8 status) {
+    switch (status) {
+    case 1:
+        return 0xC3C3C3;
+    case 2:
+    case 5:
+        return 0xFFCCCC;
+    case 3:
+        return 0x9C9CFF;
+    case 11:
+        return 0xAAFFAA;
+    case 12:
+        return 0xE19AFF;
+    case TMess::kStatusOutcomeUnknown:
+        return 0xFFE296;
+    default:
+        return std::nullopt;
+    }
+}
+
 QList<quint8> legendStatuses() {
     return {TMess::kStatusSent, 11, 2, 3, 12, 1, TMess::kStatusOutcomeUnknown};
 }

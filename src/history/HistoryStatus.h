@@ -4,8 +4,10 @@
 #include <QString>
 #include <QtGlobal>
 
-// What the stored delivery statuses mean to the user: the texts of the history window's legend,
-// which exports show beside the stored number too.
+#include <optional>
+
+// What the stored delivery statuses mean to the user: the texts and colours of the history
+// window's legend, which exports show too.
 namespace HistoryStatus {
 
 // The legend text of a status: "В очереди" (1), "Ошибка при отправке" (2 and 5),
@@ -15,5 +17,9 @@ QString legendText(quint8 status);
 
 // One status of each legend text, in the order the legend shows them.
 QList<quint8> legendStatuses();
+
+// The colour of a status as 0xRRGGBB; nothing for those that keep the list's own colour (10,
+// 19, 20 and every status without a meaning).
+std::optional<quint32> color(quint8 status);
 
 } // namespace HistoryStatus

@@ -3,6 +3,7 @@
 #include "contacts/BookEdit.h"
 #include "contacts/BookExport.h"
 #include "contacts/BookImport.h"
+#include "contacts/BookXlsx.h"
 #include "contacts/ContactBook.h"
 #include "contacts/ContactFileReader.h"
 #include "contacts/PhoneNumbers.h"
@@ -53,13 +54,18 @@ void TMainForm::ExportContactsClick() {
     const QString path = Prompts::saveFile(
         this, QStringLiteral("Экспорт контактов"),
         QDir(Prompts::documentsFolder()).filePath(QStringLiteral("Контакты.vcf")),
-        QStringLiteral("vCard (*.vcf);;CSV (*.csv)"));
+        QStringLiteral("Книга Excel (*.xlsx);;vCard (*.vcf);;CSV (*.csv)"));
     if (path.isEmpty())
         return;
-    const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
     const QList<BookGroup> groups = m_book->groups();
-    const QString error = saveFileAtomically(
-        path, csv ? BookExport::toCsv(groups) : BookExport::toVCard(groups), FileAccess::Ordinary);
+    QString error;
+    if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+        error = BookXlsx::write(path, groups);
+    else if (path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        error =
+            saveFileAtomically(path, BookExport::toSpreadsheetCsv(groups), FileAccess::Ordinary);
+    else
+        error = saveFileAtomically(path, BookExport::toVCard(groups), FileAccess::Ordinary);
     if (!error.isEmpty())
         Prompts::error(this, QStringLiteral("Не удалось сохранить файл %1: %2").arg(path, error));
 }

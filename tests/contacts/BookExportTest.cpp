@@ -153,6 +153,28 @@ private slots:
         QCOMPARE(BookExport::toCsv(book), expected);
     }
 
+    // The main window's CSV is for a spreadsheet in a Russian locale: a byte order mark, ";"
+    // between fields, and "'" before a field that would be taken for a formula.
+    void spreadsheetCsv_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("formula") << "=1+2" << QByteArray("'=1+2");
+        QTest::newRow("quoted formula") << "=A1&\"x\"" << QByteArray("\"'=A1&\"\"x\"\"\"");
+        QTest::newRow("plus word") << "+x" << QByteArray("'+x");
+        QTest::newRow("carriage return") << "\rИван" << QByteArray("\"'\rИван\"");
+        QTest::newRow("phone number") << "+79161234567" << QByteArray("+79161234567");
+        QTest::newRow("negative number") << "-5" << QByteArray("-5");
+        QTest::newRow("semicolon") << "Петров; Пётр" << QByteArray("\"Петров; Пётр\"");
+        QTest::newRow("comma stays bare") << "Петров, Пётр" << QByteArray("Петров, Пётр");
+    }
+    void spreadsheetCsv() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, written);
+        QCOMPARE(BookExport::toSpreadsheetCsv({group(name, {contact(name, "+7916", name)})}),
+                 "\xEF\xBB\xBFГруппа;Имя;Телефон;Подпись;Отправитель;Транслит\r\n" + written + ';' +
+                     written + ";+7916;" + written + ";;0\r\n");
+    }
+
     void emptyBook() {
         QCOMPARE(BookExport::toVCard({}), QByteArray());
         QCOMPARE(BookExport::toCsv({}),

@@ -4,6 +4,7 @@
 #include "ServiceFixture.h"
 #include "StoreDamage.h"
 #include "TestProfile.h"
+#include "XlsxSheet.h"
 #include "contacts/ContactBook.h"
 #include "history/HistoryFile.h"
 #include "history/ui/HistoryColors.h"
@@ -473,17 +474,20 @@ private slots:
     }
 
     // "Экспорт..." saves the rows shown, filter and order applied, as CSV for a Russian
-    // spreadsheet: a byte order mark, ";" between fields, quotes where a field needs them.
+    // spreadsheet: a byte order mark, ";" between fields, quotes where a field needs them,
+    // Russian titles, the status as its legend text, and "'" before a text that a spreadsheet
+    // would take for a formula.
     void exportShownRows() {
         store({record(1, kAnna, QStringLiteral("Привет; как дела?"), 11),
                record(2, kBoris, QStringLiteral("Привет, \"друг\""), 255, QStringLiteral("Магазин"),
                       QStringLiteral("Оля")),
-               record(3, kAnna, QStringLiteral("Пока"), 2)});
+               record(3, kAnna, QStringLiteral("Пока"), 2),
+               record(4, kBoris, QStringLiteral("=ПРИВЕТ()"), 10, QStringLiteral("-Магазин"))});
         auto form = makeForm();
         form->showForNumber(QString());
         filterEdit(*form)->setText(QStringLiteral("привет"));
         form->applyFilter();
-        QCOMPARE(shownIds(*form), (QList<qint32>{2, 1}));
+        QCOMPARE(shownIds(*form), (QList<qint32>{4, 2, 1}));
 
         const QString path = m_profile.root() + QStringLiteral("/export/история.csv");
         Prompts::queueAnswer(path);
@@ -492,19 +496,32 @@ private slots:
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].kind, QStringLiteral("save file"));
         QCOMPARE(asked[0].caption, QStringLiteral("Экспорт истории"));
-        QVERIFY(asked[0].initial.endsWith(QStringLiteral("/История.csv")));
+        QVERIFY(asked[0].initial.endsWith(QStringLiteral("/История.xlsx")));
+        QCOMPARE(asked[0].text,
+                 QStringLiteral("Книга Excel (*.xlsx);;Файлы CSV (*.csv);;Все файлы (*)"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(),
                  "\xEF\xBB\xBF" +
-                     QStringLiteral("id;sent;number;contact;sender;text;signature;status;"
-                                    "status_text\r\n"
+                     QStringLiteral("№;Отправлено;Номер;Контакт;Отправитель;Текст;Подпись;"
+                                    "Статус\r\n"
+                                    "4;2026-12-08T10:00:00;+79002220022;;'-Магазин;'=ПРИВЕТ();;"
+                                    "Отправлено\r\n"
                                     "2;2026-12-08T10:00:00;+79002220022;;Магазин;"
-                                    "\"Привет, \"\"друг\"\"\";Оля;255;\r\n"
+                                    "\"Привет, \"\"друг\"\"\";Оля;\r\n"
                                     "1;2026-12-08T10:00:00;+79001110011;Анна Ёлкина;Varnelo;"
-                                    "\"Привет; как дела?\";;11;Доставлено\r\n")
+                                    "\"Привет; как дела?\";;Доставлено\r\n")
                          .toUtf8());
         file.close();
+
+        // Any other name gets a workbook of the same rows.
+        const QString book = m_profile.root() + QStringLiteral("/export/история.xlsx");
+        Prompts::queueAnswer(book);
+        form->exportRows();
+        QCOMPARE(Prompts::takeAsked().size(), 1);
+        QCOMPARE(xlsxRow(readXlsx(book), 4, 8).mid(3),
+                 (QStringList{"text:Анна Ёлкина", "text:Varnelo", "text:Привет; как дела?", "",
+                              "text:Доставлено"}));
 
         // Cancelled: nothing is written.
         QVERIFY(file.remove());

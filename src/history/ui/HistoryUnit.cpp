@@ -6,6 +6,7 @@
 #include "history/HistoryCsv.h"
 #include "history/HistoryFilter.h"
 #include "history/HistoryLock.h"
+#include "history/HistoryXlsx.h"
 #include "platform/Ansi.h"
 #include "platform/Registry.h"
 #include "platform/SaveFile.h"
@@ -469,17 +470,23 @@ void THistoryForm::autoQueryDue() {
 void THistoryForm::exportRows() {
     const QString path =
         Prompts::saveFile(this, QStringLiteral("Экспорт истории"),
-                          QDir(Prompts::documentsFolder()).filePath(QStringLiteral("История.csv")),
-                          QStringLiteral("Файлы CSV (*.csv);;Все файлы (*)"));
+                          QDir(Prompts::documentsFolder()).filePath(QStringLiteral("История.xlsx")),
+                          QStringLiteral("Книга Excel (*.xlsx);;Файлы CSV (*.csv);;Все файлы (*)"));
     if (path.isEmpty())
         return;
-    // Without the byte order mark a spreadsheet reads the file in the desktop's code page, and
-    // in a Russian locale it splits fields at ";", not at commas.
-    const HistoryCsv writer(';');
-    QByteArray csv = "\xEF\xBB\xBF" + writer.header();
-    for (const HistoryRow& row : m_model->rows())
-        writer.appendRow(csv, row.record, row.name);
-    const QString error = saveFileAtomically(path, csv, FileAccess::Ordinary);
+    QString error;
+    if (path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
+        const HistoryCsv writer = HistoryCsv::forSpreadsheet();
+        QByteArray csv = writer.header();
+        for (const HistoryRow& row : m_model->rows())
+            writer.appendRow(csv, row.record, row.name);
+        error = saveFileAtomically(path, csv, FileAccess::Ordinary);
+    } else {
+        HistoryXlsx workbook(path);
+        for (const HistoryRow& row : m_model->rows())
+            workbook.appendRow(row.record, row.name);
+        error = workbook.close();
+    }
     if (!error.isEmpty())
         Prompts::error(this, QStringLiteral("Не удалось сохранить файл %1: %2").arg(path, error));
 }
