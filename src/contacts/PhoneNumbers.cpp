@@ -3,9 +3,6 @@
 #include "platform/ModuleFiles.h"
 
 #include <QByteArray>
-#include <QFile>
-
-#include <dlfcn.h>
 
 namespace {
 
@@ -14,26 +11,12 @@ const char* const kDefaultRegion = "RU";
 constexpr int kLongestNumber = 32;
 
 std::optional<InternationalNumberFunction> load(QString* error) {
-    const QString file = QString::fromLatin1(kPhoneNumbersModuleFile);
-    const QString path = ModuleFiles::path(file);
-    if (path.isEmpty()) {
-        *error = QStringLiteral("%1: not found").arg(file);
-        return std::nullopt;
-    }
     // Kept loaded for the rest of the run: the rules are read once and reused.
-    void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        *error = QString::fromLocal8Bit(dlerror());
+    void* function = ModuleFiles::load(QString::fromLatin1(kPhoneNumbersModuleFile),
+                                       kInternationalNumberSymbol, error);
+    if (!function)
         return std::nullopt;
-    }
-    auto function =
-        reinterpret_cast<InternationalNumberFunction>(dlsym(handle, kInternationalNumberSymbol));
-    if (!function) {
-        *error = QString::fromLocal8Bit(dlerror());
-        dlclose(handle);
-        return std::nullopt;
-    }
-    return function;
+    return reinterpret_cast<InternationalNumberFunction>(function);
 }
 
 } // namespace

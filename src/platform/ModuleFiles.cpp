@@ -1,8 +1,11 @@
 #include "ModuleFiles.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+
+#include <dlfcn.h>
 
 namespace ModuleFiles {
 
@@ -19,6 +22,26 @@ QString path(const QString& fileName) {
             return file.canonicalFilePath();
     }
     return {};
+}
+
+void* load(const QString& fileName, const char* symbol, QString* error) {
+    const QString file = path(fileName);
+    if (file.isEmpty()) {
+        *error = QStringLiteral("%1: not found").arg(fileName);
+        return nullptr;
+    }
+    // Never closed: what the module set up is reused for the rest of the run.
+    void* handle = dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        *error = QString::fromLocal8Bit(dlerror());
+        return nullptr;
+    }
+    void* function = dlsym(handle, symbol);
+    if (!function) {
+        *error = QString::fromLocal8Bit(dlerror());
+        dlclose(handle);
+    }
+    return function;
 }
 
 } // namespace ModuleFiles

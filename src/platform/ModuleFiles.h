@@ -9,4 +9,8 @@ namespace ModuleFiles {
 // under the install prefix; empty when there is none.
 QString path(const QString& fileName);
 
+// Loads the module for the rest of the run and returns the function of that name; nothing,
+// with `error` set, when the module is missing or has no such function.
+void* load(const QString& fileName, const char* symbol, QString* error);
+
 } // namespace ModuleFiles

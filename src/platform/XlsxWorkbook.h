@@ -7,16 +7,16 @@
 #include <QTime>
 #include <QtGlobal>
 
+#include <memory>
 #include <optional>
 
-struct lxw_workbook;
-struct lxw_worksheet;
-struct lxw_format;
+class XlsxSheet;
 
 // A workbook of one sheet for spreadsheets, written row by row. Nothing a cell holds is ever
 // taken for a formula or a number: text goes in as text. The file is made beside `path` and
 // renamed over it at close(), so a failed export leaves the old file as it was; like a file
-// saved through a save prompt, it keeps the mode of the file it replaces.
+// saved through a save prompt, it keeps the mode of the file it replaces. The spreadsheet
+// library lives in a module loaded at the first workbook; close() tells when it cannot be.
 class XlsxWorkbook {
 public:
     explicit XlsxWorkbook(const QString& path, const QString& sheetName);
@@ -38,18 +38,6 @@ public:
     QString close(double maxWidth = 60);
 
 private:
-    void fail(int error);
-    void widen(int column, qsizetype characters);
-    lxw_format* fillFormat(quint32 rgb);
-
-    QString m_path;
-    QString m_partPath;
-    QString m_error;
-    lxw_workbook* m_workbook = nullptr;
-    lxw_worksheet* m_sheet = nullptr;
-    lxw_format* m_bold = nullptr;
-    lxw_format* m_moment = nullptr;
-    QList<std::pair<quint32, lxw_format*>> m_fills;
-    QList<qsizetype> m_widths;
-    int m_lastRow = 0;
+    std::unique_ptr<XlsxSheet> m_sheet;
+    QString m_error; // the module could not be loaded
 };
