@@ -6,6 +6,7 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -80,6 +81,9 @@ void ImportContactsDialog::buildControls(const QString& fileName) {
             m_groupBox->findText(group.entry.caption, Qt::MatchExactly) < 0)
             m_groupBox->addItem(group.entry.caption);
     }
+    // Completion in a list under the field: the inline kind takes Enter for itself while the
+    // text is selected, and Enter must import.
+    m_groupBox->completer()->setCompletionMode(QCompleter::PopupCompletion);
     m_groupBox->lineEdit()->installEventFilter(this);
     auto* groupCaption = new QLabel(QStringLiteral("&Группа для контактов без группы:"));
     groupCaption->setBuddy(m_groupBox);
