@@ -13,6 +13,8 @@
 #include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
+#include "widgets/KeyboardContextMenu.h"
+#include "widgets/WindowAccessible.h"
 #include "widgets/WorkerCall.h"
 
 #include <QCloseEvent>
@@ -33,6 +35,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -70,11 +74,14 @@ THistoryForm::THistoryForm(std::shared_ptr<ServiceClient> client, QWidget* paren
     , m_file(file) {
     setObjectName(QStringLiteral("HistoryForm"));
     setWindowTitle(QStringLiteral("История"));
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
-    resize(780, 460);
     buildControls();
+    // The narrowest window that shows every text whole, which a large font widens.
+    setMinimumSize(QSize(kMinimumWidth, kMinimumHeight).expandedTo(layout()->minimumSize()));
+    resize(QSize(780, 460).expandedTo(minimumSize()));
     buildMenu();
     dressInSkin();
+    WindowAccessible::install();
+    KeyboardContextMenu::enable(this);
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -116,11 +123,16 @@ void THistoryForm::buildControls() {
     m_subtitle->setFont(small);
     headerGrid->addWidget(m_subtitle, 1, 1, Qt::AlignTop);
     headerGrid->setColumnStretch(2, 1);
+    // Taller than the skin's banner when a large font needs it.
+    header->setFixedHeight(std::max(kHeaderHeight, m_title->sizeHint().height() +
+                                                       m_subtitle->sizeHint().height() + 4));
 
     auto* filterLabel = new QLabel(QStringLiteral("Фильтр"), this);
     filterLabel->setObjectName(QStringLiteral("filterLabel"));
     m_filterEdit = new QLineEdit(this);
     m_filterEdit->setObjectName(QStringLiteral("filterEdit"));
+    m_filterEdit->setAccessibleName(QStringLiteral("Фильтр"));
+    filterLabel->setBuddy(m_filterEdit);
     m_applyFilterButton = flatButton(QStringLiteral("Отобрать"), this);
     m_applyFilterButton->setObjectName(QStringLiteral("applyFilterButton"));
     auto* filterRow = new QHBoxLayout;
@@ -137,6 +149,7 @@ void THistoryForm::buildControls() {
     panelGrid->addWidget(loading, 0, 0);
     m_list = new QTableView(m_listPanel);
     m_list->setObjectName(QStringLiteral("messageList"));
+    m_list->setAccessibleName(QStringLiteral("История сообщений"));
     QHeaderView* columns = m_list->horizontalHeader();
     // Given a model, a visible header measures its labels at once, in a bold face of its
     // own; hidden until the end of the set-up, it leaves that to the window's first showing
@@ -246,6 +259,7 @@ void THistoryForm::buildControls() {
 
 void THistoryForm::buildMenu() {
     m_rowMenu = new QMenu(this);
+    m_rowMenu->setObjectName(QStringLiteral("rowMenu"));
     m_rowMenu->setObjectName(QStringLiteral("rowMenu"));
     m_repeatAction = m_rowMenu->addAction(QStringLiteral("Повторить сообщение"), this,
                                           &THistoryForm::repeatSelected);
