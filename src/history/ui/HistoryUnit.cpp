@@ -76,8 +76,8 @@ THistoryForm::THistoryForm(std::shared_ptr<ServiceClient> client, QWidget* paren
     setWindowTitle(QStringLiteral("История"));
     buildControls();
     // The narrowest window that shows every text whole, which a large font widens.
-    setMinimumSize(QSize(kMinimumWidth, kMinimumHeight).expandedTo(layout()->minimumSize()));
-    resize(QSize(780, 460).expandedTo(minimumSize()));
+    setMinimumSize(std::max(kMinimumWidth, layout()->minimumSize().width()), kMinimumHeight);
+    resize(QSize(780, 460).expandedTo(layout()->minimumSize()));
     buildMenu();
     dressInSkin();
     WindowAccessible::install();

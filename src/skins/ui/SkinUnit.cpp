@@ -127,9 +127,10 @@ void SkinUnit::setBackground(QWidget* widget, const QColor& color) {
     widget->setAutoFillBackground(true);
 }
 
-void SkinUnit::setTextColor(QWidget* widget, const QColor& background, const QColor& color) {
+void SkinUnit::setTextColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
-    setTextRoles(palette, background, readableOn(background, color));
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
     widget->setPalette(palette);
 }
 
@@ -166,6 +167,7 @@ void SkinUnit::dress(QWidget* window, const SkinnedWindow& parts) const {
     // buttons keep the desktop's colours whole unless named.
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, Main());
+    // The skin names no colour for plain texts: black on its light backgrounds.
     const QColor text = readableOn(Main(), QColor(Qt::black));
     palette.setColor(QPalette::WindowText, text);
     palette.setColor(QPalette::Disabled, QPalette::WindowText, blend(text, Main(), 0.6));
@@ -174,19 +176,13 @@ void SkinUnit::dress(QWidget* window, const SkinnedWindow& parts) const {
     dressFlatControls(window);
     for (QWidget* widget : parts.otherBackground)
         setBackground(widget, Other());
-    // Captions stand on the banner: their colour is weighed against the picture's.
-    const QImage banner = parts.banner ? picture(QStringLiteral("5.bmp")) : QImage();
-    const QColor captionGround =
-        banner.isNull()
-            ? Main()
-            : banner.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
     for (QWidget* widget : parts.captions)
-        setTextColor(widget, captionGround, CaptionText());
+        setTextColor(widget, CaptionText());
     for (QWidget* widget : parts.infoLabels)
-        setTextColor(widget, Main(), InfoText());
+        setTextColor(widget, InfoText());
     if (parts.banner) {
         parts.banner->setScaledContents(true);
-        showPicture(parts.banner, banner);
+        showPicture(parts.banner, picture(QStringLiteral("5.bmp")));
     }
     if (parts.picture && !parts.pictureFile.isEmpty())
         showPicture(parts.picture, picture(parts.pictureFile));

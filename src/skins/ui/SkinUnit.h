@@ -63,9 +63,8 @@ public:
     // A named control's surface: its window and, for views and edits, its field, with texts
     // that read on it whatever the desktop's palette.
     static void setBackground(QWidget* widget, const QColor& color);
-    // The text colour of a control drawn over `background`, or black or white where the
-    // colour would not read there.
-    static void setTextColor(QWidget* widget, const QColor& background, const QColor& color);
+    // A named text in one of the skin's own text colours.
+    static void setTextColor(QWidget* widget, const QColor& color);
     static QColor fromWindowsColor(quint32 value);
 
     // The contrast ratio of two colours by their relative luminance, from 1 to 21.
