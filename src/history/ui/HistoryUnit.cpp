@@ -33,6 +33,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -56,6 +57,7 @@ constexpr int kCloseIcon = 3;
 // Widths of the four fixed columns, in characters of the list's font; "Сообщение" takes the
 // rest of the list.
 constexpr int kColumnChars[] = {9, 21, 18, 14};
+constexpr int kMessageColumn = int(std::size(kColumnChars));
 
 QToolButton* flatButton(const QString& text, QWidget* parent) {
     auto* button = new QToolButton(parent);
@@ -170,8 +172,20 @@ void THistoryForm::buildControls() {
     columns->setHighlightSections(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     const int charWidth = m_list->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    for (int column = 0; column < int(std::size(kColumnChars)); ++column)
+    int fixedColumns = 0;
+    for (int column = 0; column < int(std::size(kColumnChars)); ++column) {
         columns->resizeSection(column, kColumnChars[column] * charWidth);
+        fixedColumns += kColumnChars[column] * charWidth;
+    }
+    // Room for the fixed columns and the whole caption of "Сообщение", whatever the font.
+    QFont captionFont = columns->font();
+    captionFont.setBold(true);
+    const QString caption = m_model->headerData(kMessageColumn, Qt::Horizontal).toString();
+    const QStyle* style = m_list->style();
+    m_list->setMinimumWidth(fixedColumns + QFontMetrics(captionFont).horizontalAdvance(caption) +
+                            4 * style->pixelMetric(QStyle::PM_HeaderMargin) +
+                            style->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                            2 * m_list->frameWidth());
     // "Сообщение" takes the width of the list that the other four leave.
     columns->setStretchLastSection(true);
     columns->show();
