@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHash>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -30,6 +31,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace {
 
@@ -270,6 +272,16 @@ private slots:
                                                   qEnvironmentVariable("QT_SCALE_FACTOR"))));
         const QStringList found = cutTexts(shown);
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("\n"))));
+    }
+
+    // The skinned window keeps its width: a name cut short shows whole in its tooltip.
+    void longNameInItsTooltip() {
+        QVERIFY(open(QStringLiteral("main"), false, 15));
+        QWidget* viewport = m_main->contactTree()->viewport();
+        const QPoint at = m_main->contactTree()->visualRect(m_contact).center();
+        QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &help);
+        QTRY_COMPARE(QToolTip::text(), kLongName);
     }
 
     void everyControlNamed_data() { windowRows({{"", {}}}); }
