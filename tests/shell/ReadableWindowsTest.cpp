@@ -6,6 +6,7 @@
 #include "contacts/ui/ContactTreeView.h"
 #include "history/ui/HistoryUnit.h"
 #include "messaging/ui/MySheet.h"
+#include "messaging/ui/ScheduleDialog.h"
 #include "messaging/ui/SendPages.h"
 #include "messaging/ui/SendUnit.h"
 #include "platform/ui/Prompts.h"
@@ -26,6 +27,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QStyleOptionTab>
 #include <QTableView>
 #include <QTest>
@@ -67,14 +69,15 @@ QStringList unreadable(QWidget* window) {
     const QImage shot = window->grab().toImage();
     const qreal ratio = shot.devicePixelRatio();
     QStringList found;
-    const auto check = [&](QWidget* on, const QRect& place, const QString& text, QColor ink) {
+    const auto check = [&](QWidget* on, const QRect& place, const QString& text, QColor ink,
+                           QColor face = {}) {
         const QRect at(on->mapTo(window, place.topLeft()) * ratio, place.size() * ratio);
-        const QColor ground = backgroundIn(shot, at);
+        const QColor ground = face.isValid() ? face : backgroundIn(shot, at);
         if (!text.trimmed().isEmpty() && SkinUnit::contrast(ink, ground) < 4.5)
             found << QStringLiteral("\"%1\" %2 on %3").arg(text, ink.name(), ground.name());
     };
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!w->isVisible() || !w->isEnabled())
+        if (!w->isVisible() || !w->isEnabled() || w->window() != window)
             continue;
         const QPalette& p = w->palette();
         if (auto* label = qobject_cast<QLabel*>(w))
@@ -85,6 +88,10 @@ QStringList unreadable(QWidget* window) {
             check(w, w->rect(), plain->toPlainText(), p.color(QPalette::Text));
         else if (auto* box = qobject_cast<QCheckBox*>(w))
             check(w, w->rect(), box->text(), p.color(QPalette::WindowText));
+        else if (auto* push = qobject_cast<QPushButton*>(w); push && !push->isFlat())
+            // A gradient and a frame: the face is painted in the Button colour.
+            check(w, w->rect(), push->text(), p.color(QPalette::ButtonText),
+                  p.color(QPalette::Button));
         else if (auto* button = qobject_cast<QAbstractButton*>(w))
             check(w, w->rect(), button->text(), p.color(QPalette::ButtonText));
     }
@@ -99,9 +106,9 @@ QStringList unreadable(QWidget* window) {
 // The controls a screen reader user works with that it cannot name.
 void collectNameless(QAccessibleInterface* item, QStringList* found) {
     static const QList<QAccessible::Role> interactive = {
-        QAccessible::EditableText, QAccessible::Button, QAccessible::CheckBox,
+        QAccessible::EditableText, QAccessible::Button,   QAccessible::CheckBox,
         QAccessible::RadioButton,  QAccessible::ComboBox, QAccessible::List,
-        QAccessible::Tree,         QAccessible::Table,  QAccessible::SpinBox};
+        QAccessible::Tree,         QAccessible::Table,    QAccessible::SpinBox};
     if (item->state().invisible)
         return;
     if (interactive.contains(item->role()) && item->text(QAccessible::Name).trimmed().isEmpty())
@@ -125,16 +132,15 @@ QStringList cutTexts(QWidget* window) {
             found << QStringLiteral("\"%1\" needs %2, has %3").arg(text).arg(needed).arg(room);
     };
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!w->isVisible())
+        if (!w->isVisible() || w->window() != window)
             continue;
         if (auto* status = qobject_cast<StatusLabel*>(w)) {
             check(status->text(),
                   QFontMetrics(status->shownFont()).horizontalAdvance(status->text()),
                   status->contentsRect().width());
         } else if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
-            const QSize needed = label->wordWrap()
-                                     ? QSize(0, label->heightForWidth(label->width()))
-                                     : label->fontMetrics().size(0, label->text());
+            const QSize needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
+                                                   : label->fontMetrics().size(0, label->text());
             const QRect room = label->contentsRect();
             check(label->text(), needed.width() + 2 * label->margin(), room.width());
             check(label->text(), needed.height(), room.height());
@@ -149,8 +155,9 @@ QStringList cutTexts(QWidget* window) {
                 tab.text = pages->tabText(i);
                 tab.iconSize = QSize(16, 16);
                 tab.icon = QIcon(QPixmap(16, 16));
-                check(tab.text, qCeil(QFontMetricsF(pages->font()).horizontalAdvance(tab.text)),
-                      pages->style()->subElementRect(QStyle::SE_TabBarTabText, &tab, pages).width());
+                check(
+                    tab.text, qCeil(QFontMetricsF(pages->font()).horizontalAdvance(tab.text)),
+                    pages->style()->subElementRect(QStyle::SE_TabBarTabText, &tab, pages).width());
             }
         }
     }
@@ -170,6 +177,7 @@ class ReadableWindowsTest : public QObject {
     std::unique_ptr<THistoryForm> m_history;
     QPointer<TAddContactForm> m_editor;
     std::unique_ptr<TRegForm> m_registration;
+    QPointer<ScheduleDialog> m_schedule; // a small dialog under the common header
     QPersistentModelIndex m_contact;
     QString m_desktop; // what the windows above were made under
 
@@ -208,14 +216,18 @@ class ReadableWindowsTest : public QObject {
             m_editor->show();
             m_registration = std::make_unique<TRegForm>(m_client);
             m_registration->show();
+            m_schedule = new ScheduleDialog(m_send.get());
+            m_schedule->show();
             m_desktop = desktop;
         }
-        QWidget* shown = QMap<QString, QWidget*>{{QStringLiteral("main"), m_main.get()},
-                                                 {QStringLiteral("send"), m_send.get()},
-                                                 {QStringLiteral("history"), m_history.get()},
-                                                 {QStringLiteral("editor"), m_editor.data()},
-                                                 {QStringLiteral("registration"), m_registration.get()}}
-                             .value(window);
+        QWidget* shown =
+            QMap<QString, QWidget*>{{QStringLiteral("main"), m_main.get()},
+                                    {QStringLiteral("send"), m_send.get()},
+                                    {QStringLiteral("history"), m_history.get()},
+                                    {QStringLiteral("editor"), m_editor.data()},
+                                    {QStringLiteral("registration"), m_registration.get()},
+                                    {QStringLiteral("schedule"), m_schedule.data()}}
+                .value(window);
         // A desktop without a window manager may not activate it; the checks need it shown.
         shown->activateWindow();
         Q_UNUSED(QTest::qWaitForWindowActive(shown, 500));
@@ -234,7 +246,8 @@ class ReadableWindowsTest : public QObject {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QVariant>("setting");
         for (const auto& [label, setting] : settings)
-            for (const char* window : {"main", "send", "history", "editor", "registration"})
+            for (const char* window :
+                 {"main", "send", "history", "editor", "registration", "schedule"})
                 QTest::addRow("%s, %s", window, label) << QString::fromLatin1(window) << setting;
     }
 
@@ -255,8 +268,8 @@ private slots:
         QFETCH(QVariant, setting);
         QWidget* shown = open(window, setting.toBool());
         QVERIFY(shown);
-        QVERIFY(Screenshots::save(shown, QStringLiteral("readable.%1.%2")
-                                             .arg(window, QTest::currentDataTag())));
+        QVERIFY(Screenshots::save(
+            shown, QStringLiteral("readable.%1.%2").arg(window, QTest::currentDataTag())));
         const QStringList found = unreadable(shown);
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("\n"))));
     }
@@ -267,9 +280,9 @@ private slots:
         QFETCH(QVariant, setting);
         QWidget* shown = open(window, false, setting.toReal());
         QVERIFY(shown);
-        QVERIFY(Screenshots::save(shown, QStringLiteral("fit.%1.x%2")
-                                             .arg(QTest::currentDataTag(),
-                                                  qEnvironmentVariable("QT_SCALE_FACTOR"))));
+        QVERIFY(Screenshots::save(
+            shown, QStringLiteral("fit.%1.x%2")
+                       .arg(QTest::currentDataTag(), qEnvironmentVariable("QT_SCALE_FACTOR"))));
         const QStringList found = cutTexts(shown);
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("\n"))));
     }
@@ -291,7 +304,8 @@ private slots:
         QStringList found;
         collectNameless(root, &found);
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral(", "))));
-        if (window != QLatin1String("editor") && window != QLatin1String("registration"))
+        if (QStringList{QStringLiteral("main"), QStringLiteral("send"), QStringLiteral("history")}
+                .contains(window))
             QCOMPARE(root->role(), QAccessible::Window);
         if (window == QLatin1String("send"))
             QCOMPARE(root->text(QAccessible::Name), QStringLiteral("Отправка сообщения — Анна"));
@@ -302,8 +316,8 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
         for (const char* focus : {"tree", "tool button", "send button", "history table"}) {
-            QTest::addRow("%s, Menu", focus) << QString::fromLatin1(focus) << int(Qt::Key_Menu)
-                                             << int(Qt::NoModifier);
+            QTest::addRow("%s, Menu", focus)
+                << QString::fromLatin1(focus) << int(Qt::Key_Menu) << int(Qt::NoModifier);
             QTest::addRow("%s, Shift+F10", focus)
                 << QString::fromLatin1(focus) << int(Qt::Key_F10) << int(Qt::ShiftModifier);
         }
@@ -312,7 +326,7 @@ private slots:
         QFETCH(QString, focus);
         QFETCH(int, key);
         QFETCH(int, modifiers);
-        QVERIFY(open(focus == QLatin1String("send button")      ? QStringLiteral("send")
+        QVERIFY(open(focus == QLatin1String("send button")     ? QStringLiteral("send")
                      : focus == QLatin1String("history table") ? QStringLiteral("history")
                                                                : QStringLiteral("main")));
         m_main->contactTree()->selectEntry(m_contact);

@@ -31,9 +31,9 @@
 #include <QSet>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 

@@ -2,12 +2,12 @@
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
-#include <QtMath>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionTab>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace {
 

@@ -384,9 +384,10 @@ void TSendForm::UpdateHeight() {
 
 // 440 pixels at the usual font; wider when the font asks for more room than that.
 void TSendForm::fitWidth() {
-    int width = std::max(kWindowWidth, kCaptionLeft + std::max(m_title->sizeHint().width(),
-                                                               m_subtitle->sizeHint().width()) +
-                                           kBottomGap);
+    int width = std::max(kWindowWidth,
+                         kCaptionLeft +
+                             std::max(m_title->sizeHint().width(), m_subtitle->sizeHint().width()) +
+                             kBottomGap);
     for (int i = 0; i < pageCount(); ++i) {
         if (const QLayout* pageLayout = page(i)->layout())
             width = std::max(width, pageLayout->minimumSize().width());

@@ -223,8 +223,8 @@ void TImageButton::drawFocusFrame(QPainter& painter, const QSize& area) const {
     painter.setPen(QPen(ink, kFocusFrameWidth));
     painter.setBrush(Qt::NoBrush);
     const qreal inset = kFocusFrameWidth / 2.0;
-    painter.drawRect(QRectF(inset, inset, area.width() - kFocusFrameWidth,
-                            area.height() - kFocusFrameWidth));
+    painter.drawRect(
+        QRectF(inset, inset, area.width() - kFocusFrameWidth, area.height() - kFocusFrameWidth));
 }
 
 void TImageButton::paintEvent(QPaintEvent*) {
