@@ -6,6 +6,8 @@
 #include "contacts/ui/ContactTreeView.h"
 #include "skins/ui/ImageButton3.h"
 #include "skins/ui/SkinUnit.h"
+#include "widgets/KeyboardContextMenu.h"
+#include "widgets/WindowAccessible.h"
 
 #include <QLabel>
 #include <QShortcut>
@@ -109,6 +111,10 @@ void TMainForm::buildControls() {
     connect(m_paymentButton, &TImageButton::clicked, this, &TMainForm::showPayment);
     connect(m_hideToTrayButton, &TImageButton::clicked, this, &TMainForm::hideToTray);
     connect(m_closeButton, &TImageButton::clicked, this, &QWidget::close);
+
+    // Shift+F10 on a tool button opens the header's menu, as a right click on the panel does.
+    KeyboardContextMenu::enable(this);
+    WindowAccessible::install();
 
     connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, &TMainForm::HelpClick);
     connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,

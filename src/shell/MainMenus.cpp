@@ -65,6 +65,13 @@ void TMainForm::buildMenus() {
     m_treeDeleteAction = m_treeMenu->addAction(smallIcon(IconDelete), QStringLiteral("Удалить"));
     connect(m_treeDeleteAction, &QAction::triggered, m_contactTree,
             &ContactTreeView::ButDelContactClick);
+    // Insert and Delete in the tree itself; the menu shows the keys beside the commands.
+    for (const auto& [action, key] : {std::pair{m_treeAddAction, Qt::Key_Insert},
+                                      std::pair{m_treeDeleteAction, Qt::Key_Delete}}) {
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        m_contactTree->addAction(action);
+    }
     m_treeMenu->addSeparator();
     m_uploadBookAction =
         m_treeMenu->addAction(smallIcon(IconSaveOnServer), QStringLiteral("Сохранить на сервере"));

@@ -17,6 +17,7 @@ void TMainForm::buildContactTree(QBoxLayout* layout) {
     m_contactTree = new ContactTreeView(this);
     m_contactTree->setObjectName(QStringLiteral("contactTree"));
     m_contactTree->setFrameShape(QFrame::NoFrame);
+    m_contactTree->setAccessibleName(QStringLiteral("Контакты"));
     m_contactTree->setBook(m_book);
     m_contactTree->saveContacts = [this](const BookEdit& edit) { SaveContacts(edit); };
     m_contactTree->openPage = [this](const PageRequest& page) {

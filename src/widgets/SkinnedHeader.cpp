@@ -4,11 +4,14 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kPictureLeft = 12;
 constexpr int kPictureSize = 32;
 constexpr int kTextLeft = 56;
+constexpr int kTextMargin = 6;
 
 } // namespace
 
@@ -41,6 +44,12 @@ SkinnedHeader SkinnedHeader::create(QWidget* parent, const QString& title,
         header.subtitle->adjustSize();
         header.subtitle->move(kTextLeft, titleTop + header.title->height() + 2);
     }
+    // Taller and wider than the skin's picture when a large font needs the room.
+    const QLabel* last = header.subtitle ? header.subtitle : header.title;
+    header.banner->setFixedHeight(std::max(kHeight, last->geometry().bottom() + kTextMargin));
+    header.banner->setMinimumWidth(
+        kTextLeft + kTextMargin +
+        std::max(header.title->width(), header.subtitle ? header.subtitle->width() : 0));
     return header;
 }
 

@@ -25,6 +25,8 @@ BirthDateEdit::BirthDateEdit(QWidget* parent)
     QAction* drop = addAction(style()->standardIcon(QStyle::SP_ArrowDown), TrailingPosition);
     drop->setObjectName(QStringLiteral("EditBirthCalendar"));
     drop->setToolTip(QStringLiteral("Календарь"));
+    // The button shows only its arrow; the text names it to screen readers.
+    drop->setText(QStringLiteral("Выбрать дату"));
     connect(drop, &QAction::triggered, this, &BirthDateEdit::showCalendar);
 }
 

@@ -21,9 +21,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
+
+constexpr int kFormWidth = 420;
 
 QPushButton* flatButton(const QString& caption, int glyphIndex, const char* name, QWidget* parent) {
     const QImage image = SkinUnit::active().sprites().smallIcon(glyphIndex);
@@ -83,7 +86,8 @@ TRestoreAccountForm::TRestoreAccountForm(std::shared_ptr<ServiceClient> client, 
     body->addLayout(grid);
     body->addLayout(buttons);
     layout->addLayout(body);
-    setFixedWidth(420);
+    // Wider than usual only where a large font needs the room.
+    setFixedWidth(std::max(kFormWidth, layout->minimumSize().width()));
 
     connect(m_emailEdit, &QLineEdit::textChanged, this, &TRestoreAccountForm::updateButtons);
     connect(m_codeEdit, &QLineEdit::textChanged, this, &TRestoreAccountForm::updateButtons);

@@ -24,9 +24,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
+
+constexpr int kFormWidth = 420;
 
 const QString kWarning = QStringLiteral("Предупреждение");
 const QString kError = QStringLiteral("Ошибка");
@@ -145,7 +148,8 @@ void TRegForm::buildControls() {
     body->addLayout(fields);
     body->addLayout(buttons);
     layout->addLayout(body);
-    setFixedWidth(420);
+    // Wider than usual only where a large font needs the room.
+    setFixedWidth(std::max(kFormWidth, layout->minimumSize().width()));
 
     connect(m_okButton, &QPushButton::clicked, this, &TRegForm::registerUser);
     connect(m_cancelButton, &QPushButton::clicked, this, &TRegForm::giveUp);

@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QString kTitle = QStringLiteral("Varnelo");
@@ -94,6 +96,9 @@ void TAddContactForm::buildControls() {
     header->addWidget(m_title, 0, 1);
     header->addWidget(m_subtitle, 1, 1);
     header->setColumnStretch(1, 1);
+    // Taller than the skin's banner when a large font needs it.
+    m_banner->setFixedHeight(std::max(kHeaderHeight, m_title->sizeHint().height() +
+                                                         m_subtitle->sizeHint().height() + 12));
     layout->addWidget(m_banner);
 
     auto* body = new QGridLayout;
@@ -123,6 +128,8 @@ void TAddContactForm::buildControls() {
     // Names keep the nearest letters the book can store ("Müller" → "Muller"); the rest
     // turns into "?" as it is typed, so the user sees what will be saved and sent.
     FieldRules::nearestInCodePage(m_groupCombo->lineEdit());
+    // Screen readers meet the typing field inside the list, not the list's label.
+    m_groupCombo->lineEdit()->setAccessibleName(QStringLiteral("Группа"));
     m_nameEdit = new QLineEdit(this);
     m_nameEdit->setObjectName(QStringLiteral("nameEdit"));
     m_numberEdit = new QLineEdit(this);

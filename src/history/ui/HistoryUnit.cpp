@@ -14,6 +14,8 @@
 #include "service/ServiceClient.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
+#include "widgets/KeyboardContextMenu.h"
+#include "widgets/WindowAccessible.h"
 #include "widgets/WorkerCall.h"
 
 #include <QCloseEvent>
@@ -29,10 +31,13 @@
 #include <QSet>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -52,6 +57,7 @@ constexpr int kCloseIcon = 3;
 // Widths of the four fixed columns, in characters of the list's font; "Сообщение" takes the
 // rest of the list.
 constexpr int kColumnChars[] = {9, 21, 18, 14};
+constexpr int kMessageColumn = int(std::size(kColumnChars));
 
 QToolButton* flatButton(const QString& text, QWidget* parent) {
     auto* button = new QToolButton(parent);
@@ -70,11 +76,14 @@ THistoryForm::THistoryForm(std::shared_ptr<ServiceClient> client, QWidget* paren
     , m_file(file) {
     setObjectName(QStringLiteral("HistoryForm"));
     setWindowTitle(QStringLiteral("История"));
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
-    resize(780, 460);
     buildControls();
+    // The narrowest window that shows every text whole, which a large font widens.
+    setMinimumSize(std::max(kMinimumWidth, layout()->minimumSize().width()), kMinimumHeight);
+    resize(QSize(780, 460).expandedTo(layout()->minimumSize()));
     buildMenu();
     dressInSkin();
+    WindowAccessible::install();
+    KeyboardContextMenu::enable(this);
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -116,11 +125,16 @@ void THistoryForm::buildControls() {
     m_subtitle->setFont(small);
     headerGrid->addWidget(m_subtitle, 1, 1, Qt::AlignTop);
     headerGrid->setColumnStretch(2, 1);
+    // Taller than the skin's banner when a large font needs it.
+    header->setFixedHeight(std::max(kHeaderHeight, m_title->sizeHint().height() +
+                                                       m_subtitle->sizeHint().height() + 4));
 
     auto* filterLabel = new QLabel(QStringLiteral("Фильтр"), this);
     filterLabel->setObjectName(QStringLiteral("filterLabel"));
     m_filterEdit = new QLineEdit(this);
     m_filterEdit->setObjectName(QStringLiteral("filterEdit"));
+    m_filterEdit->setAccessibleName(QStringLiteral("Фильтр"));
+    filterLabel->setBuddy(m_filterEdit);
     m_applyFilterButton = flatButton(QStringLiteral("Отобрать"), this);
     m_applyFilterButton->setObjectName(QStringLiteral("applyFilterButton"));
     auto* filterRow = new QHBoxLayout;
@@ -137,6 +151,7 @@ void THistoryForm::buildControls() {
     panelGrid->addWidget(loading, 0, 0);
     m_list = new QTableView(m_listPanel);
     m_list->setObjectName(QStringLiteral("messageList"));
+    m_list->setAccessibleName(QStringLiteral("История сообщений"));
     QHeaderView* columns = m_list->horizontalHeader();
     // Given a model, a visible header measures its labels at once, in a bold face of its
     // own; hidden until the end of the set-up, it leaves that to the window's first showing
@@ -157,8 +172,20 @@ void THistoryForm::buildControls() {
     columns->setHighlightSections(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     const int charWidth = m_list->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    for (int column = 0; column < int(std::size(kColumnChars)); ++column)
+    int fixedColumns = 0;
+    for (int column = 0; column < int(std::size(kColumnChars)); ++column) {
         columns->resizeSection(column, kColumnChars[column] * charWidth);
+        fixedColumns += kColumnChars[column] * charWidth;
+    }
+    // Room for the fixed columns and the whole caption of "Сообщение", whatever the font.
+    QFont captionFont = columns->font();
+    captionFont.setBold(true);
+    const QString caption = m_model->headerData(kMessageColumn, Qt::Horizontal).toString();
+    const QStyle* style = m_list->style();
+    m_list->setMinimumWidth(fixedColumns + QFontMetrics(captionFont).horizontalAdvance(caption) +
+                            4 * style->pixelMetric(QStyle::PM_HeaderMargin) +
+                            style->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                            2 * m_list->frameWidth());
     // "Сообщение" takes the width of the list that the other four leave.
     columns->setStretchLastSection(true);
     columns->show();
@@ -246,6 +273,7 @@ void THistoryForm::buildControls() {
 
 void THistoryForm::buildMenu() {
     m_rowMenu = new QMenu(this);
+    m_rowMenu->setObjectName(QStringLiteral("rowMenu"));
     m_rowMenu->setObjectName(QStringLiteral("rowMenu"));
     m_repeatAction = m_rowMenu->addAction(QStringLiteral("Повторить сообщение"), this,
                                           &THistoryForm::repeatSelected);

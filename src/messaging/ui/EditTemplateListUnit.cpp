@@ -10,7 +10,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
+
+constexpr int kFormWidth = 420;
+constexpr int kFormHeight = 300;
 
 const QString kInputCaption = QStringLiteral("Заготовки сообщений");
 const QString kInputPrompt = QStringLiteral("Введите текст нового шаблона");
@@ -59,7 +64,9 @@ TEditTemplateListForm::TEditTemplateListForm(QWidget* parent, const QString& pat
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addLayout(buttons);
-    setFixedSize(420, 300);
+    // Larger than usual only where a large font needs the room.
+    const QSize needed = layout->minimumSize();
+    setFixedSize(std::max(kFormWidth, needed.width()), std::max(kFormHeight, needed.height()));
 
     const SkinUnit& skin = SkinUnit::active();
     SkinUnit::setBackground(this, skin.Main());

@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QString kUnknownRecipient = QStringLiteral("Неизвестный");
@@ -36,6 +38,10 @@ const QString kInsertField = QStringLiteral("Вставить поле");
 constexpr int kRecipientLimit = 15;
 constexpr int kStripHeight = 20;
 constexpr int kStripWidth = 230;
+// A name of fifteen letters and a number of up to fifteen digits.
+constexpr int kStripDigits = 34;
+// The signature field shows at least this many letters.
+constexpr int kSignDigits = 12;
 constexpr int kIconSend = 2;
 constexpr int kIconClose = 3;
 constexpr int kIcon22Templates = 0;
@@ -45,10 +51,14 @@ constexpr int kIcon22History = 1;
 constexpr quint32 kLeftCtrl = 0xffe3;
 constexpr quint32 kRightCtrl = 0xffe4;
 
-// A coloured strip behind one of the three top fields.
+// A coloured strip behind one of the three top fields, wide enough for a recipient's name
+// and number in the window's font.
 QWidget* strip(QWidget* parent, QWidget* field) {
     auto* background = new QWidget(parent);
-    background->setFixedSize(kStripWidth, kStripHeight);
+    const QFontMetrics metrics = field->fontMetrics();
+    background->setFixedSize(
+        std::max(kStripWidth, metrics.horizontalAdvance(QLatin1Char('0')) * kStripDigits),
+        std::max(kStripHeight, metrics.height() + 4));
     SkinUnit::setBackground(background, SkinUnit::active().Main().darker(112));
     auto* layout = new QHBoxLayout(background);
     layout->setContentsMargins(4, 1, 4, 1);
@@ -76,10 +86,6 @@ TMySheet::TMySheet(TSendForm& form, ContactBook* book)
     buildControls();
     skinControls();
     followBook();
-}
-
-int TMySheet::contentHeight() const {
-    return kContentHeight + (hasSeveralNumbers() ? kTotalsHeight : 0);
 }
 
 bool TMySheet::hasSeveralNumbers() const {
@@ -197,16 +203,22 @@ void TMySheet::buildControls() {
 
     m_recipientEdit = new TAlignEdit(this);
     m_recipientEdit->setFrame(false);
+    m_recipientEdit->setAccessibleName(QStringLiteral("Получатель"));
     m_recipientEdit->setValidator(new TypingLimit(m_recipientEdit, kRecipientLimit));
     m_senderEdit = new TAlignEdit(this);
     m_senderEdit->setFrame(false);
+    m_senderEdit->setAccessibleName(QStringLiteral("Отправитель"));
     m_senderLimit = new TypingLimit(m_senderEdit, SenderRule::kNumberLimit);
     m_senderEdit->setValidator(m_senderLimit);
     m_countLabel = new QLabel(this);
     m_countLabel->setAlignment(Qt::AlignCenter);
 
     m_messageEdit = new MessageEdit(this);
+    m_messageEdit->setAccessibleName(QStringLiteral("Текст сообщения"));
     m_signEdit = new QLineEdit(this);
+    m_signEdit->setAccessibleName(QStringLiteral("Подпись"));
+    m_signEdit->setMinimumWidth(m_signEdit->fontMetrics().horizontalAdvance(QLatin1Char('0')) *
+                                kSignDigits);
     m_signLimit = new TypingLimit(m_signEdit, 0);
     m_signEdit->setValidator(m_signLimit);
     m_translitBox = new QCheckBox(QStringLiteral("Транслит"), this);
@@ -241,13 +253,13 @@ void TMySheet::buildControls() {
     m_fieldsButton->setPopupMode(QToolButton::InstantPopup);
 
     m_totalsRow = new QWidget(this);
-    m_totalsRow->setFixedHeight(kTotalsHeight);
     m_totalLabel = new QLabel(m_totalsRow);
     m_totalLabel->setObjectName(QStringLiteral("totalLabel"));
     m_previewButton = new QToolButton(m_totalsRow);
     m_previewButton->setText(QStringLiteral("Просмотр"));
     m_previewButton->setAutoRaise(true);
     m_previewButton->setFocusPolicy(Qt::TabFocus);
+    m_totalsRow->setFixedHeight(std::max(int(kTotalsHeight), m_previewButton->sizeHint().height()));
     auto* totals = new QHBoxLayout(m_totalsRow);
     totals->setContentsMargins(0, 0, 0, 0);
     totals->addWidget(m_totalLabel, 1);
@@ -275,7 +287,9 @@ void TMySheet::buildControls() {
     middle->addLayout(side);
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(new QLabel(QStringLiteral("Подпись:"), this));
+    auto* signLabel = new QLabel(QStringLiteral("Подпись:"), this);
+    signLabel->setBuddy(m_signEdit);
+    bottom->addWidget(signLabel);
     bottom->addWidget(m_signEdit, 1);
     bottom->addWidget(m_translitBox);
     bottom->addWidget(m_closeButton);
@@ -324,11 +338,18 @@ void TMySheet::buildControls() {
 }
 
 void TMySheet::skinControls() {
-    const QColor other = SkinUnit::active().Other();
+    const SkinUnit& skin = SkinUnit::active();
     for (QWidget* field :
          {static_cast<QWidget*>(m_recipientEdit), static_cast<QWidget*>(m_senderEdit),
           static_cast<QWidget*>(m_messageEdit), static_cast<QWidget*>(m_signEdit)})
-        SkinUnit::setBackground(field, other);
+        SkinUnit::setBackground(field, skin.Other());
+    // The page comes after its window was dressed.
+    skin.dressFlatControls(this);
+}
+
+int TMySheet::contentHeight() const {
+    const int fixed = kContentHeight + (hasSeveralNumbers() ? kTotalsHeight : 0);
+    return std::max(fixed, layout() ? layout()->minimumSize().height() : 0);
 }
 
 void TMySheet::SetNumber(const QString& number) {
@@ -350,6 +371,8 @@ void TMySheet::SetNumber(const QString& number) {
         RecipientName = ContactNode.data(Qt::DisplayRole).toString();
     }
     m_form.pages()->setTabText(m_form.pages()->indexOf(this), RecipientName);
+    if (m_form.activePage() == this)
+        m_form.showTitle();
     m_totalsRow->setVisible(hasSeveralNumbers());
     showRecipient();
     refreshRecipients();

@@ -1,17 +1,21 @@
 #include "SendPages.h"
 
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionTab>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace {
 
 constexpr int kTabPadding = 10;
 constexpr int kIconSize = 16;
 constexpr int kTabHeight = 22;
+// What the style leaves between a tab's icon and its caption.
+constexpr int kIconGap = 4;
 
 } // namespace
 
@@ -130,7 +134,7 @@ int SendPages::pageTop() const {
 }
 
 int SendPages::rowCount() const {
-    return m_rects.isEmpty() ? 0 : m_rects.last().bottom() / kTabHeight + 1;
+    return m_rects.isEmpty() ? 0 : m_rects.last().bottom() / m_rects.last().height() + 1;
 }
 
 int SendPages::tabAt(const QPoint& position) const {
@@ -173,8 +177,14 @@ void SendPages::removeTab(QObject* page) {
 
 void SendPages::layoutTabs() {
     m_rects.clear();
-    const QFontMetrics metrics = fontMetrics();
+    const QFontMetricsF metrics(font());
     const int width = qMax(this->width(), 1);
+    // The style's own spacing around the caption and its icon, so that no letter is cut at
+    // any font size or screen scale; a fractional advance is rounded up.
+    const int space = style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, m_rows);
+    const int tabHeight =
+        qMax(kTabHeight, qCeil(metrics.height()) +
+                             style()->pixelMetric(QStyle::PM_TabBarTabVSpace, nullptr, m_rows));
     int x = 0;
     int y = 0;
     for (const Tab& tab : std::as_const(m_tabs)) {
@@ -184,20 +194,20 @@ void SendPages::layoutTabs() {
         option.icon = m_icon;
         option.iconSize = QSize(kIconSize, kIconSize);
         option.shape = QTabBar::RoundedNorth;
-        int content = metrics.horizontalAdvance(tab.caption) + 2 * kTabPadding;
+        int content = qCeil(metrics.horizontalAdvance(tab.caption)) + qMax(2 * kTabPadding, space);
         if (!m_icon.isNull())
-            content += kIconSize + kTabPadding / 2;
+            content += kIconSize + kIconGap;
         const QSize size = style()->sizeFromContents(QStyle::CT_TabBarTab, &option,
-                                                     QSize(content, kTabHeight), m_rows);
+                                                     QSize(content, tabHeight), m_rows);
         const int tabWidth = qMin(size.width(), width);
         if (x > 0 && x + tabWidth > width) {
             x = 0;
-            y += kTabHeight;
+            y += tabHeight;
         }
-        m_rects.append(QRect(x, y, tabWidth, kTabHeight));
+        m_rects.append(QRect(x, y, tabWidth, tabHeight));
         x += tabWidth;
     }
-    m_rows->setFixedHeight(m_rects.isEmpty() ? 0 : y + kTabHeight);
+    m_rows->setFixedHeight(m_rects.isEmpty() ? 0 : y + tabHeight);
     m_rows->update();
 }
 

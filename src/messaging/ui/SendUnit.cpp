@@ -18,6 +18,8 @@
 #include "platform/ui/Prompts.h"
 #include "shared/Settings.h"
 #include "skins/ui/SkinUnit.h"
+#include "widgets/KeyboardContextMenu.h"
+#include "widgets/WindowAccessible.h"
 #include "widgets/WorkerCall.h"
 
 #include <QAction>
@@ -39,10 +41,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
+const QString kTitle = QStringLiteral("Отправка сообщения");
 constexpr int kHeaderHeight = 50;
 constexpr int kWindowWidth = 440;
+// Where the header's title and subtitle begin, right of the window's picture.
+constexpr int kCaptionLeft = 54;
 constexpr int kBottomGap = 4;
 constexpr int kDoubleClickMs = 500;
 constexpr int kIconContact = 1;
@@ -173,7 +180,6 @@ TSendForm::TSendForm(std::shared_ptr<ServiceClient> client, QWidget* parent)
     , m_service(std::make_shared<SendService>(std::move(client)))
     , m_lastUpMs(std::numeric_limits<qint64>::min() / 2) {
     setObjectName(QStringLiteral("SendForm"));
-    setWindowTitle(QStringLiteral("Varnelo"));
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
     m_clock = [timer] { return timer->elapsed(); };
@@ -197,26 +203,28 @@ TSendForm::~TSendForm() {
 }
 
 void TSendForm::FormCreate() {
-    auto* header = new QWidget(this);
-    header->setFixedHeight(kHeaderHeight);
-    m_banner = new QLabel(header);
+    m_header = new QWidget(this);
+    m_banner = new QLabel(m_header);
     m_banner->setObjectName(QStringLiteral("banner"));
     m_banner->setScaledContents(true);
-    m_banner->setGeometry(0, 0, kWindowWidth, kHeaderHeight);
-    m_picture = new QLabel(header);
+    m_picture = new QLabel(m_header);
     m_picture->setObjectName(QStringLiteral("picture"));
     m_picture->setGeometry(4, 4, 42, 42);
-    m_title = new QLabel(QStringLiteral("Сообщение"), header);
+    m_title = new QLabel(QStringLiteral("Сообщение"), m_header);
     QFont bold = m_title->font();
     bold.setBold(true);
     m_title->setFont(bold);
-    m_title->move(54, 8);
+    m_title->move(kCaptionLeft, 8);
+    m_title->adjustSize();
     m_subtitle =
-        new QLabel(QStringLiteral("Введите сообщение, количество символов ограничено"), header);
+        new QLabel(QStringLiteral("Введите сообщение, количество символов ограничено"), m_header);
     QFont small = m_subtitle->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     m_subtitle->setFont(small);
-    m_subtitle->move(54, 28);
+    // Below the title whatever the font: at a large one the two would overlap.
+    m_subtitle->move(kCaptionLeft, std::max(28, m_title->geometry().bottom() + 1));
+    m_subtitle->adjustSize();
+    m_header->setFixedHeight(std::max(kHeaderHeight, m_subtitle->geometry().bottom() + 4));
 
     m_pages = new SendPages(this);
     m_pages->setTabIcon(
@@ -238,10 +246,13 @@ void TSendForm::FormCreate() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, kBottomGap);
     layout->setSpacing(0);
-    layout->addWidget(header);
+    layout->addWidget(m_header);
     layout->addWidget(m_pages, 1);
     layout->addWidget(m_statusBar);
-    setFixedWidth(kWindowWidth);
+    fitWidth();
+    showTitle();
+    WindowAccessible::install();
+    KeyboardContextMenu::enable(this);
 
     buildDelayMenu();
     IsHidden = true;
@@ -360,13 +371,38 @@ void TSendForm::CreateNewPage(const QString& sender, const QString& name, const 
 }
 
 void TSendForm::UpdateHeight() {
+    fitWidth();
+    showTitle();
     if (layout())
         layout()->activate();
     const TMySheet* active = activePage();
     const int content = active ? active->contentHeight() : TMySheet::kContentHeight;
-    const int height = kHeaderHeight + m_pages->pageTop() + content +
+    const int height = m_header->height() + m_pages->pageTop() + content +
                        m_statusBar->sizeHint().height() + kBottomGap;
     setFixedHeight(height);
+}
+
+// 440 pixels at the usual font; wider when the font asks for more room than that.
+void TSendForm::fitWidth() {
+    int width = std::max(kWindowWidth,
+                         kCaptionLeft +
+                             std::max(m_title->sizeHint().width(), m_subtitle->sizeHint().width()) +
+                             kBottomGap);
+    for (int i = 0; i < pageCount(); ++i) {
+        if (const QLayout* pageLayout = page(i)->layout())
+            width = std::max(width, pageLayout->minimumSize().width());
+    }
+    if (width == this->width() && m_banner->width() == width)
+        return;
+    setFixedWidth(width);
+    m_banner->setGeometry(0, 0, width, m_header->height());
+}
+
+void TSendForm::showTitle() {
+    const TMySheet* active = activePage();
+    setWindowTitle(active && !active->RecipientName.isEmpty()
+                       ? kTitle + QStringLiteral(" — ") + active->RecipientName
+                       : kTitle);
 }
 
 void TSendForm::sendActiveWithDelay(QAction* item) {

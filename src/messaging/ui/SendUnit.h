@@ -82,8 +82,12 @@ public:
     void PagesMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     // Starts the send flow for a page on a worker thread of its own; returns at once.
     void SendWorker(TMySheet* page);
-    // Client height: the header, the tab rows, one page and the status bar.
+    // Client height: the header, the tab rows, one page and the status bar; the width and
+    // the title follow too.
     void UpdateHeight();
+    // "Отправка сообщения — " and the active page's recipient, which names the window to
+    // screen readers and the task bar.
+    void showTitle();
 
     TMySheet* activePage() const;
     int pageCount() const;
@@ -171,6 +175,7 @@ protected:
 
 private:
     void FormCreate();
+    void fitWidth();
     void buildDelayMenu();
     // On the user-interface thread, once a run has its outcome.
     void startSend(const SendRequest& request, TMySheet* page);
@@ -208,6 +213,7 @@ private:
     QPoint m_lastUpAt;
     bool m_placed = false;
 
+    QWidget* m_header = nullptr;
     QLabel* m_banner = nullptr;
     QLabel* m_picture = nullptr;
     QLabel* m_title = nullptr;

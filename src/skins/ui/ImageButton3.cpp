@@ -188,8 +188,10 @@ void TImageButton::Redraw() {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         if (!isEnabled())
             painter.drawImage(0, 0, withHoles(m_disabled, m_transparentColor));
-        if (hasFocus())
+        if (hasFocus() && !m_focused.isNull())
             painter.drawImage(0, 0, withHoles(m_focused, m_transparentColor));
+        else if (showsFocusFrame())
+            drawFocusFrame(painter, area);
     }
     // Rebuilding the outline is costly: only when the state changed or it was marked.
     if (m_state != m_shapedState) {
@@ -205,6 +207,24 @@ void TImageButton::Redraw() {
         return;
     }
     update();
+}
+
+// Without a picture of its own for the focus, a button reached by the keyboard shows a frame
+// like any other control; a click leaves none, as the desktop's buttons do.
+bool TImageButton::showsFocusFrame() const {
+    return hasFocus() && m_focused.isNull() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void TImageButton::drawFocusFrame(QPainter& painter, const QSize& area) const {
+    QColor ink = palette().color(QPalette::Highlight);
+    // The frame is part of the outline, so it must never take the see-through colour.
+    if (ink.rgb() == m_transparentColor.rgb())
+        ink = palette().color(QPalette::WindowText);
+    painter.setPen(QPen(ink, kFocusFrameWidth));
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = kFocusFrameWidth / 2.0;
+    painter.drawRect(
+        QRectF(inset, inset, area.width() - kFocusFrameWidth, area.height() - kFocusFrameWidth));
 }
 
 void TImageButton::paintEvent(QPaintEvent*) {

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
+class QPainter;
+
 // A push button drawn entirely from pictures, whose window takes the outline of the
 // pictures' non-transparent pixels. It can also latch in a group where at most one button
 // is down (the main window's toolbar).
@@ -73,8 +75,11 @@ protected:
 
 private:
     static constexpr quint8 kShapeStale = 10;
+    static constexpr int kFocusFrameWidth = 2;
 
     void Redraw();
+    bool showsFocusFrame() const;
+    void drawFocusFrame(QPainter& painter, const QSize& area) const;
     void announceToGroup();
     void groupButtonPressed(int groupIndex, TImageButton* sender);
     void takeAutoColor();

@@ -60,10 +60,21 @@ public:
     // Background Main, the named parts in their colours, banner and own picture loaded.
     void dress(QWidget* window, const SkinnedWindow& parts) const;
 
-    // A named control's surface: its window and, for views and edits, its field.
+    // A named control's surface: its window and, for views and edits, its field, with texts
+    // that read on it whatever the desktop's palette.
     static void setBackground(QWidget* widget, const QColor& color);
+    // A named text in one of the skin's own text colours.
     static void setTextColor(QWidget* widget, const QColor& color);
     static QColor fromWindowsColor(quint32 value);
+
+    // The contrast ratio of two colours by their relative luminance, from 1 to 21.
+    static double contrast(const QColor& a, const QColor& b);
+    // `wanted` where it reads on `background`; otherwise black, or white on a dark background.
+    static QColor readableOn(const QColor& background, const QColor& wanted);
+    // The controls drawn straight on a skinned surface: check boxes and radio buttons get
+    // their box in the skin's field colour (a dark desktop leaves a black square on a pale
+    // window), flat tool buttons a text that reads on the skin.
+    void dressFlatControls(QWidget* window) const;
 
 private:
     static void showPicture(QLabel* label, const QImage& image);
