@@ -55,6 +55,7 @@ private slots:
         m_bus.start(QStringLiteral("dbus-daemon"),
                     {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
                      QStringLiteral("--config-file=") + config.fileName()});
+        QVERIFY2(m_bus.waitForStarted(), "dbus-daemon (package dbus) is needed");
         QTRY_VERIFY(m_bus.canReadLine());
         const QString address = QString::fromUtf8(m_bus.readLine()).trimmed();
         // For the program this test starts.
