@@ -10,6 +10,7 @@ packages=(
     libbenchmark-dev libphonenumber-dev libxlsxwriter-dev
     tinyproxy
     xvfb xauth fonts-dejavu-core
+    dbus
     python3
     clang libclang-rt-14-dev libfuzzer-14-dev
 )

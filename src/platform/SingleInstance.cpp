@@ -1,8 +1,12 @@
 #include "SingleInstance.h"
 
+#include "AppPaths.h"
+
+#include <QCryptographicHash>
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -26,13 +30,26 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent)
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultName() {
+    // The folder exists once asked for; the store file may not yet.
+    const QString folder = QFileInfo(AppPaths::registryFile()).absolutePath();
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return nameForProfile(canonical.isEmpty() ? folder : canonical);
+}
+
+QString SingleInstance::nameForProfile(const QString& settingsFolder) {
+    // Short enough for the socket's address; two profiles that share a runtime folder (two
+    // XDG_CONFIG_HOME of one user) get names of their own.
+    const QString profile = QString::fromLatin1(
+        QCryptographicHash::hash(QFile::encodeName(settingsFolder), QCryptographicHash::Sha1)
+            .toHex()
+            .left(12));
     // In the user's runtime folder when there is one: private to the user and the session,
     // where a name in the shared temporary folder is open to every user of the machine.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    const QString path = runtime + QStringLiteral("/Varnelo-instance");
+    const QString path = runtime + QStringLiteral("/Varnelo-") + profile;
     if (!runtime.isEmpty() && QFile::encodeName(path).size() < kLongestSocketPath)
         return path;
-    return QStringLiteral("Varnelo-%1").arg(::getuid());
+    return QStringLiteral("Varnelo-%1-%2").arg(::getuid()).arg(profile);
 }
 
 bool SingleInstance::handOver(int request, int detail) {

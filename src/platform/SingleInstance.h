@@ -5,15 +5,17 @@
 
 class QLocalServer;
 
-// Finds a running copy of the program through a per-user local socket. The first copy
-// listens; a later one hands it a message and ends.
+// Finds a running copy of the program through a local socket of the user and the profile.
+// The first copy listens; a later one hands it a message and ends.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     explicit SingleInstance(const QString& name = defaultName(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    static QString defaultName(); // one per user session
+    // One per user session and settings folder, so that two profiles run side by side.
+    static QString defaultName();
+    static QString nameForProfile(const QString& settingsFolder);
 
     // The request a later start hands over, as both numbers: show the running copy's window.
     static constexpr int kShowWindow = 255;

@@ -73,9 +73,15 @@ void TMainForm::trayClick() {
     addPendingTrayIcon();
     if (!trayIconAdded())
         return;
+    // A Wayland window cannot take itself out of the minimised state; shown anew it comes
+    // back whatever the compositor did with it.
+    if (!placesItself() && isMinimized())
+        hide();
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
+    // Under Wayland Qt hands the compositor the activation token the launcher left in
+    // XDG_ACTIVATION_TOKEN, where there is one.
     activateWindow();
 }
 

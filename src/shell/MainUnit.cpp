@@ -16,6 +16,7 @@
 #include "messaging/ui/SendUnit.h"
 #include "platform/Ansi.h"
 #include "platform/AppPaths.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/Registry.h"
 #include "platform/SingleInstance.h"
 #include "platform/Sound.h"
@@ -155,7 +156,9 @@ void TMainForm::FormCreate() {
 
     requestUserInfo();
 
-    move(settings.get(Setting::Left), settings.get(Setting::Top));
+    // A Wayland compositor places windows itself; the position X11 left is kept for it.
+    if (placesItself())
+        move(settings.get(Setting::Left), settings.get(Setting::Top));
     setFixedWidth(MainFormLayout::kClientWidth);
     setMinimumHeight(kMinHeight);
     resize(MainFormLayout::kClientWidth, qMax(kMinHeight, settings.get(Setting::Height)));
@@ -269,10 +272,18 @@ void TMainForm::endAtOnce() {
 void TMainForm::SaveWindowPosition() {
     Settings settings(*m_registry);
     Registry::Transaction batch(*m_registry);
-    settings.set(Setting::Left, x());
-    settings.set(Setting::Top, y());
+    // Under Wayland the window never learns where it is: its 0, 0 would overwrite the place
+    // an X11 session saved.
+    if (placesItself()) {
+        settings.set(Setting::Left, x());
+        settings.set(Setting::Top, y());
+    }
     settings.set(Setting::Height, height());
     batch.commit();
+}
+
+bool TMainForm::placesItself() {
+    return !DisplayPlatform::isWayland(QGuiApplication::platformName());
 }
 
 void TMainForm::PlaySoundFile(const QString& path) {

@@ -149,7 +149,10 @@ public:
     QString StoredKeyText() const { return m_storedKeyText; }
 
     void RestartBalanceTimer();
+    // Left, Top (where the window places itself) and Height to the settings store.
     void SaveWindowPosition();
+    // Whether the window system lets a window place and move itself (not so under Wayland).
+    static bool placesItself();
     void SaveContacts();
     // After an edit of the user's, which is made again on a book stored elsewhere meanwhile.
     void SaveContacts(const BookEdit& edit);

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 // Moving the frameless main window by its header and sizing it by the grip, both snapping to
 // the work area, and the status bar's click.
@@ -34,6 +35,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             if (mouse()->button() == Qt::LeftButton) {
+                // Only the compositor moves a Wayland window, and it snaps as it likes.
+                if (!placesItself() && windowHandle() && windowHandle()->startSystemMove())
+                    return true;
                 m_dragging = true;
                 m_dragOffset = mouse()->globalPosition().toPoint() - frameGeometry().topLeft();
                 return true;
@@ -58,6 +62,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             if (mouse()->button() == Qt::LeftButton) {
+                if (!placesItself() && windowHandle() &&
+                    windowHandle()->startSystemResize(Qt::BottomEdge))
+                    return true;
                 m_sizing = true;
                 m_sizingStart = mouse()->globalPosition().toPoint();
                 m_sizingFrom = frameGeometry();

@@ -1,5 +1,6 @@
 #include "TrayIcon.h"
 
+#include "DesktopNotifications.h"
 #include "contacts/ContactBook.h"
 #include "platform/Registry.h"
 #include "shared/Settings.h"
@@ -7,6 +8,8 @@
 #include "shell/TrayContactMenu.h"
 
 #include <QMenu>
+
+#include <utility>
 
 namespace {
 
@@ -52,6 +55,14 @@ void TrayIcon::setMenu(QMenu* trayMenu, QMenu* sendSmsMenu, const QList<QIcon>& 
     m_icon->setContextMenu(trayMenu);
 }
 
+void TrayIcon::setDesktopNotifications(DesktopNotifications* notifications) {
+    if (m_desktop)
+        disconnect(m_desktop, nullptr, this, nullptr);
+    m_desktop = notifications;
+    if (m_desktop)
+        connect(m_desktop, &DesktopNotifications::clicked, this, &TrayIcon::trayClick);
+}
+
 void TrayIcon::setIcon(const QIcon& icon) {
     m_icon->setIcon(icon);
 }
@@ -62,9 +73,12 @@ void TrayIcon::add() {
     m_added = true;
     if (QSystemTrayIcon::isSystemTrayAvailable())
         m_icon->show();
+    for (const TrayBalloon& balloon : std::exchange(m_waitingBalloons, {}))
+        deliver(balloon);
 }
 
 void TrayIcon::remove() {
+    m_waitingBalloons.clear();
     m_icon->hide();
     m_added = false;
 }
@@ -104,9 +118,21 @@ void TrayIcon::showBalloonNow(const QString& title, const QString& text, int kin
     }
     m_lastBalloon = TrayBalloon{title.left(kBalloonTitleLength), text.left(kBalloonTextLength),
                                 m_balloonIcon, timeoutMs};
-    if (isShownInTray())
-        m_icon->showMessage(m_lastBalloon->title, m_lastBalloon->text, m_lastBalloon->icon,
-                            timeoutMs);
+    if (m_added)
+        deliver(*m_lastBalloon);
+    else
+        m_waitingBalloons.push_back(*m_lastBalloon);
+}
+
+void TrayIcon::deliver(const TrayBalloon& balloon) {
+    if (isShownInTray()) {
+        m_icon->showMessage(balloon.title, balloon.text, balloon.icon, balloon.timeoutMs);
+        return;
+    }
+    // The bus is joined at the first balloon, not in the start the user waits for.
+    if (!m_desktop)
+        setDesktopNotifications(new DesktopNotifications(QDBusConnection::sessionBus(), this));
+    m_desktop->show(balloon.title, balloon.text, balloon.icon, balloon.timeoutMs);
 }
 
 void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason) {

@@ -9,14 +9,17 @@
 #include <QSystemTrayIcon>
 
 #include <optional>
+#include <vector>
 
 class ContactBook;
+class DesktopNotifications;
 class QMenu;
 class TrayContactMenu;
 
 // The main window's icon in the notification area: its tip, its menu with the contact
 // submenu, the clicks that bring the window back and the balloons other parts show.
-// Where the desktop has no notification area everything but the icon itself still works.
+// Where the desktop has no notification area everything but the icon itself still works, and
+// the balloons go to the desktop's notification service.
 class TrayIcon : public QObject {
     Q_OBJECT
 
@@ -49,10 +52,14 @@ public:
     TrayContactMenu* contactMenu() const { return m_contactMenu; }
 
     // kind: 1 information, 2 warning, 4 error; another kind keeps the previous balloon's
-    // icon. Nothing when UseBalloonTips is off. Safe from any thread.
+    // icon. Nothing when UseBalloonTips is off. Safe from any thread. Before add() the
+    // balloon waits for it: a login may answer before the window's first frame.
     void ShowBalloon(const QString& title, const QString& text, int kind, int timeoutMs);
-    // The last balloon handed to the notification area (recorded also where there is none).
+    // The last balloon asked for (recorded also where nothing shows it).
     std::optional<TrayBalloon> lastBalloon() const { return m_lastBalloon; }
+    // Without a notification area that shows the icon, balloons go there; by default (when
+    // none is set) the session bus's service. Not owned.
+    void setDesktopNotifications(DesktopNotifications* notifications);
 
 signals:
     // A left click on the icon or a click on a balloon.
@@ -62,6 +69,7 @@ signals:
 
 private:
     void showBalloonNow(const QString& title, const QString& text, int kind, int timeoutMs);
+    void deliver(const TrayBalloon& balloon);
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
     Settings m_settings;
@@ -71,4 +79,6 @@ private:
     bool m_added = false;
     QSystemTrayIcon::MessageIcon m_balloonIcon = QSystemTrayIcon::NoIcon;
     std::optional<TrayBalloon> m_lastBalloon;
+    std::vector<TrayBalloon> m_waitingBalloons;
+    DesktopNotifications* m_desktop = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 #include "TestProfile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QSignalSpy>
@@ -33,14 +34,37 @@ private slots:
         QCOMPARE(received.at(0).at(1).toInt(), 255);
     }
 
-    // Each session (and each test profile) has its own copy; the socket sits in the
-    // user's private runtime folder.
+    // Each session and each profile has its own copy; the socket sits in the user's private
+    // runtime folder.
     void defaultNameIsInTheRuntimeFolder() {
         const QString name = SingleInstance::defaultName();
-        QCOMPARE(name, m_profile.root() + QStringLiteral("/runtime/Varnelo-instance"));
+        QVERIFY2(name.startsWith(m_profile.root() + QStringLiteral("/runtime/Varnelo-")),
+                 qPrintable(name));
         SingleInstance copy;
         QVERIFY(copy.listen());
         QVERIFY(QFileInfo(name).exists());
+    }
+
+    // XDG_CONFIG_HOME of a second profile beside the test's, and the test's own.
+    void onePerProfile_data() {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("other profile") << QStringLiteral("/other") << false;
+        QTest::newRow("same, spelled otherwise") << QStringLiteral("/config/../config/") << true;
+    }
+
+    void onePerProfile() {
+        QFETCH(QString, config);
+        QFETCH(bool, same);
+        QVERIFY(QDir().mkpath(m_profile.root() + config));
+        SingleInstance own;
+        QVERIFY(own.listen());
+        qputenv("XDG_CONFIG_HOME", (m_profile.root() + config).toLocal8Bit());
+        const QString name = SingleInstance::defaultName();
+        qputenv("XDG_CONFIG_HOME", m_profile.configFolder().toLocal8Bit());
+        QCOMPARE(name == SingleInstance::defaultName(), same);
+        // A second start of the other profile finds no copy: none of its own runs.
+        QCOMPARE(SingleInstance(name).handOver(0, 0), same);
     }
 
     void staleSocketIsTakenOver() {
