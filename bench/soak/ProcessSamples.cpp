@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <malloc.h>
+
 ProcessSample ProcessSample::take(qint64 atMs, bool quiet) {
     ProcessSample sample;
     sample.atMs = atMs;
@@ -24,6 +26,8 @@ ProcessSample ProcessSample::take(qint64 atMs, bool quiet) {
                 sample.threads = fields.value(0).toInt();
         }
     }
+    const struct mallinfo2 heap = mallinfo2();
+    sample.heapKb = qint64((heap.uordblks + heap.hblkhd) / 1024);
     // The listing's own descriptor is open while it runs: one less is what the program holds.
     const QDir fds(QStringLiteral("/proc/self/fd"));
     const qsizetype entries =

@@ -2,11 +2,16 @@
 
 #include <QtGlobal>
 
-// One look at this process's resources, as the kernel reports them in /proc/self.
+// One look at this process's resources, as the kernel reports them in /proc/self and the
+// allocator in mallinfo2.
 struct ProcessSample {
     qint64 atMs = 0;    // since the soak began
     qint64 rssKb = -1;  // VmRSS
     qint64 anonKb = -1; // RssAnon: the heaps and stacks, apart from mapped files
+    // What the program holds allocated (mallinfo2: in use in every arena, and the blocks
+    // mapped on their own), apart from what the allocator keeps freed for reuse: a climbing
+    // RSS over a flat live heap is the allocator, not a leak.
+    qint64 heapKb = -1;
     int threads = -1;   // Threads
     int fds = -1;       // entries of /proc/self/fd
     bool quiet = false; // no send, status query or varnelo-cli run was in flight

@@ -56,6 +56,8 @@ ResourceBudget::ResourceBudget(const QList<ProcessSample>& samples, const Proces
         return;
     m_rssAtStart = judged.first().rssKb;
     m_rssAtEnd = end.rssKb;
+    m_heapAtStart = judged.first().heapKb;
+    m_heapAtEnd = end.heapKb;
     m_rssMax = std::max(m_rssAtEnd, m_rssAtStart);
     for (const ProcessSample& sample : judged)
         m_rssMax = std::max(m_rssMax, sample.rssKb);
@@ -65,6 +67,10 @@ ResourceBudget::ResourceBudget(const QList<ProcessSample>& samples, const Proces
 
 double ResourceBudget::rssGrowth() const {
     return m_rssAtStart > 0 ? double(m_rssAtEnd - m_rssAtStart) / double(m_rssAtStart) : 0;
+}
+
+double ResourceBudget::heapGrowth() const {
+    return m_heapAtStart > 0 ? double(m_heapAtEnd - m_heapAtStart) / double(m_heapAtStart) : 0;
 }
 
 bool ResourceBudget::rssHolds() const {

@@ -42,6 +42,10 @@ public:
     qint64 rssAtEndKb() const { return m_rssAtEnd; }
     qint64 rssMaxKb() const { return m_rssMax; }
     double rssGrowth() const;
+    // The live heap at the same two moments, reported beside the resident size.
+    qint64 heapAtStartKb() const { return m_heapAtStart; }
+    qint64 heapAtEndKb() const { return m_heapAtEnd; }
+    double heapGrowth() const;
     const Range& threads() const { return m_threads; }
     const Range& fds() const { return m_fds; }
 
@@ -58,6 +62,8 @@ private:
     bool m_enough = false;
     qint64 m_rssAtStart = -1;
     qint64 m_rssAtEnd = -1;
+    qint64 m_heapAtStart = -1;
+    qint64 m_heapAtEnd = -1;
     qint64 m_rssMax = -1;
     Range m_threads;
     Range m_fds;

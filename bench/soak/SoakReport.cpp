@@ -59,8 +59,8 @@ void timeline(QStringList& lines, const QList<ProcessSample>& samples, qint64 du
             continue;
         next = (sample.atMs / step + 1) * step;
         row(lines, QStringLiteral("  at %1 s").arg(sample.atMs / 1000),
-            QStringLiteral("RSS %1 (anonymous %2), threads %3, fds %4%5")
-                .arg(mib(sample.rssKb), mib(sample.anonKb))
+            QStringLiteral("RSS %1 (anonymous %2, live heap %3), threads %4, fds %5%6")
+                .arg(mib(sample.rssKb), mib(sample.anonKb), mib(sample.heapKb))
                 .arg(sample.threads)
                 .arg(sample.fds)
                 .arg(sample.quiet ? QStringLiteral(", quiet") : QString()));
@@ -118,6 +118,11 @@ QString text(const SoakResults& r) {
                 .arg(mib(b.rssAtStartKb()), mib(b.rssAtEndKb()), mib(b.rssMaxKb()))
                 .arg(b.rssGrowth() * 100, 0, 'f', 2)
                 .arg(verdict(b.rssHolds())));
+        row(lines, QStringLiteral("live heap"),
+            QStringLiteral("at %1 s %2, end %3, growth %4%")
+                .arg(r.options.warmUpSeconds)
+                .arg(mib(b.heapAtStartKb()), mib(b.heapAtEndKb()))
+                .arg(b.heapGrowth() * 100, 0, 'f', 2));
         row(lines, QStringLiteral("threads"),
             range(b.threads(), r.options.warmUpSeconds) + QStringLiteral(" — ") +
                 verdict(b.threadsHold()));
