@@ -211,6 +211,14 @@ private slots:
         QCOMPARE(page->Number, all.mid(sent).join('|'));
         QVERIFY(page->totalLabel()->text().startsWith(QStringLiteral("Получателей: %1 ").arg(3 - sent)));
         QVERIFY(page->sendButton()->isEnabled());
+
+        // Sending the rest replaces the first report rather than opening another window.
+        const QPointer<SendReportDialog> first = m_report;
+        QVERIFY(first);
+        page->sendButton()->click();
+        finish();
+        QTRY_VERIFY(!first);
+        QVERIFY(m_report);
     }
 
     void refusedNumbersInTheReport() {

@@ -764,7 +764,12 @@ TMySheet* TSendForm::openNumbersPage(const QStringList& numbers, const PageConte
 }
 
 void TSendForm::showReport(const BatchReport& report, const PageContent& content) {
+    // One report at a time: the newest replaces the one before, so reports left open do not
+    // pile up over a day of sends.
+    if (m_report)
+        m_report->close();
     auto* dialog = new SendReportDialog(report, this);
+    m_report = dialog;
     connect(dialog, &SendReportDialog::retryRequested, this,
             [this, content](const QStringList& numbers) { openNumbersPage(numbers, content); });
     dialog->show();

@@ -207,6 +207,7 @@ private:
     ContactBook* m_book = nullptr;
     IconCache m_pageIcons;
     QList<InFlight> m_sends;
+    QPointer<QWidget> m_report; // the report of the last send to several numbers, while open
     quint64 m_lastSendId = 0;
     std::function<qint64()> m_clock;
     qint64 m_lastUpMs;
