@@ -29,8 +29,6 @@ const QString kEditGroupTitle = QStringLiteral("Изменить группу");
 const QString kEditSubtitle = QStringLiteral("Измените необходимые поля");
 
 constexpr int kHeaderHeight = 50;
-constexpr int kOkIcon = 13;
-constexpr int kCancelIcon = 14;
 
 QString instructions() {
     return QStringList{QStringLiteral("Введите имя абонента, его номер телефона и подпись."),
@@ -41,10 +39,6 @@ QString instructions() {
                        QStringLiteral("2. Подпись будет автоматически добавляться "),
                        QStringLiteral("к Вашему сообщению.")}
         .join(QLatin1Char('\n'));
-}
-
-QIcon iconOf(const QImage& image) {
-    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
 }
 
 } // namespace
@@ -188,8 +182,8 @@ void TAddContactForm::dressInSkin() {
     skin.dress(this, parts);
     const QImage tall = skin.sprites().tallIcon();
     m_hintIcon->setPixmap(tall.isNull() ? QPixmap() : QPixmap::fromImage(tall));
-    m_okButton->setIcon(iconOf(skin.sprites().smallIcon(kOkIcon)));
-    m_cancelButton->setIcon(iconOf(skin.sprites().smallIcon(kCancelIcon)));
+    m_okButton->setIcon(skin.sprites().smallIconForButton(SkinSprites::OkGlyph));
+    m_cancelButton->setIcon(skin.sprites().smallIconForButton(SkinSprites::CancelGlyph));
 }
 
 void TAddContactForm::fillGroups() {

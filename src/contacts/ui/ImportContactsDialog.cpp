@@ -21,14 +21,6 @@
 
 namespace {
 
-// The skin's glyphs of the small windows' OK and Cancel buttons.
-constexpr int kOkIcon = 13;
-constexpr int kCancelIcon = 14;
-
-QIcon iconOf(const QImage& image) {
-    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
-}
-
 bool hasSeveralNumbers(const ImportedContacts& rows) {
     return std::any_of(rows.begin(), rows.end(),
                        [](const ImportedContact& row) { return row.numbers.size() > 1; });
@@ -154,8 +146,8 @@ void ImportContactsDialog::dressInSkin() {
     parts.infoLabels = {m_fileLabel, m_countsLabel};
     parts.otherBackground = {m_rowsView};
     skin.dress(this, parts);
-    m_importButton->setIcon(iconOf(skin.sprites().smallIcon(kOkIcon)));
-    m_cancelButton->setIcon(iconOf(skin.sprites().smallIcon(kCancelIcon)));
+    m_importButton->setIcon(skin.sprites().smallIconForButton(SkinSprites::OkGlyph));
+    m_cancelButton->setIcon(skin.sprites().smallIconForButton(SkinSprites::CancelGlyph));
 }
 
 bool ImportContactsDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QList>
+#include <QPixmap>
 
 // The pieces of the sprite sheet "1.bmp": the main window's eight toolbar buttons in three
 // states, its 16 x 16 icon list, the 21 x 32 picture and the two 22 x 22 pictures. Pure red
@@ -17,6 +19,9 @@ public:
     static constexpr int SmallIconCount = 19;
     static constexpr int Icon22Count = 2;
     static constexpr QRgb MaskColor = 0xFFFF0000;
+    // The icon list's glyphs that the small windows put on their OK and Cancel buttons.
+    static constexpr int OkGlyph = 13;
+    static constexpr int CancelGlyph = 14;
 
     SkinSprites();
     explicit SkinSprites(const QImage& sheet);
@@ -29,6 +34,11 @@ public:
     QImage tallIcon() const { return m_tallIcon; }
     QImage icon22(int index) const { return m_icons22.value(index); }
     QList<QImage> smallIcons() const { return m_smallIcons; }
+    // A small icon for a button; a null icon where the list has none.
+    QIcon smallIconForButton(int index) const {
+        const QImage image = smallIcon(index);
+        return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+    }
 
     // The rectangle of the sheet, with pure red where it lies outside the sheet.
     static QImage cut(const QImage& sheet, const QRect& rect);
