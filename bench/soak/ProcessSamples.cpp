@@ -1,5 +1,6 @@
 #include "ProcessSamples.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 
@@ -33,5 +34,6 @@ ProcessSample ProcessSample::take(qint64 atMs, bool quiet) {
     const qsizetype entries =
         fds.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size();
     sample.fds = entries > 0 ? int(entries) - 1 : -1;
+    sample.widgets = int(QApplication::allWidgets().size());
     return sample;
 }

@@ -2,8 +2,8 @@
 
 #include <QtGlobal>
 
-// One look at this process's resources, as the kernel reports them in /proc/self and the
-// allocator in mallinfo2.
+// One look at this process's resources, as the kernel reports them in /proc/self, the
+// allocator in mallinfo2 and Qt in its list of widgets.
 struct ProcessSample {
     qint64 atMs = 0;    // since the soak began
     qint64 rssKb = -1;  // VmRSS
@@ -12,8 +12,11 @@ struct ProcessSample {
     // mapped on their own), apart from what the allocator keeps freed for reuse: a climbing
     // RSS over a flat live heap is the allocator, not a leak.
     qint64 heapKb = -1;
-    int threads = -1;   // Threads
-    int fds = -1;       // entries of /proc/self/fd
+    int threads = -1; // Threads
+    int fds = -1;     // entries of /proc/self/fd
+    // Every widget alive, windows and their children: closed pages and dialogs that are not
+    // really deleted show here first.
+    int widgets = -1;
     bool quiet = false; // no send, status query or varnelo-cli run was in flight
 
     static ProcessSample take(qint64 atMs, bool quiet);

@@ -63,6 +63,7 @@ ResourceBudget::ResourceBudget(const QList<ProcessSample>& samples, const Proces
         m_rssMax = std::max(m_rssMax, sample.rssKb);
     m_threads = rangeOf(baseline, judged, end, [](const ProcessSample& s) { return s.threads; });
     m_fds = rangeOf(baseline, judged, end, [](const ProcessSample& s) { return s.fds; });
+    m_widgets = rangeOf(baseline, judged, end, [](const ProcessSample& s) { return s.widgets; });
 }
 
 double ResourceBudget::rssGrowth() const {

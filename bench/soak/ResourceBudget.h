@@ -48,6 +48,8 @@ public:
     double heapGrowth() const;
     const Range& threads() const { return m_threads; }
     const Range& fds() const { return m_fds; }
+    // Shown, not judged: pages and dialogs closed but never deleted would climb here.
+    const Range& widgets() const { return m_widgets; }
 
     bool rssHolds() const;
     bool threadsHold() const;
@@ -67,4 +69,5 @@ private:
     qint64 m_rssMax = -1;
     Range m_threads;
     Range m_fds;
+    Range m_widgets;
 };

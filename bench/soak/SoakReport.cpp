@@ -49,20 +49,29 @@ void row(QStringList& lines, const QString& name, const QString& value) {
     lines << name.leftJustified(24) + value;
 }
 
-// About ten samples spread over the run, the last one taken once the run had drained.
+// About ten samples spread over the run, and the first at or after each of the marks the
+// figures are compared at (1, 10, 30, 60 and 120 minutes); the last one taken once the run
+// had drained.
 void timeline(QStringList& lines, const QList<ProcessSample>& samples, qint64 durationMs) {
     const qint64 step = qMax<qint64>(5000, durationMs / 10);
+    QList<qint64> marks;
+    for (const int minutes : {1, 10, 30, 60, 120})
+        marks << qint64(minutes) * 60000;
     qint64 next = 0;
     for (qsizetype i = 0; i < samples.size(); ++i) {
         const ProcessSample& sample = samples[i];
-        if (sample.atMs < next && i + 1 < samples.size())
+        const bool marked = !marks.isEmpty() && sample.atMs >= marks.first();
+        while (!marks.isEmpty() && sample.atMs >= marks.first())
+            marks.removeFirst();
+        if (sample.atMs < next && !marked && i + 1 < samples.size())
             continue;
         next = (sample.atMs / step + 1) * step;
         row(lines, QStringLiteral("  at %1 s").arg(sample.atMs / 1000),
-            QStringLiteral("RSS %1 (anonymous %2, live heap %3), threads %4, fds %5%6")
+            QStringLiteral("RSS %1 (anonymous %2, live heap %3), threads %4, fds %5, widgets %6%7")
                 .arg(mib(sample.rssKb), mib(sample.anonKb), mib(sample.heapKb))
                 .arg(sample.threads)
                 .arg(sample.fds)
+                .arg(sample.widgets)
                 .arg(sample.quiet ? QStringLiteral(", quiet") : QString()));
     }
 }
@@ -128,6 +137,7 @@ QString text(const SoakResults& r) {
                 verdict(b.threadsHold()));
         row(lines, QStringLiteral("file descriptors"),
             range(b.fds(), r.options.warmUpSeconds) + QStringLiteral(" — ") + verdict(b.fdsHold()));
+        row(lines, QStringLiteral("widgets"), range(b.widgets(), r.options.warmUpSeconds));
     } else {
         row(lines, QStringLiteral("resources"), QStringLiteral("too few samples — BROKEN"));
     }

@@ -17,11 +17,13 @@
 #include "settings/ui/ServerSettingsPage.h"
 #include "settings/ui/SettingsUnit.h"
 #include "shared/Settings.h"
+#include "widgets/StylePixmapCache.h"
 
 #include <algorithm>
 
 ProgramWindows::ProgramWindows(std::shared_ptr<ServiceClient> client)
     : m_client(std::move(client)) {
+    StylePixmapCache::bound();
     const std::shared_ptr<Windows> windows = m_windows;
     TSettingsForm::setServerPageFactory([client = m_client, windows](QWidget* page) -> QWidget* {
         auto* serverPage = new ServerSettingsPage(client, page);

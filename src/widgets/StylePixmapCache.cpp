@@ -1,0 +1,7 @@
+#include "StylePixmapCache.h"
+
+#include <QPixmapCache>
+
+void StylePixmapCache::bound() {
+    QPixmapCache::setCacheLimit(kLimitKb);
+}
