@@ -7,6 +7,7 @@
 #include "TestProfile.h"
 #include "history/HistoryFile.h"
 #include "platform/AppPaths.h"
+#include "platform/HeapSettings.h"
 
 #include <QApplication>
 
@@ -25,6 +26,8 @@ void print(const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the program's own main does.
+    HeapSettings::apply();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The program's own folders, all in a throw-away place.
     TestProfile profile;

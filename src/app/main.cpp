@@ -1,5 +1,6 @@
 #include "platform/AppPaths.h"
 #include "platform/DisplayPlatform.h"
+#include "platform/HeapSettings.h"
 #include "platform/Registry.h"
 #include "shell/StartUp.h"
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 int main(int argc, char* argv[]) {
+    HeapSettings::apply();
     StartUp::EarlyWork early = StartUp::begin(argc, argv, AppPaths::registryFile());
     // Given as an argument rather than through the environment, so that the programs this
     // one starts (the browser, a restarted copy) make their own choice.

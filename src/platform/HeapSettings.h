@@ -1,0 +1,16 @@
+#pragma once
+
+// How the C library's allocator hands memory back. By default glibc raises its threshold for
+// mapping a block on its own to the size of each large block freed, so that a history read
+// or a window's backing store of yesterday's size is later carved from the heap and the pages
+// around it stay with the process after it is freed. A fixed threshold maps every large block
+// on its own and returns it whole when freed; a low trim threshold gives back the heap's free
+// top. Called first thing in main, before any allocation worth the name.
+namespace HeapSettings {
+
+constexpr int kMmapThresholdBytes = 64 * 1024;
+constexpr int kTrimThresholdBytes = 128 * 1024;
+
+void apply();
+
+} // namespace HeapSettings
