@@ -39,6 +39,8 @@ public:
     void run();
     // The main window's close, as the user's: the program's closing steps.
     void closeProgram();
+    // The sandbox goes; the windows stay as they are.
+    void stopService() { m_sandbox.stop(); }
 
     const SoakCounters& counters() const { return m_counters; }
     const QList<ProcessSample>& samples() const { return m_samples; }

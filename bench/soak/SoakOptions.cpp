@@ -20,7 +20,7 @@ std::optional<int> positive(const QString& text) {
 
 QString SoakOptions::usage() {
     return QStringLiteral(
-        "usage: bench_soak [--minutes N | --seconds N] [--seed N]\n"
+        "usage: bench_soak [--minutes N | --seconds N] [--seed N] [--no-teardown]\n"
         "\n"
         "Runs the program's windows offscreen against a sandbox service it starts, with a\n"
         "send every 2 s, status queries, balance refreshes, settings changed by varnelo-cli\n"
@@ -32,7 +32,9 @@ QString SoakOptions::usage() {
         "\n"
         "  --minutes N   length of the run (default 10)\n"
         "  --seconds N   length of the run in seconds, for trials (at least 30)\n"
-        "  --seed N      the random plan (default: from the clock, printed)\n");
+        "  --seed N      the random plan (default: from the clock, printed)\n"
+        "  --no-teardown print the samples and leave at once, the windows still open: for\n"
+        "                heaptrack, whose leak list is then what the run kept alive\n");
 }
 
 std::optional<SoakOptions> SoakOptions::parse(const QStringList& arguments, QString* error,
@@ -41,7 +43,8 @@ std::optional<SoakOptions> SoakOptions::parse(const QStringList& arguments, QStr
     const QCommandLineOption minutes(QStringLiteral("minutes"), {}, QStringLiteral("N"));
     const QCommandLineOption seconds(QStringLiteral("seconds"), {}, QStringLiteral("N"));
     const QCommandLineOption seed(QStringLiteral("seed"), {}, QStringLiteral("N"));
-    parser.addOptions({minutes, seconds, seed});
+    const QCommandLineOption noTeardown(QStringLiteral("no-teardown"), {});
+    parser.addOptions({minutes, seconds, seed, noTeardown});
     if (!readBenchArguments(parser, arguments, error, help))
         return std::nullopt;
     if (parser.isSet(minutes) && parser.isSet(seconds)) {
@@ -66,6 +69,7 @@ std::optional<SoakOptions> SoakOptions::parse(const QStringList& arguments, QStr
         }
         options.durationSeconds = *value;
     }
+    options.noTeardown = parser.isSet(noTeardown);
     options.warmUpSeconds = qMin(kFullWarmUpSeconds, options.durationSeconds / 3);
 
     if (parser.isSet(seed)) {

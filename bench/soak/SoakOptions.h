@@ -12,6 +12,9 @@ struct SoakOptions {
     int warmUpSeconds = 60;
     // Chooses the faults and the recipients; the same seed gives the same plan.
     quint32 seed = 0;
+    // Leaves right after the run's samples, with everything still alive, so a heap profiler
+    // sees what the day kept rather than what the closing freed.
+    bool noTeardown = false;
 
     // Nothing, with `error` set, for a command line that does not parse; `help` set when the
     // caller asked for the usage text.

@@ -142,26 +142,29 @@ QString text(const SoakResults& r) {
         row(lines, QStringLiteral("resources"), QStringLiteral("too few samples — BROKEN"));
     }
     timeline(lines, r.samples, qint64(r.options.durationSeconds) * 1000);
-    QString history = r.acceptedListError.isEmpty()
-                          ? QStringLiteral("%1 accepted, %2 records (limit %3), %4 missing, %5 "
-                                           "not accepted")
-                                .arg(r.history.accepted)
-                                .arg(r.history.records)
-                                .arg(r.historyLimit)
-                                .arg(r.history.missing.size())
-                                .arg(r.history.unknown.size())
-                          : r.acceptedListError;
-    if (!r.history.readError.isEmpty())
-        history += QStringLiteral("; read error: ") + r.history.readError;
-    if (!r.history.missing.isEmpty())
-        history += QStringLiteral("; missing ids: ") + ids(r.history.missing);
-    if (!r.history.unknown.isEmpty())
-        history += QStringLiteral("; ids not accepted: ") + ids(r.history.unknown);
-    row(lines, QStringLiteral("history check"),
-        history + QStringLiteral(" — ") +
-            verdict(r.acceptedListError.isEmpty() && r.history.holds()));
-    row(lines, QStringLiteral("integrity check"),
-        r.integrity + QStringLiteral(" — ") + verdict(r.integrity == QLatin1String("ok")));
+    // Without the closing there is no history file to compare and no store to check.
+    if (!r.options.noTeardown) {
+        QString history = r.acceptedListError.isEmpty()
+                              ? QStringLiteral("%1 accepted, %2 records (limit %3), %4 missing, %5 "
+                                               "not accepted")
+                                    .arg(r.history.accepted)
+                                    .arg(r.history.records)
+                                    .arg(r.historyLimit)
+                                    .arg(r.history.missing.size())
+                                    .arg(r.history.unknown.size())
+                              : r.acceptedListError;
+        if (!r.history.readError.isEmpty())
+            history += QStringLiteral("; read error: ") + r.history.readError;
+        if (!r.history.missing.isEmpty())
+            history += QStringLiteral("; missing ids: ") + ids(r.history.missing);
+        if (!r.history.unknown.isEmpty())
+            history += QStringLiteral("; ids not accepted: ") + ids(r.history.unknown);
+        row(lines, QStringLiteral("history check"),
+            history + QStringLiteral(" — ") +
+                verdict(r.acceptedListError.isEmpty() && r.history.holds()));
+        row(lines, QStringLiteral("integrity check"),
+            r.integrity + QStringLiteral(" — ") + verdict(r.integrity == QLatin1String("ok")));
+    }
     if (r.drainTimedOut)
         row(lines, QStringLiteral("drain"),
             QStringLiteral("work still in flight after 90 s — BROKEN"));
@@ -174,8 +177,11 @@ QString text(const SoakResults& r) {
             QStringLiteral("%1 × %2").arg(it.value()).arg(it.key()));
 
     lines << QString() << QStringLiteral("rules: ") + ResourceBudget::rules();
-    lines << QStringLiteral("verdict: ") + (passed(r) ? QStringLiteral("every budget held")
-                                                      : QStringLiteral("a budget was broken"));
+    if (r.options.noTeardown)
+        lines << QStringLiteral("verdict: not judged; the run left without closing");
+    else
+        lines << QStringLiteral("verdict: ") + (passed(r) ? QStringLiteral("every budget held")
+                                                          : QStringLiteral("a budget was broken"));
     return lines.join(QLatin1Char('\n'));
 }
 
