@@ -73,8 +73,6 @@ int main(int argc, char** argv) {
         results.historyLimit = driver.historyLimit();
         if (options->noTeardown) {
             print(SoakReport::text(results));
-            print(
-                QStringLiteral("bench_soak: left without closing; history and store not checked"));
             driver.stopService();
             std::_Exit(0);
         }
