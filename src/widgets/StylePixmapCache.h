@@ -9,7 +9,7 @@ namespace StylePixmapCache {
 
 // The cap, in kilobytes. A 6-minute soak with it took no more processor time than with Qt's
 // default, and the cache no longer grew with the pages closed.
-constexpr int kLimitKb = 1024;
+constexpr int kLimitKb = 256;
 
 // Sets the cap; called once, before the program's windows are made.
 void bound();

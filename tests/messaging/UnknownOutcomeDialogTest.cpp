@@ -43,7 +43,7 @@ class UnknownOutcomeDialogTest : public QObject {
         m_form->journal().markUnknown(id, QStringLiteral("ответ не получен"));
     }
     QString cell(const UnknownOutcomeDialog& dialog, int row, int column) const {
-        return dialog.table()->item(row, column)->text();
+        return dialog.table()->model()->index(row, column).data().toString();
     }
 
 private slots:
@@ -67,7 +67,7 @@ private slots:
     void countAsSent() {
         unknownRow({kSecond, kFirst}, {{77, kSecond}});
         UnknownOutcomeDialog dialog(*m_form);
-        QCOMPARE(dialog.table()->rowCount(), 1);
+        QCOMPARE(dialog.table()->model()->rowCount(), 1);
         QCOMPARE(cell(dialog, 0, 0), QStringLiteral("2024-03-05 10:20:30"));
         QCOMPARE(cell(dialog, 0, 1), QStringLiteral("Аня ") + kFirst);
         QCOMPARE(cell(dialog, 0, 2), QStringLiteral("Привет Вася"));
@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(records[1].moment(), kMoment);
         QCOMPARE(changed.count(), 1);
         QVERIFY(m_form->journal().rows().isEmpty());
-        QCOMPARE(dialog.table()->rowCount(), 0);
+        QCOMPARE(dialog.table()->model()->rowCount(), 0);
         QVERIFY(!dialog.countAsSentButton()->isEnabled() && !dialog.removeButton()->isEnabled());
     }
 
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(Prompts::takeAsked().value(0).caption, QStringLiteral("Подтверждение"));
         const int left = answer == QMessageBox::Yes ? 0 : 1;
         QCOMPARE(m_form->journal().rows().size(), left);
-        QCOMPARE(dialog.table()->rowCount(), left);
+        QCOMPARE(dialog.table()->model()->rowCount(), left);
         QVERIFY(HistoryFile().readAll().isEmpty());
     }
 
@@ -112,7 +112,7 @@ private slots:
         unknownRow({kFirst, kSecond});
         UnknownOutcomeDialog dialog(*m_form);
         dialog.sendAgainButton()->click();
-        QCOMPARE(dialog.table()->rowCount(), 0);
+        QCOMPARE(dialog.table()->model()->rowCount(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(m_form->sendsInFlight(), 0, 30000);
         const QJsonArray sent =
             m_sandbox.admin("GET", QStringLiteral("/admin/messages"))[u"messages"].toArray();

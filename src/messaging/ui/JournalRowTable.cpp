@@ -1,26 +1,28 @@
 #include "JournalRowTable.h"
 
-#include <QTableWidget>
+#include <QItemSelectionModel>
+#include <QTableView>
 
 namespace JournalRowTable {
 
-const SendJournal::Row* selected(const QTableWidget& table, const QList<SendJournal::Row>& rows) {
-    const QList<QTableWidgetItem*> items = table.selectedItems();
-    if (items.isEmpty())
+const SendJournal::Row* selected(const QTableView& table, const QList<SendJournal::Row>& rows) {
+    const QModelIndexList indexes =
+        table.selectionModel() ? table.selectionModel()->selectedIndexes() : QModelIndexList();
+    if (indexes.isEmpty())
         return nullptr;
-    const int index = items.first()->row();
+    const int index = indexes.first().row();
     return index < rows.size() ? &rows[index] : nullptr;
 }
 
-qint64 selectedId(const QTableWidget& table, const QList<SendJournal::Row>& rows) {
+qint64 selectedId(const QTableView& table, const QList<SendJournal::Row>& rows) {
     const SendJournal::Row* row = selected(table, rows);
     return row ? row->id : 0;
 }
 
-void select(QTableWidget& table, const QList<SendJournal::Row>& rows, qint64 id, int column) {
+void select(QTableView& table, const QList<SendJournal::Row>& rows, qint64 id, int column) {
     for (int i = 0; i < rows.size(); ++i) {
         if (rows[i].id == id) {
-            table.setCurrentCell(i, column);
+            table.setCurrentIndex(table.model()->index(i, column));
             table.selectRow(i);
             return;
         }

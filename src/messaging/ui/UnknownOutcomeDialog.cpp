@@ -2,6 +2,7 @@
 
 #include "JournalRowTable.h"
 #include "SendUnit.h"
+#include "UnknownOutcomeModel.h"
 #include "history/HistoryFile.h"
 #include "history/HistoryFilter.h"
 #include "messaging/UnknownOutcomes.h"
@@ -15,7 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -29,24 +30,6 @@ const QString kExplanation = QStringLiteral(
 const QString kRemoveQuestion =
     QStringLiteral("Удалить запись об этой отправке? Если сервис принял сообщения, в истории "
                    "их не будет.");
-
-enum Column { MomentColumn, RecipientsColumn, TextColumn };
-
-QString recipientsText(const SendJournal::Row& row, const QHash<QString, QString>& names) {
-    QStringList recipients;
-    for (const QString& number : row.numbers) {
-        const QString name = names.value(number);
-        recipients << (name.isEmpty() ? number : name + QLatin1Char(' ') + number);
-    }
-    return recipients.join(QStringLiteral(", "));
-}
-
-QTableWidgetItem* cell(const QString& text, const QString& tip) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    item->setToolTip(tip);
-    return item;
-}
 
 } // namespace
 
@@ -63,10 +46,10 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
     m_explanation->setObjectName(QStringLiteral("Explanation"));
     m_explanation->setWordWrap(true);
 
-    m_table = new QTableWidget(0, 3);
+    m_model = new UnknownOutcomeModel(this);
+    m_table = new QTableView;
     m_table->setObjectName(QStringLiteral("Table"));
-    m_table->setHorizontalHeaderLabels(
-        {QStringLiteral("Время"), QStringLiteral("Получатели"), QStringLiteral("Текст")});
+    m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -74,9 +57,10 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
     m_table->setTabKeyNavigation(false);
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(MomentColumn, QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(UnknownOutcomeModel::MomentColumn,
+                                                      QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(RecipientsColumn, 170);
+    m_table->setColumnWidth(UnknownOutcomeModel::RecipientsColumn, 170);
     m_table->setAccessibleName(QStringLiteral("Отправки с неизвестным результатом"));
     m_table->setAccessibleDescription(kExplanation);
 
@@ -98,7 +82,7 @@ UnknownOutcomeDialog::UnknownOutcomeDialog(TSendForm& sendForm, QWidget* parent)
     connect(m_sendAgainButton, &QPushButton::clicked, this, &UnknownOutcomeDialog::sendAgainClick);
     connect(m_removeButton, &QPushButton::clicked, this, &UnknownOutcomeDialog::removeClick);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_table, &QTableWidget::itemSelectionChanged, this,
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &UnknownOutcomeDialog::updateButtons);
 
     m_statusLine = new QLabel;
@@ -167,46 +151,34 @@ bool UnknownOutcomeDialog::refresh() {
         }
     } catch (...) {
         reportFailure(FailureText::describe(std::current_exception()));
-        return !m_rows.isEmpty();
+        return !this->rows().isEmpty();
     }
     rows.removeIf([this](const SendJournal::Row& row) {
         return row.state != SendJournal::State::Unknown || m_resending.contains(row.id);
     });
-    m_rows = rows;
-    fillTable();
+    m_model->setRows(std::move(rows), HistoryFilter::ContactNamesFrom(
+                                          m_sendForm ? m_sendForm->contactBook() : nullptr));
     selectRow(selected);
-    if (selectedRow() == 0 && !m_rows.isEmpty())
-        selectRow(m_rows.first().id);
+    if (selectedRow() == 0 && !this->rows().isEmpty())
+        selectRow(this->rows().first().id);
     updateButtons();
-    return !m_rows.isEmpty();
+    return !this->rows().isEmpty();
 }
 
-void UnknownOutcomeDialog::fillTable() {
-    const QHash<QString, QString> names =
-        HistoryFilter::ContactNamesFrom(m_sendForm ? m_sendForm->contactBook() : nullptr);
-    m_table->setRowCount(int(m_rows.size()));
-    for (int i = 0; i < m_rows.size(); ++i) {
-        const SendJournal::Row& row = m_rows[i];
-        const QString text = row.fullText();
-        const QString tip =
-            row.reason.isEmpty() ? text : QStringLiteral("%1\n\n%2").arg(row.reason, text);
-        m_table->setItem(i, MomentColumn, cell(UnknownOutcomes::momentText(row), tip));
-        const QString recipients = recipientsText(row, names);
-        m_table->setItem(i, RecipientsColumn, cell(recipients, recipients));
-        m_table->setItem(i, TextColumn, cell(QString(text).replace(QLatin1Char('\n'), u' '), tip));
-    }
+const QList<SendJournal::Row>& UnknownOutcomeDialog::rows() const {
+    return m_model->rows();
 }
 
 qint64 UnknownOutcomeDialog::selectedRow() const {
-    return JournalRowTable::selectedId(*m_table, m_rows);
+    return JournalRowTable::selectedId(*m_table, rows());
 }
 
 void UnknownOutcomeDialog::selectRow(qint64 journalRow) {
-    JournalRowTable::select(*m_table, m_rows, journalRow, MomentColumn);
+    JournalRowTable::select(*m_table, rows(), journalRow, UnknownOutcomeModel::MomentColumn);
 }
 
 const SendJournal::Row* UnknownOutcomeDialog::selected() const {
-    return JournalRowTable::selected(*m_table, m_rows);
+    return JournalRowTable::selected(*m_table, rows());
 }
 
 void UnknownOutcomeDialog::updateButtons() {

@@ -10,8 +10,9 @@
 
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 class TSendForm;
+class UnknownOutcomeModel;
 
 // "Результат отправки неизвестен": the sends whose reply never came, from the send journal,
 // and the three ways to settle the selected one: count it as sent (history records of
@@ -30,7 +31,7 @@ public:
     // Reads the unknown rows again, keeping the selected one where it is still there; false
     // when none is left.
     bool refresh();
-    QList<SendJournal::Row> rows() const { return m_rows; }
+    const QList<SendJournal::Row>& rows() const;
     // The journal id of the selected row, 0 when none.
     qint64 selectedRow() const;
     void selectRow(qint64 journalRow);
@@ -41,7 +42,7 @@ public:
     void removeClick();
 
     QLabel* explanation() const { return m_explanation; }
-    QTableWidget* table() const { return m_table; }
+    QTableView* table() const { return m_table; }
     // How the last send again went, from the send window's status bar.
     QLabel* statusLine() const { return m_statusLine; }
     QPushButton* countAsSentButton() const { return m_countAsSentButton; }
@@ -56,20 +57,19 @@ signals:
 private:
     SkinnedHeader m_header;
     QLabel* m_explanation = nullptr;
-    QTableWidget* m_table = nullptr;
+    QTableView* m_table = nullptr;
+    UnknownOutcomeModel* m_model = nullptr;
     QLabel* m_statusLine = nullptr;
     QPushButton* m_countAsSentButton = nullptr;
     QPushButton* m_sendAgainButton = nullptr;
     QPushButton* m_removeButton = nullptr;
     QPushButton* m_closeButton = nullptr;
     const SendJournal::Row* selected() const;
-    void fillTable();
     void updateButtons();
     void showStatus(const QString& text);
     void reportFailure(const QString& text);
 
     QPointer<TSendForm> m_sendForm;
-    QList<SendJournal::Row> m_rows;
     // Rows handed to the send window to go again: shown no more, and never sent twice, while
     // the worker has not yet replaced them in the journal.
     QSet<qint64> m_resending;
