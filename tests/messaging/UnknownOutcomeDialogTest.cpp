@@ -71,6 +71,8 @@ private slots:
         QCOMPARE(cell(dialog, 0, 0), QStringLiteral("2024-03-05 10:20:30"));
         QCOMPARE(cell(dialog, 0, 1), QStringLiteral("Аня ") + kFirst);
         QCOMPARE(cell(dialog, 0, 2), QStringLiteral("Привет Вася"));
+        QCOMPARE(dialog.table()->model()->index(0, 2).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("ответ не получен\n\nПривет Вася"));
         QSignalSpy changed(&dialog, &UnknownOutcomeDialog::HistoryChanged);
         dialog.countAsSentButton()->click();
         const QList<TMess> records = HistoryFile().readAll();

@@ -1,6 +1,7 @@
 #include "TestProfile.h"
 #include "messaging/ui/MySheet.h"
 #include "messaging/ui/SendUnit.h"
+#include "messaging/ui/UnknownOutcomeDialog.h"
 #include "platform/ui/Prompts.h"
 #include "service/ServiceClient.h"
 #include "shared/Settings.h"
@@ -81,6 +82,33 @@ private slots:
         const qint64 grownKb = liveHeapKb() - heapKb;
         QVERIFY2(grownKb < kPages * 7 / 4,
                  qPrintable(QStringLiteral("grew by %1 KiB").arg(grownKb)));
+    }
+
+    // Sends whose reply never came stay listed until the user settles them, so their window
+    // may hold a day's worth: a listed row must cost little more than the journal row itself
+    // (about 800 bytes here; a table of items with their texts and tooltips took 1,800).
+    void unknownOutcomesCostTheirRowsOnly() {
+        constexpr int kRows = 300;
+        const auto addUnknown = [this](int count) {
+            for (int i = 0; i < count; ++i) {
+                SendJournal::Row row;
+                row.numbers = {QStringLiteral("+79165550001"), QStringLiteral("+79165550002")};
+                row.message = QStringLiteral("Встреча переносится на четверг, %1").arg(i);
+                m_send->journal().markUnknown(m_send->journal().begin(row),
+                                              QStringLiteral("ответ не получен"));
+            }
+        };
+        addUnknown(kRows);
+        UnknownOutcomeDialog dialog(*m_send);
+        dialog.show();
+        dialog.grab();
+        const qint64 heapKb = liveHeapKb();
+        addUnknown(kRows);
+        dialog.refresh();
+        dialog.grab();
+        QCOMPARE(dialog.rows().size(), 2 * kRows);
+        const qint64 grownBytes = (liveHeapKb() - heapKb) * 1024 / kRows;
+        QVERIFY2(grownBytes < 1100, qPrintable(QStringLiteral("%1 B a row").arg(grownBytes)));
     }
 };
 
