@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     // The program's own folders, all in a throw-away place.
     TestProfile profile;
     QApplication app(argc, argv);
+    HeapSettings::releaseFreedPeriodically(&app);
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
     app.setQuitOnLastWindowClosed(false);
 

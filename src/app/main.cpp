@@ -22,5 +22,6 @@ int main(int argc, char* argv[]) {
     int count = int(arguments.size());
     arguments.push_back(nullptr);
     QApplication app(count, arguments.data());
+    HeapSettings::releaseFreedPeriodically(&app);
     return StartUp::run(app, std::move(early), [] { return std::make_shared<Registry>(); });
 }
