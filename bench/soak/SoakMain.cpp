@@ -27,7 +27,7 @@ void print(const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // As the program's own main does.
+    // As the program's start does.
     HeapSettings::apply();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The program's own folders, all in a throw-away place.

@@ -1,6 +1,5 @@
 #include "platform/AppPaths.h"
 #include "platform/DisplayPlatform.h"
-#include "platform/HeapSettings.h"
 #include "platform/Registry.h"
 #include "shell/StartUp.h"
 
@@ -10,7 +9,6 @@
 #include <vector>
 
 int main(int argc, char* argv[]) {
-    HeapSettings::apply();
     StartUp::EarlyWork early = StartUp::begin(argc, argv, AppPaths::registryFile());
     // Given as an argument rather than through the environment, so that the programs this
     // one starts (the browser, a restarted copy) make their own choice.
@@ -22,6 +20,5 @@ int main(int argc, char* argv[]) {
     int count = int(arguments.size());
     arguments.push_back(nullptr);
     QApplication app(count, arguments.data());
-    HeapSettings::releaseFreedPeriodically(&app);
     return StartUp::run(app, std::move(early), [] { return std::make_shared<Registry>(); });
 }

@@ -7,7 +7,7 @@ class QObject;
 // or a window's backing store of yesterday's size is later carved from the heap and the pages
 // around it stay with the process after it is freed. A fixed threshold maps every large block
 // on its own and returns it whole when freed; a low trim threshold gives back the heap's free
-// top. Called first thing in main, before any allocation worth the name.
+// top. Called first thing at start, before any allocation worth the name.
 namespace HeapSettings {
 
 constexpr int kMmapThresholdBytes = 64 * 1024;

@@ -13,6 +13,7 @@
 #include "messaging/ui/MySheet.h"
 #include "messaging/ui/SendUnit.h"
 #include "platform/AppPaths.h"
+#include "platform/HeapSettings.h"
 #include "platform/Registry.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
@@ -107,6 +108,7 @@ bool openWindows(QApplication& app, ProgramWindows& windows, const TMainForm::Op
 } // namespace
 
 StartUp::EarlyWork StartUp::begin(int argc, char* argv[], const QString& storePath) {
+    HeapSettings::apply();
     EarlyWork early;
     early.storePath = storePath;
     early.fonts = std::make_shared<FontWarmUp>();
@@ -126,6 +128,7 @@ int StartUp::run(QApplication& app, EarlyWork early, const OpenStore& openStore)
     QApplication::setWindowIcon(ProgramIcon::icon(ProgramIcon::kStartSize));
     // The main window's close ends the program even while the send window is open.
     app.setQuitOnLastWindowClosed(false);
+    HeapSettings::releaseFreedPeriodically(&app);
 
     // A copy started by a restart waits for the old copy to end instead of handing over to it.
     if (app.arguments().contains(ProgramRestart::kRestartedFlag))
