@@ -23,7 +23,7 @@ constexpr int kReleaseIntervalMs = 60 * 1000;
 constexpr long kReleaseAboveBytes = 1024 * 1024;
 
 void releaseFreedPeriodically(QObject* owner);
-// Gives back the free pages now; true when there was enough free to be worth it.
+// Gives back the free pages now, when enough lies free; true when it did.
 bool releaseFreed();
 
 } // namespace HeapSettings
