@@ -68,10 +68,10 @@ private slots:
     void cleanupTestCase() { m_send.reset(); }
 
     // Every skinned page has palettes of its own; what the style drew for a closed page must
-    // not pile up in Qt's pixmap cache, nor the page's widgets outlive it. The first pages
-    // fill the cache; the next as many must leave the heap about where it was. About 1 KiB a
-    // page stays until the cache's own timer drops the names of pixmaps it has let go, which
-    // this test does not wait for; without a cap on the cache a page keeps over 3 KiB.
+    // not pile up in Qt's pixmap cache, nor the page's widgets outlive it. After the first
+    // pages, the next as many must leave the heap where it was: 6 KiB for 400 here. Under a
+    // 256 KB cap the names of the pixmaps the cache had let go kept 356 KiB, with Qt's 10 MB
+    // default 1.3 MiB.
     void closedPagesLeaveNothingBehind() {
         constexpr int kPages = 400;
         openAndClosePages(kPages);
@@ -80,7 +80,7 @@ private slots:
         openAndClosePages(kPages);
         QCOMPARE(QApplication::allWidgets().size(), widgets);
         const qint64 grownKb = liveHeapKb() - heapKb;
-        QVERIFY2(grownKb < kPages * 7 / 4,
+        QVERIFY2(grownKb < kPages / 4,
                  qPrintable(QStringLiteral("grew by %1 KiB").arg(grownKb)));
     }
 
