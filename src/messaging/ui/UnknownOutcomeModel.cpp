@@ -33,13 +33,13 @@ QVariant UnknownOutcomeModel::data(const QModelIndex& index, int role) const {
     const SendJournal::Row& row = m_rows[index.row()];
     switch (index.column()) {
     case MomentColumn:
-    case TextColumn: {
-        const QString text = row.fullText();
+    case TextColumn:
         if (role == Qt::ToolTipRole)
-            return row.reason.isEmpty() ? text : QStringLiteral("%1\n\n%2").arg(row.reason, text);
-        return index.column() == MomentColumn ? UnknownOutcomes::momentText(row)
-                                              : QString(text).replace(QLatin1Char('\n'), u' ');
-    }
+            return row.reason.isEmpty() ? row.fullText()
+                                        : QStringLiteral("%1\n\n%2").arg(row.reason, row.fullText());
+        if (index.column() == MomentColumn)
+            return UnknownOutcomes::momentText(row);
+        return row.fullText().replace(QLatin1Char('\n'), u' ');
     case RecipientsColumn:
         return recipients(row);
     default:
